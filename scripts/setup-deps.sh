@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building and testing Dravik needs, and only what is missing,
+# so a second run is quick. Runs apt-get as root, or through sudo otherwise.
+set -euo pipefail
+
+packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-liberation "$@")
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+if ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null 2>&1; then
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

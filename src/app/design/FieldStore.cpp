@@ -1,0 +1,5 @@
+#include "FieldStore.h"
+
+namespace dravik {
+FieldStore::~FieldStore() = default;
+} // namespace dravik
