@@ -1,0 +1,178 @@
+#include "FilterFile.h"
+
+#include "CrossoverArrays.h"
+#include "Fp.h"
+#include "NumberText.h"
+#include "TextFile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+namespace dravik {
+
+namespace {
+
+constexpr int MaxFileLines = 28192;
+constexpr int MaxPoints = 8194;
+constexpr int UsedEntries = 1001;                  // 0 to 1000 Hz
+constexpr long long LastEntry = CrossoverSize - 1; // the reader may write up to 1001 Hz
+
+// Frequency digits saturate here, beyond the 32-bit range, so a longer number
+// stays out of range instead of wrapping round into it.
+constexpr long long FrequencySaturation = 1LL << 32;
+
+struct FilterPoint {
+    long long frequency;
+    double level;
+};
+
+bool fitsInt32(long long x) {
+    return x >= std::numeric_limits<std::int32_t>::min() &&
+           x <= std::numeric_limits<std::int32_t>::max();
+}
+
+// Blanks, an optional sign, at least one digit and nothing after; anything
+// else reads as 0.
+long long parseFrequencyLine(const QString &line) {
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (i < n && line[i] == QLatin1Char(' '))
+        ++i;
+    bool negative = false;
+    if (i < n && (line[i] == QLatin1Char('+') || line[i] == QLatin1Char('-'))) {
+        negative = line[i] == QLatin1Char('-');
+        ++i;
+    }
+    const qsizetype firstDigit = i;
+    long long value = 0;
+    while (i < n && line[i] >= QLatin1Char('0') && line[i] <= QLatin1Char('9')) {
+        const int digit = line[i].unicode() - '0';
+        value = std::min(value * 10 + digit, FrequencySaturation);
+        ++i;
+    }
+    if (i == firstDigit || i != n)
+        return 0;
+    return negative ? -value : value;
+}
+
+// The same grammar as a numeric field: malformed text, and a number beyond
+// the range of a double, read as 0.
+double parseLevelLine(const QString &line) {
+    return ParseFieldText(line);
+}
+
+CrossoverArray &slotArray(int slot) {
+    if (slot < 0 || slot >= FilterSlots)
+        throw std::out_of_range("filter slot out of range");
+    return FilterResponse[static_cast<size_t>(slot)];
+}
+
+// The points between the markers, read pairwise as the lines arrive, so a
+// file never costs more than one line of memory besides its points.
+std::vector<FilterPoint> readFilterPoints(const QString &fileName) {
+    TextReader reader(fileName);
+    std::vector<FilterPoint> points;
+    bool started = false;
+    bool haveFrequency = false;
+    long long frequency = 0;
+    QString line;
+    for (int count = 0; count < MaxFileLines && reader.readLine(line); ++count) {
+        if (line == QLatin1String("}"))
+            break;
+        if (!started) {
+            started = line == QLatin1String("{");
+            continue;
+        }
+        if (!haveFrequency) {
+            frequency = parseFrequencyLine(line);
+            haveFrequency = true;
+            continue;
+        }
+        haveFrequency = false;
+        if (points.size() < MaxPoints)
+            points.push_back({frequency, parseLevelLine(line)});
+    }
+    return points;
+}
+
+// One point's run: entries from its frequency up to the next point's, each
+// the running value after one more step.
+void fillRun(CrossoverArray &entries, const FilterPoint &point, long long nextFrequency) {
+    const long long first = point.frequency;
+    if (!fitsInt32(first) || nextFrequency < first)
+        return;
+    const long long last = std::min(nextFrequency, LastEntry);
+    if (last < 0 || first > LastEntry)
+        return;
+    const double step = first == 0 ? 0.0 : fp::div(point.level, static_cast<double>(first));
+    double value = point.level;
+    long long j = first;
+    if (j < 0) {
+        // The steps below 0 Hz write nothing; take them all at once.
+        value = fp::add(value, fp::mul(step, static_cast<double>(-j)));
+        j = 0;
+    }
+    for (; j <= last; ++j) {
+        value = fp::add(value, step);
+        entries[static_cast<size_t>(j)] = value;
+    }
+}
+
+void fillSlot(CrossoverArray &entries, const std::vector<FilterPoint> &points) {
+    for (size_t k = 0; k + 1 < points.size(); ++k)
+        fillRun(entries, points[k], points[k + 1].frequency);
+}
+
+void writeTestLog(int slot, const CrossoverArray &entries) {
+    TextWriter log(QStringLiteral("test") + FormatInteger(slot) + QStringLiteral(".log"));
+    for (int j = 0; j < UsedEntries; ++j)
+        log.writeLine(FormatInteger(j) + QStringLiteral(" Hz, ") +
+                      FormatFieldValue(entries[static_cast<size_t>(j)]) + QStringLiteral(" dB"));
+    log.commit();
+}
+
+void setUsedEntries(CrossoverArray &entries, double value) {
+    std::fill(entries.begin(), entries.begin() + UsedEntries, value);
+}
+
+} // namespace
+
+void LoadFilterFile(int slot, const QString &fileName) {
+    CrossoverArray &entries = slotArray(slot);
+    const std::vector<FilterPoint> points = readFilterPoints(fileName);
+    fillSlot(entries, points);
+    writeTestLog(slot, entries);
+}
+
+void ClearCrossover() {
+    for (CrossoverArray &slot : FilterResponse)
+        setUsedEntries(slot, 0.0);
+    setUsedEntries(CrossoverResponse, 0.0);
+}
+
+void CombineTwoFilters() {
+    for (size_t j = 0; j < UsedEntries; ++j)
+        CrossoverResponse[j] = fp::add(FilterResponse[0][j], FilterResponse[1][j]);
+}
+
+void CombineFourFilters() {
+    for (size_t j = 0; j < UsedEntries; ++j) {
+        double sum = fp::add(FilterResponse[0][j], FilterResponse[1][j]);
+        sum = fp::add(sum, FilterResponse[2][j]);
+        CrossoverResponse[j] = fp::add(sum, FilterResponse[3][j]);
+    }
+}
+
+void ShowCrossoverResponse(FieldStore &main) {
+    const QString list = QStringLiteral("ListBox1");
+    main.clearLines(list);
+    for (int j = 0; j < UsedEntries; ++j)
+        main.addLine(list, FormatInteger(j) + QStringLiteral(" Hz : ") +
+                               FormatFieldValue(CrossoverResponse[static_cast<size_t>(j)]) +
+                               QStringLiteral(" dB"));
+}
+
+} // namespace dravik
