@@ -1,0 +1,252 @@
+#include "DriverDatabase.h"
+
+#include "Fp.h"
+#include "NumberText.h"
+#include "TextFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <optional>
+
+namespace dravik {
+
+namespace {
+
+const QString RecordsFile = QStringLiteral("spk.db");
+const QString IndexFile = QStringLiteral("spkdb.hdr");
+const QString IndexField = QStringLiteral("Edit1");
+const QString EntryList = QStringLiteral("ListBox1");
+const QString CommentList = QStringLiteral("ListBox2");
+
+constexpr int HeaderLines = 3;
+constexpr int RecordLines = 31;
+constexpr long long NumberSaturation = 1LL << 40;
+
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ');
+}
+
+// Blanks, an optional sign, digits, blanks. Digits saturate far beyond any
+// index, so a long number stays out of range instead of wrapping round.
+std::optional<long long> parseWholeNumber(const QString &text) {
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    const qsizetype firstDigit = i;
+    long long value = 0;
+    while (i < n && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9')) {
+        value = std::min(value * 10 + (text[i].unicode() - '0'), NumberSaturation);
+        ++i;
+    }
+    if (i == firstDigit)
+        return std::nullopt;
+    while (i < n && isBlank(text[i]))
+        ++i;
+    if (i != n)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+int readLastIndex() {
+    TextReader reader(IndexFile);
+    const QString line = reader.readLineOrEmpty();
+    if (std::all_of(line.begin(), line.end(), isBlank))
+        return 0; // an empty line reads as 0
+    const std::optional<long long> value = parseWholeNumber(line);
+    if (!value || *value < -1 || *value > MaxLastIndex)
+        fail(DamagedDatabaseHeader);
+    return static_cast<int>(*value);
+}
+
+// The lines of spk.db after its header, reading empty lines past the end.
+class RecordReader {
+public:
+    RecordReader() : reader_(RecordsFile) { skip(HeaderLines); }
+
+    QString next() {
+        QString line;
+        if (!ended_ && reader_.readLine(line))
+            return line;
+        ended_ = true;
+        return QString();
+    }
+    void skip(int count) {
+        for (int i = 0; i < count && !ended_; ++i)
+            next();
+    }
+    bool ended() const { return ended_; }
+
+private:
+    TextReader reader_;
+    bool ended_ = false;
+};
+
+QByteArray recordBytes(const FieldStore &main, int index) {
+    QByteArray bytes;
+    auto add = [&bytes](const QString &line) {
+        bytes.append(line.toUtf8());
+        bytes.append("\r\n");
+    };
+    add(QStringLiteral("<begin_element>"));
+    add(FormatInteger(index));
+    for (const char *field : DriverFields())
+        add(oneLine(main.text(QLatin1String(field))));
+    add(QStringLiteral("<end_element>"));
+    return bytes;
+}
+
+// spk.db opened for adding at its end, with the length it had, so a failed
+// addition can be taken back.
+class RecordAppender {
+public:
+    RecordAppender() : file_(RecordsFile) {
+        const QFileInfo info(RecordsFile);
+        if (info.isDir())
+            fail(msg::IsDirectory);
+        if (!info.exists())
+            fail(msg::FileNotFound);
+        if (isReadOnlyFile(RecordsFile))
+            fail(msg::FileAccessDenied);
+        if (!file_.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+            throwOpenError(RecordsFile, true);
+        oldSize_ = file_.size();
+    }
+
+    // Writes the record after the last line, ending an unfinished last line first.
+    void append(const QByteArray &record) {
+        QByteArray bytes;
+        if (!endsWithLineEnd())
+            bytes.append("\r\n");
+        bytes.append(record);
+        if (!file_.seek(oldSize_) || file_.write(bytes) != bytes.size() || !file_.flush()) {
+            takeBack();
+            throwWriteError(RecordsFile);
+        }
+    }
+
+    void takeBack() {
+        file_.resize(oldSize_);
+        file_.flush();
+    }
+
+private:
+    bool endsWithLineEnd() {
+        if (oldSize_ == 0)
+            return true;
+        char last = 0;
+        if (!file_.seek(oldSize_ - 1) || !file_.getChar(&last))
+            throwWriteError(RecordsFile);
+        return last == '\n' || last == '\r';
+    }
+
+    QFile file_;
+    qint64 oldSize_ = 0;
+};
+
+void writeLastIndex(int index) {
+    TextWriter out(IndexFile);
+    out.writeLine(FormatInteger(index));
+    out.commit();
+}
+
+void setDriverFields(FieldStore &main, const QString &text) {
+    for (const char *field : DriverFields())
+        main.setText(QLatin1String(field), text);
+}
+
+} // namespace
+
+const std::vector<const char *> &DriverFields() {
+    static const std::vector<const char *> fields = {
+        "EManufacturer", "EModel",
+        "EComments",     "EQts",
+        "EQms",          "EQes",
+        "EVas",          "EFs",
+        "EXmax",         "EDiam",
+        "EPEmax",        "ERe",
+        "ESens",         "EImpedance",
+        "EEffPDiam",     "EMaxExcursionBeforeDamage",
+        "EMinImpedance", "EMagnetW",
+        "EBl",           "EVd",
+        "ECms",          "EMms",
+        "ERms",          "EWeight",
+        "EConeMaterial", "ERecommendedEnclType",
+        "EPictureFile",  "EOtherInformation",
+    };
+    return fields;
+}
+
+void AddDriver(const FieldStore &main) {
+    const int lastIndex = readLastIndex();
+    if (lastIndex >= MaxLastIndex)
+        fail(DatabaseFull);
+    const int index = lastIndex + 1;
+    const QByteArray record = recordBytes(main, index);
+
+    RecordAppender records;
+    records.append(record);
+    try {
+        writeLastIndex(index);
+    } catch (...) {
+        records.takeBack();
+        throw;
+    }
+}
+
+void ListDrivers(FieldStore &dialog) {
+    dialog.clearLines(EntryList);
+    dialog.clearLines(CommentList);
+    const int lastIndex = readLastIndex();
+    RecordReader records;
+    int missingListed = 0;
+    for (int i = 0; i <= lastIndex && missingListed < MaxMissingRecordsListed; ++i) {
+        dialog.setText(IndexField, FormatInteger(i));
+        records.next(); // "<begin_element>"
+        if (records.ended())
+            ++missingListed;
+        const QString index = records.next();
+        const QString manufacturer = records.next();
+        const QString model = records.next();
+        dialog.addLine(EntryList,
+                       index + QLatin1Char(' ') + manufacturer + QLatin1Char(' ') + model);
+        dialog.addLine(CommentList, records.next());
+        records.skip(RecordLines - 5);
+    }
+    dialog.setText(IndexField, QStringLiteral("0"));
+}
+
+void LoadButtonClick(FieldStore &main, FieldStore &dialog) {
+    const int chosen = dialog.selectedLine(EntryList);
+    if (chosen < 0)
+        return;
+    dialog.setText(IndexField, FormatInteger(chosen));
+    LoadDriver(main, dialog);
+}
+
+void LoadDriver(FieldStore &main, const FieldStore &dialog) {
+    const long long wanted = parseWholeNumber(dialog.text(IndexField)).value_or(-1);
+    const int lastIndex = readLastIndex();
+    RecordReader records;
+    if (wanted < 0 || wanted > lastIndex)
+        return;
+    for (long long i = 0; i < wanted && !records.ended(); ++i)
+        records.skip(RecordLines);
+    if (records.ended()) {
+        // The record lies past the end of the file: every line of it is empty.
+        setDriverFields(main, QString());
+        return;
+    }
+    records.skip(2);
+    for (const char *field : DriverFields())
+        main.setText(QLatin1String(field), records.next());
+}
+
+} // namespace dravik

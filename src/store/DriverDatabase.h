@@ -1,0 +1,51 @@
+#pragma once
+
+#include "FieldStore.h"
+
+#include <vector>
+
+namespace dravik {
+
+// The driver database in the current directory: "spk.db" holds three header
+// lines and then one record of 31 lines per driver ("<begin_element>", the
+// record's index, the 28 DriverFields, "<end_element>"); "spkdb.hdr" holds the
+// index of the last record (-1 for an empty database). Records are found by
+// position only. Both files must exist; neither is ever created.
+//
+// The index file holds a whole number, blanks allowed around it, an empty
+// line reading 0. Anything else, or a number outside -1 to MaxLastIndex, is
+// refused as a damaged header and nothing is read or written.
+
+inline const char *const DamagedDatabaseHeader = "Driver database header is damaged";
+inline const char *const DatabaseFull = "Driver database is full";
+
+// The largest index of a last record; a database holds at most one more record.
+constexpr int MaxLastIndex = 1000000;
+// Records that a header announces but that lie wholly past the end of spk.db
+// are listed as blank entries, at most this many of them.
+constexpr int MaxMissingRecordsListed = 1000;
+
+// The 28 fields of a record, in record order.
+const std::vector<const char *> &DriverFields();
+
+// Appends the Driver page's fields as the next record, then counts it in
+// spkdb.hdr. The record is complete in spk.db before the header changes; if
+// either write fails spk.db is cut back to its old length, so the two files
+// stay as they were.
+void AddDriver(const FieldStore &main);
+
+// Fills the database dialog: "ListBox1" gets "<index line> <manufacturer>
+// <model>" and "ListBox2" the comments of each record, "Edit1" ends at "0".
+// Both lists are cleared first.
+void ListDrivers(FieldStore &dialog);
+
+// "Load Selected Driver": the selected entry of "ListBox1" goes into "Edit1"
+// and that record is loaded. With no entry selected nothing happens.
+void LoadButtonClick(FieldStore &main, FieldStore &dialog);
+
+// Copies the record whose index "Edit1" holds into the Driver page. An index
+// that is not a whole number, below 0 or above the last record loads nothing;
+// a record past the end of spk.db loads 28 empty texts.
+void LoadDriver(FieldStore &main, const FieldStore &dialog);
+
+} // namespace dravik

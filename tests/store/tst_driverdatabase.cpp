@@ -1,0 +1,514 @@
+#include "DriverDatabase.h"
+#include "FieldTable.h"
+#include "Fp.h"
+#include "MemoryFieldStore.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace dravik;
+
+namespace {
+
+const QString ShippedDir = QStringLiteral(DRAVIK_SHIPPED_DIR);
+
+// The record layout as the database's readers count it.
+const QStringList RecordFields = {"EManufacturer", "EModel",
+                                  "EComments",     "EQts",
+                                  "EQms",          "EQes",
+                                  "EVas",          "EFs",
+                                  "EXmax",         "EDiam",
+                                  "EPEmax",        "ERe",
+                                  "ESens",         "EImpedance",
+                                  "EEffPDiam",     "EMaxExcursionBeforeDamage",
+                                  "EMinImpedance", "EMagnetW",
+                                  "EBl",           "EVd",
+                                  "ECms",          "EMms",
+                                  "ERms",          "EWeight",
+                                  "EConeMaterial", "ERecommendedEnclType",
+                                  "EPictureFile",  "EOtherInformation"};
+
+QString errorOf(const std::function<void()> &op) {
+    try {
+        op();
+    } catch (const DravikError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray crLf(const QStringList &lines) {
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    return bytes;
+}
+
+// 28 texts that name their driver and field.
+QStringList sampleDriver(const QString &tag) {
+    QStringList texts;
+    for (const QString &field : RecordFields)
+        texts << tag + QLatin1Char(' ') + field;
+    return texts;
+}
+
+QStringList recordLines(const QString &indexLine, const QStringList &texts) {
+    return QStringList{"<begin_element>", indexLine} + texts + QStringList{"<end_element>"};
+}
+
+const QStringList HeaderLines = {"Test database", "of drivers", "for the tests"};
+
+// spk.db with the given records (index lines 0, 1, ...) and spkdb.hdr counting them.
+void writeDatabase(const QList<QStringList> &drivers) {
+    QStringList lines = HeaderLines;
+    for (int i = 0; i < drivers.size(); ++i)
+        lines += recordLines(QString::number(i), drivers[i]);
+    writeBytes("spk.db", crLf(lines));
+    writeBytes("spkdb.hdr", crLf({QString::number(drivers.size() - 1)}));
+}
+
+test::MemoryFieldStore makeDialog() {
+    test::MemoryFieldStore dialog = test::MemoryFieldStore::empty();
+    dialog.addField("Edit1", "");
+    dialog.addList("ListBox1");
+    dialog.addList("ListBox2");
+    return dialog;
+}
+
+void setDriver(test::MemoryFieldStore &main, const QStringList &texts) {
+    for (int i = 0; i < RecordFields.size(); ++i)
+        main.setText(RecordFields[i], texts[i]);
+}
+
+QStringList driverOf(const test::MemoryFieldStore &main) {
+    QStringList texts;
+    for (const QString &field : RecordFields)
+        texts << main.text(field);
+    return texts;
+}
+
+int driverWrites(const test::MemoryFieldStore &main) {
+    int writes = 0;
+    for (const QString &field : RecordFields)
+        writes += main.writes(field);
+    return writes;
+}
+
+void loadEntry(test::MemoryFieldStore &main, test::MemoryFieldStore &dialog, int entry) {
+    ListDrivers(dialog);
+    dialog.select("ListBox1", entry);
+    LoadButtonClick(main, dialog);
+}
+
+} // namespace
+
+class TestDriverDatabase : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir::setCurrent(dir_.path()));
+    }
+    void cleanup() {
+        QDir d(dir_.path());
+        for (const QString &name : d.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile::setPermissions(d.filePath(name),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            if (!QFile::remove(d.filePath(name)))
+                QDir(d.filePath(name)).removeRecursively();
+        }
+    }
+
+    void recordFieldsInTableOrder() {
+        QCOMPARE(int(DriverFields().size()), 28);
+        for (int i = 0; i < 28; ++i)
+            QCOMPARE(QString::fromLatin1(DriverFields()[size_t(i)]), RecordFields[i]);
+    }
+
+    void shippedDatabaseHoldsTheDefaultDriver() {
+        QVERIFY(QFile::copy(ShippedDir + "/spk.db", "spk.db"));
+        QVERIFY(QFile::copy(ShippedDir + "/spkdb.hdr", "spkdb.hdr"));
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray("0\r\n"));
+        QStringList expected;
+        for (const QString &field : RecordFields)
+            for (const FieldSpec &spec : mainWindowFields())
+                if (field == QLatin1String(spec.name))
+                    expected << QString::fromUtf8(spec.defaultText);
+        QCOMPARE(expected.size(), 28);
+        const QList<QByteArray> lines = readAll("spk.db").split('\n');
+        QCOMPARE(lines.size(), 3 + 31 + 1);
+        QCOMPARE(lines[3], QByteArray("<begin_element>\r"));
+        QCOMPARE(lines[4], QByteArray("0\r"));
+        QCOMPARE(lines[33], QByteArray("<end_element>\r"));
+
+        test::MemoryFieldStore main;
+        setDriver(main, sampleDriver("other"));
+        auto dialog = makeDialog();
+        loadEntry(main, dialog, 0);
+        QCOMPARE(driverOf(main), expected);
+        QCOMPARE(dialog.line("ListBox1", 0), QStringLiteral("0 Fane Colossus 18 XB"));
+        QCOMPARE(dialog.line("ListBox2", 0), QStringLiteral("18 inch high power subwoofer"));
+    }
+
+    void addToOneRecordDatabase() {
+        writeDatabase({sampleDriver("first")});
+        test::MemoryFieldStore main;
+        setDriver(main, sampleDriver("second"));
+        const QByteArray before = readAll("spk.db");
+        AddDriver(main);
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray("1\r\n"));
+        QCOMPARE(readAll("spk.db"), before + crLf(recordLines("1", sampleDriver("second"))));
+
+        auto dialog = makeDialog();
+        ListDrivers(dialog);
+        QCOMPARE(dialog.lines("ListBox1"), (QStringList{"0 first EManufacturer first EModel",
+                                                        "1 second EManufacturer second EModel"}));
+        QCOMPARE(dialog.lines("ListBox2"), (QStringList{"first EComments", "second EComments"}));
+    }
+
+    void emptyDatabase() {
+        writeBytes("spk.db", crLf(HeaderLines));
+        writeBytes("spkdb.hdr", "-1\r\n");
+        auto dialog = makeDialog();
+        dialog.addLine("ListBox1", "left over");
+        ListDrivers(dialog);
+        QCOMPARE(dialog.lineCount("ListBox1"), 0);
+        QCOMPARE(dialog.lineCount("ListBox2"), 0);
+        QCOMPARE(dialog.text("Edit1"), QStringLiteral("0"));
+
+        test::MemoryFieldStore main;
+        AddDriver(main);
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray("0\r\n"));
+        const QList<QByteArray> lines = readAll("spk.db").split('\n');
+        QCOMPARE(lines[4], QByteArray("0\r"));
+        ListDrivers(dialog);
+        QCOMPARE(dialog.lines("ListBox1"), QStringList{"0 Fane Colossus 18 XB"});
+    }
+
+    void textsRoundTrip_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("question mark") << QStringLiteral("?");
+        QTest::newRow("blanks around") << QStringLiteral("  12.5  ");
+        QTest::newRow("marker text") << QStringLiteral("<end_element>");
+        QTest::newRow("non-ASCII") << QString::fromUtf8("Sk\xc3\xa5n \xe2\x82\xac");
+    }
+    void textsRoundTrip() {
+        QFETCH(QString, text);
+        writeDatabase({sampleDriver("first")});
+        test::MemoryFieldStore main;
+        QStringList driver = sampleDriver("new");
+        driver[15] = text; // EMaxExcursionBeforeDamage
+        driver[27] = text; // EOtherInformation
+        driver[0] = text;  // EManufacturer
+        setDriver(main, driver);
+        AddDriver(main);
+        setDriver(main, sampleDriver("changed"));
+        auto dialog = makeDialog();
+        loadEntry(main, dialog, 1);
+        QCOMPARE(driverOf(main), driver);
+        QCOMPARE(main.writes("ECalcSens"), 0);
+        QCOMPARE(dialog.text("Edit1"), QStringLiteral("1"));
+    }
+
+    void edit1ShowsZeroAfterListing() {
+        writeDatabase({sampleDriver("a"), sampleDriver("b"), sampleDriver("c")});
+        auto dialog = makeDialog();
+        dialog.setText("Edit1", "2");
+        ListDrivers(dialog);
+        QCOMPARE(dialog.lineCount("ListBox1"), 3);
+        QCOMPARE(dialog.text("Edit1"), QStringLiteral("0"));
+        QCOMPARE(dialog.writes("Edit1"), 1 + 3 + 1); // ours, one per record, the final 0
+    }
+
+    void wrongIndexLineIsFoundByPosition() {
+        QStringList lines = HeaderLines;
+        lines += recordLines("0", sampleDriver("a"));
+        lines += recordLines("7", sampleDriver("b"));
+        lines += recordLines("2", sampleDriver("c"));
+        writeBytes("spk.db", crLf(lines));
+        writeBytes("spkdb.hdr", "2\r\n");
+        auto dialog = makeDialog();
+        test::MemoryFieldStore main;
+        loadEntry(main, dialog, 1);
+        QCOMPARE(dialog.line("ListBox1", 1), QStringLiteral("7 b EManufacturer b EModel"));
+        QCOMPARE(driverOf(main), sampleDriver("b"));
+    }
+
+    void shortFileReadsEmptyLines() {
+        QStringList lines = HeaderLines;
+        lines += recordLines("0", sampleDriver("a"));
+        lines += recordLines("1", sampleDriver("b")).mid(0, 10); // fields 1 to 8 of record 1
+        writeBytes("spk.db", crLf(lines));
+        writeBytes("spkdb.hdr", "3\r\n");
+        auto dialog = makeDialog();
+        ListDrivers(dialog);
+        QCOMPARE(dialog.lines("ListBox1"), (QStringList{"0 a EManufacturer a EModel",
+                                                        "1 b EManufacturer b EModel", "  ", "  "}));
+        QCOMPARE(dialog.lines("ListBox2"), (QStringList{"a EComments", "b EComments", "", ""}));
+
+        test::MemoryFieldStore main;
+        dialog.select("ListBox1", 1);
+        LoadButtonClick(main, dialog);
+        QStringList partial = sampleDriver("b").mid(0, 8);
+        while (partial.size() < 28)
+            partial << QString();
+        QCOMPARE(driverOf(main), partial);
+
+        setDriver(main, sampleDriver("x"));
+        dialog.select("ListBox1", 3);
+        LoadButtonClick(main, dialog);
+        QCOMPARE(driverOf(main), QStringList(28, QString()));
+    }
+
+    void noSelectionLoadsNothing() {
+        writeDatabase({sampleDriver("a"), sampleDriver("b")});
+        auto dialog = makeDialog();
+        ListDrivers(dialog);
+        dialog.setText("Edit1", "1");
+        test::MemoryFieldStore main;
+        LoadButtonClick(main, dialog);
+        QCOMPARE(driverWrites(main), 0);
+        QCOMPARE(dialog.text("Edit1"), QStringLiteral("1"));
+    }
+
+    void indexText_data() {
+        QTest::addColumn<QString>("edit1");
+        QTest::addColumn<int>("loaded"); // -1: nothing
+        QTest::newRow("first") << "0" << 0;
+        QTest::newRow("blanks around") << " 1 " << 1;
+        QTest::newRow("plus sign") << "+1" << 1;
+        QTest::newRow("above the last") << "2" << -1;
+        QTest::newRow("negative") << "-1" << -1;
+        QTest::newRow("not a number") << "abc" << -1;
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("decimal") << "1.0" << -1;
+        QTest::newRow("huge") << "99999999999999999999999" << -1;
+    }
+    void indexText() {
+        QFETCH(QString, edit1);
+        QFETCH(int, loaded);
+        writeDatabase({sampleDriver("a"), sampleDriver("b")});
+        auto dialog = makeDialog();
+        dialog.setText("Edit1", edit1);
+        test::MemoryFieldStore main;
+        const QStringList before = driverOf(main);
+        LoadDriver(main, dialog);
+        if (loaded < 0) {
+            QCOMPARE(driverWrites(main), 0);
+            QCOMPARE(driverOf(main), before);
+        } else {
+            QCOMPARE(driverOf(main), sampleDriver(loaded == 0 ? "a" : "b"));
+        }
+    }
+
+    void missingRecordsFile() {
+        writeBytes("spkdb.hdr", "0\r\n");
+        auto dialog = makeDialog();
+        dialog.addLine("ListBox1", "old");
+        dialog.addLine("ListBox2", "old");
+        dialog.setText("Edit1", "5");
+        QCOMPARE(errorOf([&] { ListDrivers(dialog); }), QString(msg::FileNotFound));
+        QCOMPARE(dialog.lineCount("ListBox1"), 0);
+        QCOMPARE(dialog.lineCount("ListBox2"), 0);
+        QCOMPARE(dialog.text("Edit1"), QStringLiteral("5"));
+
+        test::MemoryFieldStore main;
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(msg::FileNotFound));
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray("0\r\n"));
+        QVERIFY(!QFile::exists("spk.db"));
+
+        dialog.setText("Edit1", "0");
+        QCOMPARE(errorOf([&] { LoadDriver(main, dialog); }), QString(msg::FileNotFound));
+        QCOMPARE(driverWrites(main), 0);
+    }
+
+    void missingIndexFile() {
+        writeDatabase({sampleDriver("a")});
+        QVERIFY(QFile::remove("spkdb.hdr"));
+        const QByteArray records = readAll("spk.db");
+        auto dialog = makeDialog();
+        dialog.addLine("ListBox1", "old");
+        QCOMPARE(errorOf([&] { ListDrivers(dialog); }), QString(msg::FileNotFound));
+        QCOMPARE(dialog.lineCount("ListBox1"), 0);
+
+        test::MemoryFieldStore main;
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(msg::FileNotFound));
+        QCOMPARE(readAll("spk.db"), records);
+        QVERIFY(!QFile::exists("spkdb.hdr"));
+
+        dialog.setText("Edit1", "0");
+        QCOMPARE(errorOf([&] { LoadDriver(main, dialog); }), QString(msg::FileNotFound));
+        QCOMPARE(driverWrites(main), 0);
+    }
+
+    void damagedHeader_data() {
+        QTest::addColumn<QByteArray>("header");
+        QTest::newRow("word") << QByteArray("abc\r\n");
+        QTest::newRow("trailing text") << QByteArray("5x\r\n");
+        QTest::newRow("decimal") << QByteArray("1.0\r\n");
+        QTest::newRow("double sign") << QByteArray("--1\r\n");
+        QTest::newRow("below -1") << QByteArray("-2\r\n");
+        QTest::newRow("above the ceiling") << QByteArray("1000001\r\n");
+        QTest::newRow("32-bit maximum") << QByteArray("2147483647\r\n");
+        QTest::newRow("beyond 64 bits") << QByteArray("99999999999999999999999\r\n");
+    }
+    void damagedHeader() {
+        QFETCH(QByteArray, header);
+        writeDatabase({sampleDriver("a")});
+        writeBytes("spkdb.hdr", header);
+        const QByteArray records = readAll("spk.db");
+        auto dialog = makeDialog();
+        QCOMPARE(errorOf([&] { ListDrivers(dialog); }), QString(DamagedDatabaseHeader));
+        QCOMPARE(dialog.lineCount("ListBox1"), 0);
+        test::MemoryFieldStore main;
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(DamagedDatabaseHeader));
+        QCOMPARE(readAll("spk.db"), records);
+        QCOMPARE(readAll("spkdb.hdr"), header);
+        dialog.setText("Edit1", "0");
+        QCOMPARE(errorOf([&] { LoadDriver(main, dialog); }), QString(DamagedDatabaseHeader));
+        QCOMPARE(driverWrites(main), 0);
+    }
+
+    void headerForms_data() {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("plain") << QByteArray("2\r\n") << 3;
+        QTest::newRow("leading blanks") << QByteArray("   1\r\n") << 2;
+        QTest::newRow("trailing blanks") << QByteArray("1  \r\n") << 2;
+        QTest::newRow("plus sign") << QByteArray("+1\r\n") << 2;
+        QTest::newRow("empty line") << QByteArray("\r\n") << 1;
+        QTest::newRow("blank line") << QByteArray("   \r\n") << 1;
+        QTest::newRow("empty file") << QByteArray() << 1;
+        QTest::newRow("second line ignored") << QByteArray("0\r\n2\r\n") << 1;
+        QTest::newRow("no line end") << QByteArray("1") << 2;
+        QTest::newRow("empty database") << QByteArray("-1\n") << 0;
+    }
+    void headerForms() {
+        QFETCH(QByteArray, header);
+        QFETCH(int, entries);
+        writeDatabase({sampleDriver("a"), sampleDriver("b"), sampleDriver("c")});
+        writeBytes("spkdb.hdr", header);
+        auto dialog = makeDialog();
+        ListDrivers(dialog);
+        QCOMPARE(dialog.lineCount("ListBox1"), entries);
+        test::MemoryFieldStore main;
+        AddDriver(main);
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray::number(entries) + "\r\n");
+    }
+
+    void hugeHeaderIsBounded() {
+        writeDatabase({sampleDriver("a"), sampleDriver("b")});
+        writeBytes("spkdb.hdr", QByteArray::number(MaxLastIndex) + "\r\n");
+        auto dialog = makeDialog();
+        QElapsedTimer timer;
+        timer.start();
+        ListDrivers(dialog);
+        QCOMPARE(dialog.lineCount("ListBox1"), 2 + MaxMissingRecordsListed);
+        QCOMPARE(dialog.line("ListBox1", 1), QStringLiteral("1 b EManufacturer b EModel"));
+        QCOMPARE(dialog.line("ListBox1", 2 + MaxMissingRecordsListed - 1), QStringLiteral("  "));
+        QCOMPARE(dialog.text("Edit1"), QStringLiteral("0"));
+
+        test::MemoryFieldStore main;
+        dialog.setText("Edit1", QString::number(MaxLastIndex));
+        LoadDriver(main, dialog);
+        QCOMPARE(driverOf(main), QStringList(28, QString()));
+        QVERIFY(timer.elapsed() < 10000);
+
+        const QByteArray records = readAll("spk.db");
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(DatabaseFull));
+        QCOMPARE(readAll("spk.db"), records);
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray::number(MaxLastIndex) + "\r\n");
+
+        writeBytes("spkdb.hdr", QByteArray::number(MaxLastIndex - 1) + "\r\n");
+        AddDriver(main);
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray::number(MaxLastIndex) + "\r\n");
+    }
+
+    void recordsFileIsADirectory() {
+        writeBytes("spkdb.hdr", "0\r\n");
+        QVERIFY(QDir().mkdir("spk.db"));
+        test::MemoryFieldStore main;
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(msg::IsDirectory));
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray("0\r\n"));
+    }
+
+    void readOnlyRecordsFileChangesNothing() {
+        writeDatabase({sampleDriver("a")});
+        const QByteArray records = readAll("spk.db");
+        QVERIFY(QFile::setPermissions("spk.db", QFile::ReadOwner | QFile::ReadGroup));
+        test::MemoryFieldStore main;
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(msg::FileAccessDenied));
+        QCOMPARE(readAll("spk.db"), records);
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray("0\r\n"));
+    }
+
+    void failedHeaderWriteTakesTheRecordBack() {
+        writeDatabase({sampleDriver("a")});
+        const QByteArray records = readAll("spk.db");
+        QVERIFY(QFile::setPermissions("spkdb.hdr", QFile::ReadOwner | QFile::ReadGroup));
+        test::MemoryFieldStore main;
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(msg::FileAccessDenied));
+        QCOMPARE(readAll("spk.db"), records);
+        QCOMPARE(readAll("spkdb.hdr"), QByteArray("0\r\n"));
+    }
+
+    void unfinishedLastLineIsEndedFirst() {
+        writeDatabase({sampleDriver("a")});
+        QByteArray records = readAll("spk.db");
+        records.chop(2);
+        writeBytes("spk.db", records);
+        test::MemoryFieldStore main;
+        setDriver(main, sampleDriver("b"));
+        AddDriver(main);
+        QCOMPARE(readAll("spk.db"), records + "\r\n" + crLf(recordLines("1", sampleDriver("b"))));
+        auto dialog = makeDialog();
+        setDriver(main, sampleDriver("x"));
+        loadEntry(main, dialog, 1);
+        QCOMPARE(driverOf(main), sampleDriver("b"));
+    }
+
+    void lineBreaksInAFieldKeepTheRecordLength() {
+        writeDatabase({sampleDriver("a")});
+        test::MemoryFieldStore main;
+        QStringList broken = sampleDriver("b");
+        broken[2] = "two\r\nlines";
+        broken[1] = "x\ny\rz";
+        setDriver(main, broken);
+        AddDriver(main);
+        setDriver(main, sampleDriver("c"));
+        AddDriver(main);
+        auto dialog = makeDialog();
+        ListDrivers(dialog);
+        QCOMPARE(dialog.lines("ListBox1"),
+                 (QStringList{"0 a EManufacturer a EModel", "1 b EManufacturer x y z",
+                              "2 c EManufacturer c EModel"}));
+        QCOMPARE(dialog.line("ListBox2", 1), QStringLiteral("two  lines"));
+        setDriver(main, sampleDriver("x"));
+        loadEntry(main, dialog, 2);
+        QCOMPARE(driverOf(main), sampleDriver("c"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDriverDatabase)
+#include "tst_driverdatabase.moc"
