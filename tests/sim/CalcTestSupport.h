@@ -1,0 +1,80 @@
+#pragma once
+
+#include "DesignParameters.h"
+#include "Fp.h"
+#include "MemoryFieldStore.h"
+#include "NumberText.h"
+#include "ResponseArrays.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <utility>
+
+namespace dravik::test {
+
+// A main window at its start state: every field at its default text, empty
+// lists, zeroed response arrays, QuietSimulation clear.
+struct CalcFixture {
+    MemoryFieldStore store;
+    DesignParameters dp{store};
+
+    CalcFixture() { ResetResponseArrays(); }
+
+    QString text(const char *field) const { return store.text(QString::fromLatin1(field)); }
+    void set(const char *field, const QString &value) {
+        store.setText(QString::fromLatin1(field), value);
+    }
+    int writes(const char *field) const { return store.writes(QString::fromLatin1(field)); }
+    const QStringList &lines(const char *list) const {
+        return store.lines(QString::fromLatin1(list));
+    }
+    void addLine(const char *list, const QString &line) {
+        store.addLine(QString::fromLatin1(list), line);
+    }
+};
+
+// The message of the DravikError that f throws, or an empty text when it
+// completes.
+template <typename F> QString FailureOf(F &&f) {
+    try {
+        std::forward<F>(f)();
+    } catch (const DravikError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+inline const QString DivisionByZero = QStringLiteral("Floating point division by zero");
+inline const QString InvalidOperation = QStringLiteral("Invalid floating point operation");
+
+// Writes a value nobody computes into elements of every response array, so a
+// test can tell what a calculation left alone.
+constexpr double Untouched = 12345.0;
+inline void MarkResponseArrays() {
+    for (ResponseArray *a :
+         {&SystemResponse, &ExcursionLimitSpl, &ThermalLimitSpl, &ExcursionLimitPower})
+        a->fill(Untouched);
+}
+
+// The per-frequency list line "%.0f Hz: %.2f dB".
+inline QString PointLine(int hz, double value) {
+    return FormatInteger(hz) + QStringLiteral(" Hz: ") + FormatFieldValue(value) +
+           QStringLiteral(" dB");
+}
+
+// Index of the line for hz in a list of the 10 to 250 Hz points.
+inline int PointIndex(int hz) {
+    return hz - 10;
+}
+
+// Reference efficiency and the level at 1 W, 1 m, computed here from the
+// shared acoustic constants for the cross-checks.
+inline double Eta0(double fs, double vas, double qes) {
+    return 9.64e-10 * fs * fs * fs * vas / qes;
+}
+inline double Spl1W(double fs, double vas, double qes) {
+    return 10.0 * std::log10(Eta0(fs, vas, qes)) + 112.0;
+}
+
+} // namespace dravik::test

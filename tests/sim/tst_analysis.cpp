@@ -1,0 +1,193 @@
+#include "Analysis.h"
+#include "CalcTestSupport.h"
+#include "Simulation.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace dravik;
+using namespace dravik::test;
+
+namespace {
+
+// Par = 3 F3^4 Vd^2 for the default driver, with the diameter in inches.
+double DefaultPar(double f3) {
+    const double d = 0.01 * 485 * 2.54;
+    const double vd = M_PI / 4 * d * d * 14.3 * 0.001;
+    return 3 * std::pow(f3, 4) * vd * vd;
+}
+
+bool Near(const QString &text, double expected, double tolerance) {
+    return std::fabs(ParseFieldText(text) - expected) <= tolerance;
+}
+
+} // namespace
+
+class TestAnalysis : public QObject {
+    Q_OBJECT
+private slots:
+    void workedExample_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("PeakSPL") << "EPeakSPL"
+                                 << "122.05";
+        QTest::newRow("dBmag 25") << "EdBmag25"
+                                  << "-7.37";
+        QTest::newRow("SPL 100 W") << "ESPL100W"
+                                   << "112.63";
+        QTest::newRow("recommended power") << "ERecPwr"
+                                           << "300.00";
+        QTest::newRow("recommended power result") << "ERecPwrResult"
+                                                  << "117.40";
+        QTest::newRow("one driver") << "ENumOfDrivers"
+                                    << "1";
+        QTest::newRow("SPL from the simulation") << "ESPL"
+                                                 << "94.27";
+        QTest::newRow("Sd from the vent calculator") << "ESd"
+                                                     << "18.47";
+    }
+    void workedExample() {
+        QFETCH(QString, field);
+        QFETCH(QString, expected);
+        CalcFixture t;
+        t.set("E3dB", QStringLiteral("30"));
+        t.set("ENumOfDrivers", QStringLiteral("3"));
+        CalculateFromVbAndFb(t.dp);
+        QCOMPARE(t.store.text(field), expected);
+    }
+
+    void workedExamplePowers() {
+        // The power figures replace those the simulation wrote a moment earlier.
+        CalcFixture t;
+        t.set("E3dB", QStringLiteral("30"));
+        CalculateFromVbAndFb(t.dp);
+        const double par = DefaultPar(30);
+        QVERIFY(Near(t.text("EPar"), par, 0.006));
+        QVERIFY(Near(t.text("EPer"), par / Eta0(32.9, 226, 0.46), 0.006));
+        QCOMPARE(t.writes("EPar"), 2);
+        QCOMPARE(t.writes("EPer"), 2);
+        QCOMPARE(t.writes("EPeakSPL"), 2);
+    }
+
+    void noF3GivesNoPower() {
+        CalcFixture t; // E3dB still shows its placeholder
+        CalculateFromVbAndFb(t.dp);
+        QCOMPARE(t.text("EPar"), QStringLiteral("0.00"));
+        QCOMPARE(t.text("EPer"), QStringLiteral("0.00"));
+    }
+
+    void levelsAt25Hz_data() {
+        QTest::addColumn<QString>("sens");
+        QTest::addColumn<QString>("peMax");
+        QTest::newRow("default") << "100"
+                                 << "600";
+        QTest::newRow("sens 87.5, 150 W") << "87.5"
+                                          << "150";
+        QTest::newRow("sens 0, 1 W") << "0"
+                                     << "1";
+    }
+    void levelsAt25Hz() {
+        QFETCH(QString, sens);
+        QFETCH(QString, peMax);
+        CalcFixture t;
+        t.set("ESens", sens);
+        t.set("EPEmax", peMax);
+        t.set("EVb", QStringLiteral("120"));
+        t.set("EFb", QStringLiteral("30"));
+        CalculateFromVbAndFb(t.dp);
+        const double level = SystemResponse[25];
+        const double s = ParseFieldText(sens);
+        const double p = ParseFieldText(peMax);
+        QCOMPARE(t.text("EdBmag25"), FormatFieldValue(level));
+        QCOMPARE(t.text("ESPL100W"), FormatFieldValue(level + 20 + s));
+        QCOMPARE(t.text("ERecPwr"), FormatFieldValue(p / 2));
+        QCOMPARE(t.text("ERecPwrResult"), FormatFieldValue(10 * std::log10(p / 2) + level + s));
+        QCOMPARE(t.text("EPeakSPL"), FormatFieldValue(10 * std::log10(p) + Spl1W(32.9, 226, 0.46)));
+    }
+
+    void powerFiguresReadSystemResponse() {
+        // Whatever the last calculation left in element 25.
+        CalcFixture t;
+        SystemResponse[25] = -3.456;
+        ComputePowerFigures(t.dp);
+        QCOMPARE(t.text("EdBmag25"), QStringLiteral("-3.46"));
+        QCOMPARE(t.text("ESPL100W"), QStringLiteral("116.54"));
+    }
+
+    void qesZeroIsReplacedAndReported() {
+        CalcFixture t;
+        t.set("EQes", QStringLiteral("0"));
+        t.addLine("ListBox2", QStringLiteral("summary"));
+        ComputePowerFigures(t.dp);
+        QCOMPARE(t.lines("ListBox2"), (QStringList{"summary", "Error"}));
+        QCOMPARE(t.text("EPeakSPL"),
+                 FormatFieldValue(10 * std::log10(600.0) + Spl1W(32.9, 226, 1)));
+    }
+
+    void powerFigureFailures_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("PEmax 0") << "EPEmax"
+                                 << "0" << DivisionByZero;
+        QTest::newRow("PEmax negative") << "EPEmax"
+                                        << "-1" << InvalidOperation;
+        QTest::newRow("Fs 0") << "EFs"
+                              << "0" << DivisionByZero;
+        QTest::newRow("Vas 0") << "EVas"
+                               << "0" << DivisionByZero;
+        QTest::newRow("Qes negative") << "EQes"
+                                      << "-0.46" << InvalidOperation;
+    }
+    void powerFigureFailures() {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        CalcFixture t;
+        t.store.setText(field, value);
+        QCOMPARE(FailureOf([&] { ComputePowerFigures(t.dp); }), message);
+        for (const char *f : {"EPeakSPL", "EPar", "EPer", "EdBmag25", "ESPL100W"})
+            QCOMPARE(t.writes(f), 0);
+    }
+
+    void recommendedPowerFailsAfterWritingThePower() {
+        CalcFixture t;
+        t.set("EPEmax", QStringLiteral("0"));
+        QCOMPARE(FailureOf([&] { ComputeRecommendedPower(t.dp); }), DivisionByZero);
+        QCOMPARE(t.text("ERecPwr"), QStringLiteral("0.00"));
+        QCOMPARE(t.writes("ERecPwrResult"), 0);
+    }
+
+    // A failure ends the command at its step: later steps leave their fields alone.
+    void commandFailures_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("Qes 0 stops in the simulation") << "EQes"
+                                                       << "0" << DivisionByZero << false;
+        QTest::newRow("PEmax 0 stops at the peak level") << "EPEmax"
+                                                         << "0" << DivisionByZero << false;
+        QTest::newRow("Fb 0 stops in the vent calculator") << "EFb"
+                                                           << "0" << DivisionByZero << true;
+    }
+    void commandFailures() {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QFETCH(bool, listed);
+        CalcFixture t;
+        t.set("ENumOfDrivers", QStringLiteral("3"));
+        t.store.setText(field, value);
+        QCOMPARE(FailureOf([&] { CalculateFromVbAndFb(t.dp); }), message);
+        QCOMPARE(t.text("ENumOfDrivers"), QStringLiteral("3"));
+        for (const char *f : {"EdBmag25", "ESPL100W", "ERecPwr", "ERecPwrResult"})
+            QCOMPARE(t.writes(f), 0);
+        QVERIFY(!t.lines("ListBox2").contains(QStringLiteral("Error")));
+        QCOMPARE(t.lines("ListBox2").size(), listed ? 6 : 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAnalysis)
+#include "tst_analysis.moc"

@@ -1,0 +1,411 @@
+#include "CalcTestSupport.h"
+#include "Simulation.h"
+
+#include <QHash>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace dravik;
+using namespace dravik::test;
+
+namespace {
+
+const char *const VbFields[] = {"EVb", "ESVb", "EVb2", "EFinalVb", "EVb_Vent_PG"};
+const char *const PointLists[] = {"Datapoints1", "Datapoints2", "Datapoints3", "Datapoints4",
+                                  "Datapoints5"};
+
+// The default driver and box (Qts 0.38, Fs 32.9, Vas 226, Vb 240, Fb 22,
+// Qes 0.46, Xmax 14.3, Diam 485 cm, PEmax 600), worked out independently here:
+// the excursion-limited level SPLref + 10 log R(f) at f.
+double DefaultExcursionLimit(double f) {
+    const double pi = 3.141592654;
+    const double fs = 32.9, fb = 22.0, xmax = 14.3, diam = 485.0;
+    const double vd = pi * (0.01 * diam) * (0.01 * diam) * 0.25 * xmax * 0.001;
+    const double pref = 4 * pi * pi * pi * 1.18 / 345.0 * std::pow(fs, 4) * std::pow(1.15 * vd, 2);
+    const double splRef = 10 * std::log10(pref) + 112;
+    const double fn2 = (f / fs) * (f / fs);
+    const double a = (fb / fs) * (fb / fs);
+    const double r = fn2 * fn2 * fn2 * fn2 / (a * a + fn2 * fn2 - 97.0 / 49.0 * a * fn2);
+    return splRef + 10 * std::log10(r);
+}
+
+const double DefaultPeakSpl = 10 * std::log10(600.0) + Spl1W(32.9, 226, 0.46);
+
+} // namespace
+
+class TestSimulation : public QObject {
+    Q_OBJECT
+private slots:
+    void workedExampleFields_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("alpha") << "EAlfa"
+                               << "0.94";
+        QTest::newRow("ffs") << "Effs"
+                             << "0.97";
+        QTest::newRow("Sd") << "ESd"
+                            << "18.47";
+        QTest::newRow("SPL1W") << "ESPL"
+                               << "94.27";
+        QTest::newRow("PeakSPL") << "EPeakSPL"
+                                 << "122.05";
+        for (const char *f : VbFields)
+            QTest::newRow(f) << f << "240.00";
+        QTest::newRow("Fb not rewritten") << "EFb"
+                                          << "22";
+    }
+    void workedExampleFields() {
+        QFETCH(QString, field);
+        QFETCH(QString, expected);
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        QCOMPARE(t.store.text(field), expected);
+    }
+
+    void workedExamplePowers() {
+        // Par = 3 F3^4 Vd^2 and Per = Par / eta0, with eta0 = 0.0169.
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        const double pi = 3.141592654;
+        const double f3 = 32.9 * std::pow(226.0 / 240.0, 0.44);
+        QCOMPARE(FormatFieldValue(f3), QStringLiteral("32.04"));
+        const double vd = pi * 4.85 * 4.85 * 0.25 * 14.3 * 0.001;
+        const double par = 3 * std::pow(f3, 4) * vd * vd;
+        const double eta0 = Eta0(32.9, 226, 0.46);
+        QCOMPARE(FormatFieldValue(eta0, 4), QStringLiteral("0.0169"));
+        QVERIFY(std::fabs(ParseFieldText(t.text("EPar")) - par) <= 0.006);
+        QVERIFY(std::fabs(ParseFieldText(t.text("EPer")) - par / eta0) <= 0.006);
+    }
+
+    void workedExampleSummary() {
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        const QStringList expected = {"dBpeak: -0.60", "Vb: 240.00", "Fb: 22.00",
+                                      "F3dB: 32.04",   "Fs: 32.90",  "Vas: 226.00"};
+        QCOMPARE(t.lines("ListBox2"), expected);
+    }
+
+    void workedExampleResponse_data() {
+        QTest::addColumn<int>("hz");
+        QTest::addColumn<QString>("level");
+        QTest::newRow("10 Hz") << 10 << "-32.87";
+        QTest::newRow("20 Hz") << 20 << "-9.83";
+        QTest::newRow("25 Hz") << 25 << "-7.37";
+        QTest::newRow("30 Hz") << 30 << "-6.08";
+        QTest::newRow("50 Hz") << 50 << "-3.13";
+        QTest::newRow("100 Hz") << 100 << "-0.95";
+        QTest::newRow("250 Hz") << 250 << "-0.16";
+    }
+    void workedExampleResponse() {
+        QFETCH(int, hz);
+        QFETCH(QString, level);
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        QCOMPARE(FormatFieldValue(SystemResponse[hz]), level);
+        const int i = PointIndex(hz);
+        QCOMPARE(t.lines("Datapoints3").at(i), FormatInteger(hz) + " Hz: " + level + " dB");
+    }
+
+    void levelAt100WattsLine() {
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        QCOMPARE(t.lines("Datapoints4").at(PointIndex(25)), QStringLiteral("25 Hz: 112.63 dB"));
+    }
+
+    void dataPointLists_data() {
+        QTest::addColumn<int>("hz");
+        for (int hz : {10, 18, 22, 25, 40, 100, 173, 250})
+            QTest::newRow(qPrintable(QString::number(hz))) << hz;
+    }
+    void dataPointLists() {
+        QFETCH(int, hz);
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        for (const char *list : PointLists)
+            QCOMPARE(t.lines(list).size(), 241);
+        const int i = PointIndex(hz);
+        const double level = SystemResponse[hz];
+        const double excursion = DefaultExcursionLimit(hz);
+        QVERIFY(std::fabs(ExcursionLimitSpl[hz] - excursion) < 1e-9);
+        QCOMPARE(t.lines("Datapoints1").at(i), PointLine(hz, ExcursionLimitSpl[hz]));
+        QCOMPARE(t.lines("Datapoints2").at(i), PointLine(hz, DefaultPeakSpl + level));
+        QCOMPARE(t.lines("Datapoints4").at(i), PointLine(hz, level + 20 + 100));
+        QCOMPARE(t.lines("Datapoints5").at(i),
+                 PointLine(hz, std::min(DefaultPeakSpl + level, ExcursionLimitSpl[hz])));
+    }
+
+    void excursionLimitShape() {
+        // Rises 12 dB per octave well above tuning, peaks at the port
+        // resonance (22 Hz) and falls steeply below it.
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        QVERIFY(std::fabs(ExcursionLimitSpl[240] - ExcursionLimitSpl[120] - 12.04) < 0.3);
+        QVERIFY(ExcursionLimitSpl[22] > ExcursionLimitSpl[19]);
+        QVERIFY(ExcursionLimitSpl[22] > ExcursionLimitSpl[26]);
+        QVERIFY(ExcursionLimitSpl[10] < ExcursionLimitSpl[14] - 10.0);
+    }
+
+    void listBox1GrowsByOneLinePerPoint() {
+        CalcFixture t;
+        t.addLine("ListBox1", QStringLiteral("earlier"));
+        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp);
+        const QStringList &lines = t.lines("ListBox1");
+        QCOMPARE(lines.size(), 1 + 482);
+        QCOMPARE(lines.at(0), QStringLiteral("earlier"));
+        QCOMPARE(lines.at(1), QStringLiteral("dbmag: 10->-32.87"));
+        QCOMPARE(lines.at(1 + 241), QStringLiteral("dbmag: 10->-32.87"));
+        QCOMPARE(lines.at(241), QStringLiteral("dbmag: 250->-0.16"));
+        QCOMPARE(lines.at(1 + 15), QStringLiteral("dbmag: 25->-7.37"));
+    }
+
+    void pointListsRebuiltEachRun() {
+        CalcFixture t;
+        for (const char *list : PointLists)
+            t.addLine(list, QStringLiteral("stale"));
+        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp);
+        for (const char *list : PointLists) {
+            QCOMPARE(t.lines(list).size(), 241);
+            QVERIFY(t.lines(list).first().startsWith(QStringLiteral("10 Hz: ")));
+            QVERIFY(t.lines(list).last().startsWith(QStringLiteral("250 Hz: ")));
+        }
+    }
+
+    void onlyTenTo250HzWritten() {
+        CalcFixture t;
+        MarkResponseArrays();
+        SimulateVentedResponse(t.dp);
+        for (int hz : {0, 9, 251, 300, 20001}) {
+            QCOMPARE(SystemResponse[hz], Untouched);
+            QCOMPARE(ExcursionLimitSpl[hz], Untouched);
+        }
+        QVERIFY(SystemResponse[10] != Untouched && SystemResponse[250] != Untouched);
+        QVERIFY(ExcursionLimitSpl[10] != Untouched && ExcursionLimitSpl[250] != Untouched);
+        for (int hz : {10, 25, 250}) {
+            QCOMPARE(ThermalLimitSpl[hz], Untouched);
+            QCOMPARE(ExcursionLimitPower[hz], Untouched);
+        }
+    }
+
+    void zeroOrEmptyVb_data() {
+        QTest::addColumn<QString>("vb");
+        QTest::newRow("zero") << "0";
+        QTest::newRow("empty") << "";
+        QTest::newRow("blanks") << "   ";
+        QTest::newRow("not a number") << "?";
+    }
+    void zeroOrEmptyVb() {
+        QFETCH(QString, vb);
+        CalcFixture t;
+        t.set("EVb", vb);
+        SimulateVentedResponse(t.dp);
+        for (const char *f : VbFields)
+            QCOMPARE(t.text(f), QStringLiteral("1.00"));
+        QCOMPARE(t.lines("ListBox2").at(1), QStringLiteral("Vb: 1.00"));
+        QCOMPARE(t.text("EAlfa"), QStringLiteral("226.00"));
+        QCOMPARE(t.lines("LVent").at(0), QStringLiteral("Box volume:1.00 l"));
+    }
+
+    void otherZeroReplacements() {
+        // Qts, Vas, Fs and Xmax of 0 run as 0.48, 100 l, 100 Hz and 3 mm.
+        CalcFixture t;
+        for (const char *f : {"EQts", "EVas", "EFs", "EXmax"})
+            t.set(f, QStringLiteral("0"));
+        SimulateVentedResponse(t.dp);
+        QCOMPARE(t.lines("ListBox2").at(4), QStringLiteral("Fs: 100.00"));
+        QCOMPARE(t.lines("ListBox2").at(5), QStringLiteral("Vas: 100.00"));
+        QCOMPARE(t.text("EAlfa"), FormatFieldValue(100.0 / 240.0));
+        const double dbPeak = 20 * std::log10(2.5 * 0.48 * std::pow(100.0 / 240.0, 0.3));
+        QCOMPARE(t.lines("ListBox2").at(0), "dBpeak: " + FormatFieldValue(dbPeak));
+        QCOMPARE(t.text("ESPL"), FormatFieldValue(Spl1W(100, 100, 0.46)));
+    }
+
+    void fbZeroFailsInTheVentCalculator() {
+        CalcFixture t;
+        t.set("EFb", QStringLiteral("0"));
+        t.addLine("LVent", QStringLiteral("old"));
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }), DivisionByZero);
+        // The simulation ran with 1 Hz and finished its output...
+        QCOMPARE(t.lines("ListBox2").at(2), QStringLiteral("Fb: 1.00"));
+        for (const char *list : PointLists)
+            QCOMPARE(t.lines(list).size(), 241);
+        QCOMPARE(t.lines("ListBox1").size(), 241);
+        QCOMPARE(t.text("EAlfa"), QStringLiteral("0.94"));
+        // ...but the Fb field stays 0, and the vent calculator stopped on it
+        // after clearing its list.
+        QCOMPARE(t.text("EFb"), QStringLiteral("0"));
+        QVERIFY(t.lines("LVent").isEmpty());
+        QCOMPARE(t.writes("EVentLength"), 0);
+        QCOMPARE(t.writes("ECalcVentOuterVolume"), 0);
+    }
+
+    void ventCalculatorRunsAtTheEnd() {
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        QCOMPARE(t.text("EVentLength"), QStringLiteral("331.42"));
+        QCOMPARE(t.lines("LVent").size(), 3);
+    }
+
+    void quietRun() {
+        CalcFixture t;
+        t.set("EVb", QStringLiteral("0"));
+        t.addLine("ListBox1", QStringLiteral("crossover line"));
+        t.addLine("ListBox2", QStringLiteral("summary line"));
+        for (const char *list : PointLists)
+            t.addLine(list, QStringLiteral("stale"));
+        QuietSimulation = true;
+        SimulateVentedResponse(t.dp);
+        QuietSimulation = false;
+
+        for (const char *f : {"EPer", "ESPL", "EPeakSPL", "EAlfa", "Effs"})
+            QCOMPARE(t.writes(f), 0);
+        QCOMPARE(t.lines("ListBox1"), QStringList{"crossover line"});
+        QCOMPARE(t.lines("ListBox2"), QStringList{"summary line"});
+        for (const char *list : PointLists)
+            QVERIFY(t.lines(list).isEmpty());
+
+        for (const char *f : VbFields)
+            QCOMPARE(t.text(f), QStringLiteral("1.00"));
+        QCOMPARE(t.text("ESd"), QStringLiteral("18.47"));
+        QVERIFY(t.writes("EPar") > 0);
+        QVERIFY(SystemResponse[25] < 0.0);
+        QVERIFY(ExcursionLimitSpl[25] > 0.0);
+        // The vent calculator does its own output as usual.
+        QCOMPARE(t.lines("LVent").at(0), QStringLiteral("Box volume:1.00 l"));
+    }
+
+    void quietRunGivesTheSameArrays() {
+        CalcFixture t;
+        SimulateVentedResponse(t.dp);
+        const ResponseArray loud = SystemResponse;
+        const ResponseArray loudExcursion = ExcursionLimitSpl;
+        const QString par = t.text("EPar");
+        ResetResponseArrays();
+        QuietSimulation = true;
+        SimulateVentedResponse(t.dp);
+        QuietSimulation = false;
+        QVERIFY(SystemResponse == loud);
+        QVERIFY(ExcursionLimitSpl == loudExcursion);
+        QCOMPARE(t.text("EPar"), par);
+    }
+
+    void peMaxZeroFailsOnlyWhenListing() {
+        CalcFixture t;
+        t.set("EPEmax", QStringLiteral("0"));
+        QuietSimulation = true;
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }), QString());
+        QuietSimulation = false;
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }), DivisionByZero);
+    }
+
+    // Each fault stops the run at its step: what was written before stays,
+    // nothing after it is written.
+    void failures_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<QStringList>("notWritten");
+        QTest::addColumn<bool>("pointListsCleared");
+        const QStringList all = {"ESd", "EPar",  "EPer", "ESPL",       "EPeakSPL",
+                                 "EVb", "EAlfa", "Effs", "EVentLength"};
+        QTest::newRow("Vas negative: fractional power")
+            << "EVas"
+            << "-226" << InvalidOperation << QStringList{} << all << false;
+        QTest::newRow("Vb negative: fractional power")
+            << "EVb"
+            << "-240" << InvalidOperation << QStringList{} << all << false;
+        QTest::newRow("Diam 0: log of zero reference power")
+            << "EDiam"
+            << "0" << DivisionByZero << QStringList{"ESd"} << all.mid(1) << false;
+        QTest::newRow("Qes 0: division")
+            << "EQes"
+            << "0" << DivisionByZero << QStringList{"ESd"} << all.mid(1) << false;
+        QTest::newRow("Qes negative: log of negative efficiency")
+            << "EQes"
+            << "-0.46" << InvalidOperation << QStringList{"ESd"} << all.mid(1) << false;
+        QTest::newRow("PEmax 0: log at the peak level")
+            << "EPEmax"
+            << "0" << DivisionByZero << QStringList{"ESd", "EPar", "EPer", "ESPL"} << all.mid(4)
+            << false;
+        QTest::newRow("PEmax negative")
+            << "EPEmax"
+            << "-600" << InvalidOperation << QStringList{"ESd", "EPar", "EPer", "ESPL"}
+            << all.mid(4) << false;
+        QTest::newRow("Fb 0: vent calculator")
+            << "EFb"
+            << "0" << DivisionByZero << all.mid(0, 8) << QStringList{"EVentLength"} << true;
+    }
+    void failures() {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QFETCH(QStringList, written);
+        QFETCH(QStringList, notWritten);
+        QFETCH(bool, pointListsCleared);
+        CalcFixture t;
+        MarkResponseArrays();
+        t.addLine("ListBox2", QStringLiteral("before"));
+        t.addLine("Datapoints1", QStringLiteral("before"));
+        t.store.setText(field, value);
+        QHash<QString, int> before;
+        for (const QString &f : written + notWritten)
+            before.insert(f, t.store.writes(f));
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }), message);
+        for (const QString &f : written)
+            QVERIFY2(t.store.writes(f) > before.value(f), qPrintable(f));
+        for (const QString &f : notWritten)
+            QVERIFY2(t.store.writes(f) == before.value(f), qPrintable(f));
+        if (pointListsCleared) {
+            QCOMPARE(t.lines("Datapoints1").size(), 241);
+            QVERIFY(SystemResponse[250] != Untouched);
+        } else {
+            QCOMPARE(t.lines("ListBox2"), QStringList{"before"});
+            QCOMPARE(t.lines("Datapoints1"), QStringList{"before"});
+            QVERIFY(t.lines("ListBox1").isEmpty());
+            QCOMPARE(SystemResponse[10], Untouched);
+            QCOMPARE(ExcursionLimitSpl[10], Untouched);
+        }
+    }
+
+    void overflowInTheFrequencyLoop() {
+        // A tiny Fs gets through the box figures but (f/Fs)^8 overflows at the
+        // first frequency: the lists are already cleared, no point is stored.
+        CalcFixture t;
+        MarkResponseArrays();
+        t.set("EFs", QStringLiteral("1e-40"));
+        t.addLine("Datapoints3", QStringLiteral("before"));
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }),
+                 QStringLiteral("Floating point overflow"));
+        QCOMPARE(t.text("EPeakSPL"),
+                 FormatFieldValue(10 * std::log10(600.0) + Spl1W(1e-40, 226, 0.46)));
+        QCOMPARE(t.lines("ListBox2").size(), 6);
+        QCOMPARE(t.text("EVb"), QStringLiteral("240.00"));
+        for (const char *list : PointLists)
+            QVERIFY(t.lines(list).isEmpty());
+        QCOMPARE(SystemResponse[10], Untouched);
+        QCOMPARE(ExcursionLimitSpl[10], Untouched);
+        QVERIFY(t.lines("ListBox1").isEmpty());
+        for (const char *f : {"EAlfa", "Effs", "EVentLength"})
+            QCOMPARE(t.writes(f), 0);
+    }
+
+    void clearDatapointLists() {
+        CalcFixture t;
+        for (const char *list : PointLists)
+            t.addLine(list, QStringLiteral("x"));
+        t.addLine("ListBox1", QStringLiteral("kept"));
+        t.addLine("ListBox2", QStringLiteral("kept"));
+        ClearDatapointLists(t.dp);
+        for (const char *list : PointLists)
+            QVERIFY(t.lines(list).isEmpty());
+        QCOMPARE(t.lines("ListBox1").size(), 1);
+        QCOMPARE(t.lines("ListBox2").size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulation)
+#include "tst_simulation.moc"
