@@ -151,9 +151,9 @@ private slots:
         QCOMPARE(readAll("spkdb.hdr"), QByteArray("0\r\n"));
         QStringList expected;
         for (const QString &field : RecordFields)
-            for (const FieldSpec &spec : mainWindowFields())
-                if (field == QLatin1String(spec.name))
-                    expected << QString::fromUtf8(spec.defaultText);
+            for (const FieldSpec &entry : mainWindowFields())
+                if (field == QLatin1String(entry.name))
+                    expected << QString::fromUtf8(entry.defaultText);
         QCOMPARE(expected.size(), 28);
         const QList<QByteArray> lines = readAll("spk.db").split('\n');
         QCOMPARE(lines.size(), 3 + 31 + 1);

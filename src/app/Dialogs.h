@@ -1,0 +1,86 @@
+#pragma once
+
+// The small windows of the program. Like every window they are created hidden
+// at start-up, shown modeless, and only hidden when closed, so each keeps what
+// was typed into it between showings.
+
+#include "WidgetFieldStore.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QLineEdit;
+class QTabWidget;
+
+namespace dravik {
+
+class FieldStore;
+class UserDialogs;
+
+// Sets the box tuning frequency: "OK" copies the typed text into EFb as it stands.
+class TFVentFSel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFVentFSel(FieldStore &mainFields);
+public slots:
+    void B_OKClick();
+    void B_CANCELClick();
+
+private:
+    FieldStore &main_;
+    QLineEdit *selFb_;
+};
+
+// Holds what is typed into it; creates nothing.
+class TCreateNewProjectForm : public QWidget {
+    Q_OBJECT
+public:
+    TCreateNewProjectForm();
+public slots:
+    void Button2Click();
+    void Button3Click();
+};
+
+// Holds its settings for the session; no calculation reads them.
+class TOptionsForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TOptionsForm(UserDialogs &dialogs);
+public slots:
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+
+private:
+    UserDialogs &dialogs_;
+    QLineEdit *backgroundPicture_;
+};
+
+class TAboutForm : public QWidget {
+    Q_OBJECT
+public:
+    TAboutForm();
+public slots:
+    void AboutOkButtonClick();
+};
+
+// The driver database dialog: the records listed, one of them to load.
+class TGETDRIVERForm : public QWidget {
+    Q_OBJECT
+public:
+    TGETDRIVERForm();
+    WidgetFieldStore &fields() { return *store_; }
+
+signals:
+    void loadRequested();
+
+public slots:
+    void CancelButtonClick();
+
+private:
+    std::unique_ptr<WidgetFieldStore> store_;
+};
+
+} // namespace dravik

@@ -1,0 +1,75 @@
+#include "ListBox.h"
+
+#include <QItemSelectionModel>
+#include <QTimer>
+
+namespace dravik {
+
+LineListModel::LineListModel(QObject *parent) : QAbstractListModel(parent) {}
+
+void LineListModel::append(const QString &line) {
+    lines_.append(line);
+    if (!flushQueued_) {
+        flushQueued_ = true;
+        QTimer::singleShot(0, this, &LineListModel::flush);
+    }
+}
+
+void LineListModel::clear() {
+    beginResetModel();
+    lines_.clear();
+    shownRows_ = 0;
+    endResetModel();
+}
+
+void LineListModel::flush() {
+    flushQueued_ = false;
+    const int total = count();
+    if (total <= shownRows_)
+        return;
+    beginInsertRows(QModelIndex(), shownRows_, total - 1);
+    shownRows_ = total;
+    endInsertRows();
+}
+
+int LineListModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : shownRows_;
+}
+
+QVariant LineListModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= shownRows_)
+        return {};
+    if (role == Qt::DisplayRole)
+        return lines_.at(index.row());
+    return {};
+}
+
+ListBox::ListBox(const QString &objectName, QWidget *parent)
+    : QListView(parent), model_(new LineListModel(this)) {
+    setObjectName(objectName);
+    setModel(model_);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFrameShape(QFrame::NoFrame);
+}
+
+int ListBox::selectedLine() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    int last = -1;
+    for (const QModelIndex &i : rows)
+        last = std::max(last, i.row());
+    return last;
+}
+
+void ListBox::selectLine(int index) {
+    model_->flush();
+    selectionModel()->clearSelection();
+    if (index < 0 || index >= model_->rowCount())
+        return;
+    const QModelIndex i = model_->index(index);
+    selectionModel()->select(i, QItemSelectionModel::ClearAndSelect);
+    setCurrentIndex(i);
+}
+
+} // namespace dravik

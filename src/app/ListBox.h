@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <QStringList>
+
+namespace dravik {
+
+// Lines of a list box. Appending is constant time: new lines are announced
+// to the view in one batch (at the end of the command, or on the next turn of
+// the event loop), so a simulation that adds 241 lines to a list already
+// holding hundreds of thousands does no per-line layout work.
+class LineListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit LineListModel(QObject *parent = nullptr);
+
+    void append(const QString &line);
+    void clear();
+    // Lines added but not yet shown become visible now.
+    void flush();
+
+    int count() const { return static_cast<int>(lines_.size()); }
+    const QString &lineAt(int i) const { return lines_.at(i); }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+private:
+    QStringList lines_;
+    int shownRows_ = 0;
+    bool flushQueued_ = false;
+};
+
+// A list box of the program: one column of text lines, one selected entry at most.
+class ListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit ListBox(const QString &objectName, QWidget *parent = nullptr);
+
+    LineListModel *lines() const { return model_; }
+    // The selected entry, -1 when none is.
+    int selectedLine() const;
+    // Makes entry `index` the selected one; -1 leaves none selected.
+    void selectLine(int index);
+
+private:
+    LineListModel *model_;
+};
+
+} // namespace dravik

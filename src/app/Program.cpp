@@ -1,0 +1,70 @@
+#include "Program.h"
+
+#include "CrossoverArrays.h"
+#include "Dialogs.h"
+#include "DriverDatabase.h"
+#include "OutpFrm.h"
+#include "outptw.h"
+#include "ResponseArrays.h"
+#include "mainprg2.h"
+
+#include <QApplication>
+#include <QScreen>
+
+namespace dravik {
+
+Program::Program(UserDialogs &dialogs) {
+    // The program-wide arrays start at zero with every new program.
+    ResetResponseArrays();
+    ResetCrossoverArrays();
+
+    // Arial 11 px (fontconfig gives a metric-compatible face where Arial is missing).
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+
+    main_ = std::make_unique<Tdrvik>(dialogs);
+    outputW_ = std::make_unique<TOutputW>();
+    database_ = std::make_unique<TGETDRIVERForm>();
+    plot_ = std::make_unique<TOutputForm>(main_->fields(), main_.get());
+    about_ = std::make_unique<TAboutForm>();
+    options_ = std::make_unique<TOptionsForm>(dialogs);
+    newProject_ = std::make_unique<TCreateNewProjectForm>();
+    ventFrequency_ = std::make_unique<TFVentFSel>(main_->fields());
+
+    main_->attachWindows({plot_.get(), database_.get(), about_.get(), options_.get(),
+                          newProject_.get(), ventFrequency_.get()});
+    Tdrvik *mainWindow = main_.get();
+    TGETDRIVERForm *database = database_.get();
+    QObject::connect(database, &TGETDRIVERForm::loadRequested, mainWindow, [mainWindow, database] {
+        mainWindow->runCommand([&] {
+            LoadButtonClick(mainWindow->fields(), database->fields());
+            database->close();
+        });
+    });
+}
+
+Program::~Program() = default;
+
+void Program::start() {
+    if (const QScreen *screen = QApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        const QRect frame = main_->frameGeometry();
+        main_->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
+    main_->show();
+}
+
+QList<QWidget *> Program::windows() const {
+    return {main_.get(),    outputW_.get(), database_.get(),   plot_.get(),
+            about_.get(),   options_.get(), newProject_.get(), ventFrequency_.get()};
+}
+
+QWidget *Program::window(const QString &objectName) const {
+    for (QWidget *w : windows())
+        if (w->objectName() == objectName)
+            return w;
+    return nullptr;
+}
+
+} // namespace dravik

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace dravik {
+
+class Tdrvik;
+class TOutputW;
+class TGETDRIVERForm;
+class TOutputForm;
+class TAboutForm;
+class TOptionsForm;
+class TCreateNewProjectForm;
+class TFVentFSel;
+class UserDialogs;
+
+// The whole program: every window, created once in a fixed order and kept
+// until the end. Both the desktop program and the script runner start here.
+class Program {
+public:
+    explicit Program(UserDialogs &dialogs);
+    ~Program();
+
+    // Shows the main window centred with the page "Part list" in front.
+    void start();
+
+    Tdrvik &main() const { return *main_; }
+    TOutputForm &plot() const { return *plot_; }
+    TGETDRIVERForm &database() const { return *database_; }
+    // All windows in creation order.
+    QList<QWidget *> windows() const;
+    QWidget *window(const QString &objectName) const;
+
+private:
+    std::unique_ptr<Tdrvik> main_;
+    std::unique_ptr<TOutputW> outputW_;
+    std::unique_ptr<TGETDRIVERForm> database_;
+    std::unique_ptr<TOutputForm> plot_;
+    std::unique_ptr<TAboutForm> about_;
+    std::unique_ptr<TOptionsForm> options_;
+    std::unique_ptr<TCreateNewProjectForm> newProject_;
+    std::unique_ptr<TFVentFSel> ventFrequency_;
+};
+
+} // namespace dravik

@@ -1,0 +1,16 @@
+#include "Program.h"
+#include "UserDialogs.h"
+#include "mainprg2.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    // Closing the main window ends the program, whatever else is open.
+    app.setQuitOnLastWindowClosed(false);
+    dravik::DesktopDialogs dialogs;
+    dravik::Program program(dialogs);
+    QObject::connect(&program.main(), &dravik::Tdrvik::quitRequested, &app, &QApplication::quit);
+    program.start();
+    return app.exec();
+}

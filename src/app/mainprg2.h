@@ -1,0 +1,142 @@
+#pragma once
+
+#include "DesignParameters.h"
+#include "WidgetFieldStore.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QGridLayout;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QTabWidget;
+class QComboBox;
+
+namespace dravik {
+
+class UserDialogs;
+class TOutputForm;
+class TGETDRIVERForm;
+class TAboutForm;
+class TOptionsForm;
+class TCreateNewProjectForm;
+class TFVentFSel;
+
+// The main window: the design's fields on nine pages, the menu, the tool bar
+// and every command. Each command runs inside runCommand, which turns the
+// program's one error type into the error message box.
+class Tdrvik : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Tdrvik(UserDialogs &dialogs);
+    ~Tdrvik() override;
+
+    FieldStore &fields() { return *store_; }
+    DesignParameters &design() { return *design_; }
+
+    // The other windows, created after this one.
+    struct Windows {
+        TOutputForm *plot = nullptr;
+        TGETDRIVERForm *database = nullptr;
+        TAboutForm *about = nullptr;
+        TOptionsForm *options = nullptr;
+        TCreateNewProjectForm *newProject = nullptr;
+        TFVentFSel *ventFrequency = nullptr;
+    };
+    void attachWindows(const Windows &windows) { windows_ = windows; }
+
+    // Runs one command: a DravikError stops it where it stands, everything
+    // written before stays, and the report goes to the error message box.
+    void runCommand(const std::function<void()> &command);
+
+    // File page: what a double-click on a directory entry does.
+    void openDirectory(const QString &path);
+    QListWidget *directoryList() const { return dirList_; }
+    QListWidget *fileList() const { return fileList_; }
+
+signals:
+    // Quit was chosen (menu, tool bar or the window's close box).
+    void quitRequested();
+
+public slots:
+    void Button1Click();
+    void SBB4ButtonClick();
+    void Button26Click();
+    void CALCULATEIDEALButtonClick();
+    void CALCULATEMAXIMALLYFLATButtonClick();
+    void Button25Click();
+    void Button2Click();
+    void BCalcDimensions1Click();
+    void GETDRIVERButtonClick();
+    void SelectDriver1Click();
+    void ADDDRIVERButtonClick();
+    void Button21Click();
+    void Button17Click();
+    void ToolButton2Click();
+    void Button12Click();
+    void Newproject1Click();
+    void ToolButton1Click();
+    void LFileClick();
+    void LDirClick(QListWidgetItem *item);
+    void BUTTONQuorvel100Click();
+    void Quorvel100Hz1Click();
+    void BUTTONQuorvel80Click();
+    void Quorvel80Hz1Click();
+    void BUTTONQuorvel70Click();
+    void Quorvel70Hz1Click();
+    void BUTTONPelmo100_1Click();
+    void Pelmo10011Click();
+    void N1driver1Click();
+    void N2vents1Click();
+    void Options1Click();
+    void About1Click();
+    void ToolButton4Click();
+    void ToolButton5Click();
+    void Quit1Click();
+    void ToolButton7Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void InitializeTables();
+    void buildMenu();
+    QWidget *buildToolBar();
+    QWidget *buildFilePage();
+    QWidget *buildDriverPage();
+    QWidget *buildBoxPage();
+    QWidget *buildVentPage();
+    QWidget *buildCrossoverPage();
+    QWidget *buildAnalysisPage();
+    QWidget *buildPartListPage();
+    QWidget *buildOtherPage();
+    QWidget *buildAcousticsPage();
+
+    QLineEdit *field(const char *name);
+    QPushButton *button(const char *name, const QString &caption);
+    void addField(QGridLayout *grid, int row, int col, const char *name, const QString &caption,
+                  const QString &unit = QString());
+    void refreshFilePage();
+    void showWindow(QWidget *w);
+    void showPlot();
+    void repaintPlot();
+    void getDriver();
+    void saveDesign();
+    void showNewProject();
+
+    UserDialogs &dialogs_;
+    Windows windows_;
+    std::unique_ptr<WidgetFieldStore> store_;
+    std::unique_ptr<DesignParameters> design_;
+    QTabWidget *pages_ = nullptr;
+    QListWidget *dirList_ = nullptr;
+    QListWidget *fileList_ = nullptr;
+    QComboBox *driveBox_ = nullptr;
+};
+
+} // namespace dravik

@@ -1,0 +1,295 @@
+#include "ScriptRunner.h"
+
+#include "ListBox.h"
+#include "OutpFrm.h"
+#include "Program.h"
+#include "mainprg2.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextEdit>
+
+namespace dravik {
+
+void ScriptDialogs::showError(QWidget *, const QString &reportText) {
+    out_ << "error: " << reportText << '\n';
+}
+
+std::optional<QString> ScriptDialogs::openFile(QWidget *, const QString &) {
+    if (answers_.empty())
+        return std::nullopt;
+    std::optional<QString> a = std::move(answers_.front());
+    answers_.pop_front();
+    return a;
+}
+
+ScriptRunner::ScriptRunner(Program &program, ScriptDialogs &dialogs, QTextStream &out,
+                           QTextStream &err)
+    : program_(program), dialogs_(dialogs), out_(out), err_(err) {
+    QObject::connect(&program_.main(), &Tdrvik::quitRequested, [this] { quit_ = true; });
+}
+
+QStringList ScriptRunner::splitLines(const QByteArray &script) {
+    QString text = QString::fromUtf8(script);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+int ScriptRunner::run(const QStringList &lines) {
+    for (int i = 0; i < lines.size() && !quit_; ++i) {
+        const QString trimmed = lines[i].trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
+            continue;
+        try {
+            execute(lines[i]);
+        } catch (const ScriptError &e) {
+            out_.flush();
+            err_ << "script error: line " << (i + 1) << ": " << e.why << '\n';
+            err_.flush();
+            return 2;
+        }
+        QCoreApplication::processEvents();
+        out_.flush();
+    }
+    out_.flush();
+    return 0;
+}
+
+void ScriptRunner::execute(const QString &rawLine) {
+    QString line = rawLine;
+    while (!line.isEmpty() && (line.front() == QLatin1Char(' ') || line.front() == QLatin1Char('\t')))
+        line.remove(0, 1);
+    const qsizetype blank = line.indexOf(QLatin1Char(' '));
+    const QString verb = blank < 0 ? line : line.left(blank);
+    const QString rest = blank < 0 ? QString() : line.mid(blank + 1);
+    using Handler = void (ScriptRunner::*)(const QString &);
+    static const QHash<QString, Handler> verbs = {
+        {QStringLiteral("set"), &ScriptRunner::set},
+        {QStringLiteral("click"), &ScriptRunner::click},
+        {QStringLiteral("check"), &ScriptRunner::check},
+        {QStringLiteral("choose"), &ScriptRunner::choose},
+        {QStringLiteral("select"), &ScriptRunner::select},
+        {QStringLiteral("page"), &ScriptRunner::page},
+        {QStringLiteral("opendir"), &ScriptRunner::opendir},
+        {QStringLiteral("pickfile"), &ScriptRunner::pickfile},
+        {QStringLiteral("answer"), &ScriptRunner::answer},
+        {QStringLiteral("print"), &ScriptRunner::print},
+        {QStringLiteral("caption"), &ScriptRunner::caption},
+        {QStringLiteral("list"), &ScriptRunner::list},
+        {QStringLiteral("grab"), &ScriptRunner::grab},
+    };
+    const Handler handler = verbs.value(verb);
+    if (!handler)
+        throw ScriptError{QStringLiteral("unknown verb \"") + verb + QLatin1Char('"')};
+    (this->*handler)(rest);
+}
+
+QStringList ScriptRunner::args(const QString &rest, int count, const QString &verb) {
+    const QStringList parts = rest.isEmpty() ? QStringList() : rest.split(QLatin1Char(' '));
+    if (parts.size() != count || parts.contains(QString()))
+        throw ScriptError{verb + QStringLiteral(" takes ") + QString::number(count) +
+                          (count == 1 ? QStringLiteral(" argument") : QStringLiteral(" arguments"))};
+    return parts;
+}
+
+QWidget *ScriptRunner::windowOf(const QString &name) const { return program_.window(name); }
+
+QObject *ScriptRunner::resolve(const QString &name) const {
+    QWidget *window = &program_.main();
+    QString child = name;
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        window = windowOf(name.left(dot));
+        if (!window)
+            throw ScriptError{QStringLiteral("unknown window \"") + name.left(dot) + QLatin1Char('"')};
+        child = name.mid(dot + 1);
+    }
+    if (child.isEmpty())
+        throw ScriptError{QStringLiteral("unknown name \"") + name + QLatin1Char('"')};
+    const QList<QObject *> found = window->findChildren<QObject *>(child);
+    if (found.size() > 1)
+        throw ScriptError{QStringLiteral("ambiguous name \"") + name + QLatin1Char('"')};
+    if (found.size() == 1)
+        return found.front();
+    if (dot < 0)
+        if (QWidget *w = windowOf(child))
+            return w;
+    throw ScriptError{QStringLiteral("unknown name \"") + name + QLatin1Char('"')};
+}
+
+void ScriptRunner::set(const QString &rest) {
+    if (rest.isEmpty())
+        throw ScriptError{QStringLiteral("set takes a name and a text")};
+    const qsizetype blank = rest.indexOf(QLatin1Char(' '));
+    const QString name = blank < 0 ? rest : rest.left(blank);
+    const QString text = blank < 0 ? QString() : rest.mid(blank + 1);
+    QObject *target = resolve(name);
+    if (auto *edit = qobject_cast<QLineEdit *>(target)) {
+        edit->setText(text);
+        edit->setCursorPosition(0);
+    } else if (auto *rich = qobject_cast<QTextEdit *>(target)) {
+        rich->setPlainText(text);
+    } else {
+        throw ScriptError{name + QStringLiteral(" is not a text field")};
+    }
+}
+
+void ScriptRunner::click(const QString &rest) {
+    const QString name = args(rest, 1, QStringLiteral("click")).front();
+    QObject *target = resolve(name);
+    if (auto *button = qobject_cast<QAbstractButton *>(target))
+        button->click();
+    else if (auto *action = qobject_cast<QAction *>(target))
+        action->trigger();
+    else
+        throw ScriptError{name + QStringLiteral(" cannot be clicked")};
+}
+
+void ScriptRunner::check(const QString &rest) {
+    const QStringList a = args(rest, 2, QStringLiteral("check"));
+    auto *box = qobject_cast<QCheckBox *>(resolve(a[0]));
+    if (!box)
+        throw ScriptError{a[0] + QStringLiteral(" is not a check box")};
+    if (a[1] != QLatin1String("on") && a[1] != QLatin1String("off"))
+        throw ScriptError{QStringLiteral("check takes on or off")};
+    box->setChecked(a[1] == QLatin1String("on"));
+}
+
+void ScriptRunner::choose(const QString &rest) {
+    const QString name = args(rest, 1, QStringLiteral("choose")).front();
+    auto *radio = qobject_cast<QRadioButton *>(resolve(name));
+    if (!radio)
+        throw ScriptError{name + QStringLiteral(" is not a radio button")};
+    radio->setChecked(true);
+}
+
+void ScriptRunner::select(const QString &rest) {
+    const QStringList a = args(rest, 2, QStringLiteral("select"));
+    bool ok = false;
+    const int index = a[1].toInt(&ok);
+    if (!ok || index < -1)
+        throw ScriptError{QStringLiteral("select takes an entry number or -1")};
+    QObject *target = resolve(a[0]);
+    if (auto *box = qobject_cast<ListBox *>(target)) {
+        box->selectLine(index);
+    } else if (auto *widget = qobject_cast<QListWidget *>(target)) {
+        widget->clearSelection();
+        widget->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        if (index < 0)
+            widget->clearSelection();
+    } else {
+        throw ScriptError{a[0] + QStringLiteral(" is not a list box")};
+    }
+}
+
+void ScriptRunner::page(const QString &rest) {
+    const QString name = args(rest, 1, QStringLiteral("page")).front();
+    auto *pages = program_.main().findChild<QTabWidget *>(QStringLiteral("Valitsin"));
+    auto *target = qobject_cast<QWidget *>(resolve(name));
+    if (!target || pages->indexOf(target) < 0)
+        throw ScriptError{name + QStringLiteral(" is not a page of Valitsin")};
+    pages->setCurrentWidget(target);
+}
+
+void ScriptRunner::opendir(const QString &rest) {
+    if (rest.isEmpty())
+        throw ScriptError{QStringLiteral("opendir takes a path")};
+    program_.main().openDirectory(QDir::current().absoluteFilePath(rest));
+}
+
+void ScriptRunner::pickfile(const QString &rest) {
+    QListWidget *files = program_.main().fileList();
+    files->clearSelection();
+    files->setCurrentItem(nullptr);
+    if (!rest.isEmpty()) {
+        const QList<QListWidgetItem *> found = files->findItems(rest, Qt::MatchExactly);
+        if (found.isEmpty())
+            throw ScriptError{QStringLiteral("no file \"") + rest + QStringLiteral("\" in the file list")};
+        files->setCurrentItem(found.front(), QItemSelectionModel::ClearAndSelect);
+    }
+    program_.main().LFileClick();
+}
+
+void ScriptRunner::answer(const QString &rest) {
+    dialogs_.prepareAnswer(rest.isEmpty() ? std::nullopt : std::optional<QString>(rest));
+}
+
+void ScriptRunner::print(const QString &rest) {
+    const QString name = args(rest, 1, QStringLiteral("print")).front();
+    QObject *target = resolve(name);
+    QString value;
+    if (auto *edit = qobject_cast<QLineEdit *>(target))
+        value = edit->text();
+    else if (auto *rich = qobject_cast<QTextEdit *>(target))
+        value = rich->toPlainText();
+    else if (auto *button = qobject_cast<QAbstractButton *>(target); button && button->isCheckable())
+        value = button->isChecked() ? QStringLiteral("on") : QStringLiteral("off");
+    else if (auto *pages = qobject_cast<QTabWidget *>(target))
+        value = pages->currentWidget()->objectName();
+    else if (auto *w = qobject_cast<QWidget *>(target); w && program_.windows().contains(w))
+        value = w->isVisible() ? QStringLiteral("visible") : QStringLiteral("hidden");
+    else
+        throw ScriptError{name + QStringLiteral(" has no value to print")};
+    out_ << name << '=' << value << '\n';
+}
+
+void ScriptRunner::caption(const QString &rest) {
+    const QString name = args(rest, 1, QStringLiteral("caption")).front();
+    auto *w = qobject_cast<QWidget *>(resolve(name));
+    if (!w || !program_.windows().contains(w))
+        throw ScriptError{name + QStringLiteral(" is not a window")};
+    out_ << name << '=' << w->windowTitle() << '\n';
+}
+
+void ScriptRunner::list(const QString &rest) {
+    const QString name = args(rest, 1, QStringLiteral("list")).front();
+    QObject *target = resolve(name);
+    QStringList lines;
+    if (auto *box = qobject_cast<ListBox *>(target)) {
+        const LineListModel *m = box->lines();
+        lines.reserve(m->count());
+        for (int i = 0; i < m->count(); ++i)
+            lines << m->lineAt(i);
+    } else if (auto *widget = qobject_cast<QListWidget *>(target)) {
+        for (int i = 0; i < widget->count(); ++i)
+            lines << widget->item(i)->text();
+    } else {
+        throw ScriptError{name + QStringLiteral(" is not a list box")};
+    }
+    out_ << name << ": " << lines.size() << " lines\n";
+    for (const QString &l : lines)
+        out_ << l << '\n';
+}
+
+void ScriptRunner::grab(const QString &rest) {
+    const qsizetype blank = rest.indexOf(QLatin1Char(' '));
+    if (blank <= 0 || blank + 1 >= rest.size())
+        throw ScriptError{QStringLiteral("grab takes a name and a file")};
+    const QString name = rest.left(blank);
+    const QString file = rest.mid(blank + 1);
+    auto *w = qobject_cast<QWidget *>(resolve(name));
+    if (!w)
+        throw ScriptError{name + QStringLiteral(" is not a window")};
+    // The plot's picture is saved as the bitmap itself, pixel for pixel.
+    const bool plotPicture =
+        w->objectName() == QLatin1String("Image1") && w->window() == &program_.plot();
+    const bool saved = plotPicture ? program_.plot().image().save(file, "PNG")
+                                   : w->grab().save(file, "PNG");
+    if (!saved)
+        throw ScriptError{QStringLiteral("cannot write \"") + file + QLatin1Char('"')};
+}
+
+} // namespace dravik

@@ -1,0 +1,378 @@
+#include "Dialogs.h"
+#include "FakeDialogs.h"
+#include "FieldTable.h"
+#include "ListBox.h"
+#include "OutpFrm.h"
+#include "Program.h"
+#include "ResponseArrays.h"
+#include "mainprg2.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolBar>
+
+using namespace dravik;
+
+namespace {
+
+QMap<QString, QString> allTexts(const QList<QWidget *> &windows) {
+    QMap<QString, QString> texts;
+    for (QWidget *w : windows) {
+        for (QLineEdit *e : w->findChildren<QLineEdit *>())
+            texts.insert(w->objectName() + '.' + e->objectName(), e->text());
+        for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
+            if (b->isCheckable())
+                texts.insert(w->objectName() + '.' + b->objectName(), b->isChecked() ? "on" : "off");
+        for (ListBox *l : w->findChildren<ListBox *>())
+            texts.insert(w->objectName() + '.' + l->objectName(),
+                         QString::number(l->lines()->count()));
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    FakeDialogs dialogs_;
+    std::unique_ptr<Program> program_;
+    QTemporaryDir dir_;
+    QString startDir_;
+
+    Tdrvik &main() { return program_->main(); }
+    template <typename T = QObject> T *child(const char *name, QWidget *window = nullptr) {
+        T *found = (window ? window : &main())->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QString text(const char *name) { return child<QLineEdit>(name)->text(); }
+
+private slots:
+    void initTestCase() { startDir_ = QDir::currentPath(); }
+
+    void init() {
+        QDir::setCurrent(dir_.path());
+        dialogs_ = FakeDialogs();
+        program_ = std::make_unique<Program>(dialogs_);
+        program_->start();
+    }
+    void cleanup() {
+        program_.reset();
+        QDir::setCurrent(startDir_);
+    }
+
+    void windowsInCreationOrder() {
+        const QList<QWidget *> windows = program_->windows();
+        const QStringList names = {"drvik",    "OutputW",     "GETDRIVERForm",       "OutputForm",
+                                   "AboutForm", "OptionsForm", "CreateNewProjectForm", "FVentFSel"};
+        const QStringList classes = {"Tdrvik",     "TOutputW",     "TGETDRIVERForm",
+                                     "TOutputForm", "TAboutForm",   "TOptionsForm",
+                                     "TCreateNewProjectForm", "TFVentFSel"};
+        const QStringList captions = {"Dravik - subwoofer enclosure designer, version 2.0",
+                                      "Frequency Response plotter", "Database", "Output Window",
+                                      "About...", "Options", "Create New Project File",
+                                      "Select Vent resonant frequency"};
+        QCOMPARE(windows.size(), names.size());
+        for (int i = 0; i < windows.size(); ++i) {
+            QCOMPARE(windows[i]->objectName(), names[i]);
+            QVERIFY2(QString(windows[i]->metaObject()->className()).endsWith(classes[i]),
+                     windows[i]->metaObject()->className());
+            QCOMPARE(windows[i]->windowTitle(), captions[i]);
+            QCOMPARE(windows[i]->isVisible(), i == 0);
+        }
+    }
+
+    void startsOnPartListPage() {
+        auto *pages = child<QTabWidget>("Valitsin");
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PG_List"));
+        QStringList tabs, names;
+        for (int i = 0; i < pages->count(); ++i) {
+            tabs << pages->tabText(i);
+            names << pages->widget(i)->objectName();
+        }
+        QCOMPARE(tabs, QStringList({"File", "Driver", "Box", "Vent", "Crossover", "Analysis",
+                                    "Part list", "Other", "Acoustical Environment"}));
+        QCOMPARE(names, QStringList({"PG_File", "PG_Driver", "PG_Box", "PG_Vent", "PG_Crossover",
+                                     "PG_Analysis", "PG_List", "Other", "PG_Acoustics"}));
+        QCOMPARE(child<QWidget>("ClientArea")->size(), QSize(715, 587));
+    }
+
+    void fieldDefaults_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("readOnly");
+        for (const FieldSpec &f : mainWindowFields())
+            QTest::newRow(f.name) << QString(f.name) << QString::fromUtf8(f.defaultText) << f.readOnly;
+    }
+    void fieldDefaults() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(bool, readOnly);
+        const QList<QLineEdit *> edits = main().findChildren<QLineEdit *>(name);
+        QCOMPARE(edits.size(), 1);
+        QCOMPARE(edits.front()->text(), text);
+        QCOMPARE(edits.front()->isReadOnly(), readOnly);
+    }
+
+    void listsAndChecksStartAsDesigned() {
+        for (const char *l : mainWindowLists())
+            QCOMPARE(child<ListBox>(l)->lines()->count(), 0);
+        for (const CheckSpec &c : mainWindowChecks())
+            QCOMPARE(child<QCheckBox>(c.name)->isChecked(), c.checked);
+        QVERIFY(child<QRadioButton>("EnvironmentRadio2")->isChecked()); // "Small Room"
+        QCOMPARE(child<QRadioButton>("EnvironmentRadio2")->text(), QStringLiteral("Small Room"));
+        QVERIFY(child<QRadioButton>("PlacementRadio2")->isChecked()); // "C"
+    }
+
+    void dialogDefaults_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ESelFb") << "FVentFSel" << "ESelFb" << "22";
+        QTest::newRow("Edit1") << "CreateNewProjectForm" << "Edit1" << "Edit1";
+        QTest::newRow("ENewFileName") << "CreateNewProjectForm" << "ENewFileName" << "ENewFileName";
+        QTest::newRow("background") << "OptionsForm" << "EPage1BackgroundPicture" << "bg0.bmp";
+        QTest::newRow("X_Scale_Box") << "OptionsForm" << "X_Scale_Box" << "1";
+        QTest::newRow("Y_Scale_Box") << "OptionsForm" << "Y_Scale_Box" << "1";
+    }
+    void dialogDefaults() {
+        QFETCH(QString, window);
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QWidget *w = program_->window(window);
+        QVERIFY(w);
+        QCOMPARE(w->findChild<QLineEdit *>(name)->text(), text);
+        QCOMPARE(program_->window("CreateNewProjectForm")->findChild<QTextEdit *>("RichEdit1")->toPlainText(),
+                 QStringLiteral("RichEdit1"));
+        QVERIFY(program_->window("OptionsForm")->findChild<QCheckBox *>("bg1checkbox")->isChecked());
+        QVERIFY(!program_->window("OptionsForm")->findChild<QCheckBox *>("bg1fit")->isChecked());
+        QVERIFY(program_->window("OptionsForm")->findChild<QCheckBox *>("EnableScaling")->isChecked());
+    }
+
+    void menuAndToolBar() {
+        QStringList menus;
+        for (QAction *a : main().menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, QStringList({"File", "Edit", "Display", "Driver", "Box", "Vent", "Crossover",
+                                     "Part list", "Other", "Preferences", "Help"}));
+        QStringList tools;
+        for (QAction *a : child<QToolBar>("ToolBar1")->actions()) {
+            if (a->isSeparator())
+                tools << "|";
+            else if (auto *w = child<QToolBar>("ToolBar1")->widgetForAction(a))
+                tools << w->objectName() + "=" + qobject_cast<QAbstractButton *>(w)->text();
+        }
+        QCOMPARE(tools, QStringList({"ToolButton1=New project", "ToolButton9=Open project",
+                                     "ToolButton2=Save", "|", "ToolButton4=Show plot",
+                                     "ToolButton5=Hide plot", "ToolButton8=Notes", "|",
+                                     "ToolButton7=Quit"}));
+        QAction *circular = child<QAction>("Circular1");
+        circular->trigger();
+        QVERIFY(circular->isChecked()); // the check mark is fixed
+    }
+
+    void oneDriverCommand() {
+        child<QLineEdit>("ENumOfDrivers")->setText("2");
+        child<QAction>("N1driver1")->trigger();
+        QCOMPARE(text("ENumOfDrivers"), QStringLiteral("1"));
+    }
+
+    void pictureSelection() {
+        dialogs_.answers.push_back(QStringLiteral("/pictures/driver.bmp"));
+        child<QAbstractButton>("Button21")->click();
+        QCOMPARE(text("EPictureFile"), QStringLiteral("/pictures/driver.bmp"));
+        QCOMPARE(dialogs_.filters.last(),
+                 QStringLiteral("All (*.bmp;*.ico;*.emf;*.wmf)|*.bmp;*.ico;*.emf;*.wmf|Bitmaps "
+                                "(*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles "
+                                "(*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
+        child<QAbstractButton>("Button21")->click(); // cancelled: the earlier choice is lost
+        QCOMPARE(text("EPictureFile"), QStringLiteral("<no_picture>"));
+    }
+
+    void directoryAndFileLists() {
+        QDir(dir_.path()).mkpath("designs");
+        QFile f(dir_.filePath("designs/box.dgn"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QFile other(dir_.filePath("designs/notes.txt"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.close();
+        // The lists show the directory as it was when the program started.
+        program_ = std::make_unique<Program>(dialogs_);
+        program_->start();
+
+        QListWidget *dirs = main().directoryList();
+        QList<QListWidgetItem *> found = dirs->findItems("designs", Qt::MatchEndsWith);
+        QCOMPARE(found.size(), 1);
+        emit dirs->itemDoubleClicked(found.front());
+        const QString expected = QDir(dir_.filePath("designs")).canonicalPath();
+        QCOMPARE(QDir::current().canonicalPath(), expected);
+        QCOMPARE(QDir(text("EDesignFilePath")).canonicalPath(), expected);
+
+        QListWidget *files = main().fileList();
+        QCOMPARE(files->count(), 1);
+        QCOMPARE(files->item(0)->text(), QStringLiteral("box.dgn"));
+        files->setCurrentRow(0);
+        emit files->itemDoubleClicked(files->item(0));
+        QCOMPARE(text("EDesignFile"), QStringLiteral("box.dgn"));
+        files->clearSelection();
+        main().LFileClick();
+        QCOMPARE(text("EDesignFile"), QString());
+    }
+
+    void ventFrequencyDialog() {
+        child<QAction>("N2vents1")->trigger();
+        QWidget *dlg = program_->window("FVentFSel");
+        QVERIFY(dlg->isVisible());
+        dlg->findChild<QLineEdit *>("ESelFb")->setText("25");
+        dlg->findChild<QAbstractButton *>("B_OK")->click();
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(text("EFb"), QStringLiteral("25")); // as typed, not 25.00
+
+        child<QLineEdit>("EFb")->setText("30");
+        child<QAction>("N2vents1")->trigger();
+        QCOMPARE(dlg->findChild<QLineEdit *>("ESelFb")->text(), QStringLiteral("25"));
+        dlg->findChild<QLineEdit *>("ESelFb")->setText("40");
+        dlg->findChild<QAbstractButton *>("B_CANCEL")->click();
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(text("EFb"), QStringLiteral("30"));
+    }
+
+    void smallDialogsOnlyClose_data() {
+        QTest::addColumn<QString>("show");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("options ok") << "Options1" << "OptionsForm" << "Button2";
+        QTest::newRow("options cancel") << "Options1" << "OptionsForm" << "Button3";
+        QTest::newRow("options apply") << "Options1" << "OptionsForm" << "Button1";
+        QTest::newRow("new ok") << "Newproject1" << "CreateNewProjectForm" << "Button2";
+        QTest::newRow("new cancel") << "Newproject1" << "CreateNewProjectForm" << "Button3";
+        QTest::newRow("about ok") << "About1" << "AboutForm" << "AboutOkButton";
+    }
+    void smallDialogsOnlyClose() {
+        QFETCH(QString, show);
+        QFETCH(QString, window);
+        QFETCH(QString, button);
+        const auto before = allTexts({&main()});
+        main().findChild<QAction *>(show)->trigger();
+        QWidget *dlg = program_->window(window);
+        QVERIFY(dlg->isVisible());
+        if (window == "OptionsForm")
+            dlg->findChild<QLineEdit *>("X_Scale_Box")->setText("3");
+        dlg->findChild<QAbstractButton *>(button)->click();
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(allTexts({&main()}), before);
+        if (window == "OptionsForm") // nothing is undone
+            QCOMPARE(dlg->findChild<QLineEdit *>("X_Scale_Box")->text(), QStringLiteral("3"));
+    }
+
+    void newProjectFromEveryControl_data() {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("File page New") << "Button12";
+        QTest::newRow("tool bar") << "ToolButton1";
+    }
+    void newProjectFromEveryControl() {
+        QFETCH(QString, control);
+        main().findChild<QAbstractButton *>(control)->click();
+        QVERIFY(program_->window("CreateNewProjectForm")->isVisible());
+    }
+
+    void optionsBackgroundPicture() {
+        QWidget *dlg = program_->window("OptionsForm");
+        auto *field = dlg->findChild<QLineEdit *>("EPage1BackgroundPicture");
+        dialogs_.answers.push_back(QStringLiteral("/tmp/bg.bmp"));
+        dlg->findChild<QAbstractButton *>("Button4")->click();
+        QCOMPARE(field->text(), QStringLiteral("/tmp/bg.bmp"));
+        dlg->findChild<QAbstractButton *>("Button4")->click(); // cancelled: kept
+        QCOMPARE(field->text(), QStringLiteral("/tmp/bg.bmp"));
+    }
+
+    void showAndHidePlot() {
+        QWidget *plot = program_->window("OutputForm");
+        child<QAbstractButton>("ToolButton5")->click(); // hiding a hidden window does nothing
+        QVERIFY(!plot->isVisible());
+        child<QAbstractButton>("ToolButton4")->click();
+        QVERIFY(plot->isVisible());
+        child<QAbstractButton>("ToolButton5")->click();
+        QVERIFY(!plot->isVisible());
+        QVERIFY(dialogs_.errors.isEmpty());
+    }
+
+    void quitWithDialogOpen_data() {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("menu") << "Quit1";
+        QTest::newRow("tool bar") << "ToolButton7";
+    }
+    void quitWithDialogOpen() {
+        QFETCH(QString, control);
+        child<QAction>("About1")->trigger();
+        QSignalSpy quit(&main(), &Tdrvik::quitRequested);
+        if (auto *a = main().findChild<QAction *>(control))
+            a->trigger();
+        else
+            main().findChild<QAbstractButton *>(control)->click();
+        QCOMPARE(quit.count(), 1);
+        QVERIFY(!main().isVisible());
+    }
+
+    void controlsWithoutCommandChangeNothing() {
+        const char *buttons[] = {"OpenButton",       "SaveAsButton",      "CalcQtsButton",
+                                 "CalcSensButton",   "RestoreButton",     "StoreButton",
+                                 "SQB3Button",       "ShowPlotButton",    "ShowDataPointsButton",
+                                 "CalcFbButton",     "OptimizeF3Button",  "CalcCircularVentButton",
+                                 "CalcRectVentButton", "SelectOrderButton", "DesignerSaveButton",
+                                 "DesignerCalculateButton", "SelectFile1Button", "BuilderSaveButton",
+                                 "BuilderCalculateButton", "PreviewUpdateButton",
+                                 "CalcDimensions2Button", "UpdatePlotButton", "ToolButton9",
+                                 "ToolButton8"};
+        const char *items[] = {"Open1", "Save1", "SaveAs1", "Close1", "Defaults1", "Print1",
+                               "StoreDriver1", "Adddriver1", "Closed1", "Rectangular1", "N2vents2",
+                               "ShowPartlist1", "Helptopics1", "Contents1"};
+        const auto before = allTexts(program_->windows());
+        const QString cwd = QDir::currentPath();
+        for (const char *b : buttons)
+            child<QAbstractButton>(b)->click();
+        for (const char *i : items)
+            child<QAction>(i)->trigger();
+        QCOMPARE(allTexts(program_->windows()), before);
+        QCOMPARE(QDir::currentPath(), cwd);
+        for (QWidget *w : program_->windows())
+            QCOMPARE(w->isVisible(), w == &main());
+        QVERIFY(dialogs_.errors.isEmpty());
+    }
+
+    void failingCommandShowsReport() {
+        child<QLineEdit>("EQes")->setText("0");
+        child<QAbstractButton>("Button1")->click();
+        QCOMPARE(dialogs_.errors, QStringList{"Floating point division by zero."});
+        QVERIFY(!program_->window("OutputForm")->isVisible()); // stopped before showing the plot
+        // The program goes on: the next command works.
+        child<QLineEdit>("EQes")->setText("0.46");
+        child<QAbstractButton>("Button1")->click();
+        QCOMPARE(dialogs_.errors.size(), 1);
+        QVERIFY(program_->window("OutputForm")->isVisible());
+        QCOMPARE(text("EdBmag25"), QStringLiteral("-7.37"));
+    }
+
+    void missingFileReportsFileNotFound() {
+        child<QAbstractButton>("GETDRIVERButton")->click(); // no database in this directory
+        QCOMPARE(dialogs_.errors, QStringList{"File not found."});
+        QVERIFY(program_->window("GETDRIVERForm")->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
