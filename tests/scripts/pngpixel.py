@@ -9,7 +9,7 @@ import sys
 import zlib
 
 
-def read_png(path):
+def read_png(path, last_row=None):
     with open(path, "rb") as f:
         data = f.read()
     assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
@@ -27,7 +27,7 @@ def read_png(path):
     raw = zlib.decompress(idat)
     stride = width * channels
     rows, prev = [], bytearray(stride)
-    for y in range(height):
+    for y in range(height if last_row is None else min(height, last_row + 1)):
         start = y * (stride + 1)
         kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
         for i in range(stride):
@@ -59,13 +59,15 @@ def colour(png, x, y):
 
 
 def main():
-    png = read_png(sys.argv[1])
     args = sys.argv[2:]
     if args and args[0] == "--column":
+        png = read_png(sys.argv[1], int(args[3]))
         x, y0, y1 = map(int, args[1:4])
         for y in range(y0, y1 + 1):
             print(colour(png, x, y))
         return
+    # Rows are decoded only down to the lowest pixel asked for.
+    png = read_png(sys.argv[1], max(int(a) for a in args[1::2]))
     for i in range(0, len(args), 2):
         print(colour(png, int(args[i]), int(args[i + 1])))
 
