@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Makes the screenshots of the user guide (docs/images/*.png) with
+# dravik-script: the real windows, drawn offscreen, after the same clicks a
+# user would make. Rerun after changing a window.
+#
+#   docs/make-screenshots.sh                 builds dravik-script in build/screenshots
+#   docs/make-screenshots.sh PATH/dravik-script
+#
+# DRAVIK_BUILD_LOCK, when set, names a lock file that the build step takes.
+# The pictures are reduced to a small palette (pngquant) and recompressed
+# (optipng), so each stays well under 60 KB.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+images="$root/docs/images"
+
+"$root/scripts/setup-deps.sh" pngquant optipng
+
+if [ $# -ge 1 ]; then
+    script="$(readlink -f "$1")"
+else
+    build="$root/build/screenshots"
+    lock=()
+    [ -n "${DRAVIK_BUILD_LOCK:-}" ] && lock=(flock "$DRAVIK_BUILD_LOCK")
+    "${lock[@]}" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DDRAVIK_BUILD_TESTS=OFF >/dev/null
+    "${lock[@]}" cmake --build "$build" --target dravik-script
+    script="$build/src/script/dravik-script"
+fi
+
+# A fresh working directory with the shipped data, as a first start has it.
+# Its path shows on the File page, so it is the same on every run.
+tmp=/tmp/dravik-screenshots
+rm -rf "$tmp"
+trap 'rm -rf "$tmp"' EXIT
+work="$tmp/Dravik"
+mkdir -p "$work" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+cp "$root"/data/shipped/* "$work/"
+
+cat >"$tmp/screenshots.dvs" <<'SCRIPT'
+# Start-up: the Driver page with the default driver.
+page PG_Driver
+grab drvik driver.png
+# "Calculate from Vb and Fb" with the default box (240 l, 22 Hz).
+click Button1
+grab OutputForm plot.png
+page PG_Box
+grab drvik box.png
+page PG_Vent
+grab drvik vent.png
+page PG_Analysis
+grab drvik analysis.png
+# A crossover preset, then the SBB4 alignment drawn with the crossover.
+click BUTTONQuorvel80
+page PG_Crossover
+grab drvik crossover.png
+click SBB4Button
+grab OutputForm plot-crossover.png
+# Panel sizes of the SBB4 box.
+page PG_List
+click BCalcDimensions1
+grab drvik partlist.png
+# The driver database dialog.
+click GETDRIVERButton
+grab GETDRIVERForm database.png
+# Save the design, then the File page with the saved file listed.
+set EDesignFile colossus-sbb4.dgn
+click Button17
+opendir .
+page PG_File
+grab drvik file.png
+SCRIPT
+
+# Qt's offscreen platform remarks on window calls it ignores; only those are dropped.
+(cd "$work" && XDG_RUNTIME_DIR="$tmp/runtime" timeout 120 "$script" "$tmp/screenshots.dvs") \
+    2> >(grep -v '^This plugin does not support' >&2)
+
+mkdir -p "$images"
+for shot in "$work"/*.png; do
+    name="$(basename "$shot")"
+    pngquant --force --quality 60-90 --speed 1 --strip --output "$images/$name" -- "$shot" ||
+        cp "$shot" "$images/$name" # pngquant declines when it cannot reach the quality
+    optipng -quiet -o5 -strip all "$images/$name"
+done
+ls -l "$images"
