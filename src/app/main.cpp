@@ -3,9 +3,13 @@
 #include "mainprg2.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    // The desktop entry and the icon theme know the program as "dravik".
+    QGuiApplication::setDesktopFileName(QStringLiteral("dravik"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("dravik")));
     // Closing the main window ends the program, whatever else is open.
     app.setQuitOnLastWindowClosed(false);
     dravik::DesktopDialogs dialogs;

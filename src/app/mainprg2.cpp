@@ -504,7 +504,7 @@ QWidget *Tdrvik::buildBoxPage() {
     addField(s, 0, 0, "ESVb", QStringLiteral("Box Volume Vb"));
     addField(s, 1, 0, "ESQtot", QStringLiteral("Box's Q-value Qtot"));
     addField(s, 2, 0, "ETargetF3", QStringLiteral("Target F3"));
-    addField(s, 3, 0, "ESFr", QStringLiteral("Calculated Resonant Freq Fr"));
+    addField(s, 3, 0, "ESFr", QStringLiteral("Calculated Resonant\nFreq Fr"));
     QPushButton *qtot = button("Button2", QStringLiteral("Calculate Box from Qtot"));
     connect(qtot, &QPushButton::clicked, this, &Tdrvik::Button2Click);
     s->addWidget(qtot, 4, 0, 1, 2);
@@ -749,6 +749,9 @@ QWidget *Tdrvik::buildPartListPage() {
         r->addWidget(field(p.h), row, 2);
         r->addWidget(field(p.qty), row++, 3);
     }
+    r->addWidget(label(QStringLiteral(" Width")), row, 1);
+    r->addWidget(label(QStringLiteral("Height")), row, 2);
+    r->addWidget(label(QStringLiteral("Length")), row++, 3);
     r->addWidget(label(QStringLiteral("Box outer dimensions")), row, 0);
     r->addWidget(field("E_OW"), row, 1);
     r->addWidget(field("E_OH"), row, 2);

@@ -27,9 +27,11 @@ void ScriptDialogs::showError(QWidget *, const QString &reportText) {
 std::optional<QString> ScriptDialogs::openFile(QWidget *, const QString &) {
     if (answers_.empty())
         return std::nullopt;
-    std::optional<QString> a = std::move(answers_.front());
+    const QString answer = answers_.front();
     answers_.pop_front();
-    return a;
+    if (answer.isNull())
+        return std::nullopt;
+    return answer;
 }
 
 ScriptRunner::ScriptRunner(Program &program, ScriptDialogs &dialogs, QTextStream &out,
@@ -224,7 +226,7 @@ void ScriptRunner::pickfile(const QString &rest) {
 }
 
 void ScriptRunner::answer(const QString &rest) {
-    dialogs_.prepareAnswer(rest.isEmpty() ? std::nullopt : std::optional<QString>(rest));
+    dialogs_.prepareAnswer(rest.isEmpty() ? QString() : rest);
 }
 
 void ScriptRunner::print(const QString &rest) {

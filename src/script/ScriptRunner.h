@@ -23,11 +23,12 @@ public:
     explicit ScriptDialogs(QTextStream &out) : out_(out) {}
     void showError(QWidget *parent, const QString &reportText) override;
     std::optional<QString> openFile(QWidget *parent, const QString &pipeFilter) override;
-    void prepareAnswer(std::optional<QString> answer) { answers_.push_back(std::move(answer)); }
+    // The next file dialog's answer; a null text cancels it.
+    void prepareAnswer(const QString &answer) { answers_.push_back(answer); }
 
 private:
     QTextStream &out_;
-    std::deque<std::optional<QString>> answers_;
+    std::deque<QString> answers_;
 };
 
 // Works through a script of commands against the real windows of a program,
