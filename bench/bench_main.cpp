@@ -1,0 +1,526 @@
+// dravik-bench: latency of the program's commands through their real controls,
+// offscreen, with the median and the 99th percentile of many runs, and the
+// long-session and script-runner figures. Prints a report; the exit status
+// says only whether every measured command did what it should (never whether
+// a target was met).
+#include "BenchSession.h"
+#include "BenchStats.h"
+#include "GeneratedDatabase.h"
+
+#include "DesignParameters.h"
+#include "MemoryFieldStore.h"
+#include "NumberText.h"
+#include "OutpFrm.h"
+#include "Program.h"
+#include "ResponseArrays.h"
+#include "Simulation.h"
+#include "mainprg2.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+#include <QThread>
+#include <QWindow>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+using namespace dravik;
+using namespace dravik::bench;
+
+namespace {
+
+constexpr double FrameMs = 16.0;
+constexpr double StartUpMs = 300.0;
+constexpr double LongSessionMiB = 200.0;
+constexpr int LinesPerSimulation = 241;
+constexpr int DatabaseRecords = 1000;
+constexpr int ScriptCommands = 1000;
+
+struct Options {
+    int runs = 200;
+    int longSession = 1000;
+    int processRuns = 200;
+    int scriptRuns = 10;
+    QString shipped;
+    QString runner;
+    QString only; // runs only the measurements whose name holds this text
+
+    bool wants(const QString &name) const {
+        return only.isEmpty() || name.contains(only, Qt::CaseInsensitive);
+    }
+};
+
+QTextStream &out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+// What the report collects besides the tables: the targets and any failure.
+struct Findings {
+    QStringList targets;
+    QStringList failures;
+
+    void target(bool met, const QString &what) {
+        targets << (met ? QStringLiteral("met    ") : QStringLiteral("MISSED ")) + what;
+    }
+};
+
+void printRow(const Samples &s, std::optional<double> first = std::nullopt) {
+    QString row = tableRow(s);
+    if (first)
+        row += QStringLiteral("   (first in its session ") + millis(*first) + QStringLiteral(")");
+    out() << row << '\n';
+    out().flush();
+}
+
+void section(const QString &title) {
+    out() << '\n' << title << '\n' << tableHeader() << '\n';
+    out().flush();
+}
+
+// ------------------------------------------------------------ start-up
+
+// Returns once the main window is shown and exposed on the (offscreen) screen.
+void waitUntilShown(Program &program) {
+    settle();
+    QElapsedTimer deadline;
+    deadline.start();
+    const QWindow *handle = program.main().windowHandle();
+    while ((!handle || !handle->isExposed()) && deadline.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        handle = program.main().windowHandle();
+    }
+}
+
+double startOnce(BenchDialogs &dialogs) {
+    QElapsedTimer clock;
+    clock.start();
+    auto program = std::make_unique<Program>(dialogs);
+    program->start();
+    waitUntilShown(*program);
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    program.reset();
+    settle();
+    return ms;
+}
+
+void benchStartUp(const Options &o, Findings &f) {
+    if (!o.wants(QStringLiteral("start-up")))
+        return;
+    section(QStringLiteral("Start-up: Program created and started, main window shown"));
+    BenchDialogs dialogs;
+    Samples cold(QStringLiteral("start-up, cold (first in the process)"));
+    cold.add(startOnce(dialogs));
+    Samples warm(QStringLiteral("start-up, warm"));
+    for (int i = 0; i < o.runs; ++i)
+        warm.add(startOnce(dialogs));
+    printRow(cold);
+    printRow(warm);
+    f.target(cold.max() <= StartUpMs,
+             QStringLiteral("cold start-up within 300 ms: ") + millis(cold.max()) + " ms");
+    f.target(warm.p99() <= StartUpMs,
+             QStringLiteral("warm start-up p99 within 300 ms: ") + millis(warm.p99()) + " ms");
+}
+
+// ------------------------------------------------------------ commands
+
+struct Command {
+    QString label;
+    std::function<void(Session &)> prepare;  // once, untimed
+    std::function<void(Session &)> run;      // timed, followed by settle()
+    std::function<void(Session &)> between;  // untimed, before each timed run
+    std::function<QString(Session &)> check; // empty when the result is right
+};
+
+// A fresh program for each command, one untimed first run (the first showing
+// of a window costs more; it is reported beside the figures), then the runs.
+Samples benchCommand(const Command &c, int runs, std::vector<Samples> &all, Findings &f) {
+    BenchDialogs dialogs;
+    Session session(dialogs);
+    if (c.prepare)
+        c.prepare(session);
+    settle();
+    const double first = timed([&] { c.run(session); });
+    Samples s(c.label);
+    for (int i = 0; i < runs; ++i) {
+        if (c.between) {
+            c.between(session);
+            settle();
+        }
+        s.add(timed([&] { c.run(session); }));
+    }
+    printRow(s, first);
+    if (!dialogs.errors.isEmpty())
+        f.failures << c.label + QStringLiteral(": error report \"") + dialogs.errors.front() + '"';
+    if (c.check)
+        if (const QString wrong = c.check(session); !wrong.isEmpty())
+            f.failures << c.label + QStringLiteral(": ") + wrong;
+    all.push_back(s);
+    return s;
+}
+
+std::function<void(Session &)> click(const char *name) {
+    return [name](Session &s) { s.click(name); };
+}
+
+std::function<QString(Session &)> expectText(const char *field, const QString &text) {
+    return [field, text](Session &s) {
+        const QString got = s.text(field);
+        return got == text ? QString()
+                           : QString::fromLatin1(field) + '=' + got + ", expected " + text;
+    };
+}
+
+std::function<QString(Session &)> expectLines(const QString &window, const char *list, int n) {
+    return [window, list, n](Session &s) {
+        const int got = s.lineCount(window, list);
+        return got == n
+                   ? QString()
+                   : QString::fromLatin1(list) + QStringLiteral(" holds ") + FormatInteger(got) +
+                         QStringLiteral(" lines, expected ") + FormatInteger(n);
+    };
+}
+
+std::vector<Command> commands() {
+    const QString main = QStringLiteral("drvik");
+    auto target = [](const char *level) {
+        return [level](Session &s) { s.setText("ETargetDbmag", QLatin1String(level)); };
+    };
+    auto closeDatabase = [](Session &s) {
+        s.clickIn(QStringLiteral("GETDRIVERForm"), "CancelButton");
+    };
+    std::vector<Command> list = {
+        {"Calculate from Vb and Fb (Button1), with plot repaint",
+         {},
+         click("Button1"),
+         {},
+         expectText("EdBmag25", "-7.37")},
+        {"Calculate SBB4 alignment (SBB4Button)",
+         {},
+         click("SBB4Button"),
+         {},
+         expectText("EVb", "150.67")},
+        {"Calculate SC4 alignment (Button26)", {}, click("Button26"), {}, {}},
+        {"Maximally flat alignment (CALCULATEMAXIMALLYFLATButton)",
+         {},
+         click("CALCULATEMAXIMALLYFLATButton"),
+         {},
+         {}},
+        {"Ideal alignment (CALCULATEIDEALButton)", {}, click("CALCULATEIDEALButton"), {}, {}},
+        {"Optimiser, target reached at 10 l (Button25)",
+         target("-100"),
+         click("Button25"),
+         {},
+         expectText("EVb", "10.00")},
+        {"Optimiser, target never reached: 291 boxes (Button25)",
+         target("100"),
+         click("Button25"),
+         {},
+         expectText("EVb", "300.00")},
+        {"Closed box from Qtot (Button2)", {}, click("Button2"), {}, {}},
+        {"Dimensions (BCalcDimensions1)", {}, click("BCalcDimensions1"), {}, {}},
+        {"Preset Quorvel 100 Hz (BUTTONQuorvel100)",
+         {},
+         click("BUTTONQuorvel100"),
+         {},
+         expectLines(main, "ListBox1", 1001)},
+        {"Preset Quorvel 80 Hz (BUTTONQuorvel80)",
+         {},
+         click("BUTTONQuorvel80"),
+         {},
+         expectLines(main, "ListBox1", 1001)},
+        {"Preset Quorvel 70 Hz (BUTTONQuorvel70)",
+         {},
+         click("BUTTONQuorvel70"),
+         {},
+         expectLines(main, "ListBox1", 1001)},
+        {"Preset Pelmo 100/1 (BUTTONPelmo100_1)",
+         {},
+         click("BUTTONPelmo100_1"),
+         {},
+         expectLines(main, "ListBox1", 1001)},
+        {"Save (Button17), 4137-line design file",
+         [](Session &s) { s.setText("EDesignFile", QStringLiteral("bench.dgn")); },
+         click("Button17"),
+         {},
+         [](Session &) {
+             return QFile::exists(QStringLiteral("bench.dgn")) ? QString()
+                                                               : QStringLiteral("no bench.dgn");
+         }},
+        {"Get Driver (GETDRIVERButton), 1,000 records",
+         {},
+         click("GETDRIVERButton"),
+         closeDatabase,
+         expectLines(QStringLiteral("GETDRIVERForm"), "ListBox1", DatabaseRecords)},
+    };
+    return list;
+}
+
+void benchCommands(const Options &o, std::vector<Samples> &all, Findings &f) {
+    section(QStringLiteral("Commands through their real controls (a fresh program for each)"));
+    for (const Command &c : commands())
+        if (o.wants(c.label))
+            benchCommand(c, o.runs, all, f);
+    if (!o.wants(QStringLiteral("plot window FormPaint alone")))
+        return;
+
+    // The plot window's drawing alone, with the last calculation's response.
+    BenchDialogs dialogs;
+    Session session(dialogs);
+    session.click("Button1");
+    settle();
+    Samples paint(QStringLiteral("plot window FormPaint alone"));
+    for (int i = 0; i < o.runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        session.program().plot().FormPaint();
+        paint.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    }
+    printRow(paint);
+    all.push_back(paint);
+}
+
+// The arithmetic floor: one 241-point simulation over fields in memory.
+void benchBareSimulation(const Options &o, std::vector<Samples> &all) {
+    if (!o.wants(QStringLiteral("bare SimulateVentedResponse")))
+        return;
+    test::MemoryFieldStore store;
+    DesignParameters design(store);
+    Samples bare(QStringLiteral("bare SimulateVentedResponse, no widgets (floor)"));
+    for (int i = 0; i < o.runs; ++i) {
+        store.clearLines(QStringLiteral("ListBox1"));
+        QElapsedTimer clock;
+        clock.start();
+        SimulateVentedResponse(design);
+        bare.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    }
+    printRow(bare);
+    all.push_back(bare);
+}
+
+// ------------------------------------------------------------ long session
+
+QString mib(long long kib) {
+    return FormatFieldValue(static_cast<double>(kib) / 1024.0, 1);
+}
+
+void benchLongSession(const Options &o, Findings &f) {
+    if (!o.wants(QStringLiteral("long session")))
+        return;
+    section(QStringLiteral("Long session: ") + FormatInteger(o.longSession) +
+            QStringLiteral(" x \"Calculate from Vb and Fb\" in one program"));
+    BenchDialogs dialogs;
+    Session session(dialogs);
+    const long long before = residentKiB();
+    Samples runs(QStringLiteral("Button1, runs 1 to ") + FormatInteger(o.longSession));
+    for (int i = 0; i < o.longSession; ++i)
+        runs.add(timed([&] { session.click("Button1"); }));
+    const double first = runs.values().front();
+    const long long after = residentKiB();
+    Samples oneMore(QStringLiteral("Button1, one more (Part list page in front)"));
+    oneMore.add(timed([&] { session.click("Button1"); }));
+    const int lines = session.lineCount(QStringLiteral("drvik"), "ListBox1");
+    Samples page(QStringLiteral("page change to Crossover (list full)"));
+    page.add(timed([&] { session.showPage("PG_Crossover"); }));
+    Samples withList(QStringLiteral("Button1, one more (Crossover page in front)"));
+    withList.add(timed([&] { session.click("Button1"); }));
+    const long long end = residentKiB();
+
+    printRow(runs, first);
+    printRow(oneMore);
+    printRow(page);
+    printRow(withList);
+    out() << "Crossover page list after run " << o.longSession + 1 << ": " << lines << " lines\n";
+    out() << "resident memory: before " << mib(before) << " MiB, after " << o.longSession
+          << " runs " << mib(after) << " MiB, at the end " << mib(end) << " MiB\n";
+
+    const double last = oneMore.max();
+    f.target(last <= 2 * first, QStringLiteral("run ") + FormatInteger(o.longSession + 1) +
+                                    QStringLiteral(" within twice the first: ") + millis(last) +
+                                    QStringLiteral(" ms vs first ") + millis(first) +
+                                    QStringLiteral(" ms (median of the session ") +
+                                    millis(runs.median()) + QStringLiteral(" ms)"));
+    f.target(static_cast<double>(end) / 1024.0 <= LongSessionMiB,
+             QStringLiteral("memory after the long session within 200 MB: ") + mib(end) + " MiB");
+    f.target(withList.max() <= FrameMs,
+             QStringLiteral("one more with the full Crossover list in front within 16 ms: ") +
+                 millis(withList.max()) + " ms");
+    if (!dialogs.errors.isEmpty())
+        f.failures << QStringLiteral("long session: error report ") + dialogs.errors.front();
+    if (lines != LinesPerSimulation * (o.longSession + 1))
+        f.failures << QStringLiteral("long session: ListBox1 holds ") + FormatInteger(lines) +
+                          QStringLiteral(" lines");
+}
+
+// ------------------------------------------------------------ dravik-script
+
+QString commandScript() {
+    QString s;
+    for (int i = 0; i < ScriptCommands / 10; ++i) {
+        s += QStringLiteral("set EVb ") + FormatInteger(200 + i % 50) + '\n';
+        s += QStringLiteral("click Button1\nprint EdBmag25\nclick SBB4Button\nclick Button26\n"
+                            "click CALCULATEMAXIMALLYFLATButton\nclick Button2\n"
+                            "click BCalcDimensions1\nclick BUTTONQuorvel80\npage PG_Box\n");
+    }
+    return s;
+}
+
+std::optional<double> runScript(const QString &runner, const QString &script, QString &why) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(runner, {script});
+    if (!process.waitForFinished(120000)) {
+        why = QStringLiteral("did not finish: ") + process.errorString();
+        process.kill();
+        process.waitForFinished();
+        return std::nullopt;
+    }
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    const QByteArray output = process.readAllStandardOutput();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
+        output.contains("error:")) {
+        why = QStringLiteral("exit status ") + FormatInteger(process.exitCode()) +
+              QStringLiteral(", output ") + QString::fromUtf8(output.left(200));
+        return std::nullopt;
+    }
+    return ms;
+}
+
+void benchScriptRunner(const Options &o, Findings &f) {
+    if (!o.wants(QStringLiteral("dravik-script")))
+        return;
+    section(QStringLiteral("dravik-script processes (wall time)"));
+    if (o.runner.isEmpty() || !QFile::exists(o.runner)) {
+        f.failures << QStringLiteral("dravik-script not found at \"") + o.runner + '"';
+        return;
+    }
+    QFile empty(QStringLiteral("empty.dvs"));
+    QFile thousand(QStringLiteral("thousand.dvs"));
+    if (!empty.open(QIODevice::WriteOnly) || !thousand.open(QIODevice::WriteOnly)) {
+        f.failures << QStringLiteral("cannot write the scripts");
+        return;
+    }
+    empty.write("# start-up only\n");
+    empty.close();
+    thousand.write(commandScript().toUtf8());
+    thousand.close();
+
+    auto measure = [&](Samples &s, const QString &script, int runs) {
+        for (int i = 0; i < runs; ++i) {
+            QString why;
+            const std::optional<double> ms = runScript(o.runner, script, why);
+            if (!ms) {
+                f.failures << s.name() + QStringLiteral(": ") + why;
+                return;
+            }
+            s.add(*ms);
+        }
+    };
+    Samples start(QStringLiteral("dravik-script start-up (empty script)"));
+    measure(start, empty.fileName(), o.processRuns);
+    printRow(start);
+    Samples script(QStringLiteral("dravik-script, 1,000-command script"));
+    measure(script, thousand.fileName(), o.scriptRuns);
+    printRow(script);
+    if (start.count() && script.count())
+        out() << "per command beyond start-up: "
+              << millis((script.median() - start.median()) / ScriptCommands) << " ms\n";
+    f.target(start.p99() <= StartUpMs,
+             QStringLiteral("dravik-script start-up p99 within 300 ms: ") + millis(start.p99()) +
+                 " ms");
+}
+
+// ------------------------------------------------------------ main
+
+Options parse(const QCoreApplication &app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Latency of Dravik's commands, offscreen."));
+    parser.addHelpOption();
+    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("runs per command"),
+                                  QStringLiteral("N"), QStringLiteral("200"));
+    const QCommandLineOption longSession(QStringLiteral("long"),
+                                         QStringLiteral("simulations of the long session"),
+                                         QStringLiteral("N"), QStringLiteral("1000"));
+    const QCommandLineOption processRuns(QStringLiteral("process-runs"),
+                                         QStringLiteral("dravik-script start-ups"),
+                                         QStringLiteral("N"), QStringLiteral("200"));
+    const QCommandLineOption scriptRuns(QStringLiteral("script-runs"),
+                                        QStringLiteral("runs of the 1,000-command script"),
+                                        QStringLiteral("N"), QStringLiteral("10"));
+    const QCommandLineOption shipped(QStringLiteral("shipped"),
+                                     QStringLiteral("folder of the shipped data files"),
+                                     QStringLiteral("DIR"), QStringLiteral(DRAVIK_SHIPPED_DIR));
+    const QCommandLineOption runner(QStringLiteral("script-runner"),
+                                    QStringLiteral("the dravik-script executable"),
+                                    QStringLiteral("PATH"), QStringLiteral(DRAVIK_SCRIPT_RUNNER));
+    const QCommandLineOption only(
+        QStringLiteral("only"),
+        QStringLiteral("only the measurements whose name holds TEXT "
+                       "(\"start-up\", \"Preset\", \"long session\", ...)"),
+        QStringLiteral("TEXT"));
+    parser.addOptions({runs, longSession, processRuns, scriptRuns, shipped, runner, only});
+    parser.process(app);
+    Options o;
+    o.runs = std::max(1, parser.value(runs).toInt());
+    o.longSession = std::max(1, parser.value(longSession).toInt());
+    o.processRuns = std::max(1, parser.value(processRuns).toInt());
+    o.scriptRuns = std::max(1, parser.value(scriptRuns).toInt());
+    o.shipped = QDir(parser.value(shipped)).absolutePath();
+    o.runner = QFileInfo(parser.value(runner)).absoluteFilePath();
+    o.only = parser.value(only);
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QElapsedTimer appClock;
+    appClock.start();
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    const double appMs = static_cast<double>(appClock.nsecsElapsed()) / 1e6;
+    const Options o = parse(app);
+
+    out() << "dravik-bench, build " << DRAVIK_BUILD_TYPE << ", Qt " << qVersion() << ", platform "
+          << QGuiApplication::platformName() << ", " << QThread::idealThreadCount() << " cores\n";
+    out() << "QApplication created in " << millis(appMs) << " ms\n";
+
+    WorkDir work(o.shipped);
+    if (!work.isValid()) {
+        out() << "cannot prepare a working directory from " << o.shipped << '\n';
+        return 1;
+    }
+    writeDriverDatabase(DatabaseRecords);
+
+    Findings findings;
+    std::vector<Samples> commandSamples;
+    benchStartUp(o, findings);
+    benchCommands(o, commandSamples, findings);
+    benchBareSimulation(o, commandSamples);
+    benchLongSession(o, findings);
+    benchScriptRunner(o, findings);
+
+    for (const Samples &s : commandSamples)
+        findings.target(s.p99() <= FrameMs, s.name() + QStringLiteral(": p99 ") + millis(s.p99()) +
+                                                QStringLiteral(" ms"));
+    out() << "\nTargets (single command p99 within 16 ms, start-up within 300 ms, run 1,001 "
+             "within twice run 1, memory within 200 MB)\n";
+    for (const QString &t : findings.targets)
+        out() << "  " << t << '\n';
+    for (const QString &failure : findings.failures)
+        out() << "FAILED: " << failure << '\n';
+    out().flush();
+    return findings.failures.isEmpty() ? 0 : 1;
+}
