@@ -1,5 +1,6 @@
 #include "ListBox.h"
 
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTimer>
 
@@ -45,10 +46,17 @@ QVariant LineListModel::data(const QModelIndex &index, int role) const {
 }
 
 ListBox::ListBox(const QString &objectName, QWidget *parent)
-    : QListView(parent), model_(new LineListModel(this)) {
+    : QTableView(parent), model_(new LineListModel(this)) {
     setObjectName(objectName);
     setModel(model_);
-    setUniformItemSizes(true);
+    horizontalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    setShowGrid(false);
+    setWordWrap(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFrameShape(QFrame::NoFrame);

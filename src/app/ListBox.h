@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QListView>
+#include <QTableView>
 #include <QStringList>
 
 namespace dravik {
@@ -33,7 +33,7 @@ private:
 };
 
 // A list box of the program: one column of text lines, one selected entry at most.
-class ListBox : public QListView {
+class ListBox : public QTableView {
     Q_OBJECT
 public:
     explicit ListBox(const QString &objectName, QWidget *parent = nullptr);

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -42,10 +43,17 @@ ListBox *WidgetFieldStore::list(const QString &name) const {
     return l;
 }
 
-QString WidgetFieldStore::text(const QString &field) const { return edit(field)->text(); }
+QString WidgetFieldStore::text(const QString &field) const {
+    const auto it = pending_.constFind(field);
+    return it != pending_.cend() ? *it : edit(field)->text();
+}
 
 void WidgetFieldStore::setText(const QString &field, const QString &text) {
     QLineEdit *e = edit(field);
+    if (deferring_) {
+        pending_.insert(field, text);
+        return;
+    }
     e->setText(text);
     e->setCursorPosition(0);
 }
@@ -73,6 +81,14 @@ bool WidgetFieldStore::isChecked(const QString &box) const {
 }
 
 void WidgetFieldStore::flushLists() {
+    deferring_ = false;
+    for (auto it = pending_.cbegin(); it != pending_.cend(); ++it) {
+        QLineEdit *e = edits_.value(it.key());
+        if (e->text() != it.value())
+            e->setText(it.value());
+        e->setCursorPosition(0);
+    }
+    pending_.clear();
     for (ListBox *l : std::as_const(lists_))
         l->lines()->flush();
 }

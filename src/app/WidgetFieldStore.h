@@ -30,6 +30,20 @@ public:
     // Shows every line added so far (the command wrapper calls it at the end).
     void flushLists();
 
+    // While a Batch lives, field texts are kept here and put into the widgets
+    // once when it ends (a command writes some fields hundreds of times, and
+    // every QLineEdit::setText lays its text out anew).
+    class Batch {
+    public:
+        explicit Batch(WidgetFieldStore &store) : store_(store) { store_.deferring_ = true; }
+        ~Batch() { store_.flushLists(); }
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        WidgetFieldStore &store_;
+    };
+
 private:
     QLineEdit *edit(const QString &name) const;
     ListBox *list(const QString &name) const;
@@ -37,6 +51,9 @@ private:
     QHash<QString, QLineEdit *> edits_;
     QHash<QString, ListBox *> lists_;
     QHash<QString, QCheckBox *> checks_;
+    // Texts written during the current command, put into the widgets at its end.
+    QHash<QString, QString> pending_;
+    bool deferring_ = false;
 };
 
 } // namespace dravik

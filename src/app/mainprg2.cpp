@@ -40,6 +40,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace dravik {
 
 namespace {
@@ -129,9 +131,11 @@ Tdrvik::Tdrvik(UserDialogs &dialogs) : dialogs_(dialogs) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
-    setStyleSheet(QStringLiteral(
-        "QLineEdit, QListView, QListWidget { background: #e6e6e6; border: none; }"
-        "QWidget#AnalysisFields QLineEdit { background: silver; }"));
+    {
+        QPalette fieldColours = palette();
+        fieldColours.setColor(QPalette::Base, QColor(0xe6, 0xe6, 0xe6));
+        setPalette(fieldColours);
+    }
 
     buildMenu();
     auto *client = new QWidget;
@@ -368,10 +372,12 @@ QWidget *Tdrvik::buildFilePage() {
 
     dirList_ = new QListWidget;
     dirList_->setObjectName(QStringLiteral("DirectoryListBox1"));
+    dirList_->setFrameShape(QFrame::NoFrame);
     connect(dirList_, &QListWidget::itemDoubleClicked, this, &Tdrvik::LDirClick);
     g->addWidget(dirList_, 2, 0);
     fileList_ = new QListWidget;
     fileList_->setObjectName(QStringLiteral("FileListBox1"));
+    fileList_->setFrameShape(QFrame::NoFrame);
     connect(fileList_, &QListWidget::itemDoubleClicked, this, [this] { LFileClick(); });
     g->addWidget(fileList_, 2, 1);
     g->addWidget(field("EDesignFilePath"), 3, 0);
@@ -671,6 +677,9 @@ QWidget *Tdrvik::buildAnalysisPage() {
     auto *outer = new QVBoxLayout(page);
     QGroupBox *analyzer = group(QStringLiteral("Box Analyzer"));
     analyzer->setObjectName(QStringLiteral("AnalysisFields"));
+    QPalette silver = analyzer->palette();
+    silver.setColor(QPalette::Base, QColor(192, 192, 192));
+    analyzer->setPalette(silver);
     outer->addWidget(analyzer);
     auto *g = grid(analyzer);
     addField(g, 0, 0, "EAlfa", QStringLiteral("Alfa"));
@@ -685,8 +694,11 @@ QWidget *Tdrvik::buildAnalysisPage() {
     }
     auto *lists = new QHBoxLayout;
     lists->setSpacing(4);
-    for (int k = 1; k <= 5; ++k)
-        lists->addWidget(new ListBox(QStringLiteral("Datapoints") + QString::number(k)));
+    for (int k = 1; k <= 5; ++k) {
+        auto *list = new ListBox(QStringLiteral("Datapoints") + QString::number(k));
+        list->setPalette(palette()); // the lists stay light grey; only the fields are silver
+        lists->addWidget(list);
+    }
     g->addLayout(lists, 5, 0, 1, 4);
     g->setRowStretch(5, 1);
     return page;
@@ -824,14 +836,17 @@ QWidget *Tdrvik::buildAcousticsPage() {
 // ---------------------------------------------------------------- commands
 
 void Tdrvik::runCommand(const std::function<void()> &command) {
-    try {
-        command();
-    } catch (const DravikError &e) {
-        store_->flushLists();
-        dialogs_.showError(this, reportText(e.message()));
-        return;
+    std::optional<QString> report;
+    {
+        WidgetFieldStore::Batch batch(*store_);
+        try {
+            command();
+        } catch (const DravikError &e) {
+            report = reportText(e.message());
+        }
     }
-    store_->flushLists();
+    if (report)
+        dialogs_.showError(this, *report);
 }
 
 void Tdrvik::showWindow(QWidget *w) {
@@ -899,9 +914,9 @@ void Tdrvik::BCalcDimensions1Click() {
 
 void Tdrvik::getDriver() {
     runCommand([this] {
+        WidgetFieldStore::Batch dialogBatch(windows_.database->fields());
         showWindow(windows_.database);
         ListDrivers(windows_.database->fields());
-        windows_.database->fields().flushLists();
     });
 }
 

@@ -115,7 +115,7 @@ public:
             fail(msg::FileNotFound);
         if (isReadOnlyFile(RecordsFile))
             fail(msg::FileAccessDenied);
-        if (!file_.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        if (!file_.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
             throwOpenError(RecordsFile, true);
         oldSize_ = file_.size();
     }
@@ -132,9 +132,11 @@ public:
         }
     }
 
+    // Cuts spk.db back to its old length; an unbuffered file has nothing left
+    // to flush first, so this works on a full disk too.
     void takeBack() {
-        file_.resize(oldSize_);
-        file_.flush();
+        if (!file_.resize(oldSize_))
+            fail(msg::FileIoError);
     }
 
 private:

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStorageInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace dravik {
 
@@ -125,27 +128,39 @@ QString TextReader::readLineOrEmpty() {
     return line;
 }
 
-TextWriter::TextWriter(const QString &path) : path_(path) {
+TextWriter::TextWriter(const QString &path, Mode mode) : path_(path) {
     if (QFileInfo(path).isDir())
         fail(msg::IsDirectory);
     if (isReadOnlyFile(path))
         fail(msg::FileAccessDenied);
-    file_ = std::make_unique<QSaveFile>(path);
-    if (!file_->open(QIODevice::WriteOnly))
+    // Unbuffered: every write reaches the file at once, so a full disk is
+    // seen by the write itself rather than lost in a later flush.
+    if (mode == Mode::Safe) {
+        safeFile_ = std::make_unique<QSaveFile>(path);
+        file_ = safeFile_.get();
+    } else {
+        scratchFile_ = std::make_unique<QTemporaryFile>(path + QStringLiteral(".XXXXXX"));
+        file_ = scratchFile_.get();
+    }
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throwOpenError(path, true);
+    if (scratchFile_) // a temporary file starts private; the dump is an ordinary file
+        scratchFile_->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                     QFileDevice::ReadGroup | QFileDevice::ReadOther);
     buffer_.reserve(WriteBufferSize + 1024);
 }
 
 TextWriter::~TextWriter() {
-    if (file_ && file_->isOpen())
-        file_->cancelWriting();
+    if (safeFile_ && safeFile_->isOpen())
+        safeFile_->cancelWriting();
 }
 
 void TextWriter::flushBuffer() {
     if (buffer_.isEmpty())
         return;
     if (file_->write(buffer_) != buffer_.size()) {
-        file_->cancelWriting();
+        if (safeFile_)
+            safeFile_->cancelWriting();
         throwWriteError(path_);
     }
     buffer_.clear();
@@ -165,9 +180,22 @@ void TextWriter::writeLine(const char *latin1Line) {
         flushBuffer();
 }
 
+// Replaces the target by the finished temporary file in one step (rename
+// overwrites an existing file atomically).
+bool TextWriter::commitScratch() {
+    scratchFile_->close();
+    if (scratchFile_->error() != QFileDevice::NoError)
+        return false;
+    if (std::rename(QFile::encodeName(scratchFile_->fileName()).constData(),
+                    QFile::encodeName(path_).constData()) != 0)
+        return false;
+    scratchFile_->setAutoRemove(false);
+    return true;
+}
+
 void TextWriter::commit() {
     flushBuffer();
-    if (!file_->commit())
+    if (safeFile_ ? !safeFile_->commit() : !commitScratch())
         throwWriteError(path_);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QSaveFile;
+class QTemporaryFile;
 
 namespace dravik {
 
@@ -44,7 +45,13 @@ private:
 // refused with "File access denied" rather than replaced.
 class TextWriter {
 public:
-    explicit TextWriter(const QString &path);
+    // Both modes write a temporary file beside the target and put it in place
+    // only when complete. Safe also syncs it to disk first; Scratch does not,
+    // for throwaway dumps such as the filter test logs, where a sync per file
+    // would cost more than the whole command.
+    enum class Mode { Safe, Scratch };
+
+    explicit TextWriter(const QString &path, Mode mode = Mode::Safe);
     ~TextWriter();
 
     void writeLine(const QString &line);
@@ -54,9 +61,12 @@ public:
 
 private:
     void flushBuffer();
+    bool commitScratch();
 
     QString path_;
-    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<QSaveFile> safeFile_;
+    std::unique_ptr<QTemporaryFile> scratchFile_;
+    QFileDevice *file_ = nullptr;
     QByteArray buffer_;
 };
 

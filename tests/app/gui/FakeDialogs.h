@@ -15,11 +15,13 @@ public:
         filters << filter;
         if (answers.empty())
             return std::nullopt;
-        auto a = answers.front();
+        const QString a = answers.front();
         answers.pop_front();
+        if (a.isNull())
+            return std::nullopt;
         return a;
     }
     QStringList errors;
     QStringList filters;
-    std::deque<std::optional<QString>> answers;
+    std::deque<QString> answers; // a null text cancels
 };
