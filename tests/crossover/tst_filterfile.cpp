@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "CrossoverArrays.h"
 #include "FilterFile.h"
 #include "Fp.h"
@@ -14,6 +15,10 @@
 #include <functional>
 
 using namespace dravik;
+
+using dravik::test::errorOf;
+using dravik::test::readAll;
+using dravik::test::writeBytes;
 
 namespace {
 
@@ -35,14 +40,6 @@ template <size_t N> QByteArray bytesOf(const char (&text)[N]) {
     return QByteArray(text, static_cast<qsizetype>(N - 1));
 }
 
-QString errorOf(const std::function<void()> &op) {
-    try {
-        op();
-    } catch (const DravikError &e) {
-        return e.message();
-    }
-    return QString();
-}
 
 CrossoverArray &slot(int s) {
     return FilterResponse[static_cast<size_t>(s)];

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "CrossoverArrays.h"
 #include "FilterModel.h"
 #include "Fp.h"
@@ -15,6 +16,10 @@
 
 using namespace dravik;
 
+using dravik::test::errorOf;
+using dravik::test::readAll;
+using dravik::test::writeBytes;
+
 namespace {
 
 const QString ShippedDir = QStringLiteral(DRAVIK_SHIPPED_DIR);
@@ -24,21 +29,7 @@ const QStringList FilterFiles = {"HP2C16C.FLT", "LP1C60B.FLT",  "LP2C100B.FLT", 
 using Preset = void (*)(FieldStore &);
 const Preset Presets[] = {ApplyQuorvel100, ApplyQuorvel80, ApplyQuorvel70, ApplyPelmo100_1};
 
-QString errorOf(const std::function<void()> &op) {
-    try {
-        op();
-    } catch (const DravikError &e) {
-        return e.message();
-    }
-    return QString();
-}
 
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
 // The level of each line of a test log ("<j> Hz, <level> dB").
 std::vector<double> logLevels(int slot) {

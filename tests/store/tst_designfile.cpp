@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "CrossoverArrays.h"
 #include "DesignFile.h"
 #include "FieldTable.h"
@@ -16,29 +17,14 @@
 
 using namespace dravik;
 
+using dravik::test::errorOf;
+using dravik::test::readAll;
+using dravik::test::writeBytes;
+
 namespace {
 
-QString errorOf(const std::function<void()> &op) {
-    try {
-        op();
-    } catch (const DravikError &e) {
-        return e.message();
-    }
-    return QString();
-}
 
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
-void writeBytes(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // The file's lines; empty unless every line ends in CR LF and no other CR or LF occurs.
 QStringList crLfLines(const QString &path) {

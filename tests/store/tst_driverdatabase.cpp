@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "DriverDatabase.h"
 #include "FieldTable.h"
 #include "Fp.h"
@@ -12,6 +13,10 @@
 #include <functional>
 
 using namespace dravik;
+
+using dravik::test::errorOf;
+using dravik::test::readAll;
+using dravik::test::writeBytes;
 
 namespace {
 
@@ -33,27 +38,8 @@ const QStringList RecordFields = {"EManufacturer", "EModel",
                                   "EConeMaterial", "ERecommendedEnclType",
                                   "EPictureFile",  "EOtherInformation"};
 
-QString errorOf(const std::function<void()> &op) {
-    try {
-        op();
-    } catch (const DravikError &e) {
-        return e.message();
-    }
-    return QString();
-}
 
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
-void writeBytes(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 QByteArray crLf(const QStringList &lines) {
     QByteArray bytes;

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "Fp.h"
 #include "TextFile.h"
 
@@ -8,21 +9,12 @@
 
 using namespace dravik;
 
-namespace {
-void writeBytes(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using dravik::test::errorOf;
+using dravik::test::readAll;
+using dravik::test::writeBytes;
 
-QString errorOf(const std::function<void()> &op) {
-    try {
-        op();
-    } catch (const DravikError &e) {
-        return e.message();
-    }
-    return QString();
-}
+namespace {
+
 } // namespace
 
 class TestTextFile : public QObject {

@@ -1,0 +1,41 @@
+#pragma once
+
+// Small helpers shared by the tests that work with files and errors.
+
+#include "Fp.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTest>
+
+#include <functional>
+
+namespace dravik::test {
+
+// The program's error text that `op` raised, or an empty text when it raised none.
+inline QString errorOf(const std::function<void()> &op) {
+    try {
+        op();
+    } catch (const DravikError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// A file's bytes, empty when it cannot be read.
+inline QByteArray readAll(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+// Creates or replaces a file with exactly these bytes.
+inline void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+} // namespace dravik::test
