@@ -75,7 +75,9 @@ void TFVentFSel::B_OKClick() {
     close();
 }
 
-void TFVentFSel::B_CANCELClick() { close(); }
+void TFVentFSel::B_CANCELClick() {
+    close();
+}
 
 TCreateNewProjectForm::TCreateNewProjectForm() {
     setUpWindow(this, "CreateNewProjectForm", QStringLiteral("Create New Project File"), 567, 496);
@@ -104,8 +106,12 @@ TCreateNewProjectForm::TCreateNewProjectForm() {
     g->addLayout(buttons, 3, 0, 1, 3);
 }
 
-void TCreateNewProjectForm::Button2Click() { close(); }
-void TCreateNewProjectForm::Button3Click() { close(); }
+void TCreateNewProjectForm::Button2Click() {
+    close();
+}
+void TCreateNewProjectForm::Button3Click() {
+    close();
+}
 
 TOptionsForm::TOptionsForm(UserDialogs &dialogs) : dialogs_(dialogs) {
     setUpWindow(this, "OptionsForm", QStringLiteral("Options"), 651, 526);
@@ -167,9 +173,15 @@ TOptionsForm::TOptionsForm(UserDialogs &dialogs) : dialogs_(dialogs) {
 }
 
 // Ok, Cancel and Apply all close the dialog and keep whatever was changed.
-void TOptionsForm::Button1Click() { close(); }
-void TOptionsForm::Button2Click() { close(); }
-void TOptionsForm::Button3Click() { close(); }
+void TOptionsForm::Button1Click() {
+    close();
+}
+void TOptionsForm::Button2Click() {
+    close();
+}
+void TOptionsForm::Button3Click() {
+    close();
+}
 
 void TOptionsForm::Button4Click() {
     const std::optional<QString> path = dialogs_.openFile(this, QLatin1String(PictureFilter));
@@ -185,8 +197,9 @@ TAboutForm::TAboutForm() {
     auto *box = new QGroupBox(QStringLiteral("Dravik"));
     outer->addWidget(box);
     auto *v = new QVBoxLayout(box);
-    for (const QString &line : {QStringLiteral("Dravik V2.0"), QStringLiteral("Written by the Dravik developers"),
-                                QString::fromLatin1(ProductNotice)}) {
+    for (const QString &line :
+         {QStringLiteral("Dravik V2.0"), QStringLiteral("Written by the Dravik developers"),
+          QString::fromLatin1(ProductNotice)}) {
         auto *l = new QLabel(line);
         l->setAlignment(Qt::AlignHCenter);
         v->addWidget(l);
@@ -197,7 +210,9 @@ TAboutForm::TAboutForm() {
     v->addWidget(ok, 0, Qt::AlignHCenter);
 }
 
-void TAboutForm::AboutOkButtonClick() { close(); }
+void TAboutForm::AboutOkButtonClick() {
+    close();
+}
 
 TGETDRIVERForm::TGETDRIVERForm() {
     setUpWindow(this, "GETDRIVERForm", QStringLiteral("Database"), 560, 380);
@@ -218,6 +233,8 @@ TGETDRIVERForm::TGETDRIVERForm() {
     store_ = std::make_unique<WidgetFieldStore>(this);
 }
 
-void TGETDRIVERForm::CancelButtonClick() { close(); }
+void TGETDRIVERForm::CancelButtonClick() {
+    close();
+}
 
 } // namespace dravik

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QTableView>
 #include <QStringList>
+#include <QTableView>
 
 namespace dravik {
 

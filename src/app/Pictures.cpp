@@ -101,8 +101,7 @@ QPixmap ventLengthPicture(int width, int height) {
     QPixmap pm = blank(width, height);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const double top = height * 0.3, tubeH = height * 0.32, left = width * 0.1,
-                 len = width * 0.8;
+    const double top = height * 0.3, tubeH = height * 0.32, left = width * 0.1, len = width * 0.8;
     // The pipe from the side, with its ends as ellipses.
     QLinearGradient shade(0, top, 0, top + tubeH);
     shade.setColorAt(0, QColor(230, 230, 230));

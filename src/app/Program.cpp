@@ -4,9 +4,9 @@
 #include "Dialogs.h"
 #include "DriverDatabase.h"
 #include "OutpFrm.h"
-#include "outptw.h"
 #include "ResponseArrays.h"
 #include "mainprg2.h"
+#include "outptw.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -56,8 +56,8 @@ void Program::start() {
 }
 
 QList<QWidget *> Program::windows() const {
-    return {main_.get(),    outputW_.get(), database_.get(),   plot_.get(),
-            about_.get(),   options_.get(), newProject_.get(), ventFrequency_.get()};
+    return {main_.get(),  outputW_.get(), database_.get(),   plot_.get(),
+            about_.get(), options_.get(), newProject_.get(), ventFrequency_.get()};
 }
 
 QWidget *Program::window(const QString &objectName) const {

@@ -16,8 +16,8 @@ void DesktopDialogs::showError(QWidget *parent, const QString &reportText) {
 }
 
 std::optional<QString> DesktopDialogs::openFile(QWidget *parent, const QString &pipeFilter) {
-    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                                      qtFileFilter(pipeFilter));
+    const QString path =
+        QFileDialog::getOpenFileName(parent, QString(), QString(), qtFileFilter(pipeFilter));
     if (path.isEmpty())
         return std::nullopt;
     return path;

@@ -58,20 +58,26 @@ void WidgetFieldStore::setText(const QString &field, const QString &text) {
     e->setCursorPosition(0);
 }
 
-void WidgetFieldStore::clearLines(const QString &name) { list(name)->lines()->clear(); }
+void WidgetFieldStore::clearLines(const QString &name) {
+    list(name)->lines()->clear();
+}
 
 void WidgetFieldStore::addLine(const QString &name, const QString &line) {
     list(name)->lines()->append(line);
 }
 
-int WidgetFieldStore::lineCount(const QString &name) const { return list(name)->lines()->count(); }
+int WidgetFieldStore::lineCount(const QString &name) const {
+    return list(name)->lines()->count();
+}
 
 QString WidgetFieldStore::line(const QString &name, int index) const {
     const LineListModel *m = list(name)->lines();
     return index >= 0 && index < m->count() ? m->lineAt(index) : QString();
 }
 
-int WidgetFieldStore::selectedLine(const QString &name) const { return list(name)->selectedLine(); }
+int WidgetFieldStore::selectedLine(const QString &name) const {
+    return list(name)->selectedLine();
+}
 
 bool WidgetFieldStore::isChecked(const QString &box) const {
     QCheckBox *c = checks_.value(box);

@@ -1,17 +1,17 @@
 #include "mainprg2.h"
 
-#include "Alignments.h"
 #include "AlignmentTables.h"
+#include "Alignments.h"
 #include "Analysis.h"
 #include "ClosedBox.h"
 #include "CrossoverArrays.h"
-#include "Dialogs.h"
 #include "DesignFile.h"
+#include "Dialogs.h"
 #include "Dimensions.h"
 #include "DriverDatabase.h"
 #include "FieldTable.h"
-#include "ListBox.h"
 #include "Fp.h"
+#include "ListBox.h"
 #include "OutpFrm.h"
 #include "Pictures.h"
 #include "PlotSettings.h"
@@ -82,7 +82,9 @@ QGridLayout *grid(QWidget *w) {
     return g;
 }
 
-QLabel *label(const QString &text) { return new QLabel(text); }
+QLabel *label(const QString &text) {
+    return new QLabel(text);
+}
 
 QCheckBox *checkBox(const char *name, const QString &caption) {
     auto *c = new QCheckBox(caption);
@@ -240,7 +242,8 @@ void Tdrvik::buildMenu() {
             &QAction::triggered, this, &Tdrvik::SelectDriver1Click);
     menuItem(driver, this, "StoreDriver1", QStringLiteral("Store Driver"));
     menuItem(driver, this, "Adddriver1", QStringLiteral("Add driver"));
-    QMenu *count = menu(driver, "SelectNumberofDrivers1", QStringLiteral("Select Number of Drivers"));
+    QMenu *count =
+        menu(driver, "SelectNumberofDrivers1", QStringLiteral("Select Number of Drivers"));
     connect(menuItem(count, this, "N1driver1", QStringLiteral("1 driver")), &QAction::triggered,
             this, &Tdrvik::N1driver1Click);
     QMenu *two = menu(count, "N2drivers1", QStringLiteral("2 drivers"));
@@ -408,10 +411,9 @@ QWidget *Tdrvik::buildDriverPage() {
                         {"EMaxExcursionBeforeDamage", "Maximum Excursion\nBefore Damage"},
                         {"EMinImpedance", "Minimum Impedance"},
                         {"EMagnetW", "Magnet Assembly Weight"}};
-    const Row col1[] = {{"EBl", "BL factor"}, {"EVd", "Vd"},     {"EFs", "Fs"},
-                        {"ERe", "Re"},        {"EQts", "Qts"},   {"EQms", "Qms"},
-                        {"EQes", "Qes"},      {"EVas", "Vas"},   {"EXmax", "Xmax"},
-                        {"EPEmax", "PEmax"}};
+    const Row col1[] = {{"EBl", "BL factor"}, {"EVd", "Vd"},      {"EFs", "Fs"},   {"ERe", "Re"},
+                        {"EQts", "Qts"},      {"EQms", "Qms"},    {"EQes", "Qes"}, {"EVas", "Vas"},
+                        {"EXmax", "Xmax"},    {"EPEmax", "PEmax"}};
     const Row col2[] = {{"ECms", "Cms"},
                         {"EMms", "Mms"},
                         {"ERms", "Rms"},
@@ -441,7 +443,8 @@ QWidget *Tdrvik::buildDriverPage() {
     g->setColumnStretch(5, 2);
 
     auto *buttons = new QGridLayout;
-    buttons->addWidget(button("CalcQtsButton", QStringLiteral("Calculate Qts from Qes and Qms")), 0, 0);
+    buttons->addWidget(button("CalcQtsButton", QStringLiteral("Calculate Qts from Qes and Qms")), 0,
+                       0);
     buttons->addWidget(button("CalcSensButton",
                               QStringLiteral("Calculate sensitivity from Thiele-Small parameters")),
                        0, 1, 1, 2);
@@ -559,14 +562,16 @@ QWidget *Tdrvik::buildVentPage() {
              QStringLiteral("mm"));
     c->addWidget(picture(QStringLiteral("VentDiameterPicture"), ventDiameterPicture(120, 80)), 0, 3,
                  4, 1);
-    c->addWidget(button("CalcCircularVentButton", QStringLiteral("Calculate Vent Length")), 3, 0, 1, 3);
+    c->addWidget(button("CalcCircularVentButton", QStringLiteral("Calculate Vent Length")), 3, 0, 1,
+                 3);
     outer->addWidget(circular, 1, 0);
 
     QGroupBox *rect = group(QStringLiteral("Rectangular Vent Calculator"));
     auto *rc = grid(rect);
     addField(rc, 0, 0, "EVentWidth", QStringLiteral("Vent Width"), QStringLiteral("mm"));
     addField(rc, 1, 0, "EVentHeight", QStringLiteral("Vent Height"), QStringLiteral("mm"));
-    rc->addWidget(button("CalcRectVentButton", QStringLiteral("Calculate Vent Length")), 2, 0, 1, 3);
+    rc->addWidget(button("CalcRectVentButton", QStringLiteral("Calculate Vent Length")), 2, 0, 1,
+                  3);
     outer->addWidget(rect, 2, 0);
 
     QGroupBox *results = group(QStringLiteral("Results"));
@@ -577,7 +582,8 @@ QWidget *Tdrvik::buildVentPage() {
              QStringLiteral("liters"));
     addField(r, 3, 0, "ECalcVentOuterVolume", QStringLiteral("Vent Outer Volume"),
              QStringLiteral("liters"));
-    r->addWidget(picture(QStringLiteral("VentLengthPicture"), ventLengthPicture(200, 70)), 4, 0, 1, 3);
+    r->addWidget(picture(QStringLiteral("VentLengthPicture"), ventLengthPicture(200, 70)), 4, 0, 1,
+                 3);
     r->addWidget(label(QStringLiteral("Other Information")), 5, 0, 1, 3);
     r->addWidget(new ListBox(QStringLiteral("LVent")), 6, 0, 1, 3);
     outer->addWidget(results, 0, 1, 3, 1);
@@ -737,9 +743,10 @@ QWidget *Tdrvik::buildPartListPage() {
 
     QGroupBox *general = group(QStringLiteral("General"));
     auto *g = grid(general);
-    addField(g, 0, 0, "EMaterialThickness", QStringLiteral("Material Thickness"), QStringLiteral("mm"));
-    addField(g, 1, 0, "EMinMaterialThickness", QStringLiteral("Recommended minimum material thickness"),
+    addField(g, 0, 0, "EMaterialThickness", QStringLiteral("Material Thickness"),
              QStringLiteral("mm"));
+    addField(g, 1, 0, "EMinMaterialThickness",
+             QStringLiteral("Recommended minimum material thickness"), QStringLiteral("mm"));
     addField(g, 2, 0, "EFinalVb", QStringLiteral("Box volume"), QStringLiteral("l"));
     outer->addWidget(general, 1, 1);
 
@@ -788,15 +795,22 @@ QWidget *Tdrvik::buildAcousticsPage() {
     auto *outer = new QGridLayout(page);
     QGroupBox *room = group(QStringLiteral("Room Acoustics"));
     auto *rl = new QVBoxLayout(room);
-    rl->addWidget(checkBox("EnableAcoustics", QStringLiteral("Acoustical Environment Simulation Enabled")));
+    rl->addWidget(
+        checkBox("EnableAcoustics", QStringLiteral("Acoustical Environment Simulation Enabled")));
     outer->addWidget(room, 0, 0, 1, 2);
 
     QGroupBox *envs = group(QStringLiteral("Simulated Acoustical Environments"));
     auto *el = new QVBoxLayout(envs);
     el->setSpacing(1);
-    const char *environments[] = {"Car",         "Small Room",           "Medium Room",
-                                  "Large Room",  "Small Movie Theater",  "Medium Movie Theater",
-                                  "Large Cinema", "Hall",                 "Outdoors"};
+    const char *environments[] = {"Car",
+                                  "Small Room",
+                                  "Medium Room",
+                                  "Large Room",
+                                  "Small Movie Theater",
+                                  "Medium Movie Theater",
+                                  "Large Cinema",
+                                  "Hall",
+                                  "Outdoors"};
     int n = 1;
     for (const char *e : environments) {
         el->addWidget(radio(QStringLiteral("EnvironmentRadio") + QString::number(n),
@@ -810,8 +824,9 @@ QWidget *Tdrvik::buildAcousticsPage() {
     const char *top[] = {"L", "C", "R"};
     for (int i = 0; i < 9; ++i) {
         const QString caption = i < 3 ? QString::fromLatin1(top[i]) : QString();
-        pl->addWidget(radio(QStringLiteral("PlacementRadio") + QString::number(i + 1), caption, i == 1),
-                      i / 3, i % 3);
+        pl->addWidget(
+            radio(QStringLiteral("PlacementRadio") + QString::number(i + 1), caption, i == 1),
+            i / 3, i % 3);
     }
     outer->addWidget(placement, 1, 1);
 
@@ -819,8 +834,9 @@ QWidget *Tdrvik::buildAcousticsPage() {
     auto *ll = grid(listening);
     ll->addWidget(radio(QStringLiteral("ListeningRadio1"), QString()), 0, 1);
     for (int i = 0; i < 12; ++i)
-        ll->addWidget(radio(QStringLiteral("ListeningRadio") + QString::number(i + 2), QString(), i == 4),
-                      1 + i / 3, i % 3);
+        ll->addWidget(
+            radio(QStringLiteral("ListeningRadio") + QString::number(i + 2), QString(), i == 4),
+            1 + i / 3, i % 3);
     outer->addWidget(listening, 2, 1);
 
     QGroupBox *roomType = group(QStringLiteral("Room type"));
@@ -855,8 +871,12 @@ void Tdrvik::showWindow(QWidget *w) {
     w->activateWindow();
 }
 
-void Tdrvik::showPlot() { windows_.plot->showPlot(); }
-void Tdrvik::repaintPlot() { windows_.plot->FormPaint(); }
+void Tdrvik::showPlot() {
+    windows_.plot->showPlot();
+}
+void Tdrvik::repaintPlot() {
+    windows_.plot->FormPaint();
+}
 
 void Tdrvik::Button1Click() {
     runCommand([this] {
@@ -920,8 +940,12 @@ void Tdrvik::getDriver() {
     });
 }
 
-void Tdrvik::GETDRIVERButtonClick() { getDriver(); }
-void Tdrvik::SelectDriver1Click() { getDriver(); }
+void Tdrvik::GETDRIVERButtonClick() {
+    getDriver();
+}
+void Tdrvik::SelectDriver1Click() {
+    getDriver();
+}
 
 void Tdrvik::ADDDRIVERButtonClick() {
     runCommand([this] { AddDriver(*store_); });
@@ -938,13 +962,25 @@ void Tdrvik::saveDesign() {
     runCommand([this] { WriteDesignFile(*store_); });
 }
 
-void Tdrvik::Button17Click() { saveDesign(); }
-void Tdrvik::ToolButton2Click() { saveDesign(); }
+void Tdrvik::Button17Click() {
+    saveDesign();
+}
+void Tdrvik::ToolButton2Click() {
+    saveDesign();
+}
 
-void Tdrvik::showNewProject() { showWindow(windows_.newProject); }
-void Tdrvik::Button12Click() { showNewProject(); }
-void Tdrvik::Newproject1Click() { showNewProject(); }
-void Tdrvik::ToolButton1Click() { showNewProject(); }
+void Tdrvik::showNewProject() {
+    showWindow(windows_.newProject);
+}
+void Tdrvik::Button12Click() {
+    showNewProject();
+}
+void Tdrvik::Newproject1Click() {
+    showNewProject();
+}
+void Tdrvik::ToolButton1Click() {
+    showNewProject();
+}
 
 void Tdrvik::LFileClick() {
     runCommand([this] {
@@ -979,7 +1015,7 @@ void Tdrvik::refreshFilePage() {
     const QDir current = QDir::current();
     dirList_->clear();
     QStringList ancestors;
-    for (QDir d = current;; ) {
+    for (QDir d = current;;) {
         ancestors.prepend(d.absolutePath());
         if (!d.cdUp())
             break;
@@ -1007,26 +1043,56 @@ void Tdrvik::refreshFilePage() {
     }
 }
 
-void Tdrvik::BUTTONQuorvel100Click() { runCommand([this] { ApplyQuorvel100(*store_); }); }
-void Tdrvik::Quorvel100Hz1Click() { runCommand([this] { ApplyQuorvel100(*store_); }); }
-void Tdrvik::BUTTONQuorvel80Click() { runCommand([this] { ApplyQuorvel80(*store_); }); }
-void Tdrvik::Quorvel80Hz1Click() { runCommand([this] { ApplyQuorvel80(*store_); }); }
-void Tdrvik::BUTTONQuorvel70Click() { runCommand([this] { ApplyQuorvel70(*store_); }); }
-void Tdrvik::Quorvel70Hz1Click() { runCommand([this] { ApplyQuorvel70(*store_); }); }
-void Tdrvik::BUTTONPelmo100_1Click() { runCommand([this] { ApplyPelmo100_1(*store_); }); }
-void Tdrvik::Pelmo10011Click() { runCommand([this] { ApplyPelmo100_1(*store_); }); }
+void Tdrvik::BUTTONQuorvel100Click() {
+    runCommand([this] { ApplyQuorvel100(*store_); });
+}
+void Tdrvik::Quorvel100Hz1Click() {
+    runCommand([this] { ApplyQuorvel100(*store_); });
+}
+void Tdrvik::BUTTONQuorvel80Click() {
+    runCommand([this] { ApplyQuorvel80(*store_); });
+}
+void Tdrvik::Quorvel80Hz1Click() {
+    runCommand([this] { ApplyQuorvel80(*store_); });
+}
+void Tdrvik::BUTTONQuorvel70Click() {
+    runCommand([this] { ApplyQuorvel70(*store_); });
+}
+void Tdrvik::Quorvel70Hz1Click() {
+    runCommand([this] { ApplyQuorvel70(*store_); });
+}
+void Tdrvik::BUTTONPelmo100_1Click() {
+    runCommand([this] { ApplyPelmo100_1(*store_); });
+}
+void Tdrvik::Pelmo10011Click() {
+    runCommand([this] { ApplyPelmo100_1(*store_); });
+}
 
 void Tdrvik::N1driver1Click() {
     runCommand([this] { design_->SetNumOfDrivers(1); });
 }
 
-void Tdrvik::N2vents1Click() { showWindow(windows_.ventFrequency); }
-void Tdrvik::Options1Click() { showWindow(windows_.options); }
-void Tdrvik::About1Click() { showWindow(windows_.about); }
-void Tdrvik::ToolButton4Click() { runCommand([this] { showPlot(); }); }
-void Tdrvik::ToolButton5Click() { windows_.plot->hide(); }
-void Tdrvik::Quit1Click() { close(); }
-void Tdrvik::ToolButton7Click() { close(); }
+void Tdrvik::N2vents1Click() {
+    showWindow(windows_.ventFrequency);
+}
+void Tdrvik::Options1Click() {
+    showWindow(windows_.options);
+}
+void Tdrvik::About1Click() {
+    showWindow(windows_.about);
+}
+void Tdrvik::ToolButton4Click() {
+    runCommand([this] { showPlot(); });
+}
+void Tdrvik::ToolButton5Click() {
+    windows_.plot->hide();
+}
+void Tdrvik::Quit1Click() {
+    close();
+}
+void Tdrvik::ToolButton7Click() {
+    close();
+}
 
 void Tdrvik::closeEvent(QCloseEvent *event) {
     event->accept();

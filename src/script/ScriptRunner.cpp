@@ -72,7 +72,8 @@ int ScriptRunner::run(const QStringList &lines) {
 
 void ScriptRunner::execute(const QString &rawLine) {
     QString line = rawLine;
-    while (!line.isEmpty() && (line.front() == QLatin1Char(' ') || line.front() == QLatin1Char('\t')))
+    while (!line.isEmpty() &&
+           (line.front() == QLatin1Char(' ') || line.front() == QLatin1Char('\t')))
         line.remove(0, 1);
     const qsizetype blank = line.indexOf(QLatin1Char(' '));
     const QString verb = blank < 0 ? line : line.left(blank);
@@ -102,12 +103,15 @@ void ScriptRunner::execute(const QString &rawLine) {
 QStringList ScriptRunner::args(const QString &rest, int count, const QString &verb) {
     const QStringList parts = rest.isEmpty() ? QStringList() : rest.split(QLatin1Char(' '));
     if (parts.size() != count || parts.contains(QString()))
-        throw ScriptError{verb + QStringLiteral(" takes ") + QString::number(count) +
-                          (count == 1 ? QStringLiteral(" argument") : QStringLiteral(" arguments"))};
+        throw ScriptError{
+            verb + QStringLiteral(" takes ") + QString::number(count) +
+            (count == 1 ? QStringLiteral(" argument") : QStringLiteral(" arguments"))};
     return parts;
 }
 
-QWidget *ScriptRunner::windowOf(const QString &name) const { return program_.window(name); }
+QWidget *ScriptRunner::windowOf(const QString &name) const {
+    return program_.window(name);
+}
 
 QObject *ScriptRunner::resolve(const QString &name) const {
     QWidget *window = &program_.main();
@@ -116,7 +120,8 @@ QObject *ScriptRunner::resolve(const QString &name) const {
     if (dot >= 0) {
         window = windowOf(name.left(dot));
         if (!window)
-            throw ScriptError{QStringLiteral("unknown window \"") + name.left(dot) + QLatin1Char('"')};
+            throw ScriptError{QStringLiteral("unknown window \"") + name.left(dot) +
+                              QLatin1Char('"')};
         child = name.mid(dot + 1);
     }
     if (child.isEmpty())
@@ -219,7 +224,8 @@ void ScriptRunner::pickfile(const QString &rest) {
     if (!rest.isEmpty()) {
         const QList<QListWidgetItem *> found = files->findItems(rest, Qt::MatchExactly);
         if (found.isEmpty())
-            throw ScriptError{QStringLiteral("no file \"") + rest + QStringLiteral("\" in the file list")};
+            throw ScriptError{QStringLiteral("no file \"") + rest +
+                              QStringLiteral("\" in the file list")};
         files->setCurrentItem(found.front(), QItemSelectionModel::ClearAndSelect);
     }
     program_.main().LFileClick();
@@ -237,7 +243,8 @@ void ScriptRunner::print(const QString &rest) {
         value = edit->text();
     else if (auto *rich = qobject_cast<QTextEdit *>(target))
         value = rich->toPlainText();
-    else if (auto *button = qobject_cast<QAbstractButton *>(target); button && button->isCheckable())
+    else if (auto *button = qobject_cast<QAbstractButton *>(target);
+             button && button->isCheckable())
         value = button->isChecked() ? QStringLiteral("on") : QStringLiteral("off");
     else if (auto *pages = qobject_cast<QTabWidget *>(target))
         value = pages->currentWidget()->objectName();
@@ -288,8 +295,8 @@ void ScriptRunner::grab(const QString &rest) {
     // The plot's picture is saved as the bitmap itself, pixel for pixel.
     const bool plotPicture =
         w->objectName() == QLatin1String("Image1") && w->window() == &program_.plot();
-    const bool saved = plotPicture ? program_.plot().image().save(file, "PNG")
-                                   : w->grab().save(file, "PNG");
+    const bool saved =
+        plotPicture ? program_.plot().image().save(file, "PNG") : w->grab().save(file, "PNG");
     if (!saved)
         throw ScriptError{QStringLiteral("cannot write \"") + file + QLatin1Char('"')};
 }

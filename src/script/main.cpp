@@ -26,9 +26,9 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     QFile script;
-    const bool opened = args[1] == QLatin1String("-") ? script.open(stdin, QIODevice::ReadOnly)
-                                                       : (script.setFileName(args[1]),
-                                                          script.open(QIODevice::ReadOnly));
+    const bool opened = args[1] == QLatin1String("-")
+                            ? script.open(stdin, QIODevice::ReadOnly)
+                            : (script.setFileName(args[1]), script.open(QIODevice::ReadOnly));
     if (!opened) {
         errStream << "script error: line 0: cannot read \"" << args[1] << "\"\n";
         return 2;

@@ -1,9 +1,9 @@
-#include "TestFiles.h"
 #include "CrossoverArrays.h"
 #include "FilterFile.h"
 #include "Fp.h"
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,7 +39,6 @@ void writeFile(const QString &name, const QByteArray &bytes) {
 template <size_t N> QByteArray bytesOf(const char (&text)[N]) {
     return QByteArray(text, static_cast<qsizetype>(N - 1));
 }
-
 
 CrossoverArray &slot(int s) {
     return FilterResponse[static_cast<size_t>(s)];

@@ -1,10 +1,10 @@
-#include "TestFiles.h"
 #include "CrossoverArrays.h"
 #include "FilterModel.h"
 #include "Fp.h"
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
 #include "Presets.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,8 +28,6 @@ const QStringList FilterFiles = {"HP2C16C.FLT", "LP1C60B.FLT",  "LP2C100B.FLT", 
 
 using Preset = void (*)(FieldStore &);
 const Preset Presets[] = {ApplyQuorvel100, ApplyQuorvel80, ApplyQuorvel70, ApplyPelmo100_1};
-
-
 
 // The level of each line of a test log ("<j> Hz, <level> dB").
 std::vector<double> logLevels(int slot) {

@@ -63,19 +63,29 @@ private slots:
     void scriptErrors_data() {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("error");
-        QTest::newRow("unknown verb") << QByteArray("\n# c\nfly away\n") << "line 3: unknown verb \"fly\"";
+        QTest::newRow("unknown verb")
+            << QByteArray("\n# c\nfly away\n") << "line 3: unknown verb \"fly\"";
         QTest::newRow("click arguments") << QByteArray("click") << "line 1: click takes 1 argument";
-        QTest::newRow("check value") << QByteArray("check ChkCrossEnabled yes") << "line 1: check takes on or off";
-        QTest::newRow("check kind") << QByteArray("check EVb on") << "line 1: EVb is not a check box";
-        QTest::newRow("set kind") << QByteArray("set Button1 x") << "line 1: Button1 is not a text field";
-        QTest::newRow("select number") << QByteArray("select ListBox2 x") << "line 1: select takes an entry number or -1";
-        QTest::newRow("page kind") << QByteArray("page EVb") << "line 1: EVb is not a page of Valitsin";
+        QTest::newRow("check value")
+            << QByteArray("check ChkCrossEnabled yes") << "line 1: check takes on or off";
+        QTest::newRow("check kind")
+            << QByteArray("check EVb on") << "line 1: EVb is not a check box";
+        QTest::newRow("set kind") << QByteArray("set Button1 x")
+                                  << "line 1: Button1 is not a text field";
+        QTest::newRow("select number")
+            << QByteArray("select ListBox2 x") << "line 1: select takes an entry number or -1";
+        QTest::newRow("page kind")
+            << QByteArray("page EVb") << "line 1: EVb is not a page of Valitsin";
         QTest::newRow("caption kind") << QByteArray("caption EVb") << "line 1: EVb is not a window";
         QTest::newRow("list kind") << QByteArray("list EVb") << "line 1: EVb is not a list box";
-        QTest::newRow("print kind") << QByteArray("print Button1") << "line 1: Button1 has no value to print";
-        QTest::newRow("empty qualified") << QByteArray("print drvik.") << "line 1: unknown name \"drvik.\"";
-        QTest::newRow("pickfile") << QByteArray("pickfile none.dgn") << "line 1: no file \"none.dgn\" in the file list";
-        QTest::newRow("grab arguments") << QByteArray("grab drvik") << "line 1: grab takes a name and a file";
+        QTest::newRow("print kind")
+            << QByteArray("print Button1") << "line 1: Button1 has no value to print";
+        QTest::newRow("empty qualified")
+            << QByteArray("print drvik.") << "line 1: unknown name \"drvik.\"";
+        QTest::newRow("pickfile") << QByteArray("pickfile none.dgn")
+                                  << "line 1: no file \"none.dgn\" in the file list";
+        QTest::newRow("grab arguments")
+            << QByteArray("grab drvik") << "line 1: grab takes a name and a file";
     }
     void scriptErrors() {
         QFETCH(QByteArray, script);

@@ -1,4 +1,3 @@
-#include "TestFiles.h"
 #include "CrossoverArrays.h"
 #include "DesignFile.h"
 #include "FieldTable.h"
@@ -6,6 +5,7 @@
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
 #include "ResponseArrays.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,9 +22,6 @@ using dravik::test::readAll;
 using dravik::test::writeBytes;
 
 namespace {
-
-
-
 
 // The file's lines; empty unless every line ends in CR LF and no other CR or LF occurs.
 QStringList crLfLines(const QString &path) {

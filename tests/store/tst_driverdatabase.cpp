@@ -1,8 +1,8 @@
-#include "TestFiles.h"
 #include "DriverDatabase.h"
 #include "FieldTable.h"
 #include "Fp.h"
 #include "MemoryFieldStore.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -37,9 +37,6 @@ const QStringList RecordFields = {"EManufacturer", "EModel",
                                   "ERms",          "EWeight",
                                   "EConeMaterial", "ERecommendedEnclType",
                                   "EPictureFile",  "EOtherInformation"};
-
-
-
 
 QByteArray crLf(const QStringList &lines) {
     QByteArray bytes;

@@ -23,7 +23,9 @@ MemoryFieldStore::MemoryFieldStore() {
         checks_.insert(QString::fromLatin1(c.name), c.checked);
 }
 
-MemoryFieldStore MemoryFieldStore::empty() { return MemoryFieldStore(true); }
+MemoryFieldStore MemoryFieldStore::empty() {
+    return MemoryFieldStore(true);
+}
 
 void MemoryFieldStore::addField(const QString &name, const QString &text) {
     texts_.insert(name, text);
@@ -32,7 +34,9 @@ void MemoryFieldStore::addList(const QString &name) {
     lists_.insert(name, {});
     selected_.insert(name, -1);
 }
-void MemoryFieldStore::addCheck(const QString &name, bool checked) { checks_.insert(name, checked); }
+void MemoryFieldStore::addCheck(const QString &name, bool checked) {
+    checks_.insert(name, checked);
+}
 
 QString MemoryFieldStore::text(const QString &field) const {
     auto it = texts_.constFind(field);

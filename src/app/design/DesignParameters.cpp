@@ -16,9 +16,13 @@ void DesignParameters::SetFb(double v) {
     setText("ESFr", text);
 }
 
-void DesignParameters::SetNumOfDrivers(int n) { setText("ENumOfDrivers", FormatInteger(n)); }
+void DesignParameters::SetNumOfDrivers(int n) {
+    setText("ENumOfDrivers", FormatInteger(n));
+}
 
-double DesignParameters::number(const char *field) const { return ParseFieldText(text(field)); }
+double DesignParameters::number(const char *field) const {
+    return ParseFieldText(text(field));
+}
 
 QString DesignParameters::text(const char *field) const {
     return fields_.text(QString::fromLatin1(field));

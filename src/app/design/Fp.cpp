@@ -8,7 +8,9 @@ namespace dravik {
 DravikError::DravikError(const QString &message)
     : std::runtime_error(message.toStdString()), message_(message) {}
 
-void fail(const char *message) { throw DravikError(QString::fromLatin1(message)); }
+void fail(const char *message) {
+    throw DravikError(QString::fromLatin1(message));
+}
 
 QString reportText(const QString &message) {
     if (!message.isEmpty() && message.back() > QLatin1Char('.'))
@@ -26,9 +28,15 @@ double checked(double x) {
     return x;
 }
 
-double add(double a, double b) { return checked(a + b); }
-double sub(double a, double b) { return checked(a - b); }
-double mul(double a, double b) { return checked(a * b); }
+double add(double a, double b) {
+    return checked(a + b);
+}
+double sub(double a, double b) {
+    return checked(a - b);
+}
+double mul(double a, double b) {
+    return checked(a * b);
+}
 
 double div(double a, double b) {
     if (b == 0.0)

@@ -99,7 +99,9 @@ QString FormatFieldValue(double value, int decimals) {
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-QString FormatInteger(long long value) { return QString::number(value); }
+QString FormatInteger(long long value) {
+    return QString::number(value);
+}
 
 double ParseFieldText(const QString &text) {
     const qsizetype n = text.size();

@@ -50,8 +50,8 @@ bool isReadOnlyFile(const QString &path) {
     if (!info.exists() || info.isDir())
         return false;
     // Mode bits only: WriteUser says what this user may do, and root may do anything.
-    const auto writeBits = QFileDevice::WriteOwner |
-                           QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    const auto writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return (info.permissions() & writeBits) == 0;
 }
 

@@ -131,9 +131,8 @@ private slots:
             names.insert(QLatin1String(l));
         for (const CheckSpec &c : mainWindowChecks())
             names.insert(QLatin1String(c.name));
-        QCOMPARE(names.size(),
-                 qsizetype(mainWindowFields().size() + mainWindowLists().size() +
-                           mainWindowChecks().size()));
+        QCOMPARE(names.size(), qsizetype(mainWindowFields().size() + mainWindowLists().size() +
+                                         mainWindowChecks().size()));
     }
 };
 

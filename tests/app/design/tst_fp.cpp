@@ -71,10 +71,14 @@ private slots:
         QTest::newRow("0/5") << F([] { return fp::div(0, 5); }) << 0.0;
         QTest::newRow("trunc -2.7") << F([] { return double(fp::truncToInt(-2.7)); }) << -2.0;
         QTest::newRow("trunc 2.9") << F([] { return double(fp::truncToInt(2.9)); }) << 2.0;
-        QTest::newRow("clamp Inf") << F([] { return double(fp::clampTruncToInt(Inf, -5, 5)); }) << 5.0;
-        QTest::newRow("clamp -Inf") << F([] { return double(fp::clampTruncToInt(-Inf, -5, 5)); }) << -5.0;
-        QTest::newRow("clamp NaN") << F([] { return double(fp::clampTruncToInt(NaN, -5, 5)); }) << -5.0;
-        QTest::newRow("clamp -3.9") << F([] { return double(fp::clampTruncToInt(-3.9, -5, 5)); }) << -3.0;
+        QTest::newRow("clamp Inf")
+            << F([] { return double(fp::clampTruncToInt(Inf, -5, 5)); }) << 5.0;
+        QTest::newRow("clamp -Inf")
+            << F([] { return double(fp::clampTruncToInt(-Inf, -5, 5)); }) << -5.0;
+        QTest::newRow("clamp NaN")
+            << F([] { return double(fp::clampTruncToInt(NaN, -5, 5)); }) << -5.0;
+        QTest::newRow("clamp -3.9")
+            << F([] { return double(fp::clampTruncToInt(-3.9, -5, 5)); }) << -3.0;
     }
     void results() {
         QFETCH(std::function<double()>, op);
@@ -85,12 +89,18 @@ private slots:
     void reportText_data() {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("report");
-        QTest::newRow("letter") << "File not found" << "File not found.";
-        QTest::newRow("digit") << "Error 5" << "Error 5.";
-        QTest::newRow("full stop") << "Done." << "Done.";
-        QTest::newRow("bracket sorts before") << "odd (x)" << "odd (x)";
-        QTest::newRow("comma sorts before") << "a," << "a,";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "File not found"
+                                << "File not found.";
+        QTest::newRow("digit") << "Error 5"
+                               << "Error 5.";
+        QTest::newRow("full stop") << "Done."
+                                   << "Done.";
+        QTest::newRow("bracket sorts before") << "odd (x)"
+                                              << "odd (x)";
+        QTest::newRow("comma sorts before") << "a,"
+                                            << "a,";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void reportText() {
         QFETCH(QString, message);

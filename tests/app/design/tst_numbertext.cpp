@@ -59,8 +59,8 @@ private slots:
 
     void formatHugeValues() {
         // 18 significant digits of the double nearest 1e300, then zeros.
-        const QString expected =
-            QStringLiteral("100000000000000005") + QString(283, QLatin1Char('0')) + QStringLiteral(".00");
+        const QString expected = QStringLiteral("100000000000000005") +
+                                 QString(283, QLatin1Char('0')) + QStringLiteral(".00");
         QCOMPARE(FormatFieldValue(1e300), expected);
         const QString max = FormatFieldValue(std::numeric_limits<double>::max());
         QCOMPARE(max.size(), 309 + 3);
@@ -110,7 +110,8 @@ private slots:
         QTest::newRow("-1e400 too large") << "-1e400" << 0.0;
         QTest::newRow("1e-400 underflow") << "1e-400" << 0.0;
         QTest::newRow("long exponent") << "1e99999999999999999999" << 0.0;
-        QTest::newRow("max double") << "1.7976931348623157e308" << std::numeric_limits<double>::max();
+        QTest::newRow("max double")
+            << "1.7976931348623157e308" << std::numeric_limits<double>::max();
     }
     void parse() {
         QFETCH(QString, text);

@@ -1,5 +1,5 @@
-#include "TestFiles.h"
 #include "Fp.h"
+#include "TestFiles.h"
 #include "TextFile.h"
 
 #include <QDir>
@@ -13,9 +13,7 @@ using dravik::test::errorOf;
 using dravik::test::readAll;
 using dravik::test::writeBytes;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 class TestTextFile : public QObject {
     Q_OBJECT
@@ -33,8 +31,10 @@ private slots:
         QTest::newRow("empty lines") << QByteArray("\r\n\n\r") << QStringList{"", "", ""};
         QTest::newRow("no end on last") << QByteArray("x") << QStringList{"x"};
         QTest::newRow("empty file") << QByteArray() << QStringList{};
-        QTest::newRow("NUL kept") << QByteArray("a\0b\n", 4) << QStringList{QString("a") + QChar(0) + "b"};
-        QTest::newRow("UTF-8") << QByteArray("Sk\xc3\xa5n\r\n") << QStringList{QString::fromUtf8("Sk\xc3\xa5n")};
+        QTest::newRow("NUL kept") << QByteArray("a\0b\n", 4)
+                                  << QStringList{QString("a") + QChar(0) + "b"};
+        QTest::newRow("UTF-8") << QByteArray("Sk\xc3\xa5n\r\n")
+                               << QStringList{QString::fromUtf8("Sk\xc3\xa5n")};
     }
     void readsEveryLineEnd() {
         QFETCH(QByteArray, bytes);
@@ -75,11 +75,16 @@ private slots:
     }
 
     void openErrors() {
-        QCOMPARE(errorOf([&] { TextReader r(path("missing.txt")); }), QStringLiteral("File not found"));
-        QCOMPARE(errorOf([&] { TextReader r(path("nodir/x.txt")); }), QStringLiteral("Path not found"));
-        QCOMPARE(errorOf([&] { TextReader r(dir_.path()); }), QStringLiteral("File name is a directory"));
-        QCOMPARE(errorOf([&] { TextWriter w(path("nodir/x.txt")); }), QStringLiteral("Path not found"));
-        QCOMPARE(errorOf([&] { TextWriter w(dir_.path()); }), QStringLiteral("File name is a directory"));
+        QCOMPARE(errorOf([&] { TextReader r(path("missing.txt")); }),
+                 QStringLiteral("File not found"));
+        QCOMPARE(errorOf([&] { TextReader r(path("nodir/x.txt")); }),
+                 QStringLiteral("Path not found"));
+        QCOMPARE(errorOf([&] { TextReader r(dir_.path()); }),
+                 QStringLiteral("File name is a directory"));
+        QCOMPARE(errorOf([&] { TextWriter w(path("nodir/x.txt")); }),
+                 QStringLiteral("Path not found"));
+        QCOMPARE(errorOf([&] { TextWriter w(dir_.path()); }),
+                 QStringLiteral("File name is a directory"));
     }
 
     void writerUsesCrLfAndReplacesOnlyOnCommit() {

@@ -13,8 +13,8 @@ private slots:
         QSignalSpy inserted(box.lines(), &QAbstractItemModel::rowsInserted);
         for (int i = 0; i < 241; ++i)
             box.lines()->append(QString::number(i));
-        QCOMPARE(box.lines()->count(), 241);      // the lines are there at once
-        QCOMPARE(box.lines()->rowCount(), 0);     // the view hears of them in one batch
+        QCOMPARE(box.lines()->count(), 241);  // the lines are there at once
+        QCOMPARE(box.lines()->rowCount(), 0); // the view hears of them in one batch
         box.lines()->flush();
         QCOMPARE(inserted.count(), 1);
         QCOMPARE(box.lines()->rowCount(), 241);

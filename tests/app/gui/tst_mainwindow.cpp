@@ -33,7 +33,8 @@ QMap<QString, QString> allTexts(const QList<QWidget *> &windows) {
             texts.insert(w->objectName() + '.' + e->objectName(), e->text());
         for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
             if (b->isCheckable())
-                texts.insert(w->objectName() + '.' + b->objectName(), b->isChecked() ? "on" : "off");
+                texts.insert(w->objectName() + '.' + b->objectName(),
+                             b->isChecked() ? "on" : "off");
         for (ListBox *l : w->findChildren<ListBox *>())
             texts.insert(w->objectName() + '.' + l->objectName(),
                          QString::number(l->lines()->count()));
@@ -76,14 +77,18 @@ private slots:
 
     void windowsInCreationOrder() {
         const QList<QWidget *> windows = program_->windows();
-        const QStringList names = {"drvik",    "OutputW",     "GETDRIVERForm",       "OutputForm",
+        const QStringList names = {"drvik",     "OutputW",     "GETDRIVERForm",        "OutputForm",
                                    "AboutForm", "OptionsForm", "CreateNewProjectForm", "FVentFSel"};
-        const QStringList classes = {"Tdrvik",     "TOutputW",     "TGETDRIVERForm",
-                                     "TOutputForm", "TAboutForm",   "TOptionsForm",
-                                     "TCreateNewProjectForm", "TFVentFSel"};
+        const QStringList classes = {
+            "Tdrvik",     "TOutputW",     "TGETDRIVERForm",        "TOutputForm",
+            "TAboutForm", "TOptionsForm", "TCreateNewProjectForm", "TFVentFSel"};
         const QStringList captions = {"Dravik - subwoofer enclosure designer, version 2.0",
-                                      "Frequency Response plotter", "Database", "Output Window",
-                                      "About...", "Options", "Create New Project File",
+                                      "Frequency Response plotter",
+                                      "Database",
+                                      "Output Window",
+                                      "About...",
+                                      "Options",
+                                      "Create New Project File",
                                       "Select Vent resonant frequency"};
         QCOMPARE(windows.size(), names.size());
         for (int i = 0; i < windows.size(); ++i) {
@@ -115,7 +120,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("readOnly");
         for (const FieldSpec &f : mainWindowFields())
-            QTest::newRow(f.name) << QString(f.name) << QString::fromUtf8(f.defaultText) << f.readOnly;
+            QTest::newRow(f.name) << QString(f.name) << QString::fromUtf8(f.defaultText)
+                                  << f.readOnly;
     }
     void fieldDefaults() {
         QFETCH(QString, name);
@@ -141,12 +147,24 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
-        QTest::newRow("ESelFb") << "FVentFSel" << "ESelFb" << "22";
-        QTest::newRow("Edit1") << "CreateNewProjectForm" << "Edit1" << "Edit1";
-        QTest::newRow("ENewFileName") << "CreateNewProjectForm" << "ENewFileName" << "ENewFileName";
-        QTest::newRow("background") << "OptionsForm" << "EPage1BackgroundPicture" << "bg0.bmp";
-        QTest::newRow("X_Scale_Box") << "OptionsForm" << "X_Scale_Box" << "1";
-        QTest::newRow("Y_Scale_Box") << "OptionsForm" << "Y_Scale_Box" << "1";
+        QTest::newRow("ESelFb") << "FVentFSel"
+                                << "ESelFb"
+                                << "22";
+        QTest::newRow("Edit1") << "CreateNewProjectForm"
+                               << "Edit1"
+                               << "Edit1";
+        QTest::newRow("ENewFileName") << "CreateNewProjectForm"
+                                      << "ENewFileName"
+                                      << "ENewFileName";
+        QTest::newRow("background") << "OptionsForm"
+                                    << "EPage1BackgroundPicture"
+                                    << "bg0.bmp";
+        QTest::newRow("X_Scale_Box") << "OptionsForm"
+                                     << "X_Scale_Box"
+                                     << "1";
+        QTest::newRow("Y_Scale_Box") << "OptionsForm"
+                                     << "Y_Scale_Box"
+                                     << "1";
     }
     void dialogDefaults() {
         QFETCH(QString, window);
@@ -155,19 +173,23 @@ private slots:
         QWidget *w = program_->window(window);
         QVERIFY(w);
         QCOMPARE(w->findChild<QLineEdit *>(name)->text(), text);
-        QCOMPARE(program_->window("CreateNewProjectForm")->findChild<QTextEdit *>("RichEdit1")->toPlainText(),
+        QCOMPARE(program_->window("CreateNewProjectForm")
+                     ->findChild<QTextEdit *>("RichEdit1")
+                     ->toPlainText(),
                  QStringLiteral("RichEdit1"));
-        QVERIFY(program_->window("OptionsForm")->findChild<QCheckBox *>("bg1checkbox")->isChecked());
+        QVERIFY(
+            program_->window("OptionsForm")->findChild<QCheckBox *>("bg1checkbox")->isChecked());
         QVERIFY(!program_->window("OptionsForm")->findChild<QCheckBox *>("bg1fit")->isChecked());
-        QVERIFY(program_->window("OptionsForm")->findChild<QCheckBox *>("EnableScaling")->isChecked());
+        QVERIFY(
+            program_->window("OptionsForm")->findChild<QCheckBox *>("EnableScaling")->isChecked());
     }
 
     void menuAndToolBar() {
         QStringList menus;
         for (QAction *a : main().menuBar()->actions())
             menus << a->text();
-        QCOMPARE(menus, QStringList({"File", "Edit", "Display", "Driver", "Box", "Vent", "Crossover",
-                                     "Part list", "Other", "Preferences", "Help"}));
+        QCOMPARE(menus, QStringList({"File", "Edit", "Display", "Driver", "Box", "Vent",
+                                     "Crossover", "Part list", "Other", "Preferences", "Help"}));
         QStringList tools;
         for (QAction *a : child<QToolBar>("ToolBar1")->actions()) {
             if (a->isSeparator())
@@ -255,12 +277,24 @@ private slots:
         QTest::addColumn<QString>("show");
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("button");
-        QTest::newRow("options ok") << "Options1" << "OptionsForm" << "Button2";
-        QTest::newRow("options cancel") << "Options1" << "OptionsForm" << "Button3";
-        QTest::newRow("options apply") << "Options1" << "OptionsForm" << "Button1";
-        QTest::newRow("new ok") << "Newproject1" << "CreateNewProjectForm" << "Button2";
-        QTest::newRow("new cancel") << "Newproject1" << "CreateNewProjectForm" << "Button3";
-        QTest::newRow("about ok") << "About1" << "AboutForm" << "AboutOkButton";
+        QTest::newRow("options ok") << "Options1"
+                                    << "OptionsForm"
+                                    << "Button2";
+        QTest::newRow("options cancel") << "Options1"
+                                        << "OptionsForm"
+                                        << "Button3";
+        QTest::newRow("options apply") << "Options1"
+                                       << "OptionsForm"
+                                       << "Button1";
+        QTest::newRow("new ok") << "Newproject1"
+                                << "CreateNewProjectForm"
+                                << "Button2";
+        QTest::newRow("new cancel") << "Newproject1"
+                                    << "CreateNewProjectForm"
+                                    << "Button3";
+        QTest::newRow("about ok") << "About1"
+                                  << "AboutForm"
+                                  << "AboutOkButton";
     }
     void smallDialogsOnlyClose() {
         QFETCH(QString, show);
@@ -329,18 +363,34 @@ private slots:
     }
 
     void controlsWithoutCommandChangeNothing() {
-        const char *buttons[] = {"OpenButton",       "SaveAsButton",      "CalcQtsButton",
-                                 "CalcSensButton",   "RestoreButton",     "StoreButton",
-                                 "SQB3Button",       "ShowPlotButton",    "ShowDataPointsButton",
-                                 "CalcFbButton",     "OptimizeF3Button",  "CalcCircularVentButton",
-                                 "CalcRectVentButton", "SelectOrderButton", "DesignerSaveButton",
-                                 "DesignerCalculateButton", "SelectFile1Button", "BuilderSaveButton",
-                                 "BuilderCalculateButton", "PreviewUpdateButton",
-                                 "CalcDimensions2Button", "UpdatePlotButton", "ToolButton9",
+        const char *buttons[] = {"OpenButton",
+                                 "SaveAsButton",
+                                 "CalcQtsButton",
+                                 "CalcSensButton",
+                                 "RestoreButton",
+                                 "StoreButton",
+                                 "SQB3Button",
+                                 "ShowPlotButton",
+                                 "ShowDataPointsButton",
+                                 "CalcFbButton",
+                                 "OptimizeF3Button",
+                                 "CalcCircularVentButton",
+                                 "CalcRectVentButton",
+                                 "SelectOrderButton",
+                                 "DesignerSaveButton",
+                                 "DesignerCalculateButton",
+                                 "SelectFile1Button",
+                                 "BuilderSaveButton",
+                                 "BuilderCalculateButton",
+                                 "PreviewUpdateButton",
+                                 "CalcDimensions2Button",
+                                 "UpdatePlotButton",
+                                 "ToolButton9",
                                  "ToolButton8"};
-        const char *items[] = {"Open1", "Save1", "SaveAs1", "Close1", "Defaults1", "Print1",
-                               "StoreDriver1", "Adddriver1", "Closed1", "Rectangular1", "N2vents2",
-                               "ShowPartlist1", "Helptopics1", "Contents1"};
+        const char *items[] = {"Open1",       "Save1",        "SaveAs1",      "Close1",
+                               "Defaults1",   "Print1",       "StoreDriver1", "Adddriver1",
+                               "Closed1",     "Rectangular1", "N2vents2",     "ShowPartlist1",
+                               "Helptopics1", "Contents1"};
         const auto before = allTexts(program_->windows());
         const QString cwd = QDir::currentPath();
         for (const char *b : buttons)
