@@ -22,10 +22,6 @@ namespace dravik {
 
 namespace {
 
-const char *const PictureFilter =
-    "All (*.bmp;*.ico;*.emf;*.wmf)|*.bmp;*.ico;*.emf;*.wmf|Bitmaps (*.bmp)|*.bmp|Icons "
-    "(*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf";
-
 void setUpWindow(QWidget *w, const char *name, const QString &caption, int width, int height) {
     w->setObjectName(QLatin1String(name));
     w->setWindowTitle(caption);

@@ -23,6 +23,11 @@ public:
     virtual std::optional<QString> openFile(QWidget *parent, const QString &pipeFilter) = 0;
 };
 
+// The type filter of the picture file dialogs (driver picture, background picture).
+inline const char *const PictureFilter =
+    "All (*.bmp;*.ico;*.emf;*.wmf)|*.bmp;*.ico;*.emf;*.wmf|Bitmaps (*.bmp)|*.bmp|Icons "
+    "(*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf";
+
 // Real dialogs on the desktop.
 class DesktopDialogs : public UserDialogs {
 public:

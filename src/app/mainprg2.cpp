@@ -46,10 +46,6 @@ namespace dravik {
 
 namespace {
 
-const char *const PictureFilter =
-    "All (*.bmp;*.ico;*.emf;*.wmf)|*.bmp;*.ico;*.emf;*.wmf|Bitmaps (*.bmp)|*.bmp|Icons "
-    "(*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf";
-
 const FieldSpec &fieldSpec(const char *name) {
     static const QHash<QString, const FieldSpec *> byName = [] {
         QHash<QString, const FieldSpec *> h;
