@@ -208,15 +208,7 @@ private slots:
         ResetCrossoverArrays();
         ResetResponseArrays();
     }
-    void cleanup() {
-        QDir d(dir_.path());
-        for (const QString &name : d.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile::setPermissions(d.filePath(name),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            if (!QFile::remove(d.filePath(name)))
-                QDir(d.filePath(name)).removeRecursively();
-        }
-    }
+    void cleanup() { test::emptyDirectory(dir_.path()); }
 
     void everyLineInItsPlace() {
         test::MemoryFieldStore main;

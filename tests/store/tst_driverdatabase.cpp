@@ -112,15 +112,7 @@ private slots:
         QVERIFY(dir_.isValid());
         QVERIFY(QDir::setCurrent(dir_.path()));
     }
-    void cleanup() {
-        QDir d(dir_.path());
-        for (const QString &name : d.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile::setPermissions(d.filePath(name),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            if (!QFile::remove(d.filePath(name)))
-                QDir(d.filePath(name)).removeRecursively();
-        }
-    }
+    void cleanup() { test::emptyDirectory(dir_.path()); }
 
     void recordFieldsInTableOrder() {
         QCOMPARE(int(DriverFields().size()), 28);

@@ -5,6 +5,7 @@
 #include "Fp.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTest>
@@ -36,6 +37,17 @@ inline void writeBytes(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Removes everything inside a directory, also what a test made read-only.
+inline void emptyDirectory(const QString &path) {
+    QDir d(path);
+    for (const QString &name : d.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile::setPermissions(d.filePath(name),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!QFile::remove(d.filePath(name)))
+            QDir(d.filePath(name)).removeRecursively();
+    }
 }
 
 } // namespace dravik::test
