@@ -90,17 +90,10 @@ private:
 };
 
 QByteArray recordBytes(const FieldStore &main, int index) {
-    QByteArray bytes;
-    auto add = [&bytes](const QString &line) {
-        bytes.append(line.toUtf8());
-        bytes.append("\r\n");
-    };
-    add(QStringLiteral("<begin_element>"));
-    add(FormatInteger(index));
+    QStringList fields;
     for (const char *field : DriverFields())
-        add(oneLine(main.text(QLatin1String(field))));
-    add(QStringLiteral("<end_element>"));
-    return bytes;
+        fields << main.text(QLatin1String(field));
+    return DriverRecordBytes(index, fields);
 }
 
 // spk.db opened for adding at its end, with the length it had, so a failed
@@ -184,6 +177,20 @@ const std::vector<const char *> &DriverFields() {
         "EPictureFile",  "EOtherInformation",
     };
     return fields;
+}
+
+QByteArray DriverRecordBytes(int index, const QStringList &fields) {
+    QByteArray bytes;
+    auto add = [&bytes](const QString &line) {
+        bytes.append(oneLine(line).toUtf8());
+        bytes.append("\r\n");
+    };
+    add(QStringLiteral("<begin_element>"));
+    add(FormatInteger(index));
+    for (const QString &field : fields)
+        add(field);
+    add(QStringLiteral("<end_element>"));
+    return bytes;
 }
 
 void AddDriver(const FieldStore &main) {

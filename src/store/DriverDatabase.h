@@ -2,6 +2,9 @@
 
 #include "FieldStore.h"
 
+#include <QByteArray>
+#include <QStringList>
+
 #include <vector>
 
 namespace dravik {
@@ -27,6 +30,10 @@ constexpr int MaxMissingRecordsListed = 1000;
 
 // The 28 fields of a record, in record order.
 const std::vector<const char *> &DriverFields();
+
+// One record as it stands in spk.db: "<begin_element>", the index, the 28
+// field texts in record order, "<end_element>", each line ended by CR LF.
+QByteArray DriverRecordBytes(int index, const QStringList &fields);
 
 // Appends the Driver page's fields as the next record, then counts it in
 // spkdb.hdr. The record is complete in spk.db before the header changes; if
