@@ -216,7 +216,9 @@ TGETDRIVERForm::TGETDRIVERForm() {
     auto *box = new QGroupBox(QStringLiteral("Get Driver"));
     outer->addWidget(box);
     auto *g = new QGridLayout(box);
-    g->addWidget(new ListBox(QStringLiteral("ListBox1")), 0, 0);
+    auto *drivers = new ListBox(QStringLiteral("ListBox1"));
+    drivers->setTypeAhead(ListBox::TypeAhead::SkipFirstWord); // jump by maker, not by index
+    g->addWidget(drivers, 0, 0);
     g->addWidget(new ListBox(QStringLiteral("ListBox2")), 0, 1);
     g->addWidget(edit("Edit1", QStringLiteral("Edit1")), 1, 0);
     QPushButton *load = button("LoadButton", QStringLiteral("Load Selected Driver"));

@@ -1,5 +1,6 @@
 #include "ListBox.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTimer>
@@ -78,6 +79,29 @@ void ListBox::selectLine(int index) {
     const QModelIndex i = model_->index(index);
     selectionModel()->select(i, QItemSelectionModel::ClearAndSelect);
     setCurrentIndex(i);
+}
+
+void ListBox::keyboardSearch(const QString &search) {
+    if (typeAhead_ == TypeAhead::WholeLine) {
+        QTableView::keyboardSearch(search);
+        return;
+    }
+    // Letters typed in quick succession make one prefix, as in every list.
+    if (!sinceTyped_.isValid() || sinceTyped_.elapsed() > QApplication::keyboardInputInterval())
+        typed_.clear();
+    typed_ += search;
+    sinceTyped_.start();
+    model_->flush();
+    for (int i = 0; i < model_->count(); ++i) {
+        const QString &line = model_->lineAt(i);
+        const qsizetype blank = line.indexOf(QLatin1Char(' '));
+        const QStringView name = blank < 0 ? QStringView() : QStringView(line).mid(blank + 1);
+        if (name.startsWith(typed_, Qt::CaseInsensitive)) {
+            selectLine(i);
+            scrollTo(model_->index(i));
+            return;
+        }
+    }
 }
 
 } // namespace dravik

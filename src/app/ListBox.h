@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTableView>
 
@@ -44,8 +45,18 @@ public:
     // Makes entry `index` the selected one; -1 leaves none selected.
     void selectLine(int index);
 
+    // Letters typed while the list has focus jump to the first entry that
+    // starts with them. With SkipFirstWord the entry's first word (the
+    // database index in front of a driver's name) is passed over.
+    enum class TypeAhead { WholeLine, SkipFirstWord };
+    void setTypeAhead(TypeAhead mode) { typeAhead_ = mode; }
+    void keyboardSearch(const QString &search) override;
+
 private:
     LineListModel *model_;
+    TypeAhead typeAhead_ = TypeAhead::WholeLine;
+    QString typed_;
+    QElapsedTimer sinceTyped_;
 };
 
 } // namespace dravik

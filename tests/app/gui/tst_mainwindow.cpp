@@ -5,12 +5,14 @@
 #include "OutpFrm.h"
 #include "Program.h"
 #include "ResponseArrays.h"
+#include "TestFiles.h"
 #include "mainprg2.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -72,6 +74,7 @@ private slots:
     }
     void cleanup() {
         program_.reset();
+        test::emptyDirectory(dir_.path());
         QDir::setCurrent(startDir_);
     }
 
@@ -415,6 +418,45 @@ private slots:
         QCOMPARE(dialogs_.errors.size(), 1);
         QVERIFY(program_->window("OutputForm")->isVisible());
         QCOMPARE(text("EdBmag25"), QStringLiteral("-7.37"));
+    }
+
+    // Typing while the driver list has focus jumps to the first entry whose
+    // maker starts with the letters, passing over the index in front.
+    void databaseListTypeAhead_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("maker");
+        QTest::newRow("one letter") << "p"
+                                    << "Peerless";
+        QTest::newRow("two letters") << "pi"
+                                     << "Pioneer";
+        QTest::newRow("capitals and a hyphen") << "SCAN-"
+                                               << "Scan-Speak";
+        QTest::newRow("no maker") << "zz"
+                                  << "Fane";
+    }
+    void databaseListTypeAhead() {
+        QFETCH(QString, typed);
+        QFETCH(QString, maker);
+        for (const char *file : {"spk.db", "spkdb.hdr"})
+            QVERIFY(QFile::copy(QStringLiteral(DRAVIK_SHIPPED_DIR "/") + file, file));
+        child<QAbstractButton>("GETDRIVERButton")->click();
+        auto *list = child<ListBox>("ListBox1", program_->window("GETDRIVERForm"));
+        // Start at the Fane Colossus 18 XB, where a failed search leaves the list.
+        int fane = 0;
+        while (!list->lines()->lineAt(fane).endsWith(QLatin1String(" Fane Colossus 18 XB")))
+            ++fane;
+        list->selectLine(fane);
+        list->setFocus();
+        QTest::keyClicks(list, typed);
+        const int chosen = list->selectedLine();
+        const auto nameOf = [list](int i) {
+            return list->lines()->lineAt(i).section(QLatin1Char(' '), 1);
+        };
+        QVERIFY2(nameOf(chosen).startsWith(maker + ' '), qPrintable(nameOf(chosen)));
+        if (typed != QLatin1String("zz"))
+            QVERIFY(!nameOf(chosen - 1).startsWith(maker + ' '));
+        else
+            QCOMPARE(chosen, fane);
     }
 
     void missingFileReportsFileNotFound() {
