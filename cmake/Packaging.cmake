@@ -6,7 +6,7 @@
 #   share/dravik/                        the shipped data files
 #   share/applications/dravik.desktop    the desktop menu entry
 #   share/icons/hicolor/*/apps/dravik.*  the application icon
-#   share/doc/dravik/                    the user guide and its pictures
+#   share/doc/dravik/                    the user guide, its pictures, examples/
 #
 # Dravik opens its data files by bare name in the directory it runs in, so the
 # data under share/dravik is never used in place: dravik-start copies what a
@@ -35,6 +35,9 @@ foreach(size 16 32 48 64 128 256)
             DESTINATION share/icons/hicolor/${size}x${size}/apps
             RENAME dravik.png)
 endforeach()
+
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/examples/rank-drivers.sh
+        DESTINATION share/doc/dravik/examples)
 
 if(EXISTS ${DRAVIK_DOCS_DIR}/user-guide.md)
     install(FILES ${DRAVIK_DOCS_DIR}/user-guide.md DESTINATION share/doc/dravik)

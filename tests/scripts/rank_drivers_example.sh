@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs examples/rank-drivers.sh on a small database (the Fane Colossus 18 XB
+# and the two records after it in the shipped database) and checks the table:
+# its columns, one ranked row per driver in the order asked for, and the
+# Fane's SBB4 and SC4 boxes, which are known figures.
+#   rank_drivers_example.sh DRAVIK_SCRIPT EXAMPLES_DIR SHIPPED_DIR
+set -euo pipefail
+runner="$1"; examples="$2"; shipped="$3"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Three records from the Fane Colossus 18 XB on, renumbered 0 to 2.
+first=$(tr -d '\r' < "$shipped/spk.db" | grep -n -x 'Colossus 18 XB' | cut -d: -f1)
+start=$((first - 3))
+{ head -n 3 "$shipped/spk.db"
+  sed -n "${start},$((start + 3 * 31 - 1))p" "$shipped/spk.db" |
+      awk '{ if (NR % 31 == 2) printf "%d\r\n", (NR - 2) / 31; else print }'; } > spk.db
+printf '2\r\n' > spkdb.hdr
+
+DRAVIK_SCRIPT="$runner" bash "$examples/rank-drivers.sh" --output by-spl.csv . 2> err.txt
+DRAVIK_SCRIPT="$runner" bash "$examples/rank-drivers.sh" --by sbb4_vb_l --ascending . > by-box.csv
+
+failed=0
+check() { if ! eval "$1"; then echo "FAIL: $1"; failed=1; fi; }
+check '[ "$(head -n 1 by-spl.csv)" = "rank,index,maker,model,qts,fs_hz,vas_l,sbb4_alignment,sbb4_vb_l,sbb4_fb_hz,sbb4_f3_hz,level_25hz_db,spl_100w_25hz_db,sc4_alignment,sc4_vb_l,sc4_fb_hz,sc4_f3_hz,smallest_box_l" ]'
+check '[ "$(wc -l < by-spl.csv)" -eq 4 ]'
+check '[ "$(cut -d, -f1 by-spl.csv | tail -n 3 | tr "\n" " ")" = "1 2 3 " ]'
+check '[ "$(cut -d, -f2 by-spl.csv | tail -n 3 | sort | tr "\n" " ")" = "0 1 2 " ]'
+# Ranked by the level at 100 W, largest first; by the SBB4 box, smallest first.
+check 'tail -n 3 by-spl.csv | cut -d, -f13 | sort -g -r -c'
+check 'tail -n 3 by-box.csv | cut -d, -f9 | sort -g -c'
+fane=$(grep '"Colossus 18 XB"' by-spl.csv)
+check '[ "$(cut -d, -f3,4,8-11 <<<"$fane")" = "\"Fane\",\"Colossus 18 XB\",\"SBB4\",150.67,32.90,39.48" ]'
+check '[ "$(cut -d, -f14-17 <<<"$fane")" = "\"SC4\",165.39,34.54,36.85" ]'
+[ "$failed" -eq 0 ] && echo "rank-drivers.sh ranks the small database"
+exit "$failed"
