@@ -17,6 +17,12 @@ namespace {
 
 constexpr int MaxFileLines = 28192;
 constexpr int MaxPoints = 8194;
+// A line of a filter file holds a number or a few words of description; one
+// longer than this is cut. The reader never takes in more than the file's
+// 28192 lines at that length, so a file without line ends (or a 2 GB one)
+// costs a fraction of a second.
+constexpr qsizetype MaxLineLength = 4096;
+constexpr qint64 MaxFileBytes = static_cast<qint64>(MaxFileLines) * (MaxLineLength + 2);
 constexpr int UsedEntries = 1001;                  // 0 to 1000 Hz
 constexpr long long LastEntry = CrossoverSize - 1; // the reader may write up to 1001 Hz
 
@@ -73,7 +79,7 @@ CrossoverArray &slotArray(int slot) {
 // The points between the markers, read pairwise as the lines arrive, so a
 // file never costs more than one line of memory besides its points.
 std::vector<FilterPoint> readFilterPoints(const QString &fileName) {
-    TextReader reader(fileName);
+    TextReader reader(fileName, MaxLineLength, MaxFileBytes);
     std::vector<FilterPoint> points;
     bool started = false;
     bool haveFrequency = false;

@@ -9,7 +9,8 @@ namespace dravik {
 // Filter response files (".FLT"): any leading lines, a line of exactly "{",
 // then pairs of lines (a frequency in whole hertz, a level in dB), and a line
 // of exactly "}". Only the first 28192 lines of a file and its first 8194
-// points are read.
+// points are read, each line up to 4096 bytes (the rest of a longer line is
+// skipped), and never more bytes than those lines can hold.
 //
 // Reading a file into a slot does not interpolate: each point except the last
 // writes the entries from its own frequency up to the next point's frequency

@@ -55,26 +55,42 @@ std::optional<long long> parseWholeNumber(const QString &text) {
     return negative ? -value : value;
 }
 
-int readLastIndex() {
-    TextReader reader(IndexFile);
+// The header's number and its line as written.
+struct LastIndex {
+    int value;
+    QString line;
+};
+
+LastIndex readLastIndex() {
+    TextReader reader(IndexFile, MaxDatabaseLineBytes, TextReader::NoByteLimit,
+                      TextReader::LongLines::EndReading);
     const QString line = reader.readLineOrEmpty();
+    if (reader.lineWasCut())
+        fail(DamagedDatabaseHeader);
     if (std::all_of(line.begin(), line.end(), isBlank))
-        return 0; // an empty line reads as 0
+        return {0, line}; // an empty line reads as 0
     const std::optional<long long> value = parseWholeNumber(line);
     if (!value || *value < -1 || *value > MaxLastIndex)
         fail(DamagedDatabaseHeader);
-    return static_cast<int>(*value);
+    return {static_cast<int>(*value), line};
 }
 
 // The lines of spk.db after its header, reading empty lines past the end.
 class RecordReader {
 public:
-    RecordReader() : reader_(RecordsFile) { skip(HeaderLines); }
+    RecordReader()
+        : reader_(RecordsFile, MaxDatabaseLineBytes, TextReader::NoByteLimit,
+                  TextReader::LongLines::EndReading) {
+        skip(HeaderLines);
+    }
 
     QString next() {
         QString line;
-        if (!ended_ && reader_.readLine(line))
+        if (!ended_ && reader_.readLine(line)) {
+            if (reader_.lineWasCut())
+                fail(DamagedDatabase);
             return line;
+        }
         ended_ = true;
         return QString();
     }
@@ -101,15 +117,7 @@ QByteArray recordBytes(const FieldStore &main, int index) {
 class RecordAppender {
 public:
     RecordAppender() : file_(RecordsFile) {
-        const QFileInfo info(RecordsFile);
-        if (info.isDir())
-            fail(msg::IsDirectory);
-        if (!info.exists())
-            fail(msg::FileNotFound);
-        if (isReadOnlyFile(RecordsFile))
-            fail(msg::FileAccessDenied);
-        if (!file_.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
-            throwOpenError(RecordsFile, true);
+        openExistingForUpdate(file_);
         oldSize_ = file_.size();
     }
 
@@ -146,10 +154,41 @@ private:
     qint64 oldSize_ = 0;
 };
 
-void writeLastIndex(int index) {
+void writeLastIndex(const QString &line) {
     TextWriter out(IndexFile);
-    out.writeLine(FormatInteger(index));
+    out.writeLine(line);
     out.commit();
+}
+
+// Whether spk.db ends exactly after record lastIndex: its header lines and
+// lastIndex + 1 records of 31 lines. Reading stops one line past that.
+bool endsAfterRecord(int lastIndex) {
+    const long long expected = HeaderLines + static_cast<long long>(RecordLines) * (lastIndex + 1);
+    TextReader reader(RecordsFile, MaxDatabaseLineBytes, TextReader::NoByteLimit,
+                      TextReader::LongLines::EndReading);
+    long long lines = 0;
+    QString line;
+    while (lines <= expected && reader.readLine(line)) {
+        if (reader.lineWasCut())
+            return false;
+        ++lines;
+    }
+    return lines == expected;
+}
+
+// After a failed header write: where the header could only be written in
+// place, it may have been cut short; its old line goes back, if it can.
+void restoreLastIndex(const QString &oldLine) {
+    try {
+        TextReader reader(IndexFile, MaxDatabaseLineBytes, TextReader::NoByteLimit,
+                          TextReader::LongLines::EndReading);
+        QString line;
+        if (reader.readLine(line) && line == oldLine)
+            return;
+        writeLastIndex(oldLine);
+    } catch (const DravikError &) {
+        // The report of the first failure is the one that matters.
+    }
 }
 
 void setDriverFields(FieldStore &main, const QString &text) {
@@ -194,18 +233,21 @@ QByteArray DriverRecordBytes(int index, const QStringList &fields) {
 }
 
 void AddDriver(const FieldStore &main) {
-    const int lastIndex = readLastIndex();
-    if (lastIndex >= MaxLastIndex)
+    const LastIndex last = readLastIndex();
+    if (last.value >= MaxLastIndex)
         fail(DatabaseFull);
-    const int index = lastIndex + 1;
+    if (!endsAfterRecord(last.value))
+        fail(DamagedDatabase);
+    const int index = last.value + 1;
     const QByteArray record = recordBytes(main, index);
 
     RecordAppender records;
     records.append(record);
     try {
-        writeLastIndex(index);
+        writeLastIndex(FormatInteger(index));
     } catch (...) {
         records.takeBack();
+        restoreLastIndex(last.line);
         throw;
     }
 }
@@ -213,7 +255,7 @@ void AddDriver(const FieldStore &main) {
 void ListDrivers(FieldStore &dialog) {
     dialog.clearLines(EntryList);
     dialog.clearLines(CommentList);
-    const int lastIndex = readLastIndex();
+    const int lastIndex = readLastIndex().value;
     RecordReader records;
     int missingListed = 0;
     for (int i = 0; i <= lastIndex && missingListed < MaxMissingRecordsListed; ++i) {
@@ -242,7 +284,7 @@ void LoadButtonClick(FieldStore &main, FieldStore &dialog) {
 
 void LoadDriver(FieldStore &main, const FieldStore &dialog) {
     const long long wanted = parseWholeNumber(dialog.text(IndexField)).value_or(-1);
-    const int lastIndex = readLastIndex();
+    const int lastIndex = readLastIndex().value;
     RecordReader records;
     if (wanted < 0 || wanted > lastIndex)
         return;

@@ -20,10 +20,18 @@ namespace dravik {
 // refused as a damaged header and nothing is read or written.
 
 inline const char *const DamagedDatabaseHeader = "Driver database header is damaged";
+// spk.db does not hold what the header announces where that matters: a line
+// longer than any field can be, or, before a record is added, a length other
+// than exactly its header lines and LastIndex + 1 records.
+inline const char *const DamagedDatabase = "Driver database is damaged";
 inline const char *const DatabaseFull = "Driver database is full";
 
 // The largest index of a last record; a database holds at most one more record.
 constexpr int MaxLastIndex = 1000000;
+// The longest line either file may hold, in bytes: a field holds at most
+// 32,767 characters, which UTF-8 writes in at most 98,301 bytes. A header line
+// may have blanks before its number up to this length.
+constexpr int MaxDatabaseLineBytes = 128 * 1024;
 // Records that a header announces but that lie wholly past the end of spk.db
 // are listed as blank entries, at most this many of them.
 constexpr int MaxMissingRecordsListed = 1000;
@@ -38,7 +46,9 @@ QByteArray DriverRecordBytes(int index, const QStringList &fields);
 // Appends the Driver page's fields as the next record, then counts it in
 // spkdb.hdr. The record is complete in spk.db before the header changes; if
 // either write fails spk.db is cut back to its old length, so the two files
-// stay as they were.
+// stay as they were. A spk.db that does not end exactly after record
+// LastIndex is refused as damaged before anything is written: a record added
+// there would not be where the readers count.
 void AddDriver(const FieldStore &main);
 
 // Fills the database dialog: "ListBox1" gets "<index line> <manufacturer>

@@ -14,6 +14,8 @@
 #include <cmath>
 #include <functional>
 
+#include <sys/stat.h>
+
 using namespace dravik;
 
 using dravik::test::errorOf;
@@ -136,6 +138,40 @@ private slots:
         writeFile("layout.FLT", bytes);
         LoadFilterFile(0, "layout.FLT");
         verifyFillExample(0);
+    }
+
+    // Files that never end a line, or are no files at all: each read ends in
+    // bounded time, a real file with what fits within its line limits (here
+    // nothing, so the slot keeps its values and the log is written), anything
+    // else refused with no log.
+    void unendingInputEndsQuickly_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("2 GB without a line end") << "sparse" << QString();
+        QTest::newRow("link to /dev/zero") << "zero" << QString(msg::NotRegularFile);
+        QTest::newRow("link to /dev/urandom") << "urandom" << QString(msg::NotRegularFile);
+        QTest::newRow("named pipe with no writer") << "fifo" << QString(msg::NotRegularFile);
+    }
+    void unendingInputEndsQuickly() {
+        QFETCH(QString, kind);
+        QFETCH(QString, report);
+        QFile::remove("HP2C16C.FLT");
+        if (kind == "sparse") {
+            QFile sparse("HP2C16C.FLT");
+            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(2) << 30));
+        } else if (kind == "fifo") {
+            QCOMPARE(::mkfifo("HP2C16C.FLT", 0644), 0);
+        } else {
+            QVERIFY(QFile::link("/dev/" + kind, "HP2C16C.FLT"));
+        }
+        fillSlot(0, 7.0);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(errorOf([] { LoadFilterFile(0, "HP2C16C.FLT"); }), report);
+        QVERIFY(timer.elapsed() < 2000);
+        QCOMPARE(slot(0)[500], 7.0);
+        QCOMPARE(QFile::exists("test0.log"), report.isEmpty());
+        QFile::remove("HP2C16C.FLT");
     }
 
     void zeroHzFirstPointHasNoStep() {

@@ -188,10 +188,13 @@ class TestDiskFaults : public QObject {
         return QStringLiteral("root cannot act as the unprivileged user \"nobody\" in ") + work_;
     }
 
+    // A read-only directory is a read-only file system: a directory that is
+    // merely not writable still lets an existing file be overwritten in place
+    // (see writesInPlaceWhereNoTemporaryFileCanBeMade).
     static QString mountFor(Fault fault, const QString &fullDiskSize) {
         if (fault == FullDisk)
             return fullDiskSize;
-        if (fault == ReadOnlyDirectory && faults::runningAsRoot())
+        if (fault == ReadOnlyDirectory)
             return QStringLiteral("1m");
         return QString();
     }
@@ -354,6 +357,58 @@ private slots:
         QVERIFY(contents(path(QStringLiteral("design.dgn"))).size() > 0);
         QCOMPARE(listLines(program_->window("GETDRIVERForm"), "ListBox1").size(),
                  contents(path(QStringLiteral("spkdb.hdr"))).trimmed().toInt() + 1);
+    }
+
+    // ------------------------------------------------------------- in place
+
+    // A directory of another user, readable by all, holding files everyone may
+    // write: no temporary file can be made beside them, so each command
+    // overwrites its file in place and works as anywhere else.
+    void writesInPlaceWhereNoTemporaryFileCanBeMade_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Save") << "Button17";
+        QTest::newRow("Add Driver") << "ADDDRIVERButton";
+        QTest::newRow("Quorvel 100 Hz") << "BUTTONQuorvel100";
+    }
+    void writesInPlaceWhereNoTemporaryFileCanBeMade() {
+        QFETCH(QString, command);
+        if (!faults::runningAsRoot())
+            QSKIP("needs root to give the directory to another user");
+        QString skip;
+        const QStringList files = {"spk.db", "spkdb.hdr", "HP2C16C.FLT", "LP1C60B.FLT",
+                                   "LP2C100B.FLT"};
+        if (!prepare(files, QString(), skip))
+            QSKIP(qPrintable(skip));
+        setText("EDesignFile", QStringLiteral("design.dgn"));
+        click("Button1");
+        click("Button17");
+        click("BUTTONQuorvel100");
+        QCOMPARE(reports(), QStringList());
+        // What the command writes when it can write anywhere.
+        const QString reference = tmp_->filePath(QStringLiteral("reference"));
+        QVERIFY(QDir().mkpath(reference));
+        for (const QString &f : QDir(work_).entryList(QDir::Files))
+            QVERIFY(QFile::copy(path(f), QDir(reference).filePath(f)));
+        setText("EComments", QStringLiteral("written in place"));
+        click("Button2"); // a closed box, so the design file changes too
+        QDir::setCurrent(reference);
+        click(qPrintable(command));
+        QDir::setCurrent(work_);
+        QCOMPARE(reports(), QStringList());
+
+        for (const QString &f : QDir(work_).entryList(QDir::Files))
+            QVERIFY(QFile::setPermissions(path(f), QFileDevice::Permissions(0x6666)));
+        QVERIFY(QFile::setPermissions(work_, QFileDevice::Permissions(0x7555)));
+        const QStringList before = listing(work_);
+        {
+            faults::UnprivilegedUser nobody;
+            QVERIFY(nobody.ok());
+            click(qPrintable(command));
+        }
+        QCOMPARE(reports(), QStringList());
+        QCOMPARE(listing(work_), before); // no temporary file left, none made elsewhere
+        for (const QString &f : before)
+            QVERIFY2(contents(path(f)) == contents(QDir(reference).filePath(f)), qPrintable(f));
     }
 
     // ------------------------------------------------------------- Add Driver

@@ -332,7 +332,11 @@ private slots:
         QCOMPARE(QDir().entryList(QDir::Files), QStringList{"locked.dgn"});
     }
 
-    void readOnlyDirectoryIsRefused() {
+    // A directory the user may not write: no temporary file can be made, so an
+    // existing writable design file is overwritten in place, and a new one is
+    // refused. (As root the same is checked, as another user, by the disk
+    // fault tests.)
+    void unwritableDirectory() {
         if (geteuid() == 0)
             QSKIP("the superuser may write into any directory");
         QVERIFY(QDir().mkdir("shut"));
@@ -340,8 +344,37 @@ private slots:
         QVERIFY(QFile::setPermissions("shut", QFile::ReadOwner | QFile::ExeOwner));
         test::MemoryFieldStore main;
         main.setText("EDesignFile", "shut/old.dgn");
+        WriteDesignFile(main);
+        QCOMPARE(crLfLines("shut/old.dgn").size(), 4137);
+        main.setText("EDesignFile", "shut/new.dgn");
         QCOMPARE(errorOf([&] { WriteDesignFile(main); }), QString(msg::FileAccessDenied));
-        QCOMPARE(readAll("shut/old.dgn"), QByteArray("old\r\n"));
+        QCOMPARE(QDir("shut").entryList(QDir::Files), QStringList{"old.dgn"});
+        QVERIFY(
+            QFile::setPermissions("shut", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
+    // Names the file system cannot take as they stand, and names of things
+    // that are not files, are refused; nothing is written anywhere.
+    void unusableNameIsRefused_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("NUL inside")
+            << QString("x") + QChar(0) + "y.dgn" << QString(msg::InvalidFileName);
+        QTest::newRow("half a character")
+            << QString("a") + QChar(0xd800) + ".dgn" << QString(msg::InvalidFileName);
+        QTest::newRow("a device") << "/dev/null" << QString(msg::NotRegularFile);
+    }
+    void unusableNameIsRefused() {
+        QFETCH(QString, name);
+        QFETCH(QString, report);
+        test::MemoryFieldStore main;
+        main.setText("EDesignFile", name);
+        QCOMPARE(errorOf([&] { WriteDesignFile(main); }), report);
+        QVERIFY(
+            QDir()
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+                .isEmpty());
+        QVERIFY(!QFileInfo("/dev/null").isFile());
     }
 
     void missingDirectoryIsRefused() {

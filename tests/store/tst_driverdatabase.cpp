@@ -12,6 +12,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 using namespace dravik;
 
 using dravik::test::errorOf;
@@ -354,6 +356,9 @@ private slots:
         QTest::newRow("above the ceiling") << QByteArray("1000001\r\n");
         QTest::newRow("32-bit maximum") << QByteArray("2147483647\r\n");
         QTest::newRow("beyond 64 bits") << QByteArray("99999999999999999999999\r\n");
+        // Longer than any header line may be: never read as another number.
+        QTest::newRow("blanks beyond the line limit")
+            << QByteArray(MaxDatabaseLineBytes + 10, ' ') + "0\r\n";
     }
     void damagedHeader() {
         QFETCH(QByteArray, header);
@@ -385,11 +390,15 @@ private slots:
         QTest::newRow("second line ignored") << QByteArray("0\r\n2\r\n") << 1;
         QTest::newRow("no line end") << QByteArray("1") << 2;
         QTest::newRow("empty database") << QByteArray("-1\n") << 0;
+        QTest::newRow("70,000 blanks before the number") << QByteArray(70000, ' ') + "1\r\n" << 2;
     }
     void headerForms() {
         QFETCH(QByteArray, header);
         QFETCH(int, entries);
-        writeDatabase({sampleDriver("a"), sampleDriver("b"), sampleDriver("c")});
+        QList<QStringList> drivers;
+        for (int i = 0; i < entries; ++i)
+            drivers << sampleDriver(QString(QChar('a' + i)));
+        writeDatabase(drivers);
         writeBytes("spkdb.hdr", header);
         auto dialog = makeDialog();
         ListDrivers(dialog);
@@ -422,9 +431,71 @@ private slots:
         QCOMPARE(readAll("spk.db"), records);
         QCOMPARE(readAll("spkdb.hdr"), QByteArray::number(MaxLastIndex) + "\r\n");
 
+        // Room for one more, but spk.db ends long before record MaxLastIndex - 1.
         writeBytes("spkdb.hdr", QByteArray::number(MaxLastIndex - 1) + "\r\n");
-        AddDriver(main);
-        QCOMPARE(readAll("spkdb.hdr"), QByteArray::number(MaxLastIndex) + "\r\n");
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(DamagedDatabase));
+        QCOMPARE(readAll("spk.db"), records);
+    }
+
+    // Add Driver appends only where the readers will find the record: after
+    // exactly LastIndex + 1 whole records. Anything else changes neither file.
+    void addingToADamagedDatabase_data() {
+        QTest::addColumn<QByteArray>("records");
+        QTest::addColumn<QByteArray>("header");
+        const QByteArray one = crLf(HeaderLines + recordLines("0", sampleDriver("a")));
+        const QByteArray two = one + crLf(recordLines("1", sampleDriver("b")));
+        QTest::newRow("last record cut to 15 lines")
+            << one + crLf(recordLines("1", sampleDriver("b")).mid(0, 15)) << QByteArray("1\r\n");
+        QTest::newRow("records file empty") << QByteArray() << QByteArray("1\r\n");
+        QTest::newRow("records file empty, empty database") << QByteArray() << QByteArray("-1\r\n");
+        QTest::newRow("header counts one record too few") << two << QByteArray("0\r\n");
+        QTest::newRow("an empty line after the last record") << one + "\r\n" << QByteArray("0\r\n");
+        QTest::newRow("a line beyond the line limit")
+            << one + QByteArray(MaxDatabaseLineBytes + 1, 'x') + "\r\n"
+            << QByteArray("1\r\n");
+    }
+    void addingToADamagedDatabase() {
+        QFETCH(QByteArray, records);
+        QFETCH(QByteArray, header);
+        writeBytes("spk.db", records);
+        writeBytes("spkdb.hdr", header);
+        test::MemoryFieldStore main;
+        setDriver(main, sampleDriver("new"));
+        QCOMPARE(errorOf([&] { AddDriver(main); }), QString(DamagedDatabase));
+        QCOMPARE(readAll("spk.db"), records);
+        QCOMPARE(readAll("spkdb.hdr"), header);
+    }
+
+    // A file that is not a regular one, or a record line longer than any
+    // field, is refused at once: a listing never waits and never reads on.
+    void unusableRecordsFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("link to /dev/zero") << "zero" << QString(msg::NotRegularFile);
+        QTest::newRow("named pipe with no writer") << "fifo" << QString(msg::NotRegularFile);
+        QTest::newRow("one line of 2 GB") << "sparse" << QString(DamagedDatabase);
+    }
+    void unusableRecordsFile() {
+        QFETCH(QString, kind);
+        QFETCH(QString, report);
+        writeBytes("spkdb.hdr", "5\r\n");
+        if (kind == "zero")
+            QVERIFY(QFile::link("/dev/zero", "spk.db"));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo("spk.db", 0644), 0);
+        else {
+            QFile sparse("spk.db");
+            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(2) << 30));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        auto dialog = makeDialog();
+        QCOMPARE(errorOf([&] { ListDrivers(dialog); }), report);
+        dialog.setText("Edit1", "5");
+        test::MemoryFieldStore main;
+        QCOMPARE(errorOf([&] { LoadDriver(main, dialog); }), report);
+        QCOMPARE(errorOf([&] { AddDriver(main); }), report);
+        QVERIFY(timer.elapsed() < 2000);
     }
 
     void recordsFileIsADirectory() {

@@ -39,10 +39,12 @@ inline void writeBytes(const QString &path, const QByteArray &bytes) {
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-// Removes everything inside a directory, also what a test made read-only.
+// Removes everything inside a directory, also what a test made read-only,
+// named pipes and links.
 inline void emptyDirectory(const QString &path) {
     QDir d(path);
-    for (const QString &name : d.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString &name :
+         d.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
         QFile::setPermissions(d.filePath(name),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (!QFile::remove(d.filePath(name)))

@@ -27,6 +27,8 @@ inline const char *const PathNotFound = "Path not found";
 inline const char *const IsDirectory = "File name is a directory";
 inline const char *const DiskFull = "Disk full";
 inline const char *const FileIoError = "File read or write error";
+inline const char *const InvalidFileName = "Invalid file name";
+inline const char *const NotRegularFile = "Not a regular file";
 } // namespace msg
 
 [[noreturn]] void fail(const char *message);

@@ -7,7 +7,12 @@
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dravik {
 
@@ -18,7 +23,61 @@ constexpr qsizetype WriteBufferSize = 64 * 1024;
 bool parentExists(const QString &path) {
     return QFileInfo(QFileInfo(path).absolutePath()).isDir();
 }
+
+// The first CR or LF in data[from, to), or `to`. memchr, because a file with
+// no line end at all is scanned up to its byte limit.
+qsizetype lineEndIn(const char *data, qsizetype from, qsizetype to) {
+    const void *lf = std::memchr(data + from, '\n', static_cast<size_t>(to - from));
+    const qsizetype lfAt = lf ? static_cast<const char *>(lf) - data : to;
+    const void *cr = std::memchr(data + from, '\r', static_cast<size_t>(lfAt - from));
+    return cr ? static_cast<const char *>(cr) - data : lfAt;
+}
+
+// Opens `path` as a regular file into `file`. The system call never waits (a
+// named pipe without a writer would keep a blocking open waiting forever),
+// and the file is looked at after opening, so what is read is what was checked.
+void openRegularFile(QFile &file, const QString &path, int access, QIODevice::OpenMode mode,
+                     bool forWriting) {
+    checkFileName(path);
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), access | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EISDIR)
+            fail(msg::IsDirectory);
+        throwOpenError(path, forWriting);
+    }
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const bool directory = S_ISDIR(st.st_mode);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (!regular || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        fail(directory ? msg::IsDirectory : regular ? msg::FileIoError : msg::NotRegularFile);
+    }
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        fail(msg::FileIoError);
+    }
+}
 } // namespace
+
+void checkFileName(const QString &path) {
+    if (path.contains(QChar::Null) || QFile::decodeName(QFile::encodeName(path)) != path)
+        fail(msg::InvalidFileName);
+}
+
+void openExistingForUpdate(QFile &file) {
+    const QString path = file.fileName();
+    checkFileName(path);
+    const QFileInfo info(path);
+    if (info.isDir())
+        fail(msg::IsDirectory);
+    if (!info.exists())
+        fail(msg::FileNotFound);
+    if (isReadOnlyFile(path))
+        fail(msg::FileAccessDenied);
+    openRegularFile(file, path, O_RDWR, QIODevice::ReadWrite | QIODevice::Unbuffered, true);
+}
 
 void throwOpenError(const QString &path, bool forWriting) {
     const QFileInfo info(path);
@@ -64,10 +123,12 @@ QString oneLine(const QString &text) {
     return out;
 }
 
-TextReader::TextReader(const QString &path, qsizetype maxLineLength)
-    : file_(path), maxLineLength_(maxLineLength) {
-    if (QFileInfo(path).isDir() || !file_.open(QIODevice::ReadOnly))
-        throwOpenError(path, false);
+TextReader::TextReader(const QString &path, qsizetype maxLineLength, qint64 maxBytes,
+                       LongLines longLines)
+    : maxLineLength_(maxLineLength), maxBytes_(maxBytes), longLines_(longLines) {
+    if (QFileInfo(path).isDir())
+        fail(msg::IsDirectory);
+    openRegularFile(file_, path, O_RDONLY, QIODevice::ReadOnly, false);
 }
 
 bool TextReader::fill() {
@@ -75,13 +136,18 @@ bool TextReader::fill() {
         return false;
     buffer_.remove(0, pos_);
     pos_ = 0;
-    const QByteArray chunk = file_.read(ChunkSize);
+    if (bytesRead_ >= maxBytes_) {
+        eof_ = true;
+        return false;
+    }
+    const QByteArray chunk = file_.read(std::min<qint64>(ChunkSize, maxBytes_ - bytesRead_));
     if (chunk.isEmpty()) {
         if (file_.error() != QFileDevice::NoError)
             fail(msg::FileIoError);
         eof_ = true;
         return false;
     }
+    bytesRead_ += chunk.size();
     buffer_.append(chunk);
     return true;
 }
@@ -89,6 +155,7 @@ bool TextReader::fill() {
 bool TextReader::readLine(QString &line) {
     QByteArray bytes;
     bool any = false;
+    lineWasCut_ = false;
     for (;;) {
         if (pos_ >= buffer_.size() && !fill())
             break;
@@ -102,10 +169,19 @@ bool TextReader::readLine(QString &line) {
             }
         }
         any = true;
-        qsizetype i = pos_;
-        while (i < end && data[i] != '\r' && data[i] != '\n')
-            ++i;
+        const qsizetype i = lineEndIn(data, pos_, end);
         const qsizetype room = maxLineLength_ - bytes.size();
+        if (i - pos_ > room) {
+            lineWasCut_ = true;
+            if (longLines_ == LongLines::EndReading) {
+                bytes.append(data + pos_, std::max<qsizetype>(room, 0));
+                eof_ = true;
+                buffer_.clear();
+                pos_ = 0;
+                line = QString::fromUtf8(bytes);
+                return true;
+            }
+        }
         bytes.append(data + pos_, std::min(i - pos_, std::max<qsizetype>(room, 0)));
         if (i < end) {
             skipLf_ = data[i] == '\r';
@@ -129,21 +205,36 @@ QString TextReader::readLineOrEmpty() {
 }
 
 TextWriter::TextWriter(const QString &path, Mode mode) : path_(path) {
-    if (QFileInfo(path).isDir())
+    checkFileName(path);
+    const QFileInfo info(path);
+    if (info.isDir())
         fail(msg::IsDirectory);
+    if (info.exists() && !info.isFile())
+        fail(msg::NotRegularFile);
     if (isReadOnlyFile(path))
         fail(msg::FileAccessDenied);
     // Unbuffered: every write reaches the file at once, so a full disk is
     // seen by the write itself rather than lost in a later flush.
+    const QIODevice::OpenMode openMode =
+        QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
     if (mode == Mode::Safe) {
         safeFile_ = std::make_unique<QSaveFile>(path);
+        safeFile_->setDirectWriteFallback(true); // a directory we may not write
         file_ = safeFile_.get();
     } else {
         scratchFile_ = std::make_unique<QTemporaryFile>(path + QStringLiteral(".XXXXXX"));
         file_ = scratchFile_.get();
     }
-    if (!file_->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throwOpenError(path, true);
+    if (!file_->open(openMode)) {
+        if (!scratchFile_ || !info.exists() || !info.isWritable())
+            throwOpenError(path, true);
+        // No temporary file beside it, but the file itself may be written.
+        scratchFile_.reset();
+        inPlaceFile_ = std::make_unique<QFile>(path);
+        file_ = inPlaceFile_.get();
+        if (!inPlaceFile_->open(openMode))
+            throwOpenError(path, true);
+    }
     if (scratchFile_) // a temporary file starts private; the dump is an ordinary file
         scratchFile_->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                      QFileDevice::ReadGroup | QFileDevice::ReadOther);
@@ -195,7 +286,16 @@ bool TextWriter::commitScratch() {
 
 void TextWriter::commit() {
     flushBuffer();
-    if (safeFile_ ? !safeFile_->commit() : !commitScratch())
+    bool done = false;
+    if (safeFile_) {
+        done = safeFile_->commit();
+    } else if (scratchFile_) {
+        done = commitScratch();
+    } else {
+        inPlaceFile_->close();
+        done = inPlaceFile_->error() == QFileDevice::NoError;
+    }
+    if (!done)
         throwWriteError(path_);
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QString>
 
+#include <limits>
 #include <memory>
 
 class QSaveFile;
@@ -13,20 +14,43 @@ namespace dravik {
 
 // Text files of the program: read with CR LF, CR or LF line ends, written with
 // CR LF, UTF-8. Every failure raises DravikError with the program's message.
+//
+// Only regular files are used: a directory is refused as "File name is a
+// directory", anything else that is not a regular file (a device such as
+// /dev/zero, a named pipe, a socket) as "Not a regular file", so no read can
+// wait forever and no write can replace a device. A name that the file
+// system cannot take as it stands is refused as "Invalid file name".
 
-// Reads lines one at a time up to the physical end of the file. A line longer
-// than maxLineLength characters is cut there and the rest of it skipped, so a
-// huge one-line file cannot exhaust memory.
+// Refuses a file name holding a NUL character or characters that do not
+// survive the conversion to the file system's encoding: the file would be
+// opened under another name than the one given.
+void checkFileName(const QString &path);
+
+// Reads lines one at a time up to the physical end of the file, or until
+// maxBytes bytes have been read, whichever comes first. A line longer than
+// maxLineLength bytes is cut there, so no file costs more than one line of
+// memory; what follows depends on LongLines.
 class TextReader {
 public:
     static constexpr qsizetype DefaultMaxLineLength = 65536;
+    static constexpr qint64 NoByteLimit = std::numeric_limits<qint64>::max();
 
-    explicit TextReader(const QString &path, qsizetype maxLineLength = DefaultMaxLineLength);
+    enum class LongLines {
+        SkipRest,  // the rest of a long line is skipped (within the byte limit)
+        EndReading // a long line is the last one read: for formats it breaks
+    };
 
-    // The next line without its line end; false at the physical end of the file.
+    explicit TextReader(const QString &path, qsizetype maxLineLength = DefaultMaxLineLength,
+                        qint64 maxBytes = NoByteLimit, LongLines longLines = LongLines::SkipRest);
+
+    // The next line without its line end; false at the physical end of the
+    // file or at the byte limit.
     bool readLine(QString &line);
     // The next line, or an empty line past the end of the file.
     QString readLineOrEmpty();
+
+    // The line last read was longer than maxLineLength and is only its start.
+    bool lineWasCut() const { return lineWasCut_; }
 
 private:
     bool fill();
@@ -34,15 +58,24 @@ private:
     QFile file_;
     QByteArray buffer_;
     qsizetype pos_ = 0;
+    qint64 bytesRead_ = 0;
     bool eof_ = false;
     bool skipLf_ = false;
+    bool lineWasCut_ = false;
     qsizetype maxLineLength_;
+    qint64 maxBytes_;
+    LongLines longLines_;
 };
 
 // Writes a whole text file through a temporary file in the same directory, and
 // replaces the old file only when everything was written: a failure never
 // leaves a truncated file behind. An existing file without write permission is
 // refused with "File access denied" rather than replaced.
+//
+// Where no temporary file can be made beside an existing target that may be
+// written (a directory the user may not write, holding a file the user may),
+// the target is overwritten in place instead; a failure during that write is
+// reported as any other, and may leave the file cut short.
 class TextWriter {
 public:
     // Both modes write a temporary file beside the target and put it in place
@@ -66,6 +99,7 @@ private:
     QString path_;
     std::unique_ptr<QSaveFile> safeFile_;
     std::unique_ptr<QTemporaryFile> scratchFile_;
+    std::unique_ptr<QFile> inPlaceFile_; // Scratch mode where no temporary file can be made
     QFileDevice *file_ = nullptr;
     QByteArray buffer_;
 };
@@ -77,6 +111,10 @@ private:
 
 // True when the file exists and carries no write permission bit at all.
 bool isReadOnlyFile(const QString &path);
+
+// Opens an existing regular file for reading and writing (unbuffered, for
+// adding to its end), with the same refusals as the reader.
+void openExistingForUpdate(QFile &file);
 
 // A field text on one line of a file: each CR and LF becomes one blank, so
 // a pasted line break cannot shift the fixed layout of the file.
