@@ -104,14 +104,15 @@ double timed(const std::function<void()> &action) {
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
-long long residentKiB() {
+long long residentKiB(const char *key) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     // Files of /proc report no size, so read to the end rather than ask atEnd().
+    const QByteArray wanted(key);
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).simplified().split(' ').value(0).toLongLong();
+        if (line.startsWith(wanted))
+            return line.mid(wanted.size()).simplified().split(' ').value(0).toLongLong();
     return -1;
 }
 

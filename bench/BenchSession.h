@@ -71,7 +71,8 @@ void settle();
 // Milliseconds that `action` followed by settle() takes.
 double timed(const std::function<void()> &action);
 
-// The resident memory of this process (VmRSS of /proc/self/status), in KiB.
-long long residentKiB();
+// The resident memory of this process (VmRSS of /proc/self/status), in KiB;
+// with "VmHWM:" its peak so far.
+long long residentKiB(const char *key = "VmRSS:");
 
 } // namespace dravik::bench

@@ -303,6 +303,41 @@ void benchCommands(const Options &o, std::vector<Samples> &all, Findings &f) {
     all.push_back(paint);
 }
 
+QString mib(long long kib) {
+    return FormatFieldValue(static_cast<double>(kib) / 1024.0, 1);
+}
+
+// The plot window with five legend fields of 32,000 characters, new texts on
+// every one of 1,000 redraws: the rendered-text cache is bounded in bytes.
+void benchLongLegendTexts(const Options &o, Findings &f) {
+    const QString label =
+        QStringLiteral("1,000 redraws, five legend fields of 32,000 characters each");
+    if (!o.wants(label))
+        return;
+    section(QStringLiteral("The plot with very long legend texts"));
+    BenchDialogs dialogs;
+    Session session(dialogs);
+    session.click("Button1");
+    settle();
+    const long long peakBefore = residentKiB("VmHWM:");
+    double ms = 0.0; // the redraws alone, not the typing
+    for (int i = 0; i < 1000; ++i) {
+        const QString text = FormatInteger(i) + QString(32000, QLatin1Char('8'));
+        for (const char *field : {"ESPL100W", "ESPLRef", "ERecPwr", "ERecPwrResult", "EVentLength"})
+            session.setText(field, text);
+        QElapsedTimer clock;
+        clock.start();
+        session.program().plot().FormPaint();
+        ms += static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    }
+    const long long peak = residentKiB("VmHWM:");
+    out() << label << ": " << millis(ms) << " ms in all; peak resident memory " << mib(peakBefore)
+          << " MiB before, " << mib(peak) << " MiB after\n";
+    f.target(static_cast<double>(peak) / 1024.0 <= 300.0 && ms <= 5000.0,
+             label + QStringLiteral(" within 300 MB and 5 s: ") + mib(peak) +
+                 QStringLiteral(" MiB, ") + millis(ms) + QStringLiteral(" ms"));
+}
+
 // The arithmetic floor: one 241-point simulation over fields in memory.
 void benchBareSimulation(const Options &o, std::vector<Samples> &all) {
     if (!o.wants(QStringLiteral("bare SimulateVentedResponse")))
@@ -322,10 +357,6 @@ void benchBareSimulation(const Options &o, std::vector<Samples> &all) {
 }
 
 // ------------------------------------------------------------ long session
-
-QString mib(long long kib) {
-    return FormatFieldValue(static_cast<double>(kib) / 1024.0, 1);
-}
 
 void benchLongSession(const Options &o, Findings &f) {
     if (!o.wants(QStringLiteral("long session")))
@@ -578,6 +609,7 @@ int main(int argc, char *argv[]) {
     benchStartUp(o, findings);
     benchCommands(o, commandSamples, findings);
     benchBareSimulation(o, commandSamples);
+    benchLongLegendTexts(o, findings);
     benchLongSession(o, findings);
     benchScriptRunner(o, findings);
     benchRanking(o, findings);

@@ -28,8 +28,10 @@ struct RenderedText {
 // Room around the cell for glyph parts outside it.
 constexpr int GlyphMargin = 4;
 // The plot writes about 130 distinct texts; field texts in the legend add a
-// few per change. Past this many the cache simply starts again.
-constexpr int TextCacheLimit = 1024;
+// few per change. The cache keeps rendered texts up to this much memory and
+// then starts again; a text that alone would take an eighth of it is drawn
+// without being kept.
+constexpr qsizetype TextCacheBytes = 4 * 1024 * 1024;
 
 RenderedText renderText(const QString &text) {
     const QFont f = PlotCanvas::font();
@@ -54,16 +56,55 @@ RenderedText renderText(const QString &text) {
     return rendered;
 }
 
+qsizetype memoryOf(const QString &text, const RenderedText &rendered) {
+    return text.size() * qsizetype(sizeof(QChar)) +
+           qsizetype(rendered.glyphPixels.size() * sizeof(QPoint)) + 64;
+}
+
+struct TextCache {
+    QHash<QString, RenderedText> texts;
+    qsizetype bytes = 0;
+    RenderedText uncached; // the last text too large to keep
+};
+
 // Texts are drawn on the window thread; the cache is per thread all the same.
+TextCache &textCache() {
+    thread_local TextCache cache;
+    return cache;
+}
+
 const RenderedText &cachedText(const QString &text) {
-    thread_local QHash<QString, RenderedText> cache;
-    auto it = cache.constFind(text);
-    if (it == cache.constEnd()) {
-        if (cache.size() >= TextCacheLimit)
-            cache.clear();
-        it = cache.insert(text, renderText(text));
+    TextCache &cache = textCache();
+    if (const auto it = cache.texts.constFind(text); it != cache.texts.cend())
+        return *it;
+    RenderedText rendered = renderText(text);
+    const qsizetype bytes = memoryOf(text, rendered);
+    if (bytes > TextCacheBytes / 8) {
+        cache.uncached = std::move(rendered);
+        return cache.uncached;
     }
-    return *it;
+    if (cache.bytes + bytes > TextCacheBytes) {
+        cache.texts.clear();
+        cache.bytes = 0;
+    }
+    cache.bytes += bytes;
+    return *cache.texts.insert(text, std::move(rendered));
+}
+
+// The start of `text` that reaches `room` pixels: glyphs further right are
+// clipped anyway, so a legend field holding thousands of characters costs no
+// more than one that fills the picture.
+QString visiblePart(const QString &text, int room) {
+    if (text.size() <= room)
+        return text;
+    const QFontMetrics metrics(PlotCanvas::font());
+    for (qsizetype length = room; length < text.size(); length *= 2) {
+        if (text[length - 1].isHighSurrogate())
+            ++length; // never split a character
+        if (metrics.horizontalAdvance(text.left(length)) > room)
+            return text.left(length);
+    }
+    return text;
 }
 
 } // namespace
@@ -89,6 +130,10 @@ QFont PlotCanvas::font() {
 
 QSize PlotCanvas::textCell(const QString &text) {
     return cachedText(text).cell;
+}
+
+qsizetype PlotCanvas::textCacheBytes() {
+    return textCache().bytes;
 }
 
 void PlotCanvas::setPenColor(const QColor &color) {
@@ -165,7 +210,7 @@ void PlotCanvas::textOut(int x, int y, const QString &text) {
     if (x >= width_ + GlyphMargin || y >= height_ + GlyphMargin || x < -PlotPixelLimit ||
         y < -PlotPixelLimit)
         return;
-    const RenderedText &rendered = cachedText(text);
+    const RenderedText &rendered = cachedText(visiblePart(text, width_ - x + 2 * GlyphMargin));
     fillRect(x, y, x + rendered.cell.width(), y + rendered.cell.height());
     const QRgb ink = textColor().rgb();
     for (const QPoint &p : rendered.glyphPixels) {

@@ -46,8 +46,9 @@ public:
 
     // Writes `text` with its cell's top-left corner at (x, y): the cell is
     // filled with the brush colour, the glyphs drawn in the text colour.
-    // Each text is rendered once and its glyph pixels kept (per thread), as
-    // the plot writes the same labels on every repaint.
+    // Each text is rendered once and its glyph pixels kept (per thread, up to
+    // a few megabytes), as the plot writes the same labels on every repaint;
+    // only the part of a text that can reach the picture is rendered.
     void textOut(int x, int y, const QString &text);
 
     // Every text written so far, in order (texts wholly outside the picture too).
@@ -58,6 +59,8 @@ public:
     static QFont font();
     // The cell that textOut fills for `text`: advance width by line height.
     static QSize textCell(const QString &text);
+    // The memory the rendered texts of this thread take now.
+    static qsizetype textCacheBytes();
     // Black, the default text colour of a drawing context.
     static QColor textColor() { return QColor(0, 0, 0); }
 

@@ -213,6 +213,11 @@ private slots:
             << QStringLiteral("SPL 100W @ 25 Hz:118.43 dB") << QPoint(702, 50);
         QTest::newRow("cut at the bottom") << QStringLiteral("-27") << QPoint(0, 475);
         QTest::newRow("literal percent") << QStringLiteral("%s%2 &&") << QPoint(100, 100);
+        // Only the part that reaches the picture is rendered.
+        QTest::newRow("32,000 characters")
+            << QStringLiteral("SPL 100W @ 25 Hz:") + QString(32000, QChar('8')) << QPoint(702, 50);
+        QTest::newRow("32,000 characters from the left")
+            << QString(16000, QChar('W')) + QString(16000, QChar(0x00e9)) << QPoint(-40, 200);
     }
     void textOutLooksLikeThePainterDrawsIt() {
         QFETCH(QString, text);
@@ -227,6 +232,19 @@ private slots:
         }
         QCOMPARE(image, plottest::textByPainter(text, at, qRgb(255, 255, 255)));
         QCOMPARE(PlotCanvas::textCell(text), plottest::textCell(text, at).size());
+    }
+
+    // However many and however long the texts, the rendered ones kept take a
+    // few megabytes at most.
+    void textCacheIsBoundedInBytes() {
+        QImage image = blankImage(817, 481);
+        PlotCanvas canvas(image);
+        for (int i = 0; i < 1000; ++i) {
+            canvas.textOut(0, 20, QString::number(i) + QString(32000, QChar('x')));
+            canvas.textOut(0, 40, QString::number(i));
+            QVERIFY(PlotCanvas::textCacheBytes() <= 4 * 1024 * 1024);
+        }
+        QVERIFY(PlotCanvas::textCacheBytes() > 0);
     }
 
     void textOutsideThePictureIsLoggedAndSkipped() {
