@@ -33,7 +33,15 @@ int main(int argc, char *argv[]) {
         errStream << "script error: line 0: cannot read \"" << args[1] << "\"\n";
         return 2;
     }
-    const QStringList lines = dravik::ScriptRunner::splitLines(script.readAll());
+    // A script is read whole; past this size it is not a script but, say,
+    // /dev/zero given by mistake, and reading it would never end.
+    constexpr qint64 MaxScriptBytes = 64 * 1024 * 1024;
+    const QByteArray text = script.read(MaxScriptBytes + 1);
+    if (text.size() > MaxScriptBytes) {
+        errStream << "script error: line 0: \"" << args[1] << "\" is larger than 64 MB\n";
+        return 2;
+    }
+    const QStringList lines = dravik::ScriptRunner::splitLines(text);
 
     dravik::ScriptDialogs dialogs(outStream);
     dravik::Program program(dialogs);
