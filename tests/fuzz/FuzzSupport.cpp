@@ -121,6 +121,20 @@ void writeFile(const char *name, std::string_view bytes) {
         systemFailure("cannot write an input file");
 }
 
+bool takeHoleMarker(std::string_view &bytes) {
+    if (bytes.size() < HoleMarker.size() ||
+        bytes.substr(bytes.size() - HoleMarker.size()) != HoleMarker)
+        return false;
+    bytes.remove_suffix(HoleMarker.size());
+    return true;
+}
+
+void writeFileWithHole(const char *name, std::string_view bytes) {
+    writeFile(name, bytes);
+    if (truncate(name, HoleFileSize) != 0)
+        systemFailure("cannot extend an input file");
+}
+
 bool fileExists(const char *name) {
     return access(name, F_OK) == 0;
 }

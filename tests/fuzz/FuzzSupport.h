@@ -46,6 +46,16 @@ public:
 };
 
 void writeFile(const char *name, std::string_view bytes);
+
+// An input that ends in this marker stands for a huge file: its bytes without
+// the marker, then a hole (NUL bytes without a line end) up to 2 GB, the
+// shape of a file that never ends a line. The readers must stay bounded.
+constexpr std::string_view HoleMarker = "%%hole";
+constexpr long long HoleFileSize = 2LL << 30;
+// Whether `bytes` ends in the marker; if so, cuts it off.
+bool takeHoleMarker(std::string_view &bytes);
+// Writes `bytes`, then extends the file with a hole to HoleFileSize.
+void writeFileWithHole(const char *name, std::string_view bytes);
 bool fileExists(const char *name);
 std::string readFile(const char *name);
 

@@ -6,14 +6,18 @@
 // The input, cut into 28 equal pieces, also gives the Driver page's texts
 // for adding a driver. Each input runs ListDrivers, LoadDriver with a few
 // indexes, AddDriver, and LoadDriver of the added record. Checked:
-// - only DravikError escapes, and only for a damaged header or a full
-//   database, exactly when the header says so;
+// - only DravikError escapes: for a damaged header or a full database,
+//   exactly when the header says so, and "Driver database is damaged" exactly
+//   when a line the operation reads is longer than a record line may be;
 // - the dialog's lists, "Edit1" and the Driver page hold what the records
 //   at their positions in the files give (3 header lines, 31 lines a record,
-//   empty lines past the end);
+//   empty lines past the end), up to a line that stops the reading;
 // - AddDriver appends exactly one record and rewrites the header as the new
-//   index, or changes neither file; in a consistent database the added
-//   record loads back as the texts it was made from;
+//   index when spk.db ends exactly after the records the header counts, and
+//   otherwise changes neither file; the added record loads back as the texts
+//   it was made from;
+// - a part (header or records) ending in "%%hole" is that text followed by a
+//   2 GB hole, a line that never ends: every operation refuses it at once;
 // - every input finishes quickly (the fuzzer's -timeout), whatever the
 //   header announces.
 
@@ -26,6 +30,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,6 +43,7 @@ using dravik::test::MemoryFieldStore;
 namespace {
 
 constexpr std::string_view Marker = "%%spk.db\n";
+constexpr size_t NoLine = SIZE_MAX;
 constexpr size_t HeaderLines = 3;
 constexpr size_t RecordLines = 31;
 constexpr size_t FieldCount = 28;
@@ -66,9 +72,25 @@ std::optional<long long> wholeNumber(const QString &text) {
     return i == text.size() ? std::optional<long long>(sign * value) : std::nullopt;
 }
 
+// Bytes as the readers see them: a hole adds a line of NUL bytes longer than
+// any line may be (or lengthens the last line past that).
+std::string seenBytes(std::string_view bytes, bool hole) {
+    std::string seen(bytes);
+    if (hole)
+        seen.append(MaxDatabaseLineBytes + 8, '\0');
+    return seen;
+}
+
+std::vector<QString> linesOf(const std::string &seen) {
+    return fuzz::textLines(seen, SIZE_MAX, MaxDatabaseLineBytes);
+}
+
 // The last index the header announces, or nothing for a damaged header.
-std::optional<long long> lastIndexOf(std::string_view header) {
-    const QString line = fuzz::lineOrEmpty(fuzz::textLines(header), 0);
+std::optional<long long> lastIndexOf(std::string_view header, bool hole) {
+    const std::string seen = seenBytes(header, hole);
+    if (hole && seen.find_first_of("\r\n") > MaxDatabaseLineBytes)
+        return std::nullopt; // the first line never ends
+    const QString line = fuzz::lineOrEmpty(linesOf(seen), 0);
     if (std::all_of(line.begin(), line.end(), [](QChar c) { return c == QLatin1Char(' '); }))
         return 0; // an empty line reads as 0
     const std::optional<long long> n = wholeNumber(line);
@@ -80,12 +102,19 @@ std::optional<long long> lastIndexOf(std::string_view header) {
 struct Database {
     std::string header;
     std::string records;
+    bool recordsHole;
     std::vector<QString> lines; // of spk.db
+    size_t longLine;            // the line that stops every reader, or NoLine
     std::optional<long long> lastIndex;
 
-    Database(std::string h, std::string r)
-        : header(std::move(h)), records(std::move(r)), lines(fuzz::textLines(records)),
-          lastIndex(lastIndexOf(header)) {}
+    Database(std::string h, std::string r, bool headerHole = false, bool recordsHole_ = false)
+        : header(std::move(h)), records(std::move(r)), recordsHole(recordsHole_),
+          lines(linesOf(seenBytes(records, recordsHole))),
+          longLine(recordsHole ? lines.size() - 1 : NoLine),
+          lastIndex(lastIndexOf(header, headerHole)) {}
+
+    // Whether reading the first `count` lines of spk.db meets the long line.
+    bool breaksWithin(size_t count) const { return longLine != NoLine && longLine < count; }
 
     QString line(size_t record, size_t lineInRecord) const {
         return fuzz::lineOrEmpty(lines, HeaderLines + record * RecordLines + lineInRecord);
@@ -111,8 +140,13 @@ std::optional<QString> attempt(const std::function<void()> &operation) {
     return std::nullopt;
 }
 
-void checkDamaged(const std::optional<QString> &error, const Database &db) {
-    if (db.lastIndex) {
+// `breaks`: the records the operation reads hold the long line.
+void checkDamaged(const std::optional<QString> &error, const Database &db, bool breaks = false) {
+    if (db.lastIndex && breaks) {
+        FUZZ_CHECK(error && *error == QLatin1String(DamagedDatabase),
+                   "a line beyond the limit read, error " +
+                       show(error.value_or(QStringLiteral("none"))));
+    } else if (db.lastIndex) {
         FUZZ_CHECK(!error, "header " + show(QString::fromStdString(db.header)) +
                                " refused: " + show(error.value_or(QString())));
     } else {
@@ -131,10 +165,10 @@ void checkList(const Database &db) {
     dialog.addLine(QStringLiteral("ListBox2"), QStringLiteral("old comment"));
 
     const std::optional<QString> error = attempt([&] { ListDrivers(dialog); });
-    checkDamaged(error, db);
     const QStringList &entries = dialog.lines(QStringLiteral("ListBox1"));
     const QStringList &comments = dialog.lines(QStringLiteral("ListBox2"));
     if (!db.lastIndex) {
+        checkDamaged(error, db);
         FUZZ_CHECK(entries.isEmpty() && comments.isEmpty(), "lists not cleared");
         FUZZ_CHECK(dialog.text(QStringLiteral("Edit1")) == Untouched, "Edit1 written");
         return;
@@ -142,9 +176,25 @@ void checkList(const Database &db) {
     // Every announced record, but at most MaxMissingRecordsListed of those
     // wholly past the end of the file.
     const long long announced = *db.lastIndex + 1;
-    const long long listed = std::min<long long>(
-        announced, static_cast<long long>(db.recordsPresent()) + MaxMissingRecordsListed);
-    FUZZ_CHECK(entries.size() == listed && comments.size() == listed,
+    long long listed = std::min<long long>(announced, static_cast<long long>(db.recordsPresent()) +
+                                                          MaxMissingRecordsListed);
+    const bool breaks = db.breaksWithin(HeaderLines + RecordLines * static_cast<size_t>(listed));
+    checkDamaged(error, db, breaks);
+    long long commented = listed;
+    if (breaks) {
+        // Listed up to the long line: an entry once its model line is read,
+        // a comment once its comment line is.
+        const auto readBefore = [&](size_t lineInRecord) {
+            long long n = 0;
+            while (n < listed &&
+                   HeaderLines + RecordLines * static_cast<size_t>(n) + lineInRecord < db.longLine)
+                ++n;
+            return n;
+        };
+        listed = readBefore(3);
+        commented = readBefore(4);
+    }
+    FUZZ_CHECK(entries.size() == listed && comments.size() == commented,
                std::to_string(entries.size()) + " entries, " + std::to_string(comments.size()) +
                    " comments, expected " + std::to_string(listed));
     for (qsizetype i = 0; i < listed; ++i) {
@@ -153,10 +203,12 @@ void checkList(const Database &db) {
             db.line(r, 1) + QLatin1Char(' ') + db.line(r, 2) + QLatin1Char(' ') + db.line(r, 3);
         FUZZ_CHECK(entries[i] == entry, "entry " + std::to_string(i) + " " + show(entries[i]) +
                                             ", expected " + show(entry));
-        FUZZ_CHECK(comments[i] == db.line(r, 4), "comment " + std::to_string(i));
+        if (i < commented)
+            FUZZ_CHECK(comments[i] == db.line(r, 4), "comment " + std::to_string(i));
     }
-    FUZZ_CHECK(dialog.text(QStringLiteral("Edit1")) == QLatin1String("0"),
-               "Edit1 " + show(dialog.text(QStringLiteral("Edit1"))));
+    if (!breaks)
+        FUZZ_CHECK(dialog.text(QStringLiteral("Edit1")) == QLatin1String("0"),
+                   "Edit1 " + show(dialog.text(QStringLiteral("Edit1"))));
 }
 
 void markDriverPage(MemoryFieldStore &main) {
@@ -172,11 +224,16 @@ void checkLoad(MemoryFieldStore &main, const Database &db, const QString &indexT
 
     const std::optional<QString> error = attempt([&] { LoadDriver(main, dialog); });
     const std::optional<long long> wanted = wholeNumber(indexText);
-    checkDamaged(error, db);
     const bool loads = db.lastIndex && wanted && *wanted >= 0 && *wanted <= *db.lastIndex;
+    // The header lines are always read; a record up to its last field.
+    const size_t firstField =
+        loads ? HeaderLines + RecordLines * static_cast<size_t>(*wanted) + 2 : 0;
+    const bool breaks = db.breaksWithin(loads ? firstField + FieldCount : HeaderLines);
+    checkDamaged(error, db, breaks);
     const std::vector<const char *> &fields = DriverFields();
     for (size_t f = 0; f < FieldCount; ++f) {
-        const QString expected = loads ? db.line(static_cast<size_t>(*wanted), 2 + f) : Untouched;
+        const bool reached = loads && !(breaks && firstField + f >= db.longLine);
+        const QString expected = reached ? db.line(static_cast<size_t>(*wanted), 2 + f) : Untouched;
         const QString got = main.text(QLatin1String(fields[f]));
         FUZZ_CHECK(got == expected, "index " + show(indexText) + " field " + fields[f] + " " +
                                         show(got) + ", expected " + show(expected));
@@ -208,25 +265,57 @@ std::string recordBytes(long long index, const std::vector<QString> &texts) {
     return record + "<end_element>\r\n";
 }
 
-void checkAdd(MemoryFieldStore &main, const Database &db, std::string_view input) {
+// The file's bytes, read whole except where a hole makes it huge: then its
+// size and its bytes before the hole.
+std::string fileState(const char *name, bool hole, size_t before) {
+    if (!hole)
+        return fuzz::readFile(name);
+    std::string start(before, '\0');
+    FILE *f = std::fopen(name, "rb");
+    FUZZ_CHECK(f != nullptr, std::string("cannot open ") + name);
+    const size_t got = std::fread(start.data(), 1, before, f);
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fclose(f);
+    return std::to_string(size) + ":" + start.substr(0, got);
+}
+
+void checkAdd(MemoryFieldStore &main, const Database &db, std::string_view input, bool headerHole) {
     const std::vector<QString> texts = driverTexts(input);
     const std::vector<const char *> &fields = DriverFields();
     for (size_t f = 0; f < FieldCount; ++f)
         main.setText(QLatin1String(fields[f]), texts[f]);
 
     const std::optional<QString> error = attempt([&] { AddDriver(main); });
-    const std::string header = fuzz::readFile("spkdb.hdr");
-    const std::string records = fuzz::readFile("spk.db");
     const bool full = db.lastIndex && *db.lastIndex >= MaxLastIndex;
-    if (!db.lastIndex || full) {
+    // spk.db must end exactly after the records the header counts.
+    const size_t expectedLines =
+        db.lastIndex ? HeaderLines + RecordLines * static_cast<size_t>(*db.lastIndex + 1) : 0;
+    const bool damaged = db.lastIndex && !full &&
+                         (db.breaksWithin(expectedLines + 1) || db.lines.size() != expectedLines);
+    if (!db.lastIndex || full || damaged) {
         if (full)
             FUZZ_CHECK(error && *error == QLatin1String(DatabaseFull), "full database");
+        else if (damaged)
+            FUZZ_CHECK(error && *error == QLatin1String(DamagedDatabase),
+                       "added to a database of " + std::to_string(db.lines.size()) +
+                           " lines where " + std::to_string(expectedLines) + " were due, error " +
+                           show(error.value_or(QStringLiteral("none"))));
         else
             checkDamaged(error, db);
-        FUZZ_CHECK(header == db.header && records == db.records, "files changed on failure");
+        const auto unchanged = [](const char *name, const std::string &content, bool hole) {
+            const std::string before =
+                hole ? std::to_string(fuzz::HoleFileSize) + ":" + content : content;
+            return fileState(name, hole, content.size()) == before;
+        };
+        FUZZ_CHECK(unchanged("spkdb.hdr", db.header, headerHole) &&
+                       unchanged("spk.db", db.records, db.recordsHole),
+                   "files changed on failure");
         return;
     }
     FUZZ_CHECK(!error, "AddDriver failed: " + show(*error));
+    const std::string header = fuzz::readFile("spkdb.hdr");
+    const std::string records = fuzz::readFile("spk.db");
     const long long index = *db.lastIndex + 1;
     FUZZ_CHECK(header == std::to_string(index) + "\r\n", "header after adding " + header);
     const bool endsLine =
@@ -234,17 +323,13 @@ void checkAdd(MemoryFieldStore &main, const Database &db, std::string_view input
     const std::string appended = db.records + (endsLine ? "" : "\r\n") + recordBytes(index, texts);
     FUZZ_CHECK(records == appended, "spk.db after adding is not the old file and one record");
 
-    // The added record is found by position, where a consistent database
-    // puts it; in any case loading it gives what lies at that position.
+    // The added record is found by position, where the database put it.
     const Database after(header, records);
     checkLoad(main, after, QString::number(index));
-    const bool consistent = db.lines.size() == HeaderLines + RecordLines * index && endsLine;
-    if (!consistent)
-        return;
     for (size_t f = 0; f < FieldCount; ++f) {
         const QString stored = oneLineText(texts[f]);
-        if (stored.toUtf8().size() > static_cast<qsizetype>(fuzz::MaxLineBytes))
-            continue; // cut on reading, as any overlong line
+        if (stored.toUtf8().size() > static_cast<qsizetype>(MaxDatabaseLineBytes))
+            continue; // a line no field can hold
         FUZZ_CHECK(main.text(QLatin1String(fields[f])) == stored,
                    std::string("added field ") + fields[f] + " reads back " +
                        show(main.text(QLatin1String(fields[f]))));
@@ -262,12 +347,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const fuzz::WorkDirectory here;
     const std::string_view input(reinterpret_cast<const char *>(data), size);
     const size_t marker = input.find(Marker);
-    const std::string header(marker == std::string_view::npos ? input : input.substr(0, marker));
-    const std::string records(
-        marker == std::string_view::npos ? input : input.substr(marker + Marker.size()));
-    fuzz::writeFile("spkdb.hdr", header);
-    fuzz::writeFile("spk.db", records);
-    const Database db(header, records);
+    std::string_view headerPart =
+        marker == std::string_view::npos ? input : input.substr(0, marker);
+    std::string_view recordsPart =
+        marker == std::string_view::npos ? input : input.substr(marker + Marker.size());
+    const bool headerHole = fuzz::takeHoleMarker(headerPart);
+    const bool recordsHole = fuzz::takeHoleMarker(recordsPart);
+    const auto write = [](const char *name, std::string_view bytes, bool hole) {
+        hole ? fuzz::writeFileWithHole(name, bytes) : fuzz::writeFile(name, bytes);
+    };
+    write("spkdb.hdr", headerPart, headerHole);
+    write("spk.db", recordsPart, recordsHole);
+    const Database db(std::string(headerPart), std::string(recordsPart), headerHole, recordsHole);
 
     // A fresh main window each time: nothing an input leaves behind can
     // mask what the next one does.
@@ -292,7 +383,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     indexes.removeDuplicates(); // each load of a large file reads it whole
     for (const QString &index : indexes)
         checkLoad(main, db, index);
-    checkAdd(main, db, input);
+    checkAdd(main, db, input, headerHole);
 
     const std::vector<std::string> files = {"spk.db", "spkdb.hdr"};
     FUZZ_CHECK(fuzz::WorkDirectory::fileNames() == files, "stray or missing files");

@@ -12,7 +12,10 @@
 // - where every point lies at 0 Hz or above, the slot holds exactly what the
 //   file format's fill rule gives, computed here from the file's lines;
 // - the test log holds the slot's 1001 levels after a successful read, is
-//   not written after a failed one, and no stray file is left behind.
+//   not written after a failed one, and no stray file is left behind;
+// - an input ending in "%%hole" is that file followed by a 2 GB hole, a
+//   line that never ends: the reader stops at its byte limit (28192 lines of
+//   4096 bytes) and gives what those bytes hold, in bounded time.
 
 #include "CrossoverArrays.h"
 #include "FilterFile.h"
@@ -38,6 +41,7 @@ namespace {
 
 constexpr size_t MaxFileLines = 28192;
 constexpr size_t MaxPoints = 8194;
+constexpr size_t MaxLineBytes = 4096;
 constexpr long long LastEntry = CrossoverSize - 1;
 constexpr const char *FilterName = "INPUT.FLT";
 
@@ -190,15 +194,24 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const fuzz::WorkDirectory here;
-    const std::string_view file(reinterpret_cast<const char *>(data), size);
-    fuzz::writeFile(FilterName, file);
+    std::string_view file(reinterpret_cast<const char *>(data), size);
+    const bool hole = fuzz::takeHoleMarker(file);
+    // What the reader sees of a hole: one more line of NUL bytes, cut at the
+    // line limit (or the last line lengthened to it).
+    std::string seen(file);
+    if (hole) {
+        fuzz::writeFileWithHole(FilterName, file);
+        seen.append(MaxLineBytes + 8, '\0');
+    } else {
+        fuzz::writeFile(FilterName, file);
+    }
     const int slot = static_cast<int>(size % FilterSlots);
 
     setKnownValues();
     const auto slotsBefore = FilterResponse;
     const CrossoverArray crossoverBefore = CrossoverResponse;
-    const Expected expected =
-        fill(pointsOf(fuzz::textLines(file, MaxFileLines)), slotsBefore[static_cast<size_t>(slot)]);
+    const Expected expected = fill(pointsOf(fuzz::textLines(seen, MaxFileLines, MaxLineBytes)),
+                                   slotsBefore[static_cast<size_t>(slot)]);
 
     std::optional<QString> error;
     try {

@@ -12,6 +12,10 @@ fresh working directory holding the shipped data files and checks:
 - every "error:" line it printed is one of the program's own messages;
 - the driver database is still consistent and the shipped filter files are
   untouched;
+- in the hostile directory (a named pipe, links to /dev/zero and
+  /dev/urandom, a 2 GB file without a line end, a header padded with 70,000
+  blanks, a database shorter than its header) every command ends, and no
+  file ever appears under a name the script did not ask for;
 - after the storm, with the driver and box fields back at their start texts,
   "Calculate from Vb and Fb" still gives the default driver's figures.
 
@@ -42,6 +46,9 @@ PROGRAM_MESSAGES = {
     "No design file name given.",
     "Driver database header is damaged.",
     "Driver database is full.",
+    "Driver database is damaged.",
+    "Invalid file name.",
+    "Not a regular file.",
 }
 
 # The default driver in the default box, "Calculate from Vb and Fb".
@@ -128,7 +135,8 @@ LISTS = ["ListBox1", "ListBox2", "LVent", "Datapoints1", "Datapoints2", "Datapoi
          "Datapoints4", "Datapoints5", "ListBox4", "DirectoryListBox1", "FileListBox1",
          "GETDRIVERForm.ListBox1", "GETDRIVERForm.ListBox2"]
 
-DESIGN_NAMES = ["a.dgn", "b.dgn", "soak.dgn", "", "sub", "missing/x.dgn", "sub/c.dgn"]
+DESIGN_NAMES = ["a.dgn", "b.dgn", "soak.dgn", "", "sub", "missing/x.dgn", "sub/c.dgn",
+                "x\0y.dgn", "/dev/null"]
 
 GARBAGE = ["abc", "?", "1,5", "32.9 Hz", "--3", "1e", "e5", "NaN", "nan", "inf", "-inf",
            "0x1A", "+", "-", ".", "..5", "1.2.3", " 7", "7 ", "\t8", "§", "ÄÖÜ", "١٢٣",
@@ -204,7 +212,7 @@ class Storm:
             self.add(answer)
             self.add("click %s" % pick(["Button21", "OptionsForm.Button4"]))
         elif r < 0.94:
-            where = pick(["", "sub", "missing", "empty"])
+            where = pick(["", "sub", "missing", "empty", "hostile", "short"])
             self.add("opendir %s" % os.path.join(self.work, where) if where else
                      "opendir %s" % self.work)
         elif r < 0.95:
@@ -271,6 +279,37 @@ def database_consistent(work):
     return rest == 0 and records == last + 1, "header %d, %d lines in spk.db" % (last, lines)
 
 
+def make_hostile(work, shipped):
+    """Files no reader may hang on or be fooled by, in work/hostile, and a
+    database shorter than its header in work/short."""
+    hostile = os.path.join(work, "hostile")
+    os.makedirs(hostile)
+    for name in os.listdir(shipped):
+        shutil.copy(os.path.join(shipped, name), hostile)
+    os.remove(os.path.join(hostile, "spk.db"))
+    os.mkfifo(os.path.join(hostile, "spk.db"))
+    with open(os.path.join(hostile, "spkdb.hdr"), "wb") as f:
+        f.write(b" " * 70000 + b"0\r\n")
+    for name, target in [("HP2C16C.FLT", "/dev/zero"), ("LP2C100B.FLT", "/dev/urandom")]:
+        os.remove(os.path.join(hostile, name))
+        os.symlink(target, os.path.join(hostile, name))
+    with open(os.path.join(hostile, "LP1C60B.FLT"), "wb") as f:
+        f.truncate(2 << 30)
+    short = os.path.join(work, "short")
+    os.makedirs(short)
+    with open(os.path.join(shipped, "spk.db"), "rb") as f:
+        lines = f.read().split(b"\r\n")
+    with open(os.path.join(short, "spk.db"), "wb") as f:
+        f.write(b"\r\n".join(lines[:3 + 31 + 15]) + b"\r\n")
+    with open(os.path.join(short, "spkdb.hdr"), "wb") as f:
+        f.write(b"1\r\n")
+
+
+def stray_files(work):
+    """Files a design name with a NUL in it could have left: "x" anywhere."""
+    return [os.path.join(root, "x") for root, _, files in os.walk(work) if "x" in files]
+
+
 def digest(path):
     with open(path, "rb") as f:
         return hashlib.sha256(f.read()).hexdigest()
@@ -296,6 +335,7 @@ def main():
                     ignore=shutil.ignore_patterns("*.FLT"))
     filters = {name: digest(os.path.join(work, name))
                for name in os.listdir(work) if name.endswith(".FLT")}
+    make_hostile(work, args.shipped)
     failures = []
     try:
         defaults = start_texts(args.runner, work)
@@ -321,6 +361,10 @@ def main():
         for name, sha in filters.items():
             if digest(os.path.join(work, name)) != sha:
                 failures.append("filter file %s changed" % name)
+        for path in stray_files(work):
+            failures.append("a file written under another name: %s" % path)
+        if not os.path.exists("/dev/null") or os.path.isfile("/dev/null"):
+            failures.append("/dev/null was replaced")
 
         counts = {}
         for e in errors:
