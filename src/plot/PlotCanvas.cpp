@@ -33,24 +33,25 @@ constexpr int GlyphMargin = 4;
 // without being kept.
 constexpr qsizetype TextCacheBytes = 4 * 1024 * 1024;
 
-RenderedText renderText(const QString &text) {
-    const QFont f = PlotCanvas::font();
+RenderedText renderText(const QString &text, const QFont &f) {
     const QFontMetrics metrics(f);
+    const bool smooth = !(f.styleStrategy() & QFont::NoAntialias);
     RenderedText rendered{QSize(metrics.horizontalAdvance(text), metrics.height()), {}};
     QImage scratch(rendered.cell.width() + 2 * GlyphMargin,
                    rendered.cell.height() + 2 * GlyphMargin, QImage::Format_RGB32);
     scratch.fill(Qt::white);
     {
         QPainter painter(&scratch);
-        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        painter.setRenderHint(QPainter::TextAntialiasing, smooth);
         painter.setFont(f);
         painter.setPen(Qt::black);
         painter.drawText(QPoint(GlyphMargin, GlyphMargin + metrics.ascent()), text);
     }
+    const int threshold = smooth ? PlotCanvas::SmoothInkThreshold : 128;
     for (int y = 0; y < scratch.height(); ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
         for (int x = 0; x < scratch.width(); ++x)
-            if (qGray(line[x]) < 128)
+            if (qGray(line[x]) < threshold)
                 rendered.glyphPixels.emplace_back(x - GlyphMargin, y - GlyphMargin);
     }
     return rendered;
@@ -73,12 +74,14 @@ TextCache &textCache() {
     return cache;
 }
 
-const RenderedText &cachedText(const QString &text) {
+// Rendered texts are kept by font and text.
+const RenderedText &cachedText(const QString &text, const QFont &font) {
     TextCache &cache = textCache();
-    if (const auto it = cache.texts.constFind(text); it != cache.texts.cend())
+    const QString key = font.key() + QLatin1Char('\n') + text;
+    if (const auto it = cache.texts.constFind(key); it != cache.texts.cend())
         return *it;
-    RenderedText rendered = renderText(text);
-    const qsizetype bytes = memoryOf(text, rendered);
+    RenderedText rendered = renderText(text, font);
+    const qsizetype bytes = memoryOf(key, rendered);
     if (bytes > TextCacheBytes / 8) {
         cache.uncached = std::move(rendered);
         return cache.uncached;
@@ -88,16 +91,16 @@ const RenderedText &cachedText(const QString &text) {
         cache.bytes = 0;
     }
     cache.bytes += bytes;
-    return *cache.texts.insert(text, std::move(rendered));
+    return *cache.texts.insert(key, std::move(rendered));
 }
 
 // The start of `text` that reaches `room` pixels: glyphs further right are
 // clipped anyway, so a legend field holding thousands of characters costs no
 // more than one that fills the picture.
-QString visiblePart(const QString &text, int room) {
+QString visiblePart(const QString &text, int room, const QFont &font) {
     if (text.size() <= room)
         return text;
-    const QFontMetrics metrics(PlotCanvas::font());
+    const QFontMetrics metrics(font);
     for (qsizetype length = room; length < text.size(); length *= 2) {
         if (text[length - 1].isHighSurrogate())
             ++length; // never split a character
@@ -128,8 +131,15 @@ QFont PlotCanvas::font() {
     return f;
 }
 
-QSize PlotCanvas::textCell(const QString &text) {
-    return cachedText(text).cell;
+QFont PlotCanvas::legendFont() {
+    QFont f(QStringLiteral("Liberation Sans Narrow"));
+    f.setPixelSize(9);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+QSize PlotCanvas::textCell(const QString &text, const QFont &font) {
+    return cachedText(text, font).cell;
 }
 
 qsizetype PlotCanvas::textCacheBytes() {
@@ -210,7 +220,8 @@ void PlotCanvas::textOut(int x, int y, const QString &text) {
     if (x >= width_ + GlyphMargin || y >= height_ + GlyphMargin || x < -PlotPixelLimit ||
         y < -PlotPixelLimit)
         return;
-    const RenderedText &rendered = cachedText(visiblePart(text, width_ - x + 2 * GlyphMargin));
+    const RenderedText &rendered =
+        cachedText(visiblePart(text, width_ - x + 2 * GlyphMargin, font_), font_);
     fillRect(x, y, x + rendered.cell.width(), y + rendered.cell.height());
     const QRgb ink = textColor().rgb();
     for (const QPoint &p : rendered.glyphPixels) {

@@ -54,11 +54,25 @@ public:
     // Every text written so far, in order (texts wholly outside the picture too).
     const std::vector<PlotText> &texts() const { return texts_; }
 
+    // A font that asks for no antialiasing is drawn with the rasteriser's own
+    // one-bit glyphs. Any other is drawn smooth and every pixel darker than
+    // this grey taken as ink: at 9 pixels that keeps "5" and "6" and the
+    // decimal points apart where hinted one-bit glyphs merge them. Either way
+    // a pixel is ink or left as it was.
+    static constexpr int SmoothInkThreshold = 180;
+
+    // The font of the texts that follow (font() until set).
+    void setFont(const QFont &font) { font_ = font; }
+
     // The plot's font: a fixed pixel size, no antialiasing, so texts look the
     // same on every desktop.
     static QFont font();
+    // The legend's font: Liberation Sans Narrow of 9 pixels, drawn smooth and
+    // then reduced to ink or nothing, so that the legend's longest texts at
+    // x = 702 end inside the 817-pixel picture and stay legible.
+    static QFont legendFont();
     // The cell that textOut fills for `text`: advance width by line height.
-    static QSize textCell(const QString &text);
+    static QSize textCell(const QString &text, const QFont &textFont = font());
     // The memory the rendered texts of this thread take now.
     static qsizetype textCacheBytes();
     // Black, the default text colour of a drawing context.
@@ -79,6 +93,7 @@ private:
     int height_ = 0;
     QColor penColor_;
     QColor brushColor_;
+    QFont font_ = font();
     QRgb pen_ = 0;
     QRgb brush_ = 0;
     int penX_ = 0;

@@ -153,6 +153,7 @@ QString PlotCaption(const QString &manufacturer, const QString &model) {
 }
 
 void DrawLegend(PlotCanvas &canvas, const FieldStore &main) {
+    canvas.setFont(PlotCanvas::legendFont());
     const auto field = [&main](const char *name) { return main.text(QLatin1String(name)); };
     const double vb = ParseFieldText(field("EVb"));
     const double fb = ParseFieldText(field("EFb"));
@@ -175,6 +176,7 @@ void DrawLegend(PlotCanvas &canvas, const FieldStore &main) {
                    QStringLiteral("Port Length (1 port):") + field("EVentLength") +
                        QStringLiteral(" mm"));
     canvas.textOut(702, 158, QStringLiteral("Lv With End Corr. & No of Ports:"));
+    canvas.setFont(PlotCanvas::font());
 }
 
 QString FormPaint(PlotCanvas &canvas, const FieldStore &main, const double *systemResponse,

@@ -55,8 +55,9 @@ inline QRect differingArea(const QImage &a, const QImage &b) {
 }
 
 // The cell of `text` at `at`, measured here with the plot's font.
-inline QRect textCell(const QString &text, QPoint at) {
-    const QFontMetrics metrics(dravik::PlotCanvas::font());
+inline QRect textCell(const QString &text, QPoint at,
+                      const QFont &font = dravik::PlotCanvas::font()) {
+    const QFontMetrics metrics(font);
     return QRect(at, QSize(metrics.horizontalAdvance(text), metrics.height()));
 }
 
@@ -64,15 +65,32 @@ inline QRect textCell(const QString &text, QPoint at) {
 // background colour, its cell at `at` filled with `cellColour`: what the
 // canvas must produce.
 inline QImage textByPainter(const QString &text, QPoint at, QRgb cellColour = Background,
-                            QSize size = QSize(817, 481)) {
+                            QSize size = QSize(817, 481),
+                            const QFont &font = dravik::PlotCanvas::font()) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Background);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.fillRect(textCell(text, at), QColor(cellColour));
-    painter.setFont(dravik::PlotCanvas::font());
+    painter.fillRect(textCell(text, at, font), QColor(cellColour));
+    painter.setFont(font);
     painter.setPen(QColor(Text));
-    painter.drawText(at + QPoint(0, QFontMetrics(painter.font()).ascent()), text);
+    if (font.styleStrategy() & QFont::NoAntialias) {
+        painter.drawText(at + QPoint(0, QFontMetrics(font).ascent()), text);
+        return image;
+    }
+    // A smooth font: drawn smooth on white, every pixel darker than the
+    // canvas's threshold becomes ink.
+    QImage smooth(size, QImage::Format_RGB32);
+    smooth.fill(Qt::white);
+    QPainter ink(&smooth);
+    ink.setFont(font);
+    ink.setPen(Qt::black);
+    ink.drawText(at + QPoint(0, QFontMetrics(font).ascent()), text);
+    ink.end();
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            if (qGray(smooth.pixel(x, y)) < dravik::PlotCanvas::SmoothInkThreshold)
+                image.setPixel(x, y, Text);
     return image;
 }
 

@@ -441,9 +441,42 @@ private slots:
             store.setText(field, value);
         const Rendered r = render(store, Arrays());
         QVERIFY(r.hasText(text, at));
-        // The legend is written last, over the curve, exactly as laid out.
-        const QRect cell = textCell(text, at);
-        QCOMPARE(r.image.copy(cell), textByPainter(text, at).copy(cell));
+        // The legend is written last, over the curve, exactly as laid out, in
+        // its own narrow face.
+        const QFont font = PlotCanvas::legendFont();
+        const QRect cell = textCell(text, at, font);
+        QCOMPARE(r.image.copy(cell),
+                 textByPainter(text, at, Background, QSize(817, 481), font).copy(cell));
+    }
+
+    // With the figures a real design gives, every legend text ends inside the
+    // picture: no text reaches its last columns.
+    void legendFitsThePicture_data() {
+        QTest::addColumn<QStringList>("fields"); // NAME=TEXT
+        QTest::newRow("default design after Calculate from Vb and Fb")
+            << QStringList{"ESPL100W=112.63",    "ERecPwr=300.00", "ERecPwrResult=117.40",
+                           "EVentLength=331.42", "EVb=240.00",     "EFb=22.00"};
+        QTest::newRow("sensitivity typed as 103.45")
+            << QStringList{"ESens=103.45",         "ESPL100W=116.08",    "ERecPwr=300.00",
+                           "ERecPwrResult=120.85", "EVentLength=331.42", "ESPLRef=103.45"};
+        QTest::newRow("large figures with two decimals") << QStringList{
+            "ESPL100W=-116.08", "ESPLRef=101.25",      "ERecPwr=1250.00", "ERecPwrResult=131.92",
+            "EVentDiam=203.20", "EVentLength=1331.42", "EVb=1250.00",     "EFb=19.50"};
+    }
+    void legendFitsThePicture() {
+        QFETCH(QStringList, fields);
+        MemoryFieldStore store;
+        for (const QString &f : fields)
+            store.setText(f.section('=', 0, 0), f.section('=', 1));
+        const Rendered r = render(store, Arrays());
+        const size_t legend = 12;
+        for (size_t i = r.texts.size() - legend; i < r.texts.size(); ++i) {
+            const PlotText &t = r.texts[i];
+            const int right =
+                t.position.x() + PlotCanvas::textCell(t.text, PlotCanvas::legendFont()).width();
+            QVERIFY2(right <= 814, qPrintable(t.text + " ends at " + QString::number(right)));
+        }
+        QCOMPARE(countColour(r.image, Text, QRect(813, 0, 4, 481)), 0);
     }
 
     void legendIsWrittenLastInTableOrder() {
