@@ -194,7 +194,7 @@ TAboutForm::TAboutForm() {
     outer->addWidget(box);
     auto *v = new QVBoxLayout(box);
     for (const QString &line :
-         {QStringLiteral("Dravik V2.0"), QStringLiteral("Written by the Dravik developers"),
+         {QString::fromLatin1(ProductVersionLine), QStringLiteral("Written by the Dravik developers"),
           QString::fromLatin1(ProductNotice)}) {
         auto *l = new QLabel(line);
         l->setAlignment(Qt::AlignHCenter);
