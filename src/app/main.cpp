@@ -1,4 +1,5 @@
 #include "Program.h"
+#include "ToolkitMessages.h"
 #include "UserDialogs.h"
 #include "mainprg2.h"
 
@@ -6,6 +7,7 @@
 #include <QIcon>
 
 int main(int argc, char *argv[]) {
+    dravik::keepToolkitNoticesQuiet();
     QApplication app(argc, argv);
     // The desktop entry and the icon theme know the program as "dravik".
     QGuiApplication::setDesktopFileName(QStringLiteral("dravik"));

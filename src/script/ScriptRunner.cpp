@@ -18,6 +18,8 @@
 #include <QTabWidget>
 #include <QTextEdit>
 
+#include <algorithm>
+
 namespace dravik {
 
 void ScriptDialogs::showError(QWidget *, const QString &reportText) {
@@ -78,26 +80,40 @@ void ScriptRunner::execute(const QString &rawLine) {
     const qsizetype blank = line.indexOf(QLatin1Char(' '));
     const QString verb = blank < 0 ? line : line.left(blank);
     const QString rest = blank < 0 ? QString() : line.mid(blank + 1);
-    using Handler = void (ScriptRunner::*)(const QString &);
-    static const QHash<QString, Handler> verbs = {
-        {QStringLiteral("set"), &ScriptRunner::set},
-        {QStringLiteral("click"), &ScriptRunner::click},
-        {QStringLiteral("check"), &ScriptRunner::check},
-        {QStringLiteral("choose"), &ScriptRunner::choose},
-        {QStringLiteral("select"), &ScriptRunner::select},
-        {QStringLiteral("page"), &ScriptRunner::page},
-        {QStringLiteral("opendir"), &ScriptRunner::opendir},
-        {QStringLiteral("pickfile"), &ScriptRunner::pickfile},
-        {QStringLiteral("answer"), &ScriptRunner::answer},
-        {QStringLiteral("print"), &ScriptRunner::print},
-        {QStringLiteral("caption"), &ScriptRunner::caption},
-        {QStringLiteral("list"), &ScriptRunner::list},
-        {QStringLiteral("grab"), &ScriptRunner::grab},
-    };
-    const Handler handler = verbs.value(verb);
-    if (!handler)
+    const auto &all = verbs();
+    const auto found = std::find_if(all.begin(), all.end(),
+                                    [&](const Verb &v) { return verb == QLatin1String(v.name); });
+    if (found == all.end())
         throw ScriptError{QStringLiteral("unknown verb \"") + verb + QLatin1Char('"')};
+    const auto handler = found->handler;
     (this->*handler)(rest);
+}
+
+const std::vector<ScriptRunner::Verb> &ScriptRunner::verbs() {
+    static const std::vector<Verb> all = {
+        {"set", "NAME TEXT", "replace the whole text of field NAME with TEXT, as typing would",
+         &ScriptRunner::set},
+        {"click", "NAME", "click the button, tool button or menu item NAME", &ScriptRunner::click},
+        {"check", "NAME on|off", "tick or untick the check box NAME", &ScriptRunner::check},
+        {"choose", "NAME", "select the radio button NAME", &ScriptRunner::choose},
+        {"select", "NAME N", "make entry N (from 0; -1: none) the selected one of list NAME",
+         &ScriptRunner::select},
+        {"page", "NAME", "bring page NAME of the main window to the front", &ScriptRunner::page},
+        {"opendir", "PATH", "double-click directory PATH in the File page's directory list",
+         &ScriptRunner::opendir},
+        {"pickfile", "[NAME]", "double-click NAME in the File page's file list (none: no file)",
+         &ScriptRunner::pickfile},
+        {"answer", "[PATH]", "the next file dialog returns PATH (none: it is cancelled)",
+         &ScriptRunner::answer},
+        {"print", "NAME", "print NAME=VALUE: a field's text, on/off, visible/hidden, a page",
+         &ScriptRunner::print},
+        {"caption", "NAME", "print NAME=CAPTION of window NAME", &ScriptRunner::caption},
+        {"list", "NAME", "print \"NAME: N lines\" and the lines of list box NAME",
+         &ScriptRunner::list},
+        {"grab", "NAME FILE", "save a PNG picture of window NAME (OutputForm.Image1: the plot)",
+         &ScriptRunner::grab},
+    };
+    return all;
 }
 
 QStringList ScriptRunner::args(const QString &rest, int count, const QString &verb) {

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <optional>
+#include <vector>
 
 class QObject;
 class QWidget;
@@ -42,6 +43,15 @@ public:
 
     // The lines of a script text: LF, CR LF (and a lone CR) end a line.
     static QStringList splitLines(const QByteArray &script);
+
+    // The verbs a script may use, in the order --help lists them.
+    struct Verb {
+        const char *name;
+        const char *arguments; // as the usage shows them
+        const char *summary;   // one line
+        void (ScriptRunner::*handler)(const QString &rest);
+    };
+    static const std::vector<Verb> &verbs();
 
 private:
     struct ScriptError {

@@ -30,6 +30,7 @@ check '[ "$(cut -d, -f2 by-spl.csv | tail -n 3 | sort | tr "\n" " ")" = "0 1 2 "
 # Ranked by the level at 100 W, largest first; by the SBB4 box, smallest first.
 check 'tail -n 3 by-spl.csv | cut -d, -f13 | sort -g -r -c'
 check 'tail -n 3 by-box.csv | cut -d, -f9 | sort -g -c'
+check '[ ! -s err.txt ]'
 fane=$(grep '"Colossus 18 XB"' by-spl.csv)
 check '[ "$(cut -d, -f3,4,8-11 <<<"$fane")" = "\"Fane\",\"Colossus 18 XB\",\"SBB4\",150.67,32.90,39.48" ]'
 check '[ "$(cut -d, -f14-17 <<<"$fane")" = "\"SC4\",165.39,34.54,36.85" ]'

@@ -6,7 +6,8 @@
 #                  NAME.check looks at the output, saved as out.txt)
 #   NAME.files/    input files copied into the working directory (optional)
 #   NAME.status    the expected exit status (optional, default 0)
-#   NAME.stderr    the expected "script error" lines (optional)
+#   NAME.stderr    the expected "script error" lines (optional); without it
+#                  standard error must stay empty: a clean run is quiet
 #   NAME.stdin     marker: feed the script on standard input as "-"
 #   NAME.bare      marker: start without the shipped data files
 #   NAME.check     shell commands run in the working directory afterwards
@@ -21,6 +22,8 @@ trap 'rm -rf "$work"' EXIT
 [ -e "$dir/$name.bare" ] || cp -r "$shipped"/. "$work"/
 [ -d "$dir/$name.files" ] && cp -r "$dir/$name.files"/. "$work"/
 cd "$work"
+# The toolkit complains about a missing runtime directory; that must not show.
+unset XDG_RUNTIME_DIR
 
 if [ -e "$dir/$name.stdin" ]; then
     "$runner" - < "$dir/$name.dvs" > out.txt 2> err.txt
@@ -45,6 +48,8 @@ if [ -f "$dir/$name.stderr" ]; then
     if ! diff -u "$dir/$name.stderr" script-errors.txt; then
         echo "FAIL: script errors differ from $name.stderr"; failed=1
     fi
+elif [ -s err.txt ]; then
+    echo "FAIL: a clean run wrote to standard error:"; head -n 20 err.txt; failed=1
 fi
 if [ -f "$dir/$name.check" ]; then
     if ! SCRIPT_DIR="$dir" bash -eu "$dir/$name.check"; then
