@@ -4,9 +4,12 @@
 #   bin/dravik, bin/dravik-script        (their own install rules)
 #   bin/dravik-start                     the launcher of the desktop entry
 #   share/dravik/                        the shipped data files
-#   share/applications/dravik.desktop    the desktop menu entry
+#   share/applications/org.example.dravik.desktop   the desktop menu entry
+#   share/metainfo/org.example.dravik.metainfo.xml  its AppStream description
+#   share/man/man1/                      dravik(1), dravik-script(1), dravik-start(1)
 #   share/icons/hicolor/*/apps/dravik.*  the application icon
-#   share/doc/dravik/                    the user guide, its pictures, examples/
+#   share/doc/dravik/                    the user guide, its pictures, examples/,
+#                                        copyright and changelog.Debian.gz
 #
 # Dravik opens its data files by bare name in the directory it runs in, so the
 # data under share/dravik is never used in place: dravik-start copies what a
@@ -27,7 +30,36 @@ install(FILES ${DRAVIK_SHIPPED_FILES} DESTINATION share/dravik)
 # for any prefix as long as programs and data keep these two folders.
 install(PROGRAMS ${DRAVIK_PACKAGING_DIR}/dravik-start DESTINATION bin)
 
-install(FILES ${DRAVIK_PACKAGING_DIR}/dravik.desktop DESTINATION share/applications)
+# The desktop entry's id (the file name) is the AppStream id too.
+set(DRAVIK_APP_ID org.example.dravik)
+install(FILES ${DRAVIK_PACKAGING_DIR}/${DRAVIK_APP_ID}.desktop DESTINATION share/applications)
+install(FILES ${DRAVIK_PACKAGING_DIR}/${DRAVIK_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+
+# Manual pages and the Debian changelog, compressed as Debian wants them:
+# gzip -9 without a time stamp, so the package is the same on every build.
+find_program(DRAVIK_GZIP gzip REQUIRED)
+set(DRAVIK_COMPRESSED_DIR ${PROJECT_BINARY_DIR}/compressed)
+set(DRAVIK_COMPRESSED)
+foreach(page dravik dravik-script dravik-start)
+    set(out ${DRAVIK_COMPRESSED_DIR}/${page}.1.gz)
+    add_custom_command(OUTPUT ${out}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${DRAVIK_COMPRESSED_DIR}
+        COMMAND ${DRAVIK_GZIP} -9 -n -c ${DRAVIK_PACKAGING_DIR}/man/${page}.1 > ${out}
+        DEPENDS ${DRAVIK_PACKAGING_DIR}/man/${page}.1 VERBATIM)
+    install(FILES ${out} DESTINATION share/man/man1)
+    list(APPEND DRAVIK_COMPRESSED ${out})
+endforeach()
+set(changelog ${DRAVIK_COMPRESSED_DIR}/changelog.Debian.gz)
+add_custom_command(OUTPUT ${changelog}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${DRAVIK_COMPRESSED_DIR}
+    COMMAND ${DRAVIK_GZIP} -9 -n -c ${DRAVIK_PACKAGING_DIR}/debian/changelog > ${changelog}
+    DEPENDS ${DRAVIK_PACKAGING_DIR}/debian/changelog VERBATIM)
+list(APPEND DRAVIK_COMPRESSED ${changelog})
+add_custom_target(dravik_compressed_docs ALL DEPENDS ${DRAVIK_COMPRESSED})
+install(FILES ${changelog} ${DRAVIK_PACKAGING_DIR}/debian/copyright DESTINATION share/doc/dravik)
+# A first package closes no bug report of Debian's; the note says so to lintian.
+install(FILES ${DRAVIK_PACKAGING_DIR}/debian/lintian-overrides
+        DESTINATION share/lintian/overrides RENAME dravik)
 install(FILES ${DRAVIK_PACKAGING_DIR}/icons/dravik.svg
         DESTINATION share/icons/hicolor/scalable/apps)
 foreach(size 16 32 48 64 128 256)
@@ -51,6 +83,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dravik)
 set(CPACK_PACKAGE_VENDOR "Dravik")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://dravik.example.org/")
 set(CPACK_PACKAGE_CONTACT "Dravik developers <dravik@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "loudspeaker enclosure designer for subwoofers")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a Release build and checks it: the files it
-# installs, its dependencies on the Qt runtime, its desktop entry, that apt
-# can resolve it on this machine, and that its launcher sets up a working
-# directory (copying the shipped data without overwriting the user's files)
-# from which the installed programs run.
+# installs, its dependencies on the Qt runtime, lintian (no error and no
+# warning; informational and pedantic notes are listed), its desktop entry
+# and AppStream metainfo (validated), that apt can resolve it on this
+# machine, and that its launcher sets up a working directory (copying the
+# shipped data without overwriting the user's files) from which the
+# installed programs run.
 #
 # Environment: DRAVIK_ROOT (the source tree), DRAVIK_BUILD_ROOT (builds go to
 # $DRAVIK_BUILD_ROOT/package). DRAVIK_BUILD_LOCK, when set, names a lock file
@@ -12,7 +14,7 @@ set -euo pipefail
 root="${DRAVIK_ROOT:?DRAVIK_ROOT must name the source tree}"
 build="${DRAVIK_BUILD_ROOT:?DRAVIK_BUILD_ROOT must name the build folder}/package"
 
-"$root/scripts/setup-deps.sh" dpkg-dev desktop-file-utils
+"$root/scripts/setup-deps.sh" dpkg-dev desktop-file-utils lintian appstream man-db
 
 lock=()
 [ -n "${DRAVIK_BUILD_LOCK:-}" ] && lock=(flock "$DRAVIK_BUILD_LOCK")
@@ -60,7 +62,14 @@ expected=(
     ./usr/share/dravik/LP2C70B.FLT
     ./usr/share/dravik/H3C19C12.FLT
     ./usr/share/dravik/LP2C40B.FLT
-    ./usr/share/applications/dravik.desktop
+    ./usr/share/applications/org.example.dravik.desktop
+    ./usr/share/metainfo/org.example.dravik.metainfo.xml
+    ./usr/share/man/man1/dravik.1.gz
+    ./usr/share/man/man1/dravik-script.1.gz
+    ./usr/share/man/man1/dravik-start.1.gz
+    ./usr/share/doc/dravik/copyright
+    ./usr/share/doc/dravik/changelog.Debian.gz
+    ./usr/share/doc/dravik/examples/rank-drivers.sh
     ./usr/share/icons/hicolor/scalable/apps/dravik.svg
     ./usr/share/doc/dravik/user-guide.md
     ./usr/share/doc/dravik/images/plot.png
@@ -96,18 +105,41 @@ if ! apt-get install --simulate --no-install-recommends "$deb" >"$build/apt-simu
     fail "apt-get cannot install $(basename "$deb")"
 fi
 
-# ---- the unpacked package: desktop entry, launcher, installed programs
+# ---- lintian: errors and warnings fail, the rest is listed
+lintian -EIL +pedantic "$deb" >"$build/lintian.log" 2>&1 || true
+grep -v '^running with root privileges' "$build/lintian.log" | sed 's/^/   lintian: /'
+if grep -q '^[EW]: ' "$build/lintian.log"; then
+    fail "lintian reports $(grep -c '^[EW]: ' "$build/lintian.log") errors or warnings"
+fi
+
+# ---- the unpacked package: desktop entry, metainfo, launcher, installed programs
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp/root"
-desktop="$tmp/root/usr/share/applications/dravik.desktop"
+desktop="$tmp/root/usr/share/applications/org.example.dravik.desktop"
 if [ -f "$desktop" ]; then
-    desktop-file-validate "$desktop" || fail "dravik.desktop does not validate"
-    grep -qx 'Exec=dravik-start' "$desktop" || fail "dravik.desktop does not start dravik-start"
-    grep -qx 'Icon=dravik' "$desktop" || fail "dravik.desktop does not name the icon dravik"
+    desktop-file-validate "$desktop" || fail "the desktop entry does not validate"
+    grep -qx 'Exec=dravik-start' "$desktop" || fail "the desktop entry does not start dravik-start"
+    grep -qx 'Icon=dravik' "$desktop" || fail "the desktop entry does not name the icon dravik"
     grep -qx 'GenericName=Loudspeaker enclosure designer' "$desktop" ||
-        fail "dravik.desktop lacks its generic name"
+        fail "the desktop entry lacks its generic name"
 fi
+metainfo="$tmp/root/usr/share/metainfo/org.example.dravik.metainfo.xml"
+if [ -f "$metainfo" ]; then
+    appstreamcli validate --no-net --pedantic "$metainfo" | sed 's/^/   appstream: /'
+    appstreamcli validate --no-net "$metainfo" >/dev/null || fail "the metainfo does not validate"
+    grep -q '<launchable type="desktop-id">org.example.dravik.desktop</launchable>' "$metainfo" ||
+        fail "the metainfo does not name the desktop entry"
+fi
+# The manual pages read without a complaint from man.
+for page in "$tmp"/root/usr/share/man/man1/*.1.gz; do
+    warnings="$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)"
+    [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+done
+# dravik-script tells its version, the package's.
+version="$("$tmp/root/usr/bin/dravik-script" --version)"
+[ "$version" = "dravik-script $(dpkg-deb -f "$deb" Version | sed 's/-[^-]*$//')" ] ||
+    fail "dravik-script --version says '$version', the package is $(dpkg-deb -f "$deb" Version)"
 
 # A first run fills the working directory; a file the user already has stays.
 home="$tmp/home"

@@ -120,6 +120,8 @@ echo "   $colours distinct pixel values"
 [ "$colours" -ge 8 ] || fail "the screenshot is nearly blank ($colours distinct pixel values)"
 
 kill -0 "$appPid" 2>/dev/null || fail "the program ended by itself"
+# Started from a terminal, the program writes nothing there.
+[ ! -s "$results/dravik.log" ] || fail "the program wrote to its terminal: $(head -c 300 "$results/dravik.log")"
 for file in "$tmp"/root/usr/share/dravik/*; do
     [ -f "$tmp/home/Dravik/$(basename "$file")" ] ||
         fail "the launcher did not put $(basename "$file") into the new home's Dravik folder"

@@ -9,8 +9,8 @@
 int main(int argc, char *argv[]) {
     dravik::keepToolkitNoticesQuiet();
     QApplication app(argc, argv);
-    // The desktop entry and the icon theme know the program as "dravik".
-    QGuiApplication::setDesktopFileName(QStringLiteral("dravik"));
+    // The desktop entry's id; the icon theme knows the icon as "dravik".
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.dravik"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("dravik")));
     // Closing the main window ends the program, whatever else is open.
     app.setQuitOnLastWindowClosed(false);
