@@ -1,6 +1,6 @@
 #include "FilterModel.h"
 
-#include "Fp.h"
+#include "Real.h"
 
 #include <array>
 #include <charconv>
@@ -14,13 +14,13 @@ constexpr int FirstHertz = 0;
 constexpr int LastHertz = 1001;
 
 // Chebyshev polynomial of the first kind, T(n, x), by its recurrence.
-double chebyshevT(int n, double x) {
-    double previous = 1.0;
-    double current = x;
+Real chebyshevT(int n, Real x) {
+    Real previous = 1.0;
+    Real current = x;
     if (n == 0)
         return previous;
     for (int k = 1; k < n; ++k) {
-        const double next = fp::sub(fp::mul(fp::mul(2.0, x), current), previous);
+        const Real next = 2.0 * x * current - previous;
         previous = current;
         current = next;
     }
@@ -31,14 +31,14 @@ double chebyshevT(int n, double x) {
 // Butterworth 1 / (1 + w^2n); Chebyshev g / (1 + e^2 T(n, w)^2) with
 // e^2 = 10^(ripple / 10) - 1 and g = 1 + e^2 for an even order, 1 for an odd
 // one, so that the passband far from the corner is at 0 dB in both cases.
-double prototypePowerDb(const AnalogueFilter &filter, double w) {
+Real prototypePowerDb(const AnalogueFilter &filter, Real w) {
     if (filter.alignment == Alignment::Butterworth)
-        return fp::mul(-10.0, fp::log10(fp::add(1.0, fp::ipow(w, 2 * filter.order))));
-    const double epsilonSquared = fp::sub(fp::pow(10.0, fp::div(filter.rippleDb, 10.0)), 1.0);
-    const double t = chebyshevT(filter.order, w);
-    double db = fp::mul(-10.0, fp::log10(fp::add(1.0, fp::mul(epsilonSquared, fp::mul(t, t)))));
+        return -10.0 * log10(1.0 + ipow(w, 2 * filter.order));
+    const Real epsilonSquared = pow(10.0, Real(filter.rippleDb) / 10.0) - 1.0;
+    const Real t = chebyshevT(filter.order, w);
+    Real db = -10.0 * log10(1.0 + epsilonSquared * (t * t));
     if (filter.order % 2 == 0)
-        db = fp::add(db, fp::mul(10.0, fp::log10(fp::add(1.0, epsilonSquared))));
+        db += 10.0 * log10(1.0 + epsilonSquared);
     return db;
 }
 
@@ -73,9 +73,9 @@ const AnalogueFilter &ShippedFilter(const std::string &fileName) {
 
 double MagnitudeDb(const AnalogueFilter &filter, double frequency) {
     // A high-pass is the low-pass prototype at corner / f.
-    const double w = filter.pass == PassType::LowPass ? fp::div(frequency, filter.corner)
-                                                      : fp::div(filter.corner, frequency);
-    const double db = prototypePowerDb(filter, w);
+    const Real w = filter.pass == PassType::LowPass ? Real(frequency) / filter.corner
+                                                    : Real(filter.corner) / frequency;
+    const double db = prototypePowerDb(filter, w).value();
     return db == 0.0 ? 0.0 : db; // never "-0"
 }
 
@@ -110,7 +110,7 @@ std::vector<std::string> FilterFileLines(const AnalogueFilter &filter) {
         const double level = ShippedLevel(filter, hertz);
         const double scaled = hertz == FirstHertz || hertz == LastHertz
                                   ? level
-                                  : fp::div(fp::mul(level, hertz), hertz + 1.0);
+                                  : (Real(level) * hertz / (hertz + 1.0)).value();
         lines.push_back(std::to_string(hertz));
         lines.push_back(ExactDecimal(scaled));
     }

@@ -1,8 +1,8 @@
 #include "FilterFile.h"
 
 #include "CrossoverArrays.h"
-#include "Fp.h"
 #include "NumberText.h"
+#include "Real.h"
 #include "TextFile.h"
 
 #include <algorithm>
@@ -113,17 +113,18 @@ void fillRun(CrossoverArray &entries, const FilterPoint &point, long long nextFr
     const long long last = std::min(nextFrequency, LastEntry);
     if (last < 0 || first > LastEntry)
         return;
-    const double step = first == 0 ? 0.0 : fp::div(point.level, static_cast<double>(first));
-    double value = point.level;
+    const Real level = point.level;
+    const Real step = first == 0 ? Real(0.0) : level / static_cast<double>(first);
+    Real value = level;
     long long j = first;
     if (j < 0) {
         // The steps below 0 Hz write nothing; take them all at once.
-        value = fp::add(value, fp::mul(step, static_cast<double>(-j)));
+        value += step * static_cast<double>(-j);
         j = 0;
     }
     for (; j <= last; ++j) {
-        value = fp::add(value, step);
-        entries[static_cast<size_t>(j)] = value;
+        value += step;
+        entries[static_cast<size_t>(j)] = value.value();
     }
 }
 
@@ -162,14 +163,14 @@ void ClearCrossover() {
 
 void CombineTwoFilters() {
     for (size_t j = 0; j < UsedEntries; ++j)
-        CrossoverResponse[j] = fp::add(FilterResponse[0][j], FilterResponse[1][j]);
+        CrossoverResponse[j] = (Real(FilterResponse[0][j]) + FilterResponse[1][j]).value();
 }
 
 void CombineFourFilters() {
     for (size_t j = 0; j < UsedEntries; ++j) {
-        double sum = fp::add(FilterResponse[0][j], FilterResponse[1][j]);
-        sum = fp::add(sum, FilterResponse[2][j]);
-        CrossoverResponse[j] = fp::add(sum, FilterResponse[3][j]);
+        const Real sum = Real(FilterResponse[0][j]) + FilterResponse[1][j] + FilterResponse[2][j] +
+                         FilterResponse[3][j];
+        CrossoverResponse[j] = sum.value();
     }
 }
 

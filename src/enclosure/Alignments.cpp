@@ -12,9 +12,6 @@ namespace dravik {
 
 namespace {
 
-using fp::div;
-using fp::mul;
-
 constexpr int FirstHz = 10;
 constexpr int LastHz = 250;
 constexpr double BoxLoss = 7.0;
@@ -26,7 +23,7 @@ void Repaint(const PlotRepaint &repaint) {
 
 // The box of the maximally flat fall-back tuned to Fs, simulated.
 void FallBackToFlat(DesignParameters &dp, const PlotRepaint &repaint, const QString &failure,
-                    double qts, double fs) {
+                    Real qts, Real fs) {
     dp.addLine("ListBox2", failure);
     dp.addLine("ListBox2", QStringLiteral("Qts:") + FormatFieldValue(qts));
     ComputeFlatAlignment(dp, repaint);
@@ -39,15 +36,15 @@ void FallBackToFlat(DesignParameters &dp, const PlotRepaint &repaint, const QStr
 // tuning column and is tuned to Fs.
 void ComputeTableAlignment(DesignParameters &dp, const PlotRepaint &repaint,
                            const AlignmentTable &table, bool tunedToFs, const QString &failure) {
-    const double qts = dp.GetQts();
-    const double fs = dp.GetFs();
-    const double vas = dp.GetVas();
+    const Real qts = dp.GetQts();
+    const Real fs = dp.GetFs();
+    const Real vas = dp.GetVas();
     dp.clearLines("ListBox2");
 
-    double alfa = 0.0;
-    double h = 1.0;
-    double ffs = 0.0;
-    if (const std::optional<int> row = FindAlignmentRow(table, qts)) {
+    Real alfa = 0.0;
+    Real h = 1.0;
+    Real ffs = 0.0;
+    if (const std::optional<int> row = FindAlignmentRow(table, qts.value())) {
         alfa = table.alfa[*row];
         h = tunedToFs ? 1.0 : table.h[*row];
         ffs = table.ffs[*row];
@@ -58,9 +55,9 @@ void ComputeTableAlignment(DesignParameters &dp, const PlotRepaint &repaint,
         return;
     }
 
-    const double vb = div(vas, alfa);
-    const double fb = tunedToFs ? fs : mul(h, fs);
-    const double f3 = mul(ffs, fs);
+    const Real vb = vas / alfa;
+    const Real fb = tunedToFs ? fs : h * fs;
+    const Real f3 = ffs * fs;
     dp.SetVb(vb);
     dp.SetFb(fb);
     dp.Set3dB(f3);
@@ -73,13 +70,13 @@ void ComputeTableAlignment(DesignParameters &dp, const PlotRepaint &repaint,
 
 // The box figures of a formula alignment.
 struct FormulaBox {
-    double qts, vas, fs;
-    double vb, fb, f3, dbPeak;
+    Real qts, vas, fs;
+    Real vb, fb, f3, dbPeak;
 };
 
 // dBpeak of both formula alignments: 20 log((Vas/Vb)^0.3 x Qts x 2.5).
-double DbPeak(double vas, double vb, double qts) {
-    return mul(20.0, fp::log10(mul(mul(fp::pow(div(vas, vb), 0.3), qts), 2.5)));
+Real DbPeak(Real vas, Real vb, Real qts) {
+    return 20.0 * log10(pow(vas / vb, 0.3) * qts * 2.5);
 }
 
 FormulaBox FlatBox(const DesignParameters &dp) {
@@ -87,9 +84,9 @@ FormulaBox FlatBox(const DesignParameters &dp) {
     b.qts = dp.GetQts();
     b.vas = dp.GetVas();
     b.fs = dp.GetFs();
-    b.vb = mul(mul(20.0, fp::pow(b.qts, 3.3)), b.vas);
-    b.fb = mul(fp::pow(div(b.vas, b.vb), 0.31), b.fs);
-    b.f3 = mul(fp::pow(div(b.vas, b.vb), 0.44), b.fs);
+    b.vb = 20.0 * pow(b.qts, 3.3) * b.vas;
+    b.fb = pow(b.vas / b.vb, 0.31) * b.fs;
+    b.f3 = pow(b.vas / b.vb, 0.44) * b.fs;
     b.dbPeak = DbPeak(b.vas, b.vb, b.qts);
     return b;
 }
@@ -99,9 +96,9 @@ FormulaBox IdealBox(const DesignParameters &dp) {
     b.qts = dp.GetQts();
     b.vas = dp.GetVas();
     b.fs = dp.GetFs();
-    b.vb = mul(mul(15.0, fp::pow(b.qts, 2.87)), b.vas);
-    b.fb = mul(mul(0.42, b.fs), fp::pow(b.qts, -0.9));
-    b.f3 = mul(mul(0.26, b.fs), fp::pow(b.qts, -1.4));
+    b.vb = 15.0 * pow(b.qts, 2.87) * b.vas;
+    b.fb = 0.42 * b.fs * pow(b.qts, -0.9);
+    b.f3 = 0.26 * b.fs * pow(b.qts, -1.4);
     b.dbPeak = DbPeak(b.vas, b.vb, b.qts);
     return b;
 }
@@ -120,8 +117,8 @@ void WriteFormulaBox(DesignParameters &dp, const PlotRepaint &repaint, const For
     dp.SetVb(b.vb);
     dp.SetFb(b.fb);
     ComputeVentedModelResponse(b.fs, b.fb, b.qts, b.vas, b.vb);
-    dp.SetAlfa(div(b.vas, b.vb));
-    dp.SetFfs(div(b.f3, b.fs));
+    dp.SetAlfa(b.vas / b.vb);
+    dp.SetFfs(b.f3 / b.fs);
     ComputePowerFigures(dp);
     Repaint(repaint);
     ComputeVent(dp);
@@ -160,37 +157,35 @@ void ComputeIdealAlignment(DesignParameters &dp, const PlotRepaint &repaint) {
     WriteFormulaBox(dp, repaint, IdealBox(dp));
 }
 
-void ComputeVentedModelResponse(double fs, double fb, double qts, double vas, double vb) {
-    using fp::add;
-    using fp::sub;
-    const double h = div(fb, fs);
-    const double alfa = div(vas, vb);
-    const double h2 = fp::ipow(h, 2);
-    const double c1 = add(div(h2, qts), div(h, BoxLoss));
-    const double c2 = add(add(add(1.0, h2), alfa), div(h, mul(BoxLoss, qts)));
-    const double c3 = add(div(1.0, qts), div(h, BoxLoss));
+void ComputeVentedModelResponse(Real fs, Real fb, Real qts, Real vas, Real vb) {
+    const Real h = fb / fs;
+    const Real alfa = vas / vb;
+    const Real h2 = ipow(h, 2);
+    const Real c1 = h2 / qts + h / BoxLoss;
+    const Real c2 = 1.0 + h2 + alfa + h / (BoxLoss * qts);
+    const Real c3 = 1.0 / qts + h / BoxLoss;
     double f = FirstHz;
     for (int hz = FirstHz; hz <= LastHz; ++hz, f += 1.0) {
-        const double x = div(f, fs);
-        const double x2 = fp::ipow(x, 2);
-        const double real = add(sub(fp::ipow(x, 4), mul(c2, x2)), h2);
-        const double imag = sub(mul(c3, x2), c1);
-        const double magnitude = add(fp::ipow(real, 2), mul(x2, fp::ipow(imag, 2)));
-        SystemResponse[hz] = mul(10.0, fp::log10(div(fp::ipow(x, 8), magnitude)));
+        const Real x = f / fs;
+        const Real x2 = ipow(x, 2);
+        const Real real = ipow(x, 4) - c2 * x2 + h2;
+        const Real imag = c3 * x2 - c1;
+        const Real magnitude = ipow(real, 2) + x2 * ipow(imag, 2);
+        SystemResponse[hz] = (10.0 * log10(ipow(x, 8) / magnitude)).value();
     }
 }
 
 void OptimizeForSubwoofer(DesignParameters &dp) {
     dp.clearLines("ListBox2");
-    const double targetFb = dp.number("ETargetFb");
-    const double targetLevel = dp.number("ETargetDbmag");
+    const Real targetFb = dp.number("ETargetFb");
+    const Real targetLevel = dp.number("ETargetDbmag");
     dp.SetFb(targetFb);
     // The smallest whole-litre box whose level at 20 Hz reaches the target;
     // without one the search ends at 300 litres.
     for (int vb = 10; vb <= 300; ++vb) {
         dp.SetVb(vb);
         SimulateVentedResponse(dp);
-        if (SystemResponse[20] >= targetLevel)
+        if (SystemResponse[20] >= targetLevel.value())
             break;
     }
 }

@@ -25,7 +25,7 @@ void ComputeIdealAlignment(DesignParameters &dp, const PlotRepaint &repaint);
 
 // Fourth-order vented-box response with a box loss QL of 7, written into
 // SystemResponse at 10 to 250 Hz (no other array).
-void ComputeVentedModelResponse(double fs, double fb, double qts, double vas, double vb);
+void ComputeVentedModelResponse(Real fs, Real fb, Real qts, Real vas, Real vb);
 
 // The search of "Optimize for subwoofer use": tunes to ETargetFb and tries
 // Vb = 10, 11, ..., 300 litres until the level at 20 Hz reaches ETargetDbmag;

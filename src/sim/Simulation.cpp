@@ -6,7 +6,6 @@
 #include "Vent.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace dravik {
 
@@ -26,11 +25,11 @@ constexpr int LastHz = 250;
 
 // The inputs as read, after the zero replacements.
 struct VentedInputs {
-    double qts, vas, fs, xmax, vb, fb, qes, diam, peMax, sens;
+    Real qts, vas, fs, xmax, vb, fb, qes, diam, peMax, sens;
 };
 
-double OrIfZero(double value, double replacement) {
-    return value == 0.0 ? replacement : value;
+Real OrIfZero(Real value, double replacement) {
+    return value == 0.0 ? Real(replacement) : value;
 }
 
 VentedInputs ReadInputs(const DesignParameters &dp) {
@@ -51,29 +50,26 @@ VentedInputs ReadInputs(const DesignParameters &dp) {
 // The frequency-independent coefficients of the fourth-order response, with
 // the box loss QL = 7.
 struct ResponseCoefficients {
-    double a, b, c, d, e;
-    double a2; // A^2
+    Real a, b, c, d, e;
+    Real a2; // A^2
 };
 
 ResponseCoefficients Coefficients(const VentedInputs &in) {
-    using fp::add;
-    using fp::div;
-    using fp::mul;
     ResponseCoefficients k{};
-    k.a = fp::ipow(div(in.fb, in.fs), 2);
-    const double loss = div(in.fb, mul(BoxLoss, in.fs)); // Fb / (7 Fs)
-    k.b = add(div(k.a, in.qts), loss);
-    k.c = add(add(add(1.0, k.a), div(in.vas, in.vb)), div(in.fb, mul(mul(BoxLoss, in.fs), in.qts)));
-    k.d = add(div(1.0, in.qts), loss);
-    k.e = mul(LossCoefficient, k.a);
-    k.a2 = mul(k.a, k.a);
+    k.a = ipow(in.fb / in.fs, 2);
+    const Real loss = in.fb / (BoxLoss * in.fs); // Fb / (7 Fs)
+    k.b = k.a / in.qts + loss;
+    k.c = 1.0 + k.a + in.vas / in.vb + in.fb / (BoxLoss * in.fs * in.qts);
+    k.d = 1.0 / in.qts + loss;
+    k.e = LossCoefficient * k.a;
+    k.a2 = k.a * k.a;
     return k;
 }
 
 // Level relative to the passband and the excursion-limited level at one frequency.
 struct PointLevels {
-    double level;          // dB
-    double excursionLimit; // dB
+    Real level;          // dB
+    Real excursionLimit; // dB
 };
 
 // level = 10 log(Fn4^2 / ((Fn4 - C Fn2 + A)^2 + Fn2 (D Fn2 - B)^2)).
@@ -84,88 +80,44 @@ struct PointLevels {
 // ratio of the total (cone and port) output to the cone's own, times (f/Fs)^4.
 // It rises 12 dB per octave above tuning, peaks at the port resonance where
 // the cone hardly moves, and falls 24 dB per octave below.
-PointLevels CheckedLevelsAt(double f, const VentedInputs &in, const ResponseCoefficients &k,
-                            double splRef) {
-    using fp::add;
-    using fp::mul;
-    using fp::sub;
-    const double ratio = fp::div(f, in.fs);
-    const double fn2 = mul(ratio, ratio);
-    const double fn4 = mul(fn2, fn2);
-    const double fn8 = mul(fn4, fn4);
-    const double real = add(sub(fn4, mul(k.c, fn2)), k.a);
-    const double imag = sub(mul(k.d, fn2), k.b);
-    const double magnitude = add(mul(real, real), mul(fn2, mul(imag, imag)));
-    const double displacement = sub(add(k.a2, fn4), mul(k.e, fn2));
-    PointLevels p{};
-    p.level = mul(10.0, fp::log10(fp::div(fn8, magnitude)));
-    p.excursionLimit = add(splRef, mul(10.0, fp::log10(fp::div(fn8, displacement))));
-    return p;
+PointLevels LevelsAt(Real f, const VentedInputs &in, const ResponseCoefficients &k, Real splRef) {
+    const Real ratio = f / in.fs;
+    const Real fn2 = ratio * ratio;
+    const Real fn4 = fn2 * fn2;
+    const Real fn8 = fn4 * fn4;
+    const Real real = fn4 - k.c * fn2 + k.a;
+    const Real imag = k.d * fn2 - k.b;
+    const Real magnitude = real * real + fn2 * (imag * imag);
+    const Real displacement = k.a2 + fn4 - k.e * fn2;
+    return {10.0 * log10(fn8 / magnitude), splRef + 10.0 * log10(fn8 / displacement)};
 }
 
-// The same operations in the same order in plain arithmetic, for speed: the
-// optimiser runs the simulation up to 291 times per command. Gives exactly
-// the values of CheckedLevelsAt when it returns true. It returns false when
-// any step may not have been finite or a logarithm would not get a positive
-// number; the point is then computed again through the checked helpers,
-// which stop with the fault of the step where it happens.
-bool PlainLevelsAt(double f, const VentedInputs &in, const ResponseCoefficients &k, double splRef,
-                   PointLevels &p) {
-    const double ratio = f / in.fs;
-    const double fn2 = ratio * ratio;
-    const double fn4 = fn2 * fn2;
-    const double fn8 = fn4 * fn4;
-    const double real = fn4 - k.c * fn2 + k.a;
-    const double imag = k.d * fn2 - k.b;
-    const double magnitude = real * real + fn2 * (imag * imag);
-    const double displacement = k.a2 + fn4 - k.e * fn2;
-    const double response = fn8 / magnitude;
-    const double excursion = fn8 / displacement;
-    // Any infinite or NaN step makes this sum infinite or NaN; a sum that
-    // merely overflows only costs the checked recomputation.
-    const double steps =
-        ratio + fn2 + fn4 + fn8 + real + imag + magnitude + displacement + response + excursion;
-    if (!std::isfinite(steps) || !(response > 0.0) || !(excursion > 0.0))
-        return false;
-    p.level = 10.0 * std::log10(response);
-    p.excursionLimit = splRef + 10.0 * std::log10(excursion);
-    return true;
-}
-
-PointLevels LevelsAt(double f, const VentedInputs &in, const ResponseCoefficients &k,
-                     double splRef) {
-    PointLevels p{};
-    if (PlainLevelsAt(f, in, k, splRef, p))
-        return p;
-    return CheckedLevelsAt(f, in, k, splRef);
-}
-
-QString PointLine(double f, double value) {
+QString PointLine(Real f, Real value) {
     return FormatFieldValue(f, 0) + QStringLiteral(" Hz: ") + FormatFieldValue(value) +
            QStringLiteral(" dB");
 }
 
 // Step 14: the response at every whole hertz from 10 to 250. peakSpl is only
 // meaningful (and only used) when not quiet.
-void SimulatePoints(DesignParameters &dp, const VentedInputs &in, double splRef, double peakSpl,
+void SimulatePoints(DesignParameters &dp, const VentedInputs &in, Real splRef, Real peakSpl,
                     bool quiet) {
     const ResponseCoefficients k = Coefficients(in);
     double f = FirstHz;
     for (int hz = FirstHz; hz <= LastHz; ++hz, f += 1.0) {
         const PointLevels p = LevelsAt(f, in, k, splRef);
-        ExcursionLimitSpl[hz] = p.excursionLimit;
-        double thermalLimit = 0.0;
+        ExcursionLimitSpl[hz] = p.excursionLimit.value();
+        Real thermalLimit = 0.0;
         if (!quiet) {
-            thermalLimit = fp::add(peakSpl, p.level); // the level reached with PEmax
+            thermalLimit = peakSpl + p.level; // the level reached with PEmax
             dp.addLine("Datapoints1", PointLine(f, p.excursionLimit));
             dp.addLine("Datapoints2", PointLine(f, thermalLimit));
         }
-        SystemResponse[hz] = p.level;
+        SystemResponse[hz] = p.level.value();
         if (!quiet) {
             dp.addLine("ListBox1", QStringLiteral("dbmag: ") + FormatInteger(hz) +
                                        QStringLiteral("->") + FormatFieldValue(SystemResponse[hz]));
             dp.addLine("Datapoints3", PointLine(f, p.level));
-            dp.addLine("Datapoints4", PointLine(f, fp::add(fp::add(p.level, 20.0), in.sens)));
+            dp.addLine("Datapoints4", PointLine(f, p.level + 20.0 + in.sens)); // at 100 W
             // The most the box can play at f when both limits count: the lesser
             // of the thermal limit and the excursion limit.
             dp.addLine("Datapoints5", PointLine(f, std::min(thermalLimit, p.excursionLimit)));
@@ -173,7 +125,7 @@ void SimulatePoints(DesignParameters &dp, const VentedInputs &in, double splRef,
     }
 }
 
-void ListSummary(DesignParameters &dp, const VentedInputs &in, double dbPeak, double f3) {
+void ListSummary(DesignParameters &dp, const VentedInputs &in, Real dbPeak, Real f3) {
     dp.clearLines("ListBox2");
     dp.addLine("ListBox2", QStringLiteral("dBpeak: ") + FormatFieldValue(dbPeak));
     dp.addLine("ListBox2", QStringLiteral("Vb: ") + FormatFieldValue(in.vb));
@@ -192,37 +144,34 @@ void ClearDatapointLists(DesignParameters &dp) {
 }
 
 void SimulateVentedResponse(DesignParameters &dp) {
-    using fp::div;
-    using fp::mul;
     const bool quiet = QuietSimulation;
     const VentedInputs in = ReadInputs(dp);
 
-    const double alpha = div(in.vas, in.vb);
-    const double f3 = mul(in.fs, fp::pow(alpha, 0.44));
-    const double dbPeak = mul(20.0, fp::log10(mul(mul(2.5, in.qts), fp::pow(alpha, 0.3))));
+    const Real alpha = in.vas / in.vb;
+    const Real f3 = in.fs * pow(alpha, 0.44);
+    const Real dbPeak = 20.0 * log10(2.5 * in.qts * pow(alpha, 0.3));
 
-    const double sd = mul(mul(Pi, fp::ipow(mul(0.01, in.diam), 2)), 0.25);
+    const Real sd = Pi * ipow(0.01 * in.diam, 2) * 0.25;
     dp.SetSd(sd);
-    const double vd = mul(mul(sd, in.xmax), 0.001);
+    const Real vd = sd * in.xmax * 0.001;
 
     // Acoustic power with the cone at Xmax at Fs, and its level.
-    const double pref =
-        mul(mul(div(mul(mul(4.0, fp::ipow(Pi, 3)), AirDensity), SoundSpeed), fp::ipow(in.fs, 4)),
-            fp::ipow(mul(1.15, vd), 2));
-    const double splRef = fp::add(mul(10.0, fp::log10(pref)), 112.0);
+    const Real pref =
+        4.0 * ipow(Pi, 3) * AirDensity / SoundSpeed * ipow(in.fs, 4) * ipow(1.15 * vd, 2);
+    const Real splRef = 10.0 * log10(pref) + 112.0;
 
-    const double eta0 = div(mul(mul(9.64e-10, fp::ipow(in.fs, 3)), in.vas), in.qes);
-    const double spl1W = fp::add(mul(10.0, fp::log10(eta0)), 112.0);
+    const Real eta0 = 9.64e-10 * ipow(in.fs, 3) * in.vas / in.qes;
+    const Real spl1W = 10.0 * log10(eta0) + 112.0;
 
-    const double par = mul(mul(3.0, fp::ipow(f3, 4)), fp::ipow(vd, 2));
+    const Real par = 3.0 * ipow(f3, 4) * ipow(vd, 2);
     dp.SetPar(par);
-    const double per = div(par, eta0);
+    const Real per = par / eta0;
 
-    double peakSpl = 0.0;
+    Real peakSpl = 0.0;
     if (!quiet) {
         dp.SetPer(per);
         dp.SetSPL(spl1W);
-        peakSpl = fp::add(mul(10.0, fp::log10(in.peMax)), spl1W);
+        peakSpl = 10.0 * log10(in.peMax) + spl1W;
         dp.SetPeakSPL(peakSpl);
         ListSummary(dp, in, dbPeak, f3);
     }
@@ -233,7 +182,7 @@ void SimulateVentedResponse(DesignParameters &dp) {
 
     if (!quiet) {
         dp.SetAlfa(alpha);
-        dp.SetFfs(div(f3, in.fs));
+        dp.SetFfs(f3 / in.fs);
     }
     ComputeVent(dp);
 }

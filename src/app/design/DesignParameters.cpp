@@ -4,13 +4,13 @@
 
 namespace dravik {
 
-void DesignParameters::SetVb(double v) {
+void DesignParameters::SetVb(Real v) {
     const QString text = FormatFieldValue(v);
     for (const char *field : {"EVb", "ESVb", "EVb2", "EFinalVb", "EVb_Vent_PG"})
         setText(field, text);
 }
 
-void DesignParameters::SetFb(double v) {
+void DesignParameters::SetFb(Real v) {
     const QString text = FormatFieldValue(v);
     setText("EFb", text);
     setText("ESFr", text);
@@ -20,7 +20,7 @@ void DesignParameters::SetNumOfDrivers(int n) {
     setText("ENumOfDrivers", FormatInteger(n));
 }
 
-double DesignParameters::number(const char *field) const {
+Real DesignParameters::number(const char *field) const {
     return ParseFieldText(text(field));
 }
 
@@ -32,7 +32,7 @@ void DesignParameters::setText(const char *field, const QString &text) {
     fields_.setText(QString::fromLatin1(field), text);
 }
 
-void DesignParameters::write(const char *field, double value) {
+void DesignParameters::write(const char *field, Real value) {
     setText(field, FormatFieldValue(value));
 }
 

@@ -20,60 +20,8 @@ QString reportText(const QString &message) {
 
 namespace fp {
 
-double checked(double x) {
-    if (std::isnan(x))
-        fail(msg::InvalidOperation);
-    if (std::isinf(x))
-        fail(msg::Overflow);
-    return x;
-}
-
-double add(double a, double b) {
-    return checked(a + b);
-}
-double sub(double a, double b) {
-    return checked(a - b);
-}
-double mul(double a, double b) {
-    return checked(a * b);
-}
-
-double div(double a, double b) {
-    if (b == 0.0)
-        fail(a == 0.0 || std::isnan(a) ? msg::InvalidOperation : msg::DivisionByZero);
-    return checked(a / b);
-}
-
-double log10(double x) {
-    if (std::isnan(x) || x < 0.0)
-        fail(msg::InvalidOperation);
-    if (x == 0.0)
-        fail(msg::DivisionByZero);
-    return checked(std::log10(x));
-}
-
-double ipow(double x, int n) {
-    if (n < 0)
-        return div(1.0, ipow(x, -n));
-    double result = 1.0;
-    for (int i = 0; i < n; ++i)
-        result = mul(result, x);
-    return result;
-}
-
-double pow(double x, double y) {
-    checked(x);
-    checked(y);
-    if (y == std::trunc(y) && std::fabs(y) <= 64.0)
-        return ipow(x, static_cast<int>(y));
-    if (x < 0.0)
-        fail(msg::InvalidOperation);
-    if (x == 0.0) {
-        if (y < 0.0)
-            fail(msg::DivisionByZero);
-        return 0.0;
-    }
-    return checked(std::pow(x, y));
+void failNonFinite(double x) {
+    fail(std::isnan(x) ? msg::InvalidOperation : msg::Overflow);
 }
 
 int truncToInt(double x) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace dravik {
@@ -31,32 +32,81 @@ inline const char *const InvalidFileName = "Invalid file name";
 inline const char *const NotRegularFile = "Not a regular file";
 } // namespace msg
 
-[[noreturn]] void fail(const char *message);
+[[noreturn]] Q_DECL_COLD_FUNCTION void fail(const char *message);
 
 // The text of the error report: the message with a full stop appended when
 // its last character sorts after the full stop (a letter or a digit).
 QString reportText(const QString &message);
 
 // Checked floating-point arithmetic. Every step of a calculation goes through
-// these, so a fault is found by looking at the operands, never by reading
-// floating-point status flags, and the result is the same under every
-// compiler option.
+// these (mostly as the operators of Real, in Real.h), so a fault is found by
+// looking at the operands, never by reading floating-point status flags, and
+// the result is the same under every compiler option. Inline: the checks are
+// a compare each on the way of every formula.
 namespace fp {
+
+// Raises the fault a non-finite result stands for: NaN an invalid
+// operation, infinity an overflow.
+[[noreturn]] Q_DECL_COLD_FUNCTION void failNonFinite(double x);
 
 // A finished result: infinity means a finite computation overflowed,
 // NaN an invalid operation.
-double checked(double x);
+inline double checked(double x) {
+    if (Q_UNLIKELY(!std::isfinite(x)))
+        failNonFinite(x);
+    return x;
+}
 
-double add(double a, double b);
-double sub(double a, double b);
-double mul(double a, double b);
-double div(double a, double b);
-double log10(double x);
+inline double add(double a, double b) {
+    return checked(a + b);
+}
+inline double sub(double a, double b) {
+    return checked(a - b);
+}
+inline double mul(double a, double b) {
+    return checked(a * b);
+}
+
+// 0/0 (and NaN/0) is an invalid operation, anything else over 0 a division by zero.
+inline double div(double a, double b) {
+    if (Q_UNLIKELY(b == 0.0))
+        fail(a == 0.0 || std::isnan(a) ? msg::InvalidOperation : msg::DivisionByZero);
+    return checked(a / b);
+}
+
+// The logarithm of 0 is a division by zero, of a negative number an invalid operation.
+inline double log10(double x) {
+    if (Q_UNLIKELY(!(x > 0.0)))
+        fail(x == 0.0 ? msg::DivisionByZero : msg::InvalidOperation); // NaN is invalid too
+    return checked(std::log10(x));
+}
+
+// x to a whole power by repeated multiplication, as the formulas write x^2, x^4.
+inline double ipow(double x, int n) {
+    if (n < 0)
+        return div(1.0, ipow(x, -n));
+    double result = 1.0;
+    for (int i = 0; i < n; ++i)
+        result = mul(result, x);
+    return result;
+}
+
 // x to a real power y; y a whole number is plain repeated multiplication
 // (defined for negative x), otherwise x must not be negative.
-double pow(double x, double y);
-// x to a whole power by repeated multiplication, as the formulas write x^2, x^4.
-double ipow(double x, int n);
+inline double pow(double x, double y) {
+    checked(x);
+    checked(y);
+    if (y == std::trunc(y) && std::fabs(y) <= 64.0)
+        return ipow(x, static_cast<int>(y));
+    if (x < 0.0)
+        fail(msg::InvalidOperation);
+    if (x == 0.0) {
+        if (y < 0.0)
+            fail(msg::DivisionByZero);
+        return 0.0;
+    }
+    return checked(std::pow(x, y));
+}
 
 // Truncation toward zero to an int, range-checked first: NaN is an invalid
 // operation, a value outside the int range an overflow.

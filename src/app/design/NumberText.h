@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Real.h"
+
 #include <QString>
 
 namespace dravik {
@@ -12,6 +14,9 @@ namespace dravik {
 // always a point, whatever the desktop's regional settings. A value that
 // comes out as zero is written without a minus sign ("0.00", never "-0.00").
 QString FormatFieldValue(double value, int decimals = 2);
+inline QString FormatFieldValue(Real value, int decimals = 2) {
+    return FormatFieldValue(value.value(), decimals);
+}
 
 // Whole number in plain decimal ("%d").
 QString FormatInteger(long long value);
