@@ -41,8 +41,8 @@ void writeDriverDatabase(int records) {
     for (int i = 0; i < records; ++i) {
         db.writeLine("<begin_element>");
         db.writeLine(FormatInteger(i));
-        for (const char *field : DriverFields())
-            db.writeLine(fieldText(QLatin1String(field), i));
+        for (Field field : DriverFields())
+            db.writeLine(fieldText(QLatin1String(spec(field).name), i));
         db.writeLine("<end_element>");
     }
     db.commit();

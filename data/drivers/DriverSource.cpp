@@ -421,8 +421,8 @@ QStringList recordFields(const SourceDriver &d, const DriverFigures &v, bool qes
     f["EOtherInformation"] = other.join(QStringLiteral("; "));
 
     QStringList fields;
-    for (const char *name : DriverFields())
-        fields << oneLine(f.value(QLatin1String(name)));
+    for (Field field : DriverFields())
+        fields << oneLine(f.value(QLatin1String(spec(field).name)));
     return fields;
 }
 

@@ -67,7 +67,7 @@ TFVentFSel::TFVentFSel(FieldStore &mainFields) : main_(mainFields) {
 
 void TFVentFSel::B_OKClick() {
     // Copied as typed: no check, no conversion.
-    main_.setText(QStringLiteral("EFb"), selFb_->text());
+    main_.setText(Field::EFb, selFb_->text());
     close();
 }
 
@@ -194,8 +194,8 @@ TAboutForm::TAboutForm() {
     outer->addWidget(box);
     auto *v = new QVBoxLayout(box);
     for (const QString &line :
-         {QString::fromLatin1(ProductVersionLine), QStringLiteral("Written by the Dravik developers"),
-          QString::fromLatin1(ProductNotice)}) {
+         {QString::fromLatin1(ProductVersionLine),
+          QStringLiteral("Written by the Dravik developers"), QString::fromLatin1(ProductNotice)}) {
         auto *l = new QLabel(line);
         l->setAlignment(Qt::AlignHCenter);
         v->addWidget(l);
@@ -216,11 +216,13 @@ TGETDRIVERForm::TGETDRIVERForm() {
     auto *box = new QGroupBox(QStringLiteral("Get Driver"));
     outer->addWidget(box);
     auto *g = new QGridLayout(box);
-    auto *drivers = new ListBox(QStringLiteral("ListBox1"));
+    auto *drivers = new ListBox(QLatin1String(spec(List::DriverEntries).name));
     drivers->setTypeAhead(ListBox::TypeAhead::SkipFirstWord); // jump by maker, not by index
     g->addWidget(drivers, 0, 0);
-    g->addWidget(new ListBox(QStringLiteral("ListBox2")), 0, 1);
-    g->addWidget(edit("Edit1", QStringLiteral("Edit1")), 1, 0);
+    g->addWidget(new ListBox(QLatin1String(spec(List::DriverComments).name)), 0, 1);
+    g->addWidget(edit(spec(Field::DatabaseIndex).name,
+                      QString::fromLatin1(spec(Field::DatabaseIndex).defaultText)),
+                 1, 0);
     QPushButton *load = button("LoadButton", QStringLiteral("Load Selected Driver"));
     connect(load, &QPushButton::clicked, this, &TGETDRIVERForm::loadRequested);
     g->addWidget(load, 2, 0);
@@ -228,7 +230,7 @@ TGETDRIVERForm::TGETDRIVERForm() {
     connect(cancel, &QPushButton::clicked, this, &TGETDRIVERForm::CancelButtonClick);
     g->addWidget(cancel, 2, 1);
     g->setRowStretch(0, 1);
-    store_ = std::make_unique<WidgetFieldStore>(this);
+    store_ = std::make_unique<WidgetFieldStore>(this, Window::Database);
 }
 
 void TGETDRIVERForm::CancelButtonClick() {

@@ -4,99 +4,128 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QTimer>
 
 #include <stdexcept>
 
 namespace dravik {
 
 namespace {
-template <typename T> QHash<QString, T *> namedChildren(QWidget *root) {
-    QHash<QString, T *> byName;
-    for (T *w : root->findChildren<T *>()) {
-        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
-            byName.insert(w->objectName(), w);
-    }
-    return byName;
+
+constexpr size_t FieldCount = static_cast<size_t>(Field::Count);
+constexpr size_t ListCount = static_cast<size_t>(List::Count);
+constexpr size_t CheckCount = static_cast<size_t>(Check::Count);
+
+size_t index(Field f) {
+    return static_cast<size_t>(f);
+}
+size_t index(List l) {
+    return static_cast<size_t>(l);
+}
+size_t index(Check c) {
+    return static_cast<size_t>(c);
 }
 
-[[noreturn]] void unknown(const QString &name) {
-    throw std::out_of_range("no field named " + name.toStdString());
+template <typename T> T *named(QWidget *root, const char *name) {
+    T *w = root->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("the window %s has no %s", qPrintable(root->objectName()), name);
+    return w;
 }
+
+[[noreturn]] void notHere(const char *name) {
+    throw std::logic_error(std::string(name) + " is not a field of this window");
+}
+
 } // namespace
 
-WidgetFieldStore::WidgetFieldStore(QWidget *root)
-    : edits_(namedChildren<QLineEdit>(root)), lists_(namedChildren<ListBox>(root)),
-      checks_(namedChildren<QCheckBox>(root)) {}
+WidgetFieldStore::WidgetFieldStore(QWidget *root, Window window)
+    : edits_(FieldCount, nullptr), lists_(ListCount, nullptr), checks_(CheckCount, nullptr),
+      pending_(FieldCount), isPending_(FieldCount, false) {
+    for (size_t i = 0; i < FieldCount; ++i)
+        if (const FieldSpec &s = spec(Field(i)); s.window == window)
+            edits_[i] = named<QLineEdit>(root, s.name);
+    for (size_t i = 0; i < ListCount; ++i)
+        if (const ListSpec &s = spec(List(i)); s.window == window)
+            lists_[i] = named<ListBox>(root, s.name);
+    if (window == Window::Main)
+        for (size_t i = 0; i < CheckCount; ++i)
+            checks_[i] = named<QCheckBox>(root, spec(Check(i)).name);
+}
 
-QLineEdit *WidgetFieldStore::edit(const QString &name) const {
-    QLineEdit *e = edits_.value(name);
+QLineEdit *WidgetFieldStore::edit(Field field) const {
+    QLineEdit *e = edits_[index(field)];
     if (!e)
-        unknown(name);
+        notHere(spec(field).name);
     return e;
 }
 
-ListBox *WidgetFieldStore::list(const QString &name) const {
-    ListBox *l = lists_.value(name);
+ListBox *WidgetFieldStore::list(List list) const {
+    ListBox *l = lists_[index(list)];
     if (!l)
-        unknown(name);
+        notHere(spec(list).name);
     return l;
 }
 
-QString WidgetFieldStore::text(const QString &field) const {
-    const auto it = pending_.constFind(field);
-    return it != pending_.cend() ? *it : edit(field)->text();
+QString WidgetFieldStore::text(Field field) const {
+    return isPending_[index(field)] ? pending_[index(field)] : edit(field)->text();
 }
 
-void WidgetFieldStore::setText(const QString &field, const QString &text) {
+void WidgetFieldStore::setText(Field field, const QString &text) {
     QLineEdit *e = edit(field);
     if (deferring_) {
-        pending_.insert(field, text);
+        if (!isPending_[index(field)]) {
+            isPending_[index(field)] = true;
+            pendingOrder_.push_back(field);
+        }
+        pending_[index(field)] = text;
         return;
     }
     e->setText(text);
     e->setCursorPosition(0);
 }
 
-void WidgetFieldStore::clearLines(const QString &name) {
+void WidgetFieldStore::clearLines(List name) {
     list(name)->lines()->clear();
 }
 
-void WidgetFieldStore::addLine(const QString &name, const QString &line) {
+void WidgetFieldStore::addLine(List name, const QString &line) {
     list(name)->lines()->append(line);
 }
 
-int WidgetFieldStore::lineCount(const QString &name) const {
+int WidgetFieldStore::lineCount(List name) const {
     return list(name)->lines()->count();
 }
 
-QString WidgetFieldStore::line(const QString &name, int index) const {
+QString WidgetFieldStore::line(List name, int i) const {
     const LineListModel *m = list(name)->lines();
-    return index >= 0 && index < m->count() ? m->lineAt(index) : QString();
+    return i >= 0 && i < m->count() ? m->lineAt(i) : QString();
 }
 
-int WidgetFieldStore::selectedLine(const QString &name) const {
+int WidgetFieldStore::selectedLine(List name) const {
     return list(name)->selectedLine();
 }
 
-bool WidgetFieldStore::isChecked(const QString &box) const {
-    QCheckBox *c = checks_.value(box);
+bool WidgetFieldStore::isChecked(Check box) const {
+    QCheckBox *c = checks_[index(box)];
     if (!c)
-        unknown(box);
+        notHere(spec(box).name);
     return c->isChecked();
 }
 
 void WidgetFieldStore::flushLists() {
     deferring_ = false;
-    for (auto it = pending_.cbegin(); it != pending_.cend(); ++it) {
-        QLineEdit *e = edits_.value(it.key());
-        if (e->text() != it.value())
-            e->setText(it.value());
+    for (Field field : pendingOrder_) {
+        QLineEdit *e = edits_[index(field)];
+        if (e->text() != pending_[index(field)])
+            e->setText(pending_[index(field)]);
         e->setCursorPosition(0);
+        isPending_[index(field)] = false;
+        pending_[index(field)].clear();
     }
-    pending_.clear();
-    for (ListBox *l : std::as_const(lists_))
-        l->lines()->flush();
+    pendingOrder_.clear();
+    for (ListBox *l : lists_)
+        if (l)
+            l->lines()->flush();
 }
 
 } // namespace dravik

@@ -2,7 +2,9 @@
 
 #include "FieldStore.h"
 
-#include <QHash>
+#include <QString>
+
+#include <vector>
 
 class QCheckBox;
 class QLineEdit;
@@ -12,20 +14,23 @@ namespace dravik {
 
 class ListBox;
 
-// The fields of one window, reached through its real widgets by object name.
+// The fields of one window, reached through its real widgets: each field,
+// list box and check box of the field table that belongs to the window,
+// found once by its object name below `root`.
 class WidgetFieldStore : public FieldStore {
 public:
-    // Collects the named text fields, list boxes and check boxes below `root`.
-    explicit WidgetFieldStore(QWidget *root);
+    // Every field of `window` in the table must be there; a missing one is
+    // a programming error that stops the program at once.
+    WidgetFieldStore(QWidget *root, Window window);
 
-    QString text(const QString &field) const override;
-    void setText(const QString &field, const QString &text) override;
-    void clearLines(const QString &list) override;
-    void addLine(const QString &list, const QString &line) override;
-    int lineCount(const QString &list) const override;
-    QString line(const QString &list, int index) const override;
-    int selectedLine(const QString &list) const override;
-    bool isChecked(const QString &box) const override;
+    QString text(Field field) const override;
+    void setText(Field field, const QString &text) override;
+    void clearLines(List list) override;
+    void addLine(List list, const QString &line) override;
+    int lineCount(List list) const override;
+    QString line(List list, int index) const override;
+    int selectedLine(List list) const override;
+    bool isChecked(Check box) const override;
 
     // Shows every line added so far (the command wrapper calls it at the end).
     void flushLists();
@@ -45,14 +50,16 @@ public:
     };
 
 private:
-    QLineEdit *edit(const QString &name) const;
-    ListBox *list(const QString &name) const;
+    QLineEdit *edit(Field field) const;
+    ListBox *list(List list) const;
 
-    QHash<QString, QLineEdit *> edits_;
-    QHash<QString, ListBox *> lists_;
-    QHash<QString, QCheckBox *> checks_;
+    std::vector<QLineEdit *> edits_;  // by Field, null for other windows' fields
+    std::vector<ListBox *> lists_;    // by List
+    std::vector<QCheckBox *> checks_; // by Check
     // Texts written during the current command, put into the widgets at its end.
-    QHash<QString, QString> pending_;
+    std::vector<QString> pending_;
+    std::vector<bool> isPending_;
+    std::vector<Field> pendingOrder_;
     bool deferring_ = false;
 };
 

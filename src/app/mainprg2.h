@@ -117,10 +117,6 @@ private:
     QWidget *buildOtherPage();
     QWidget *buildAcousticsPage();
 
-    QLineEdit *field(const char *name);
-    QPushButton *button(const char *name, const QString &caption);
-    void addField(QGridLayout *grid, int row, int col, const char *name, const QString &caption,
-                  const QString &unit = QString());
     void refreshFilePage();
     void showWindow(QWidget *w);
     void showPlot();

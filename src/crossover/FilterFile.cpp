@@ -175,7 +175,7 @@ void CombineFourFilters() {
 }
 
 void ShowCrossoverResponse(FieldStore &main) {
-    const QString list = QStringLiteral("ListBox1");
+    const List list = List::ListBox1;
     main.clearLines(list);
     for (int j = 0; j < UsedEntries; ++j)
         main.addLine(list, FormatInteger(j) + QStringLiteral(" Hz : ") +

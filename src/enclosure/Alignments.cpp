@@ -24,12 +24,12 @@ void Repaint(const PlotRepaint &repaint) {
 // The box of the maximally flat fall-back tuned to Fs, simulated.
 void FallBackToFlat(DesignParameters &dp, const PlotRepaint &repaint, const QString &failure,
                     Real qts, Real fs) {
-    dp.addLine("ListBox2", failure);
-    dp.addLine("ListBox2", QStringLiteral("Qts:") + FormatFieldValue(qts));
+    dp.addLine(List::ListBox2, failure);
+    dp.addLine(List::ListBox2, QStringLiteral("Qts:") + FormatFieldValue(qts));
     ComputeFlatAlignment(dp, repaint);
     dp.SetFb(fs);
     SimulateVentedResponse(dp);
-    dp.addLine("ListBox2", QStringLiteral("Flat alignment calculated."));
+    dp.addLine(List::ListBox2, QStringLiteral("Flat alignment calculated."));
 }
 
 // SBB4 and SC4: the box from the table row, or the flat fall-back. SBB4 has no
@@ -39,7 +39,7 @@ void ComputeTableAlignment(DesignParameters &dp, const PlotRepaint &repaint,
     const Real qts = dp.GetQts();
     const Real fs = dp.GetFs();
     const Real vas = dp.GetVas();
-    dp.clearLines("ListBox2");
+    dp.clearLines(List::ListBox2);
 
     Real alfa = 0.0;
     Real h = 1.0;
@@ -48,7 +48,7 @@ void ComputeTableAlignment(DesignParameters &dp, const PlotRepaint &repaint,
         alfa = table.alfa[*row];
         h = tunedToFs ? 1.0 : table.h[*row];
         ffs = table.ffs[*row];
-        dp.addLine("ListBox2", QStringLiteral("alfa:") + FormatFieldValue(alfa));
+        dp.addLine(List::ListBox2, QStringLiteral("alfa:") + FormatFieldValue(alfa));
     }
     if (alfa == 0.0) {
         FallBackToFlat(dp, repaint, failure, qts, fs);
@@ -104,11 +104,11 @@ FormulaBox IdealBox(const DesignParameters &dp) {
 }
 
 void ListFormulaBox(DesignParameters &dp, const FormulaBox &b) {
-    dp.clearLines("ListBox2");
-    dp.addLine("ListBox2", QStringLiteral("dBpeak: ") + FormatFieldValue(b.dbPeak));
-    dp.addLine("ListBox2", QStringLiteral("Vb: ") + FormatFieldValue(b.vb));
-    dp.addLine("ListBox2", QStringLiteral("Fb: ") + FormatFieldValue(b.fb));
-    dp.addLine("ListBox2", QStringLiteral("F3dB: ") + FormatFieldValue(b.f3));
+    dp.clearLines(List::ListBox2);
+    dp.addLine(List::ListBox2, QStringLiteral("dBpeak: ") + FormatFieldValue(b.dbPeak));
+    dp.addLine(List::ListBox2, QStringLiteral("Vb: ") + FormatFieldValue(b.vb));
+    dp.addLine(List::ListBox2, QStringLiteral("Fb: ") + FormatFieldValue(b.fb));
+    dp.addLine(List::ListBox2, QStringLiteral("F3dB: ") + FormatFieldValue(b.f3));
 }
 
 // What both formula alignments do once the box is known.
@@ -176,9 +176,9 @@ void ComputeVentedModelResponse(Real fs, Real fb, Real qts, Real vas, Real vb) {
 }
 
 void OptimizeForSubwoofer(DesignParameters &dp) {
-    dp.clearLines("ListBox2");
-    const Real targetFb = dp.number("ETargetFb");
-    const Real targetLevel = dp.number("ETargetDbmag");
+    dp.clearLines(List::ListBox2);
+    const Real targetFb = dp.number(Field::ETargetFb);
+    const Real targetLevel = dp.number(Field::ETargetDbmag);
     dp.SetFb(targetFb);
     // The smallest whole-litre box whose level at 20 Hz reaches the target;
     // without one the search ends at 300 litres.

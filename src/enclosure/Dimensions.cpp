@@ -3,12 +3,12 @@
 namespace dravik {
 
 void ComputeDimensions(DesignParameters &dp) {
-    const Real width = dp.number("EFrontWidth");
-    const Real height = dp.number("EFrontHeight");
-    const Real thickness = dp.number("EMaterialThickness");
-    const Real ventVolume = dp.number("ECalcVentOuterVolume");
-    const Real boxVolume = dp.number("EFinalVb");
-    const Real bracing = dp.number("EBracing");
+    const Real width = dp.number(Field::EFrontWidth);
+    const Real height = dp.number(Field::EFrontHeight);
+    const Real thickness = dp.number(Field::EMaterialThickness);
+    const Real ventVolume = dp.number(Field::ECalcVentOuterVolume);
+    const Real boxVolume = dp.number(Field::EFinalVb);
+    const Real bracing = dp.number(Field::EBracing);
 
     // Bracing is a percentage of the box volume; the vent tube is added whole.
     const Real gross = (1.0 + bracing / 100.0) * boxVolume + ventVolume;
@@ -24,15 +24,15 @@ void ComputeDimensions(DesignParameters &dp) {
 
     // Front and rear span the full front; top and bottom run the full width
     // between them; the sides sit between top and bottom.
-    dp.write("ECalcFrontWidth", width);
-    dp.write("ECalcFrontHeight", height);
-    dp.write("ECalcTBWidth", width);
-    dp.write("ECalcTBHeight", depthMm);
-    dp.write("ECalcSideWidth", depthMm);
-    dp.write("ECalcSideHeight", 100.0 * innerHeight);
-    dp.write("E_OW", width);
-    dp.write("E_OH", height);
-    dp.write("E_OL", 2.0 * thickness + depthMm);
+    dp.write(Field::ECalcFrontWidth, width);
+    dp.write(Field::ECalcFrontHeight, height);
+    dp.write(Field::ECalcTBWidth, width);
+    dp.write(Field::ECalcTBHeight, depthMm);
+    dp.write(Field::ECalcSideWidth, depthMm);
+    dp.write(Field::ECalcSideHeight, 100.0 * innerHeight);
+    dp.write(Field::E_OW, width);
+    dp.write(Field::E_OH, height);
+    dp.write(Field::E_OL, 2.0 * thickness + depthMm);
 }
 
 } // namespace dravik

@@ -27,10 +27,10 @@ void ComputeVent(DesignParameters &dp) {
     const Real vb = dp.GetVb();
     const Real fb = dp.GetFb();
     Real dv = dp.GetVentDiam();
-    dp.clearLines("LVent");
-    const Real vents = dp.number("ENumOfVents");
-    const Real k = dp.number("EVent_k");
-    const Real thickness = dp.number("EVentMaterialThickness");
+    dp.clearLines(List::LVent);
+    const Real vents = dp.number(Field::ENumOfVents);
+    const Real k = dp.number(Field::EVent_k);
+    const Real thickness = dp.number(Field::EVentMaterialThickness);
 
     dv = dv / 10.0; // mm -> cm
     // The field shows one vent with the fixed end correction 0.79; the k field
@@ -50,20 +50,20 @@ void ComputeVent(DesignParameters &dp) {
     const Real area = CircleArea(dv);
     const Real outerArea = CircleArea(dv + thickness / 10.0);
 
-    dp.write("ECalcVentOuterVolume", outerArea * l1 / 1000.0);
-    dp.write("ECalcVentInnerVolume", area * l1 / 1000.0);
-    dp.write("ECalcVentArea", area);
+    dp.write(Field::ECalcVentOuterVolume, outerArea * l1 / 1000.0);
+    dp.write(Field::ECalcVentInnerVolume, area * l1 / 1000.0);
+    dp.write(Field::ECalcVentArea, area);
     dp.SetVentLength(l1 * 10.0);
     dp.SetMinVentArea(vmin);
 
     // Length per vent when `vents` vents share the tuning, with the user's k.
     const Real l2 = VentLengthCm(23562.5, dv, vents, fb, vb, k);
 
-    dp.addLine("LVent",
+    dp.addLine(List::LVent,
                QStringLiteral("Box volume:") + FormatFieldValue(vb) + QStringLiteral(" l"));
-    dp.addLine("LVent", QStringLiteral("Box resonant freq: ") + FormatFieldValue(fb) +
-                            QStringLiteral(" hz"));
-    dp.addLine("LVent",
+    dp.addLine(List::LVent, QStringLiteral("Box resonant freq: ") + FormatFieldValue(fb) +
+                                QStringLiteral(" hz"));
+    dp.addLine(List::LVent,
                QStringLiteral("Length with k: ") + FormatFieldValue(l2) + QStringLiteral(" cm"));
 }
 

@@ -154,26 +154,30 @@ QString PlotCaption(const QString &manufacturer, const QString &model) {
 
 void DrawLegend(PlotCanvas &canvas, const FieldStore &main) {
     canvas.setFont(PlotCanvas::legendFont());
-    const auto field = [&main](const char *name) { return main.text(QLatin1String(name)); };
-    const double vb = ParseFieldText(field("EVb"));
-    const double fb = ParseFieldText(field("EFb"));
+    const auto field = [&main](Field f) { return main.text(f); };
+    const double vb = ParseFieldText(field(Field::EVb));
+    const double fb = ParseFieldText(field(Field::EFb));
     canvas.textOut(610, 50, QStringLiteral("Vb:") + wholeNumber(vb) + QStringLiteral(" l"));
     canvas.textOut(610, 68, QStringLiteral("Fb:") + wholeNumber(fb) + QStringLiteral(" Hz"));
     canvas.textOut(610, 104, QStringLiteral("Crossover 1"));
     canvas.textOut(610, 176, QStringLiteral("Crossover 2"));
     canvas.textOut(610, 320, QStringLiteral("Crossover 4"));
     canvas.textOut(702, 50,
-                   QStringLiteral("SPL 100W @ 25 Hz:") + field("ESPL100W") + QStringLiteral(" dB"));
-    canvas.textOut(702, 68, QStringLiteral("SPL Ref:") + field("ESPLRef") + QStringLiteral(" dB"));
-    canvas.textOut(702, 86,
-                   QStringLiteral("Recommended Pwr:") + field("ERecPwr") + QStringLiteral(" W"));
+                   QStringLiteral("SPL 100W @ 25 Hz:") + field(Field::ESPL100W) +
+                       QStringLiteral(" dB"));
+    canvas.textOut(702, 68,
+                   QStringLiteral("SPL Ref:") + field(Field::ESPLRef) + QStringLiteral(" dB"));
     canvas.textOut(
-        702, 104, QStringLiteral("that results:") + field("ERecPwrResult") + QStringLiteral(" dB"));
+        702, 86, QStringLiteral("Recommended Pwr:") + field(Field::ERecPwr) + QStringLiteral(" W"));
+    canvas.textOut(702, 104,
+                   QStringLiteral("that results:") + field(Field::ERecPwrResult) +
+                       QStringLiteral(" dB"));
     // Both vent fields hold millimetres.
     canvas.textOut(702, 122,
-                   QStringLiteral("Port Diameter:") + field("EVentDiam") + QStringLiteral(" mm"));
+                   QStringLiteral("Port Diameter:") + field(Field::EVentDiam) +
+                       QStringLiteral(" mm"));
     canvas.textOut(702, 140,
-                   QStringLiteral("Port Length (1 port):") + field("EVentLength") +
+                   QStringLiteral("Port Length (1 port):") + field(Field::EVentLength) +
                        QStringLiteral(" mm"));
     canvas.textOut(702, 158, QStringLiteral("Lv With End Corr. & No of Ports:"));
     canvas.setFont(PlotCanvas::font());
@@ -181,10 +185,9 @@ void DrawLegend(PlotCanvas &canvas, const FieldStore &main) {
 
 QString FormPaint(PlotCanvas &canvas, const FieldStore &main, const double *systemResponse,
                   const double *crossoverResponse) {
-    const QString caption = PlotCaption(main.text(QStringLiteral("EManufacturer")),
-                                        main.text(QStringLiteral("EModel")));
-    const double sens = ParseFieldText(main.text(QStringLiteral("ESens")));
-    if (main.isChecked(QStringLiteral("ChkCrossEnabled")))
+    const QString caption = PlotCaption(main.text(Field::EManufacturer), main.text(Field::EModel));
+    const double sens = ParseFieldText(main.text(Field::ESens));
+    if (main.isChecked(Check::ChkCrossEnabled))
         DrawCombinedCurve(canvas, sens, systemResponse, crossoverResponse);
     else
         DrawResponseCurve(canvas, sens, systemResponse);

@@ -17,13 +17,13 @@ void ComputePowerFigures(DesignParameters &dp) {
     const Real fs = dp.GetFs();
     const Real xmax = dp.GetXmax();
     Real qes = dp.GetQes();
-    const Real f3 = dp.number("E3dB");
+    const Real f3 = dp.number(Field::E3dB);
     Real diam = dp.GetDiam();
     const Real peMax = dp.GetPEmax();
 
     if (qes == 0.0) {
         qes = 1.0;
-        dp.addLine("ListBox2", QStringLiteral("Error"));
+        dp.addLine(List::ListBox2, QStringLiteral("Error"));
     }
     diam = InchToCm * diam;
     const Real sd = ipow(0.01 * diam, 2) * Pi * 0.25;
@@ -38,7 +38,7 @@ void ComputePowerFigures(DesignParameters &dp) {
     dp.SetPar(par);
     dp.SetPer(per);
     const Real level25 = SystemResponse[25];
-    dp.setText("EdBmag25", FormatFieldValue(level25));
+    dp.setText(Field::EdBmag25, FormatFieldValue(level25));
     const Real sens = dp.GetSens();
     dp.SetSPL100W(level25 + 20.0 + sens); // the level at 100 W and 25 Hz
 }

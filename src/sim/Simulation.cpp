@@ -109,37 +109,38 @@ void SimulatePoints(DesignParameters &dp, const VentedInputs &in, Real splRef, R
         Real thermalLimit = 0.0;
         if (!quiet) {
             thermalLimit = peakSpl + p.level; // the level reached with PEmax
-            dp.addLine("Datapoints1", PointLine(f, p.excursionLimit));
-            dp.addLine("Datapoints2", PointLine(f, thermalLimit));
+            dp.addLine(List::Datapoints1, PointLine(f, p.excursionLimit));
+            dp.addLine(List::Datapoints2, PointLine(f, thermalLimit));
         }
         SystemResponse[hz] = p.level.value();
         if (!quiet) {
-            dp.addLine("ListBox1", QStringLiteral("dbmag: ") + FormatInteger(hz) +
-                                       QStringLiteral("->") + FormatFieldValue(SystemResponse[hz]));
-            dp.addLine("Datapoints3", PointLine(f, p.level));
-            dp.addLine("Datapoints4", PointLine(f, p.level + 20.0 + in.sens)); // at 100 W
+            dp.addLine(List::ListBox1, QStringLiteral("dbmag: ") + FormatInteger(hz) +
+                                           QStringLiteral("->") +
+                                           FormatFieldValue(SystemResponse[hz]));
+            dp.addLine(List::Datapoints3, PointLine(f, p.level));
+            dp.addLine(List::Datapoints4, PointLine(f, p.level + 20.0 + in.sens)); // at 100 W
             // The most the box can play at f when both limits count: the lesser
             // of the thermal limit and the excursion limit.
-            dp.addLine("Datapoints5", PointLine(f, std::min(thermalLimit, p.excursionLimit)));
+            dp.addLine(List::Datapoints5, PointLine(f, std::min(thermalLimit, p.excursionLimit)));
         }
     }
 }
 
 void ListSummary(DesignParameters &dp, const VentedInputs &in, Real dbPeak, Real f3) {
-    dp.clearLines("ListBox2");
-    dp.addLine("ListBox2", QStringLiteral("dBpeak: ") + FormatFieldValue(dbPeak));
-    dp.addLine("ListBox2", QStringLiteral("Vb: ") + FormatFieldValue(in.vb));
-    dp.addLine("ListBox2", QStringLiteral("Fb: ") + FormatFieldValue(in.fb));
-    dp.addLine("ListBox2", QStringLiteral("F3dB: ") + FormatFieldValue(f3));
-    dp.addLine("ListBox2", QStringLiteral("Fs: ") + FormatFieldValue(in.fs));
-    dp.addLine("ListBox2", QStringLiteral("Vas: ") + FormatFieldValue(in.vas));
+    dp.clearLines(List::ListBox2);
+    dp.addLine(List::ListBox2, QStringLiteral("dBpeak: ") + FormatFieldValue(dbPeak));
+    dp.addLine(List::ListBox2, QStringLiteral("Vb: ") + FormatFieldValue(in.vb));
+    dp.addLine(List::ListBox2, QStringLiteral("Fb: ") + FormatFieldValue(in.fb));
+    dp.addLine(List::ListBox2, QStringLiteral("F3dB: ") + FormatFieldValue(f3));
+    dp.addLine(List::ListBox2, QStringLiteral("Fs: ") + FormatFieldValue(in.fs));
+    dp.addLine(List::ListBox2, QStringLiteral("Vas: ") + FormatFieldValue(in.vas));
 }
 
 } // namespace
 
 void ClearDatapointLists(DesignParameters &dp) {
-    for (const char *list :
-         {"Datapoints1", "Datapoints2", "Datapoints3", "Datapoints4", "Datapoints5"})
+    for (List list : {List::Datapoints1, List::Datapoints2, List::Datapoints3, List::Datapoints4,
+                      List::Datapoints5})
         dp.clearLines(list);
 }
 

@@ -16,9 +16,9 @@ namespace {
 
 const QString RecordsFile = QStringLiteral("spk.db");
 const QString IndexFile = QStringLiteral("spkdb.hdr");
-const QString IndexField = QStringLiteral("Edit1");
-const QString EntryList = QStringLiteral("ListBox1");
-const QString CommentList = QStringLiteral("ListBox2");
+constexpr Field IndexField = Field::DatabaseIndex;
+constexpr List EntryList = List::DriverEntries;
+constexpr List CommentList = List::DriverComments;
 
 constexpr int HeaderLines = 3;
 constexpr int RecordLines = 31;
@@ -107,8 +107,8 @@ private:
 
 QByteArray recordBytes(const FieldStore &main, int index) {
     QStringList fields;
-    for (const char *field : DriverFields())
-        fields << main.text(QLatin1String(field));
+    for (Field field : DriverFields())
+        fields << main.text(field);
     return DriverRecordBytes(index, fields);
 }
 
@@ -192,28 +192,28 @@ void restoreLastIndex(const QString &oldLine) {
 }
 
 void setDriverFields(FieldStore &main, const QString &text) {
-    for (const char *field : DriverFields())
-        main.setText(QLatin1String(field), text);
+    for (Field field : DriverFields())
+        main.setText(field, text);
 }
 
 } // namespace
 
-const std::vector<const char *> &DriverFields() {
-    static const std::vector<const char *> fields = {
-        "EManufacturer", "EModel",
-        "EComments",     "EQts",
-        "EQms",          "EQes",
-        "EVas",          "EFs",
-        "EXmax",         "EDiam",
-        "EPEmax",        "ERe",
-        "ESens",         "EImpedance",
-        "EEffPDiam",     "EMaxExcursionBeforeDamage",
-        "EMinImpedance", "EMagnetW",
-        "EBl",           "EVd",
-        "ECms",          "EMms",
-        "ERms",          "EWeight",
-        "EConeMaterial", "ERecommendedEnclType",
-        "EPictureFile",  "EOtherInformation",
+const std::vector<Field> &DriverFields() {
+    static const std::vector<Field> fields = {
+        Field::EManufacturer, Field::EModel,
+        Field::EComments,     Field::EQts,
+        Field::EQms,          Field::EQes,
+        Field::EVas,          Field::EFs,
+        Field::EXmax,         Field::EDiam,
+        Field::EPEmax,        Field::ERe,
+        Field::ESens,         Field::EImpedance,
+        Field::EEffPDiam,     Field::EMaxExcursionBeforeDamage,
+        Field::EMinImpedance, Field::EMagnetW,
+        Field::EBl,           Field::EVd,
+        Field::ECms,          Field::EMms,
+        Field::ERms,          Field::EWeight,
+        Field::EConeMaterial, Field::ERecommendedEnclType,
+        Field::EPictureFile,  Field::EOtherInformation,
     };
     return fields;
 }
@@ -296,8 +296,8 @@ void LoadDriver(FieldStore &main, const FieldStore &dialog) {
         return;
     }
     records.skip(2);
-    for (const char *field : DriverFields())
-        main.setText(QLatin1String(field), records.next());
+    for (Field field : DriverFields())
+        main.setText(field, records.next());
 }
 
 } // namespace dravik

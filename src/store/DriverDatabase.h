@@ -37,7 +37,7 @@ constexpr int MaxDatabaseLineBytes = 128 * 1024;
 constexpr int MaxMissingRecordsListed = 1000;
 
 // The 28 fields of a record, in record order.
-const std::vector<const char *> &DriverFields();
+const std::vector<Field> &DriverFields();
 
 // One record as it stands in spk.db: "<begin_element>", the index, the 28
 // field texts in record order, "<end_element>", each line ended by CR LF.
@@ -51,16 +51,17 @@ QByteArray DriverRecordBytes(int index, const QStringList &fields);
 // there would not be where the readers count.
 void AddDriver(const FieldStore &main);
 
-// Fills the database dialog: "ListBox1" gets "<index line> <manufacturer>
-// <model>" and "ListBox2" the comments of each record, "Edit1" ends at "0".
+// Fills the database dialog: the driver list gets "<index line> <manufacturer>
+// <model>" and its comment list the comments of each record, the index field ends at "0".
 // Both lists are cleared first.
 void ListDrivers(FieldStore &dialog);
 
-// "Load Selected Driver": the selected entry of "ListBox1" goes into "Edit1"
-// and that record is loaded. With no entry selected nothing happens.
+// "Load Selected Driver": the selected entry of the driver list goes into the
+// index field and that record is loaded. With no entry selected nothing happens.
 void LoadButtonClick(FieldStore &main, FieldStore &dialog);
 
-// Copies the record whose index "Edit1" holds into the Driver page. An index
+// Copies the record whose index the dialog's index field holds into the
+// Driver page. An index
 // that is not a whole number, below 0 or above the last record loads nothing;
 // a record past the end of spk.db loads 28 empty texts.
 void LoadDriver(FieldStore &main, const FieldStore &dialog);

@@ -157,10 +157,8 @@ void checkDamaged(const std::optional<QString> &error, const Database &db, bool 
 }
 
 void checkList(const Database &db) {
-    MemoryFieldStore dialog = MemoryFieldStore::empty();
-    dialog.addField(QStringLiteral("Edit1"), Untouched);
-    dialog.addList(QStringLiteral("ListBox1"));
-    dialog.addList(QStringLiteral("ListBox2"));
+    MemoryFieldStore dialog = MemoryFieldStore::databaseDialog();
+    dialog.setText(QStringLiteral("Edit1"), Untouched);
     dialog.addLine(QStringLiteral("ListBox1"), QStringLiteral("old entry"));
     dialog.addLine(QStringLiteral("ListBox2"), QStringLiteral("old comment"));
 
@@ -212,14 +210,14 @@ void checkList(const Database &db) {
 }
 
 void markDriverPage(MemoryFieldStore &main) {
-    for (const char *field : DriverFields())
-        main.setText(QLatin1String(field), Untouched);
+    for (Field field : DriverFields())
+        main.setText(field, Untouched);
 }
 
 // Loads the record "Edit1" names and compares the Driver page with it.
 void checkLoad(MemoryFieldStore &main, const Database &db, const QString &indexText) {
-    MemoryFieldStore dialog = MemoryFieldStore::empty();
-    dialog.addField(QStringLiteral("Edit1"), indexText);
+    MemoryFieldStore dialog = MemoryFieldStore::databaseDialog();
+    dialog.setText(QStringLiteral("Edit1"), indexText);
     markDriverPage(main);
 
     const std::optional<QString> error = attempt([&] { LoadDriver(main, dialog); });
@@ -230,13 +228,13 @@ void checkLoad(MemoryFieldStore &main, const Database &db, const QString &indexT
         loads ? HeaderLines + RecordLines * static_cast<size_t>(*wanted) + 2 : 0;
     const bool breaks = db.breaksWithin(loads ? firstField + FieldCount : HeaderLines);
     checkDamaged(error, db, breaks);
-    const std::vector<const char *> &fields = DriverFields();
+    const std::vector<Field> &fields = DriverFields();
     for (size_t f = 0; f < FieldCount; ++f) {
         const bool reached = loads && !(breaks && firstField + f >= db.longLine);
         const QString expected = reached ? db.line(static_cast<size_t>(*wanted), 2 + f) : Untouched;
-        const QString got = main.text(QLatin1String(fields[f]));
-        FUZZ_CHECK(got == expected, "index " + show(indexText) + " field " + fields[f] + " " +
-                                        show(got) + ", expected " + show(expected));
+        const QString got = main.text(fields[f]);
+        FUZZ_CHECK(got == expected, "index " + show(indexText) + " field " + spec(fields[f]).name +
+                                        " " + show(got) + ", expected " + show(expected));
     }
 }
 
@@ -282,9 +280,9 @@ std::string fileState(const char *name, bool hole, size_t before) {
 
 void checkAdd(MemoryFieldStore &main, const Database &db, std::string_view input, bool headerHole) {
     const std::vector<QString> texts = driverTexts(input);
-    const std::vector<const char *> &fields = DriverFields();
+    const std::vector<Field> &fields = DriverFields();
     for (size_t f = 0; f < FieldCount; ++f)
-        main.setText(QLatin1String(fields[f]), texts[f]);
+        main.setText(fields[f], texts[f]);
 
     const std::optional<QString> error = attempt([&] { AddDriver(main); });
     const bool full = db.lastIndex && *db.lastIndex >= MaxLastIndex;
@@ -330,9 +328,9 @@ void checkAdd(MemoryFieldStore &main, const Database &db, std::string_view input
         const QString stored = oneLineText(texts[f]);
         if (stored.toUtf8().size() > static_cast<qsizetype>(MaxDatabaseLineBytes))
             continue; // a line no field can hold
-        FUZZ_CHECK(main.text(QLatin1String(fields[f])) == stored,
-                   std::string("added field ") + fields[f] + " reads back " +
-                       show(main.text(QLatin1String(fields[f]))));
+        FUZZ_CHECK(main.text(fields[f]) == stored, std::string("added field ") +
+                                                       spec(fields[f]).name + " reads back " +
+                                                       show(main.text(fields[f])));
     }
 }
 

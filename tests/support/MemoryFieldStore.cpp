@@ -1,108 +1,116 @@
 #include "MemoryFieldStore.h"
 
-#include "FieldTable.h"
-
 #include <stdexcept>
 
 namespace dravik::test {
 
 namespace {
-[[noreturn]] void unknown(const QString &name) {
-    throw std::out_of_range("unknown field " + name.toStdString());
+
+template <typename Id> size_t index(Id id) {
+    return static_cast<size_t>(id);
 }
+
 } // namespace
 
-MemoryFieldStore::MemoryFieldStore(bool) {}
+MemoryFieldStore::MemoryFieldStore() : MemoryFieldStore(Window::Main) {}
 
-MemoryFieldStore::MemoryFieldStore() {
-    for (const FieldSpec &f : mainWindowFields())
-        texts_.insert(QString::fromLatin1(f.name), QString::fromUtf8(f.defaultText));
-    for (const char *l : mainWindowLists())
-        addList(QString::fromLatin1(l));
-    for (const CheckSpec &c : mainWindowChecks())
-        checks_.insert(QString::fromLatin1(c.name), c.checked);
+MemoryFieldStore MemoryFieldStore::databaseDialog() {
+    return MemoryFieldStore(Window::Database);
 }
 
-MemoryFieldStore MemoryFieldStore::empty() {
-    return MemoryFieldStore(true);
+MemoryFieldStore::MemoryFieldStore(Window window)
+    : window_(window), texts_(index(Field::Count)), lists_(index(List::Count)),
+      selected_(index(List::Count), -1), checks_(index(Check::Count)),
+      writes_(index(Field::Count)) {
+    for (size_t i = 0; i < texts_.size(); ++i)
+        texts_[i] = QString::fromUtf8(spec(Field(i)).defaultText);
+    for (size_t i = 0; i < checks_.size(); ++i)
+        checks_[i] = spec(Check(i)).checked;
 }
 
-void MemoryFieldStore::addField(const QString &name, const QString &text) {
-    texts_.insert(name, text);
-}
-void MemoryFieldStore::addList(const QString &name) {
-    lists_.insert(name, {});
-    selected_.insert(name, -1);
-}
-void MemoryFieldStore::addCheck(const QString &name, bool checked) {
-    checks_.insert(name, checked);
+void MemoryFieldStore::mustHold(Window window, const char *name) const {
+    if (window != window_)
+        throw std::logic_error(std::string(name) + " is not a field of this window");
 }
 
-QString MemoryFieldStore::text(const QString &field) const {
-    auto it = texts_.constFind(field);
-    if (it == texts_.constEnd())
-        unknown(field);
-    return *it;
+QString MemoryFieldStore::text(Field field) const {
+    mustHold(spec(field).window, spec(field).name);
+    return texts_[index(field)];
 }
 
-void MemoryFieldStore::setText(const QString &field, const QString &text) {
-    auto it = texts_.find(field);
-    if (it == texts_.end())
-        unknown(field);
-    *it = text;
-    ++writes_[field];
+void MemoryFieldStore::setText(Field field, const QString &text) {
+    mustHold(spec(field).window, spec(field).name);
+    texts_[index(field)] = text;
+    ++writes_[index(field)];
 }
 
-void MemoryFieldStore::clearLines(const QString &list) {
-    auto it = lists_.find(list);
-    if (it == lists_.end())
-        unknown(list);
-    it->clear();
-    selected_[list] = -1;
+void MemoryFieldStore::clearLines(List list) {
+    mustHold(spec(list).window, spec(list).name);
+    lists_[index(list)].clear();
+    selected_[index(list)] = -1;
 }
 
-void MemoryFieldStore::addLine(const QString &list, const QString &line) {
-    auto it = lists_.find(list);
-    if (it == lists_.end())
-        unknown(list);
-    it->append(line);
+void MemoryFieldStore::addLine(List list, const QString &line) {
+    mustHold(spec(list).window, spec(list).name);
+    lists_[index(list)].append(line);
 }
 
-int MemoryFieldStore::lineCount(const QString &list) const {
+int MemoryFieldStore::lineCount(List list) const {
     return static_cast<int>(lines(list).size());
 }
 
-QString MemoryFieldStore::line(const QString &list, int index) const {
-    return lines(list).value(index);
+QString MemoryFieldStore::line(List list, int i) const {
+    return lines(list).value(i);
 }
 
-int MemoryFieldStore::selectedLine(const QString &list) const {
-    lines(list);
-    return selected_.value(list, -1);
+int MemoryFieldStore::selectedLine(List list) const {
+    mustHold(spec(list).window, spec(list).name);
+    return selected_[index(list)];
 }
 
-bool MemoryFieldStore::isChecked(const QString &box) const {
-    auto it = checks_.constFind(box);
-    if (it == checks_.constEnd())
-        unknown(box);
-    return *it;
+bool MemoryFieldStore::isChecked(Check box) const {
+    mustHold(Window::Main, spec(box).name);
+    return checks_[index(box)];
 }
 
-void MemoryFieldStore::setChecked(const QString &box, bool on) {
-    isChecked(box);
-    checks_[box] = on;
+void MemoryFieldStore::setChecked(Check box, bool on) {
+    mustHold(Window::Main, spec(box).name);
+    checks_[index(box)] = on;
 }
 
-void MemoryFieldStore::select(const QString &list, int index) {
-    lines(list);
-    selected_[list] = index;
+void MemoryFieldStore::select(List list, int i) {
+    mustHold(spec(list).window, spec(list).name);
+    selected_[index(list)] = i;
 }
 
-const QStringList &MemoryFieldStore::lines(const QString &list) const {
-    auto it = lists_.constFind(list);
-    if (it == lists_.constEnd())
-        unknown(list);
-    return *it;
+const QStringList &MemoryFieldStore::lines(List list) const {
+    mustHold(spec(list).window, spec(list).name);
+    return lists_[index(list)];
+}
+
+int MemoryFieldStore::writes(Field field) const {
+    return writes_[index(field)];
+}
+
+Field MemoryFieldStore::fieldNamed(const QString &name) const {
+    for (size_t i = 0; i < index(Field::Count); ++i)
+        if (spec(Field(i)).window == window_ && name == QLatin1String(spec(Field(i)).name))
+            return Field(i);
+    throw std::out_of_range("no field named " + name.toStdString());
+}
+
+List MemoryFieldStore::listNamed(const QString &name) const {
+    for (size_t i = 0; i < index(List::Count); ++i)
+        if (spec(List(i)).window == window_ && name == QLatin1String(spec(List(i)).name))
+            return List(i);
+    throw std::out_of_range("no list named " + name.toStdString());
+}
+
+Check MemoryFieldStore::checkNamed(const QString &name) const {
+    for (size_t i = 0; i < index(Check::Count); ++i)
+        if (window_ == Window::Main && name == QLatin1String(spec(Check(i)).name))
+            return Check(i);
+    throw std::out_of_range("no check box named " + name.toStdString());
 }
 
 } // namespace dravik::test

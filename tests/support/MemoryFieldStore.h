@@ -2,46 +2,66 @@
 
 #include "FieldStore.h"
 
-#include <QHash>
 #include <QStringList>
+
+#include <vector>
 
 namespace dravik::test {
 
-// The main window's fields in memory, at their start texts: what the
-// calculation code sees in unit tests instead of the real widgets.
+// One window's fields in memory, at their start texts: what the calculation
+// code sees in unit tests instead of the real widgets. Besides the field
+// table's identifiers, tests may name fields by their object names within
+// the store's window ("EVb"; "Edit1" and "ListBox1" of the database dialog).
 class MemoryFieldStore : public FieldStore {
 public:
-    MemoryFieldStore(); // every main window field, list and check box at its start state
+    // The main window: every field, list and check box at its start state.
+    MemoryFieldStore();
+    // The driver database dialog: its index field and its two lists.
+    static MemoryFieldStore databaseDialog();
 
-    // An empty store; add() declares fields for other windows' tests.
-    static MemoryFieldStore empty();
-    void addField(const QString &name, const QString &text = QString());
-    void addList(const QString &name);
-    void addCheck(const QString &name, bool checked);
+    QString text(Field field) const override;
+    void setText(Field field, const QString &text) override;
+    void clearLines(List list) override;
+    void addLine(List list, const QString &line) override;
+    int lineCount(List list) const override;
+    QString line(List list, int index) const override;
+    int selectedLine(List list) const override;
+    bool isChecked(Check box) const override;
 
-    QString text(const QString &field) const override;
-    void setText(const QString &field, const QString &text) override;
-    void clearLines(const QString &list) override;
-    void addLine(const QString &list, const QString &line) override;
-    int lineCount(const QString &list) const override;
-    QString line(const QString &list, int index) const override;
-    int selectedLine(const QString &list) const override;
-    bool isChecked(const QString &box) const override;
+    void setChecked(Check box, bool on);
+    void select(List list, int index);
+    const QStringList &lines(List list) const;
+    // How many times a field was written (to check what a command leaves alone).
+    int writes(Field field) const;
 
-    void setChecked(const QString &box, bool on);
-    void select(const QString &list, int index);
-    const QStringList &lines(const QString &list) const;
+    // The same by object name.
+    QString text(const QString &name) const { return text(fieldNamed(name)); }
+    void setText(const QString &name, const QString &text) { setText(fieldNamed(name), text); }
+    void clearLines(const QString &name) { clearLines(listNamed(name)); }
+    void addLine(const QString &name, const QString &line) { addLine(listNamed(name), line); }
+    int lineCount(const QString &name) const { return lineCount(listNamed(name)); }
+    QString line(const QString &name, int index) const { return line(listNamed(name), index); }
+    int selectedLine(const QString &name) const { return selectedLine(listNamed(name)); }
+    bool isChecked(const QString &name) const { return isChecked(checkNamed(name)); }
+    void setChecked(const QString &name, bool on) { setChecked(checkNamed(name), on); }
+    void select(const QString &name, int index) { select(listNamed(name), index); }
+    const QStringList &lines(const QString &name) const { return lines(listNamed(name)); }
+    int writes(const QString &name) const { return writes(fieldNamed(name)); }
 
-    // How many times each field was written (to check what a command leaves alone).
-    int writes(const QString &field) const { return writes_.value(field); }
+    Field fieldNamed(const QString &name) const;
+    List listNamed(const QString &name) const;
+    Check checkNamed(const QString &name) const;
 
 private:
-    explicit MemoryFieldStore(bool);
-    QHash<QString, QString> texts_;
-    QHash<QString, QStringList> lists_;
-    QHash<QString, int> selected_;
-    QHash<QString, bool> checks_;
-    QHash<QString, int> writes_;
+    explicit MemoryFieldStore(Window window);
+    void mustHold(Window window, const char *name) const;
+
+    Window window_;
+    std::vector<QString> texts_;
+    std::vector<QStringList> lists_;
+    std::vector<int> selected_;
+    std::vector<bool> checks_;
+    std::vector<int> writes_;
 };
 
 } // namespace dravik::test

@@ -127,8 +127,8 @@ private slots:
         QSet<QString> names;
         for (const FieldSpec &f : mainWindowFields())
             names.insert(QLatin1String(f.name));
-        for (const char *l : mainWindowLists())
-            names.insert(QLatin1String(l));
+        for (const ListSpec &l : mainWindowLists())
+            names.insert(QLatin1String(l.name));
         for (const CheckSpec &c : mainWindowChecks())
             names.insert(QLatin1String(c.name));
         QCOMPARE(names.size(), qsizetype(mainWindowFields().size() + mainWindowLists().size() +

@@ -137,8 +137,8 @@ private slots:
     }
 
     void listsAndChecksStartAsDesigned() {
-        for (const char *l : mainWindowLists())
-            QCOMPARE(child<ListBox>(l)->lines()->count(), 0);
+        for (const ListSpec &l : mainWindowLists())
+            QCOMPARE(child<ListBox>(l.name)->lines()->count(), 0);
         for (const CheckSpec &c : mainWindowChecks())
             QCOMPARE(child<QCheckBox>(c.name)->isChecked(), c.checked);
         QVERIFY(child<QRadioButton>("EnvironmentRadio2")->isChecked()); // "Small Room"
