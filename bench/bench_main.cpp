@@ -344,12 +344,13 @@ void benchBareSimulation(const Options &o, std::vector<Samples> &all) {
         return;
     test::MemoryFieldStore store;
     DesignParameters design(store);
+    const auto responses = std::make_unique<Responses>();
     Samples bare(QStringLiteral("bare SimulateVentedResponse, no widgets (floor)"));
     for (int i = 0; i < o.runs; ++i) {
         store.clearLines(QStringLiteral("ListBox1"));
         QElapsedTimer clock;
         clock.start();
-        SimulateVentedResponse(design);
+        SimulateVentedResponse(design, *responses);
         bare.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
     }
     printRow(bare);

@@ -1,10 +1,9 @@
 #include "Program.h"
 
-#include "CrossoverArrays.h"
 #include "Dialogs.h"
 #include "DriverDatabase.h"
 #include "OutpFrm.h"
-#include "ResponseArrays.h"
+#include "ProgramState.h"
 #include "mainprg2.h"
 #include "outptw.h"
 
@@ -14,19 +13,19 @@
 namespace dravik {
 
 Program::Program(UserDialogs &dialogs) {
-    // The program-wide arrays start at zero with every new program.
-    ResetResponseArrays();
-    ResetCrossoverArrays();
+    // Every program starts with its own state, all zero.
+    state_ = std::make_unique<ProgramState>();
 
     // Arial 11 px (fontconfig gives a metric-compatible face where Arial is missing).
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);
     QApplication::setFont(font);
 
-    main_ = std::make_unique<Tdrvik>(dialogs);
+    main_ = std::make_unique<Tdrvik>(dialogs, *state_);
     outputW_ = std::make_unique<TOutputW>();
     database_ = std::make_unique<TGETDRIVERForm>();
-    plot_ = std::make_unique<TOutputForm>(main_->fields(), main_.get());
+    plot_ = std::make_unique<TOutputForm>(main_->fields(), main_.get(), state_->plot,
+                                          state_->responses, state_->crossover);
     about_ = std::make_unique<TAboutForm>();
     options_ = std::make_unique<TOptionsForm>(dialogs);
     newProject_ = std::make_unique<TCreateNewProjectForm>();

@@ -18,6 +18,7 @@ class TOptionsForm;
 class TCreateNewProjectForm;
 class TFVentFSel;
 class UserDialogs;
+struct ProgramState;
 
 // The whole program: every window, created once in a fixed order and kept
 // until the end. Both the desktop program and the script runner start here.
@@ -30,6 +31,8 @@ public:
     void start();
 
     Tdrvik &main() const { return *main_; }
+    // What the program has computed: its responses, crossover, tables, plot settings.
+    ProgramState &state() const { return *state_; }
     TOutputForm &plot() const { return *plot_; }
     TGETDRIVERForm &database() const { return *database_; }
     // All windows in creation order.
@@ -37,6 +40,7 @@ public:
     QWidget *window(const QString &objectName) const;
 
 private:
+    std::unique_ptr<ProgramState> state_;
     std::unique_ptr<Tdrvik> main_;
     std::unique_ptr<TOutputW> outputW_;
     std::unique_ptr<TGETDRIVERForm> database_;

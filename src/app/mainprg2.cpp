@@ -4,7 +4,6 @@
 #include "Alignments.h"
 #include "Analysis.h"
 #include "ClosedBox.h"
-#include "CrossoverArrays.h"
 #include "DesignFile.h"
 #include "Dialogs.h"
 #include "Dimensions.h"
@@ -18,7 +17,6 @@
 #include "PlotSettings.h"
 #include "Presets.h"
 #include "Product.h"
-#include "ResponseArrays.h"
 #include "UserDialogs.h"
 
 #include <QAction>
@@ -45,7 +43,7 @@
 
 namespace dravik {
 
-Tdrvik::Tdrvik(UserDialogs &dialogs) : dialogs_(dialogs) {
+Tdrvik::Tdrvik(UserDialogs &dialogs, ProgramState &state) : dialogs_(dialogs), state_(state) {
     setObjectName(QStringLiteral("drvik"));
     setWindowTitle(QStringLiteral("Dravik ") + QLatin1String(ProductNotice));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -94,9 +92,9 @@ Tdrvik::~Tdrvik() = default;
 
 // The creation handler: start-up state of the program-wide tables and settings.
 void Tdrvik::InitializeTables() {
-    InitializeAlignmentTables();
-    InitializePlotSettings(palette().color(QPalette::Button));
-    QuietSimulation = false;
+    InitializeAlignmentTables(state_.tables);
+    InitializePlotSettings(state_.plot, palette().color(QPalette::Button));
+    state_.responses.QuietSimulation = false;
 }
 
 // ---------------------------------------------------------------- commands
@@ -130,7 +128,7 @@ void Tdrvik::repaintPlot() {
 
 void Tdrvik::Button1Click() {
     runCommand([this] {
-        CalculateFromVbAndFb(*design_);
+        CalculateFromVbAndFb(*design_, state_.responses);
         showPlot();
         repaintPlot();
     });
@@ -138,42 +136,42 @@ void Tdrvik::Button1Click() {
 
 void Tdrvik::SBB4ButtonClick() {
     runCommand([this] {
-        ComputeSBB4Alignment(*design_, [this] { repaintPlot(); });
+        ComputeSBB4Alignment(*design_, state_.responses, state_.tables, [this] { repaintPlot(); });
         showPlot();
     });
 }
 
 void Tdrvik::Button26Click() {
     runCommand([this] {
-        ComputeSC4Alignment(*design_, [this] { repaintPlot(); });
+        ComputeSC4Alignment(*design_, state_.responses, state_.tables, [this] { repaintPlot(); });
         showPlot();
     });
 }
 
 void Tdrvik::CALCULATEIDEALButtonClick() {
     runCommand([this] {
-        ComputeIdealAlignment(*design_, [this] { repaintPlot(); });
+        ComputeIdealAlignment(*design_, state_.responses, [this] { repaintPlot(); });
         showPlot();
     });
 }
 
 void Tdrvik::CALCULATEMAXIMALLYFLATButtonClick() {
     runCommand([this] {
-        ComputeFlatAlignment(*design_, [this] { repaintPlot(); });
+        ComputeFlatAlignment(*design_, state_.responses, [this] { repaintPlot(); });
         showPlot();
     });
 }
 
 void Tdrvik::Button25Click() {
     runCommand([this] {
-        RunSubwooferOptimizer(*design_);
+        RunSubwooferOptimizer(*design_, state_.responses);
         showPlot();
     });
 }
 
 void Tdrvik::Button2Click() {
     runCommand([this] {
-        ComputeClosedBox(*design_);
+        ComputeClosedBox(*design_, state_.responses);
         showPlot();
     });
 }
@@ -209,7 +207,7 @@ void Tdrvik::Button21Click() {
 }
 
 void Tdrvik::saveDesign() {
-    runCommand([this] { WriteDesignFile(*store_); });
+    runCommand([this] { WriteDesignFile(*store_, state_.responses, state_.crossover); });
 }
 
 void Tdrvik::Button17Click() {
@@ -233,28 +231,28 @@ void Tdrvik::ToolButton1Click() {
 }
 
 void Tdrvik::BUTTONQuorvel100Click() {
-    runCommand([this] { ApplyQuorvel100(*store_); });
+    runCommand([this] { ApplyQuorvel100(state_.crossover, *store_); });
 }
 void Tdrvik::Quorvel100Hz1Click() {
-    runCommand([this] { ApplyQuorvel100(*store_); });
+    runCommand([this] { ApplyQuorvel100(state_.crossover, *store_); });
 }
 void Tdrvik::BUTTONQuorvel80Click() {
-    runCommand([this] { ApplyQuorvel80(*store_); });
+    runCommand([this] { ApplyQuorvel80(state_.crossover, *store_); });
 }
 void Tdrvik::Quorvel80Hz1Click() {
-    runCommand([this] { ApplyQuorvel80(*store_); });
+    runCommand([this] { ApplyQuorvel80(state_.crossover, *store_); });
 }
 void Tdrvik::BUTTONQuorvel70Click() {
-    runCommand([this] { ApplyQuorvel70(*store_); });
+    runCommand([this] { ApplyQuorvel70(state_.crossover, *store_); });
 }
 void Tdrvik::Quorvel70Hz1Click() {
-    runCommand([this] { ApplyQuorvel70(*store_); });
+    runCommand([this] { ApplyQuorvel70(state_.crossover, *store_); });
 }
 void Tdrvik::BUTTONPelmo100_1Click() {
-    runCommand([this] { ApplyPelmo100_1(*store_); });
+    runCommand([this] { ApplyPelmo100_1(state_.crossover, *store_); });
 }
 void Tdrvik::Pelmo10011Click() {
-    runCommand([this] { ApplyPelmo100_1(*store_); });
+    runCommand([this] { ApplyPelmo100_1(state_.crossover, *store_); });
 }
 
 void Tdrvik::N1driver1Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesignParameters.h"
+#include "ProgramState.h"
 #include "WidgetFieldStore.h"
 
 #include <QMainWindow>
@@ -33,7 +34,8 @@ class TFVentFSel;
 class Tdrvik : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Tdrvik(UserDialogs &dialogs);
+    // `state` is the program's: what its commands compute lands there.
+    Tdrvik(UserDialogs &dialogs, ProgramState &state);
     ~Tdrvik() override;
 
     FieldStore &fields() { return *store_; }
@@ -126,6 +128,7 @@ private:
     void showNewProject();
 
     UserDialogs &dialogs_;
+    ProgramState &state_;
     Windows windows_;
     std::unique_ptr<WidgetFieldStore> store_;
     std::unique_ptr<DesignParameters> design_;

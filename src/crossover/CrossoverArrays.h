@@ -9,10 +9,11 @@ constexpr int CrossoverSize = 1002;
 constexpr int FilterSlots = 4;
 using CrossoverArray = std::array<double, CrossoverSize>;
 
-extern std::array<CrossoverArray, FilterSlots> FilterResponse;
-extern CrossoverArray CrossoverResponse;
-
-// Start-up state: everything 0 dB.
-void ResetCrossoverArrays();
+// One program's filter slots and the crossover response they add up to; all
+// 0 dB at start. Only the presets write them.
+struct Crossover {
+    std::array<CrossoverArray, FilterSlots> FilterResponse{};
+    CrossoverArray CrossoverResponse{};
+};
 
 } // namespace dravik

@@ -70,10 +70,10 @@ double parseLevelLine(const QString &line) {
     return ParseFieldText(line);
 }
 
-CrossoverArray &slotArray(int slot) {
+CrossoverArray &slotArray(Crossover &crossover, int slot) {
     if (slot < 0 || slot >= FilterSlots)
         throw std::out_of_range("filter slot out of range");
-    return FilterResponse[static_cast<size_t>(slot)];
+    return crossover.FilterResponse[static_cast<size_t>(slot)];
 }
 
 // The points between the markers, read pairwise as the lines arrive, so a
@@ -148,39 +148,41 @@ void setUsedEntries(CrossoverArray &entries, double value) {
 
 } // namespace
 
-void LoadFilterFile(int slot, const QString &fileName) {
-    CrossoverArray &entries = slotArray(slot);
+void LoadFilterFile(Crossover &crossover, int slot, const QString &fileName) {
+    CrossoverArray &entries = slotArray(crossover, slot);
     const std::vector<FilterPoint> points = readFilterPoints(fileName);
     fillSlot(entries, points);
     writeTestLog(slot, entries);
 }
 
-void ClearCrossover() {
-    for (CrossoverArray &slot : FilterResponse)
+void ClearCrossover(Crossover &crossover) {
+    for (CrossoverArray &slot : crossover.FilterResponse)
         setUsedEntries(slot, 0.0);
-    setUsedEntries(CrossoverResponse, 0.0);
+    setUsedEntries(crossover.CrossoverResponse, 0.0);
 }
 
-void CombineTwoFilters() {
+void CombineTwoFilters(Crossover &crossover) {
+    const auto &filters = crossover.FilterResponse;
     for (size_t j = 0; j < UsedEntries; ++j)
-        CrossoverResponse[j] = (Real(FilterResponse[0][j]) + FilterResponse[1][j]).value();
+        crossover.CrossoverResponse[j] = (Real(filters[0][j]) + filters[1][j]).value();
 }
 
-void CombineFourFilters() {
+void CombineFourFilters(Crossover &crossover) {
+    const auto &filters = crossover.FilterResponse;
     for (size_t j = 0; j < UsedEntries; ++j) {
-        const Real sum = Real(FilterResponse[0][j]) + FilterResponse[1][j] + FilterResponse[2][j] +
-                         FilterResponse[3][j];
-        CrossoverResponse[j] = sum.value();
+        const Real sum = Real(filters[0][j]) + filters[1][j] + filters[2][j] + filters[3][j];
+        crossover.CrossoverResponse[j] = sum.value();
     }
 }
 
-void ShowCrossoverResponse(FieldStore &main) {
+void ShowCrossoverResponse(const Crossover &crossover, FieldStore &main) {
     const List list = List::ListBox1;
     main.clearLines(list);
     for (int j = 0; j < UsedEntries; ++j)
-        main.addLine(list, FormatInteger(j) + QStringLiteral(" Hz : ") +
-                               FormatFieldValue(CrossoverResponse[static_cast<size_t>(j)]) +
-                               QStringLiteral(" dB"));
+        main.addLine(list,
+                     FormatInteger(j) + QStringLiteral(" Hz : ") +
+                         FormatFieldValue(crossover.CrossoverResponse[static_cast<size_t>(j)]) +
+                         QStringLiteral(" dB"));
 }
 
 } // namespace dravik

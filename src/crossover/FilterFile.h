@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CrossoverArrays.h"
 #include "FieldStore.h"
 
 #include <QString>
@@ -24,18 +25,18 @@ namespace dravik {
 // an unpaired last line is ignored. A frequency line is blanks, an optional
 // sign and digits; a level line is a number as a field holds one; any other
 // text (even a trailing blank) reads as 0, like an empty line.
-void LoadFilterFile(int slot, const QString &fileName);
+void LoadFilterFile(Crossover &crossover, int slot, const QString &fileName);
 
 // Entries 0 to 1000 of all four slots and of CrossoverResponse to 0 dB.
-void ClearCrossover();
+void ClearCrossover(Crossover &crossover);
 
 // CrossoverResponse = slot 0 + slot 1 (levels in dB add when filters cascade).
-void CombineTwoFilters();
+void CombineTwoFilters(Crossover &crossover);
 // CrossoverResponse = slot 0 + slot 1 + slot 2 + slot 3, added in that order.
-void CombineFourFilters();
+void CombineFourFilters(Crossover &crossover);
 
 // Refills the Crossover page's list "ListBox1": "<hertz> Hz : <level> dB"
 // for 0 to 1000 Hz.
-void ShowCrossoverResponse(FieldStore &main);
+void ShowCrossoverResponse(const Crossover &crossover, FieldStore &main);
 
 } // namespace dravik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CrossoverArrays.h"
 #include "FieldStore.h"
 
 namespace dravik {
@@ -11,12 +12,12 @@ namespace dravik {
 // previous crossover.
 
 // "Quorvel 100 Hz": HP2C16C, LP1C60B, LP2C100B twice.
-void ApplyQuorvel100(FieldStore &main);
+void ApplyQuorvel100(Crossover &crossover, FieldStore &main);
 // "Quorvel 80 Hz": HP2C16C, LP1C60B, LP2C80B twice.
-void ApplyQuorvel80(FieldStore &main);
+void ApplyQuorvel80(Crossover &crossover, FieldStore &main);
 // "Quorvel 70 Hz": HP2C16C, LP1C60B, LP2C70B twice.
-void ApplyQuorvel70(FieldStore &main);
+void ApplyQuorvel70(Crossover &crossover, FieldStore &main);
 // "Pelmo 100/1": H3C19C12 and LP2C40B.
-void ApplyPelmo100_1(FieldStore &main);
+void ApplyPelmo100_1(Crossover &crossover, FieldStore &main);
 
 } // namespace dravik

@@ -6,9 +6,6 @@
 
 namespace dravik {
 
-AlignmentTable SBB4Table{};
-AlignmentTable SC4Table{};
-
 namespace {
 
 constexpr int UsedRows = 21;
@@ -52,17 +49,19 @@ std::optional<int> WholeHundredths(double qts) {
 
 } // namespace
 
-void InitializeAlignmentTables() {
-    SBB4Table = AlignmentTable{};
-    SC4Table = AlignmentTable{};
+void InitializeAlignmentTables(AlignmentTables &tables) {
+    AlignmentTable &sbb4 = tables.SBB4Table;
+    AlignmentTable &sc4 = tables.SC4Table;
+    sbb4 = AlignmentTable{};
+    sc4 = AlignmentTable{};
     for (int i = 0; i < UsedRows; ++i) {
-        SBB4Table.Qts[i] = Sbb4Rows[i].qts;
-        SBB4Table.alfa[i] = Sbb4Rows[i].alfa;
-        SBB4Table.ffs[i] = Sbb4Rows[i].ffs;
-        SC4Table.Qts[i] = Sc4Rows[i].qts;
-        SC4Table.alfa[i] = Sc4Rows[i].alfa;
-        SC4Table.h[i] = Sc4Rows[i].h;
-        SC4Table.ffs[i] = Sc4Rows[i].ffs;
+        sbb4.Qts[i] = Sbb4Rows[i].qts;
+        sbb4.alfa[i] = Sbb4Rows[i].alfa;
+        sbb4.ffs[i] = Sbb4Rows[i].ffs;
+        sc4.Qts[i] = Sc4Rows[i].qts;
+        sc4.alfa[i] = Sc4Rows[i].alfa;
+        sc4.h[i] = Sc4Rows[i].h;
+        sc4.ffs[i] = Sc4Rows[i].ffs;
     }
 }
 

@@ -15,11 +15,14 @@ struct AlignmentTable {
     std::array<double, 101> ffs;  // F3 / Fs
 };
 
-extern AlignmentTable SBB4Table; // Qts 0.20 to 0.40
-extern AlignmentTable SC4Table;  // Qts 0.25 to 0.45
+// The two tabulated alignments of a program.
+struct AlignmentTables {
+    AlignmentTable SBB4Table{}; // Qts 0.20 to 0.40
+    AlignmentTable SC4Table{};  // Qts 0.25 to 0.45
+};
 
 // Fills both tables; run once when the main window is created.
-void InitializeAlignmentTables();
+void InitializeAlignmentTables(AlignmentTables &tables);
 
 // The row whose key has the same whole hundredths as qts (truncated toward
 // zero: 0.387 and 0.38 give the 0.38 row, 0.295 the 0.29 row), or no row

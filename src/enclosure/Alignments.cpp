@@ -22,19 +22,19 @@ void Repaint(const PlotRepaint &repaint) {
 }
 
 // The box of the maximally flat fall-back tuned to Fs, simulated.
-void FallBackToFlat(DesignParameters &dp, const PlotRepaint &repaint, const QString &failure,
-                    Real qts, Real fs) {
+void FallBackToFlat(DesignParameters &dp, Responses &r, const PlotRepaint &repaint,
+                    const QString &failure, Real qts, Real fs) {
     dp.addLine(List::ListBox2, failure);
     dp.addLine(List::ListBox2, QStringLiteral("Qts:") + FormatFieldValue(qts));
-    ComputeFlatAlignment(dp, repaint);
+    ComputeFlatAlignment(dp, r, repaint);
     dp.SetFb(fs);
-    SimulateVentedResponse(dp);
+    SimulateVentedResponse(dp, r);
     dp.addLine(List::ListBox2, QStringLiteral("Flat alignment calculated."));
 }
 
 // SBB4 and SC4: the box from the table row, or the flat fall-back. SBB4 has no
 // tuning column and is tuned to Fs.
-void ComputeTableAlignment(DesignParameters &dp, const PlotRepaint &repaint,
+void ComputeTableAlignment(DesignParameters &dp, Responses &r, const PlotRepaint &repaint,
                            const AlignmentTable &table, bool tunedToFs, const QString &failure) {
     const Real qts = dp.GetQts();
     const Real fs = dp.GetFs();
@@ -51,7 +51,7 @@ void ComputeTableAlignment(DesignParameters &dp, const PlotRepaint &repaint,
         dp.addLine(List::ListBox2, QStringLiteral("alfa:") + FormatFieldValue(alfa));
     }
     if (alfa == 0.0) {
-        FallBackToFlat(dp, repaint, failure, qts, fs);
+        FallBackToFlat(dp, r, repaint, failure, qts, fs);
         return;
     }
 
@@ -65,7 +65,7 @@ void ComputeTableAlignment(DesignParameters &dp, const PlotRepaint &repaint,
     dp.SetFfs(ffs);
     // Clears ListBox2 and rewrites alfa and ffs from its own results; Vb, Fb
     // and E3dB keep the alignment's values.
-    SimulateVentedResponse(dp);
+    SimulateVentedResponse(dp, r);
 }
 
 // The box figures of a formula alignment.
@@ -112,52 +112,59 @@ void ListFormulaBox(DesignParameters &dp, const FormulaBox &b) {
 }
 
 // What both formula alignments do once the box is known.
-void WriteFormulaBox(DesignParameters &dp, const PlotRepaint &repaint, const FormulaBox &b) {
+void WriteFormulaBox(DesignParameters &dp, Responses &r, const PlotRepaint &repaint,
+                     const FormulaBox &b) {
     ListFormulaBox(dp, b);
     dp.SetVb(b.vb);
     dp.SetFb(b.fb);
-    ComputeVentedModelResponse(b.fs, b.fb, b.qts, b.vas, b.vb);
+    ComputeVentedModelResponse(r.SystemResponse, b.fs, b.fb, b.qts, b.vas, b.vb);
     dp.SetAlfa(b.vas / b.vb);
     dp.SetFfs(b.f3 / b.fs);
-    ComputePowerFigures(dp);
+    ComputePowerFigures(dp, r);
     Repaint(repaint);
     ComputeVent(dp);
 }
 
-// Clears QuietSimulation when the search ends, however it ends.
+// Clears the quiet flag when the search ends, however it ends.
 class QuietSearch {
 public:
-    QuietSearch() { QuietSimulation = true; }
-    ~QuietSearch() { QuietSimulation = false; }
+    explicit QuietSearch(Responses &r) : r_(r) { r_.QuietSimulation = true; }
+    ~QuietSearch() { r_.QuietSimulation = false; }
     QuietSearch(const QuietSearch &) = delete;
     QuietSearch &operator=(const QuietSearch &) = delete;
+
+private:
+    Responses &r_;
 };
 
 } // namespace
 
-void ComputeSBB4Alignment(DesignParameters &dp, const PlotRepaint &repaint) {
-    ComputeTableAlignment(dp, repaint, SBB4Table, true,
+void ComputeSBB4Alignment(DesignParameters &dp, Responses &r, const AlignmentTables &tables,
+                          const PlotRepaint &repaint) {
+    ComputeTableAlignment(dp, r, repaint, tables.SBB4Table, true,
                           QStringLiteral("Can't calculate SBB4 alignment"));
 }
 
 // The fall-back names the alignment that could not be computed, SC4 here.
-void ComputeSC4Alignment(DesignParameters &dp, const PlotRepaint &repaint) {
-    ComputeTableAlignment(dp, repaint, SC4Table, false,
+void ComputeSC4Alignment(DesignParameters &dp, Responses &r, const AlignmentTables &tables,
+                         const PlotRepaint &repaint) {
+    ComputeTableAlignment(dp, r, repaint, tables.SC4Table, false,
                           QStringLiteral("Can't calculate SC4 alignment"));
 }
 
-void ComputeFlatAlignment(DesignParameters &dp, const PlotRepaint &repaint) {
+void ComputeFlatAlignment(DesignParameters &dp, Responses &r, const PlotRepaint &repaint) {
     const FormulaBox b = FlatBox(dp);
     dp.Set3dB(b.f3);
-    WriteFormulaBox(dp, repaint, b);
+    WriteFormulaBox(dp, r, repaint, b);
 }
 
-void ComputeIdealAlignment(DesignParameters &dp, const PlotRepaint &repaint) {
+void ComputeIdealAlignment(DesignParameters &dp, Responses &r, const PlotRepaint &repaint) {
     // E3dB keeps the F3 of whatever wrote it last, and so do the power figures.
-    WriteFormulaBox(dp, repaint, IdealBox(dp));
+    WriteFormulaBox(dp, r, repaint, IdealBox(dp));
 }
 
-void ComputeVentedModelResponse(Real fs, Real fb, Real qts, Real vas, Real vb) {
+void ComputeVentedModelResponse(ResponseArray &system, Real fs, Real fb, Real qts, Real vas,
+                                Real vb) {
     const Real h = fb / fs;
     const Real alfa = vas / vb;
     const Real h2 = ipow(h, 2);
@@ -171,11 +178,11 @@ void ComputeVentedModelResponse(Real fs, Real fb, Real qts, Real vas, Real vb) {
         const Real real = ipow(x, 4) - c2 * x2 + h2;
         const Real imag = c3 * x2 - c1;
         const Real magnitude = ipow(real, 2) + x2 * ipow(imag, 2);
-        SystemResponse[hz] = (10.0 * log10(ipow(x, 8) / magnitude)).value();
+        system[hz] = (10.0 * log10(ipow(x, 8) / magnitude)).value();
     }
 }
 
-void OptimizeForSubwoofer(DesignParameters &dp) {
+void OptimizeForSubwoofer(DesignParameters &dp, Responses &r) {
     dp.clearLines(List::ListBox2);
     const Real targetFb = dp.number(Field::ETargetFb);
     const Real targetLevel = dp.number(Field::ETargetDbmag);
@@ -184,18 +191,18 @@ void OptimizeForSubwoofer(DesignParameters &dp) {
     // without one the search ends at 300 litres.
     for (int vb = 10; vb <= 300; ++vb) {
         dp.SetVb(vb);
-        SimulateVentedResponse(dp);
-        if (SystemResponse[20] >= targetLevel.value())
+        SimulateVentedResponse(dp, r);
+        if (r.SystemResponse[20] >= targetLevel.value())
             break;
     }
 }
 
-void RunSubwooferOptimizer(DesignParameters &dp) {
+void RunSubwooferOptimizer(DesignParameters &dp, Responses &r) {
     {
-        const QuietSearch quiet;
-        OptimizeForSubwoofer(dp);
+        const QuietSearch quiet(r);
+        OptimizeForSubwoofer(dp, r);
     }
-    SimulateVentedResponse(dp);
+    SimulateVentedResponse(dp, r);
 }
 
 } // namespace dravik

@@ -21,24 +21,24 @@ struct ClosedBoxCurves {
     Real fc, qtot, splD, peakSpl, par, eta0;
 };
 
-void WriteCurves(const ClosedBoxCurves &c) {
+void WriteCurves(Responses &responses, const ClosedBoxCurves &c) {
     double f = FirstHz;
     for (int hz = FirstHz; hz <= LastHz; ++hz, f += 1.0) {
         const Real x = ipow(f / c.fc, 2);
         const Real m = ipow(x - 1.0, 2) + x / ipow(c.qtot, 2);
         // Second-order high-pass, 0 dB in the passband.
         const Real level = 10.0 * log10(ipow(x, 2) / m);
-        SystemResponse[hz] = level.value();
+        responses.SystemResponse[hz] = level.value();
         // The cone at Xmax: rises 12 dB per octave.
-        ExcursionLimitSpl[hz] = (40.0 * log10(f / c.fc) + c.splD).value();
-        ThermalLimitSpl[hz] = (level + c.peakSpl).value();
-        ExcursionLimitPower[hz] = (m * c.par / c.eta0).value();
+        responses.ExcursionLimitSpl[hz] = (40.0 * log10(f / c.fc) + c.splD).value();
+        responses.ThermalLimitSpl[hz] = (level + c.peakSpl).value();
+        responses.ExcursionLimitPower[hz] = (m * c.par / c.eta0).value();
     }
 }
 
 } // namespace
 
-void ComputeClosedBox(DesignParameters &dp) {
+void ComputeClosedBox(DesignParameters &dp, Responses &responses) {
     const Real qts = dp.GetQts();
     const Real vas = dp.GetVas();
     const Real fs = dp.GetFs();
@@ -72,7 +72,7 @@ void ComputeClosedBox(DesignParameters &dp) {
     dp.SetPeakSPL(peakSpl);
     dp.SetVb(vb);
     dp.SetFb(fc);
-    WriteCurves({fc, qtot, splD, peakSpl, par, eta0});
+    WriteCurves(responses, {fc, qtot, splD, peakSpl, par, eta0});
 }
 
 } // namespace dravik

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesignParameters.h"
+#include "ResponseArrays.h"
 
 namespace dravik {
 
@@ -9,6 +10,6 @@ namespace dravik {
 // SystemResponse, ExcursionLimitSpl, ThermalLimitSpl and ExcursionLimitPower at
 // 10 to 250 Hz. No list, no vent, no alfa/ffs/F3 fields. Inputs are not
 // checked: a Qtot below the usable range gives a negative Vb.
-void ComputeClosedBox(DesignParameters &dp);
+void ComputeClosedBox(DesignParameters &dp, Responses &responses);
 
 } // namespace dravik

@@ -1,9 +1,6 @@
 #include "OutpFrm.h"
 
-#include "CrossoverArrays.h"
 #include "PlotPainter.h"
-#include "PlotSettings.h"
-#include "ResponseArrays.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -31,8 +28,10 @@ void PlotPicture::paintEvent(QPaintEvent *) {
     painter.drawImage(0, 0, image_);
 }
 
-TOutputForm::TOutputForm(FieldStore &mainFields, QWidget *mainWindow, QWidget *parent)
-    : QWidget(parent), mainFields_(mainFields), mainWindow_(mainWindow),
+TOutputForm::TOutputForm(FieldStore &mainFields, QWidget *mainWindow, PlotSettings &settings,
+                         const Responses &responses, const Crossover &crossover, QWidget *parent)
+    : QWidget(parent), mainFields_(mainFields), mainWindow_(mainWindow), settings_(settings),
+      responses_(responses), crossover_(crossover),
       image_(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32) {
     setObjectName(QStringLiteral("OutputForm"));
     setWindowTitle(QStringLiteral("Output Window"));
@@ -41,7 +40,7 @@ TOutputForm::TOutputForm(FieldStore &mainFields, QWidget *mainWindow, QWidget *p
     setAttribute(Qt::WA_QuitOnClose, false);
     setGeometry(141, 185, 841, 561);
     setAutoFillBackground(true);
-    image_.fill(PlotBackgroundColor);
+    image_.fill(settings_.PlotBackgroundColor);
 
     toolBar_ = new QToolBar(this);
     toolBar_->setObjectName(QStringLiteral("ToolBar1"));
@@ -87,11 +86,12 @@ void TOutputForm::resizeEvent(QResizeEvent *) {
 
 void TOutputForm::FormPaint() {
     const QString caption =
-        dravik::FormPaint(image_, mainFields_, SystemResponse.data(), CrossoverResponse.data());
+        dravik::FormPaint(image_, mainFields_, settings_, responses_.SystemResponse.data(),
+                          crossover_.CrossoverResponse.data());
     setWindowTitle(caption);
-    if (palette().color(QPalette::Window) != PlotBackgroundColor) {
+    if (palette().color(QPalette::Window) != settings_.PlotBackgroundColor) {
         QPalette colours = palette();
-        colours.setColor(QPalette::Window, PlotBackgroundColor);
+        colours.setColor(QPalette::Window, settings_.PlotBackgroundColor);
         setPalette(colours);
     }
     picture_->update();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "CrossoverArrays.h"
 #include "FieldStore.h"
+#include "PlotSettings.h"
+#include "ResponseArrays.h"
 
 #include <QImage>
 #include <QWidget>
@@ -32,8 +35,10 @@ class TOutputForm : public QWidget {
     Q_OBJECT
 public:
     // `mainFields` are the main window's fields; `mainWindow` is what
-    // "Show Designer" brings back.
-    TOutputForm(FieldStore &mainFields, QWidget *mainWindow, QWidget *parent = nullptr);
+    // "Show Designer" brings back. The picture shows `responses` and
+    // `crossover` with `settings`, the program's own.
+    TOutputForm(FieldStore &mainFields, QWidget *mainWindow, PlotSettings &settings,
+                const Responses &responses, const Crossover &crossover, QWidget *parent = nullptr);
 
     // Redraws the whole picture from the response arrays and the fields and
     // sets the window caption.
@@ -59,6 +64,9 @@ private:
 
     FieldStore &mainFields_;
     QWidget *mainWindow_;
+    PlotSettings &settings_;
+    const Responses &responses_;
+    const Crossover &crossover_;
     QImage image_;
     QToolBar *toolBar_ = nullptr;
     PlotPicture *picture_ = nullptr;

@@ -23,8 +23,8 @@ constexpr int RightLabelX = 570;
 constexpr int PlainCurveStartY = 408;
 constexpr int CombinedCurveStartY = 370;
 
-PlotMapping drawingMapping() {
-    return PlotMapping{PlotXScale, PlotYScale};
+PlotMapping drawingMapping(const PlotSettings &settings) {
+    return PlotMapping{settings.PlotXScale, settings.PlotYScale};
 }
 
 QString wholeNumber(double v) {
@@ -65,39 +65,40 @@ void drawLevelGrid(PlotCanvas &canvas, const PlotMapping &map, double sens) {
     }
 }
 
-void drawFrequencyGrid(PlotCanvas &canvas, const PlotMapping &map) {
+void drawFrequencyGrid(PlotCanvas &canvas, const PlotSettings &settings, const PlotMapping &map) {
     for (int f = 11; f <= 301; ++f) {
         if (!isFrequencyGridLine(f))
             continue;
         const int x = map.x(f);
-        canvas.setPenColor(PlotGridColor);
+        canvas.setPenColor(settings.PlotGridColor);
         canvas.moveTo(x, PlotZeroLevelY);
         canvas.lineTo(x, GridBottom);
-        canvas.setPenColor(PlotMarkerColor);
+        canvas.setPenColor(settings.PlotMarkerColor);
         canvas.textOut(x - LabelCentre, FrequencyLabelY, wholeNumber(f));
     }
 }
 
-void drawMarker(PlotCanvas &canvas, int x, int f) {
-    canvas.setPenColor(PlotMarkerColor);
+void drawMarker(PlotCanvas &canvas, const PlotSettings &settings, int x, int f) {
+    canvas.setPenColor(settings.PlotMarkerColor);
     canvas.moveTo(x, 0);
     canvas.lineTo(x, MarkerBottom);
-    canvas.setPenColor(PlotCurveColor);
+    canvas.setPenColor(settings.PlotCurveColor);
     canvas.textOut(x - LabelCentre, MarkerLabelY, wholeNumber(f));
 }
 
-void drawHighlight(PlotCanvas &canvas, int x) {
-    canvas.setPenColor(PlotHighlightColor);
+void drawHighlight(PlotCanvas &canvas, const PlotSettings &settings, int x) {
+    canvas.setPenColor(settings.PlotHighlightColor);
     canvas.moveTo(x, PlotZeroLevelY);
     canvas.lineTo(x, MarkerBottom);
-    canvas.setPenColor(PlotCurveColor);
+    canvas.setPenColor(settings.PlotCurveColor);
 }
 
 // The polyline with its markers. `crossoverResponse` is added to the plotted
 // level when given; the marker test always looks at the system response.
-void drawCurve(PlotCanvas &canvas, int startY, const QColor &startColor,
-               const double *systemResponse, const double *crossoverResponse) {
-    const PlotMapping map = drawingMapping();
+void drawCurve(PlotCanvas &canvas, const PlotSettings &settings, int startY,
+               const QColor &startColor, const double *systemResponse,
+               const double *crossoverResponse) {
+    const PlotMapping map = drawingMapping(settings);
     canvas.moveTo(0, startY);
     canvas.setPenColor(startColor);
     for (int f = PlotFirstFrequency; f <= PlotLastFrequency; ++f) {
@@ -109,42 +110,44 @@ void drawCurve(PlotCanvas &canvas, int startY, const QColor &startColor,
         const int y = map.y(level);
         canvas.lineTo(x, y);
         if (f == 10 || f == 16 || isMarkerLevel(system))
-            drawMarker(canvas, x, f);
+            drawMarker(canvas, settings, x, f);
         if (isHighlightFrequency(f))
-            drawHighlight(canvas, x);
+            drawHighlight(canvas, settings, x);
         canvas.moveTo(x, y);
     }
 }
 
 } // namespace
 
-void ClearPlot(PlotCanvas &canvas) {
-    canvas.setBrushColor(PlotBackgroundColor);
+void ClearPlot(PlotCanvas &canvas, const PlotSettings &settings) {
+    canvas.setBrushColor(settings.PlotBackgroundColor);
     canvas.fillRect(0, 0, 1023, 767);
 }
 
-void DrawAxes(PlotCanvas &canvas, double sens) {
-    ClearPlot(canvas);
-    PlotYScale = PlotDrawYScale;
-    PlotXScale = PlotDrawXScale;
-    canvas.setPenColor(PlotGridColor);
-    canvas.setBrushColor(PlotBackgroundColor);
-    const PlotMapping map = drawingMapping();
+void DrawAxes(PlotCanvas &canvas, PlotSettings &settings, double sens) {
+    ClearPlot(canvas, settings);
+    settings.PlotYScale = PlotDrawYScale;
+    settings.PlotXScale = PlotDrawXScale;
+    canvas.setPenColor(settings.PlotGridColor);
+    canvas.setBrushColor(settings.PlotBackgroundColor);
+    const PlotMapping map = drawingMapping(settings);
     drawLevelGrid(canvas, map, sens);
-    drawFrequencyGrid(canvas, map);
+    drawFrequencyGrid(canvas, settings, map);
 }
 
-void DrawResponseCurve(PlotCanvas &canvas, double sens, const double *systemResponse) {
-    DrawAxes(canvas, sens);
+void DrawResponseCurve(PlotCanvas &canvas, PlotSettings &settings, double sens,
+                       const double *systemResponse) {
+    DrawAxes(canvas, settings, sens);
     // Only the first segment, which ends left of the picture, is white: the
     // 10 Hz marker switches the pen to the curve colour.
-    drawCurve(canvas, PlainCurveStartY, QColor(255, 255, 255), systemResponse, nullptr);
+    drawCurve(canvas, settings, PlainCurveStartY, QColor(255, 255, 255), systemResponse, nullptr);
 }
 
-void DrawCombinedCurve(PlotCanvas &canvas, double sens, const double *systemResponse,
-                       const double *crossoverResponse) {
-    DrawAxes(canvas, sens);
-    drawCurve(canvas, CombinedCurveStartY, PlotCurveColor, systemResponse, crossoverResponse);
+void DrawCombinedCurve(PlotCanvas &canvas, PlotSettings &settings, double sens,
+                       const double *systemResponse, const double *crossoverResponse) {
+    DrawAxes(canvas, settings, sens);
+    drawCurve(canvas, settings, CombinedCurveStartY, settings.PlotCurveColor, systemResponse,
+              crossoverResponse);
 }
 
 QString PlotCaption(const QString &manufacturer, const QString &model) {
@@ -183,25 +186,25 @@ void DrawLegend(PlotCanvas &canvas, const FieldStore &main) {
     canvas.setFont(PlotCanvas::font());
 }
 
-QString FormPaint(PlotCanvas &canvas, const FieldStore &main, const double *systemResponse,
-                  const double *crossoverResponse) {
+QString FormPaint(PlotCanvas &canvas, const FieldStore &main, PlotSettings &settings,
+                  const double *systemResponse, const double *crossoverResponse) {
     const QString caption = PlotCaption(main.text(Field::EManufacturer), main.text(Field::EModel));
     const double sens = ParseFieldText(main.text(Field::ESens));
     if (main.isChecked(Check::ChkCrossEnabled))
-        DrawCombinedCurve(canvas, sens, systemResponse, crossoverResponse);
+        DrawCombinedCurve(canvas, settings, sens, systemResponse, crossoverResponse);
     else
-        DrawResponseCurve(canvas, sens, systemResponse);
+        DrawResponseCurve(canvas, settings, sens, systemResponse);
     DrawLegend(canvas, main);
     return caption;
 }
 
-QString FormPaint(QImage &image, const FieldStore &main, const double *systemResponse,
-                  const double *crossoverResponse) {
+QString FormPaint(QImage &image, const FieldStore &main, PlotSettings &settings,
+                  const double *systemResponse, const double *crossoverResponse) {
     if (image.width() != PlotImageWidth || image.height() != PlotImageHeight ||
         image.format() != QImage::Format_RGB32)
         image = QImage(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
     PlotCanvas canvas(image);
-    return FormPaint(canvas, main, systemResponse, crossoverResponse);
+    return FormPaint(canvas, main, settings, systemResponse, crossoverResponse);
 }
 
 } // namespace dravik

@@ -12,7 +12,7 @@ constexpr double Pi = 3.14159265359;
 constexpr double InchToCm = 2.54;
 } // namespace
 
-void ComputePowerFigures(DesignParameters &dp) {
+void ComputePowerFigures(DesignParameters &dp, const Responses &r) {
     const Real vas = dp.GetVas();
     const Real fs = dp.GetFs();
     const Real xmax = dp.GetXmax();
@@ -37,25 +37,25 @@ void ComputePowerFigures(DesignParameters &dp) {
     dp.SetPeakSPL(peakSpl);
     dp.SetPar(par);
     dp.SetPer(per);
-    const Real level25 = SystemResponse[25];
+    const Real level25 = r.SystemResponse[25];
     dp.setText(Field::EdBmag25, FormatFieldValue(level25));
     const Real sens = dp.GetSens();
     dp.SetSPL100W(level25 + 20.0 + sens); // the level at 100 W and 25 Hz
 }
 
-void ComputeRecommendedPower(DesignParameters &dp) {
+void ComputeRecommendedPower(DesignParameters &dp, const Responses &r) {
     const Real peMax = dp.GetPEmax();
     const Real sens = dp.GetSens();
     const Real recPwr = peMax * 0.5;
     dp.SetRecPwr(recPwr);
-    dp.SetRecPwrResult(10.0 * log10(recPwr) + SystemResponse[25] + sens);
+    dp.SetRecPwrResult(10.0 * log10(recPwr) + r.SystemResponse[25] + sens);
 }
 
-void CalculateFromVbAndFb(DesignParameters &dp) {
-    SimulateVentedResponse(dp);
+void CalculateFromVbAndFb(DesignParameters &dp, Responses &r) {
+    SimulateVentedResponse(dp, r);
     dp.SetNumOfDrivers(1); // the simulation never reads it; the command shows one driver again
-    ComputePowerFigures(dp);
-    ComputeRecommendedPower(dp);
+    ComputePowerFigures(dp, r);
+    ComputeRecommendedPower(dp, r);
 }
 
 } // namespace dravik

@@ -99,24 +99,24 @@ QString PointLine(Real f, Real value) {
 
 // Step 14: the response at every whole hertz from 10 to 250. peakSpl is only
 // meaningful (and only used) when not quiet.
-void SimulatePoints(DesignParameters &dp, const VentedInputs &in, Real splRef, Real peakSpl,
-                    bool quiet) {
+void SimulatePoints(DesignParameters &dp, Responses &r, const VentedInputs &in, Real splRef,
+                    Real peakSpl, bool quiet) {
     const ResponseCoefficients k = Coefficients(in);
     double f = FirstHz;
     for (int hz = FirstHz; hz <= LastHz; ++hz, f += 1.0) {
         const PointLevels p = LevelsAt(f, in, k, splRef);
-        ExcursionLimitSpl[hz] = p.excursionLimit.value();
+        r.ExcursionLimitSpl[hz] = p.excursionLimit.value();
         Real thermalLimit = 0.0;
         if (!quiet) {
             thermalLimit = peakSpl + p.level; // the level reached with PEmax
             dp.addLine(List::Datapoints1, PointLine(f, p.excursionLimit));
             dp.addLine(List::Datapoints2, PointLine(f, thermalLimit));
         }
-        SystemResponse[hz] = p.level.value();
+        r.SystemResponse[hz] = p.level.value();
         if (!quiet) {
             dp.addLine(List::ListBox1, QStringLiteral("dbmag: ") + FormatInteger(hz) +
                                            QStringLiteral("->") +
-                                           FormatFieldValue(SystemResponse[hz]));
+                                           FormatFieldValue(r.SystemResponse[hz]));
             dp.addLine(List::Datapoints3, PointLine(f, p.level));
             dp.addLine(List::Datapoints4, PointLine(f, p.level + 20.0 + in.sens)); // at 100 W
             // The most the box can play at f when both limits count: the lesser
@@ -144,8 +144,8 @@ void ClearDatapointLists(DesignParameters &dp) {
         dp.clearLines(list);
 }
 
-void SimulateVentedResponse(DesignParameters &dp) {
-    const bool quiet = QuietSimulation;
+void SimulateVentedResponse(DesignParameters &dp, Responses &r) {
+    const bool quiet = r.QuietSimulation;
     const VentedInputs in = ReadInputs(dp);
 
     const Real alpha = in.vas / in.vb;
@@ -179,7 +179,7 @@ void SimulateVentedResponse(DesignParameters &dp) {
 
     dp.SetVb(in.vb); // an empty or zero Vb field now shows 1.00
     ClearDatapointLists(dp);
-    SimulatePoints(dp, in, splRef, peakSpl, quiet);
+    SimulatePoints(dp, r, in, splRef, peakSpl, quiet);
 
     if (!quiet) {
         dp.SetAlfa(alpha);

@@ -177,7 +177,8 @@ template <typename Levels> void writeSection(TextWriter &out, const Levels &leve
     }
 }
 
-void writeLine(TextWriter &out, const Line &line, const FieldStore &main) {
+void writeLine(TextWriter &out, const Line &line, const FieldStore &main, const Responses &r,
+               const Crossover &crossover) {
     switch (line.kind) {
     case Kind::Text:
         out.writeLine(line.text);
@@ -189,23 +190,24 @@ void writeLine(TextWriter &out, const Line &line, const FieldStore &main) {
         out.writeLine(QStringLiteral("$ DRAVIK ") + QString::fromLatin1(ProductNotice));
         break;
     case Kind::CrossoverSection:
-        writeSection(out, CrossoverResponse);
+        writeSection(out, crossover.CrossoverResponse);
         break;
     case Kind::ResponseSection:
-        writeSection(out, SystemResponse);
+        writeSection(out, r.SystemResponse);
         break;
     }
 }
 
 } // namespace
 
-void WriteDesignFile(const FieldStore &main) {
+void WriteDesignFile(const FieldStore &main, const Responses &responses,
+                     const Crossover &crossover) {
     const QString fileName = main.text(Field::EDesignFile);
     if (fileName.isEmpty())
         fail(EmptyDesignFileName);
     TextWriter out(fileName);
     for (const Line &line : Layout)
-        writeLine(out, line, main);
+        writeLine(out, line, main, responses, crossover);
     out.commit();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "CrossoverArrays.h"
 #include "FieldStore.h"
+#include "ResponseArrays.h"
 
 namespace dravik {
 
@@ -13,6 +15,7 @@ inline const char *const EmptyDesignFileName = "No design file name given";
 // beside its final place and put there only when complete, so a failed save
 // leaves the previous design file as it was. A line break inside a field's
 // text is written as a blank, so every field stays on its own line.
-void WriteDesignFile(const FieldStore &main);
+void WriteDesignFile(const FieldStore &main, const Responses &responses,
+                     const Crossover &crossover);
 
 } // namespace dravik

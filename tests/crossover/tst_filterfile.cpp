@@ -18,6 +18,11 @@
 
 using namespace dravik;
 
+namespace {
+// The crossover these tests work on, started afresh before each test.
+Crossover crossover;
+} // namespace
+
 using dravik::test::errorOf;
 using dravik::test::readAll;
 using dravik::test::writeBytes;
@@ -43,7 +48,7 @@ template <size_t N> QByteArray bytesOf(const char (&text)[N]) {
 }
 
 CrossoverArray &slot(int s) {
-    return FilterResponse[static_cast<size_t>(s)];
+    return crossover.FilterResponse[static_cast<size_t>(s)];
 }
 
 // The log's lines, checking that every line ends in CR LF.
@@ -101,14 +106,14 @@ private slots:
         QVERIFY(QDir::setCurrent(dir_.path()));
     }
     void init() {
-        ResetCrossoverArrays();
+        crossover = Crossover{};
         for (int s = 0; s < 4; ++s)
             QFile::remove(QStringLiteral("test%1.log").arg(s));
     }
 
     void fillExample() {
         writeFile("fill.FLT", joined(filterFile(FillExampleData)));
-        LoadFilterFile(1, "fill.FLT");
+        LoadFilterFile(crossover, 1, "fill.FLT");
         verifyFillExample(1);
         const QStringList log = logLines(1);
         QCOMPARE(log.size(), 1001);
@@ -136,7 +141,7 @@ private slots:
     void fillExampleInEveryLayout() {
         QFETCH(QByteArray, bytes);
         writeFile("layout.FLT", bytes);
-        LoadFilterFile(0, "layout.FLT");
+        LoadFilterFile(crossover, 0, "layout.FLT");
         verifyFillExample(0);
     }
 
@@ -167,7 +172,7 @@ private slots:
         fillSlot(0, 7.0);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(errorOf([] { LoadFilterFile(0, "HP2C16C.FLT"); }), report);
+        QCOMPARE(errorOf([] { LoadFilterFile(crossover, 0, "HP2C16C.FLT"); }), report);
         QVERIFY(timer.elapsed() < 2000);
         QCOMPARE(slot(0)[500], 7.0);
         QCOMPARE(QFile::exists("test0.log"), report.isEmpty());
@@ -176,7 +181,7 @@ private slots:
 
     void zeroHzFirstPointHasNoStep() {
         writeFile("zero.FLT", joined(filterFile({"0", "-10.0", "5", "-8.0"})));
-        LoadFilterFile(0, "zero.FLT");
+        LoadFilterFile(crossover, 0, "zero.FLT");
         for (int j = 0; j <= 5; ++j)
             QCOMPARE(slot(0)[size_t(j)], -10.0);
         QCOMPARE(slot(0)[6], 0.0);
@@ -206,7 +211,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         fillSlot(2, 7.0);
         writeFile("none.FLT", bytes);
-        LoadFilterFile(2, "none.FLT");
+        LoadFilterFile(crossover, 2, "none.FLT");
         for (int j = 0; j <= 1001; ++j)
             QCOMPARE(slot(2)[size_t(j)], 7.0);
         const QStringList log = logLines(2);
@@ -216,7 +221,7 @@ private slots:
 
     void equalFrequenciesWriteOneEntry() {
         writeFile("equal.FLT", joined(filterFile({"10", "-3", "10", "-5"})));
-        LoadFilterFile(0, "equal.FLT");
+        LoadFilterFile(crossover, 0, "equal.FLT");
         QCOMPARE(slot(0)[9], 0.0);
         QVERIFY(std::fabs(slot(0)[10] - -3.3) < 1e-12);
         QCOMPARE(slot(0)[11], 0.0);
@@ -224,7 +229,7 @@ private slots:
 
     void fallingFrequencyWritesNothing() {
         writeFile("fall.FLT", joined(filterFile({"20", "-4", "10", "-3", "15", "-1"})));
-        LoadFilterFile(0, "fall.FLT");
+        LoadFilterFile(crossover, 0, "fall.FLT");
         for (int j = 10; j <= 15; ++j)
             QVERIFY(std::fabs(slot(0)[size_t(j)] - (-3.0 - 0.3 * (j - 9))) < 1e-12);
         for (int j = 16; j <= 20; ++j)
@@ -234,7 +239,7 @@ private slots:
     void linesAfterEndMarkerAreNotData() {
         writeFile("after.FLT", joined(filterFile({"10", "-3", "20", "-4"}) +
                                       QStringList{"30", "-5", "{", "40", "-1"}));
-        LoadFilterFile(0, "after.FLT");
+        LoadFilterFile(crossover, 0, "after.FLT");
         // The 20 Hz point is the last one: entry 20 keeps the 10 Hz run's value.
         QVERIFY(std::fabs(slot(0)[20] - -6.3) < 1e-12);
         QCOMPARE(slot(0)[21], 0.0);
@@ -243,7 +248,7 @@ private slots:
 
     void unpairedLastLineIsIgnored() {
         writeFile("odd.FLT", joined(filterFile({"10", "-3", "20", "-4", "30"})));
-        LoadFilterFile(0, "odd.FLT");
+        LoadFilterFile(crossover, 0, "odd.FLT");
         QVERIFY(std::fabs(slot(0)[20] - -6.3) < 1e-12);
         QCOMPARE(slot(0)[21], 0.0);
     }
@@ -251,7 +256,7 @@ private slots:
     void leadingBlanksAndEmptyLevel() {
         fillSlot(0, 5.0);
         writeFile("blanks.FLT", joined(filterFile({"  10", "   -3.5", "20", "", "30", "-1"})));
-        LoadFilterFile(0, "blanks.FLT");
+        LoadFilterFile(crossover, 0, "blanks.FLT");
         QCOMPARE(slot(0)[9], 5.0);
         QVERIFY(std::fabs(slot(0)[10] - -3.85) < 1e-12);
         QVERIFY(std::fabs(slot(0)[19] - -7.0) < 1e-12);
@@ -304,7 +309,7 @@ private slots:
         QFETCH(double, step);
         fillSlot(0, 5.0);
         writeFile("grammar.FLT", joined(filterFile({frequency, level, "30", "-1"})));
-        LoadFilterFile(0, "grammar.FLT");
+        LoadFilterFile(crossover, 0, "grammar.FLT");
         for (int j = 0; j <= 1001; ++j) {
             const double expected = j < first || j > 30 ? 5.0 : start + step * (j - first + 1);
             QVERIFY2(std::fabs(slot(0)[size_t(j)] - expected) < 1e-12,
@@ -315,14 +320,14 @@ private slots:
     void frequenciesBeyond32Bits() {
         // The run towards a huge frequency stops at the slot's last entry.
         writeFile("up.FLT", joined(filterFile({"5", "-1", "99999999999999999999999", "-2"})));
-        LoadFilterFile(0, "up.FLT");
+        LoadFilterFile(crossover, 0, "up.FLT");
         QCOMPARE(slot(0)[4], 0.0);
         QVERIFY(std::fabs(slot(0)[5] - -1.2) < 1e-12);
         QVERIFY(std::fabs(slot(0)[1001] - (-1.0 - 0.2 * 997)) < 1e-9);
         // A point below the 32-bit range starts no run.
         writeFile("down.FLT",
                   joined(filterFile({"-99999999999999999999", "-1", "5", "-2", "7", "-3"})));
-        LoadFilterFile(1, "down.FLT");
+        LoadFilterFile(crossover, 1, "down.FLT");
         for (int j = 0; j <= 4; ++j)
             QCOMPARE(slot(1)[size_t(j)], 0.0);
         QVERIFY(std::fabs(slot(1)[5] - -2.4) < 1e-12);
@@ -332,7 +337,7 @@ private slots:
     void negativeFrequencyRunIsClipped() {
         // Step -5 / -10 = 0.5; ten steps below 0 Hz bring the value to 0.
         writeFile("neg.FLT", joined(filterFile({"-10", "-5", "5", "-1", "6", "0"})));
-        LoadFilterFile(0, "neg.FLT");
+        LoadFilterFile(crossover, 0, "neg.FLT");
         for (int j = 0; j <= 4; ++j)
             QVERIFY(std::fabs(slot(0)[size_t(j)] - 0.5 * (j + 1)) < 1e-12);
         QVERIFY(std::fabs(slot(0)[5] - -1.2) < 1e-12);
@@ -343,7 +348,7 @@ private slots:
         writeFile("far.FLT", joined(filterFile({"-2000000000", "1", "3", "0"})));
         QElapsedTimer timer;
         timer.start();
-        LoadFilterFile(0, "far.FLT");
+        LoadFilterFile(crossover, 0, "far.FLT");
         QVERIFY(timer.elapsed() < 2000);
         const double step = 1.0 / -2000000000.0;
         for (int j = 0; j <= 3; ++j)
@@ -361,7 +366,7 @@ private slots:
             lines << "700"
                   << "-3";
         writeFile("many.FLT", joined(lines));
-        LoadFilterFile(0, "many.FLT");
+        LoadFilterFile(crossover, 0, "many.FLT");
         QCOMPARE(slot(0)[499], 0.0);
         for (int j = 500; j <= 600; ++j)
             QVERIFY(std::fabs(slot(0)[size_t(j)] - (-1.0 - 0.002 * (j - 499))) < 1e-12);
@@ -383,7 +388,7 @@ private slots:
               << "-5"
               << "}";
         writeFile("long.FLT", joined(lines));
-        LoadFilterFile(0, "long.FLT");
+        LoadFilterFile(crossover, 0, "long.FLT");
         QVERIFY(std::fabs(slot(0)[20] - -6.3) < 1e-12);
         QCOMPARE(slot(0)[21], 0.0);
     }
@@ -391,7 +396,7 @@ private slots:
     void nulBytesReadAsMalformedText() {
         fillSlot(0, 5.0);
         writeFile("nul.FLT", bytesOf("desc\0ription\n{\0\n{\n10\n-3\0\n20\n-4\n\0\n}\n"));
-        LoadFilterFile(0, "nul.FLT");
+        LoadFilterFile(crossover, 0, "nul.FLT");
         QCOMPARE(slot(0)[9], 5.0);
         for (int j = 10; j <= 20; ++j)
             QCOMPARE(slot(0)[size_t(j)], 0.0);
@@ -400,13 +405,14 @@ private slots:
 
     void overflowingStepRaisesOverflow() {
         writeFile("huge.FLT", joined(filterFile({"1", "-1.5e308", "5", "0"})));
-        QCOMPARE(errorOf([] { LoadFilterFile(3, "huge.FLT"); }), QString(msg::Overflow));
+        QCOMPARE(errorOf([] { LoadFilterFile(crossover, 3, "huge.FLT"); }), QString(msg::Overflow));
         QVERIFY(!QFile::exists("test3.log"));
     }
 
     void missingFileIsNotFound() {
         fillSlot(1, 2.0);
-        QCOMPARE(errorOf([] { LoadFilterFile(1, "NOPE.FLT"); }), QString(msg::FileNotFound));
+        QCOMPARE(errorOf([] { LoadFilterFile(crossover, 1, "NOPE.FLT"); }),
+                 QString(msg::FileNotFound));
         QCOMPARE(slot(1)[100], 2.0);
         QVERIFY(!QFile::exists("test1.log"));
     }
@@ -414,8 +420,8 @@ private slots:
     void loadingDoesNotClearTheSlot() {
         writeFile("a.FLT", joined(filterFile({"10", "-1", "12", "0"})));
         writeFile("b.FLT", joined(filterFile({"100", "-2", "101", "0"})));
-        LoadFilterFile(0, "a.FLT");
-        LoadFilterFile(0, "b.FLT");
+        LoadFilterFile(crossover, 0, "a.FLT");
+        LoadFilterFile(crossover, 0, "b.FLT");
         QVERIFY(std::fabs(slot(0)[10] - -1.1) < 1e-12);
         QVERIFY(std::fabs(slot(0)[100] - -2.02) < 1e-12);
         QCOMPARE(logLines(0)[10], QStringLiteral("10 Hz, -1.10 dB"));
@@ -425,60 +431,60 @@ private slots:
     void logOfAFileWithoutData() {
         slot(2)[40] = -1.25;
         writeFile("empty.FLT", joined({"{", "}"}));
-        LoadFilterFile(2, "empty.FLT");
+        LoadFilterFile(crossover, 2, "empty.FLT");
         QCOMPARE(logLines(2)[40], QStringLiteral("40 Hz, -1.25 dB"));
     }
 
     void slotOutOfRangeIsAProgrammingError() {
         writeFile("x.FLT", joined({"{", "}"}));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, LoadFilterFile(4, "x.FLT"));
-        QVERIFY_THROWS_EXCEPTION(std::out_of_range, LoadFilterFile(-1, "x.FLT"));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, LoadFilterFile(crossover, 4, "x.FLT"));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, LoadFilterFile(crossover, -1, "x.FLT"));
     }
 
     void clearLeavesEntry1001() {
-        for (auto &s : FilterResponse)
+        for (auto &s : crossover.FilterResponse)
             s.fill(3.0);
-        CrossoverResponse.fill(3.0);
-        ClearCrossover();
+        crossover.CrossoverResponse.fill(3.0);
+        ClearCrossover(crossover);
         for (int s = 0; s < 4; ++s) {
             QCOMPARE(slot(s)[0], 0.0);
             QCOMPARE(slot(s)[1000], 0.0);
             QCOMPARE(slot(s)[1001], 3.0);
         }
-        QCOMPARE(CrossoverResponse[1000], 0.0);
-        QCOMPARE(CrossoverResponse[1001], 3.0);
+        QCOMPARE(crossover.CrossoverResponse[1000], 0.0);
+        QCOMPARE(crossover.CrossoverResponse[1001], 3.0);
     }
 
     void combinations() {
         for (int s = 0; s < 4; ++s)
             for (int j = 0; j <= 1001; ++j)
                 slot(s)[size_t(j)] = (s + 1) * 0.25 * j;
-        CrossoverResponse[1001] = 9.0;
-        CombineTwoFilters();
-        QCOMPARE(CrossoverResponse[4], 1.0 + 2.0);
-        QCOMPARE(CrossoverResponse[1000], 250.0 + 500.0);
-        QCOMPARE(CrossoverResponse[1001], 9.0);
-        CombineFourFilters();
-        QCOMPARE(CrossoverResponse[4], 1.0 + 2.0 + 3.0 + 4.0);
-        QCOMPARE(CrossoverResponse[1001], 9.0);
+        crossover.CrossoverResponse[1001] = 9.0;
+        CombineTwoFilters(crossover);
+        QCOMPARE(crossover.CrossoverResponse[4], 1.0 + 2.0);
+        QCOMPARE(crossover.CrossoverResponse[1000], 250.0 + 500.0);
+        QCOMPARE(crossover.CrossoverResponse[1001], 9.0);
+        CombineFourFilters(crossover);
+        QCOMPARE(crossover.CrossoverResponse[4], 1.0 + 2.0 + 3.0 + 4.0);
+        QCOMPARE(crossover.CrossoverResponse[1001], 9.0);
     }
 
     void overflowingSumRaisesOverflow() {
         slot(0)[3] = 1e308;
         slot(1)[3] = 1e308;
-        QCOMPARE(errorOf(CombineTwoFilters), QString(msg::Overflow));
+        QCOMPARE(errorOf([] { CombineTwoFilters(crossover); }), QString(msg::Overflow));
         slot(1)[3] = 0.0;
         slot(2)[3] = 1e308;
-        QCOMPARE(errorOf(CombineFourFilters), QString(msg::Overflow));
+        QCOMPARE(errorOf([] { CombineFourFilters(crossover); }), QString(msg::Overflow));
     }
 
     void listShowsEveryHertz() {
         test::MemoryFieldStore main;
         main.addLine("ListBox1", "a simulation line");
-        CrossoverResponse[25] = -3.1;
-        CrossoverResponse[1000] = 12.5;
-        CrossoverResponse[1001] = 7.0;
-        ShowCrossoverResponse(main);
+        crossover.CrossoverResponse[25] = -3.1;
+        crossover.CrossoverResponse[1000] = 12.5;
+        crossover.CrossoverResponse[1001] = 7.0;
+        ShowCrossoverResponse(crossover, main);
         QCOMPARE(main.lineCount("ListBox1"), 1001);
         QCOMPARE(main.line("ListBox1", 0), QStringLiteral("0 Hz : 0.00 dB"));
         QCOMPARE(main.line("ListBox1", 25), QStringLiteral("25 Hz : -3.10 dB"));

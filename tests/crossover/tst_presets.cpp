@@ -16,6 +16,11 @@
 
 using namespace dravik;
 
+namespace {
+// The crossover these tests work on, started afresh before each test.
+Crossover crossover;
+} // namespace
+
 using dravik::test::errorOf;
 using dravik::test::readAll;
 using dravik::test::writeBytes;
@@ -26,7 +31,7 @@ const QString ShippedDir = QStringLiteral(DRAVIK_SHIPPED_DIR);
 const QStringList FilterFiles = {"HP2C16C.FLT", "LP1C60B.FLT",  "LP2C100B.FLT", "LP2C80B.FLT",
                                  "LP2C70B.FLT", "H3C19C12.FLT", "LP2C40B.FLT"};
 
-using Preset = void (*)(FieldStore &);
+using Preset = void (*)(Crossover &, FieldStore &);
 const Preset Presets[] = {ApplyQuorvel100, ApplyQuorvel80, ApplyQuorvel70, ApplyPelmo100_1};
 
 // The level of each line of a test log ("<j> Hz, <level> dB").
@@ -58,7 +63,7 @@ private slots:
         QVERIFY(QDir::setCurrent(dir_.path()));
     }
     void init() {
-        ResetCrossoverArrays();
+        crossover = Crossover{};
         for (const QString &name : FilterFiles) {
             QFile::remove(name);
             QVERIFY(QFile::copy(ShippedDir + QLatin1Char('/') + name, name));
@@ -81,13 +86,13 @@ private slots:
     void presetLoadsItsFiles() {
         QFETCH(int, preset);
         QFETCH(QStringList, files);
-        for (auto &slot : FilterResponse)
+        for (auto &slot : crossover.FilterResponse)
             slot.fill(9.0); // a preset clears every slot first
         test::MemoryFieldStore main;
-        Presets[preset](main);
+        Presets[preset](crossover, main);
 
         for (int s = 0; s < 4; ++s) {
-            const CrossoverArray &slot = FilterResponse[size_t(s)];
+            const CrossoverArray &slot = crossover.FilterResponse[size_t(s)];
             for (int j = 0; j <= 1000; ++j) {
                 const double expected =
                     s < files.size()
@@ -118,14 +123,15 @@ private slots:
 
     void pelmoAfterQuorvelLeavesSlots2And3AtZero() {
         test::MemoryFieldStore main;
-        ApplyQuorvel80(main);
+        ApplyQuorvel80(crossover, main);
         const QByteArray log2 = readAll("test2.log");
         const QByteArray log3 = readAll("test3.log");
-        ApplyPelmo100_1(main);
+        ApplyPelmo100_1(crossover, main);
         for (size_t j = 0; j <= 1000; ++j) {
-            QCOMPARE(FilterResponse[2][j], 0.0);
-            QCOMPARE(FilterResponse[3][j], 0.0);
-            QCOMPARE(CrossoverResponse[j], FilterResponse[0][j] + FilterResponse[1][j]);
+            QCOMPARE(crossover.FilterResponse[2][j], 0.0);
+            QCOMPARE(crossover.FilterResponse[3][j], 0.0);
+            QCOMPARE(crossover.CrossoverResponse[j],
+                     crossover.FilterResponse[0][j] + crossover.FilterResponse[1][j]);
         }
         // The older logs of slots 2 and 3 stay as they were.
         QCOMPARE(readAll("test2.log"), log2);
@@ -143,32 +149,33 @@ private slots:
         QFETCH(int, preset);
         QFETCH(int, between);
         test::MemoryFieldStore main;
-        Presets[preset](main);
-        const CrossoverArray first = CrossoverResponse;
+        Presets[preset](crossover, main);
+        const CrossoverArray first = crossover.CrossoverResponse;
         const QStringList firstList = main.lines("ListBox1");
-        Presets[between](main);
-        Presets[preset](main);
-        QVERIFY(CrossoverResponse == first);
+        Presets[between](crossover, main);
+        Presets[preset](crossover, main);
+        QVERIFY(crossover.CrossoverResponse == first);
         QCOMPARE(main.lines("ListBox1"), firstList);
     }
 
     void missingFileStopsThePreset() {
         test::MemoryFieldStore main;
-        ApplyPelmo100_1(main);
+        ApplyPelmo100_1(crossover, main);
         const QStringList pelmoList = main.lines("ListBox1");
         const QByteArray pelmoLog1 = readAll("test1.log");
         QVERIFY(QFile::remove("LP1C60B.FLT"));
 
-        QCOMPARE(errorOf([&] { ApplyQuorvel100(main); }), QString(msg::FileNotFound));
+        QCOMPARE(errorOf([&] { ApplyQuorvel100(crossover, main); }), QString(msg::FileNotFound));
         // Slot 0 was loaded before the failure; the rest stays cleared.
         const auto &hp16 = filters::ShippedFilter("HP2C16C.FLT");
-        QVERIFY(std::fabs(FilterResponse[0][16] - filters::MagnitudeDb(hp16, 16.0)) <= 0.01);
-        QVERIFY(FilterResponse[0][10] < -1.0);
+        QVERIFY(std::fabs(crossover.FilterResponse[0][16] - filters::MagnitudeDb(hp16, 16.0)) <=
+                0.01);
+        QVERIFY(crossover.FilterResponse[0][10] < -1.0);
         for (size_t j = 0; j <= 1000; ++j) {
-            QCOMPARE(FilterResponse[1][j], 0.0);
-            QCOMPARE(FilterResponse[2][j], 0.0);
-            QCOMPARE(FilterResponse[3][j], 0.0);
-            QCOMPARE(CrossoverResponse[j], 0.0);
+            QCOMPARE(crossover.FilterResponse[1][j], 0.0);
+            QCOMPARE(crossover.FilterResponse[2][j], 0.0);
+            QCOMPARE(crossover.FilterResponse[3][j], 0.0);
+            QCOMPARE(crossover.CrossoverResponse[j], 0.0);
         }
         QCOMPARE(main.lines("ListBox1"), pelmoList);
         QCOMPARE(readAll("test1.log"), pelmoLog1);

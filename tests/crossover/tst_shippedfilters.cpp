@@ -17,6 +17,11 @@
 using namespace dravik;
 
 namespace {
+// The crossover these tests work on, started afresh before each test.
+Crossover crossover;
+} // namespace
+
+namespace {
 
 const QString ShippedDir = QStringLiteral(DRAVIK_SHIPPED_DIR);
 
@@ -94,7 +99,7 @@ private slots:
         QVERIFY(dir_.isValid());
         QVERIFY(QDir::setCurrent(dir_.path()));
     }
-    void init() { ResetCrossoverArrays(); }
+    void init() { crossover = Crossover{}; }
 
     void modelReadsTheName_data() { rows(); }
     void modelReadsTheName() {
@@ -116,8 +121,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(Reading, reading);
         copyShipped(name);
-        LoadFilterFile(2, name);
-        const CrossoverArray &slot = FilterResponse[2];
+        LoadFilterFile(crossover, 2, name);
+        const CrossoverArray &slot = crossover.FilterResponse[2];
         for (int hz = 1; hz <= 1000; ++hz)
             QVERIFY2(std::fabs(slot[size_t(hz)] - poleMagnitudeDb(reading, hz)) <= 0.01,
                      qPrintable(QString::number(hz)));
@@ -167,16 +172,17 @@ private slots:
         for (const char *name : {"HP2C16C.FLT", "LP1C60B.FLT", "LP2C100B.FLT"})
             copyShipped(QString::fromLatin1(name));
         test::MemoryFieldStore main;
-        ApplyQuorvel100(main);
+        ApplyQuorvel100(crossover, main);
         for (int hz = 1; hz <= 1000; ++hz) {
             const double expected = poleMagnitudeDb(HP2C16C, hz) + poleMagnitudeDb(LP1C60B, hz) +
                                     2.0 * poleMagnitudeDb(LP2C100B, hz);
-            QVERIFY2(std::fabs(CrossoverResponse[size_t(hz)] - expected) <= 0.01,
+            QVERIFY2(std::fabs(crossover.CrossoverResponse[size_t(hz)] - expected) <= 0.01,
                      qPrintable(QString::number(hz)));
         }
         // The two second-order Butterworth sections alone at their corner.
-        QCOMPARE(FormatFieldValue(FilterResponse[2][100] + FilterResponse[3][100]),
-                 QStringLiteral("-6.02"));
+        QCOMPARE(
+            FormatFieldValue(crossover.FilterResponse[2][100] + crossover.FilterResponse[3][100]),
+            QStringLiteral("-6.02"));
         QCOMPARE(FormatFieldValue(2.0 * poleMagnitudeDb(LP2C100B, 100.0)), QStringLiteral("-6.02"));
     }
 };

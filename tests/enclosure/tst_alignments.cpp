@@ -13,20 +13,22 @@ using namespace dravik::test;
 
 namespace {
 
+// A program with its alignment tables filled.
 struct AlignmentFixture : CalcFixture {
-    AlignmentFixture() { InitializeAlignmentTables(); }
+    AlignmentTables tables;
+    AlignmentFixture() { InitializeAlignmentTables(tables); }
 };
 
-using Alignment = void (*)(DesignParameters &, const PlotRepaint &);
-
-Alignment AlignmentNamed(const QString &name) {
+// Runs the alignment called `name` on the fixture's program.
+void RunAlignment(AlignmentFixture &t, const QString &name, const PlotRepaint &repaint) {
     if (name == QLatin1String("SBB4"))
-        return ComputeSBB4Alignment;
-    if (name == QLatin1String("SC4"))
-        return ComputeSC4Alignment;
-    if (name == QLatin1String("flat"))
-        return ComputeFlatAlignment;
-    return ComputeIdealAlignment;
+        ComputeSBB4Alignment(t.dp, t.r, t.tables, repaint);
+    else if (name == QLatin1String("SC4"))
+        ComputeSC4Alignment(t.dp, t.r, t.tables, repaint);
+    else if (name == QLatin1String("flat"))
+        ComputeFlatAlignment(t.dp, t.r, repaint);
+    else
+        ComputeIdealAlignment(t.dp, t.r, repaint);
 }
 
 // The maximally flat box, worked out here: Vb and F3 for Qts, Vas and Fs.
@@ -68,7 +70,7 @@ private slots:
         QFETCH(QString, f3);
         AlignmentFixture t;
         int repaints = 0;
-        AlignmentNamed(alignment)(t.dp, [&] { ++repaints; });
+        RunAlignment(t, alignment, [&] { ++repaints; });
         QCOMPARE(t.text("EVb"), vb);
         QCOMPARE(t.text("EFinalVb"), vb);
         QCOMPARE(t.text("EFb"), fb);
@@ -90,7 +92,7 @@ private slots:
         // The table's ffs 1.12 is written before the simulation rewrites it.
         AlignmentFixture t;
         t.set("EQes", QStringLiteral("0")); // stops the simulation right after Sd
-        QCOMPARE(FailureOf([&] { ComputeSC4Alignment(t.dp, {}); }), DivisionByZero);
+        QCOMPARE(FailureOf([&] { ComputeSC4Alignment(t.dp, t.r, t.tables, {}); }), DivisionByZero);
         QCOMPARE(t.text("EAlfa"), QStringLiteral("1.37"));
         QCOMPARE(t.text("Effs"), QStringLiteral("1.12"));
         QCOMPARE(t.lines("ListBox2"), QStringList{"alfa:1.37"});
@@ -99,7 +101,7 @@ private slots:
     void sbb4UsesTheRowOfTheTruncatedQts() {
         AlignmentFixture t;
         t.set("EQts", QStringLiteral("0.405")); // the 0.40 row: alfa 1.4, ffs 1.1
-        ComputeSBB4Alignment(t.dp, {});
+        ComputeSBB4Alignment(t.dp, t.r, t.tables, {});
         QCOMPARE(t.text("EVb"), FormatFieldValue(226 / 1.4));
         QCOMPARE(t.text("EFb"), QStringLiteral("32.90"));
         QCOMPARE(t.text("E3dB"), FormatFieldValue(1.1 * 32.9));
@@ -126,7 +128,7 @@ private slots:
         AlignmentFixture t;
         t.set("EQts", qts);
         int repaints = 0;
-        AlignmentNamed(alignment)(t.dp, [&] { ++repaints; });
+        RunAlignment(t, alignment, [&] { ++repaints; });
         const double q = ParseFieldText(qts);
         const QString vb = FormatFieldValue(FlatVb(q, 226));
         QCOMPARE(t.text("EVb"), vb);
@@ -139,7 +141,7 @@ private slots:
         QCOMPARE(lines.last(), QStringLiteral("Flat alignment calculated."));
         QCOMPARE(repaints, 1);
         // The simulation had the last word on the response.
-        QCOMPARE(t.lines("Datapoints3").at(PointIndex(20)), PointLine(20, SystemResponse[20]));
+        QCOMPARE(t.lines("Datapoints3").at(PointIndex(20)), PointLine(20, t.r.SystemResponse[20]));
     }
 
     // With a Qts of 0 the fall-back's flat alignment fails at once, so its
@@ -158,7 +160,7 @@ private slots:
         AlignmentFixture t;
         t.set("EQts", QStringLiteral("0"));
         t.addLine("ListBox2", QStringLiteral("old"));
-        QCOMPARE(FailureOf([&] { AlignmentNamed(alignment)(t.dp, {}); }), DivisionByZero);
+        QCOMPARE(FailureOf([&] { RunAlignment(t, alignment, {}); }), DivisionByZero);
         QCOMPARE(t.lines("ListBox2"), (QStringList{failure, QStringLiteral("Qts:0.00")}));
         QCOMPARE(t.writes("EVb"), 0);
         QCOMPARE(t.writes("EFb"), 0);
@@ -166,8 +168,8 @@ private slots:
 
     void flatAlignment() {
         AlignmentFixture t;
-        MarkResponseArrays();
-        ComputeFlatAlignment(t.dp, {});
+        MarkResponseArrays(t.r);
+        ComputeFlatAlignment(t.dp, t.r, {});
         const QStringList expected = {"dBpeak: 0.07", "Vb: 185.53", "Fb: 34.98", "F3dB: 35.88"};
         QCOMPARE(t.lines("ListBox2"), expected);
         QCOMPARE(t.text("EVb"), QStringLiteral("185.53"));
@@ -176,17 +178,17 @@ private slots:
         QCOMPARE(t.text("E3dB"), QStringLiteral("35.88"));
         QCOMPARE(t.text("EAlfa"), QStringLiteral("1.22"));
         QCOMPARE(t.text("Effs"), QStringLiteral("1.09"));
-        QVERIFY(Near(SystemResponse[20], -19.44, 0.01));
-        QVERIFY(Near(SystemResponse[35], -3.10, 0.01));
-        QVERIFY(Near(SystemResponse[100], -0.07, 0.01));
-        // Only SystemResponse, and only 10 to 250 Hz.
-        QCOMPARE(SystemResponse[9], Untouched);
-        QCOMPARE(SystemResponse[251], Untouched);
-        QVERIFY(SystemResponse[250] != Untouched);
-        QCOMPARE(ExcursionLimitSpl[20], Untouched);
+        QVERIFY(Near(t.r.SystemResponse[20], -19.44, 0.01));
+        QVERIFY(Near(t.r.SystemResponse[35], -3.10, 0.01));
+        QVERIFY(Near(t.r.SystemResponse[100], -0.07, 0.01));
+        // Only t.r.SystemResponse, and only 10 to 250 Hz.
+        QCOMPARE(t.r.SystemResponse[9], Untouched);
+        QCOMPARE(t.r.SystemResponse[251], Untouched);
+        QVERIFY(t.r.SystemResponse[250] != Untouched);
+        QCOMPARE(t.r.ExcursionLimitSpl[20], Untouched);
         // Power figures from the F3 just written, then the vent for the new box.
         QCOMPARE(t.text("EPeakSPL"), QStringLiteral("122.05"));
-        QCOMPARE(t.text("EdBmag25"), FormatFieldValue(SystemResponse[25]));
+        QCOMPARE(t.text("EdBmag25"), FormatFieldValue(t.r.SystemResponse[25]));
         QCOMPARE(t.lines("LVent").at(0), QStringLiteral("Box volume:185.53 l"));
         QCOMPARE(t.lines("LVent").at(1), QStringLiteral("Box resonant freq: 34.98 hz"));
         // No simulation: its lists stay as they were.
@@ -196,7 +198,7 @@ private slots:
 
     void idealAlignment() {
         AlignmentFixture t;
-        ComputeIdealAlignment(t.dp, {});
+        ComputeIdealAlignment(t.dp, t.r, {});
         const QStringList expected = {"dBpeak: -0.27", "Vb: 210.95", "Fb: 33.01", "F3dB: 33.15"};
         QCOMPARE(t.lines("ListBox2"), expected);
         QCOMPARE(t.text("EVb"), QStringLiteral("210.95"));
@@ -211,25 +213,25 @@ private slots:
 
     void idealKeepsTheF3OfTheLastAlignment() {
         AlignmentFixture t;
-        ComputeFlatAlignment(t.dp, {});
+        ComputeFlatAlignment(t.dp, t.r, {});
         const QString par = t.text("EPar");
-        ComputeIdealAlignment(t.dp, {});
+        ComputeIdealAlignment(t.dp, t.r, {});
         QCOMPARE(t.text("E3dB"), QStringLiteral("35.88"));
         QCOMPARE(t.text("EPar"), par);
     }
 
     void modelResponse() {
         // Tends to 0 dB far above Fs and falls 24 dB per octave far below Fb.
-        CalcFixture t;
-        MarkResponseArrays();
-        ComputeVentedModelResponse(32.9, 34.98, 0.38, 226, 185.53);
-        QVERIFY(Near(SystemResponse[250], 0.0, 0.1));
-        QVERIFY(Near(SystemResponse[35], -3.10, 0.01));
-        QCOMPARE(ThermalLimitSpl[20], Untouched);
-        QCOMPARE(SystemResponse[251], Untouched);
+        AlignmentFixture t;
+        MarkResponseArrays(t.r);
+        ComputeVentedModelResponse(t.r.SystemResponse, 32.9, 34.98, 0.38, 226, 185.53);
+        QVERIFY(Near(t.r.SystemResponse[250], 0.0, 0.1));
+        QVERIFY(Near(t.r.SystemResponse[35], -3.10, 0.01));
+        QCOMPARE(t.r.ThermalLimitSpl[20], Untouched);
+        QCOMPARE(t.r.SystemResponse[251], Untouched);
         // The same driver scaled to Fs = Fb = 100 Hz: 10 and 20 Hz lie far below.
-        ComputeVentedModelResponse(100, 100, 0.38, 226, 185.53);
-        QVERIFY(Near(SystemResponse[10] - SystemResponse[20], -24.08, 0.1));
+        ComputeVentedModelResponse(t.r.SystemResponse, 100, 100, 0.38, 226, 185.53);
+        QVERIFY(Near(t.r.SystemResponse[10] - t.r.SystemResponse[20], -24.08, 0.1));
     }
 
     void repaintComesBetweenPowerFiguresAndVent_data() {
@@ -244,16 +246,16 @@ private slots:
         int peakWrites = -1;
         int ventWrites = -1;
         double level20 = 0;
-        AlignmentNamed(alignment)(t.dp, [&] {
+        RunAlignment(t, alignment, [&] {
             ++repaints;
             peakWrites = t.writes("EPeakSPL");
             ventWrites = t.writes("EVentLength");
-            level20 = SystemResponse[20];
+            level20 = t.r.SystemResponse[20];
         });
         QCOMPARE(repaints, 1);
         QCOMPARE(peakWrites, 1);
         QCOMPARE(ventWrites, 0);
-        QCOMPARE(level20, SystemResponse[20]);
+        QCOMPARE(level20, t.r.SystemResponse[20]);
         QCOMPARE(t.writes("EVentLength"), 1);
     }
 
@@ -275,16 +277,16 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, message);
         AlignmentFixture t;
-        MarkResponseArrays();
+        MarkResponseArrays(t.r);
         t.store.setText(field, QStringLiteral("0"));
         t.addLine("ListBox2", QStringLiteral("old"));
         int repaints = 0;
-        QCOMPARE(FailureOf([&] { AlignmentNamed(alignment)(t.dp, [&] { ++repaints; }); }), message);
+        QCOMPARE(FailureOf([&] { RunAlignment(t, alignment, [&] { ++repaints; }); }), message);
         QCOMPARE(t.lines("ListBox2"), QStringList{"old"});
         for (const char *f :
              {"E3dB", "EVb", "EFb", "ESFr", "EAlfa", "Effs", "EPeakSPL", "ESd", "EVentLength"})
             QCOMPARE(t.writes(f), 0);
-        QCOMPARE(SystemResponse[20], Untouched);
+        QCOMPARE(t.r.SystemResponse[20], Untouched);
         QCOMPARE(repaints, 0);
     }
 
@@ -293,7 +295,7 @@ private slots:
         // response model: the fields written before stay.
         AlignmentFixture t;
         t.set("EFs", QStringLiteral("0"));
-        QCOMPARE(FailureOf([&] { ComputeFlatAlignment(t.dp, {}); }), InvalidOperation);
+        QCOMPARE(FailureOf([&] { ComputeFlatAlignment(t.dp, t.r, {}); }), InvalidOperation);
         QCOMPARE(t.text("E3dB"), QStringLiteral("0.00"));
         QCOMPARE(t.lines("ListBox2").size(), 4);
         QCOMPARE(t.text("EVb"), QStringLiteral("185.53"));
@@ -317,8 +319,8 @@ private slots:
         t.set("ETargetDbmag", target);
         t.set("ETargetFb", QStringLiteral("25"));
         t.addLine("ListBox1", QStringLiteral("crossover"));
-        RunSubwooferOptimizer(t.dp);
-        QVERIFY(!QuietSimulation);
+        RunSubwooferOptimizer(t.dp, t.r);
+        QVERIFY(!t.r.QuietSimulation);
         QCOMPARE(t.text("EVb"), vb);
         QCOMPARE(t.text("EFinalVb"), vb);
         QCOMPARE(t.text("EFb"), QStringLiteral("25.00"));
@@ -334,23 +336,23 @@ private slots:
 
     void optimizerFindsTheSmallestBox() {
         AlignmentFixture t; // target -9 dB, tuning 22 Hz
-        RunSubwooferOptimizer(t.dp);
+        RunSubwooferOptimizer(t.dp, t.r);
         const double vb = ParseFieldText(t.text("EVb"));
         QVERIFY(vb > 10 && vb < 300);
-        QVERIFY(SystemResponse[20] >= -9.0);
+        QVERIFY(t.r.SystemResponse[20] >= -9.0);
         // One litre less misses the target.
         t.dp.SetVb(vb - 1);
-        SimulateVentedResponse(t.dp);
-        QVERIFY(SystemResponse[20] < -9.0);
+        SimulateVentedResponse(t.dp, t.r);
+        QVERIFY(t.r.SystemResponse[20] < -9.0);
     }
 
     void optimizerSearchIsQuiet() {
         AlignmentFixture t;
         t.addLine("ListBox2", QStringLiteral("old"));
         t.set("ETargetDbmag", QStringLiteral("10"));
-        QuietSimulation = true;
-        OptimizeForSubwoofer(t.dp);
-        QuietSimulation = false;
+        t.r.QuietSimulation = true;
+        OptimizeForSubwoofer(t.dp, t.r);
+        t.r.QuietSimulation = false;
         QVERIFY(t.lines("ListBox2").isEmpty());
         QVERIFY(t.lines("ListBox1").isEmpty());
         QVERIFY(t.lines("Datapoints1").isEmpty());
@@ -380,14 +382,14 @@ private slots:
         AlignmentFixture t;
         t.set("ETargetDbmag", QStringLiteral("10"));
         t.store.setText(field, value);
-        QVERIFY(!FailureOf([&] { RunSubwooferOptimizer(t.dp); }).isEmpty());
-        QVERIFY(!QuietSimulation);
+        QVERIFY(!FailureOf([&] { RunSubwooferOptimizer(t.dp, t.r); }).isEmpty());
+        QVERIFY(!t.r.QuietSimulation);
         QCOMPARE(t.text("EVb"), vb);
         // The next "Calculate from Vb and Fb" lists in full.
         t.set("EQes", QStringLiteral("0.46"));
         t.set("EPEmax", QStringLiteral("600"));
         t.set("EFb", QStringLiteral("22"));
-        CalculateFromVbAndFb(t.dp);
+        CalculateFromVbAndFb(t.dp, t.r);
         QCOMPARE(t.lines("ListBox2").size(), 6);
         QCOMPARE(t.lines("Datapoints1").size(), 241);
         QCOMPARE(t.lines("ListBox1").size(), 241);

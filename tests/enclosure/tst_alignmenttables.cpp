@@ -7,16 +7,18 @@
 
 using namespace dravik;
 
-namespace {
-const AlignmentTable &TableNamed(const QString &name) {
-    return name == QLatin1String("SBB4") ? SBB4Table : SC4Table;
-}
-} // namespace
-
 class TestAlignmentTables : public QObject {
     Q_OBJECT
+    AlignmentTables tables_;
+    AlignmentTable &SBB4Table = tables_.SBB4Table;
+    AlignmentTable &SC4Table = tables_.SC4Table;
+
+    const AlignmentTable &TableNamed(const QString &name) const {
+        return name == QLatin1String("SBB4") ? SBB4Table : SC4Table;
+    }
+
 private slots:
-    void init() { InitializeAlignmentTables(); }
+    void init() { InitializeAlignmentTables(tables_); }
 
     void findRow_data() {
         QTest::addColumn<QString>("table");
@@ -125,7 +127,7 @@ private slots:
     void initializingAgainRestoresTheTables() {
         SC4Table.alfa[13] = 99.0;
         SBB4Table.Qts[50] = 0.5;
-        InitializeAlignmentTables();
+        InitializeAlignmentTables(tables_);
         QCOMPARE(SC4Table.alfa[13], 1.3665);
         QCOMPARE(SBB4Table.Qts[50], 0.0);
     }

@@ -33,7 +33,7 @@ class TestClosedBox : public QObject {
 private slots:
     void defaultDriverQtot06() {
         CalcFixture t;
-        ComputeClosedBox(t.dp);
+        ComputeClosedBox(t.dp, t.r);
         QCOMPARE(FormatFieldValue(Ratio(0.6), 4), QStringLiteral("1.6797"));
         QCOMPARE(FormatFieldValue(Ratio(0.6) * Ratio(0.6) - 1, 4), QStringLiteral("1.8215"));
         for (const char *f : VbFields)
@@ -55,45 +55,46 @@ private slots:
         QFETCH(int, hz);
         QFETCH(double, level);
         CalcFixture t;
-        ComputeClosedBox(t.dp);
-        QVERIFY2(Near(SystemResponse[hz], level, 0.01),
-                 qPrintable(QString::number(SystemResponse[hz])));
-        QVERIFY(Near(ThermalLimitSpl[hz], SystemResponse[hz] + PeakSpl, 1e-9));
-        QCOMPARE(FormatFieldValue(ThermalLimitSpl[hz] - SystemResponse[hz]),
+        ComputeClosedBox(t.dp, t.r);
+        QVERIFY2(Near(t.r.SystemResponse[hz], level, 0.01),
+                 qPrintable(QString::number(t.r.SystemResponse[hz])));
+        QVERIFY(Near(t.r.ThermalLimitSpl[hz], t.r.SystemResponse[hz] + PeakSpl, 1e-9));
+        QCOMPARE(FormatFieldValue(t.r.ThermalLimitSpl[hz] - t.r.SystemResponse[hz]),
                  QStringLiteral("122.05"));
     }
 
     void limitCurves() {
         CalcFixture t;
-        ComputeClosedBox(t.dp);
+        ComputeClosedBox(t.dp, t.r);
         // The excursion limit rises 12 dB per octave.
-        QVERIFY(Near(ExcursionLimitSpl[200] - ExcursionLimitSpl[100], 12.04, 0.01));
-        QVERIFY(Near(ExcursionLimitSpl[40] - ExcursionLimitSpl[20], 12.04, 0.01));
+        QVERIFY(Near(t.r.ExcursionLimitSpl[200] - t.r.ExcursionLimitSpl[100], 12.04, 0.01));
+        QVERIFY(Near(t.r.ExcursionLimitSpl[40] - t.r.ExcursionLimitSpl[20], 12.04, 0.01));
         // The power that drives the cone to Xmax levels off below the
         // resonance and grows above it.
-        QVERIFY(ExcursionLimitPower[250] > ExcursionLimitPower[100]);
-        QVERIFY(ExcursionLimitPower[100] > ExcursionLimitPower[10]);
+        QVERIFY(t.r.ExcursionLimitPower[250] > t.r.ExcursionLimitPower[100]);
+        QVERIFY(t.r.ExcursionLimitPower[100] > t.r.ExcursionLimitPower[10]);
         // Its ratio between two frequencies is that of M(f).
         const double fc = Ratio(0.6) * 32.9;
         auto m = [&](double f) {
             const double x = (f / fc) * (f / fc);
             return (x - 1) * (x - 1) + x / (0.6 * 0.6);
         };
-        QVERIFY(Near(ExcursionLimitPower[10] / ExcursionLimitPower[100], m(10) / m(100), 1e-9));
+        QVERIFY(
+            Near(t.r.ExcursionLimitPower[10] / t.r.ExcursionLimitPower[100], m(10) / m(100), 1e-9));
     }
 
     void writesOnlyItsOwnOutputs() {
         CalcFixture t;
-        MarkResponseArrays();
+        MarkResponseArrays(t.r);
         t.addLine("ListBox2", QStringLiteral("kept"));
         t.addLine("LVent", QStringLiteral("kept"));
-        ComputeClosedBox(t.dp);
+        ComputeClosedBox(t.dp, t.r);
         QCOMPARE(t.lines("ListBox2"), QStringList{"kept"});
         QCOMPARE(t.lines("LVent"), QStringList{"kept"});
         for (const char *f : {"EAlfa", "Effs", "E3dB", "EVentLength", "ESd", "EPar", "ESPL"})
             QCOMPARE(t.writes(f), 0);
-        for (ResponseArray *a :
-             {&SystemResponse, &ExcursionLimitSpl, &ThermalLimitSpl, &ExcursionLimitPower}) {
+        for (ResponseArray *a : {&t.r.SystemResponse, &t.r.ExcursionLimitSpl, &t.r.ThermalLimitSpl,
+                                 &t.r.ExcursionLimitPower}) {
             QCOMPARE((*a)[9], Untouched);
             QCOMPARE((*a)[251], Untouched);
             QVERIFY((*a)[10] != Untouched);
@@ -111,7 +112,7 @@ private slots:
         QFETCH(double, qtot);
         CalcFixture t;
         t.set("ESQtot", FormatFieldValue(qtot));
-        ComputeClosedBox(t.dp);
+        ComputeClosedBox(t.dp, t.r);
         QCOMPARE(t.text("EVb"), FormatFieldValue(BoxVolume(qtot)));
         QCOMPARE(t.text("EFb"), FormatFieldValue(Ratio(qtot) * 32.9));
         if (qtot == 0.37)
@@ -123,7 +124,7 @@ private slots:
     void qesZeroFallsBackTo04() {
         CalcFixture t;
         t.set("EQes", QStringLiteral("0"));
-        ComputeClosedBox(t.dp);
+        ComputeClosedBox(t.dp, t.r);
         QCOMPARE(t.text("EPeakSPL"),
                  FormatFieldValue(10 * std::log10(600.0) + Spl1W(32.9, 226, 0.4)));
     }
@@ -161,29 +162,29 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, message);
         CalcFixture t;
-        MarkResponseArrays();
+        MarkResponseArrays(t.r);
         if (field == QLatin1String("ESQtot") && value.startsWith(QLatin1String("0.47")))
             t.set("EQts", QStringLiteral("0.5")); // r = 1 exactly with this Qtot
         t.store.setText(field, value);
-        QCOMPARE(FailureOf([&] { ComputeClosedBox(t.dp); }), message);
+        QCOMPARE(FailureOf([&] { ComputeClosedBox(t.dp, t.r); }), message);
         for (const char *f : {"EPeakSPL", "EVb", "ESVb", "EFb", "ESFr"})
             QCOMPARE(t.writes(f), 0);
-        QCOMPARE(SystemResponse[10], Untouched);
+        QCOMPARE(t.r.SystemResponse[10], Untouched);
     }
 
     void failureInTheCurvesKeepsTheFields() {
         // From Qtot 10 on r is negative: the fields are written, then the
         // logarithm of f / Fc fails at the first frequency, after its level.
         CalcFixture t;
-        MarkResponseArrays();
+        MarkResponseArrays(t.r);
         t.set("ESQtot", QStringLiteral("20"));
-        QCOMPARE(FailureOf([&] { ComputeClosedBox(t.dp); }), InvalidOperation);
+        QCOMPARE(FailureOf([&] { ComputeClosedBox(t.dp, t.r); }), InvalidOperation);
         QCOMPARE(t.writes("EPeakSPL"), 1);
         QCOMPARE(t.text("EVb"), FormatFieldValue(BoxVolume(20)));
         QVERIFY(t.text("EFb").startsWith(QLatin1Char('-')));
-        QVERIFY(SystemResponse[10] != Untouched);
-        QCOMPARE(ExcursionLimitSpl[10], Untouched);
-        QCOMPARE(SystemResponse[11], Untouched);
+        QVERIFY(t.r.SystemResponse[10] != Untouched);
+        QCOMPARE(t.r.ExcursionLimitSpl[10], Untouched);
+        QCOMPARE(t.r.SystemResponse[11], Untouched);
     }
 };
 

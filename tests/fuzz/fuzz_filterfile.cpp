@@ -39,6 +39,9 @@ using dravik::fuzz::show;
 
 namespace {
 
+// The filter slots and crossover response the inputs are read into.
+Crossover crossover;
+
 constexpr size_t MaxFileLines = 28192;
 constexpr size_t MaxPoints = 8194;
 constexpr size_t MaxLineBytes = 4096;
@@ -135,12 +138,12 @@ Expected fill(const std::vector<Point> &points, const CrossoverArray &before) {
 
 // Distinct finite levels everywhere, so a stray write shows.
 void setKnownValues() {
-    for (size_t s = 0; s < FilterResponse.size(); ++s) {
+    for (size_t s = 0; s < crossover.FilterResponse.size(); ++s) {
         for (size_t j = 0; j < CrossoverSize; ++j)
-            FilterResponse[s][j] = -1000.0 * static_cast<double>(s + 1) - 0.5 * j;
+            crossover.FilterResponse[s][j] = -1000.0 * static_cast<double>(s + 1) - 0.5 * j;
     }
     for (size_t j = 0; j < CrossoverSize; ++j)
-        CrossoverResponse[j] = 7.25 + j;
+        crossover.CrossoverResponse[j] = 7.25 + j;
 }
 
 std::string logName(int slot) {
@@ -173,7 +176,7 @@ void checkLog(const std::string &log, const CrossoverArray &before, const Crosso
 }
 
 void checkSlot(int slot, const Expected &expected, bool compare) {
-    const CrossoverArray &entries = FilterResponse[static_cast<size_t>(slot)];
+    const CrossoverArray &entries = crossover.FilterResponse[static_cast<size_t>(slot)];
     for (size_t j = 0; j < CrossoverSize; ++j) {
         FUZZ_CHECK(std::isfinite(entries[j]),
                    "entry " + std::to_string(j) + " " + show(entries[j]));
@@ -208,25 +211,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const int slot = static_cast<int>(size % FilterSlots);
 
     setKnownValues();
-    const auto slotsBefore = FilterResponse;
-    const CrossoverArray crossoverBefore = CrossoverResponse;
+    const auto slotsBefore = crossover.FilterResponse;
+    const CrossoverArray crossoverBefore = crossover.CrossoverResponse;
     const Expected expected = fill(pointsOf(fuzz::textLines(seen, MaxFileLines, MaxLineBytes)),
                                    slotsBefore[static_cast<size_t>(slot)]);
 
     std::optional<QString> error;
     try {
-        LoadFilterFile(slot, QString::fromLatin1(FilterName));
+        LoadFilterFile(crossover, slot, QString::fromLatin1(FilterName));
     } catch (const DravikError &e) {
         error = e.message();
     } catch (const std::exception &e) {
         FUZZ_CHECK(false, std::string("an exception other than DravikError: ") + e.what());
     }
 
-    for (size_t s = 0; s < FilterResponse.size(); ++s) {
+    for (size_t s = 0; s < crossover.FilterResponse.size(); ++s) {
         if (static_cast<int>(s) != slot)
-            FUZZ_CHECK(FilterResponse[s] == slotsBefore[s], "slot " + std::to_string(s));
+            FUZZ_CHECK(crossover.FilterResponse[s] == slotsBefore[s], "slot " + std::to_string(s));
     }
-    FUZZ_CHECK(CrossoverResponse == crossoverBefore, "the crossover response changed");
+    FUZZ_CHECK(crossover.CrossoverResponse == crossoverBefore, "the crossover response changed");
 
     if (error) {
         FUZZ_CHECK(*error == QLatin1String(msg::Overflow), show(*error));
@@ -244,7 +247,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!error) {
         files.push_back(log);
         checkLog(fuzz::readFile(log.c_str()), slotsBefore[static_cast<size_t>(slot)],
-                 FilterResponse[static_cast<size_t>(slot)]);
+                 crossover.FilterResponse[static_cast<size_t>(slot)]);
     }
     std::sort(files.begin(), files.end());
     FUZZ_CHECK(fuzz::WorkDirectory::fileNames() == files, "stray or missing files");

@@ -9,6 +9,11 @@
 #include <vector>
 
 using namespace dravik;
+
+namespace {
+// The plot settings these tests draw with.
+PlotSettings plotSettings;
+} // namespace
 using dravik::test::MemoryFieldStore;
 
 // How long the plot takes to draw: the lines alone (the 66 grid lines and the
@@ -17,7 +22,7 @@ using dravik::test::MemoryFieldStore;
 class BenchPlot : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitializePlotSettings(QColor(240, 240, 240)); }
+    void initTestCase() { InitializePlotSettings(plotSettings, QColor(240, 240, 240)); }
 
     void gridAndCurveLines() {
         std::vector<double> response(1002);
@@ -26,9 +31,9 @@ private slots:
         QImage image(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
         PlotCanvas canvas(image);
         const PlotMapping map{PlotDrawXScale, PlotDrawYScale};
-        ClearPlot(canvas);
+        ClearPlot(canvas, plotSettings);
         QBENCHMARK {
-            canvas.setPenColor(PlotGridColor);
+            canvas.setPenColor(plotSettings.PlotGridColor);
             for (int r = 0; r <= 50; ++r) {
                 canvas.moveTo(0, map.levelOffset(r) + 50);
                 canvas.lineTo(600, map.levelOffset(r) + 50);
@@ -47,7 +52,7 @@ private slots:
         QImage image(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
         PlotCanvas canvas(image);
         QBENCHMARK {
-            ClearPlot(canvas);
+            ClearPlot(canvas, plotSettings);
         }
     }
 
@@ -56,7 +61,7 @@ private slots:
         QImage image(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
         PlotCanvas canvas(image);
         QBENCHMARK {
-            DrawResponseCurve(canvas, 100, system.data());
+            DrawResponseCurve(canvas, plotSettings, 100, system.data());
         }
     }
 
@@ -68,7 +73,7 @@ private slots:
             system[f] = -20.0 + 0.07 * double(f);
         QImage image(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
         QBENCHMARK {
-            FormPaint(image, fields, system.data(), crossover.data());
+            FormPaint(image, fields, plotSettings, system.data(), crossover.data());
         }
     }
 };

@@ -11,10 +11,20 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QTest>
+
 #include <QToolBar>
 #include <QToolButton>
+#include <memory>
 
 using namespace dravik;
+
+namespace {
+// The plot settings, responses and crossover these tests draw from.
+PlotSettings plotSettings;
+const auto ownResponses = std::make_unique<Responses>();
+Responses &responses = *ownResponses;
+Crossover crossover;
+} // namespace
 using namespace plottest;
 using dravik::test::MemoryFieldStore;
 
@@ -33,15 +43,15 @@ const QString StartCaption =
 class TestOutputForm : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitializePlotSettings(ButtonFace); }
+    void initTestCase() { InitializePlotSettings(plotSettings, ButtonFace); }
     void init() {
-        ResetResponseArrays();
-        ResetCrossoverArrays();
+        responses = Responses{};
+        crossover = Crossover{};
     }
 
     void createdHiddenWithItsLayout() {
         MemoryFieldStore fields;
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         QCOMPARE(form.objectName(), QStringLiteral("OutputForm"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Output Window"));
         QCOMPARE(form.size(), QSize(841, 561));
@@ -81,7 +91,7 @@ private slots:
 
     void showPlotShowsAndPaints() {
         MemoryFieldStore fields;
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         form.showPlot();
         QVERIFY(form.isVisible());
         QCOMPARE(form.windowTitle(), StartCaption);
@@ -93,7 +103,7 @@ private slots:
     void showingPaints() {
         MemoryFieldStore fields;
         fields.setText(QStringLiteral("EModel"), QStringLiteral("%2"));
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         form.show();
         QVERIFY(form.windowTitle().startsWith(
             QStringLiteral("Frequency Response Plotter: Frequency response of Fane %2.")));
@@ -102,7 +112,7 @@ private slots:
 
     void pictureShowsTheBitmap() {
         MemoryFieldStore fields;
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         form.showPlot();
         QWidget *picture = form.findChild<QWidget *>(QStringLiteral("Image1"));
         QCOMPARE(picture->grab().toImage().convertToFormat(QImage::Format_RGB32), form.image());
@@ -110,7 +120,7 @@ private slots:
 
     void closePlotWindowHides() {
         MemoryFieldStore fields;
-        auto *form = new TOutputForm(fields, nullptr);
+        auto *form = new TOutputForm(fields, nullptr, plotSettings, responses, crossover);
         QPointer<TOutputForm> alive(form);
         form->showPlot();
         button(*form, "ToolButton1")->click();
@@ -124,7 +134,7 @@ private slots:
 
     void closingOnlyHides() {
         MemoryFieldStore fields;
-        auto *form = new TOutputForm(fields, nullptr);
+        auto *form = new TOutputForm(fields, nullptr, plotSettings, responses, crossover);
         QPointer<TOutputForm> alive(form);
         form->showPlot();
         QVERIFY(form->close());
@@ -140,7 +150,7 @@ private slots:
     void showDesignerShowsTheMainWindow() {
         MemoryFieldStore fields;
         QWidget mainWindow;
-        TOutputForm form(fields, &mainWindow);
+        TOutputForm form(fields, &mainWindow, plotSettings, responses, crossover);
         form.showPlot();
         QVERIFY(!mainWindow.isVisible());
         button(form, "ToolButton2")->click();
@@ -153,11 +163,11 @@ private slots:
     void refreshRedrawsFromTheArrays() {
         MemoryFieldStore fields;
         fields.setChecked(QStringLiteral("ChkCrossEnabled"), false);
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         form.showPlot();
         QCoreApplication::processEvents(); // activation repaints too
         const QImage before = form.image();
-        for (double &v : SystemResponse)
+        for (double &v : responses.SystemResponse)
             v = -2;
         QCoreApplication::processEvents();
         QCOMPARE(form.image(), before);
@@ -168,7 +178,7 @@ private slots:
 
     void refreshReadsTheFields() {
         MemoryFieldStore fields;
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         form.showPlot();
         fields.setText(QStringLiteral("EManufacturer"), QStringLiteral("%s"));
         QCOMPARE(form.windowTitle(), StartCaption);
@@ -178,9 +188,9 @@ private slots:
 
     void crossoverResponseIsPlottedWhenEnabled() {
         MemoryFieldStore fields; // "Crossover Enabled" starts ticked
-        for (double &v : CrossoverResponse)
+        for (double &v : crossover.CrossoverResponse)
             v = -2;
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         form.showPlot();
         QCOMPARE(form.image().pixel(X(50), 81), Curve);
         fields.setChecked(QStringLiteral("ChkCrossEnabled"), false);
@@ -192,11 +202,11 @@ private slots:
         MemoryFieldStore fields;
         fields.setChecked(QStringLiteral("ChkCrossEnabled"), false);
         QWidget other;
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         form.showPlot();
         other.show();
         QApplication::setActiveWindow(&other);
-        for (double &v : SystemResponse)
+        for (double &v : responses.SystemResponse)
             v = -2;
         QCOMPARE(form.image().pixel(X(50), 81), Grid);
         QApplication::setActiveWindow(&form);
@@ -206,11 +216,11 @@ private slots:
 
     void scaleFactorsChangeNothing() {
         MemoryFieldStore fields;
-        TOutputForm form(fields, nullptr);
+        TOutputForm form(fields, nullptr, plotSettings, responses, crossover);
         form.showPlot();
         const QImage reference = form.image();
-        PlotXScale = 3;
-        PlotYScale = 3;
+        plotSettings.PlotXScale = 3;
+        plotSettings.PlotYScale = 3;
         form.ToolButton4Click();
         QCOMPARE(form.image(), reference);
     }

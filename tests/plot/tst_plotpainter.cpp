@@ -11,6 +11,11 @@
 #include <vector>
 
 using namespace dravik;
+
+namespace {
+// The plot settings these tests draw with.
+PlotSettings plotSettings;
+} // namespace
 using namespace plottest;
 using dravik::test::MemoryFieldStore;
 
@@ -48,7 +53,8 @@ Rendered render(const FieldStore &fields, const Arrays &arrays) {
     r.image = QImage(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
     {
         PlotCanvas canvas(r.image);
-        r.caption = FormPaint(canvas, fields, arrays.system.data(), arrays.crossover.data());
+        r.caption =
+            FormPaint(canvas, fields, plotSettings, arrays.system.data(), arrays.crossover.data());
         r.texts = canvas.texts();
     }
     return r;
@@ -69,21 +75,21 @@ Rendered renderPlain(const Arrays &arrays = Arrays()) {
 class TestPlotPainter : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitializePlotSettings(ButtonFace); }
+    void initTestCase() { InitializePlotSettings(plotSettings, ButtonFace); }
 
     void startValuesOfTheSettings() {
-        QCOMPARE(PlotBackgroundColor, ButtonFace);
-        QCOMPARE(PlotGridColor, QColor(128, 128, 128));
-        QCOMPARE(PlotCurveColor, QColor(0, 0, 255));
-        QCOMPARE(PlotMarkerColor, QColor(255, 255, 0));
-        QCOMPARE(PlotHighlightColor, QColor(255, 0, 0));
+        QCOMPARE(plotSettings.PlotBackgroundColor, ButtonFace);
+        QCOMPARE(plotSettings.PlotGridColor, QColor(128, 128, 128));
+        QCOMPARE(plotSettings.PlotCurveColor, QColor(0, 0, 255));
+        QCOMPARE(plotSettings.PlotMarkerColor, QColor(255, 255, 0));
+        QCOMPARE(plotSettings.PlotHighlightColor, QColor(255, 0, 0));
     }
 
     void clearPlotFillsTheWholePicture() {
         QImage image(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
         image.fill(Qt::red);
         PlotCanvas canvas(image);
-        ClearPlot(canvas);
+        ClearPlot(canvas, plotSettings);
         QCOMPARE(canvas.brushColor(), ButtonFace);
         QCOMPARE(countColour(image, Background), PlotImageWidth * PlotImageHeight);
     }
@@ -91,7 +97,7 @@ private slots:
     void axesAloneDrawNoCurve() {
         QImage image(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
         PlotCanvas canvas(image);
-        DrawAxes(canvas, 100);
+        DrawAxes(canvas, plotSettings, 100);
         QCOMPARE(countColour(image, Curve), 0);
         // The -10 dB line runs from x = 0 to 599; its end point is not painted.
         QCOMPARE(image.pixel(300, 206), Grid);
@@ -494,12 +500,12 @@ private slots:
 
     void scaleFactorsAreResetByEveryAxesPass() {
         const Rendered reference = render(MemoryFieldStore(), Arrays());
-        PlotXScale = 3;
-        PlotYScale = 3;
+        plotSettings.PlotXScale = 3;
+        plotSettings.PlotYScale = 3;
         const Rendered r = render(MemoryFieldStore(), Arrays());
         QCOMPARE(r.image, reference.image);
-        QCOMPARE(PlotXScale, 1.0);
-        QCOMPARE(PlotYScale, 0.7);
+        QCOMPARE(plotSettings.PlotXScale, 1.0);
+        QCOMPARE(plotSettings.PlotYScale, 0.7);
     }
 
     // No antialiasing anywhere: every pixel is one of the drawing colours.
@@ -521,8 +527,8 @@ private slots:
     void formPaintMakesThePictureWhenGivenAnyImage() {
         QImage image;
         Arrays arrays;
-        const QString caption =
-            FormPaint(image, MemoryFieldStore(), arrays.system.data(), arrays.crossover.data());
+        const QString caption = FormPaint(image, MemoryFieldStore(), plotSettings,
+                                          arrays.system.data(), arrays.crossover.data());
         QCOMPARE(image.size(), QSize(817, 481));
         QCOMPARE(image.format(), QImage::Format_RGB32);
         QVERIFY(caption.startsWith(QStringLiteral("Frequency Response Plotter:")));

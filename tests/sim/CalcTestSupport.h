@@ -9,17 +9,18 @@
 #include <QStringList>
 
 #include <cmath>
+#include <memory>
 #include <utility>
 
 namespace dravik::test {
 
-// A main window at its start state: every field at its default text, empty
-// lists, zeroed response arrays, QuietSimulation clear.
+// A program at its start state: every field at its default text, empty
+// lists, its own zeroed response arrays with the quiet flag clear.
 struct CalcFixture {
     MemoryFieldStore store;
     DesignParameters dp{store};
-
-    CalcFixture() { ResetResponseArrays(); }
+    std::unique_ptr<Responses> responses = std::make_unique<Responses>();
+    Responses &r = *responses;
 
     QString text(const char *field) const { return store.text(QString::fromLatin1(field)); }
     void set(const char *field, const QString &value) {
@@ -51,9 +52,9 @@ inline const QString InvalidOperation = QStringLiteral("Invalid floating point o
 // Writes a value nobody computes into elements of every response array, so a
 // test can tell what a calculation left alone.
 constexpr double Untouched = 12345.0;
-inline void MarkResponseArrays() {
+inline void MarkResponseArrays(Responses &r) {
     for (ResponseArray *a :
-         {&SystemResponse, &ExcursionLimitSpl, &ThermalLimitSpl, &ExcursionLimitPower})
+         {&r.SystemResponse, &r.ExcursionLimitSpl, &r.ThermalLimitSpl, &r.ExcursionLimitPower})
         a->fill(Untouched);
 }
 

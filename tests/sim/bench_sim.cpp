@@ -16,32 +16,30 @@ using namespace dravik::test;
 class BenchSim : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitializeAlignmentTables(); }
-
     void quietSimulation() {
         CalcFixture t;
-        QuietSimulation = true;
+        t.r.QuietSimulation = true;
         QElapsedTimer timer;
         timer.start();
         int runs = 0;
         QBENCHMARK {
-            SimulateVentedResponse(t.dp);
+            SimulateVentedResponse(t.dp, t.r);
             ++runs;
         }
-        QuietSimulation = false;
+        t.r.QuietSimulation = false;
         qInfo("quiet simulation: %.1f us per run", double(timer.nsecsElapsed()) / 1000.0 / runs);
     }
 
     void calculateFromVbAndFbAfter1000Runs() {
         CalcFixture t;
         for (int i = 0; i < 1000; ++i)
-            SimulateVentedResponse(t.dp);
+            SimulateVentedResponse(t.dp, t.r);
         QCOMPARE(t.lines("ListBox1").size(), 241000);
         QElapsedTimer timer;
         timer.start();
         int runs = 0;
         QBENCHMARK {
-            CalculateFromVbAndFb(t.dp);
+            CalculateFromVbAndFb(t.dp, t.r);
             ++runs;
         }
         qInfo("Calculate from Vb and Fb: %.1f us per command",
@@ -55,7 +53,7 @@ private slots:
         timer.start();
         int runs = 0;
         QBENCHMARK {
-            RunSubwooferOptimizer(t.dp);
+            RunSubwooferOptimizer(t.dp, t.r);
             ++runs;
         }
         QCOMPARE(t.text("EVb"), QStringLiteral("300.00"));

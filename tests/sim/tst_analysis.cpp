@@ -53,7 +53,7 @@ private slots:
         CalcFixture t;
         t.set("E3dB", QStringLiteral("30"));
         t.set("ENumOfDrivers", QStringLiteral("3"));
-        CalculateFromVbAndFb(t.dp);
+        CalculateFromVbAndFb(t.dp, t.r);
         QCOMPARE(t.store.text(field), expected);
     }
 
@@ -61,7 +61,7 @@ private slots:
         // The power figures replace those the simulation wrote a moment earlier.
         CalcFixture t;
         t.set("E3dB", QStringLiteral("30"));
-        CalculateFromVbAndFb(t.dp);
+        CalculateFromVbAndFb(t.dp, t.r);
         const double par = DefaultPar(30);
         QVERIFY(Near(t.text("EPar"), par, 0.006));
         QVERIFY(Near(t.text("EPer"), par / Eta0(32.9, 226, 0.46), 0.006));
@@ -72,7 +72,7 @@ private slots:
 
     void noF3GivesNoPower() {
         CalcFixture t; // E3dB still shows its placeholder
-        CalculateFromVbAndFb(t.dp);
+        CalculateFromVbAndFb(t.dp, t.r);
         QCOMPARE(t.text("EPar"), QStringLiteral("0.00"));
         QCOMPARE(t.text("EPer"), QStringLiteral("0.00"));
     }
@@ -95,8 +95,8 @@ private slots:
         t.set("EPEmax", peMax);
         t.set("EVb", QStringLiteral("120"));
         t.set("EFb", QStringLiteral("30"));
-        CalculateFromVbAndFb(t.dp);
-        const double level = SystemResponse[25];
+        CalculateFromVbAndFb(t.dp, t.r);
+        const double level = t.r.SystemResponse[25];
         const double s = ParseFieldText(sens);
         const double p = ParseFieldText(peMax);
         QCOMPARE(t.text("EdBmag25"), FormatFieldValue(level));
@@ -109,8 +109,8 @@ private slots:
     void powerFiguresReadSystemResponse() {
         // Whatever the last calculation left in element 25.
         CalcFixture t;
-        SystemResponse[25] = -3.456;
-        ComputePowerFigures(t.dp);
+        t.r.SystemResponse[25] = -3.456;
+        ComputePowerFigures(t.dp, t.r);
         QCOMPARE(t.text("EdBmag25"), QStringLiteral("-3.46"));
         QCOMPARE(t.text("ESPL100W"), QStringLiteral("116.54"));
     }
@@ -119,7 +119,7 @@ private slots:
         CalcFixture t;
         t.set("EQes", QStringLiteral("0"));
         t.addLine("ListBox2", QStringLiteral("summary"));
-        ComputePowerFigures(t.dp);
+        ComputePowerFigures(t.dp, t.r);
         QCOMPARE(t.lines("ListBox2"), (QStringList{"summary", "Error"}));
         QCOMPARE(t.text("EPeakSPL"),
                  FormatFieldValue(10 * std::log10(600.0) + Spl1W(32.9, 226, 1)));
@@ -146,7 +146,7 @@ private slots:
         QFETCH(QString, message);
         CalcFixture t;
         t.store.setText(field, value);
-        QCOMPARE(FailureOf([&] { ComputePowerFigures(t.dp); }), message);
+        QCOMPARE(FailureOf([&] { ComputePowerFigures(t.dp, t.r); }), message);
         for (const char *f : {"EPeakSPL", "EPar", "EPer", "EdBmag25", "ESPL100W"})
             QCOMPARE(t.writes(f), 0);
     }
@@ -154,7 +154,7 @@ private slots:
     void recommendedPowerFailsAfterWritingThePower() {
         CalcFixture t;
         t.set("EPEmax", QStringLiteral("0"));
-        QCOMPARE(FailureOf([&] { ComputeRecommendedPower(t.dp); }), DivisionByZero);
+        QCOMPARE(FailureOf([&] { ComputeRecommendedPower(t.dp, t.r); }), DivisionByZero);
         QCOMPARE(t.text("ERecPwr"), QStringLiteral("0.00"));
         QCOMPARE(t.writes("ERecPwrResult"), 0);
     }
@@ -180,7 +180,7 @@ private slots:
         CalcFixture t;
         t.set("ENumOfDrivers", QStringLiteral("3"));
         t.store.setText(field, value);
-        QCOMPARE(FailureOf([&] { CalculateFromVbAndFb(t.dp); }), message);
+        QCOMPARE(FailureOf([&] { CalculateFromVbAndFb(t.dp, t.r); }), message);
         QCOMPARE(t.text("ENumOfDrivers"), QStringLiteral("3"));
         for (const char *f : {"EdBmag25", "ESPL100W", "ERecPwr", "ERecPwrResult"})
             QCOMPARE(t.writes(f), 0);

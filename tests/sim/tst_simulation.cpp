@@ -60,14 +60,14 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, expected);
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
         QCOMPARE(t.store.text(field), expected);
     }
 
     void workedExamplePowers() {
         // Par = 3 F3^4 Vd^2 and Per = Par / eta0, with eta0 = 0.0169.
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
         const double pi = 3.141592654;
         const double f3 = 32.9 * std::pow(226.0 / 240.0, 0.44);
         QCOMPARE(FormatFieldValue(f3), QStringLiteral("32.04"));
@@ -81,7 +81,7 @@ private slots:
 
     void workedExampleSummary() {
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
         const QStringList expected = {"dBpeak: -0.60", "Vb: 240.00", "Fb: 22.00",
                                       "F3dB: 32.04",   "Fs: 32.90",  "Vas: 226.00"};
         QCOMPARE(t.lines("ListBox2"), expected);
@@ -102,15 +102,15 @@ private slots:
         QFETCH(int, hz);
         QFETCH(QString, level);
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
-        QCOMPARE(FormatFieldValue(SystemResponse[hz]), level);
+        SimulateVentedResponse(t.dp, t.r);
+        QCOMPARE(FormatFieldValue(t.r.SystemResponse[hz]), level);
         const int i = PointIndex(hz);
         QCOMPARE(t.lines("Datapoints3").at(i), FormatInteger(hz) + " Hz: " + level + " dB");
     }
 
     void levelAt100WattsLine() {
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
         QCOMPARE(t.lines("Datapoints4").at(PointIndex(25)), QStringLiteral("25 Hz: 112.63 dB"));
     }
 
@@ -122,36 +122,36 @@ private slots:
     void dataPointLists() {
         QFETCH(int, hz);
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
         for (const char *list : PointLists)
             QCOMPARE(t.lines(list).size(), 241);
         const int i = PointIndex(hz);
-        const double level = SystemResponse[hz];
+        const double level = t.r.SystemResponse[hz];
         const double excursion = DefaultExcursionLimit(hz);
-        QVERIFY(std::fabs(ExcursionLimitSpl[hz] - excursion) < 1e-9);
-        QCOMPARE(t.lines("Datapoints1").at(i), PointLine(hz, ExcursionLimitSpl[hz]));
+        QVERIFY(std::fabs(t.r.ExcursionLimitSpl[hz] - excursion) < 1e-9);
+        QCOMPARE(t.lines("Datapoints1").at(i), PointLine(hz, t.r.ExcursionLimitSpl[hz]));
         QCOMPARE(t.lines("Datapoints2").at(i), PointLine(hz, DefaultPeakSpl + level));
         QCOMPARE(t.lines("Datapoints4").at(i), PointLine(hz, level + 20 + 100));
         QCOMPARE(t.lines("Datapoints5").at(i),
-                 PointLine(hz, std::min(DefaultPeakSpl + level, ExcursionLimitSpl[hz])));
+                 PointLine(hz, std::min(DefaultPeakSpl + level, t.r.ExcursionLimitSpl[hz])));
     }
 
     void excursionLimitShape() {
         // Rises 12 dB per octave well above tuning, peaks at the port
         // resonance (22 Hz) and falls steeply below it.
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
-        QVERIFY(std::fabs(ExcursionLimitSpl[240] - ExcursionLimitSpl[120] - 12.04) < 0.3);
-        QVERIFY(ExcursionLimitSpl[22] > ExcursionLimitSpl[19]);
-        QVERIFY(ExcursionLimitSpl[22] > ExcursionLimitSpl[26]);
-        QVERIFY(ExcursionLimitSpl[10] < ExcursionLimitSpl[14] - 10.0);
+        SimulateVentedResponse(t.dp, t.r);
+        QVERIFY(std::fabs(t.r.ExcursionLimitSpl[240] - t.r.ExcursionLimitSpl[120] - 12.04) < 0.3);
+        QVERIFY(t.r.ExcursionLimitSpl[22] > t.r.ExcursionLimitSpl[19]);
+        QVERIFY(t.r.ExcursionLimitSpl[22] > t.r.ExcursionLimitSpl[26]);
+        QVERIFY(t.r.ExcursionLimitSpl[10] < t.r.ExcursionLimitSpl[14] - 10.0);
     }
 
     void listBox1GrowsByOneLinePerPoint() {
         CalcFixture t;
         t.addLine("ListBox1", QStringLiteral("earlier"));
-        SimulateVentedResponse(t.dp);
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
+        SimulateVentedResponse(t.dp, t.r);
         const QStringList &lines = t.lines("ListBox1");
         QCOMPARE(lines.size(), 1 + 482);
         QCOMPARE(lines.at(0), QStringLiteral("earlier"));
@@ -165,8 +165,8 @@ private slots:
         CalcFixture t;
         for (const char *list : PointLists)
             t.addLine(list, QStringLiteral("stale"));
-        SimulateVentedResponse(t.dp);
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
+        SimulateVentedResponse(t.dp, t.r);
         for (const char *list : PointLists) {
             QCOMPARE(t.lines(list).size(), 241);
             QVERIFY(t.lines(list).first().startsWith(QStringLiteral("10 Hz: ")));
@@ -176,17 +176,17 @@ private slots:
 
     void onlyTenTo250HzWritten() {
         CalcFixture t;
-        MarkResponseArrays();
-        SimulateVentedResponse(t.dp);
+        MarkResponseArrays(t.r);
+        SimulateVentedResponse(t.dp, t.r);
         for (int hz : {0, 9, 251, 300, 20001}) {
-            QCOMPARE(SystemResponse[hz], Untouched);
-            QCOMPARE(ExcursionLimitSpl[hz], Untouched);
+            QCOMPARE(t.r.SystemResponse[hz], Untouched);
+            QCOMPARE(t.r.ExcursionLimitSpl[hz], Untouched);
         }
-        QVERIFY(SystemResponse[10] != Untouched && SystemResponse[250] != Untouched);
-        QVERIFY(ExcursionLimitSpl[10] != Untouched && ExcursionLimitSpl[250] != Untouched);
+        QVERIFY(t.r.SystemResponse[10] != Untouched && t.r.SystemResponse[250] != Untouched);
+        QVERIFY(t.r.ExcursionLimitSpl[10] != Untouched && t.r.ExcursionLimitSpl[250] != Untouched);
         for (int hz : {10, 25, 250}) {
-            QCOMPARE(ThermalLimitSpl[hz], Untouched);
-            QCOMPARE(ExcursionLimitPower[hz], Untouched);
+            QCOMPARE(t.r.ThermalLimitSpl[hz], Untouched);
+            QCOMPARE(t.r.ExcursionLimitPower[hz], Untouched);
         }
     }
 
@@ -201,7 +201,7 @@ private slots:
         QFETCH(QString, vb);
         CalcFixture t;
         t.set("EVb", vb);
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
         for (const char *f : VbFields)
             QCOMPARE(t.text(f), QStringLiteral("1.00"));
         QCOMPARE(t.lines("ListBox2").at(1), QStringLiteral("Vb: 1.00"));
@@ -214,7 +214,7 @@ private slots:
         CalcFixture t;
         for (const char *f : {"EQts", "EVas", "EFs", "EXmax"})
             t.set(f, QStringLiteral("0"));
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
         QCOMPARE(t.lines("ListBox2").at(4), QStringLiteral("Fs: 100.00"));
         QCOMPARE(t.lines("ListBox2").at(5), QStringLiteral("Vas: 100.00"));
         QCOMPARE(t.text("EAlfa"), FormatFieldValue(100.0 / 240.0));
@@ -227,7 +227,7 @@ private slots:
         CalcFixture t;
         t.set("EFb", QStringLiteral("0"));
         t.addLine("LVent", QStringLiteral("old"));
-        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }), DivisionByZero);
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp, t.r); }), DivisionByZero);
         // The simulation ran with 1 Hz and finished its output...
         QCOMPARE(t.lines("ListBox2").at(2), QStringLiteral("Fb: 1.00"));
         for (const char *list : PointLists)
@@ -244,7 +244,7 @@ private slots:
 
     void ventCalculatorRunsAtTheEnd() {
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
+        SimulateVentedResponse(t.dp, t.r);
         QCOMPARE(t.text("EVentLength"), QStringLiteral("331.42"));
         QCOMPARE(t.lines("LVent").size(), 3);
     }
@@ -256,9 +256,9 @@ private slots:
         t.addLine("ListBox2", QStringLiteral("summary line"));
         for (const char *list : PointLists)
             t.addLine(list, QStringLiteral("stale"));
-        QuietSimulation = true;
-        SimulateVentedResponse(t.dp);
-        QuietSimulation = false;
+        t.r.QuietSimulation = true;
+        SimulateVentedResponse(t.dp, t.r);
+        t.r.QuietSimulation = false;
 
         for (const char *f : {"EPer", "ESPL", "EPeakSPL", "EAlfa", "Effs"})
             QCOMPARE(t.writes(f), 0);
@@ -271,34 +271,34 @@ private slots:
             QCOMPARE(t.text(f), QStringLiteral("1.00"));
         QCOMPARE(t.text("ESd"), QStringLiteral("18.47"));
         QVERIFY(t.writes("EPar") > 0);
-        QVERIFY(SystemResponse[25] < 0.0);
-        QVERIFY(ExcursionLimitSpl[25] > 0.0);
+        QVERIFY(t.r.SystemResponse[25] < 0.0);
+        QVERIFY(t.r.ExcursionLimitSpl[25] > 0.0);
         // The vent calculator does its own output as usual.
         QCOMPARE(t.lines("LVent").at(0), QStringLiteral("Box volume:1.00 l"));
     }
 
     void quietRunGivesTheSameArrays() {
         CalcFixture t;
-        SimulateVentedResponse(t.dp);
-        const ResponseArray loud = SystemResponse;
-        const ResponseArray loudExcursion = ExcursionLimitSpl;
+        SimulateVentedResponse(t.dp, t.r);
+        const ResponseArray loud = t.r.SystemResponse;
+        const ResponseArray loudExcursion = t.r.ExcursionLimitSpl;
         const QString par = t.text("EPar");
-        ResetResponseArrays();
-        QuietSimulation = true;
-        SimulateVentedResponse(t.dp);
-        QuietSimulation = false;
-        QVERIFY(SystemResponse == loud);
-        QVERIFY(ExcursionLimitSpl == loudExcursion);
+        t.r = Responses{};
+        t.r.QuietSimulation = true;
+        SimulateVentedResponse(t.dp, t.r);
+        t.r.QuietSimulation = false;
+        QVERIFY(t.r.SystemResponse == loud);
+        QVERIFY(t.r.ExcursionLimitSpl == loudExcursion);
         QCOMPARE(t.text("EPar"), par);
     }
 
     void peMaxZeroFailsOnlyWhenListing() {
         CalcFixture t;
         t.set("EPEmax", QStringLiteral("0"));
-        QuietSimulation = true;
-        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }), QString());
-        QuietSimulation = false;
-        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }), DivisionByZero);
+        t.r.QuietSimulation = true;
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp, t.r); }), QString());
+        t.r.QuietSimulation = false;
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp, t.r); }), DivisionByZero);
     }
 
     // Each fault stops the run at its step: what was written before stays,
@@ -347,27 +347,27 @@ private slots:
         QFETCH(QStringList, notWritten);
         QFETCH(bool, pointListsCleared);
         CalcFixture t;
-        MarkResponseArrays();
+        MarkResponseArrays(t.r);
         t.addLine("ListBox2", QStringLiteral("before"));
         t.addLine("Datapoints1", QStringLiteral("before"));
         t.store.setText(field, value);
         QHash<QString, int> before;
         for (const QString &f : written + notWritten)
             before.insert(f, t.store.writes(f));
-        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }), message);
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp, t.r); }), message);
         for (const QString &f : written)
             QVERIFY2(t.store.writes(f) > before.value(f), qPrintable(f));
         for (const QString &f : notWritten)
             QVERIFY2(t.store.writes(f) == before.value(f), qPrintable(f));
         if (pointListsCleared) {
             QCOMPARE(t.lines("Datapoints1").size(), 241);
-            QVERIFY(SystemResponse[250] != Untouched);
+            QVERIFY(t.r.SystemResponse[250] != Untouched);
         } else {
             QCOMPARE(t.lines("ListBox2"), QStringList{"before"});
             QCOMPARE(t.lines("Datapoints1"), QStringList{"before"});
             QVERIFY(t.lines("ListBox1").isEmpty());
-            QCOMPARE(SystemResponse[10], Untouched);
-            QCOMPARE(ExcursionLimitSpl[10], Untouched);
+            QCOMPARE(t.r.SystemResponse[10], Untouched);
+            QCOMPARE(t.r.ExcursionLimitSpl[10], Untouched);
         }
     }
 
@@ -375,10 +375,10 @@ private slots:
         // A tiny Fs gets through the box figures but (f/Fs)^8 overflows at the
         // first frequency: the lists are already cleared, no point is stored.
         CalcFixture t;
-        MarkResponseArrays();
+        MarkResponseArrays(t.r);
         t.set("EFs", QStringLiteral("1e-40"));
         t.addLine("Datapoints3", QStringLiteral("before"));
-        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp); }),
+        QCOMPARE(FailureOf([&] { SimulateVentedResponse(t.dp, t.r); }),
                  QStringLiteral("Floating point overflow"));
         QCOMPARE(t.text("EPeakSPL"),
                  FormatFieldValue(10 * std::log10(600.0) + Spl1W(1e-40, 226, 0.46)));
@@ -386,8 +386,8 @@ private slots:
         QCOMPARE(t.text("EVb"), QStringLiteral("240.00"));
         for (const char *list : PointLists)
             QVERIFY(t.lines(list).isEmpty());
-        QCOMPARE(SystemResponse[10], Untouched);
-        QCOMPARE(ExcursionLimitSpl[10], Untouched);
+        QCOMPARE(t.r.SystemResponse[10], Untouched);
+        QCOMPARE(t.r.ExcursionLimitSpl[10], Untouched);
         QVERIFY(t.lines("ListBox1").isEmpty());
         for (const char *f : {"EAlfa", "Effs", "EVentLength"})
             QCOMPARE(t.writes(f), 0);

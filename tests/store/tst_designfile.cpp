@@ -12,10 +12,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 #include <functional>
 #include <unistd.h>
 
 using namespace dravik;
+
+namespace {
+// The responses and crossover the design files are written from.
+const auto ownResponses = std::make_unique<Responses>();
+Responses &responses = *ownResponses;
+Crossover crossover;
+} // namespace
 
 using dravik::test::errorOf;
 using dravik::test::readAll;
@@ -205,8 +214,8 @@ private slots:
     void init() {
         QVERIFY(dir_.isValid());
         QVERIFY(QDir::setCurrent(dir_.path()));
-        ResetCrossoverArrays();
-        ResetResponseArrays();
+        crossover = Crossover{};
+        responses = Responses{};
     }
     void cleanup() { test::emptyDirectory(dir_.path()); }
 
@@ -216,12 +225,12 @@ private slots:
             main.setText(f.field, QStringLiteral("text of ") + f.field);
         main.setText("EDesignFile", "full.dgn");
         for (size_t j = 0; j <= 1001; ++j) {
-            CrossoverResponse[j] = -double(j) / 8.0;
-            SystemResponse[j] = double(j) / 4.0;
+            crossover.CrossoverResponse[j] = -double(j) / 8.0;
+            responses.SystemResponse[j] = double(j) / 4.0;
         }
-        CrossoverResponse[25] = -3.1;
-        SystemResponse[1000] = 12.5;
-        WriteDesignFile(main);
+        crossover.CrossoverResponse[25] = -3.1;
+        responses.SystemResponse[1000] = 12.5;
+        WriteDesignFile(main, responses, crossover);
 
         const QStringList lines = crLfLines("full.dgn");
         QCOMPARE(lines.size(), 4137);
@@ -235,9 +244,9 @@ private slots:
         }
         for (int j = 0; j <= 1000; ++j) {
             QCOMPARE(lines[93 + 2 * j], QStringLiteral("F:") + QString::number(j));
-            QCOMPARE(lines[94 + 2 * j], FormatFieldValue(CrossoverResponse[size_t(j)]));
+            QCOMPARE(lines[94 + 2 * j], FormatFieldValue(crossover.CrossoverResponse[size_t(j)]));
             QCOMPARE(lines[2122 + 2 * j], QStringLiteral("F:") + QString::number(j));
-            QCOMPARE(lines[2123 + 2 * j], FormatFieldValue(SystemResponse[size_t(j)]));
+            QCOMPARE(lines[2123 + 2 * j], FormatFieldValue(responses.SystemResponse[size_t(j)]));
         }
         QCOMPARE(lines[94 + 2 * 25], QStringLiteral("-3.10"));
         QCOMPARE(lines[94 + 2 * 1000], QStringLiteral("-125.00"));
@@ -247,7 +256,7 @@ private slots:
 
     void separatorLinesAreExact() {
         test::MemoryFieldStore main;
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         const QByteArray bytes = readAll("EDesignFile");
         const QList<QByteArray> lines = bytes.split('\n');
         QCOMPARE(lines[3], QByteArray("$$$$$$$$$$$$$$$$\r"));
@@ -259,7 +268,7 @@ private slots:
 
     void startStateWritesPlaceholdersAndZeros() {
         test::MemoryFieldStore main; // default name "EDesignFile"
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         QVERIFY(QFile::exists("EDesignFile"));
         const QStringList lines = crLfLines("EDesignFile");
         QCOMPARE(lines.size(), 4137);
@@ -278,13 +287,13 @@ private slots:
 
     void twoSavesAreIdentical() {
         test::MemoryFieldStore main;
-        CrossoverResponse[40] = -1.25;
+        crossover.CrossoverResponse[40] = -1.25;
         main.setText("EDesignFile", "one.dgn");
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         main.setText("EDesignFile", "two.dgn");
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         const QByteArray two = readAll("two.dgn");
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         QCOMPARE(readAll("two.dgn"), two);
         QByteArray one = readAll("one.dgn");
         // Only line 7, the file's own name, differs.
@@ -296,12 +305,12 @@ private slots:
         test::MemoryFieldStore main;
         main.setText("EDesignFilePath", QDir("elsewhere").absolutePath());
         main.setText("EDesignFile", "here.dgn");
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         QVERIFY(QFile::exists("here.dgn"));
         QVERIFY(!QFile::exists("elsewhere/here.dgn"));
         // The current directory decides.
         QVERIFY(QDir::setCurrent("elsewhere"));
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         QVERIFY(QFile::exists("here.dgn"));
         QVERIFY(QDir::setCurrent(dir_.path()));
     }
@@ -309,7 +318,7 @@ private slots:
     void noExtensionIsAdded() {
         test::MemoryFieldStore main;
         main.setText("EDesignFile", "mydesign");
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         QVERIFY(QFile::exists("mydesign"));
         QVERIFY(!QFile::exists("mydesign.dgn"));
     }
@@ -318,7 +327,7 @@ private slots:
         writeBytes("old.dgn", QByteArray(500000, 'x'));
         test::MemoryFieldStore main;
         main.setText("EDesignFile", "old.dgn");
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         QCOMPARE(crLfLines("old.dgn").size(), 4137);
     }
 
@@ -327,7 +336,8 @@ private slots:
         QVERIFY(QFile::setPermissions("locked.dgn", QFile::ReadOwner | QFile::ReadGroup));
         test::MemoryFieldStore main;
         main.setText("EDesignFile", "locked.dgn");
-        QCOMPARE(errorOf([&] { WriteDesignFile(main); }), QString(msg::FileAccessDenied));
+        QCOMPARE(errorOf([&] { WriteDesignFile(main, responses, crossover); }),
+                 QString(msg::FileAccessDenied));
         QCOMPARE(readAll("locked.dgn"), QByteArray("the old design\r\n"));
         QCOMPARE(QDir().entryList(QDir::Files), QStringList{"locked.dgn"});
     }
@@ -344,10 +354,11 @@ private slots:
         QVERIFY(QFile::setPermissions("shut", QFile::ReadOwner | QFile::ExeOwner));
         test::MemoryFieldStore main;
         main.setText("EDesignFile", "shut/old.dgn");
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         QCOMPARE(crLfLines("shut/old.dgn").size(), 4137);
         main.setText("EDesignFile", "shut/new.dgn");
-        QCOMPARE(errorOf([&] { WriteDesignFile(main); }), QString(msg::FileAccessDenied));
+        QCOMPARE(errorOf([&] { WriteDesignFile(main, responses, crossover); }),
+                 QString(msg::FileAccessDenied));
         QCOMPARE(QDir("shut").entryList(QDir::Files), QStringList{"old.dgn"});
         QVERIFY(
             QFile::setPermissions("shut", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -369,7 +380,7 @@ private slots:
         QFETCH(QString, report);
         test::MemoryFieldStore main;
         main.setText("EDesignFile", name);
-        QCOMPARE(errorOf([&] { WriteDesignFile(main); }), report);
+        QCOMPARE(errorOf([&] { WriteDesignFile(main, responses, crossover); }), report);
         QVERIFY(
             QDir()
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
@@ -380,7 +391,8 @@ private slots:
     void missingDirectoryIsRefused() {
         test::MemoryFieldStore main;
         main.setText("EDesignFile", "nowhere/x.dgn");
-        QCOMPARE(errorOf([&] { WriteDesignFile(main); }), QString(msg::PathNotFound));
+        QCOMPARE(errorOf([&] { WriteDesignFile(main, responses, crossover); }),
+                 QString(msg::PathNotFound));
         QVERIFY(QDir().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
     }
 
@@ -388,13 +400,15 @@ private slots:
         QVERIFY(QDir().mkdir("folder.dgn"));
         test::MemoryFieldStore main;
         main.setText("EDesignFile", "folder.dgn");
-        QCOMPARE(errorOf([&] { WriteDesignFile(main); }), QString(msg::IsDirectory));
+        QCOMPARE(errorOf([&] { WriteDesignFile(main, responses, crossover); }),
+                 QString(msg::IsDirectory));
     }
 
     void emptyNameIsRefused() {
         test::MemoryFieldStore main;
         main.setText("EDesignFile", "");
-        QCOMPARE(errorOf([&] { WriteDesignFile(main); }), QString(EmptyDesignFileName));
+        QCOMPARE(errorOf([&] { WriteDesignFile(main, responses, crossover); }),
+                 QString(EmptyDesignFileName));
         QVERIFY(QDir().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
     }
 
@@ -403,7 +417,7 @@ private slots:
         main.setText("EDesignFile", "breaks.dgn");
         main.setText("EComments", "two\r\nlines\nand\rmore");
         main.setText("EManufacturer", QString::fromUtf8("Sk\xc3\xa5n"));
-        WriteDesignFile(main);
+        WriteDesignFile(main, responses, crossover);
         const QStringList lines = crLfLines("breaks.dgn");
         QCOMPARE(lines.size(), 4137);
         QCOMPARE(lines[12], QStringLiteral("two  lines and more"));

@@ -126,8 +126,9 @@ namespace dravik {
 // The list boxes of the main window (all start empty).
 #define DRAVIK_MAIN_WINDOW_LISTS(X)                                                                \
     X(ListBox2)                                                                                    \
-    X(LVent) X(ListBox1) X(Datapoints1) X(Datapoints2) X(Datapoints3) X(Datapoints4)               \
-        X(Datapoints5) X(ListBox4)
+    X(LVent)                                                                                       \
+    X(ListBox1) X(Datapoints1) X(Datapoints2) X(Datapoints3) X(Datapoints4) X(Datapoints5)         \
+        X(ListBox4)
 
 // The check boxes of the main window with their start state.
 #define DRAVIK_MAIN_WINDOW_CHECKS(X)                                                               \

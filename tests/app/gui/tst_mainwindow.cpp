@@ -4,6 +4,7 @@
 #include "ListBox.h"
 #include "OutpFrm.h"
 #include "Program.h"
+#include "ProgramState.h"
 #include "ResponseArrays.h"
 #include "TestFiles.h"
 #include "mainprg2.h"
@@ -457,6 +458,34 @@ private slots:
             QVERIFY(!nameOf(chosen - 1).startsWith(maker + ' '));
         else
             QCOMPARE(chosen, fane);
+    }
+
+    // Two programs in one process: each computes its own design into its own
+    // state and draws its own plot.
+    void twoProgramsSideBySide() {
+        FakeDialogs otherDialogs;
+        Program other(otherDialogs);
+        other.start();
+        const auto otherText = [&](const char *name) {
+            return other.main().findChild<QLineEdit *>(QLatin1String(name))->text();
+        };
+        child<QLineEdit>("EQts")->setText("0.30");
+        child<QAbstractButton>("SBB4Button")->click();
+        other.main().findChild<QAbstractButton *>(QStringLiteral("SBB4Button"))->click();
+        QCOMPARE(text("EVb"), QStringLiteral("90.40")); // Vas 226 / alfa 2.5
+        QCOMPARE(otherText("EVb"), QStringLiteral("150.67"));
+        const Responses &mine = program_->state().responses;
+        const Responses &theirs = other.state().responses;
+        QVERIFY(mine.SystemResponse[25] != theirs.SystemResponse[25]);
+        QVERIFY(program_->plot().image() != other.plot().image());
+
+        // A preset in one leaves the other's crossover at 0 dB.
+        for (const char *f : {"HP2C16C.FLT", "LP1C60B.FLT", "LP2C100B.FLT"})
+            QVERIFY(QFile::copy(QStringLiteral(DRAVIK_SHIPPED_DIR "/") + f, f));
+        child<QAbstractButton>("BUTTONQuorvel100")->click();
+        QVERIFY(program_->state().crossover.CrossoverResponse[500] < -10.0);
+        QCOMPARE(other.state().crossover.CrossoverResponse[500], 0.0);
+        QVERIFY(dialogs_.errors.isEmpty() && otherDialogs.errors.isEmpty());
     }
 
     void missingFileReportsFileNotFound() {
