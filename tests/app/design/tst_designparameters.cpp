@@ -7,74 +7,59 @@
 using namespace dravik;
 using dravik::test::MemoryFieldStore;
 
+Q_DECLARE_METATYPE(std::function<void(dravik::DesignParameters &)>)
+
 class TestDesignParameters : public QObject {
     Q_OBJECT
 private slots:
-    void setVbWritesAllFiveCopies() {
-        MemoryFieldStore store;
-        DesignParameters dp(store);
-        dp.SetVb(240);
-        for (const char *f : {"EVb", "ESVb", "EVb2", "EFinalVb", "EVb_Vent_PG"})
-            QCOMPARE(store.text(QLatin1String(f)), QStringLiteral("240.00"));
-        QCOMPARE(dp.GetVb(), 240.0);
-        QCOMPARE(store.writes(QStringLiteral("EVb")), 1);
-    }
-
-    void setFbWritesTuningAndSealedResult() {
-        MemoryFieldStore store;
-        DesignParameters dp(store);
-        dp.SetFb(22);
-        QCOMPARE(store.text(QStringLiteral("EFb")), QStringLiteral("22.00"));
-        QCOMPARE(store.text(QStringLiteral("ESFr")), QStringLiteral("22.00"));
-        QCOMPARE(store.writes(QStringLiteral("ETargetFb")), 0);
-    }
-
-    void numberOfDriversIsWholeNumber() {
-        MemoryFieldStore store;
-        DesignParameters dp(store);
-        store.setText(QStringLiteral("ENumOfDrivers"), QStringLiteral("2"));
-        dp.SetNumOfDrivers(1);
-        QCOMPARE(store.text(QStringLiteral("ENumOfDrivers")), QStringLiteral("1"));
-    }
-
-    void settersFormatTwoDecimals_data() {
-        QTest::addColumn<QString>("field");
-        QTest::newRow("EAlfa") << "EAlfa";
-        QTest::newRow("Effs") << "Effs";
-        QTest::newRow("ESd") << "ESd";
-        QTest::newRow("EPeakSPL") << "EPeakSPL";
-        QTest::newRow("EPar") << "EPar";
-        QTest::newRow("EPer") << "EPer";
-        QTest::newRow("ESPL") << "ESPL";
-        QTest::newRow("ESPL100W") << "ESPL100W";
-        QTest::newRow("E3dB") << "E3dB";
-        QTest::newRow("ERecPwr") << "ERecPwr";
-        QTest::newRow("ERecPwrResult") << "ERecPwrResult";
-        QTest::newRow("EVentLength") << "EVentLength";
-        QTest::newRow("EMinVentArea") << "EMinVentArea";
-    }
-    void settersFormatTwoDecimals() {
-        QFETCH(QString, field);
-        MemoryFieldStore store;
-        DesignParameters dp(store);
-        const QHash<QString, std::function<void(double)>> setters = {
-            {"EAlfa", [&](double v) { dp.SetAlfa(v); }},
-            {"Effs", [&](double v) { dp.SetFfs(v); }},
-            {"ESd", [&](double v) { dp.SetSd(v); }},
-            {"EPeakSPL", [&](double v) { dp.SetPeakSPL(v); }},
-            {"EPar", [&](double v) { dp.SetPar(v); }},
-            {"EPer", [&](double v) { dp.SetPer(v); }},
-            {"ESPL", [&](double v) { dp.SetSPL(v); }},
-            {"ESPL100W", [&](double v) { dp.SetSPL100W(v); }},
-            {"E3dB", [&](double v) { dp.Set3dB(v); }},
-            {"ERecPwr", [&](double v) { dp.SetRecPwr(v); }},
-            {"ERecPwrResult", [&](double v) { dp.SetRecPwrResult(v); }},
-            {"EVentLength", [&](double v) { dp.SetVentLength(v); }},
-            {"EMinVentArea", [&](double v) { dp.SetMinVentArea(v); }},
+    // Each setter writes its own fields, formatted "%.2f", and no other.
+    void settersWriteTheirFields_data() {
+        QTest::addColumn<std::function<void(DesignParameters &)>>("set");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("text");
+        using Set = std::function<void(DesignParameters &)>;
+        const auto row = [](const char *name, Set set, QStringList fields,
+                            const char *text = "-0.13") {
+            QTest::newRow(name) << set << fields << QString::fromLatin1(text);
         };
-        setters.value(field)(-0.125);
-        QCOMPARE(store.text(field), QStringLiteral("-0.13"));
-        QCOMPARE(store.writes(field), 1);
+        row(
+            "SetVb", [](DesignParameters &dp) { dp.SetVb(240); },
+            {"EVb", "ESVb", "EVb2", "EFinalVb", "EVb_Vent_PG"}, "240.00");
+        row(
+            "SetFb", [](DesignParameters &dp) { dp.SetFb(22); }, {"EFb", "ESFr"}, "22.00");
+        row(
+            "SetNumOfDrivers", [](DesignParameters &dp) { dp.SetNumOfDrivers(3); },
+            {"ENumOfDrivers"}, "3");
+        row("SetAlfa", [](DesignParameters &dp) { dp.SetAlfa(-0.125); }, {"EAlfa"});
+        row("SetFfs", [](DesignParameters &dp) { dp.SetFfs(-0.125); }, {"Effs"});
+        row("SetSd", [](DesignParameters &dp) { dp.SetSd(-0.125); }, {"ESd"});
+        row("SetPeakSPL", [](DesignParameters &dp) { dp.SetPeakSPL(-0.125); }, {"EPeakSPL"});
+        row("SetPar", [](DesignParameters &dp) { dp.SetPar(-0.125); }, {"EPar"});
+        row("SetPer", [](DesignParameters &dp) { dp.SetPer(-0.125); }, {"EPer"});
+        row("SetSPL", [](DesignParameters &dp) { dp.SetSPL(-0.125); }, {"ESPL"});
+        row("SetSPL100W", [](DesignParameters &dp) { dp.SetSPL100W(-0.125); }, {"ESPL100W"});
+        row("Set3dB", [](DesignParameters &dp) { dp.Set3dB(-0.125); }, {"E3dB"});
+        row("SetRecPwr", [](DesignParameters &dp) { dp.SetRecPwr(-0.125); }, {"ERecPwr"});
+        row("SetRecPwrResult", [](DesignParameters &dp) { dp.SetRecPwrResult(-0.125); },
+            {"ERecPwrResult"});
+        row("SetVentLength", [](DesignParameters &dp) { dp.SetVentLength(-0.125); },
+            {"EVentLength"});
+        row("SetMinVentArea", [](DesignParameters &dp) { dp.SetMinVentArea(-0.125); },
+            {"EMinVentArea"});
+    }
+    void settersWriteTheirFields() {
+        QFETCH(std::function<void(DesignParameters &)>, set);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, text);
+        MemoryFieldStore store;
+        DesignParameters dp(store);
+        set(dp);
+        for (const FieldSpec &f : mainWindowFields()) {
+            const QString name = QLatin1String(f.name);
+            const QString expected =
+                fields.contains(name) ? text : QString::fromUtf8(f.defaultText);
+            QVERIFY2(store.text(name) == expected, qPrintable(name));
+        }
     }
 
     void gettersParseFieldText_data() {
