@@ -14,6 +14,7 @@
 #include "Program.h"
 #include "ResponseArrays.h"
 #include "Simulation.h"
+#include "ToolkitMessages.h"
 #include "mainprg2.h"
 
 #include <QApplication>
@@ -582,6 +583,7 @@ Options parse(const QCoreApplication &app) {
 int main(int argc, char *argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    dravik::keepToolkitNoticesQuiet(); // the tables alone, as from dravik-script
     QElapsedTimer appClock;
     appClock.start();
     QApplication app(argc, argv);
