@@ -42,7 +42,7 @@ void writeDriverDatabase(int records) {
         db.writeLine("<begin_element>");
         db.writeLine(FormatInteger(i));
         for (Field field : DriverFields())
-            db.writeLine(fieldText(QLatin1String(spec(field).name), i));
+            db.writeLine(fieldText(QLatin1String(tableEntry(field).name), i));
         db.writeLine("<end_element>");
     }
     db.commit();

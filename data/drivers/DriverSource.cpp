@@ -422,7 +422,7 @@ QStringList recordFields(const SourceDriver &d, const DriverFigures &v, bool qes
 
     QStringList fields;
     for (Field field : DriverFields())
-        fields << oneLine(f.value(QLatin1String(spec(field).name)));
+        fields << oneLine(f.value(QLatin1String(tableEntry(field).name)));
     return fields;
 }
 

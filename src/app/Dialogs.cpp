@@ -216,12 +216,12 @@ TGETDRIVERForm::TGETDRIVERForm() {
     auto *box = new QGroupBox(QStringLiteral("Get Driver"));
     outer->addWidget(box);
     auto *g = new QGridLayout(box);
-    auto *drivers = new ListBox(QLatin1String(spec(List::DriverEntries).name));
+    auto *drivers = new ListBox(QLatin1String(tableEntry(List::DriverEntries).name));
     drivers->setTypeAhead(ListBox::TypeAhead::SkipFirstWord); // jump by maker, not by index
     g->addWidget(drivers, 0, 0);
-    g->addWidget(new ListBox(QLatin1String(spec(List::DriverComments).name)), 0, 1);
-    g->addWidget(edit(spec(Field::DatabaseIndex).name,
-                      QString::fromLatin1(spec(Field::DatabaseIndex).defaultText)),
+    g->addWidget(new ListBox(QLatin1String(tableEntry(List::DriverComments).name)), 0, 1);
+    g->addWidget(edit(tableEntry(Field::DatabaseIndex).name,
+                      QString::fromLatin1(tableEntry(Field::DatabaseIndex).defaultText)),
                  1, 0);
     QPushButton *load = button("LoadButton", QStringLiteral("Load Selected Driver"));
     connect(load, &QPushButton::clicked, this, &TGETDRIVERForm::loadRequested);

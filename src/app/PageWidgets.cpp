@@ -30,7 +30,7 @@ QLabel *label(const QString &text) {
 }
 
 QLineEdit *field(Field id) {
-    const FieldSpec &entry = spec(id);
+    const FieldSpec &entry = tableEntry(id);
     auto *e = new QLineEdit(QString::fromUtf8(entry.defaultText));
     e->setObjectName(QLatin1String(entry.name));
     e->setReadOnly(entry.readOnly);
@@ -49,13 +49,13 @@ void addField(QGridLayout *g, int row, int col, Field id, const QString &caption
 }
 
 ListBox *listBox(List id) {
-    return new ListBox(QLatin1String(spec(id).name));
+    return new ListBox(QLatin1String(tableEntry(id).name));
 }
 
 QCheckBox *checkBox(Check id, const QString &caption) {
     auto *c = new QCheckBox(caption);
-    c->setObjectName(QLatin1String(spec(id).name));
-    c->setChecked(spec(id).checked);
+    c->setObjectName(QLatin1String(tableEntry(id).name));
+    c->setChecked(tableEntry(id).checked);
     return c;
 }
 

@@ -42,27 +42,27 @@ WidgetFieldStore::WidgetFieldStore(QWidget *root, Window window)
     : edits_(FieldCount, nullptr), lists_(ListCount, nullptr), checks_(CheckCount, nullptr),
       pending_(FieldCount), isPending_(FieldCount, false) {
     for (size_t i = 0; i < FieldCount; ++i)
-        if (const FieldSpec &s = spec(Field(i)); s.window == window)
+        if (const FieldSpec &s = tableEntry(Field(i)); s.window == window)
             edits_[i] = named<QLineEdit>(root, s.name);
     for (size_t i = 0; i < ListCount; ++i)
-        if (const ListSpec &s = spec(List(i)); s.window == window)
+        if (const ListSpec &s = tableEntry(List(i)); s.window == window)
             lists_[i] = named<ListBox>(root, s.name);
     if (window == Window::Main)
         for (size_t i = 0; i < CheckCount; ++i)
-            checks_[i] = named<QCheckBox>(root, spec(Check(i)).name);
+            checks_[i] = named<QCheckBox>(root, tableEntry(Check(i)).name);
 }
 
 QLineEdit *WidgetFieldStore::edit(Field field) const {
     QLineEdit *e = edits_[index(field)];
     if (!e)
-        notHere(spec(field).name);
+        notHere(tableEntry(field).name);
     return e;
 }
 
 ListBox *WidgetFieldStore::list(List list) const {
     ListBox *l = lists_[index(list)];
     if (!l)
-        notHere(spec(list).name);
+        notHere(tableEntry(list).name);
     return l;
 }
 
@@ -108,7 +108,7 @@ int WidgetFieldStore::selectedLine(List name) const {
 bool WidgetFieldStore::isChecked(Check box) const {
     QCheckBox *c = checks_[index(box)];
     if (!c)
-        notHere(spec(box).name);
+        notHere(tableEntry(box).name);
     return c->isChecked();
 }
 

@@ -233,8 +233,9 @@ void checkLoad(MemoryFieldStore &main, const Database &db, const QString &indexT
         const bool reached = loads && !(breaks && firstField + f >= db.longLine);
         const QString expected = reached ? db.line(static_cast<size_t>(*wanted), 2 + f) : Untouched;
         const QString got = main.text(fields[f]);
-        FUZZ_CHECK(got == expected, "index " + show(indexText) + " field " + spec(fields[f]).name +
-                                        " " + show(got) + ", expected " + show(expected));
+        FUZZ_CHECK(got == expected, "index " + show(indexText) + " field " +
+                                        tableEntry(fields[f]).name + " " + show(got) +
+                                        ", expected " + show(expected));
     }
 }
 
@@ -329,7 +330,7 @@ void checkAdd(MemoryFieldStore &main, const Database &db, std::string_view input
         if (stored.toUtf8().size() > static_cast<qsizetype>(MaxDatabaseLineBytes))
             continue; // a line no field can hold
         FUZZ_CHECK(main.text(fields[f]) == stored, std::string("added field ") +
-                                                       spec(fields[f]).name + " reads back " +
+                                                       tableEntry(fields[f]).name + " reads back " +
                                                        show(main.text(fields[f])));
     }
 }

@@ -54,7 +54,7 @@ QByteArray faneWith(const QByteArray &name, const QByteArray &value) {
 
 QString field(const QStringList &fields, const char *name) {
     for (size_t i = 0; i < DriverFields().size(); ++i)
-        if (qstrcmp(spec(DriverFields()[i]).name, name) == 0)
+        if (qstrcmp(tableEntry(DriverFields()[i]).name, name) == 0)
             return fields.value(int(i));
     return QStringLiteral("<no such field>");
 }

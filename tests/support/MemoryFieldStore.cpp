@@ -23,9 +23,9 @@ MemoryFieldStore::MemoryFieldStore(Window window)
       selected_(index(List::Count), -1), checks_(index(Check::Count)),
       writes_(index(Field::Count)) {
     for (size_t i = 0; i < texts_.size(); ++i)
-        texts_[i] = QString::fromUtf8(spec(Field(i)).defaultText);
+        texts_[i] = QString::fromUtf8(tableEntry(Field(i)).defaultText);
     for (size_t i = 0; i < checks_.size(); ++i)
-        checks_[i] = spec(Check(i)).checked;
+        checks_[i] = tableEntry(Check(i)).checked;
 }
 
 void MemoryFieldStore::mustHold(Window window, const char *name) const {
@@ -34,24 +34,24 @@ void MemoryFieldStore::mustHold(Window window, const char *name) const {
 }
 
 QString MemoryFieldStore::text(Field field) const {
-    mustHold(spec(field).window, spec(field).name);
+    mustHold(tableEntry(field).window, tableEntry(field).name);
     return texts_[index(field)];
 }
 
 void MemoryFieldStore::setText(Field field, const QString &text) {
-    mustHold(spec(field).window, spec(field).name);
+    mustHold(tableEntry(field).window, tableEntry(field).name);
     texts_[index(field)] = text;
     ++writes_[index(field)];
 }
 
 void MemoryFieldStore::clearLines(List list) {
-    mustHold(spec(list).window, spec(list).name);
+    mustHold(tableEntry(list).window, tableEntry(list).name);
     lists_[index(list)].clear();
     selected_[index(list)] = -1;
 }
 
 void MemoryFieldStore::addLine(List list, const QString &line) {
-    mustHold(spec(list).window, spec(list).name);
+    mustHold(tableEntry(list).window, tableEntry(list).name);
     lists_[index(list)].append(line);
 }
 
@@ -64,27 +64,27 @@ QString MemoryFieldStore::line(List list, int i) const {
 }
 
 int MemoryFieldStore::selectedLine(List list) const {
-    mustHold(spec(list).window, spec(list).name);
+    mustHold(tableEntry(list).window, tableEntry(list).name);
     return selected_[index(list)];
 }
 
 bool MemoryFieldStore::isChecked(Check box) const {
-    mustHold(Window::Main, spec(box).name);
+    mustHold(Window::Main, tableEntry(box).name);
     return checks_[index(box)];
 }
 
 void MemoryFieldStore::setChecked(Check box, bool on) {
-    mustHold(Window::Main, spec(box).name);
+    mustHold(Window::Main, tableEntry(box).name);
     checks_[index(box)] = on;
 }
 
 void MemoryFieldStore::select(List list, int i) {
-    mustHold(spec(list).window, spec(list).name);
+    mustHold(tableEntry(list).window, tableEntry(list).name);
     selected_[index(list)] = i;
 }
 
 const QStringList &MemoryFieldStore::lines(List list) const {
-    mustHold(spec(list).window, spec(list).name);
+    mustHold(tableEntry(list).window, tableEntry(list).name);
     return lists_[index(list)];
 }
 
@@ -94,21 +94,23 @@ int MemoryFieldStore::writes(Field field) const {
 
 Field MemoryFieldStore::fieldNamed(const QString &name) const {
     for (size_t i = 0; i < index(Field::Count); ++i)
-        if (spec(Field(i)).window == window_ && name == QLatin1String(spec(Field(i)).name))
+        if (tableEntry(Field(i)).window == window_ &&
+            name == QLatin1String(tableEntry(Field(i)).name))
             return Field(i);
     throw std::out_of_range("no field named " + name.toStdString());
 }
 
 List MemoryFieldStore::listNamed(const QString &name) const {
     for (size_t i = 0; i < index(List::Count); ++i)
-        if (spec(List(i)).window == window_ && name == QLatin1String(spec(List(i)).name))
+        if (tableEntry(List(i)).window == window_ &&
+            name == QLatin1String(tableEntry(List(i)).name))
             return List(i);
     throw std::out_of_range("no list named " + name.toStdString());
 }
 
 Check MemoryFieldStore::checkNamed(const QString &name) const {
     for (size_t i = 0; i < index(Check::Count); ++i)
-        if (window_ == Window::Main && name == QLatin1String(spec(Check(i)).name))
+        if (window_ == Window::Main && name == QLatin1String(tableEntry(Check(i)).name))
             return Check(i);
     throw std::out_of_range("no check box named " + name.toStdString());
 }

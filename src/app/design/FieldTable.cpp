@@ -32,10 +32,10 @@ const std::array<CheckSpec, CheckCount> Checks = {{
 #undef DRAVIK_CHECK_SPEC
 }};
 
-template <typename Spec, std::size_t N>
-std::vector<Spec> ofMainWindow(const std::array<Spec, N> &all) {
-    std::vector<Spec> main;
-    for (const Spec &s : all)
+template <typename Entry, std::size_t N>
+std::vector<Entry> ofMainWindow(const std::array<Entry, N> &all) {
+    std::vector<Entry> main;
+    for (const Entry &s : all)
         if (s.window == Window::Main)
             main.push_back(s);
     return main;
@@ -43,13 +43,13 @@ std::vector<Spec> ofMainWindow(const std::array<Spec, N> &all) {
 
 } // namespace
 
-const FieldSpec &spec(Field field) {
+const FieldSpec &tableEntry(Field field) {
     return Fields.at(static_cast<std::size_t>(field));
 }
-const ListSpec &spec(List list) {
+const ListSpec &tableEntry(List list) {
     return Lists.at(static_cast<std::size_t>(list));
 }
-const CheckSpec &spec(Check check) {
+const CheckSpec &tableEntry(Check check) {
     return Checks.at(static_cast<std::size_t>(check));
 }
 

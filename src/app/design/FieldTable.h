@@ -127,8 +127,8 @@ namespace dravik {
 #define DRAVIK_MAIN_WINDOW_LISTS(X)                                                                \
     X(ListBox2)                                                                                    \
     X(LVent)                                                                                       \
-    X(ListBox1) X(Datapoints1) X(Datapoints2) X(Datapoints3) X(Datapoints4) X(Datapoints5)         \
-        X(ListBox4)
+    X(ListBox1)                                                                                    \
+    X(Datapoints1) X(Datapoints2) X(Datapoints3) X(Datapoints4) X(Datapoints5) X(ListBox4)
 
 // The check boxes of the main window with their start state.
 #define DRAVIK_MAIN_WINDOW_CHECKS(X)                                                               \
@@ -188,9 +188,9 @@ struct CheckSpec {
     bool checked;
 };
 
-const FieldSpec &spec(Field field);
-const ListSpec &spec(List list);
-const CheckSpec &spec(Check check);
+const FieldSpec &tableEntry(Field field);
+const ListSpec &tableEntry(List list);
+const CheckSpec &tableEntry(Check check);
 
 // Every text field of the main window with its start text, in table order.
 const std::vector<FieldSpec> &mainWindowFields();
