@@ -59,6 +59,9 @@ void Tdrvik::buildMenu() {
     QMenu *display = menu(nullptr, "DisplayMenu", QStringLiteral("Display"));
     menuItem(display, this, "ShowSystemResponse1", QStringLiteral("Show System Response"));
     menuItem(display, this, "ListDataPoints1", QStringLiteral("List Data Points"));
+    QAction *charts = menuItem(display, this, "DesignCharts1", QStringLiteral("Design Charts"));
+    charts->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(charts, &QAction::triggered, this, &Tdrvik::DesignCharts1Click);
 
     QMenu *driver = menu(nullptr, "DriverMenu", QStringLiteral("Driver"));
     connect(menuItem(driver, this, "SelectDriver1", QStringLiteral("Get Driver")),

@@ -1,9 +1,11 @@
 #include "Program.h"
 
+#include "ChartsForm.h"
 #include "Dialogs.h"
 #include "DriverDatabase.h"
 #include "OutpFrm.h"
 #include "ProgramState.h"
+#include "UserDialogs.h"
 #include "mainprg2.h"
 #include "outptw.h"
 
@@ -30,10 +32,17 @@ Program::Program(UserDialogs &dialogs) {
     options_ = std::make_unique<TOptionsForm>(dialogs);
     newProject_ = std::make_unique<TCreateNewProjectForm>();
     ventFrequency_ = std::make_unique<TFVentFSel>(main_->fields());
+    Tdrvik *mainWindow = main_.get();
+    charts_ = std::make_unique<TChartsForm>(
+        main_->fields(), TChartsForm::Hooks{[mainWindow](const std::function<void()> &command) {
+                                                mainWindow->runCommand(command);
+                                            },
+                                            [mainWindow, &dialogs](const QString &filter) {
+                                                return dialogs.saveFile(mainWindow, filter);
+                                            }});
 
     main_->attachWindows({plot_.get(), database_.get(), about_.get(), options_.get(),
-                          newProject_.get(), ventFrequency_.get()});
-    Tdrvik *mainWindow = main_.get();
+                          newProject_.get(), ventFrequency_.get(), charts_.get()});
     TGETDRIVERForm *database = database_.get();
     QObject::connect(database, &TGETDRIVERForm::loadRequested, mainWindow, [mainWindow, database] {
         mainWindow->runCommand([&] {
@@ -55,8 +64,8 @@ void Program::start() {
 }
 
 QList<QWidget *> Program::windows() const {
-    return {main_.get(),  outputW_.get(), database_.get(),   plot_.get(),
-            about_.get(), options_.get(), newProject_.get(), ventFrequency_.get()};
+    return {main_.get(),    outputW_.get(),    database_.get(),      plot_.get(),  about_.get(),
+            options_.get(), newProject_.get(), ventFrequency_.get(), charts_.get()};
 }
 
 QWidget *Program::window(const QString &objectName) const {

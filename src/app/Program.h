@@ -17,6 +17,7 @@ class TAboutForm;
 class TOptionsForm;
 class TCreateNewProjectForm;
 class TFVentFSel;
+class TChartsForm;
 class UserDialogs;
 struct ProgramState;
 
@@ -35,6 +36,7 @@ public:
     ProgramState &state() const { return *state_; }
     TOutputForm &plot() const { return *plot_; }
     TGETDRIVERForm &database() const { return *database_; }
+    TChartsForm &charts() const { return *charts_; }
     // All windows in creation order.
     QList<QWidget *> windows() const;
     QWidget *window(const QString &objectName) const;
@@ -49,6 +51,7 @@ private:
     std::unique_ptr<TOptionsForm> options_;
     std::unique_ptr<TCreateNewProjectForm> newProject_;
     std::unique_ptr<TFVentFSel> ventFrequency_;
+    std::unique_ptr<TChartsForm> charts_;
 };
 
 } // namespace dravik

@@ -23,6 +23,14 @@ std::optional<QString> DesktopDialogs::openFile(QWidget *parent, const QString &
     return path;
 }
 
+std::optional<QString> DesktopDialogs::saveFile(QWidget *parent, const QString &pipeFilter) {
+    const QString path =
+        QFileDialog::getSaveFileName(parent, QString(), QString(), qtFileFilter(pipeFilter));
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
 QString qtFileFilter(const QString &pipeFilter) {
     const QStringList parts = pipeFilter.split(QLatin1Char('|'));
     QStringList filters;

@@ -21,6 +21,12 @@ public:
     // A file-open dialog; the filter is in the "Description|pattern;pattern|..."
     // form. Returns the chosen file's full path, or nothing when cancelled.
     virtual std::optional<QString> openFile(QWidget *parent, const QString &pipeFilter) = 0;
+
+    // A file-save dialog, in the same form. Where no one is at the screen it
+    // takes the same prepared answers as the open dialog.
+    virtual std::optional<QString> saveFile(QWidget *parent, const QString &pipeFilter) {
+        return openFile(parent, pipeFilter);
+    }
 };
 
 // The type filter of the picture file dialogs (driver picture, background picture).
@@ -33,6 +39,7 @@ class DesktopDialogs : public UserDialogs {
 public:
     void showError(QWidget *parent, const QString &reportText) override;
     std::optional<QString> openFile(QWidget *parent, const QString &pipeFilter) override;
+    std::optional<QString> saveFile(QWidget *parent, const QString &pipeFilter) override;
 };
 
 // "All (*.bmp;*.ico)|*.bmp;*.ico|Icons (*.ico)|*.ico" -> Qt's

@@ -3,6 +3,7 @@
 #include "AlignmentTables.h"
 #include "Alignments.h"
 #include "Analysis.h"
+#include "ChartsForm.h"
 #include "ClosedBox.h"
 #include "DesignFile.h"
 #include "Dialogs.h"
@@ -111,6 +112,8 @@ void Tdrvik::runCommand(const std::function<void()> &command) {
     }
     if (report)
         dialogs_.showError(this, *report);
+    if (windows_.charts)
+        windows_.charts->commandFinished();
 }
 
 void Tdrvik::showWindow(QWidget *w) {
@@ -127,6 +130,7 @@ void Tdrvik::repaintPlot() {
 }
 
 void Tdrvik::Button1Click() {
+    chartsFollowVentedBox();
     runCommand([this] {
         CalculateFromVbAndFb(*design_, state_.responses);
         showPlot();
@@ -135,6 +139,7 @@ void Tdrvik::Button1Click() {
 }
 
 void Tdrvik::SBB4ButtonClick() {
+    chartsFollowVentedBox();
     runCommand([this] {
         ComputeSBB4Alignment(*design_, state_.responses, state_.tables, [this] { repaintPlot(); });
         showPlot();
@@ -142,6 +147,7 @@ void Tdrvik::SBB4ButtonClick() {
 }
 
 void Tdrvik::Button26Click() {
+    chartsFollowVentedBox();
     runCommand([this] {
         ComputeSC4Alignment(*design_, state_.responses, state_.tables, [this] { repaintPlot(); });
         showPlot();
@@ -149,6 +155,7 @@ void Tdrvik::Button26Click() {
 }
 
 void Tdrvik::CALCULATEIDEALButtonClick() {
+    chartsFollowVentedBox();
     runCommand([this] {
         ComputeIdealAlignment(*design_, state_.responses, [this] { repaintPlot(); });
         showPlot();
@@ -156,6 +163,7 @@ void Tdrvik::CALCULATEIDEALButtonClick() {
 }
 
 void Tdrvik::CALCULATEMAXIMALLYFLATButtonClick() {
+    chartsFollowVentedBox();
     runCommand([this] {
         ComputeFlatAlignment(*design_, state_.responses, [this] { repaintPlot(); });
         showPlot();
@@ -163,6 +171,7 @@ void Tdrvik::CALCULATEMAXIMALLYFLATButtonClick() {
 }
 
 void Tdrvik::Button25Click() {
+    chartsFollowVentedBox();
     runCommand([this] {
         RunSubwooferOptimizer(*design_, state_.responses);
         showPlot();
@@ -170,6 +179,7 @@ void Tdrvik::Button25Click() {
 }
 
 void Tdrvik::Button2Click() {
+    chartsFollowClosedBox();
     runCommand([this] {
         ComputeClosedBox(*design_, state_.responses);
         showPlot();
@@ -279,6 +289,20 @@ void Tdrvik::Quit1Click() {
 }
 void Tdrvik::ToolButton7Click() {
     close();
+}
+
+// The design charts show the box kind of the last sizing command.
+void Tdrvik::chartsFollowVentedBox() {
+    if (windows_.charts)
+        windows_.charts->followBoxKind(BoxKind::Vented);
+}
+void Tdrvik::chartsFollowClosedBox() {
+    if (windows_.charts)
+        windows_.charts->followBoxKind(BoxKind::Closed);
+}
+
+void Tdrvik::DesignCharts1Click() {
+    showWindow(windows_.charts);
 }
 
 void Tdrvik::closeEvent(QCloseEvent *event) {

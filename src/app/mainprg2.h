@@ -27,6 +27,7 @@ class TAboutForm;
 class TOptionsForm;
 class TCreateNewProjectForm;
 class TFVentFSel;
+class TChartsForm;
 
 // The main window: the design's fields on nine pages, the menu, the tool bar
 // and every command. Each command runs inside runCommand, which turns the
@@ -49,6 +50,7 @@ public:
         TOptionsForm *options = nullptr;
         TCreateNewProjectForm *newProject = nullptr;
         TFVentFSel *ventFrequency = nullptr;
+        TChartsForm *charts = nullptr;
     };
     void attachWindows(const Windows &windows) { windows_ = windows; }
 
@@ -101,6 +103,7 @@ public slots:
     void ToolButton5Click();
     void Quit1Click();
     void ToolButton7Click();
+    void DesignCharts1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -126,6 +129,8 @@ private:
     void getDriver();
     void saveDesign();
     void showNewProject();
+    void chartsFollowVentedBox();
+    void chartsFollowClosedBox();
 
     UserDialogs &dialogs_;
     ProgramState &state_;

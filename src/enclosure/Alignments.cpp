@@ -1,5 +1,6 @@
 #include "Alignments.h"
 
+#include "Acoustics.h"
 #include "AlignmentTables.h"
 #include "Analysis.h"
 #include "Fp.h"
@@ -11,10 +12,6 @@
 namespace dravik {
 
 namespace {
-
-constexpr int FirstHz = 10;
-constexpr int LastHz = 250;
-constexpr double BoxLoss = 7.0;
 
 void Repaint(const PlotRepaint &repaint) {
     if (repaint)
@@ -167,17 +164,12 @@ void ComputeVentedModelResponse(ResponseArray &system, Real fs, Real fb, Real qt
                                 Real vb) {
     const Real h = fb / fs;
     const Real alfa = vas / vb;
-    const Real h2 = ipow(h, 2);
-    const Real c1 = h2 / qts + h / BoxLoss;
-    const Real c2 = 1.0 + h2 + alfa + h / (BoxLoss * qts);
-    const Real c3 = 1.0 / qts + h / BoxLoss;
-    double f = FirstHz;
-    for (int hz = FirstHz; hz <= LastHz; ++hz, f += 1.0) {
+    const acoustics::VentedPolynomial<Real> k = acoustics::VentedPolynomialFromRatio(h, alfa, qts);
+    double f = acoustics::ResponseFirstHz;
+    for (int hz = acoustics::ResponseFirstHz; hz <= acoustics::ResponseLastHz; ++hz, f += 1.0) {
         const Real x = f / fs;
         const Real x2 = ipow(x, 2);
-        const Real real = ipow(x, 4) - c2 * x2 + h2;
-        const Real imag = c3 * x2 - c1;
-        const Real magnitude = ipow(real, 2) + x2 * ipow(imag, 2);
+        const Real magnitude = acoustics::VentedDenominatorSquared(k, x2, ipow(x, 4));
         system[hz] = (10.0 * log10(ipow(x, 8) / magnitude)).value();
     }
 }

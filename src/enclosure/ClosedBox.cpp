@@ -1,5 +1,6 @@
 #include "ClosedBox.h"
 
+#include "Acoustics.h"
 #include "ResponseArrays.h"
 
 namespace dravik {
@@ -8,24 +9,18 @@ namespace {
 
 // The closed-box calculator reads the diameter in inches, like the power
 // figures of the analysis, and uses the same twelve-digit pi.
-constexpr double Pi = 3.14159265359;
-constexpr double AirDensity = 1.18;
-constexpr double SoundSpeed = 345.0;
-constexpr double LossTerm = 0.1; // taken off 1 / Qtot
+constexpr double Pi = acoustics::PiTwelveDigits;
 constexpr double FallbackQes = 0.4;
-
-constexpr int FirstHz = 10;
-constexpr int LastHz = 250;
 
 struct ClosedBoxCurves {
     Real fc, qtot, splD, peakSpl, par, eta0;
 };
 
 void WriteCurves(Responses &responses, const ClosedBoxCurves &c) {
-    double f = FirstHz;
-    for (int hz = FirstHz; hz <= LastHz; ++hz, f += 1.0) {
+    double f = acoustics::ResponseFirstHz;
+    for (int hz = acoustics::ResponseFirstHz; hz <= acoustics::ResponseLastHz; ++hz, f += 1.0) {
         const Real x = ipow(f / c.fc, 2);
-        const Real m = ipow(x - 1.0, 2) + x / ipow(c.qtot, 2);
+        const Real m = acoustics::ClosedDenominatorSquared(x, c.qtot);
         // Second-order high-pass, 0 dB in the passband.
         const Real level = 10.0 * log10(ipow(x, 2) / m);
         responses.SystemResponse[hz] = level.value();
@@ -45,7 +40,7 @@ void ComputeClosedBox(DesignParameters &dp, Responses &responses) {
     const Real qtot = dp.GetSQtot();
 
     // r = Fc / Fs, the ratio of the system Q to Qts, with the loss term.
-    const Real r = 1.0 / qts / (1.0 / qtot - LossTerm);
+    const Real r = 1.0 / qts / (1.0 / qtot - acoustics::ClosedBoxLossTerm);
     const Real alfa = ipow(r, 2) - 1.0;
     const Real vb = vas / alfa;
     const Real fc = r * fs;
@@ -60,12 +55,13 @@ void ComputeClosedBox(DesignParameters &dp, Responses &responses) {
     const Real sd = Pi / 4.0 * ipow(0.01 * 2.54 * diam, 2);
     const Real vd = sd * xmax * 0.001;
 
-    const Real eta0 = 9.64e-10 * ipow(fs, 3) * vas / qes;
-    const Real splRef = 10.0 * log10(eta0) + 112.0;
+    const Real eta0 = acoustics::EfficiencyFactor * ipow(fs, 3) * vas / qes;
+    const Real splRef = 10.0 * log10(eta0) + acoustics::LevelAt1WOffset;
 
     // Displacement-limited acoustic power at Fc and its level.
-    const Real par = 4.0 * ipow(Pi, 3) * AirDensity / SoundSpeed * ipow(fc, 4) * ipow(1.15 * vd, 2);
-    const Real splD = 10.0 * log10(par) + 112.0;
+    const Real par = 4.0 * ipow(Pi, 3) * acoustics::AirDensity / acoustics::SoundSpeed *
+                     ipow(fc, 4) * ipow(1.15 * vd, 2);
+    const Real splD = 10.0 * log10(par) + acoustics::LevelAt1WOffset;
 
     const Real peakSpl = 10.0 * log10(peMax) + splRef;
 

@@ -1,5 +1,6 @@
 #include "Vent.h"
 
+#include "Acoustics.h"
 #include "NumberText.h"
 
 namespace dravik {
@@ -7,7 +8,7 @@ namespace dravik {
 namespace {
 
 // The vent calculator's own pi (twelve significant digits).
-constexpr double Pi = 3.14159265359;
+constexpr double Pi = acoustics::PiTwelveDigits;
 
 // Helmholtz length of a vent of diameter dv (cm) tuning vb (litres) to fb
 // (Hz), with `vents` vents sharing the tuning, less the end correction

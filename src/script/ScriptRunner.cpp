@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
@@ -259,6 +260,8 @@ void ScriptRunner::print(const QString &rest) {
         value = edit->text();
     else if (auto *rich = qobject_cast<QTextEdit *>(target))
         value = rich->toPlainText();
+    else if (auto *label = qobject_cast<QLabel *>(target))
+        value = label->text();
     else if (auto *button = qobject_cast<QAbstractButton *>(target);
              button && button->isCheckable())
         value = button->isChecked() ? QStringLiteral("on") : QStringLiteral("off");

@@ -1,5 +1,6 @@
 #include "Analysis.h"
 
+#include "Acoustics.h"
 #include "NumberText.h"
 #include "ResponseArrays.h"
 #include "Simulation.h"
@@ -8,7 +9,7 @@ namespace dravik {
 
 namespace {
 // The analysis' own pi (twelve significant digits).
-constexpr double Pi = 3.14159265359;
+constexpr double Pi = acoustics::PiTwelveDigits;
 constexpr double InchToCm = 2.54;
 } // namespace
 
@@ -28,8 +29,9 @@ void ComputePowerFigures(DesignParameters &dp, const Responses &r) {
     diam = InchToCm * diam;
     const Real sd = ipow(0.01 * diam, 2) * Pi * 0.25;
     const Real vd = sd * xmax * 0.001;
-    const Real eta0 = ipow(fs, 3) * vas / qes * 9.64e-10;
-    const Real spl1W = 10.0 * log10(eta0) + 112.0;
+    // The analysis multiplies by the efficiency factor last.
+    const Real eta0 = ipow(fs, 3) * vas / qes * acoustics::EfficiencyFactor;
+    const Real spl1W = 10.0 * log10(eta0) + acoustics::LevelAt1WOffset;
     const Real par = 3.0 * ipow(f3, 4) * ipow(vd, 2);
     const Real per = par / eta0;
     const Real peakSpl = 10.0 * log10(peMax) + spl1W;
@@ -40,7 +42,7 @@ void ComputePowerFigures(DesignParameters &dp, const Responses &r) {
     const Real level25 = r.SystemResponse[25];
     dp.setText(Field::EdBmag25, FormatFieldValue(level25));
     const Real sens = dp.GetSens();
-    dp.SetSPL100W(level25 + 20.0 + sens); // the level at 100 W and 25 Hz
+    dp.SetSPL100W(level25 + acoustics::LevelAt100WAbove1W + sens); // at 100 W and 25 Hz
 }
 
 void ComputeRecommendedPower(DesignParameters &dp, const Responses &r) {

@@ -1,5 +1,6 @@
 #include "Simulation.h"
 
+#include "Acoustics.h"
 #include "Fp.h"
 #include "NumberText.h"
 #include "ResponseArrays.h"
@@ -11,17 +12,10 @@ namespace dravik {
 
 namespace {
 
-// The simulation's constants: pi to ten significant digits, air density,
-// speed of sound, and the box loss factor QL = 7 with its coefficient
-// 97/49 = 2 - 1/QL^2.
-constexpr double Pi = 3.141592654;
-constexpr double AirDensity = 1.18;
-constexpr double SoundSpeed = 345.0;
-constexpr double BoxLoss = 7.0;
-constexpr double LossCoefficient = 97.0 / 49.0;
-
-constexpr int FirstHz = 10;
-constexpr int LastHz = 250;
+// The simulation writes pi to ten significant digits.
+constexpr double Pi = acoustics::PiTenDigits;
+using acoustics::AirDensity;
+using acoustics::SoundSpeed;
 
 // The inputs as read, after the zero replacements.
 struct VentedInputs {
@@ -48,22 +42,11 @@ VentedInputs ReadInputs(const DesignParameters &dp) {
 }
 
 // The frequency-independent coefficients of the fourth-order response, with
-// the box loss QL = 7.
-struct ResponseCoefficients {
-    Real a, b, c, d, e;
-    Real a2; // A^2
-};
+// the box loss QL = 7: D = a3, C = a2, B = a1, A = a0.
+using ResponseCoefficients = acoustics::VentedPolynomial<Real>;
 
 ResponseCoefficients Coefficients(const VentedInputs &in) {
-    ResponseCoefficients k{};
-    k.a = ipow(in.fb / in.fs, 2);
-    const Real loss = in.fb / (BoxLoss * in.fs); // Fb / (7 Fs)
-    k.b = k.a / in.qts + loss;
-    k.c = 1.0 + k.a + in.vas / in.vb + in.fb / (BoxLoss * in.fs * in.qts);
-    k.d = 1.0 / in.qts + loss;
-    k.e = LossCoefficient * k.a;
-    k.a2 = k.a * k.a;
-    return k;
+    return acoustics::VentedPolynomialFromTuning(in.fs, in.fb, in.vas, in.vb, in.qts);
 }
 
 // Level relative to the passband and the excursion-limited level at one frequency.
@@ -85,10 +68,8 @@ PointLevels LevelsAt(Real f, const VentedInputs &in, const ResponseCoefficients 
     const Real fn2 = ratio * ratio;
     const Real fn4 = fn2 * fn2;
     const Real fn8 = fn4 * fn4;
-    const Real real = fn4 - k.c * fn2 + k.a;
-    const Real imag = k.d * fn2 - k.b;
-    const Real magnitude = real * real + fn2 * (imag * imag);
-    const Real displacement = k.a2 + fn4 - k.e * fn2;
+    const Real magnitude = acoustics::VentedDenominatorSquared(k, fn2, fn4);
+    const Real displacement = acoustics::PortTermSquared(k.a0, fn2, fn4);
     return {10.0 * log10(fn8 / magnitude), splRef + 10.0 * log10(fn8 / displacement)};
 }
 
@@ -102,8 +83,8 @@ QString PointLine(Real f, Real value) {
 void SimulatePoints(DesignParameters &dp, Responses &r, const VentedInputs &in, Real splRef,
                     Real peakSpl, bool quiet) {
     const ResponseCoefficients k = Coefficients(in);
-    double f = FirstHz;
-    for (int hz = FirstHz; hz <= LastHz; ++hz, f += 1.0) {
+    double f = acoustics::ResponseFirstHz;
+    for (int hz = acoustics::ResponseFirstHz; hz <= acoustics::ResponseLastHz; ++hz, f += 1.0) {
         const PointLevels p = LevelsAt(f, in, k, splRef);
         r.ExcursionLimitSpl[hz] = p.excursionLimit.value();
         Real thermalLimit = 0.0;
@@ -118,7 +99,8 @@ void SimulatePoints(DesignParameters &dp, Responses &r, const VentedInputs &in, 
                                            QStringLiteral("->") +
                                            FormatFieldValue(r.SystemResponse[hz]));
             dp.addLine(List::Datapoints3, PointLine(f, p.level));
-            dp.addLine(List::Datapoints4, PointLine(f, p.level + 20.0 + in.sens)); // at 100 W
+            dp.addLine(List::Datapoints4,
+                       PointLine(f, p.level + acoustics::LevelAt100WAbove1W + in.sens));
             // The most the box can play at f when both limits count: the lesser
             // of the thermal limit and the excursion limit.
             dp.addLine(List::Datapoints5, PointLine(f, std::min(thermalLimit, p.excursionLimit)));
@@ -159,10 +141,10 @@ void SimulateVentedResponse(DesignParameters &dp, Responses &r) {
     // Acoustic power with the cone at Xmax at Fs, and its level.
     const Real pref =
         4.0 * ipow(Pi, 3) * AirDensity / SoundSpeed * ipow(in.fs, 4) * ipow(1.15 * vd, 2);
-    const Real splRef = 10.0 * log10(pref) + 112.0;
+    const Real splRef = 10.0 * log10(pref) + acoustics::LevelAt1WOffset;
 
-    const Real eta0 = 9.64e-10 * ipow(in.fs, 3) * in.vas / in.qes;
-    const Real spl1W = 10.0 * log10(eta0) + 112.0;
+    const Real eta0 = acoustics::EfficiencyFactor * ipow(in.fs, 3) * in.vas / in.qes;
+    const Real spl1W = 10.0 * log10(eta0) + acoustics::LevelAt1WOffset;
 
     const Real par = 3.0 * ipow(f3, 4) * ipow(vd, 2);
     dp.SetPar(par);

@@ -1,3 +1,4 @@
+#include "ChartsForm.h"
 #include "Dialogs.h"
 #include "FakeDialogs.h"
 #include "FieldTable.h"
@@ -82,10 +83,12 @@ private slots:
     void windowsInCreationOrder() {
         const QList<QWidget *> windows = program_->windows();
         const QStringList names = {"drvik",     "OutputW",     "GETDRIVERForm",        "OutputForm",
-                                   "AboutForm", "OptionsForm", "CreateNewProjectForm", "FVentFSel"};
+                                   "AboutForm", "OptionsForm", "CreateNewProjectForm", "FVentFSel",
+                                   "ChartsForm"};
         const QStringList classes = {
             "Tdrvik",     "TOutputW",     "TGETDRIVERForm",        "TOutputForm",
-            "TAboutForm", "TOptionsForm", "TCreateNewProjectForm", "TFVentFSel"};
+            "TAboutForm", "TOptionsForm", "TCreateNewProjectForm", "TFVentFSel",
+            "TChartsForm"};
         const QStringList captions = {"Dravik - subwoofer enclosure designer, version 2.0",
                                       "Frequency Response plotter",
                                       "Database",
@@ -93,7 +96,8 @@ private slots:
                                       "About...",
                                       "Options",
                                       "Create New Project File",
-                                      "Select Vent resonant frequency"};
+                                      "Select Vent resonant frequency",
+                                      "Design Charts"};
         QCOMPARE(windows.size(), names.size());
         for (int i = 0; i < windows.size(); ++i) {
             QCOMPARE(windows[i]->objectName(), names[i]);
@@ -346,6 +350,26 @@ private slots:
         QVERIFY(plot->isVisible());
         child<QAbstractButton>("ToolButton5")->click();
         QVERIFY(!plot->isVisible());
+        QVERIFY(dialogs_.errors.isEmpty());
+    }
+
+    // The charts read the design after every command while they are shown,
+    // follow the box kind of the last sizing command, and ignore field edits.
+    void chartsRefreshAfterCommands() {
+        const TChartsForm &charts = program_->charts();
+        child<QAbstractButton>("SBB4Button")->click();
+        QVERIFY(charts.curves().frequencies.empty()); // hidden: nothing computed
+        child<QAction>("DesignCharts1")->trigger();
+        QVERIFY(charts.isVisible());
+        const std::vector<double> sbb4 = charts.curves().splDb;
+        QVERIFY(!sbb4.empty() && !charts.curves().portVelocity.empty());
+        child<QLineEdit>("EVb")->setText("60");
+        QCOMPARE(charts.curves().splDb, sbb4);
+        child<QAbstractButton>("Button1")->click();
+        QVERIFY(charts.curves().splDb != sbb4);
+        child<QAbstractButton>("Button2")->click();
+        QCOMPARE(charts.boxKind(), BoxKind::Closed);
+        QVERIFY(charts.curves().portVelocity.empty());
         QVERIFY(dialogs_.errors.isEmpty());
     }
 

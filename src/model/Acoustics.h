@@ -1,0 +1,101 @@
+#pragma once
+
+// The acoustics every part of the program shares: the named constants and
+// the vented and closed box transfer functions. The commands evaluate these
+// with the checked Real of their fields, the design charts with plain doubles
+// and complex numbers; the formulas are written once, here, for any number
+// type with the four operators.
+//
+// Where two commands compute the same figure with different arithmetic (pi
+// to ten digits or twelve, a power as x2 * x2 or as x * x * x * x), each
+// keeps its own and the difference has a name below, so that no result moves
+// by a digit.
+
+namespace dravik::acoustics {
+
+// Air, at room temperature.
+inline constexpr double AirDensity = 1.18;  // kg/m^3
+inline constexpr double SoundSpeed = 345.0; // m/s
+
+// Pi as the simulation writes it (ten significant digits) and as the vent
+// calculator, the analysis and the closed box write it (twelve).
+inline constexpr double PiTenDigits = 3.141592654;
+inline constexpr double PiTwelveDigits = 3.14159265359;
+
+// Reference efficiency eta0 = EfficiencyFactor x Fs^3 x Vas / Qes (Vas in
+// litres), and the level at 1 W and 1 m in half space: 112 + 10 log10(eta0).
+inline constexpr double EfficiencyFactor = 9.64e-10;
+inline constexpr double LevelAt1WOffset = 112.0;
+// 100 W is 20 dB above 1 W.
+inline constexpr double LevelAt100WAbove1W = 20.0;
+
+// The vented box's leakage losses, QL, and the coefficient 2 - 1/QL^2 of the
+// port's displacement term.
+inline constexpr double VentedBoxLeakageQ = 7.0;
+inline constexpr double PortDisplacementCoefficient = 97.0 / 49.0;
+
+// The closed box's losses, taken off 1/Qtot: 1/Qtc = 1/(r Qts) + this.
+inline constexpr double ClosedBoxLossTerm = 0.1;
+
+// The whole-hertz range every command computes its response over.
+inline constexpr int ResponseFirstHz = 10;
+inline constexpr int ResponseLastHz = 250;
+
+// The vented box's denominator, normalised to 2 pi Fs, with h = Fb/Fs and
+// alpha = Vas/Vb:
+//     D(s) = s^4 + a3 s^3 + a2 s^2 + a1 s + a0
+//     a3 = 1/Qts + h/QL,  a2 = 1 + h^2 + alpha + h/(QL Qts),
+//     a1 = h^2/Qts + h/QL, a0 = h^2
+// It is (s^2 + s/Qts + 1)(s^2 + (h/QL) s + h^2) + alpha s^2: the driver's
+// resonance and the port's, coupled through the box.
+template <class Number> struct VentedPolynomial { Number a3, a2, a1, a0; };
+
+// The coefficients from the tuning ratio h, as the formula alignments and the
+// charts compute them (in the order a1, a2, a3, so that a fault stops at the
+// same step as always).
+template <class Number>
+VentedPolynomial<Number> VentedPolynomialFromRatio(Number h, Number alpha, Number qts) {
+    const Number h2 = h * h;
+    const Number a1 = h2 / qts + h / VentedBoxLeakageQ;
+    const Number a2 = 1.0 + h2 + alpha + h / (VentedBoxLeakageQ * qts);
+    const Number a3 = 1.0 / qts + h / VentedBoxLeakageQ;
+    return {a3, a2, a1, h2};
+}
+
+// The same coefficients as the simulation forms them, from Fb and Fs
+// directly: the loss term h/QL is Fb / (QL Fs) there.
+template <class Number>
+VentedPolynomial<Number> VentedPolynomialFromTuning(Number fs, Number fb, Number vas, Number vb,
+                                                    Number qts) {
+    const Number h = fb / fs;
+    const Number a0 = h * h;
+    const Number loss = fb / (VentedBoxLeakageQ * fs);
+    const Number a1 = a0 / qts + loss;
+    const Number a2 = 1.0 + a0 + vas / vb + fb / (VentedBoxLeakageQ * fs * qts);
+    const Number a3 = 1.0 / qts + loss;
+    return {a3, a2, a1, a0};
+}
+
+// |D(j x)|^2 at x = f/Fs, given x^2 and x^4 (each command forms the powers
+// its own way): (x^4 - a2 x^2 + a0)^2 + x^2 (a3 x^2 - a1)^2.
+template <class Number>
+Number VentedDenominatorSquared(const VentedPolynomial<Number> &p, Number x2, Number x4) {
+    const Number real = x4 - p.a2 * x2 + p.a0;
+    const Number imag = p.a3 * x2 - p.a1;
+    return real * real + x2 * (imag * imag);
+}
+
+// |s^2 + (h/QL) s + h^2|^2 at x = f/Fs, the port's own second-order term,
+// written as the simulation forms it: a0^2 + x^4 - (2 - 1/QL^2) a0 x^2.
+template <class Number> Number PortTermSquared(Number a0, Number x2, Number x4) {
+    return a0 * a0 + x4 - PortDisplacementCoefficient * a0 * x2;
+}
+
+// The closed box's second-order high-pass, normalised to 2 pi Fc:
+// |s^2 + s/Qtc + 1|^2 at x2 = (f/Fc)^2, that is (x2 - 1)^2 + x2 / Qtc^2.
+template <class Number> Number ClosedDenominatorSquared(Number x2, Number qtc) {
+    const Number below = x2 - 1.0;
+    return below * below + x2 / (qtc * qtc);
+}
+
+} // namespace dravik::acoustics

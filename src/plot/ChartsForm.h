@@ -1,0 +1,81 @@
+#pragma once
+
+#include "DesignModel.h"
+#include "FieldStore.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace dravik {
+
+class DesignChart;
+
+// The design charts: what the box does to the driver at real power. SPL,
+// cone excursion, vent air velocity, impedance, group delay and the most the
+// box can take, of the design in the main window's fields, on a logarithmic
+// frequency axis. The window reads the fields afresh when it is shown or
+// activated, after every command of the main window while it is visible, and
+// on "Update"; typing in a field starts nothing. Closing only hides it.
+class TChartsForm : public QWidget {
+    Q_OBJECT
+public:
+    // How the window reaches the rest of the program: the command wrapper
+    // that reports the program's errors, and the save dialog.
+    struct Hooks {
+        std::function<void(const std::function<void()> &)> runCommand;
+        std::function<std::optional<QString>(const QString &pipeFilter)> chooseSaveFile;
+    };
+
+    TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *parent = nullptr);
+    ~TChartsForm() override;
+
+    // The box kind of the last sizing command; the user may change it.
+    void followBoxKind(BoxKind kind);
+    // After a command of the main window: redraw when visible.
+    void commandFinished();
+
+    // The curves on show, as last computed.
+    const DesignCurves &curves() const { return curves_; }
+    BoxKind boxKind() const;
+
+public slots:
+    void UpdateButtonClick();
+    void ExportButtonClick();
+    void ResetViewButtonClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildCharts();
+    void refresh();
+    void followPEmax(const DriverParameters &driver);
+    double inputPower() const;
+    double ventWarning() const;
+    void showVoltage(const DriverParameters &driver, double power);
+
+    const FieldStore &fields_;
+    Hooks hooks_;
+    DesignCurves curves_;
+    QString followedPower_; // the power text last taken from PEmax
+    QLineEdit *power_ = nullptr;
+    QLabel *voltage_ = nullptr;
+    QLineEdit *ventWarning_ = nullptr;
+    QRadioButton *vented_ = nullptr;
+    QRadioButton *closed_ = nullptr;
+    QTabWidget *tabs_ = nullptr;
+    QWidget *splSlot_ = nullptr;
+    std::unique_ptr<DesignChart> charts_[ChartCount];
+};
+
+} // namespace dravik

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "DesignModel.h"
+
+#include <QColor>
+#include <QString>
+
+#include <vector>
+
+class QChart;
+class QLabel;
+class QLineSeries;
+class QLogValueAxis;
+class QValueAxis;
+class QWidget;
+
+namespace dravik {
+
+class ChartView;
+
+// What a chart draws besides the curves of the model.
+struct ChartMarks {
+    std::optional<double> xmaxMm;   // the driver's Xmax, on the excursion chart
+    double portVelocityWarning = 0; // m/s, on the port velocity chart
+};
+
+// One of the design charts: the chart itself, a sentence in its place when
+// the design lacks what it needs, and a line that reads the curves under the
+// mouse. Drag a rectangle to zoom; "Reset view" (or a right click at the
+// outermost zoom) brings back 10 to 250 Hz.
+class DesignChart {
+public:
+    DesignChart(Chart which, const QString &objectNamePrefix);
+    ~DesignChart();
+    DesignChart(const DesignChart &) = delete;
+    DesignChart &operator=(const DesignChart &) = delete;
+
+    QWidget *widget() const { return panel_; }
+    void show(const DesignCurves &curves, const ChartMarks &marks);
+    void resetView();
+
+private:
+    struct Curve {
+        QLineSeries *series;
+        std::vector<double> DesignCurves::*values;
+        bool rightAxis;
+    };
+    void addCurve(const QString &name, std::vector<double> DesignCurves::*values, bool rightAxis,
+                  Qt::PenStyle style, const QColor &colour, int width = 2);
+    QLineSeries *addMark(const QString &name, const QColor &colour);
+    void fitVerticalAxes();
+
+    Chart which_;
+    QWidget *panel_ = nullptr;
+    QLabel *message_ = nullptr;
+    QLabel *readout_ = nullptr;
+    ChartView *view_ = nullptr;
+    QChart *chart_ = nullptr;
+    QLogValueAxis *frequencyAxis_ = nullptr;
+    QValueAxis *leftAxis_ = nullptr;
+    QValueAxis *rightValueAxis_ = nullptr;
+    QLogValueAxis *rightLogAxis_ = nullptr;
+    std::vector<Curve> curves_;
+    QLineSeries *mark_ = nullptr; // Xmax or the velocity warning
+    const DesignCurves *shown_ = nullptr;
+    ChartMarks marks_;
+};
+
+// The default view of every chart, as the plot window shows it.
+inline constexpr double ChartViewLowHz = 10.0;
+inline constexpr double ChartViewHighHz = 250.0;
+
+} // namespace dravik

@@ -1,0 +1,265 @@
+#include "AlignmentTables.h"
+#include "Alignments.h"
+#include "Analysis.h"
+#include "ClosedBox.h"
+#include "CurveFormats.h"
+#include "DesignModel.h"
+#include "DesignParameters.h"
+#include "DesignReader.h"
+#include "DriverDatabase.h"
+#include "MemoryFieldStore.h"
+#include "ResponseArrays.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+using namespace dravik;
+using namespace dravik::test;
+
+Q_DECLARE_METATYPE(dravik::BoxKind)
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+std::vector<double> WholeHertz(int low, int high) {
+    std::vector<double> f;
+    for (int hz = low; hz <= high; ++hz)
+        f.push_back(hz);
+    return f;
+}
+
+std::vector<double> Steps(double low, double high, double step) {
+    std::vector<double> f;
+    for (double x = low; x <= high; x += step)
+        f.push_back(x);
+    return f;
+}
+
+size_t IndexOfMin(const std::vector<double> &v) {
+    return static_cast<size_t>(std::min_element(v.begin(), v.end()) - v.begin());
+}
+size_t IndexOfMax(const std::vector<double> &v) {
+    return static_cast<size_t>(std::max_element(v.begin(), v.end()) - v.begin());
+}
+
+} // namespace
+
+class TestDesignModel : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString startDir_;
+    std::unique_ptr<MemoryFieldStore> main_;
+    std::unique_ptr<Responses> responses_;
+
+    // Loads record `index` of the shipped database into the main fields
+    // (-1 keeps the start-up driver) and sizes the box of `kind` with the
+    // program's own commands.
+    void design(int index, BoxKind kind) {
+        main_ = std::make_unique<MemoryFieldStore>();
+        responses_ = std::make_unique<Responses>();
+        if (index >= 0) {
+            MemoryFieldStore dialog = MemoryFieldStore::databaseDialog();
+            ListDrivers(dialog);
+            dialog.select(List::DriverEntries, index);
+            LoadButtonClick(*main_, dialog);
+        }
+        DesignParameters dp(*main_);
+        if (kind == BoxKind::Vented) {
+            // The SBB4 box for the driver, then the same box "from Vb and Fb".
+            AlignmentTables tables;
+            InitializeAlignmentTables(tables);
+            ComputeSBB4Alignment(dp, *responses_, tables, {});
+            CalculateFromVbAndFb(dp, *responses_);
+        }
+        else
+            ComputeClosedBox(dp, *responses_);
+    }
+    DesignCurves curves(BoxKind kind, const std::vector<double> &f, double power = 100.0) {
+        return ComputeDesignCurves(ReadDriverParameters(*main_), ReadBoxParameters(*main_, kind),
+                                   power, f);
+    }
+
+private slots:
+    void initTestCase() {
+        startDir_ = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+        for (const char *name : {"spk.db", "spkdb.hdr"})
+            QVERIFY(QFile::copy(QStringLiteral(DRAVIK_SHIPPED_DIR "/") + name, name));
+    }
+    void cleanupTestCase() { QDir::setCurrent(startDir_); }
+
+    void designs_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<BoxKind>("kind");
+        for (int index : {-1, 0, 57, 250, 300, 330}) {
+            const QByteArray name = QByteArray::number(index);
+            QTest::newRow(name + " vented") << index << BoxKind::Vented;
+            QTest::newRow(name + " closed") << index << BoxKind::Closed;
+        }
+    }
+
+    // The charts' normalised response is the one the plot window draws.
+    void designs() {
+        QFETCH(int, index);
+        QFETCH(BoxKind, kind);
+        design(index, kind);
+        const DesignCurves c = curves(kind, WholeHertz(10, 250));
+        QVERIFY(c.has(Chart::Spl) && c.has(Chart::Excursion) && c.has(Chart::Limits));
+        QCOMPARE(c.has(Chart::PortVelocity), kind == BoxKind::Vented);
+        for (size_t i = 0; i < c.frequencies.size(); ++i) {
+            const double plotted = responses_->SystemResponse[10 + i];
+            if (std::fabs(c.responseDb[i] - plotted) > 0.01)
+                QFAIL(qPrintable(QStringLiteral("%1 Hz: %2 dB, plotted %3 dB")
+                                     .arg(c.frequencies[i])
+                                     .arg(c.responseDb[i])
+                                     .arg(plotted)));
+            // The most the box takes is within both limits.
+            QVERIFY(c.maxPowerW[i] <= c.excursionLimitW[i] * (1 + 1e-12));
+            QVERIFY(c.maxSplDb[i] <= c.thermalLimitSplDb[i] + 1e-9);
+            QVERIFY(c.maxSplDb[i] <= c.excursionLimitSplDb[i] + 1e-9);
+        }
+
+        // Group delay is minus the derivative of the phase by angular frequency.
+        for (double f : {15.0, 25.0, 40.0, 80.0, 160.0}) {
+            const double d = f * 1e-4;
+            const DesignCurves p = curves(kind, {f - d, f, f + d});
+            const double phase = (p.splPhaseDeg[2] - p.splPhaseDeg[0]) * Pi / 180.0;
+            const double numeric = -phase / (2.0 * Pi * 2.0 * d) * 1e3;
+            QVERIFY2(std::fabs(p.groupDelayMs[1] - numeric) <= 1e-4 * std::fabs(numeric) + 1e-6,
+                     qPrintable(QString::number(f)));
+        }
+
+        const DriverParameters driver = ReadDriverParameters(*main_);
+        const BoxParameters box = ReadBoxParameters(*main_, kind);
+        if (kind == BoxKind::Vented) {
+            // The vent does the work at its tuning: the cone moves least there.
+            const double fb = *box.fbHz;
+            const std::vector<double> near = Steps(0.5 * fb, 1.3 * fb, 0.01);
+            const DesignCurves c3 = ComputeDesignCurves(driver, box, 100.0, near);
+            const double least = near[IndexOfMin(c3.excursionMm)];
+            QVERIFY2(std::fabs(least - fb) <= 0.03 * fb,
+                     qPrintable(QStringLiteral("%1 Hz against Fb %2 Hz").arg(least).arg(fb)));
+        } else {
+            // The closed box's impedance peaks at Fc = Fs sqrt(1 + Vas/Vb).
+            const double fc = *driver.fs * std::sqrt(1.0 + *driver.vasLitres / *box.vbLitres);
+            const std::vector<double> fine = Steps(5.0, 400.0, 0.01);
+            const DesignCurves c2 = ComputeDesignCurves(driver, box, 100.0, fine);
+            QVERIFY(c2.has(Chart::Impedance));
+            const double peak = fine[IndexOfMax(c2.impedanceOhm)];
+            QVERIFY2(std::fabs(peak - fc) <= 0.011,
+                     qPrintable(QStringLiteral("%1 Hz against Fc %2 Hz").arg(peak).arg(fc)));
+        }
+        // Far above resonance the impedance falls to Re, and the excursion
+        // scales with the square root of the power.
+        const DesignCurves high = curves(kind, {20000.0});
+        QVERIFY(high.has(Chart::Impedance));
+        QVERIFY(std::fabs(high.impedanceOhm[0] - *driver.re) < 0.01 * *driver.re);
+        const DesignCurves four = curves(kind, {30.0}, 400.0);
+        const DesignCurves one = curves(kind, {30.0}, 100.0);
+        QVERIFY(std::fabs(four.excursionMm[0] / one.excursionMm[0] - 2.0) < 1e-9);
+    }
+
+    // Whatever the fields hold, the charts are computed or name what they lack.
+    void badInputs_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<BoxKind>("kind");
+        QTest::addColumn<QString>("sentence"); // a chart's sentence, or empty when all draw
+        QTest::newRow("Re unknown")
+            << "ERe"
+            << "?" << BoxKind::Vented << "Impedance needs Re (Driver page).";
+        QTest::newRow("Qms empty") << "EQms"
+                                   << "" << BoxKind::Closed << "Impedance needs Qms (Driver page).";
+        QTest::newRow("Vb zero") << "EVb"
+                                 << "0" << BoxKind::Closed << "Group delay needs Vb (Box page).";
+        QTest::newRow("Fb negative")
+            << "EFb"
+            << "-22" << BoxKind::Vented << "Group delay needs Fb (Box page).";
+        QTest::newRow("Fs not a number")
+            << "EFs"
+            << "nan" << BoxKind::Vented << "Group delay needs Fs (Driver page).";
+        QTest::newRow("vent diameter missing")
+            << "EVentDiam"
+            << "x" << BoxKind::Vented << "Port air velocity needs the vent diameter (Vent page).";
+        QTest::newRow("piston diameter missing")
+            << "EEffPDiam"
+            << "?" << BoxKind::Vented
+            << "Cone excursion needs the effective piston diameter (Driver page).";
+        QTest::newRow("Xmax missing")
+            << "EXmax"
+            << "0" << BoxKind::Vented << "Maximum SPL and power needs Xmax (Driver page).";
+        QTest::newRow("Qts above Qes") << "EQts"
+                                       << "0.9" << BoxKind::Vented << "";
+        QTest::newRow("Fb far out") << "EFb"
+                                    << "1e6" << BoxKind::Vented << "";
+        QTest::newRow("huge Vas") << "EVas"
+                                  << "1e300" << BoxKind::Vented << "";
+        QTest::newRow("tiny Vb") << "EVb"
+                                 << "1e-300" << BoxKind::Vented << "";
+    }
+    void badInputs() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(BoxKind, kind);
+        QFETCH(QString, sentence);
+        MemoryFieldStore store;
+        store.setText(field, text);
+        const DesignCurves c =
+            ComputeDesignCurves(ReadDriverParameters(store), ReadBoxParameters(store, kind), 600.0,
+                                ChartFrequencies(ExportPointsPerOctave));
+        QStringList sentences;
+        for (int i = 0; i < ChartCount; ++i)
+            if (!c.has(static_cast<Chart>(i)))
+                sentences << MissingInputsSentence(static_cast<Chart>(i), c.missing[i]);
+        if (sentence.isEmpty())
+            QVERIFY2(sentences.isEmpty(), qPrintable(sentences.join(" | ")));
+        else
+            QVERIFY2(sentences.contains(sentence), qPrintable(sentences.join(" | ")));
+        // Every line of the export still has its nine cells.
+        for (const QString &line : ExportLines(ExportFormat::Csv, c))
+            QCOMPARE(line.count(','), 8);
+    }
+
+    void missingSentenceNamesEveryField() {
+        const ModelInputs both = static_cast<ModelInputs>(ModelInput::Re) |
+                                 static_cast<ModelInputs>(ModelInput::Qms) |
+                                 static_cast<ModelInputs>(ModelInput::Vb);
+        QCOMPARE(MissingInputsSentence(Chart::Impedance, both),
+                 QStringLiteral("Impedance needs Qms and Re (Driver page) and Vb (Box page)."));
+    }
+
+    // The CSV export: its header, at least 24 rows an octave from 5 Hz to
+    // 1 kHz, and empty cells where a value does not apply.
+    void csvExport() {
+        MemoryFieldStore store;
+        store.setText("ERe", "?");
+        const DesignCurves c = ComputeDesignCurves(ReadDriverParameters(store),
+                                                   ReadBoxParameters(store, BoxKind::Closed), 600.0,
+                                                   ChartFrequencies(ExportPointsPerOctave));
+        const QStringList lines = ExportLines(ExportFormat::Csv, c);
+        QCOMPARE(lines.front(), QStringLiteral("frequency_hz,spl_db,excursion_mm,port_velocity_ms,"
+                                               "impedance_ohm,impedance_phase_deg,group_delay_ms,"
+                                               "max_spl_db,max_power_w"));
+        QVERIFY(lines.size() - 1 >= 24 * std::log2(1000.0 / 5.0));
+        QCOMPARE(lines[1].section(',', 0, 0), QStringLiteral("5"));
+        QCOMPARE(lines.back().section(',', 0, 0), QStringLiteral("1000"));
+        const QStringList cells = lines[100].split(',');
+        QVERIFY(cells[3].isEmpty() && cells[4].isEmpty() && cells[5].isEmpty());
+        QVERIFY(!cells[1].isEmpty() && !cells[2].isEmpty() && !cells[8].isEmpty());
+        QVERIFY(!cells[1].contains(QLatin1Char('e')));
+        QCOMPARE(ExportFormatOf("a/b.CSV"), std::optional<ExportFormat>(ExportFormat::Csv));
+        QCOMPARE(ExportFormatOf("a.csv/b"), std::optional<ExportFormat>());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesignModel)
+#include "tst_designmodel.moc"
