@@ -7,7 +7,11 @@
 #include "BenchStats.h"
 #include "GeneratedDatabase.h"
 
+#include "ChartsForm.h"
+#include "CurveFormats.h"
+#include "DesignModel.h"
 #include "DesignParameters.h"
+#include "DesignReader.h"
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
 #include "OutpFrm.h"
@@ -358,6 +362,103 @@ void benchBareSimulation(const Options &o, std::vector<Samples> &all) {
     all.push_back(bare);
 }
 
+// ------------------------------------------------------------ design charts
+
+// Every command again, with the Design Charts window open: the command then
+// also reads the design afresh and redraws the six charts.
+void benchCommandsWithCharts(const Options &o, std::vector<Samples> &all, Findings &f) {
+    const QString suffix = QStringLiteral(", Design Charts visible");
+    bool headed = false;
+    std::vector<Command> list = commands();
+    // A command that changes the design every time, so that every run
+    // computes and draws the charts anew (a repeated command reads the same
+    // design and draws nothing).
+    list.push_back(
+        {"Calculate from Vb and Fb (Button1), a new Vb every run",
+         {},
+         click("Button1"),
+         [n = 0](Session &s) mutable { s.setText("EVb", FormatInteger(200 + (n++ % 100))); },
+         {}});
+    for (Command c : list) {
+        c.label += suffix;
+        if (!o.wants(c.label))
+            continue;
+        if (!headed)
+            section(QStringLiteral("Commands with the Design Charts window open"));
+        headed = true;
+        const auto prepare = c.prepare;
+        c.prepare = [prepare](Session &s) {
+            s.trigger("DesignCharts1");
+            if (prepare)
+                prepare(s);
+        };
+        const auto check = c.check;
+        c.check = [check](Session &s) {
+            if (s.program().charts().curves().splDb.empty())
+                return QStringLiteral("the charts were not computed");
+            return check ? check(s) : QString();
+        };
+        benchCommand(c, o.runs, all, f);
+    }
+}
+
+// Opening the window: the first time in a program (the charts are made
+// then), and again after closing it.
+void benchChartsWindow(const Options &o, Findings &f) {
+    const QString label = QStringLiteral("Design Charts window opened");
+    if (!o.wants(label))
+        return;
+    section(QStringLiteral("The Design Charts window"));
+    BenchDialogs dialogs;
+    Samples first(label + QStringLiteral(", first time in a program"));
+    Samples again(label + QStringLiteral(" again"));
+    for (int i = 0; i < std::max(1, o.runs / 4); ++i) {
+        Session session(dialogs);
+        settle();
+        first.add(timed([&] { session.trigger("DesignCharts1"); }));
+        for (int j = 0; j < 4; ++j) {
+            session.program().charts().hide();
+            settle();
+            again.add(timed([&] { session.trigger("DesignCharts1"); }));
+        }
+    }
+    printRow(first);
+    printRow(again);
+    f.target(first.p99() <= 100.0,
+             QStringLiteral("first opening of the charts p99 within 100 ms: ") +
+                 millis(first.p99()) + " ms");
+    f.target(again.p99() <= FrameMs,
+             QStringLiteral("later opening of the charts p99 within 16 ms: ") +
+                 millis(again.p99()) + " ms");
+}
+
+// The model alone: every curve of the start-up design, at the export's
+// 48 points an octave from 5 Hz to 1 kHz.
+void benchDesignModel(const Options &o, Findings &f) {
+    const QString label = QStringLiteral("design model, all curves of one design");
+    if (!o.wants(label))
+        return;
+    test::MemoryFieldStore store;
+    const DriverParameters driver = ReadDriverParameters(store);
+    const BoxParameters box = ReadBoxParameters(store, BoxKind::Vented);
+    const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
+    Samples model(label + QStringLiteral(" (") + FormatInteger(long(frequencies.size())) +
+                  QStringLiteral(" points)"));
+    size_t points = 0;
+    for (int i = 0; i < o.runs * 10; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        const DesignCurves c = ComputeDesignCurves(driver, box, 600.0, frequencies);
+        model.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        points += c.portVelocity.size();
+    }
+    printRow(model);
+    if (points != frequencies.size() * static_cast<size_t>(o.runs * 10))
+        f.failures << label + QStringLiteral(": curves missing");
+    f.target(model.p99() <= 0.2,
+             label + QStringLiteral(" p99 within 0.2 ms: ") + millis(model.p99()) + " ms");
+}
+
 // ------------------------------------------------------------ long session
 
 void benchLongSession(const Options &o, Findings &f) {
@@ -612,6 +713,9 @@ int main(int argc, char *argv[]) {
     benchStartUp(o, findings);
     benchCommands(o, commandSamples, findings);
     benchBareSimulation(o, commandSamples);
+    benchCommandsWithCharts(o, commandSamples, findings);
+    benchChartsWindow(o, findings);
+    benchDesignModel(o, findings);
     benchLongLegendTexts(o, findings);
     benchLongSession(o, findings);
     benchScriptRunner(o, findings);

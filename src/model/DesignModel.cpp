@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <tuple>
 
 namespace dravik {
 
@@ -188,6 +189,20 @@ void Resize(DesignCurves &c, std::vector<double> &v, bool present) {
 }
 
 } // namespace
+
+bool operator==(const DriverParameters &a, const DriverParameters &b) {
+    const auto tie = [](const DriverParameters &d) {
+        return std::tie(d.fs, d.qts, d.qes, d.qms, d.vasLitres, d.re, d.sd, d.xmaxMm, d.peMaxW);
+    };
+    return tie(a) == tie(b);
+}
+
+bool operator==(const BoxParameters &a, const BoxParameters &b) {
+    const auto tie = [](const BoxParameters &x) {
+        return std::tie(x.kind, x.vbLitres, x.fbHz, x.ventCount, x.ventDiameterMm);
+    };
+    return tie(a) == tie(b);
+}
 
 std::vector<double> ChartFrequencies(int pointsPerOctave) {
     const double octaves = std::log2(ChartHighestHz / ChartLowestHz);

@@ -22,6 +22,11 @@ struct DriverParameters {
     std::optional<double> peMaxW;    // rated (thermal) power, W
 };
 
+bool operator==(const DriverParameters &a, const DriverParameters &b);
+inline bool operator!=(const DriverParameters &a, const DriverParameters &b) {
+    return !(a == b);
+}
+
 enum class BoxKind { Vented, Closed };
 
 // The box: its kind, volume and, for a vented box, tuning and vents.
@@ -32,6 +37,11 @@ struct BoxParameters {
     std::optional<double> ventCount;
     std::optional<double> ventDiameterMm; // inner diameter of one vent
 };
+
+bool operator==(const BoxParameters &a, const BoxParameters &b);
+inline bool operator!=(const BoxParameters &a, const BoxParameters &b) {
+    return !(a == b);
+}
 
 // One parameter the charts may need, and the field and page it comes from.
 enum class ModelInput : std::uint16_t {

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dravik {
@@ -111,6 +112,8 @@ void TChartsForm::buildCharts() {
     splSlot_->layout()->addWidget(charts_[0]->widget());
     for (int i = 1; i < ChartCount; ++i)
         tabs_->addTab(charts_[i]->widget(), ChartTitle(static_cast<Chart>(i)));
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { drawChartsInView(); });
+    std::fill(std::begin(stale_), std::end(stale_), true);
 }
 
 BoxKind TChartsForm::boxKind() const {
@@ -127,6 +130,7 @@ void TChartsForm::commandFinished() {
 }
 
 void TChartsForm::UpdateButtonClick() {
+    shown_.reset(); // "Update" always draws anew
     refresh();
 }
 
@@ -166,17 +170,39 @@ void TChartsForm::refresh() {
     const DriverParameters driver = ReadDriverParameters(fields_);
     const BoxParameters box = ReadBoxParameters(fields_, boxKind());
     followPEmax(driver);
-    const double power = inputPower();
-    showVoltage(driver, power);
-    static const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
-    curves_ = ComputeDesignCurves(driver, box, power, frequencies);
+    const Inputs inputs{driver, box, power_->text(), ventWarning_->text()};
+    const bool same = shown_ && shown_->driver == driver && shown_->box == box &&
+                      shown_->power == inputs.power && shown_->warning == inputs.warning;
+    if (!same) {
+        shown_ = inputs;
+        const double power = inputPower();
+        showVoltage(driver, power);
+        static const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
+        curves_ = ComputeDesignCurves(driver, box, power, frequencies);
+        std::fill(std::begin(stale_), std::end(stale_), true);
+    }
+    drawChartsInView();
+}
+
+ChartMarks TChartsForm::marks() const {
+    ChartMarks m;
+    m.xmaxMm = shown_ ? shown_->driver.xmaxMm : std::nullopt;
+    m.portVelocityWarning = ventWarning();
+    return m;
+}
+
+// Only the charts on screen are drawn: the SPL chart and the tab in front.
+// The others are drawn when their tab comes to the front.
+void TChartsForm::drawChartsInView() {
     if (!charts_[0])
         return;
-    ChartMarks marks;
-    marks.xmaxMm = driver.xmaxMm;
-    marks.portVelocityWarning = ventWarning();
-    for (auto &chart : charts_)
-        chart->show(curves_, marks);
+    for (int i = 0; i < ChartCount; ++i) {
+        const bool inView = i == 0 || tabs_->currentWidget() == charts_[i]->widget();
+        if (inView && stale_[i]) {
+            charts_[i]->show(curves_, marks());
+            stale_[i] = false;
+        }
+    }
 }
 
 void TChartsForm::ExportButtonClick() {

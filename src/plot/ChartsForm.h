@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesignChart.h"
 #include "DesignModel.h"
 #include "FieldStore.h"
 
@@ -16,8 +17,6 @@ class QRadioButton;
 class QTabWidget;
 
 namespace dravik {
-
-class DesignChart;
 
 // The design charts: what the box does to the driver at real power. SPL,
 // cone excursion, vent air velocity, impedance, group delay and the most the
@@ -59,6 +58,8 @@ protected:
 private:
     void buildCharts();
     void refresh();
+    void drawChartsInView();
+    ChartMarks marks() const;
     void followPEmax(const DriverParameters &driver);
     double inputPower() const;
     double ventWarning() const;
@@ -67,7 +68,16 @@ private:
     const FieldStore &fields_;
     Hooks hooks_;
     DesignCurves curves_;
-    QString followedPower_; // the power text last taken from PEmax
+    // What the curves were computed from: a refresh that reads the same
+    // design again draws nothing anew.
+    struct Inputs {
+        DriverParameters driver;
+        BoxParameters box;
+        QString power, warning;
+    };
+    std::optional<Inputs> shown_;
+    bool stale_[ChartCount] = {}; // computed but not yet drawn (a tab not in front)
+    QString followedPower_;       // the power text last taken from PEmax
     QLineEdit *power_ = nullptr;
     QLabel *voltage_ = nullptr;
     QLineEdit *ventWarning_ = nullptr;
