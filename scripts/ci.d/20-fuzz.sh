@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the three readers of outside text (field texts, filter response
-# files, the driver database) with libFuzzer under AddressSanitizer and
+# Fuzzes the readers of outside text (field texts, filter response files,
+# the driver database, the design charts' inputs) with libFuzzer under AddressSanitizer and
 # UndefinedBehaviorSanitizer: first the large generated inputs once each,
 # then each target for a bounded time from its seed corpus.
 #
@@ -74,4 +74,5 @@ fuzz_target() {
 fuzz_target fieldtext 4096
 fuzz_target filterfile 32768
 fuzz_target driverdb 16384
+fuzz_target designmodel 1024
 echo "-- fuzzing found nothing"

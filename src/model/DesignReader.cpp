@@ -33,8 +33,11 @@ DriverParameters ReadDriverParameters(const FieldText &text) {
     d.vasLitres = Positive(text, Field::EVas);
     d.re = Positive(text, Field::ERe);
     // The effective piston diameter is in millimetres.
-    if (const std::optional<double> diameter = Positive(text, Field::EEffPDiam))
-        d.sd = Pi * std::pow(*diameter * 1e-3 / 2.0, 2);
+    if (const std::optional<double> diameter = Positive(text, Field::EEffPDiam)) {
+        const double area = Pi * std::pow(*diameter * 1e-3 / 2.0, 2);
+        if (std::isfinite(area) && area > 0.0)
+            d.sd = area;
+    }
     d.xmaxMm = Positive(text, Field::EXmax);
     d.peMaxW = Positive(text, Field::EPEmax);
     return d;
