@@ -69,6 +69,24 @@ click Button17
 opendir .
 page PG_File
 grab drvik file.png
+# The design charts of the default driver in the default box (240 l tuned to
+# 22 Hz) at 600 W.
+set EVb 240
+set EFb 22
+click Button1
+click DesignCharts1
+grab ChartsForm charts.png
+page ChartsForm.ExcursionPanel
+grab ChartsForm.ExcursionPanel chart-excursion.png
+page ChartsForm.PortVelocityPanel
+grab ChartsForm.PortVelocityPanel chart-port-velocity.png
+page ChartsForm.ImpedancePanel
+grab ChartsForm.ImpedancePanel chart-impedance.png
+page ChartsForm.GroupDelayPanel
+grab ChartsForm.GroupDelayPanel chart-group-delay.png
+page ChartsForm.LimitsPanel
+grab ChartsForm.LimitsPanel chart-limits.png
+page ChartsForm.ExcursionPanel
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.

@@ -164,6 +164,7 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     const Axes axes = AxesOf(which);
     leftAxis_ = new QValueAxis;
     leftAxis_->setTitleText(QLatin1String(axes.left));
+    leftAxis_->setLabelFormat(QStringLiteral("%g"));
     chart_->addAxis(leftAxis_, Qt::AlignLeft);
     if (*axes.right) {
         if (axes.rightIsLog) {
@@ -175,6 +176,7 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         } else {
             rightValueAxis_ = new QValueAxis;
             rightValueAxis_->setTitleText(QLatin1String(axes.right));
+            rightValueAxis_->setLabelFormat(QStringLiteral("%g"));
             chart_->addAxis(rightValueAxis_, Qt::AlignRight);
         }
     }

@@ -99,7 +99,8 @@ const std::vector<ScriptRunner::Verb> &ScriptRunner::verbs() {
         {"choose", "NAME", "select the radio button NAME", &ScriptRunner::choose},
         {"select", "NAME N", "make entry N (from 0; -1: none) the selected one of list NAME",
          &ScriptRunner::select},
-        {"page", "NAME", "bring page NAME of the main window to the front", &ScriptRunner::page},
+        {"page", "NAME", "bring page NAME of the main window (or a tab of a window) to the front",
+         &ScriptRunner::page},
         {"opendir", "PATH", "double-click directory PATH in the File page's directory list",
          &ScriptRunner::opendir},
         {"pickfile", "[NAME]", "double-click NAME in the File page's file list (none: no file)",
@@ -223,6 +224,15 @@ void ScriptRunner::page(const QString &rest) {
     const QString name = args(rest, 1, QStringLiteral("page")).front();
     auto *pages = program_.main().findChild<QTabWidget *>(QStringLiteral("Valitsin"));
     auto *target = qobject_cast<QWidget *>(resolve(name));
+    // A page of another window's page control, such as a tab of the design
+    // charts, is brought to front the same way.
+    if (target && pages->indexOf(target) < 0)
+        for (QWidget *up = target->parentWidget(); up; up = up->parentWidget())
+            if (auto *other = qobject_cast<QTabWidget *>(up);
+                other && other->indexOf(target) >= 0) {
+                pages = other;
+                break;
+            }
     if (!target || pages->indexOf(target) < 0)
         throw ScriptError{name + QStringLiteral(" is not a page of Valitsin")};
     pages->setCurrentWidget(target);
