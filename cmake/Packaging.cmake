@@ -114,7 +114,7 @@ if(DRAVIK_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6charts6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libstdc++6, libc6, fonts-liberation")
+        "libqt6charts6 (>= 6.4), libqt6svg6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libstdc++6, libc6, fonts-liberation")
 endif()
 
 # A source package from `make package_source` leaves out builds and history.

@@ -33,13 +33,17 @@ Program::Program(UserDialogs &dialogs) {
     newProject_ = std::make_unique<TCreateNewProjectForm>();
     ventFrequency_ = std::make_unique<TFVentFSel>(main_->fields());
     Tdrvik *mainWindow = main_.get();
-    charts_ = std::make_unique<TChartsForm>(
-        main_->fields(), TChartsForm::Hooks{[mainWindow](const std::function<void()> &command) {
-                                                mainWindow->runCommand(command);
-                                            },
-                                            [mainWindow, &dialogs](const QString &filter) {
-                                                return dialogs.saveFile(mainWindow, filter);
-                                            }});
+    TChartsForm::Hooks chartHooks;
+    chartHooks.runCommand = [mainWindow](const std::function<void()> &command) {
+        mainWindow->runCommand(command);
+    };
+    chartHooks.chooseSaveFile = [mainWindow, &dialogs](const QString &filter) {
+        return dialogs.saveFile(mainWindow, filter);
+    };
+    chartHooks.chooseOpenFile = [mainWindow, &dialogs](const QString &filter) {
+        return dialogs.openFile(mainWindow, filter);
+    };
+    charts_ = std::make_unique<TChartsForm>(main_->fields(), chartHooks);
 
     main_->attachWindows({plot_.get(), database_.get(), about_.get(), options_.get(),
                           newProject_.get(), ventFrequency_.get(), charts_.get()});

@@ -10,7 +10,11 @@ struct FormatEntry {
     ExportFormat format;
     const char *extension;
 };
-const FormatEntry Formats[] = {{ExportFormat::Csv, "csv"}};
+const FormatEntry Formats[] = {{ExportFormat::Csv, "csv"},
+                               {ExportFormat::Frd, "frd"},
+                               {ExportFormat::Zma, "zma"},
+                               {ExportFormat::Png, "png"},
+                               {ExportFormat::Svg, "svg"}};
 
 // A number for another program: a point as decimal separator, seven
 // significant digits.
@@ -39,7 +43,40 @@ QStringList CsvLines(const DesignCurves &c) {
     return lines;
 }
 
+// FRD and ZMA: what crossover and measurement programs share. Comment lines
+// first, each beginning with "*"; then three numbers a line, separated by a
+// blank, a point as decimal separator, the frequency rising.
+QStringList ThreeColumns(const DesignCurves &c, const QString &title, const QString &what,
+                         const char *columns, const std::vector<double> &magnitude,
+                         const std::vector<double> &phase) {
+    QStringList lines;
+    lines << QStringLiteral("* ") + title << QStringLiteral("* ") + what
+          << QStringLiteral("* ") + QLatin1String(columns);
+    for (size_t i = 0; i < c.frequencies.size(); ++i)
+        if (std::isfinite(magnitude[i]) && std::isfinite(phase[i]))
+            lines << Number(c.frequencies[i]) + QLatin1Char(' ') + Number(magnitude[i]) +
+                         QLatin1Char(' ') + Number(phase[i]);
+    return lines;
+}
+
+Chart ChartOf(ExportFormat format) {
+    return format == ExportFormat::Zma ? Chart::Impedance : Chart::Spl;
+}
+
 } // namespace
+
+bool IsPicture(ExportFormat format) {
+    return format == ExportFormat::Png || format == ExportFormat::Svg;
+}
+
+std::optional<QString> ExportRefusal(ExportFormat format, const DesignCurves &curves) {
+    if (format != ExportFormat::Frd && format != ExportFormat::Zma)
+        return std::nullopt;
+    const Chart chart = ChartOf(format);
+    if (curves.has(chart))
+        return std::nullopt;
+    return MissingInputsSentence(chart, curves.lacks(chart));
+}
 
 std::optional<ExportFormat> ExportFormatOf(const QString &path) {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
@@ -59,10 +96,34 @@ QString ExportPatterns() {
     return patterns.join(QLatin1Char(';'));
 }
 
-QStringList ExportLines(ExportFormat format, const DesignCurves &curves) {
+QString ExportExtensions() {
+    QStringList names;
+    for (const FormatEntry &f : Formats)
+        names << QStringLiteral(".") + QLatin1String(f.extension);
+    return QStringList(names.mid(0, names.size() - 1)).join(QStringLiteral(", ")) +
+           QStringLiteral(" or ") + names.back();
+}
+
+QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title) {
     switch (format) {
     case ExportFormat::Csv:
         return CsvLines(curves);
+    case ExportFormat::Frd:
+        if (ExportRefusal(format, curves))
+            return {};
+        return ThreeColumns(curves, title,
+                            QStringLiteral("SPL at 1 m, half space, and the phase of the "
+                                           "box's response"),
+                            "Freq(Hz) SPL(dB) Phase(deg)", curves.splDb, curves.splPhaseDeg);
+    case ExportFormat::Zma:
+        if (ExportRefusal(format, curves))
+            return {};
+        return ThreeColumns(curves, title, QStringLiteral("Electrical impedance"),
+                            "Freq(Hz) Impedance(ohm) Phase(deg)", curves.impedanceOhm,
+                            curves.impedancePhaseDeg);
+    case ExportFormat::Png:
+    case ExportFormat::Svg:
+        break;
     }
     return {};
 }

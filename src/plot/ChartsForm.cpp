@@ -2,18 +2,25 @@
 
 #include "CurveExport.h"
 #include "DesignChart.h"
+#include "DesignFile.h"
 #include "DesignReader.h"
+#include "Fp.h"
 #include "NumberText.h"
 
+#include <QBuffer>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSplitter>
+#include <QSvgGenerator>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -36,6 +43,14 @@ QPushButton *Button(const char *name, const QString &caption) {
     b->setObjectName(QLatin1String(name));
     return b;
 }
+
+// The charts' frequencies: the export's 48 points an octave.
+const std::vector<double> &Frequencies() {
+    static const std::vector<double> f = ChartFrequencies(ExportPointsPerOctave);
+    return f;
+}
+
+constexpr int PictureWidth = 1600;
 
 // Object name prefixes of the charts' own widgets: SplView, SplMessage, ...
 const char *const ChartNames[ChartCount] = {"Spl",       "Excursion",  "PortVelocity",
@@ -83,6 +98,47 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     connect(reset, &QPushButton::clicked, this, &TChartsForm::ResetViewButtonClick);
     connect(exportButton, &QPushButton::clicked, this, &TChartsForm::ExportButtonClick);
 
+    // The overlays: designs kept beside the current one.
+    auto *overlayRow = new QHBoxLayout;
+    overlayList_ = new QListWidget;
+    overlayList_->setObjectName(QStringLiteral("OverlayList"));
+    overlayList_->setMaximumHeight(90);
+    overlayRow->addWidget(overlayList_, 1);
+    auto *overlayButtons = new QVBoxLayout;
+    const struct {
+        const char *name;
+        const char *caption;
+        void (TChartsForm::*slot)();
+    } overlayCommands[] = {
+        {"PinButton", "Pin", &TChartsForm::PinButtonClick},
+        {"AddDesignButton", "Add design...", &TChartsForm::AddDesignButtonClick},
+        {"HideOverlayButton", "Hide / show", &TChartsForm::HideOverlayButtonClick},
+        {"RemoveOverlayButton", "Remove", &TChartsForm::RemoveOverlayButtonClick},
+        {"ClearButton", "Clear", &TChartsForm::ClearButtonClick},
+    };
+    auto *buttonGrid = new QHBoxLayout;
+    for (const auto &c : overlayCommands) {
+        QPushButton *b = Button(c.name, QLatin1String(c.caption));
+        connect(b, &QPushButton::clicked, this, c.slot);
+        buttonGrid->addWidget(b);
+    }
+    overlayButtons->addLayout(buttonGrid);
+    overlayNotice_ = new QLabel;
+    overlayNotice_->setObjectName(QStringLiteral("OverlayNotice"));
+    overlayNotice_->setWordWrap(true);
+    overlayButtons->addWidget(overlayNotice_);
+    overlayButtons->addStretch(1);
+    overlayRow->addLayout(overlayButtons);
+    // A tick in the list shows or hides that overlay.
+    connect(overlayList_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        const auto row = static_cast<size_t>(overlayList_->row(item));
+        const bool visible = item->checkState() == Qt::Checked;
+        if (row < overlays_.all().size() && overlays_.all()[row].visible != visible) {
+            overlays_.setVisible(row, visible);
+            overlaysChanged();
+        }
+    });
+
     // The SPL chart always on top; the others on tabs below it. The charts
     // themselves are made on first show, so that start-up does not pay for them.
     splSlot_ = new QWidget;
@@ -97,6 +153,7 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(overlayRow);
     layout->addWidget(splitter, 1);
     resize(900, 820);
 }
@@ -114,6 +171,8 @@ void TChartsForm::buildCharts() {
         tabs_->addTab(charts_[i]->widget(), ChartTitle(static_cast<Chart>(i)));
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { drawChartsInView(); });
     std::fill(std::begin(stale_), std::end(stale_), true);
+    for (auto &chart : charts_)
+        chart->showMessage(curves_);
 }
 
 BoxKind TChartsForm::boxKind() const {
@@ -177,9 +236,16 @@ void TChartsForm::refresh() {
         shown_ = inputs;
         const double power = inputPower();
         showVoltage(driver, power);
-        static const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
-        curves_ = ComputeDesignCurves(driver, box, power, frequencies);
+        curves_ = ComputeDesignCurves(driver, box, power, Frequencies());
+        // Everything on screen is at the power shown: the overlays too.
+        if (!overlays_.all().empty() && power != overlays_.power()) {
+            overlays_.recompute(power, Frequencies());
+            listOverlays();
+        }
         std::fill(std::begin(stale_), std::end(stale_), true);
+        if (charts_[0])
+            for (auto &chart : charts_)
+                chart->showMessage(curves_);
     }
     drawChartsInView();
 }
@@ -196,13 +262,104 @@ ChartMarks TChartsForm::marks() const {
 void TChartsForm::drawChartsInView() {
     if (!charts_[0])
         return;
+    std::vector<ChartOverlay> shownOverlays;
+    for (size_t i = 0; i < overlays_.all().size(); ++i)
+        if (overlays_.all()[i].visible)
+            shownOverlays.push_back({overlays_.summary(i), OverlayColour(overlays_.all()[i].colour),
+                                     &overlays_.all()[i].curves});
     for (int i = 0; i < ChartCount; ++i) {
         const bool inView = i == 0 || tabs_->currentWidget() == charts_[i]->widget();
         if (inView && stale_[i]) {
-            charts_[i]->show(curves_, marks());
+            charts_[i]->show(curves_, marks(), shownOverlays);
             stale_[i] = false;
         }
     }
+}
+
+void TChartsForm::listOverlays() {
+    const QSignalBlocker quiet(overlayList_);
+    overlayList_->clear();
+    for (size_t i = 0; i < overlays_.all().size(); ++i) {
+        const Overlay &o = overlays_.all()[i];
+        auto *item = new QListWidgetItem(overlays_.label(i) +
+                                         (o.visible ? QString() : QStringLiteral(" (hidden)")));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(o.visible ? Qt::Checked : Qt::Unchecked);
+        item->setForeground(OverlayColour(o.colour));
+        overlayList_->addItem(item);
+    }
+}
+
+void TChartsForm::overlaysChanged() {
+    listOverlays();
+    std::fill(std::begin(stale_), std::end(stale_), true);
+    drawChartsInView();
+}
+
+QString TChartsForm::currentTitle() const {
+    return (fields_.text(Field::EManufacturer).trimmed() + QLatin1Char(' ') +
+            fields_.text(Field::EModel).trimmed())
+        .trimmed();
+}
+
+void TChartsForm::addOverlay(const QString &title, const DriverParameters &driver,
+                             const BoxParameters &box) {
+    const std::optional<Overlay> dropped =
+        overlays_.add(title, driver, box, inputPower(), Frequencies());
+    overlayNotice_->setText(
+        dropped ? QStringLiteral("The charts keep %1 overlays: the oldest, %2, was removed.")
+                      .arg(OverlaySet::MaxOverlays)
+                      .arg(DesignLabel(dropped->title, dropped->driver, dropped->box,
+                                       overlays_.power()))
+                : QString());
+    overlaysChanged();
+}
+
+void TChartsForm::PinButtonClick() {
+    refresh();
+    addOverlay(currentTitle(), shown_->driver, shown_->box);
+}
+
+void TChartsForm::AddDesignButtonClick() {
+    hooks_.runCommand([this] {
+        const std::optional<QString> path =
+            hooks_.chooseOpenFile(QStringLiteral("Design files (*.dgn)|*.dgn"));
+        if (!path)
+            return;
+        const SavedDesign saved = ReadDesignFile(*path);
+        const FieldText text = [&saved](Field field) { return saved.text(field); };
+        const QString driver = (saved.text(Field::EManufacturer).trimmed() + QLatin1Char(' ') +
+                                saved.text(Field::EModel).trimmed())
+                                   .trimmed();
+        refresh(); // the power of the overlays is the one shown
+        addOverlay(saved.fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver),
+                   ReadDriverParameters(text), ReadBoxParameters(text, boxKind()));
+    });
+}
+
+void TChartsForm::RemoveOverlayButtonClick() {
+    const int row = overlayList_->currentRow();
+    if (row < 0)
+        return;
+    overlays_.remove(static_cast<size_t>(row));
+    overlayNotice_->clear();
+    overlaysChanged();
+}
+
+void TChartsForm::HideOverlayButtonClick() {
+    const int row = overlayList_->currentRow();
+    if (row < 0)
+        return;
+    const auto index = static_cast<size_t>(row);
+    overlays_.setVisible(index, !overlays_.all()[index].visible);
+    overlaysChanged();
+    overlayList_->setCurrentRow(row);
+}
+
+void TChartsForm::ClearButtonClick() {
+    overlays_.clear();
+    overlayNotice_->clear();
+    overlaysChanged();
 }
 
 void TChartsForm::ExportButtonClick() {
@@ -210,9 +367,59 @@ void TChartsForm::ExportButtonClick() {
         const std::optional<QString> path = hooks_.chooseSaveFile(ExportFilter());
         if (!path)
             return;
+        const std::optional<ExportFormat> format = ExportFormatOf(*path);
+        if (!format)
+            throw DravikError(QStringLiteral("Choose a file name that ends in ") +
+                              ExportExtensions() + QLatin1Char('.'));
         refresh();
-        WriteCurvesFile(*path, curves_);
+        if (IsPicture(*format))
+            exportPicture(*path, *format);
+        else
+            WriteCurvesFile(*path, curves_,
+                            QStringLiteral("Dravik: ") + DesignLabel(currentTitle(), shown_->driver,
+                                                                     shown_->box, inputPower()));
     });
+}
+
+// The two charts on screen, the SPL chart above the tab in front, with their
+// overlays and legends, 1600 pixels wide: large enough for a print, small
+// enough for a forum post.
+void TChartsForm::exportPicture(const QString &path, ExportFormat format) {
+    buildCharts();
+    drawChartsInView();
+    layout()->activate();
+    QWidget *views[] = {charts_[0]->view(), nullptr};
+    for (int i = 1; i < ChartCount; ++i)
+        if (tabs_->currentWidget() == charts_[i]->widget())
+            views[1] = charts_[i]->view();
+    const QSize top = views[0]->size(), bottom = views[1]->size();
+    const double scale = PictureWidth / double(std::max(top.width(), bottom.width()));
+    const QSize size(PictureWidth, int(std::ceil((top.height() + bottom.height()) * scale)));
+    const auto paint = [&](QPainter &painter) {
+        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        painter.scale(scale, scale);
+        views[0]->render(&painter, QPoint(0, 0), QRegion(), QWidget::DrawChildren);
+        views[1]->render(&painter, QPoint(0, top.height()), QRegion(), QWidget::DrawChildren);
+    };
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (format == ExportFormat::Svg) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(QStringLiteral("Dravik design charts"));
+        QPainter painter(&svg);
+        paint(painter);
+    } else {
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        paint(painter);
+        painter.end();
+        image.save(&buffer, "PNG");
+    }
+    WritePictureFile(path, bytes);
 }
 
 void TChartsForm::showEvent(QShowEvent *event) {

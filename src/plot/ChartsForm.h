@@ -1,8 +1,10 @@
 #pragma once
 
+#include "CurveFormats.h"
 #include "DesignChart.h"
 #include "DesignModel.h"
 #include "FieldStore.h"
+#include "Overlays.h"
 
 #include <QWidget>
 
@@ -11,6 +13,7 @@
 #include <optional>
 
 class QLabel;
+class QListWidget;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -28,10 +31,11 @@ class TChartsForm : public QWidget {
     Q_OBJECT
 public:
     // How the window reaches the rest of the program: the command wrapper
-    // that reports the program's errors, and the save dialog.
+    // that reports the program's errors, and the file dialogs.
     struct Hooks {
         std::function<void(const std::function<void()> &)> runCommand;
         std::function<std::optional<QString>(const QString &pipeFilter)> chooseSaveFile;
+        std::function<std::optional<QString>(const QString &pipeFilter)> chooseOpenFile;
     };
 
     TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *parent = nullptr);
@@ -45,11 +49,18 @@ public:
     // The curves on show, as last computed.
     const DesignCurves &curves() const { return curves_; }
     BoxKind boxKind() const;
+    // The designs drawn beside the current one.
+    const OverlaySet &overlays() const { return overlays_; }
 
 public slots:
     void UpdateButtonClick();
     void ExportButtonClick();
     void ResetViewButtonClick();
+    void PinButtonClick();
+    void AddDesignButtonClick();
+    void RemoveOverlayButtonClick();
+    void HideOverlayButtonClick();
+    void ClearButtonClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -64,6 +75,11 @@ private:
     double inputPower() const;
     double ventWarning() const;
     void showVoltage(const DriverParameters &driver, double power);
+    QString currentTitle() const;
+    void addOverlay(const QString &title, const DriverParameters &driver, const BoxParameters &box);
+    void overlaysChanged();
+    void listOverlays();
+    void exportPicture(const QString &path, ExportFormat format);
 
     const FieldStore &fields_;
     Hooks hooks_;
@@ -84,6 +100,9 @@ private:
     QRadioButton *vented_ = nullptr;
     QRadioButton *closed_ = nullptr;
     QTabWidget *tabs_ = nullptr;
+    OverlaySet overlays_;
+    QListWidget *overlayList_ = nullptr;
+    QLabel *overlayNotice_ = nullptr;
     QWidget *splSlot_ = nullptr;
     std::unique_ptr<DesignChart> charts_[ChartCount];
 };

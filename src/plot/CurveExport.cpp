@@ -6,23 +6,37 @@
 namespace dravik {
 
 QString ExportFilter() {
-    return QStringLiteral("Chart data (") + ExportPatterns() + QStringLiteral(")|") +
+    return QStringLiteral("Chart data and pictures (") + ExportPatterns() + QStringLiteral(")|") +
            ExportPatterns();
 }
 
-void WriteCurvesFile(const QString &path, const DesignCurves &curves) {
+void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title) {
     const std::optional<ExportFormat> format = ExportFormatOf(path);
-    if (!format)
-        throw DravikError(QStringLiteral("Choose a file name that ends in ") +
-                          QString(ExportPatterns())
-                              .replace(QStringLiteral("*"), QString())
-                              .replace(QLatin1Char(';'), QStringLiteral(", ")) +
+    if (!format || IsPicture(*format))
+        throw DravikError(QStringLiteral("Choose a file name that ends in ") + ExportExtensions() +
                           QLatin1Char('.'));
+    if (const std::optional<QString> why = ExportRefusal(*format, curves))
+        throw DravikError(*why);
     checkFileName(path);
     TextWriter out(path);
-    for (const QString &line : ExportLines(*format, curves))
+    for (const QString &line : ExportLines(*format, curves, title))
         out.writeLine(line);
     out.commit();
+}
+
+void WritePictureFile(const QString &path, const QByteArray &bytes) {
+    checkFileName(path);
+    TextWriter out(path);
+    out.writeBytes(bytes);
+    out.commit();
+}
+
+QColor OverlayColour(int index) {
+    static const QColor palette[] = {QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
+                                     QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd),
+                                     QColor(0x8c, 0x56, 0x4b), QColor(0xe3, 0x77, 0xc2),
+                                     QColor(0x17, 0xbe, 0xcf), QColor(0x7f, 0x7f, 0x7f)};
+    return palette[static_cast<unsigned>(index) % std::size(palette)];
 }
 
 } // namespace dravik

@@ -2,15 +2,27 @@
 
 #include "CurveFormats.h"
 
+#include <QByteArray>
+#include <QColor>
+
 namespace dravik {
 
 // The file filter of the export dialog.
 QString ExportFilter();
 
-// Writes the curves to `path` in the format its extension names, through a
-// temporary file, so a failed export leaves nothing under the name. An
-// unknown extension is refused with a sentence naming the known ones; a file
-// error raises the program's usual file error.
-void WriteCurvesFile(const QString &path, const DesignCurves &curves);
+// Writes the curves to `path` in the format of figures its extension names
+// (CSV, FRD, ZMA), `title` naming the design in the file's comments. The file
+// is written through a temporary file beside it, so a failed export leaves
+// nothing under the name. Refused with DravikError: a format the curves lack
+// an input for (the chart's sentence names the field); a file error raises
+// the program's usual file error.
+void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title);
+
+// Writes a finished picture (PNG or SVG bytes) the same way.
+void WritePictureFile(const QString &path, const QByteArray &bytes);
+
+// The colour of overlay number `index` (0 to 7), none of them the current
+// design's blue.
+QColor OverlayColour(int index);
 
 } // namespace dravik

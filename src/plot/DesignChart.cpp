@@ -154,7 +154,7 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
 
     chart_ = new QChart;
     chart_->setTitle(ChartTitle(which));
-    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->legend()->setAlignment(Qt::AlignRight);
     frequencyAxis_ = new QLogValueAxis;
     frequencyAxis_->setBase(10.0);
     frequencyAxis_->setLabelFormat(QStringLiteral("%g"));
@@ -276,13 +276,50 @@ QLineSeries *DesignChart::addMark(const QString &name, const QColor &colour) {
     return series;
 }
 
-void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks) {
+void DesignChart::showMessage(const DesignCurves &curves) {
+    const bool drawn = curves.has(which_);
+    message_->setText(drawn ? QString() : MissingInputsSentence(which_, curves.lacks(which_)));
+    message_->setVisible(!drawn);
+}
+
+QWidget *DesignChart::view() const {
+    return view_;
+}
+
+void DesignChart::showOverlays(const std::vector<ChartOverlay> &overlays) {
+    const Curve &main = curves_.front();
+    while (overlaySeries_.size() < overlays.size()) {
+        auto *series = new QLineSeries;
+        chart_->addSeries(series);
+        series->attachAxis(frequencyAxis_);
+        series->attachAxis(leftAxis_);
+        overlaySeries_.push_back(series);
+    }
+    overlays_.clear();
+    for (size_t i = 0; i < overlaySeries_.size(); ++i) {
+        QLineSeries *series = overlaySeries_[i];
+        const bool drawn = i < overlays.size() && overlays[i].curves->has(which_);
+        if (i < overlays.size()) {
+            series->setName(overlays[i].label);
+            QPen pen(overlays[i].colour);
+            pen.setWidth(2);
+            series->setPen(pen);
+        }
+        series->replace(drawn ? Points(overlays[i].curves->frequencies,
+                                       (*overlays[i].curves).*main.values, false)
+                              : QList<QPointF>());
+        series->setVisible(drawn);
+        if (drawn)
+            overlays_.push_back(overlays[i].curves);
+    }
+}
+
+void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
+                       const std::vector<ChartOverlay> &overlays) {
     shown_ = &curves;
     marks_ = marks;
     const bool drawn = curves.has(which_);
-    if (!drawn)
-        message_->setText(MissingInputsSentence(which_, curves.lacks(which_)));
-    message_->setVisible(!drawn);
+    showMessage(curves);
     readout_->clear();
     for (const Curve &c : curves_) {
         c.series->replace(
@@ -302,6 +339,7 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks) {
                                 : QList<QPointF>());
         mark_->setVisible(showMark);
     }
+    showOverlays(overlays);
     // Hidden series keep their legend entries out of the way.
     for (QLegendMarker *m : chart_->legend()->markers())
         m->setVisible(m->series()->isVisible());
@@ -324,6 +362,11 @@ void DesignChart::fitVerticalAxes() {
             Span &side = c.rightAxis ? right : left;
             side.add(s.low);
             side.add(s.high);
+        }
+        for (const DesignCurves *o : overlays_) {
+            const Span s = SpanOf(o->frequencies, (*o).*curves_.front().values, low, high);
+            left.add(s.low);
+            left.add(s.high);
         }
     }
     std::optional<double> mark;

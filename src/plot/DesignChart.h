@@ -24,6 +24,13 @@ struct ChartMarks {
     double portVelocityWarning = 0; // m/s, on the port velocity chart
 };
 
+// A design drawn beside the current one, in its own colour.
+struct ChartOverlay {
+    QString label;
+    QColor colour;
+    const DesignCurves *curves;
+};
+
 // One of the design charts: the chart itself, a sentence in its place when
 // the design lacks what it needs, and a line that reads the curves under the
 // mouse. Drag a rectangle to zoom; "Reset view" (or a right click at the
@@ -36,7 +43,15 @@ public:
     DesignChart &operator=(const DesignChart &) = delete;
 
     QWidget *widget() const { return panel_; }
-    void show(const DesignCurves &curves, const ChartMarks &marks);
+    // The chart itself, as a picture takes it.
+    QWidget *view() const;
+    // Draws the current design's curves and, of every overlay, its value of
+    // the chart's main curve.
+    void show(const DesignCurves &curves, const ChartMarks &marks,
+              const std::vector<ChartOverlay> &overlays);
+    // Only the sentence in place of the chart, when the design lacks an
+    // input: cheap, so every chart's is kept current, drawn or not.
+    void showMessage(const DesignCurves &curves);
     void resetView();
 
 private:
@@ -49,6 +64,7 @@ private:
                   Qt::PenStyle style, const QColor &colour, int width = 2);
     QLineSeries *addMark(const QString &name, const QColor &colour);
     void fitVerticalAxes();
+    void showOverlays(const std::vector<ChartOverlay> &overlays);
 
     Chart which_;
     QWidget *panel_ = nullptr;
@@ -61,6 +77,8 @@ private:
     QValueAxis *rightValueAxis_ = nullptr;
     QLogValueAxis *rightLogAxis_ = nullptr;
     std::vector<Curve> curves_;
+    std::vector<QLineSeries *> overlaySeries_; // as many as overlays were ever shown
+    std::vector<const DesignCurves *> overlays_;
     QLineSeries *mark_ = nullptr; // Xmax or the velocity warning
     const DesignCurves *shown_ = nullptr;
     ChartMarks marks_;

@@ -7,7 +7,10 @@
 #include "ResponseArrays.h"
 #include "TextFile.h"
 
+#include <QFileInfo>
+
 #include <array>
+#include <vector>
 
 namespace dravik {
 
@@ -198,7 +201,94 @@ void writeLine(TextWriter &out, const Line &line, const FieldStore &main, const 
     }
 }
 
+// What a line of a design file holds: the line itself, or the line a field's
+// text went into. `number` counts from 1.
+struct ReadLine {
+    int number;
+    QString text;
+};
+
+[[noreturn]] void refuse(const QString &why) {
+    throw DravikError(QStringLiteral("This is not a Dravik design file: ") + why +
+                      QLatin1Char('.'));
+}
+
+QString lineNumber(int number) {
+    return FormatInteger(number);
+}
+
+// Checks one fixed line of the layout against the file.
+void expectLine(const ReadLine &line, const QString &wanted) {
+    if (line.text != wanted)
+        refuse(QStringLiteral("line ") + lineNumber(line.number) +
+               QStringLiteral(" should read \"") + wanted + QLatin1Char('"'));
+}
+
 } // namespace
+
+SavedDesign ReadDesignFile(const QString &path) {
+    checkFileName(path);
+    TextReader in(path, DesignFileMaxLineBytes, DesignFileMaxBytes,
+                  TextReader::LongLines::EndReading);
+    if (QFileInfo(path).size() > DesignFileMaxBytes)
+        refuse(QStringLiteral("it is larger than 16 MB"));
+
+    // First the lines: their count and length, so that a file of another
+    // kind is named for what it is before its contents are looked at.
+    std::vector<QString> lines;
+    lines.reserve(DesignFileLines);
+    QString line;
+    while (in.readLine(line)) {
+        if (in.lineWasCut())
+            refuse(QStringLiteral("line ") + lineNumber(int(lines.size()) + 1) +
+                   QStringLiteral(" is longer than 128 KiB"));
+        if (lines.size() == DesignFileLines)
+            refuse(QStringLiteral("it has more than 4137 lines"));
+        lines.push_back(line);
+    }
+    if (lines.size() != DesignFileLines)
+        refuse(QStringLiteral("it has ") + FormatInteger(static_cast<long long>(lines.size())) +
+               QStringLiteral(" lines, not 4137"));
+
+    SavedDesign design;
+    design.fileName = QFileInfo(path).fileName();
+    size_t at = 0;
+    const auto next = [&] {
+        const int number = static_cast<int>(at) + 1;
+        return ReadLine{number, lines[at++]};
+    };
+    for (const Line &l : Layout) {
+        switch (l.kind) {
+        case Kind::Text:
+            expectLine(next(), QLatin1String(l.text));
+            break;
+        case Kind::Field: {
+            const ReadLine r = next();
+            design.texts[l.field] = r.text;
+            break;
+        }
+        case Kind::NoticeLine: {
+            const ReadLine r = next();
+            if (!r.text.startsWith(QLatin1String("$ DRAVIK ")))
+                refuse(QStringLiteral("line 2 should begin with \"$ DRAVIK\""));
+            break;
+        }
+        case Kind::CrossoverSection:
+        case Kind::ResponseSection:
+            for (size_t j = 0; j < SectionPairs; ++j) {
+                expectLine(next(), QStringLiteral("F:") + FormatInteger(static_cast<long long>(j)));
+                next(); // the level, not needed
+            }
+            break;
+        }
+    }
+    return design;
+}
+
+QString SavedDesign::text(Field field) const {
+    const auto found = texts.find(field);
+    return found == texts.end() ? QString() : found->second;
+}
 
 void WriteDesignFile(const FieldStore &main, const Responses &responses,
                      const Crossover &crossover) {

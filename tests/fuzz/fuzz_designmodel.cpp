@@ -96,7 +96,7 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
         const size_t n = (c.*curve).size();
         FUZZ_CHECK(n == 0 || n == frequencies.size(), "a curve of the wrong length");
     }
-    const QStringList lines = ExportLines(ExportFormat::Csv, c);
+    const QStringList lines = ExportLines(ExportFormat::Csv, c, QString());
     FUZZ_CHECK(lines.size() == static_cast<qsizetype>(frequencies.size()) + 1, "CSV rows");
     for (const QString &line : lines) {
         FUZZ_CHECK(line.count(QLatin1Char(',')) == 8, show(line));

@@ -79,8 +79,7 @@ class TestDesignModel : public QObject {
             InitializeAlignmentTables(tables);
             ComputeSBB4Alignment(dp, *responses_, tables, {});
             CalculateFromVbAndFb(dp, *responses_);
-        }
-        else
+        } else
             ComputeClosedBox(dp, *responses_);
     }
     DesignCurves curves(BoxKind kind, const std::vector<double> &f, double power = 100.0) {
@@ -225,7 +224,7 @@ private slots:
         else
             QVERIFY2(sentences.contains(sentence), qPrintable(sentences.join(" | ")));
         // Every line of the export still has its nine cells.
-        for (const QString &line : ExportLines(ExportFormat::Csv, c))
+        for (const QString &line : ExportLines(ExportFormat::Csv, c, QString()))
             QCOMPARE(line.count(','), 8);
     }
 
@@ -245,7 +244,7 @@ private slots:
         const DesignCurves c = ComputeDesignCurves(ReadDriverParameters(store),
                                                    ReadBoxParameters(store, BoxKind::Closed), 600.0,
                                                    ChartFrequencies(ExportPointsPerOctave));
-        const QStringList lines = ExportLines(ExportFormat::Csv, c);
+        const QStringList lines = ExportLines(ExportFormat::Csv, c, QString());
         QCOMPARE(lines.front(), QStringLiteral("frequency_hz,spl_db,excursion_mm,port_velocity_ms,"
                                                "impedance_ohm,impedance_phase_deg,group_delay_ms,"
                                                "max_spl_db,max_power_w"));

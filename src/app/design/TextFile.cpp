@@ -264,6 +264,12 @@ void TextWriter::writeLine(const QString &line) {
         flushBuffer();
 }
 
+void TextWriter::writeBytes(const QByteArray &bytes) {
+    buffer_.append(bytes);
+    if (buffer_.size() >= WriteBufferSize)
+        flushBuffer();
+}
+
 void TextWriter::writeLine(const char *latin1Line) {
     buffer_.append(latin1Line);
     buffer_.append("\r\n", 2);
