@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <optional>
 
 #include <fcntl.h>
@@ -269,22 +270,32 @@ void restoreLastIndex(const QString &oldLine) {
     }
 }
 
-// Lines 1 to 30 of record `wanted` (empty lines past the end of spk.db),
-// or nothing when spkdb.hdr does not count such a record.
-std::optional<QStringList> readCountedRecord(long long wanted) {
+// Copies record `wanted` into the Driver page's fields, each as its line is
+// read, so a failure leaves the fields reached set; past the end of spk.db
+// the lines read empty. A record that spkdb.hdr does not count loads nothing.
+// `check`, where given, sees the record's first four lines (nullptr for a
+// record not counted) before any field is set, and may refuse it by raising.
+void loadRecord(FieldStore &main, long long wanted,
+                const std::function<void(const QStringList *)> &check = nullptr) {
     const int lastIndex = readLastIndex().value;
     RecordReader records;
-    if (wanted < 0 || wanted > lastIndex)
-        return std::nullopt;
+    if (wanted < 0 || wanted > lastIndex) {
+        if (check)
+            check(nullptr);
+        return;
+    }
     for (long long i = 0; i < wanted && !records.ended(); ++i)
         records.skip(RecordLines);
-    return records.lines(RecordLines - 1);
-}
-
-void setDriverFields(FieldStore &main, const QStringList &record) {
+    QStringList start = records.lines(2); // "<begin_element>", the index
+    if (check) {
+        start += records.lines(2); // the manufacturer and model
+        check(&start);
+    }
     const std::vector<Field> &fields = DriverFields();
-    for (size_t i = 0; i < fields.size(); ++i)
-        main.setText(fields[i], record[static_cast<qsizetype>(i) + 2]);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const auto line = static_cast<qsizetype>(i) + 2;
+        main.setText(fields[i], line < start.size() ? start[line] : records.next());
+    }
 }
 
 } // namespace
@@ -362,17 +373,15 @@ void ListDrivers(FieldStore &dialog) {
     const int lastIndex = readLastIndex().value;
     RecordReader records;
     int missingListed = 0;
-    auto list = [&dialog](const QStringList &record) {
-        dialog.addLine(EntryList, entryText(record));
-        dialog.addLine(CommentList, record[4]);
-    };
     for (int i = 0; i <= lastIndex && missingListed < MaxMissingRecordsListed; ++i) {
         dialog.setText(IndexField, FormatInteger(i));
         QStringList record = records.lines(1); // "<begin_element>"
         if (records.ended())
             ++missingListed;
-        record += records.lines(RecordLines - 1);
-        list(record);
+        record += records.lines(3); // the index, manufacturer and model
+        dialog.addLine(EntryList, entryText(record));
+        dialog.addLine(CommentList, records.next());
+        records.skip(RecordLines - 5);
     }
     // The record of a stopped add is counted and listed. Whatever else
     // follows the counted records is no concern of the listing, and a
@@ -389,7 +398,8 @@ void ListDrivers(FieldStore &dialog) {
     }
     if (counted) {
         dialog.setText(IndexField, FormatInteger(lastIndex + 1));
-        list(uncounted);
+        dialog.addLine(EntryList, entryText(uncounted));
+        dialog.addLine(CommentList, uncounted[4]);
     }
     dialog.setText(IndexField, QStringLiteral("0"));
 }
@@ -398,17 +408,16 @@ void LoadButtonClick(FieldStore &main, FieldStore &dialog) {
     const int chosen = dialog.selectedLine(EntryList);
     if (chosen < 0)
         return;
-    const std::optional<QStringList> record = readCountedRecord(chosen);
-    if (!record || entryText(*record) != dialog.line(EntryList, chosen))
-        fail(StaleDriverList);
-    dialog.setText(IndexField, FormatInteger(chosen));
-    setDriverFields(main, *record);
+    const QString entry = dialog.line(EntryList, chosen);
+    loadRecord(main, chosen, [&](const QStringList *start) {
+        if (!start || entryText(*start) != entry)
+            fail(StaleDriverList);
+        dialog.setText(IndexField, FormatInteger(chosen));
+    });
 }
 
 void LoadDriver(FieldStore &main, const FieldStore &dialog) {
-    const long long wanted = parseWholeNumber(dialog.text(IndexField)).value_or(-1);
-    if (const std::optional<QStringList> record = readCountedRecord(wanted))
-        setDriverFields(main, *record);
+    loadRecord(main, parseWholeNumber(dialog.text(IndexField)).value_or(-1));
 }
 
 } // namespace dravik
