@@ -270,6 +270,19 @@ void restoreLastIndex(const QString &oldLine) {
     }
 }
 
+// Counts the record a stopped add left after record `last`: spkdb.hdr gets
+// the next index. A failed write puts the old line back where it can.
+LastIndex countUncountedRecord(const LastIndex &last) {
+    const LastIndex counted{last.value + 1, FormatInteger(last.value + 1)};
+    try {
+        writeLastIndex(counted.line);
+    } catch (...) {
+        restoreLastIndex(last.line);
+        throw;
+    }
+    return counted;
+}
+
 // Copies record `wanted` into the Driver page's fields, each as its line is
 // read, so a failure leaves the fields reached set; past the end of spk.db
 // the lines read empty. A record that spkdb.hdr does not count loads nothing.
@@ -344,8 +357,7 @@ void AddDriver(const FieldStore &main) {
         break;
     case Tail::UncountedRecord:
         // Finish the stopped add first: its record is whole and in its place.
-        last = {last.value + 1, FormatInteger(last.value + 1)};
-        writeLastIndex(last.line);
+        last = countUncountedRecord(last);
         if (last.value >= MaxLastIndex)
             fail(DatabaseFull);
         break;
@@ -370,7 +382,8 @@ void ListDrivers(FieldStore &dialog) {
     dialog.clearLines(EntryList);
     dialog.clearLines(CommentList);
     const DatabaseLock lock;
-    const int lastIndex = readLastIndex().value;
+    const LastIndex last = readLastIndex();
+    const int lastIndex = last.value;
     RecordReader records;
     int missingListed = 0;
     for (int i = 0; i <= lastIndex && missingListed < MaxMissingRecordsListed; ++i) {
@@ -391,7 +404,7 @@ void ListDrivers(FieldStore &dialog) {
     try {
         if (lastIndex < MaxLastIndex &&
             readTail(records, lastIndex, &uncounted) == Tail::UncountedRecord) {
-            writeLastIndex(FormatInteger(lastIndex + 1));
+            countUncountedRecord(last);
             counted = true;
         }
     } catch (const DravikError &) {

@@ -523,8 +523,12 @@ private slots:
         QCOMPARE(dialog.lines("ListBox1"), entries);
         QCOMPARE(dialog.text("Edit1"), QStringLiteral("0"));
         QCOMPARE(readAll("spkdb.hdr"), header);
-        if (readOnlyHeader)
+        if (readOnlyHeader) {
+            const QByteArray records = readAll("spk.db");
             QCOMPARE(errorOf([&] { AddDriver(main); }), QString(msg::FileAccessDenied));
+            QCOMPARE(readAll("spk.db"), records);
+            QCOMPARE(readAll("spkdb.hdr"), header);
+        }
         setDriver(main, sampleDriver("x"));
         loadEntry(main, dialog, int(entries.size()) - 1);
         QCOMPARE(driverOf(main), sampleDriver(QString(QChar(char('a' + entries.size() - 1)))));
