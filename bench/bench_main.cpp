@@ -8,13 +8,19 @@
 #include "GeneratedDatabase.h"
 
 #include "ChartsForm.h"
+#include "CrossoverArrays.h"
 #include "CurveFormats.h"
 #include "DesignModel.h"
 #include "DesignParameters.h"
 #include "DesignReader.h"
+#include "DriverDatabase.h"
+#include "FilterFile.h"
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
 #include "OutpFrm.h"
+#include "PlotCanvas.h"
+#include "PlotPainter.h"
+#include "PlotSettings.h"
 #include "Program.h"
 #include "ResponseArrays.h"
 #include "Simulation.h"
@@ -32,8 +38,10 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -459,6 +467,91 @@ void benchDesignModel(const Options &o, Findings &f) {
              label + QStringLiteral(" p99 within 0.2 ms: ") + millis(model.p99()) + " ms");
 }
 
+// Inputs whose work the unit tests bound in bytes and steps; here the time
+// they take: a filter file of 2 GB without a line end, a plot whose levels
+// jump between the extremes, and a listing whose header announces a million
+// records over a file of two.
+void benchHostileInputs(const Options &o, Findings &f) {
+    const QString filterLabel = QStringLiteral("filter file of 2 GB without a line end");
+    const QString plotLabel = QStringLiteral("plot of levels alternating NaN, +-inf, +-1e308");
+    const QString listLabel = QStringLiteral("Get Driver, header of 1,000,000 over 2 records");
+    if (!o.wants(filterLabel) && !o.wants(plotLabel) && !o.wants(listLabel))
+        return;
+    section(QStringLiteral("Hostile inputs (the work is bounded by the unit tests)"));
+    if (!QDir().mkpath(QStringLiteral("hostile")) || !QDir::setCurrent(QStringLiteral("hostile"))) {
+        f.failures << QStringLiteral("cannot make the folder of the hostile inputs");
+        return;
+    }
+    auto time = [](const std::function<void()> &op) {
+        QElapsedTimer clock;
+        clock.start();
+        op();
+        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    };
+    auto report = [&f](const Samples &s, double limitMs) {
+        printRow(s);
+        f.target(s.max() <= limitMs, s.name() + QStringLiteral(" within ") + millis(limitMs) +
+                                         QStringLiteral(" ms: max ") + millis(s.max()) +
+                                         QStringLiteral(" ms"));
+    };
+
+    if (o.wants(filterLabel)) {
+        QFile sparse(QStringLiteral("HUGE.FLT"));
+        if (!sparse.open(QIODevice::WriteOnly) || !sparse.resize(qint64(2) << 30)) {
+            f.failures << QStringLiteral("cannot make the 2 GB filter file");
+        } else {
+            sparse.close();
+            const auto crossover = std::make_unique<Crossover>();
+            Samples filter(filterLabel);
+            for (int i = 0; i < std::min(o.runs, 10); ++i)
+                filter.add(
+                    time([&] { LoadFilterFile(*crossover, 0, QStringLiteral("HUGE.FLT")); }));
+            report(filter, 2000.0);
+        }
+        QFile::remove(QStringLiteral("HUGE.FLT"));
+    }
+
+    if (o.wants(plotLabel)) {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        const double odd[] = {nan, inf, -1e308, 1e308, -inf, 3.5};
+        std::vector<double> system(1002), crossover(1002);
+        for (size_t i = 0; i < system.size(); ++i) {
+            system[i] = odd[i % 6];
+            crossover[i] = odd[(i + 1) % 6];
+        }
+        test::MemoryFieldStore store;
+        store.setChecked(QStringLiteral("ChkCrossEnabled"), true);
+        PlotSettings settings;
+        InitializePlotSettings(settings, QColor(240, 240, 240));
+        QImage image(PlotImageWidth, PlotImageHeight, QImage::Format_RGB32);
+        Samples plot(plotLabel);
+        for (int i = 0; i < o.runs; ++i)
+            plot.add(time([&] {
+                PlotCanvas canvas(image);
+                FormPaint(canvas, store, settings, system.data(), crossover.data());
+            }));
+        report(plot, 2000.0);
+    }
+
+    if (o.wants(listLabel)) {
+        writeDriverDatabase(2);
+        QFile header(QStringLiteral("spkdb.hdr"));
+        if (!header.open(QIODevice::WriteOnly) ||
+            header.write(QByteArray::number(MaxLastIndex) + "\r\n") < 0) {
+            f.failures << QStringLiteral("cannot write the header of a million records");
+        } else {
+            header.close();
+            test::MemoryFieldStore dialog = test::MemoryFieldStore::databaseDialog();
+            Samples list(listLabel);
+            for (int i = 0; i < o.runs; ++i)
+                list.add(time([&] { ListDrivers(dialog); }));
+            report(list, 10000.0);
+        }
+    }
+    QDir::setCurrent(QStringLiteral(".."));
+}
+
 // ------------------------------------------------------------ long session
 
 void benchLongSession(const Options &o, Findings &f) {
@@ -717,6 +810,7 @@ int main(int argc, char *argv[]) {
     benchChartsWindow(o, findings);
     benchDesignModel(o, findings);
     benchLongLegendTexts(o, findings);
+    benchHostileInputs(o, findings);
     benchLongSession(o, findings);
     benchScriptRunner(o, findings);
     benchRanking(o, findings);

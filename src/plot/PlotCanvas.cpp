@@ -175,6 +175,7 @@ void PlotCanvas::lineTo(int x, int y) {
 // axis lies inside the image are visited, so a line from far outside costs
 // no more than one across the picture.
 void PlotCanvas::stepLine(int x0, int y0, int x1, int y1) {
+    ++linesDrawn_;
     const long long dx = static_cast<long long>(x1) - x0;
     const long long dy = static_cast<long long>(y1) - y0;
     const bool alongX = std::llabs(dx) >= std::llabs(dy);
@@ -192,6 +193,7 @@ void PlotCanvas::stepLine(int x0, int y0, int x1, int y1) {
     long long last = majorDir > 0 ? majorSize - 1 - majorStart : majorStart;
     first = std::max(first, 0LL);
     last = std::min(last, steps - 1); // the end point is not painted
+    lineSteps_ += std::max(last - first + 1, 0LL);
     for (long long i = first; i <= last; ++i) {
         const long long major = majorStart + majorDir * i;
         // Lies between the two end points, so it fits an int.

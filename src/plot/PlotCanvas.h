@@ -41,6 +41,12 @@ public:
     void lineTo(int x, int y);
     QPoint penPosition() const { return QPoint(penX_, penY_); }
 
+    // The lines drawn so far, and the steps they visited (those along the
+    // longer axis that lie within the picture, so a line costs at most the
+    // picture's larger side): the drawing's work, whatever the coordinates.
+    qint64 linesDrawn() const { return linesDrawn_; }
+    qint64 lineSteps() const { return lineSteps_; }
+
     // Fills left <= x < right, top <= y < bottom with the brush colour.
     void fillRect(int left, int top, int right, int bottom);
 
@@ -98,6 +104,8 @@ private:
     QRgb brush_ = 0;
     int penX_ = 0;
     int penY_ = 0;
+    qint64 linesDrawn_ = 0;
+    qint64 lineSteps_ = 0;
     std::vector<PlotText> texts_;
 };
 

@@ -8,7 +8,14 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <functional>
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dravik {
 
@@ -22,6 +29,8 @@ constexpr List CommentList = List::DriverComments;
 
 constexpr int HeaderLines = 3;
 constexpr int RecordLines = 31;
+const QString BeginMarker = QStringLiteral("<begin_element>");
+const QString EndMarker = QStringLiteral("<end_element>");
 constexpr long long NumberSaturation = 1LL << 40;
 
 bool isBlank(QChar c) {
@@ -100,10 +109,87 @@ public:
     }
     bool ended() const { return ended_; }
 
+    // The next `count` lines, empty ones past the end.
+    QStringList lines(int count) {
+        QStringList read;
+        read.reserve(count);
+        for (int i = 0; i < count; ++i)
+            read << next();
+        return read;
+    }
+
 private:
     TextReader reader_;
     bool ended_ = false;
 };
+
+// A driver-list entry as the list shows it: the record's index, manufacturer
+// and model lines.
+QString entryText(const QStringList &record) {
+    return record[1] + QLatin1Char(' ') + record[2] + QLatin1Char(' ') + record[3];
+}
+
+// Holds an exclusive flock on spk.db while it lives. The descriptor is only
+// read from, so neither the file nor the directory need be writable. Where
+// spk.db cannot be opened as a regular file the operation goes on without
+// the lock and reports what is wrong with the file when it opens it itself;
+// O_NONBLOCK keeps a named pipe from stopping the open.
+class DatabaseLock {
+public:
+    DatabaseLock() {
+        const QByteArray name = QFile::encodeName(RecordsFile);
+        fd_ = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd_ < 0)
+            return;
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+            ::close(fd_);
+            fd_ = -1;
+            return;
+        }
+        // A file system without locks leaves the add as it was before locking.
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~DatabaseLock() {
+        if (fd_ >= 0)
+            ::close(fd_); // releases the lock
+    }
+    DatabaseLock(const DatabaseLock &) = delete;
+    DatabaseLock &operator=(const DatabaseLock &) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// What follows record lastIndex in spk.db.
+enum class Tail {
+    None,            // nothing: the database as spkdb.hdr counts it
+    UncountedRecord, // one whole record indexed lastIndex + 1: a stopped add
+    Other            // anything else, or the file ends before record lastIndex
+};
+
+// Reads spk.db after its records 0 to lastIndex; an uncounted record's
+// lines go to `uncounted`.
+Tail readTail(RecordReader &records, int lastIndex, QStringList *uncounted = nullptr) {
+    if (records.ended())
+        return Tail::Other;
+    QStringList lines;
+    while (lines.size() <= RecordLines) {
+        QString line = records.next();
+        if (records.ended())
+            break;
+        lines << line;
+    }
+    if (lines.isEmpty())
+        return Tail::None;
+    if (lines.size() != RecordLines || lines.first() != BeginMarker ||
+        lines[1] != FormatInteger(lastIndex + 1) || lines.last() != EndMarker)
+        return Tail::Other;
+    if (uncounted)
+        *uncounted = lines;
+    return Tail::UncountedRecord;
+}
 
 QByteArray recordBytes(const FieldStore &main, int index) {
     QStringList fields;
@@ -160,20 +246,13 @@ void writeLastIndex(const QString &line) {
     out.commit();
 }
 
-// Whether spk.db ends exactly after record lastIndex: its header lines and
-// lastIndex + 1 records of 31 lines. Reading stops one line past that.
-bool endsAfterRecord(int lastIndex) {
-    const long long expected = HeaderLines + static_cast<long long>(RecordLines) * (lastIndex + 1);
-    TextReader reader(RecordsFile, MaxDatabaseLineBytes, TextReader::NoByteLimit,
-                      TextReader::LongLines::EndReading);
-    long long lines = 0;
-    QString line;
-    while (lines <= expected && reader.readLine(line)) {
-        if (reader.lineWasCut())
-            return false;
-        ++lines;
-    }
-    return lines == expected;
+// What follows record lastIndex in spk.db. Reading stops one line past
+// the record after it.
+Tail tailAfterRecord(int lastIndex) {
+    RecordReader records;
+    for (int i = 0; i <= lastIndex && !records.ended(); ++i)
+        records.skip(RecordLines);
+    return readTail(records, lastIndex);
 }
 
 // After a failed header write: where the header could only be written in
@@ -191,9 +270,45 @@ void restoreLastIndex(const QString &oldLine) {
     }
 }
 
-void setDriverFields(FieldStore &main, const QString &text) {
-    for (Field field : DriverFields())
-        main.setText(field, text);
+// Counts the record a stopped add left after record `last`: spkdb.hdr gets
+// the next index. A failed write puts the old line back where it can.
+LastIndex countUncountedRecord(const LastIndex &last) {
+    const LastIndex counted{last.value + 1, FormatInteger(last.value + 1)};
+    try {
+        writeLastIndex(counted.line);
+    } catch (...) {
+        restoreLastIndex(last.line);
+        throw;
+    }
+    return counted;
+}
+
+// Copies record `wanted` into the Driver page's fields, each as its line is
+// read, so a failure leaves the fields reached set; past the end of spk.db
+// the lines read empty. A record that spkdb.hdr does not count loads nothing.
+// `check`, where given, sees the record's first four lines (nullptr for a
+// record not counted) before any field is set, and may refuse it by raising.
+void loadRecord(FieldStore &main, long long wanted,
+                const std::function<void(const QStringList *)> &check = nullptr) {
+    const int lastIndex = readLastIndex().value;
+    RecordReader records;
+    if (wanted < 0 || wanted > lastIndex) {
+        if (check)
+            check(nullptr);
+        return;
+    }
+    for (long long i = 0; i < wanted && !records.ended(); ++i)
+        records.skip(RecordLines);
+    QStringList start = records.lines(2); // "<begin_element>", the index
+    if (check) {
+        start += records.lines(2); // the manufacturer and model
+        check(&start);
+    }
+    const std::vector<Field> &fields = DriverFields();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const auto line = static_cast<qsizetype>(i) + 2;
+        main.setText(fields[i], line < start.size() ? start[line] : records.next());
+    }
 }
 
 } // namespace
@@ -224,20 +339,31 @@ QByteArray DriverRecordBytes(int index, const QStringList &fields) {
         bytes.append(oneLine(line).toUtf8());
         bytes.append("\r\n");
     };
-    add(QStringLiteral("<begin_element>"));
+    add(BeginMarker);
     add(FormatInteger(index));
     for (const QString &field : fields)
         add(field);
-    add(QStringLiteral("<end_element>"));
+    add(EndMarker);
     return bytes;
 }
 
 void AddDriver(const FieldStore &main) {
-    const LastIndex last = readLastIndex();
+    const DatabaseLock lock;
+    LastIndex last = readLastIndex();
     if (last.value >= MaxLastIndex)
         fail(DatabaseFull);
-    if (!endsAfterRecord(last.value))
+    switch (tailAfterRecord(last.value)) {
+    case Tail::None:
+        break;
+    case Tail::UncountedRecord:
+        // Finish the stopped add first: its record is whole and in its place.
+        last = countUncountedRecord(last);
+        if (last.value >= MaxLastIndex)
+            fail(DatabaseFull);
+        break;
+    case Tail::Other:
         fail(DamagedDatabase);
+    }
     const int index = last.value + 1;
     const QByteArray record = recordBytes(main, index);
 
@@ -255,21 +381,38 @@ void AddDriver(const FieldStore &main) {
 void ListDrivers(FieldStore &dialog) {
     dialog.clearLines(EntryList);
     dialog.clearLines(CommentList);
-    const int lastIndex = readLastIndex().value;
+    const DatabaseLock lock;
+    const LastIndex last = readLastIndex();
+    const int lastIndex = last.value;
     RecordReader records;
     int missingListed = 0;
     for (int i = 0; i <= lastIndex && missingListed < MaxMissingRecordsListed; ++i) {
         dialog.setText(IndexField, FormatInteger(i));
-        records.next(); // "<begin_element>"
+        QStringList record = records.lines(1); // "<begin_element>"
         if (records.ended())
             ++missingListed;
-        const QString index = records.next();
-        const QString manufacturer = records.next();
-        const QString model = records.next();
-        dialog.addLine(EntryList,
-                       index + QLatin1Char(' ') + manufacturer + QLatin1Char(' ') + model);
+        record += records.lines(3); // the index, manufacturer and model
+        dialog.addLine(EntryList, entryText(record));
         dialog.addLine(CommentList, records.next());
         records.skip(RecordLines - 5);
+    }
+    // The record of a stopped add is counted and listed. Whatever else
+    // follows the counted records is no concern of the listing, and a
+    // database the user may not write is listed as it stands.
+    QStringList uncounted;
+    bool counted = false;
+    try {
+        if (lastIndex < MaxLastIndex &&
+            readTail(records, lastIndex, &uncounted) == Tail::UncountedRecord) {
+            countUncountedRecord(last);
+            counted = true;
+        }
+    } catch (const DravikError &) {
+    }
+    if (counted) {
+        dialog.setText(IndexField, FormatInteger(lastIndex + 1));
+        dialog.addLine(EntryList, entryText(uncounted));
+        dialog.addLine(CommentList, uncounted[4]);
     }
     dialog.setText(IndexField, QStringLiteral("0"));
 }
@@ -278,26 +421,16 @@ void LoadButtonClick(FieldStore &main, FieldStore &dialog) {
     const int chosen = dialog.selectedLine(EntryList);
     if (chosen < 0)
         return;
-    dialog.setText(IndexField, FormatInteger(chosen));
-    LoadDriver(main, dialog);
+    const QString entry = dialog.line(EntryList, chosen);
+    loadRecord(main, chosen, [&](const QStringList *start) {
+        if (!start || entryText(*start) != entry)
+            fail(StaleDriverList);
+        dialog.setText(IndexField, FormatInteger(chosen));
+    });
 }
 
 void LoadDriver(FieldStore &main, const FieldStore &dialog) {
-    const long long wanted = parseWholeNumber(dialog.text(IndexField)).value_or(-1);
-    const int lastIndex = readLastIndex().value;
-    RecordReader records;
-    if (wanted < 0 || wanted > lastIndex)
-        return;
-    for (long long i = 0; i < wanted && !records.ended(); ++i)
-        records.skip(RecordLines);
-    if (records.ended()) {
-        // The record lies past the end of the file: every line of it is empty.
-        setDriverFields(main, QString());
-        return;
-    }
-    records.skip(2);
-    for (Field field : DriverFields())
-        main.setText(field, records.next());
+    loadRecord(main, parseWholeNumber(dialog.text(IndexField)).value_or(-1));
 }
 
 } // namespace dravik

@@ -25,6 +25,8 @@ inline const char *const DamagedDatabaseHeader = "Driver database header is dama
 // than exactly its header lines and LastIndex + 1 records.
 inline const char *const DamagedDatabase = "Driver database is damaged";
 inline const char *const DatabaseFull = "Driver database is full";
+// The chosen entry of the driver list no longer names the record at its place.
+inline const char *const StaleDriverList = "The driver list is out of date. List the drivers again";
 
 // The largest index of a last record; a database holds at most one more record.
 constexpr int MaxLastIndex = 1000000;
@@ -43,21 +45,35 @@ const std::vector<Field> &DriverFields();
 // field texts in record order, "<end_element>", each line ended by CR LF.
 QByteArray DriverRecordBytes(int index, const QStringList &fields);
 
+// Adding and listing hold an exclusive lock (flock) on spk.db itself, so two
+// programs working in one directory add one after the other; the lock needs
+// no file of its own and no write permission.
+//
+// An add that was stopped (killed, the machine switched off) after its
+// record was written but before spkdb.hdr counted it leaves exactly one
+// whole record after record LastIndex, with LastIndex + 1 on its index line.
+// The next add or listing counts that record in spkdb.hdr and goes on.
+
 // Appends the Driver page's fields as the next record, then counts it in
 // spkdb.hdr. The record is complete in spk.db before the header changes; if
 // either write fails spk.db is cut back to its old length, so the two files
 // stay as they were. A spk.db that does not end exactly after record
-// LastIndex is refused as damaged before anything is written: a record added
-// there would not be where the readers count.
+// LastIndex (or after the one uncounted record of a stopped add) is refused
+// as damaged before anything is written: a record added there would not be
+// where the readers count.
 void AddDriver(const FieldStore &main);
 
 // Fills the database dialog: the driver list gets "<index line> <manufacturer>
 // <model>" and its comment list the comments of each record, the index field ends at "0".
-// Both lists are cleared first.
+// Both lists are cleared first. The uncounted record of a stopped add is
+// counted and listed; where spkdb.hdr cannot be written it is left unlisted.
 void ListDrivers(FieldStore &dialog);
 
 // "Load Selected Driver": the selected entry of the driver list goes into the
 // index field and that record is loaded. With no entry selected nothing happens.
+// The record must still be the one the entry shows (its index, manufacturer
+// and model lines form the entry's very text): where the database changed
+// since the listing, StaleDriverList is raised and nothing is changed.
 void LoadButtonClick(FieldStore &main, FieldStore &dialog);
 
 // Copies the record whose index the dialog's index field holds into the

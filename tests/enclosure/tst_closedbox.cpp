@@ -10,16 +10,6 @@ using namespace dravik::test;
 
 namespace {
 
-// The default driver (Qts 0.38, Fs 32.9, Vas 226, Qes 0.46, PEmax 600) worked
-// out here for a Qtot.
-double Ratio(double qtot) {
-    return (1 / 0.38) / (1 / qtot - 0.1);
-}
-double BoxVolume(double qtot) {
-    return 226 / (Ratio(qtot) * Ratio(qtot) - 1);
-}
-const double PeakSpl = 10 * std::log10(600.0) + Spl1W(32.9, 226, 0.46);
-
 bool Near(double value, double expected, double tolerance) {
     return std::fabs(value - expected) <= tolerance;
 }
@@ -34,14 +24,16 @@ private slots:
     void defaultDriverQtot06() {
         CalcFixture t;
         ComputeClosedBox(t.dp, t.r);
-        QCOMPARE(FormatFieldValue(Ratio(0.6), 4), QStringLiteral("1.6797"));
-        QCOMPARE(FormatFieldValue(Ratio(0.6) * Ratio(0.6) - 1, 4), QStringLiteral("1.8215"));
+        // Worked example: r = Fc / Fs = 1.6797 and alfa = Vas / Vb = r^2 - 1 = 1.8215.
         for (const char *f : VbFields)
             QCOMPARE(t.text(f), QStringLiteral("124.07"));
         QCOMPARE(t.text("EFb"), QStringLiteral("55.26"));
         QCOMPARE(t.text("ESFr"), QStringLiteral("55.26"));
         QCOMPARE(t.text("EPeakSPL"), QStringLiteral("122.05"));
-        QCOMPARE(FormatFieldValue(Spl1W(32.9, 226, 0.46)), QStringLiteral("94.27"));
+        // PeakSPL is SPLref = 94.27 dB raised by 10 log10(600 W).
+        QCOMPARE(FormatFieldValue(t.r.ThermalLimitSpl[250] - t.r.SystemResponse[250] -
+                                  10 * std::log10(600.0)),
+                 QStringLiteral("94.27"));
     }
 
     void response_data() {
@@ -58,9 +50,11 @@ private slots:
         ComputeClosedBox(t.dp, t.r);
         QVERIFY2(Near(t.r.SystemResponse[hz], level, 0.01),
                  qPrintable(QString::number(t.r.SystemResponse[hz])));
-        QVERIFY(Near(t.r.ThermalLimitSpl[hz], t.r.SystemResponse[hz] + PeakSpl, 1e-9));
+        // The thermal limit is the response raised by PeakSPL, the same at every frequency.
         QCOMPARE(FormatFieldValue(t.r.ThermalLimitSpl[hz] - t.r.SystemResponse[hz]),
                  QStringLiteral("122.05"));
+        QVERIFY(Near(t.r.ThermalLimitSpl[hz] - t.r.SystemResponse[hz],
+                     t.r.ThermalLimitSpl[250] - t.r.SystemResponse[250], 1e-9));
     }
 
     void limitCurves() {
@@ -73,14 +67,13 @@ private slots:
         // resonance and grows above it.
         QVERIFY(t.r.ExcursionLimitPower[250] > t.r.ExcursionLimitPower[100]);
         QVERIFY(t.r.ExcursionLimitPower[100] > t.r.ExcursionLimitPower[10]);
-        // Its ratio between two frequencies is that of M(f).
-        const double fc = Ratio(0.6) * 32.9;
-        auto m = [&](double f) {
-            const double x = (f / fc) * (f / fc);
-            return (x - 1) * (x - 1) + x / (0.6 * 0.6);
-        };
-        QVERIFY(
-            Near(t.r.ExcursionLimitPower[10] / t.r.ExcursionLimitPower[100], m(10) / m(100), 1e-9));
+        // The three curves describe one driver: at every frequency the level
+        // at the excursion limit lies above the level at PEmax (600 W) by the
+        // power that reaches the excursion limit, in dB relative to PEmax.
+        for (int f = 10; f <= 250; ++f)
+            QVERIFY2(Near(t.r.ExcursionLimitSpl[f] - t.r.ThermalLimitSpl[f],
+                          10 * std::log10(t.r.ExcursionLimitPower[f] / 600.0), 1e-9),
+                     qPrintable(QString::number(f)));
     }
 
     void writesOnlyItsOwnOutputs() {
@@ -102,31 +95,46 @@ private slots:
         }
     }
 
+    // Reference figures for the default driver, worked out by hand from
+    // r = (1 / Qts) / (1 / Qtot - 0.1), Vb = Vas / (r^2 - 1), Fc = r Fs.
     void qtotAtTheEdgesOfTheRange_data() {
         QTest::addColumn<double>("qtot");
-        QTest::newRow("0.37: very large box") << 0.37;
-        QTest::newRow("0.35: negative box") << 0.35;
-        QTest::newRow("0.9") << 0.9;
+        QTest::addColumn<QString>("vb");
+        QTest::addColumn<QString>("fc");
+        QTest::newRow("0.37: very large box") << 0.37 << "10128.84"
+                                              << "33.27";
+        QTest::newRow("0.35: negative box") << 0.35 << "-2539.08"
+                                            << "31.40";
+        QTest::newRow("0.6") << 0.6 << "124.07"
+                             << "55.26";
+        QTest::newRow("0.9") << 0.9 << "39.14"
+                             << "85.63";
     }
     void qtotAtTheEdgesOfTheRange() {
         QFETCH(double, qtot);
+        QFETCH(QString, vb);
+        QFETCH(QString, fc);
         CalcFixture t;
         t.set("ESQtot", FormatFieldValue(qtot));
         ComputeClosedBox(t.dp, t.r);
-        QCOMPARE(t.text("EVb"), FormatFieldValue(BoxVolume(qtot)));
-        QCOMPARE(t.text("EFb"), FormatFieldValue(Ratio(qtot) * 32.9));
-        if (qtot == 0.37)
-            QVERIFY(ParseFieldText(t.text("EVb")) > 10000);
-        if (qtot == 0.35)
-            QVERIFY(t.text("EVb").startsWith(QLatin1Char('-')));
+        QCOMPARE(t.text("EVb"), vb);
+        QCOMPARE(t.text("EFb"), fc);
+        // Whatever Qtot, Vas / Vb = (Fc / Fs)^2 - 1 (to the fields' two decimals).
+        const double r = ParseFieldText(t.text("EFb")) / 32.9;
+        QVERIFY(Near(226 / ParseFieldText(t.text("EVb")), r * r - 1, 2e-3));
     }
 
+    // With Qes 0 the efficiency uses 0.4: PeakSPL as with Qes 0.4 entered,
+    // 10 log10(0.46 / 0.4) = 0.61 dB above the default driver's 122.05.
     void qesZeroFallsBackTo04() {
         CalcFixture t;
         t.set("EQes", QStringLiteral("0"));
         ComputeClosedBox(t.dp, t.r);
-        QCOMPARE(t.text("EPeakSPL"),
-                 FormatFieldValue(10 * std::log10(600.0) + Spl1W(32.9, 226, 0.4)));
+        QCOMPARE(t.text("EPeakSPL"), QStringLiteral("122.66"));
+        CalcFixture entered;
+        entered.set("EQes", QStringLiteral("0.4"));
+        ComputeClosedBox(entered.dp, entered.r);
+        QCOMPARE(entered.text("EPeakSPL"), t.text("EPeakSPL"));
     }
 
     // Every check before the first field write: nothing is written.
@@ -180,7 +188,8 @@ private slots:
         t.set("ESQtot", QStringLiteral("20"));
         QCOMPARE(FailureOf([&] { ComputeClosedBox(t.dp, t.r); }), InvalidOperation);
         QCOMPARE(t.writes("EPeakSPL"), 1);
-        QCOMPARE(t.text("EVb"), FormatFieldValue(BoxVolume(20)));
+        QCOMPARE(t.text("EVb"), QStringLiteral("0.08"));
+        QCOMPARE(t.text("EFb"), QStringLiteral("-1731.58"));
         QVERIFY(t.text("EFb").startsWith(QLatin1Char('-')));
         QVERIFY(t.r.SystemResponse[10] != Untouched);
         QCOMPARE(t.r.ExcursionLimitSpl[10], Untouched);

@@ -30,14 +30,22 @@ private slots:
         QCOMPARE((PlotMapping{PlotDrawXScale, PlotDrawYScale}.x(frequency)), x);
     }
 
-    // Truncation toward zero, not flooring: 11 Hz sits at 466.54 - 500.
-    void xTruncatesBeforeSubtracting() {
+    // 448 pixels per decade, the position truncated toward zero before the
+    // 500 pixels are taken off: a decade is exactly 448 pixels everywhere,
+    // also left of the picture (truncating after taking them off would move
+    // 11 to 13 Hz one pixel right, 447 pixels from 110 to 130 Hz). Each
+    // octave is 134 or 135 pixels (448 log10 2 = 134.86), and the axis never
+    // turns back.
+    void xKeepsItsScaleEverywhere() {
         const PlotMapping map{PlotDrawXScale, PlotDrawYScale};
-        for (int f = 10; f <= 301; ++f) {
-            const int expected =
-                static_cast<int>(std::trunc(std::log10(static_cast<double>(f)) * 448.0)) - 500;
-            QCOMPARE(map.x(f), expected);
+        for (int f = 10; f <= 30; ++f)
+            QCOMPARE(map.x(10 * f) - map.x(f), 448);
+        for (int f = 10; f <= 150; ++f) {
+            const int octave = map.x(2 * f) - map.x(f);
+            QVERIFY2(octave == 134 || octave == 135, qPrintable(QString::number(f)));
         }
+        for (int f = 10; f < 301; ++f)
+            QVERIFY(map.x(f + 1) >= map.x(f));
     }
 
     void levelToY_data() {

@@ -47,6 +47,7 @@ PROGRAM_MESSAGES = {
     "Driver database header is damaged.",
     "Driver database is full.",
     "Driver database is damaged.",
+    "The driver list is out of date. List the drivers again.",
     "Invalid file name.",
     "Not a regular file.",
 }

@@ -7,6 +7,7 @@
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@ namespace dravik {
 
 namespace {
 constexpr qsizetype ChunkSize = 64 * 1024;
+std::atomic<qint64> totalBytesRead{0};
 constexpr qsizetype WriteBufferSize = 64 * 1024;
 
 bool parentExists(const QString &path) {
@@ -131,6 +133,10 @@ TextReader::TextReader(const QString &path, qsizetype maxLineLength, qint64 maxB
     openRegularFile(file_, path, O_RDONLY, QIODevice::ReadOnly, false);
 }
 
+qint64 TextReader::bytesReadInProcess() {
+    return totalBytesRead.load(std::memory_order_relaxed);
+}
+
 bool TextReader::fill() {
     if (eof_)
         return false;
@@ -148,6 +154,7 @@ bool TextReader::fill() {
         return false;
     }
     bytesRead_ += chunk.size();
+    totalBytesRead.fetch_add(chunk.size(), std::memory_order_relaxed);
     buffer_.append(chunk);
     return true;
 }
