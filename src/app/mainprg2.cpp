@@ -39,6 +39,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <new>
 #include <optional>
 
 namespace dravik {
@@ -107,6 +108,9 @@ void Tdrvik::runCommand(const std::function<void()> &command) {
             command();
         } catch (const DravikError &e) {
             report = reportText(e.message());
+        } catch (const std::bad_alloc &) {
+            // Reported like any other failure; what the command wrote before stays.
+            report = reportText(QLatin1String(msg::OutOfMemory));
         }
     }
     if (report)

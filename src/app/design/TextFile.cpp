@@ -271,6 +271,12 @@ void TextWriter::writeLine(const char *latin1Line) {
         flushBuffer();
 }
 
+void TextWriter::writeBytes(const QByteArray &bytes) {
+    buffer_.append(bytes);
+    if (buffer_.size() >= WriteBufferSize)
+        flushBuffer();
+}
+
 // Replaces the target by the finished temporary file in one step (rename
 // overwrites an existing file atomically).
 bool TextWriter::commitScratch() {

@@ -89,6 +89,8 @@ public:
 
     void writeLine(const QString &line);
     void writeLine(const char *latin1Line);
+    // Bytes as they are, with no line end added (a picture, say).
+    void writeBytes(const QByteArray &bytes);
     // Flushes and puts the file in place; throws on failure.
     void commit();
 
