@@ -1,5 +1,6 @@
 #include "ScriptRunner.h"
 
+#include "Dialogs.h"
 #include "Fp.h"
 #include "ListBox.h"
 #include "OutpFrm.h"
@@ -270,6 +271,8 @@ void ScriptRunner::set(const QString &rest) {
     if (auto *edit = qobject_cast<QLineEdit *>(target)) {
         edit->setText(text);
         edit->setCursorPosition(0);
+    } else if (auto *box = qobject_cast<TextBox *>(target)) {
+        box->setLimitedText(text); // cut at its limit, as typing would be
     } else if (auto *rich = qobject_cast<QTextEdit *>(target)) {
         rich->setPlainText(text);
     } else {

@@ -12,8 +12,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -191,6 +193,34 @@ private slots:
         QVERIFY(!program_->window("OptionsForm")->findChild<QCheckBox *>("bg1fit")->isChecked());
         QVERIFY(
             program_->window("OptionsForm")->findChild<QCheckBox *>("EnableScaling")->isChecked());
+    }
+
+    // No text control of a dialog takes more than 32,767 characters, however
+    // much is pasted: one long word of a megabyte would otherwise keep the
+    // window from answering for minutes while it is laid out.
+    void dialogTextControlsAreBounded_data() {
+        QTest::addColumn<QString>("window");
+        for (const char *w : {"GETDRIVERForm", "OutputForm", "AboutForm", "OptionsForm",
+                              "CreateNewProjectForm", "FVentFSel"})
+            QTest::newRow(w) << w;
+    }
+    void dialogTextControlsAreBounded() {
+        QFETCH(QString, window);
+        const QString word(1 << 20, QLatin1Char('x'));
+        QGuiApplication::clipboard()->setText(word);
+        QWidget *w = program_->window(window);
+        for (QLineEdit *e : w->findChildren<QLineEdit *>()) {
+            e->selectAll();
+            e->paste();
+            QVERIFY2(e->text().size() <= 32767, qPrintable(e->objectName()));
+        }
+        for (QTextEdit *e : w->findChildren<QTextEdit *>()) {
+            e->selectAll();
+            e->paste();
+            QCOMPARE(e->toPlainText(), word.left(32767));
+            e->paste(); // full: nothing more goes in
+            QCOMPARE(e->toPlainText().size(), 32767);
+        }
     }
 
     void menuAndToolBar() {
