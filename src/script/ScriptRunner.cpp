@@ -340,7 +340,11 @@ void ScriptRunner::page(const QString &rest) {
 void ScriptRunner::opendir(const QString &rest) {
     if (rest.isEmpty())
         throw ScriptError{QStringLiteral("opendir takes a path")};
-    program_.main().openDirectory(QDir::current().absoluteFilePath(rest));
+    // Relative to the current directory; one that has no name any more (it
+    // was deleted) leaves a relative path as it is, to be looked up there.
+    const bool unnamed = QDir::currentPath().isEmpty();
+    program_.main().openDirectory(
+        unnamed || QDir::isAbsolutePath(rest) ? rest : QDir::current().absoluteFilePath(rest));
 }
 
 void ScriptRunner::pickfile(const QString &rest) {

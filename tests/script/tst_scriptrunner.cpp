@@ -3,6 +3,7 @@
 #include "mainprg2.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -81,6 +82,24 @@ private slots:
         } catch (const ScriptStream::Failure &e) {
             QCOMPARE(e.why, QStringLiteral("\"s.dvs\" is larger than 64 MB"));
         }
+    }
+
+    // A relative opendir after the current directory was deleted is looked up
+    // there: it is not found, and the program stays where it was rather than
+    // resolving the path against the root.
+    void relativeOpendirInDeletedDirectory() {
+        QTemporaryDir dir;
+        const QString start = QDir::currentPath();
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("gone")));
+        QVERIFY(QDir::setCurrent(dir.filePath(QStringLiteral("gone"))));
+        QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("gone")));
+        const Run r = run("opendir tmp\nprint EDesignFilePath\n");
+        const bool stayed = QDir::currentPath().isEmpty();
+        QDir::setCurrent(start);
+        QCOMPARE(r.out,
+                 QStringLiteral("error: Path not found.\nEDesignFilePath=EDesignFilePath\n"));
+        QCOMPARE(r.status, 0);
+        QVERIFY(stayed);
     }
 
     void ambiguousNameIsAScriptError() {

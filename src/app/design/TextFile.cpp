@@ -83,6 +83,9 @@ void throwOpenError(const QString &path, bool forWriting) {
     const QFileInfo info(path);
     if (info.isDir())
         fail(msg::IsDirectory);
+    // In a current directory that was deleted, a bare name has nowhere to go.
+    if (info.isRelative() && currentDirectoryDeleted())
+        fail(msg::PathNotFound);
     if (!parentExists(path))
         fail(msg::PathNotFound);
     if (!forWriting && !info.exists())
@@ -102,6 +105,11 @@ void throwWriteError(const QString &path) {
     if (storage.isValid() && storage.bytesAvailable() < 64 * 1024)
         fail(msg::DiskFull);
     fail(msg::FileIoError);
+}
+
+bool currentDirectoryDeleted() {
+    struct stat st {};
+    return ::stat(".", &st) != 0 || st.st_nlink == 0;
 }
 
 bool isReadOnlyFile(const QString &path) {

@@ -111,6 +111,10 @@ private:
 // Raises the program's error for a failed write to an open file.
 [[noreturn]] void throwWriteError(const QString &path);
 
+// True when the process's current directory was deleted: nothing can be
+// created in it, and it has no path any more.
+bool currentDirectoryDeleted();
+
 // True when the file exists and carries no write permission bit at all.
 bool isReadOnlyFile(const QString &path);
 

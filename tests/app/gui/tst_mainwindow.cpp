@@ -27,6 +27,9 @@
 #include <QTextEdit>
 #include <QToolBar>
 
+#include <climits>
+#include <unistd.h>
+
 using namespace dravik;
 
 namespace {
@@ -292,6 +295,66 @@ private slots:
         files->clearSelection();
         main().LFileClick();
         QCOMPARE(text("EDesignFile"), QString());
+    }
+
+    // Started in a directory that has no name any more: the directory list
+    // shows the nearest ancestor that has one and a note, not a run of bogus
+    // "../" entries; Save in a deleted directory finds no path.
+    void workingDirectoryWithoutName_data() {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QStringList>("saveErrors");
+        QTest::newRow("deleted") << true << "(the working directory was deleted)"
+                                 << QStringList{"Path not found."};
+        QTest::newRow("path too long") << false << "(the working directory's path is too long)"
+                                       << QStringList{}; // it is there: the file is written
+    }
+    void workingDirectoryWithoutName() {
+        QFETCH(bool, deleted);
+        QFETCH(QString, note);
+        QFETCH(QStringList, saveErrors);
+        const QString top = dir_.filePath(QStringLiteral("top"));
+        QVERIFY(QDir().mkpath(top));
+        QVERIFY(QDir::setCurrent(top));
+        if (deleted) {
+            QVERIFY(QDir().mkpath(QStringLiteral("gone")));
+            QVERIFY(QDir::setCurrent(QStringLiteral("gone")));
+            QVERIFY(QDir(top).rmdir(QStringLiteral("gone")));
+        } else {
+            const QString level(200, QLatin1Char('d'));
+            while (QDir::currentPath().size() < PATH_MAX - level.size() - 1) {
+                QVERIFY(QDir().mkdir(level));
+                QVERIFY(QDir::setCurrent(level));
+            }
+            QVERIFY(QDir().mkdir(level));
+            QVERIFY(QDir::setCurrent(level));
+        }
+        QVERIFY(QDir::currentPath().isEmpty());
+        program_ = std::make_unique<Program>(dialogs_);
+        program_->start();
+
+        QListWidget *dirs = main().directoryList();
+        QVERIFY(dirs->count() <= PATH_MAX / 200 + 8);
+        for (int i = 0; i < dirs->count(); ++i)
+            QVERIFY2(!dirs->item(i)->text().contains(QLatin1String("..")),
+                     qPrintable(dirs->item(i)->text()));
+        QCOMPARE(dirs->item(dirs->count() - 1)->text().trimmed(), note);
+        QVERIFY(dirs->findItems(QFileInfo(dir_.path()).fileName(), Qt::MatchEndsWith).size() == 1);
+        emit dirs->itemDoubleClicked(dirs->item(dirs->count() - 1)); // the note opens nothing
+        QVERIFY(dialogs_.errors.isEmpty());
+        QVERIFY(QDir::currentPath().isEmpty());
+
+        child<QLineEdit>("EDesignFile")->setText(QStringLiteral("a.dgn"));
+        child<QAbstractButton>("Button17")->click();
+        QCOMPARE(dialogs_.errors, saveErrors);
+        QCOMPARE(QFileInfo::exists(QStringLiteral("a.dgn")), saveErrors.isEmpty());
+        // Climbed down by relative steps: no path of the tree can be named whole.
+        QFile::remove(QStringLiteral("a.dgn"));
+        const QByteArray level(200, 'd');
+        while (!deleted && ::chdir("..") == 0 && ::rmdir(level.constData()) == 0) {
+        }
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        QVERIFY(QDir(top).removeRecursively());
     }
 
     void ventFrequencyDialog() {
