@@ -83,8 +83,9 @@ void throwOpenError(const QString &path, bool forWriting) {
     const QFileInfo info(path);
     if (info.isDir())
         fail(msg::IsDirectory);
-    // In a current directory that was deleted, a bare name has nowhere to go.
-    if (info.isRelative() && currentDirectoryDeleted())
+    // In a current directory that was deleted, a new file has nowhere to go
+    // (a file to read is simply not found there).
+    if (forWriting && info.isRelative() && currentDirectoryDeleted())
         fail(msg::PathNotFound);
     if (!parentExists(path))
         fail(msg::PathNotFound);
