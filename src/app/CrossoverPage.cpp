@@ -24,6 +24,9 @@ QWidget *Tdrvik::buildCrossoverPage() {
     auto *left = new QVBoxLayout;
     left->addWidget(label(QStringLiteral("Crossover dBmag")));
     auto *list = listBox(List::ListBox1);
+    // Every vented calculation adds its 241 lines here: the lines of the last
+    // 1,000 calculations are kept, older ones give way.
+    list->lines()->setMaxLines(CrossoverListMaxLines);
     list->setMinimumWidth(170);
     left->addWidget(list, 1);
     outer->addLayout(left, 0, 0, 3, 1);

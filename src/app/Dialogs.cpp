@@ -10,11 +10,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "ListBox.h"
 
@@ -87,7 +91,7 @@ TCreateNewProjectForm::TCreateNewProjectForm() {
     g->addWidget(edit("ENewFileName", QStringLiteral("ENewFileName")), 1, 1);
     g->addWidget(button("Button1", QStringLiteral("Select File")), 1, 2);
     g->addWidget(new QLabel(QStringLiteral("Project Description")), 2, 0, Qt::AlignTop);
-    auto *description = new QTextEdit;
+    auto *description = new TextBox;
     description->setObjectName(QStringLiteral("RichEdit1"));
     description->setPlainText(QStringLiteral("RichEdit1"));
     g->addWidget(description, 2, 1, 1, 2);
@@ -100,6 +104,46 @@ TCreateNewProjectForm::TCreateNewProjectForm() {
     connect(cancel, &QPushButton::clicked, this, &TCreateNewProjectForm::Button3Click);
     buttons->addWidget(cancel);
     g->addLayout(buttons, 3, 0, 1, 3);
+}
+
+int TextBox::length() const {
+    return document()->characterCount() - 1; // the last paragraph's end is not text
+}
+
+void TextBox::setLimitedText(const QString &text) {
+    setPlainText(text.left(MaxLength));
+}
+
+void TextBox::insertFromMimeData(const QMimeData *source) {
+    if (!source || !source->hasText())
+        return;
+    QTextCursor cursor = textCursor();
+    const int replaced = cursor.selectionEnd() - cursor.selectionStart();
+    const int room = std::max(0, MaxLength - (length() - replaced));
+    // Cut before inserting: the text beyond the limit is never laid out.
+    cursor.insertText(source->text().left(room));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void TextBox::keyPressEvent(QKeyEvent *event) {
+    QTextEdit::keyPressEvent(event);
+    cutToLimit();
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent *event) {
+    QTextEdit::inputMethodEvent(event);
+    cutToLimit();
+}
+
+void TextBox::cutToLimit() {
+    const int excess = length() - MaxLength;
+    if (excess <= 0)
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.clearSelection();
+    cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, excess);
+    cursor.removeSelectedText();
 }
 
 void TCreateNewProjectForm::Button2Click() {

@@ -6,6 +6,7 @@
 
 #include "WidgetFieldStore.h"
 
+#include <QTextEdit>
 #include <QWidget>
 
 #include <memory>
@@ -30,6 +31,30 @@ public slots:
 private:
     FieldStore &main_;
     QLineEdit *selFb_;
+};
+
+// A multi-line text box that holds at most MaxLength characters, as a one-line
+// field does: what is typed, pasted or dropped beyond that is cut off. Laying
+// out megabytes of text (one long word above all) would keep the window from
+// answering for seconds or minutes.
+class TextBox : public QTextEdit {
+    Q_OBJECT
+public:
+    static constexpr int MaxLength = 32767;
+
+    explicit TextBox(QWidget *parent = nullptr) : QTextEdit(parent) {}
+    // Replaces the whole text, cut to MaxLength characters.
+    void setLimitedText(const QString &text);
+    int length() const;
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+
+private:
+    // Removes what a keystroke put beyond the limit, just before the cursor.
+    void cutToLimit();
 };
 
 // Holds what is typed into it; creates nothing.

@@ -6,6 +6,7 @@
 
 #include "Fp.h"
 #include "Pictures.h"
+#include "TextFile.h"
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,9 +23,60 @@
 #include <QListWidget>
 #include <QStorageInfo>
 
+#include <climits>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace dravik {
 
 using namespace widgets;
+
+namespace {
+
+// The path of the directory open as `fd`, when the file system can name it:
+// the name must lead back to that very directory.
+QString pathOf(int fd) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    QByteArray target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(link, target.data(), static_cast<size_t>(target.size()));
+    if (n <= 0 || n >= target.size() || target[0] != '/')
+        return QString();
+    target.truncate(n);
+    struct stat named {};
+    struct stat open {};
+    if (::stat(target.constData(), &named) != 0 || ::fstat(fd, &open) != 0 ||
+        named.st_dev != open.st_dev || named.st_ino != open.st_ino)
+        return QString();
+    return QFile::decodeName(target);
+}
+
+// The nearest directory above the current one that still has a name: for a
+// current directory that was deleted, or whose path is too long to be named.
+QString nearestNamedAncestor() {
+    int fd = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    // A path too long to name holds at most PATH_MAX / 2 levels more than one that can be.
+    for (int level = 0; fd >= 0 && level <= PATH_MAX / 2; ++level) {
+        const int parent = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = parent;
+        if (fd < 0)
+            break;
+        const QString path = pathOf(fd);
+        if (!path.isEmpty()) {
+            ::close(fd);
+            return path;
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return QStringLiteral("/");
+}
+
+} // namespace
 
 QWidget *Tdrvik::buildFilePage() {
     auto *page = new QWidget;
@@ -92,7 +144,7 @@ void Tdrvik::LFileClick() {
 }
 
 void Tdrvik::LDirClick(QListWidgetItem *item) {
-    if (item)
+    if (item && item->data(Qt::UserRole).isValid())
         openDirectory(item->data(Qt::UserRole).toString());
 }
 
@@ -101,7 +153,11 @@ void Tdrvik::openDirectory(const QString &path) {
         const QFileInfo info(path);
         if (!info.isDir())
             fail(msg::PathNotFound);
-        if (!QDir::setCurrent(info.absoluteFilePath()))
+        // A relative path in a current directory without a name is taken from
+        // where the program is, not made absolute against an empty path (that
+        // would resolve it against the root).
+        const bool unnamed = info.isRelative() && QDir::currentPath().isEmpty();
+        if (!QDir::setCurrent(unnamed ? path : info.absoluteFilePath()))
             fail(msg::FileAccessDenied);
         design_->setText(Field::EDesignFilePath, QDir::currentPath());
         refreshFilePage();
@@ -110,8 +166,11 @@ void Tdrvik::openDirectory(const QString &path) {
 
 // The directory list shows the path from the root down to the current
 // directory, then its subdirectories; the file list the "*.dgn" files there.
+// A current directory that has no name any more (deleted, or with a path too
+// long to name) is shown as its nearest named ancestor's path and a note.
 void Tdrvik::refreshFilePage() {
-    const QDir current = QDir::current();
+    const bool named = !QDir::currentPath().isEmpty();
+    const QDir current = named ? QDir::current() : QDir(nearestNamedAncestor());
     dirList_->clear();
     QStringList ancestors;
     for (QDir d = current;;) {
@@ -127,13 +186,21 @@ void Tdrvik::refreshFilePage() {
         dirList_->addItem(item);
         ++depth;
     }
+    fileList_->clear();
+    if (!named) {
+        // A line that opens nothing: double-clicking it does nothing.
+        dirList_->addItem(QString(depth * 2, QLatin1Char(' ')) +
+                          (currentDirectoryDeleted()
+                               ? QStringLiteral("(the working directory was deleted)")
+                               : QStringLiteral("(the working directory's path is too long)")));
+        return;
+    }
     for (const QFileInfo &sub :
          current.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
         auto *item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + sub.fileName());
         item->setData(Qt::UserRole, sub.absoluteFilePath());
         dirList_->addItem(item);
     }
-    fileList_->clear();
     for (const QFileInfo &f : current.entryInfoList({QStringLiteral("*.dgn")}, QDir::Files,
                                                     QDir::Name | QDir::IgnoreCase)) {
         auto *item = new QListWidgetItem(f.fileName());

@@ -5,12 +5,21 @@
 #include <QItemSelectionModel>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace dravik {
 
 LineListModel::LineListModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void LineListModel::append(const QString &line) {
     lines_.append(line);
+    if (maxLines_ > 0 && count() > maxLines_) {
+        lines_[first_] = QString(); // its memory goes now, its slot at the next flush
+        ++first_;
+        // A command adding very many lines at once must not grow the slots without limit.
+        if (first_ >= maxLines_)
+            flush();
+    }
     if (!flushQueued_) {
         flushQueued_ = true;
         QTimer::singleShot(0, this, &LineListModel::flush);
@@ -20,12 +29,24 @@ void LineListModel::append(const QString &line) {
 void LineListModel::clear() {
     beginResetModel();
     lines_.clear();
+    first_ = 0;
     shownRows_ = 0;
     endResetModel();
 }
 
 void LineListModel::flush() {
     flushQueued_ = false;
+    if (first_ > 0) {
+        // The view's first rows are the dropped lines, as many as it showed of them.
+        const int gone = static_cast<int>(std::min<qsizetype>(first_, shownRows_));
+        if (gone > 0)
+            beginRemoveRows(QModelIndex(), 0, gone - 1);
+        lines_.erase(lines_.begin(), lines_.begin() + first_);
+        first_ = 0;
+        shownRows_ -= gone;
+        if (gone > 0)
+            endRemoveRows();
+    }
     const int total = count();
     if (total <= shownRows_)
         return;
@@ -42,7 +63,7 @@ QVariant LineListModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= shownRows_)
         return {};
     if (role == Qt::DisplayRole)
-        return lines_.at(index.row());
+        return lines_.at(index.row()); // as the view knows the rows: up to the next flush
     return {};
 }
 

@@ -21,15 +21,26 @@ public:
     // Lines added but not yet shown become visible now.
     void flush();
 
-    int count() const { return static_cast<int>(lines_.size()); }
-    const QString &lineAt(int i) const { return lines_.at(i); }
+    // At most `maxLines` lines are kept (0: no limit): beyond it each new
+    // line drops the oldest one.
+    void setMaxLines(int maxLines) { maxLines_ = maxLines; }
+    int maxLines() const { return maxLines_; }
+
+    int count() const { return static_cast<int>(lines_.size() - first_); }
+    const QString &lineAt(int i) const { return lines_.at(first_ + i); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
+    // Dropped lines stay as empty slots at the front, lines_[0, first_), until
+    // the next flush tells the view and removes them in one step: the view
+    // learns of the drops in one batch, as of the additions, and until then
+    // its rows are the slots it knows.
     QStringList lines_;
+    qsizetype first_ = 0;
     int shownRows_ = 0;
+    int maxLines_ = 0;
     bool flushQueued_ = false;
 };
 

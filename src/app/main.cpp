@@ -6,9 +6,22 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char *argv[]) {
+    // Dravik takes no options; the toolkit's own ("-platform", "-stylesheet",
+    // ...) are not honoured either: the platform comes from QT_QPA_PLATFORM.
+    if (argc > 1) {
+        std::fprintf(stderr, "usage: dravik\n"
+                             "Dravik takes no arguments; it works in the directory it is "
+                             "started in.\n");
+        return 2;
+    }
     dravik::keepToolkitNoticesQuiet();
-    QApplication app(argc, argv);
+    int toolkitArgc = 1;
+    char programName[] = "dravik";
+    char *toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : programName, nullptr};
+    QApplication app(toolkitArgc, toolkitArgv);
     // The desktop entry's id; the icon theme knows the icon as "dravik".
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.dravik"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("dravik")));

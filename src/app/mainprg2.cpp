@@ -40,6 +40,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <new>
 #include <optional>
 
 namespace dravik {
@@ -108,6 +109,9 @@ void Tdrvik::runCommand(const std::function<void()> &command) {
             command();
         } catch (const DravikError &e) {
             report = reportText(e.message());
+        } catch (const std::bad_alloc &) {
+            // Reported like any other failure; what the command wrote before stays.
+            report = reportText(QLatin1String(msg::OutOfMemory));
         }
     }
     if (report)

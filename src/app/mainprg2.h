@@ -39,6 +39,11 @@ public:
     Tdrvik(UserDialogs &dialogs, ProgramState &state);
     ~Tdrvik() override;
 
+    // The Crossover page's list keeps the lines of the last 1,000 vented
+    // calculations (241 each); older lines give way, so memory stays bounded
+    // however long the program runs.
+    static constexpr int CrossoverListMaxLines = 1000 * 241;
+
     FieldStore &fields() { return *store_; }
     DesignParameters &design() { return *design_; }
 

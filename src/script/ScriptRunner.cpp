@@ -1,12 +1,16 @@
 #include "ScriptRunner.h"
 
+#include "Dialogs.h"
+#include "Fp.h"
 #include "ListBox.h"
 #include "OutpFrm.h"
 #include "Program.h"
+#include "TextFile.h"
 #include "mainprg2.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -20,6 +24,8 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <limits>
+#include <new>
 
 namespace dravik {
 
@@ -43,34 +49,136 @@ ScriptRunner::ScriptRunner(Program &program, ScriptDialogs &dialogs, QTextStream
     QObject::connect(&program_.main(), &Tdrvik::quitRequested, [this] { quit_ = true; });
 }
 
+namespace {
+constexpr qint64 ReadChunk = 64 * 1024;
+}
+
+ScriptStream::ScriptStream(QIODevice &device, const QString &name, qint64 maxBytes)
+    : device_(device), name_(name), maxBytes_(maxBytes) {}
+
+bool ScriptStream::fill() {
+    buffer_.clear();
+    pos_ = 0;
+    if (ended_)
+        return false;
+    // One byte past the limit tells a script of exactly maxBytes from a longer one.
+    const qint64 want = std::min<qint64>(ReadChunk, maxBytes_ + 1 - bytesRead_);
+    buffer_.resize(want);
+    const qint64 got = device_.read(buffer_.data(), want);
+    if (got < 0) {
+        ended_ = true;
+        throw Failure{QStringLiteral("cannot read \"") + name_ + QLatin1Char('"')};
+    }
+    buffer_.resize(got);
+    bytesRead_ += got;
+    if (bytesRead_ > maxBytes_) {
+        ended_ = true;
+        throw Failure{QLatin1Char('"') + name_ + QStringLiteral("\" is larger than 64 MB")};
+    }
+    if (got == 0)
+        ended_ = true;
+    return got > 0;
+}
+
+bool ScriptStream::next(QString &line) {
+    QByteArray bytes;
+    bool any = false;
+    for (;;) {
+        if (pos_ >= buffer_.size() && !fill())
+            break;
+        const char *data = buffer_.constData();
+        if (skipLf_) {
+            skipLf_ = false;
+            if (data[pos_] == '\n') {
+                ++pos_;
+                continue;
+            }
+        }
+        any = true;
+        qsizetype end = pos_;
+        while (end < buffer_.size() && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        bytes.append(data + pos_, end - pos_);
+        if (end < buffer_.size()) {
+            skipLf_ = data[end] == '\r';
+            pos_ = end + 1;
+            line = QString::fromUtf8(bytes);
+            return true;
+        }
+        pos_ = end;
+    }
+    if (!any)
+        return false;
+    line = QString::fromUtf8(bytes);
+    return true;
+}
+
 QStringList ScriptRunner::splitLines(const QByteArray &script) {
-    QString text = QString::fromUtf8(script);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    QByteArray copy = script;
+    QBuffer device(&copy);
+    device.open(QIODevice::ReadOnly);
+    ScriptStream stream(device, QString(), std::numeric_limits<qint64>::max() - 1);
+    QStringList lines;
+    QString line;
+    while (stream.next(line))
+        lines << line;
     return lines;
 }
 
-int ScriptRunner::run(const QStringList &lines) {
-    for (int i = 0; i < lines.size() && !quit_; ++i) {
-        const QString trimmed = lines[i].trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
-            continue;
+bool ScriptRunner::runLine(const QString &line, int number, int &status) {
+    const QString trimmed = line.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
+        return true;
+    try {
+        execute(line);
+    } catch (const ScriptError &e) {
+        out_.flush();
+        err_ << "script error: line " << number << ": " << e.why << '\n';
+        err_.flush();
+        status = 2;
+        return false;
+    } catch (const std::bad_alloc &) {
+        // As a command that runs out of memory: reported, and the script goes on.
+        dialogs_.showError(nullptr, reportText(QLatin1String(msg::OutOfMemory)));
+    }
+    QCoreApplication::processEvents();
+    out_.flush();
+    if (out_.status() != QTextStream::Ok) {
+        err_ << "dravik-script: the output could not be written (line " << number << ").\n";
+        err_.flush();
+        status = 2;
+        return false;
+    }
+    return true;
+}
+
+int ScriptRunner::run(ScriptStream &script) {
+    int status = 0;
+    QString line;
+    for (int number = 1; !quit_; ++number) {
         try {
-            execute(lines[i]);
-        } catch (const ScriptError &e) {
+            if (!script.next(line))
+                break;
+        } catch (const ScriptStream::Failure &e) {
             out_.flush();
-            err_ << "script error: line " << (i + 1) << ": " << e.why << '\n';
+            err_ << "script error: line 0: " << e.why << '\n';
             err_.flush();
             return 2;
         }
-        QCoreApplication::processEvents();
-        out_.flush();
+        if (!runLine(line, number, status))
+            return status;
     }
     out_.flush();
-    return 0;
+    return status;
+}
+
+int ScriptRunner::run(const QStringList &lines) {
+    int status = 0;
+    for (int i = 0; i < lines.size() && !quit_; ++i)
+        if (!runLine(lines[i], i + 1, status))
+            return status;
+    out_.flush();
+    return status;
 }
 
 void ScriptRunner::execute(const QString &rawLine) {
@@ -165,6 +273,8 @@ void ScriptRunner::set(const QString &rest) {
     if (auto *edit = qobject_cast<QLineEdit *>(target)) {
         edit->setText(text);
         edit->setCursorPosition(0);
+    } else if (auto *box = qobject_cast<TextBox *>(target)) {
+        box->setLimitedText(text); // cut at its limit, as typing would be
     } else if (auto *rich = qobject_cast<QTextEdit *>(target)) {
         rich->setPlainText(text);
     } else {
@@ -241,7 +351,11 @@ void ScriptRunner::page(const QString &rest) {
 void ScriptRunner::opendir(const QString &rest) {
     if (rest.isEmpty())
         throw ScriptError{QStringLiteral("opendir takes a path")};
-    program_.main().openDirectory(QDir::current().absoluteFilePath(rest));
+    // Relative to the current directory; one that has no name any more (it
+    // was deleted) leaves a relative path as it is, to be looked up there.
+    const bool unnamed = QDir::currentPath().isEmpty();
+    program_.main().openDirectory(
+        unnamed || QDir::isAbsolutePath(rest) ? rest : QDir::current().absoluteFilePath(rest));
 }
 
 void ScriptRunner::pickfile(const QString &rest) {
@@ -324,10 +438,23 @@ void ScriptRunner::grab(const QString &rest) {
     // The plot's picture is saved as the bitmap itself, pixel for pixel.
     const bool plotPicture =
         w->objectName() == QLatin1String("Image1") && w->window() == &program_.plot();
-    const bool saved =
-        plotPicture ? program_.plot().image().save(file, "PNG") : w->grab().save(file, "PNG");
-    if (!saved)
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const bool encoded =
+        plotPicture ? program_.plot().image().save(&buffer, "PNG") : w->grab().save(&buffer, "PNG");
+    if (!encoded)
         throw ScriptError{QStringLiteral("cannot write \"") + file + QLatin1Char('"')};
+    // Written whole through a temporary file beside it, or not at all: a
+    // failure, also on the last flush, leaves no cut picture under the name.
+    try {
+        TextWriter writer(file);
+        writer.writeBytes(png);
+        writer.commit();
+    } catch (const DravikError &e) {
+        throw ScriptError{QStringLiteral("cannot write \"") + file + QStringLiteral("\": ") +
+                          reportText(e.message())};
+    }
 }
 
 } // namespace dravik

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+class QIODevice;
 class QObject;
 class QWidget;
 
@@ -32,13 +33,46 @@ private:
     std::deque<QString> answers_;
 };
 
+// A script's lines, read one at a time from an open device as they are needed,
+// so a long script costs no more memory than its longest line. LF, CR LF and a
+// lone CR end a line; a last line without a line end counts, an empty one
+// after the last line end does not. Each line is decoded as UTF-8.
+class ScriptStream {
+public:
+    // The script cannot be read on: `why` says so, for "script error: line 0".
+    struct Failure {
+        QString why;
+    };
+
+    // `name` is the script's name as the user gave it; more than maxBytes bytes
+    // in all is a failure, seen when reading reaches it.
+    ScriptStream(QIODevice &device, const QString &name, qint64 maxBytes);
+
+    // The next line without its line end; false after the last one.
+    bool next(QString &line);
+
+private:
+    bool fill();
+
+    QIODevice &device_;
+    QString name_;
+    qint64 maxBytes_;
+    qint64 bytesRead_ = 0;
+    QByteArray buffer_;
+    qsizetype pos_ = 0;
+    bool skipLf_ = false;
+    bool ended_ = false;
+};
+
 // Works through a script of commands against the real windows of a program,
 // pressing the same buttons and typing into the same fields a person would.
 class ScriptRunner {
 public:
     ScriptRunner(Program &program, ScriptDialogs &dialogs, QTextStream &out, QTextStream &err);
 
-    // Runs the script's lines; returns the exit status (0, or 2 after a script error).
+    // Runs the script's lines; returns the exit status: 0, or 2 after a script
+    // error, or when the output could not be written.
+    int run(ScriptStream &script);
     int run(const QStringList &lines);
 
     // The lines of a script text: LF, CR LF (and a lone CR) end a line.
@@ -58,6 +92,8 @@ private:
         QString why;
     };
 
+    // Runs one line; false when the script has to stop with `status`.
+    bool runLine(const QString &line, int number, int &status);
     void execute(const QString &line);
     QObject *resolve(const QString &name) const;
     QWidget *windowOf(const QString &name) const;

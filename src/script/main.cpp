@@ -7,12 +7,17 @@
 #include <QApplication>
 #include <QFile>
 
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int UsageError = 2;
 
-// A script is read whole; past this size it is not a script but, say,
-// /dev/zero given by mistake, and reading it would never end.
+// A script is read line by line as it runs; past this size it is not a
+// script but, say, /dev/zero given by mistake, and reading it would never end.
 constexpr qint64 MaxScriptBytes = 64 * 1024 * 1024;
 
 void printUsage(QTextStream &out) {
@@ -45,8 +50,10 @@ void printUsage(QTextStream &out) {
            "to standard error.\n";
 }
 
-// The script's file name or "-" from the arguments left after Qt took its
-// own, or a usage error: "--help" and "--version" are answered here.
+// The script's file name or "-" from the command line, or a usage error:
+// "--help" and "--version" are answered here. The toolkit sees none of the
+// arguments, so its own options ("-platform", "-stylesheet", ...) are unknown
+// options here like any other.
 std::optional<QString> scriptArgument(const QStringList &args, QTextStream &out, QTextStream &err,
                                       int &status) {
     QStringList operands;
@@ -81,13 +88,80 @@ std::optional<QString> scriptArgument(const QStringList &args, QTextStream &out,
     return operands.front();
 }
 
+bool isOpen(int fd) {
+    return ::fcntl(fd, F_GETFD) != -1 || errno != EBADF;
+}
+
+// Puts /dev/null on the closed descriptor fd, so that nothing else (the
+// toolkit's own event descriptor, say) takes its number.
+bool fillWithNull(int fd, int access) {
+    const int null = ::open("/dev/null", access | O_CLOEXEC);
+    if (null < 0)
+        return false;
+    if (null == fd) {
+        ::fcntl(fd, F_SETFD, 0);
+        return true;
+    }
+    const bool moved = ::dup2(null, fd) == fd;
+    ::close(null);
+    return moved;
+}
+
+// Dravik's own message on standard error, with no toolkit around yet.
+int refuse(const char *message) {
+    std::fprintf(stderr, "dravik-script: %s\n", message);
+    return UsageError;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
+    // Standard error closed: messages go nowhere rather than into a file that
+    // happens to get descriptor 2. Standard output closed: the results would be
+    // lost, so nothing runs.
+    if (!isOpen(STDERR_FILENO) && !fillWithNull(STDERR_FILENO, O_WRONLY))
+        return UsageError;
+    if (!isOpen(STDOUT_FILENO))
+        return refuse("standard output is closed.");
+
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int status = 0;
+    std::optional<QString> name;
+    {
+        QFile out;
+        QFile err;
+        out.open(stdout, QIODevice::WriteOnly);
+        err.open(stderr, QIODevice::WriteOnly);
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        name = scriptArgument(args, outStream, errStream, status);
+        outStream.flush();
+        if (!name && outStream.status() != QTextStream::Ok) {
+            errStream << "dravik-script: standard output could not be written.\n";
+            status = UsageError;
+        }
+    }
+    if (!name)
+        return std::fflush(stdout) == 0 || status != 0 ? status : UsageError;
+    const bool fromStdin = *name == QLatin1String("-");
+    if (!isOpen(STDIN_FILENO)) {
+        if (fromStdin)
+            return refuse("standard input is closed.");
+        if (!fillWithNull(STDIN_FILENO, O_RDONLY))
+            return refuse("standard input is closed.");
+    }
+
     dravik::keepToolkitNoticesQuiet();
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    // An empty QT_QPA_PLATFORM requests no platform, as an unset one.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // The toolkit gets the program's name only: no argument is its option.
+    int toolkitArgc = 1;
+    char programName[] = "dravik-script";
+    char *toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : programName, nullptr};
+    QApplication app(toolkitArgc, toolkitArgv);
     app.setQuitOnLastWindowClosed(false);
 
     QFile out;
@@ -97,33 +171,33 @@ int main(int argc, char *argv[]) {
     QTextStream outStream(&out);
     QTextStream errStream(&err);
 
-    int status = 0;
-    const std::optional<QString> name =
-        scriptArgument(app.arguments(), outStream, errStream, status);
-    if (!name)
-        return status;
     QFile script;
-    const bool opened = *name == QLatin1String("-")
-                            ? script.open(stdin, QIODevice::ReadOnly)
-                            : (script.setFileName(*name), script.open(QIODevice::ReadOnly));
+    const bool opened = fromStdin ? script.open(stdin, QIODevice::ReadOnly)
+                                  : (script.setFileName(*name), script.open(QIODevice::ReadOnly));
     if (!opened) {
         errStream << "script error: line 0: cannot read \"" << *name << "\"\n";
         return UsageError;
     }
-    const QByteArray text = script.read(MaxScriptBytes + 1);
-    if (text.size() > MaxScriptBytes) {
+    // A file known to be too large is refused before anything runs.
+    if (!script.isSequential() && script.size() - script.pos() > MaxScriptBytes) {
         errStream << "script error: line 0: \"" << *name << "\" is larger than 64 MB\n";
         return UsageError;
     }
-    const QStringList lines = dravik::ScriptRunner::splitLines(text);
+    dravik::ScriptStream lines(script, *name, MaxScriptBytes);
 
     dravik::ScriptDialogs dialogs(outStream);
     dravik::Program program(dialogs);
     program.start();
     QCoreApplication::processEvents();
     dravik::ScriptRunner runner(program, dialogs, outStream, errStream);
-    const int result = runner.run(lines);
+    int result = runner.run(lines);
     outStream.flush();
+    const bool written = outStream.status() == QTextStream::Ok && out.flush() &&
+                         std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written && result == 0) {
+        errStream << "dravik-script: standard output could not be written.\n";
+        result = UsageError;
+    }
     errStream.flush();
     return result;
 }

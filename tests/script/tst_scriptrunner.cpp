@@ -2,6 +2,8 @@
 #include "ScriptRunner.h"
 #include "mainprg2.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,11 +43,63 @@ private slots:
         QTest::newRow("CR LF") << QByteArray("set EVb 1\r\nb\r\n") << QStringList{"set EVb 1", "b"};
         QTest::newRow("no final end") << QByteArray("a\nb") << QStringList{"a", "b"};
         QTest::newRow("blank line kept") << QByteArray("a\n\nb\n") << QStringList{"a", "", "b"};
+        QTest::newRow("lone CR") << QByteArray("a\rb\r\r\nc\r") << QStringList{"a", "b", "", "c"};
+        // The script is read in pieces of 64 KiB: a CR LF across the seam is one line end.
+        const QByteArray longLine(65535, 'x');
+        QTest::newRow("CR LF across a read") << longLine + "\r\nb\n" << QStringList{longLine, "b"};
     }
     void splitLines() {
         QFETCH(QByteArray, script);
         QFETCH(QStringList, lines);
         QCOMPARE(ScriptRunner::splitLines(script), lines);
+    }
+
+    // The script is read as it runs, not first as a whole: the first line of a
+    // long script comes after one piece of it, and a script past the limit
+    // fails when reading reaches the limit.
+    void scriptIsReadAsItRuns() {
+        QByteArray text;
+        for (int i = 0; i < 200000; ++i)
+            text += "# a comment line of the script\n";
+        QBuffer device(&text);
+        device.open(QIODevice::ReadOnly);
+        ScriptStream stream(device, QStringLiteral("s.dvs"), text.size());
+        QString line;
+        QVERIFY(stream.next(line));
+        QCOMPARE(line, QStringLiteral("# a comment line of the script"));
+        QVERIFY(device.pos() <= 64 * 1024 + 1);
+        int count = 1;
+        while (stream.next(line))
+            ++count;
+        QCOMPARE(count, 200000);
+
+        device.seek(0);
+        ScriptStream small(device, QStringLiteral("s.dvs"), 1000);
+        try {
+            while (small.next(line)) {
+            }
+            QFAIL("a script past the limit was read to its end");
+        } catch (const ScriptStream::Failure &e) {
+            QCOMPARE(e.why, QStringLiteral("\"s.dvs\" is larger than 64 MB"));
+        }
+    }
+
+    // A relative opendir after the current directory was deleted is looked up
+    // there: it is not found, and the program stays where it was rather than
+    // resolving the path against the root.
+    void relativeOpendirInDeletedDirectory() {
+        QTemporaryDir dir;
+        const QString start = QDir::currentPath();
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("gone")));
+        QVERIFY(QDir::setCurrent(dir.filePath(QStringLiteral("gone"))));
+        QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("gone")));
+        const Run r = run("opendir tmp\nprint EDesignFilePath\n");
+        const bool stayed = QDir::currentPath().isEmpty();
+        QDir::setCurrent(start);
+        QCOMPARE(r.out,
+                 QStringLiteral("error: Path not found.\nEDesignFilePath=EDesignFilePath\n"));
+        QCOMPARE(r.status, 0);
+        QVERIFY(stayed);
     }
 
     void ambiguousNameIsAScriptError() {

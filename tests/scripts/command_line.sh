@@ -3,9 +3,10 @@
 # each is documented in the manual page), --version names the project's
 # version, "--" ends the options, and an unknown option or a wrong number of
 # scripts is a usage error with exit status 2.
-#   command_line.sh DRAVIK_SCRIPT VERSION MANUAL_PAGE
+# dravik itself takes no arguments at all.
+#   command_line.sh DRAVIK_SCRIPT VERSION MANUAL_PAGE DRAVIK
 set -uo pipefail
-runner="$1"; version="$2"; manual="$3"
+runner="$1"; version="$2"; manual="$3"; dravik="$4"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -42,6 +43,37 @@ done
 printf 'print EVb\n' >-odd.dvs
 run -- -odd.dvs
 [ "$status" -eq 0 ] && [ "$out" = "EVb=240" ] && [ -z "$err" ] || fail "-- -odd.dvs: '$out' '$err' (status $status)"
+
+# Lost output is an error: standard output on a full device or closed, the
+# script's standard input closed. A closed standard error costs nothing.
+printf 'print EVb\n' >p.dvs
+"$runner" p.dvs >/dev/full 2>err.txt; status=$?
+[ "$status" -ne 0 ] && [ -s err.txt ] || fail "output on /dev/full: status $status, no message"
+"$runner" p.dvs >&- 2>err.txt; status=$?
+[ "$status" -eq 2 ] && [ -s err.txt ] || fail "output closed: status $status, no message"
+"$runner" - <&- >out.txt 2>err.txt; status=$?
+[ "$status" -eq 2 ] && [ -s err.txt ] && [ ! -s out.txt ] || fail "input closed: status $status"
+"$runner" p.dvs >out.txt 2>&-; status=$?
+[ "$status" -eq 0 ] && [ "$(cat out.txt)" = "EVb=240" ] || fail "error closed: status $status"
+
+# The toolkit's own options are unknown options, and no argument reaches it.
+for args in "-stylesheet /dev/zero p.dvs" "-platform xcb p.dvs" "p.dvs -style fusion"; do
+    # shellcheck disable=SC2086
+    run $args
+    [ "$status" -eq 2 ] && [ -z "$out" ] && grep -q 'unknown option' err.txt ||
+        fail "'$args': status $status, not an unknown option"
+done
+# An empty QT_QPA_PLATFORM asks for no platform: offscreen, as when unset.
+QT_QPA_PLATFORM= run p.dvs
+[ "$status" -eq 0 ] && [ "$out" = "EVb=240" ] || fail "empty QT_QPA_PLATFORM: status $status"
+
+# dravik: any argument, a toolkit option too, is a usage error before any window.
+for args in "-stylesheet /dev/zero" "-platform offscreen" "x.dgn"; do
+    # shellcheck disable=SC2086
+    timeout 60 "$dravik" $args >out.txt 2>err.txt; status=$?
+    [ "$status" -eq 2 ] && grep -q '^usage: dravik' err.txt && [ ! -s out.txt ] ||
+        fail "dravik $args: status $status, no usage error"
+done
 
 [ "$failed" -eq 0 ] && echo "dravik-script's command line behaves"
 exit "$failed"

@@ -30,6 +30,7 @@ inline const char *const DiskFull = "Disk full";
 inline const char *const FileIoError = "File read or write error";
 inline const char *const InvalidFileName = "Invalid file name";
 inline const char *const NotRegularFile = "Not a regular file";
+inline const char *const OutOfMemory = "Out of memory";
 } // namespace msg
 
 [[noreturn]] Q_DECL_COLD_FUNCTION void fail(const char *message);

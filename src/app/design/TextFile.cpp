@@ -85,6 +85,10 @@ void throwOpenError(const QString &path, bool forWriting) {
     const QFileInfo info(path);
     if (info.isDir())
         fail(msg::IsDirectory);
+    // In a current directory that was deleted, a new file has nowhere to go
+    // (a file to read is simply not found there).
+    if (forWriting && info.isRelative() && currentDirectoryDeleted())
+        fail(msg::PathNotFound);
     if (!parentExists(path))
         fail(msg::PathNotFound);
     if (!forWriting && !info.exists())
@@ -104,6 +108,11 @@ void throwWriteError(const QString &path) {
     if (storage.isValid() && storage.bytesAvailable() < 64 * 1024)
         fail(msg::DiskFull);
     fail(msg::FileIoError);
+}
+
+bool currentDirectoryDeleted() {
+    struct stat st {};
+    return ::stat(".", &st) != 0 || st.st_nlink == 0;
 }
 
 bool isReadOnlyFile(const QString &path) {

@@ -93,7 +93,7 @@ public:
 
     void writeLine(const QString &line);
     void writeLine(const char *latin1Line);
-    // Bytes as they are, for a file that is not text (a picture).
+    // Bytes as they are, with no line end added (a picture, say).
     void writeBytes(const QByteArray &bytes);
     // Flushes and puts the file in place; throws on failure.
     void commit();
@@ -114,6 +114,10 @@ private:
 [[noreturn]] void throwOpenError(const QString &path, bool forWriting);
 // Raises the program's error for a failed write to an open file.
 [[noreturn]] void throwWriteError(const QString &path);
+
+// True when the process's current directory was deleted: nothing can be
+// created in it, and it has no path any more.
+bool currentDirectoryDeleted();
 
 // True when the file exists and carries no write permission bit at all.
 bool isReadOnlyFile(const QString &path);

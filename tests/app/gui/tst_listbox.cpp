@@ -1,5 +1,6 @@
 #include "ListBox.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -19,6 +20,45 @@ private slots:
         QCOMPARE(inserted.count(), 1);
         QCOMPARE(box.lines()->rowCount(), 241);
         QCOMPARE(box.lines()->lineAt(240), QStringLiteral("240"));
+    }
+
+    // A list with a limit keeps the newest lines; the view hears of the lines
+    // dropped and added in batches, and stays in step with the lines.
+    void limitKeepsNewest_data() {
+        QTest::addColumn<int>("maxLines");
+        QTest::addColumn<QList<int>>("batches"); // lines added between two flushes
+        QTest::addColumn<int>("first");          // number of the first line kept
+        QTest::addColumn<int>("count");
+        QTest::newRow("no limit") << 0 << QList<int>{30, 30} << 0 << 60;
+        QTest::newRow("under the limit") << 10 << QList<int>{4, 4} << 0 << 8;
+        QTest::newRow("up to the limit") << 10 << QList<int>{5, 5} << 0 << 10;
+        QTest::newRow("past the limit") << 10 << QList<int>{5, 5, 3} << 3 << 10;
+        QTest::newRow("one batch past it") << 10 << QList<int>{25} << 15 << 10;
+        QTest::newRow("shown, then past it") << 10 << QList<int>{8, 12, 1} << 11 << 10;
+    }
+    void limitKeepsNewest() {
+        QFETCH(int, maxLines);
+        QFETCH(QList<int>, batches);
+        QFETCH(int, first);
+        QFETCH(int, count);
+        ListBox box(QStringLiteral("L"));
+        QAbstractItemModelTester tester(box.lines(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        box.lines()->setMaxLines(maxLines);
+        int next = 0;
+        for (int batch : batches) {
+            for (int i = 0; i < batch; ++i)
+                box.lines()->append(QString::number(next++));
+            QVERIFY(maxLines == 0 || box.lines()->count() <= maxLines);
+            box.lines()->flush();
+            QCOMPARE(box.lines()->rowCount(), box.lines()->count());
+        }
+        QCOMPARE(box.lines()->count(), count);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(box.lines()->lineAt(i), QString::number(first + i));
+            QCOMPARE(box.lines()->data(box.lines()->index(i), Qt::DisplayRole).toString(),
+                     QString::number(first + i));
+        }
     }
 
     void flushOnEventLoop() {

@@ -13,8 +13,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -25,6 +27,9 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QToolBar>
+
+#include <climits>
+#include <unistd.h>
 
 using namespace dravik;
 
@@ -142,8 +147,13 @@ private slots:
     }
 
     void listsAndChecksStartAsDesigned() {
-        for (const ListSpec &l : mainWindowLists())
+        for (const ListSpec &l : mainWindowLists()) {
             QCOMPARE(child<ListBox>(l.name)->lines()->count(), 0);
+            // Only the Crossover list, which every vented calculation adds
+            // to, is bounded: to the lines of 1,000 calculations.
+            const bool crossover = QLatin1String(l.name) == QLatin1String("ListBox1");
+            QCOMPARE(child<ListBox>(l.name)->lines()->maxLines(), crossover ? 241000 : 0);
+        }
         for (const CheckSpec &c : mainWindowChecks())
             QCOMPARE(child<QCheckBox>(c.name)->isChecked(), c.checked);
         QVERIFY(child<QRadioButton>("EnvironmentRadio2")->isChecked()); // "Small Room"
@@ -190,6 +200,34 @@ private slots:
         QVERIFY(!program_->window("OptionsForm")->findChild<QCheckBox *>("bg1fit")->isChecked());
         QVERIFY(
             program_->window("OptionsForm")->findChild<QCheckBox *>("EnableScaling")->isChecked());
+    }
+
+    // No text control of a dialog takes more than 32,767 characters, however
+    // much is pasted: one long word of a megabyte would otherwise keep the
+    // window from answering for minutes while it is laid out.
+    void dialogTextControlsAreBounded_data() {
+        QTest::addColumn<QString>("window");
+        for (const char *w : {"GETDRIVERForm", "OutputForm", "AboutForm", "OptionsForm",
+                              "CreateNewProjectForm", "FVentFSel"})
+            QTest::newRow(w) << w;
+    }
+    void dialogTextControlsAreBounded() {
+        QFETCH(QString, window);
+        const QString word(1 << 20, QLatin1Char('x'));
+        QGuiApplication::clipboard()->setText(word);
+        QWidget *w = program_->window(window);
+        for (QLineEdit *e : w->findChildren<QLineEdit *>()) {
+            e->selectAll();
+            e->paste();
+            QVERIFY2(e->text().size() <= 32767, qPrintable(e->objectName()));
+        }
+        for (QTextEdit *e : w->findChildren<QTextEdit *>()) {
+            e->selectAll();
+            e->paste();
+            QCOMPARE(e->toPlainText(), word.left(32767));
+            e->paste(); // full: nothing more goes in
+            QCOMPARE(e->toPlainText().size(), 32767);
+        }
     }
 
     void menuAndToolBar() {
@@ -261,6 +299,66 @@ private slots:
         files->clearSelection();
         main().LFileClick();
         QCOMPARE(text("EDesignFile"), QString());
+    }
+
+    // Started in a directory that has no name any more: the directory list
+    // shows the nearest ancestor that has one and a note, not a run of bogus
+    // "../" entries; Save in a deleted directory finds no path.
+    void workingDirectoryWithoutName_data() {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QStringList>("saveErrors");
+        QTest::newRow("deleted") << true << "(the working directory was deleted)"
+                                 << QStringList{"Path not found."};
+        QTest::newRow("path too long") << false << "(the working directory's path is too long)"
+                                       << QStringList{}; // it is there: the file is written
+    }
+    void workingDirectoryWithoutName() {
+        QFETCH(bool, deleted);
+        QFETCH(QString, note);
+        QFETCH(QStringList, saveErrors);
+        const QString top = dir_.filePath(QStringLiteral("top"));
+        QVERIFY(QDir().mkpath(top));
+        QVERIFY(QDir::setCurrent(top));
+        if (deleted) {
+            QVERIFY(QDir().mkpath(QStringLiteral("gone")));
+            QVERIFY(QDir::setCurrent(QStringLiteral("gone")));
+            QVERIFY(QDir(top).rmdir(QStringLiteral("gone")));
+        } else {
+            const QString level(200, QLatin1Char('d'));
+            while (QDir::currentPath().size() < PATH_MAX - level.size() - 1) {
+                QVERIFY(QDir().mkdir(level));
+                QVERIFY(QDir::setCurrent(level));
+            }
+            QVERIFY(QDir().mkdir(level));
+            QVERIFY(QDir::setCurrent(level));
+        }
+        QVERIFY(QDir::currentPath().isEmpty());
+        program_ = std::make_unique<Program>(dialogs_);
+        program_->start();
+
+        QListWidget *dirs = main().directoryList();
+        QVERIFY(dirs->count() <= PATH_MAX / 200 + 8);
+        for (int i = 0; i < dirs->count(); ++i)
+            QVERIFY2(!dirs->item(i)->text().contains(QLatin1String("..")),
+                     qPrintable(dirs->item(i)->text()));
+        QCOMPARE(dirs->item(dirs->count() - 1)->text().trimmed(), note);
+        QVERIFY(dirs->findItems(QFileInfo(dir_.path()).fileName(), Qt::MatchEndsWith).size() == 1);
+        emit dirs->itemDoubleClicked(dirs->item(dirs->count() - 1)); // the note opens nothing
+        QVERIFY(dialogs_.errors.isEmpty());
+        QVERIFY(QDir::currentPath().isEmpty());
+
+        child<QLineEdit>("EDesignFile")->setText(QStringLiteral("a.dgn"));
+        child<QAbstractButton>("Button17")->click();
+        QCOMPARE(dialogs_.errors, saveErrors);
+        QCOMPARE(QFileInfo::exists(QStringLiteral("a.dgn")), saveErrors.isEmpty());
+        // Climbed down by relative steps: no path of the tree can be named whole.
+        QFile::remove(QStringLiteral("a.dgn"));
+        const QByteArray level(200, 'd');
+        while (!deleted && ::chdir("..") == 0 && ::rmdir(level.constData()) == 0) {
+        }
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        QVERIFY(QDir(top).removeRecursively());
     }
 
     void ventFrequencyDialog() {
