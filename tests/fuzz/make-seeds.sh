@@ -3,8 +3,8 @@
 #
 #   tests/fuzz/make-seeds.sh OUT_DIR
 #
-# OUT_DIR/fieldtext, OUT_DIR/filterfile, OUT_DIR/driverdb and
-# OUT_DIR/designmodel, one per target, get the small seeds kept in tests/fuzz/corpus and the shipped data files:
+# OUT_DIR/fieldtext, OUT_DIR/filterfile, OUT_DIR/driverdb, OUT_DIR/designmodel
+# and OUT_DIR/designfile, one per target, get the small seeds kept in tests/fuzz/corpus and the shipped data files:
 # the corpus to fuzz from. OUT_DIR/large/<target> gets the large inputs that
 # are not worth keeping in the repository (100,000-line files, a line of
 # 200,000 characters, more points than a filter file may hold); run them
@@ -15,7 +15,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 out="$1"
 
-for target in fieldtext filterfile driverdb designmodel; do
+for target in fieldtext filterfile driverdb designmodel designfile; do
     mkdir -p "$out/$target" "$out/large/$target"
     cp "$here/corpus/$target/"* "$out/$target/"
 done
@@ -26,6 +26,10 @@ crlf() { sed 's/$/\r/'; }
 # --- design model: a 100,000-character field text ---
 { printf '32.9\n0.38\n0.46\n2.28\n'; head -c 100000 /dev/zero | tr '\0' '7'; printf '\n'; } \
     >"$out/large/designmodel/gen-long-field"
+
+# --- design file: the start-up design ending in a 2 GB hole ---
+{ cat "$here/corpus/designfile/start-up-design.dgn"; printf '%%%%hole'; } \
+    >"$out/large/designfile/gen-design-then-hole"
 
 # --- field text ---
 { printf '0.'; head -c 5000 /dev/zero | tr '\0' '0'; printf '1e5000'; } >"$out/large/fieldtext/gen-5000-digits"

@@ -256,7 +256,56 @@ private slots:
         QVERIFY(!cells[1].isEmpty() && !cells[2].isEmpty() && !cells[8].isEmpty());
         QVERIFY(!cells[1].contains(QLatin1Char('e')));
         QCOMPARE(ExportFormatOf("a/b.CSV"), std::optional<ExportFormat>(ExportFormat::Csv));
+        QCOMPARE(ExportFormatOf("b.svg"), std::optional<ExportFormat>(ExportFormat::Svg));
         QCOMPARE(ExportFormatOf("a.csv/b"), std::optional<ExportFormat>());
+    }
+
+    // FRD and ZMA read back as the model's figures: comment lines first,
+    // each beginning with "*", then three numbers a line, the frequency
+    // rising, at least 48 an octave.
+    void crossoverFormats_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("FRD") << int(ExportFormat::Frd);
+        QTest::newRow("ZMA") << int(ExportFormat::Zma);
+    }
+    void crossoverFormats() {
+        QFETCH(int, format);
+        const auto f = static_cast<ExportFormat>(format);
+        MemoryFieldStore store;
+        const DesignCurves c = ComputeDesignCurves(ReadDriverParameters(store),
+                                                   ReadBoxParameters(store, BoxKind::Vented), 600.0,
+                                                   ChartFrequencies(ExportPointsPerOctave));
+        const QStringList lines = ExportLines(f, c, QStringLiteral("a design"));
+        const bool zma = f == ExportFormat::Zma;
+        const std::vector<double> &magnitude = zma ? c.impedanceOhm : c.splDb;
+        const std::vector<double> &phase = zma ? c.impedancePhaseDeg : c.splPhaseDeg;
+        qsizetype i = 0;
+        while (i < lines.size() && lines[i].startsWith('*'))
+            ++i;
+        QVERIFY(i >= 1 && lines[0] == QStringLiteral("* a design"));
+        QCOMPARE(size_t(lines.size() - i), c.frequencies.size());
+        double previous = 0.0;
+        for (size_t row = 0; i < lines.size(); ++i, ++row) {
+            const QStringList cells = lines[i].split(' ');
+            QCOMPARE(cells.size(), 3);
+            bool ok[3];
+            const double v[3] = {cells[0].toDouble(&ok[0]), cells[1].toDouble(&ok[1]),
+                                 cells[2].toDouble(&ok[2])};
+            QVERIFY(ok[0] && ok[1] && ok[2]);
+            QVERIFY(v[0] > previous);
+            previous = v[0];
+            QVERIFY(std::fabs(v[1] - magnitude[row]) <= 1e-6 * std::fabs(magnitude[row]));
+            QVERIFY(std::fabs(v[2] - phase[row]) <= 1e-6 * std::fabs(phase[row]) + 1e-9);
+        }
+        QVERIFY(c.frequencies.size() - 1 >= 48 * std::log2(1000.0 / 5.0));
+
+        // Without Re the impedance cannot be exported; the sentence names the field.
+        store.setText("ERe", "?");
+        const DesignCurves noRe = ComputeDesignCurves(
+            ReadDriverParameters(store), ReadBoxParameters(store, BoxKind::Vented), 600.0,
+            ChartFrequencies(ExportPointsPerOctave));
+        QCOMPARE(ExportRefusal(f, noRe).value_or(QString()),
+                 zma ? QStringLiteral("Impedance needs Re (Driver page).") : QString());
     }
 };
 

@@ -6,6 +6,7 @@
 #include "NumberText.h"
 #include "ResponseArrays.h"
 #include "TestFiles.h"
+#include "TextFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -423,6 +424,76 @@ private slots:
         QCOMPARE(lines[12], QStringLiteral("two  lines and more"));
         QCOMPARE(lines[10], QString::fromUtf8("Sk\xc3\xa5n"));
         QCOMPARE(lines[fileLine(137) - 1], QStringLiteral("/* END OF FILE */"));
+    }
+
+    // A design file reads back field for field, whatever the texts hold.
+    void readsBackEveryField() {
+        test::MemoryFieldStore main;
+        main.setText("EDesignFile", "back.dgn");
+        main.setText("EModel", QString::fromUtf8("Sub \xc3\xa5 12\r\n"));
+        main.setText("EFb", "?");
+        WriteDesignFile(main, responses, crossover);
+        const SavedDesign saved = ReadDesignFile("back.dgn");
+        QCOMPARE(saved.fileName, QStringLiteral("back.dgn"));
+        for (const FieldSpec &f : mainWindowFields())
+            if (saved.texts.count(f.id))
+                QCOMPARE(saved.text(f.id), oneLine(main.text(f.id)));
+        QCOMPARE(saved.text(Field::EModel), QString::fromUtf8("Sub \xc3\xa5 12  "));
+        QCOMPARE(saved.text(Field::EFb), QStringLiteral("?"));
+        QCOMPARE(saved.text(Field::EVentDiam), QStringLiteral("152"));
+    }
+
+    // Anything but a design file is refused with a sentence saying why.
+    void readRefusesOtherFiles_data() {
+        QTest::addColumn<QString>("edit"); // what is done to a good design file
+        QTest::addColumn<QString>("report");
+        const QString notDesign = QStringLiteral("This is not a Dravik design file: ");
+        QTest::newRow("cut short") << "cut" << notDesign + "it has 4000 lines, not 4137.";
+        QTest::newRow("a line more") << "append" << notDesign + "it has more than 4137 lines.";
+        QTest::newRow("section marker missing")
+            << "marker" << notDesign + "line 59 should read \"<begin_box>\".";
+        QTest::newRow("frequency line wrong")
+            << "frequency" << notDesign + "line 96 should read \"F:1\".";
+        QTest::newRow("over-long line") << "long" << notDesign + "line 12 is longer than 128 KiB.";
+        QTest::newRow("huge") << "huge" << notDesign + "it is larger than 16 MB.";
+        QTest::newRow("a device") << "device" << QString(msg::NotRegularFile);
+        QTest::newRow("a directory") << "directory" << QString(msg::IsDirectory);
+        QTest::newRow("no such file") << "missing" << QString(msg::FileNotFound);
+    }
+    void readRefusesOtherFiles() {
+        QFETCH(QString, edit);
+        QFETCH(QString, report);
+        test::MemoryFieldStore main;
+        main.setText("EDesignFile", "good.dgn");
+        WriteDesignFile(main, responses, crossover);
+        QStringList lines = crLfLines("good.dgn");
+        QString path = "bad.dgn";
+        const auto write = [&] { writeBytes(path, (lines.join("\r\n") + "\r\n").toUtf8()); };
+        if (edit == "cut") {
+            lines = lines.mid(0, 4000);
+            write();
+        } else if (edit == "append") {
+            lines << "more";
+            write();
+        } else if (edit == "marker") {
+            lines[58] = "<begin box>";
+            write();
+        } else if (edit == "frequency") {
+            lines[95] = "F:2";
+            write();
+        } else if (edit == "long") {
+            lines[11] = QString(200 * 1024, 'x');
+            write();
+        } else if (edit == "huge") {
+            write();
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(17 * 1024 * 1024));
+        } else if (edit == "device") {
+            path = "/dev/zero";
+        } else if (edit == "directory") {
+            QVERIFY(QDir().mkdir(path));
+        }
+        QCOMPARE(errorOf([&] { ReadDesignFile(path); }), report);
     }
 };
 

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -469,6 +470,43 @@ private slots:
         QCOMPARE(charts.boxKind(), BoxKind::Closed);
         QVERIFY(charts.curves().portVelocity.empty());
         QVERIFY(dialogs_.errors.isEmpty());
+    }
+
+    // A saved design added back draws exactly what pinning it drew; the
+    // overlays follow the power, keep at most 8, and go with "Clear".
+    void chartsOverlays() {
+        TChartsForm &charts = program_->charts();
+        child<QAbstractButton>("SBB4Button")->click();
+        child<QLineEdit>("EDesignFile")->setText("kept.dgn");
+        child<QAbstractButton>("Button17")->click();
+        child<QAction>("DesignCharts1")->trigger();
+        child<QAbstractButton>("PinButton", &charts)->click();
+        dialogs_.answers.push_back(QDir::current().absoluteFilePath("kept.dgn"));
+        child<QAbstractButton>("AddDesignButton", &charts)->click();
+        QVERIFY2(dialogs_.errors.isEmpty(), qPrintable(dialogs_.errors.join(' ')));
+        const std::vector<Overlay> &o = charts.overlays().all();
+        QCOMPARE(o.size(), size_t(2));
+        QVERIFY(!o[0].curves.splDb.empty());
+        QCOMPARE(o[1].curves.splDb, o[0].curves.splDb);
+        QCOMPARE(o[1].curves.excursionMm, o[0].curves.excursionMm);
+        QCOMPARE(o[1].curves.portVelocity, o[0].curves.portVelocity);
+        QCOMPARE(o[1].curves.impedanceOhm, o[0].curves.impedanceOhm);
+        QVERIFY(o[0].colour != o[1].colour);
+
+        const std::vector<double> at600 = o[0].curves.splDb;
+        child<QLineEdit>("EPower", &charts)->setText("150");
+        child<QAbstractButton>("UpdateButton", &charts)->click();
+        QCOMPARE(charts.overlays().power(), 150.0);
+        QVERIFY(std::fabs(at600[100] - o[0].curves.splDb[100] - 6.0206) < 1e-3);
+
+        for (int i = 0; i < 7; ++i)
+            child<QAbstractButton>("PinButton", &charts)->click();
+        QCOMPARE(charts.overlays().all().size(), size_t(OverlaySet::MaxOverlays));
+        // The ninth went in, the first pinned went out, and the window says so.
+        QVERIFY(charts.overlays().all().front().title.startsWith("kept.dgn"));
+        QVERIFY(child<QLabel>("OverlayNotice", &charts)->text().contains("the oldest, Fane"));
+        child<QAbstractButton>("ClearButton", &charts)->click();
+        QVERIFY(charts.overlays().all().empty());
     }
 
     void quitWithDialogOpen_data() {
