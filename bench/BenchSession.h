@@ -20,8 +20,9 @@ namespace dravik::bench {
 class BenchDialogs : public UserDialogs {
 public:
     void showError(QWidget *, const QString &reportText) override { errors << reportText; }
-    std::optional<QString> openFile(QWidget *, const QString &) override { return std::nullopt; }
+    std::optional<QString> openFile(QWidget *, const QString &) override { return fileAnswer; }
     QStringList errors;
+    std::optional<QString> fileAnswer; // what every file dialog answers; none cancels
 };
 
 // A fresh temporary directory holding copies of the shipped data files; it is

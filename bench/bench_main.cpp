@@ -6,6 +6,7 @@
 #include "BenchSession.h"
 #include "BenchStats.h"
 #include "GeneratedDatabase.h"
+#include "Overlays.h"
 
 #include "ChartsForm.h"
 #include "CrossoverArrays.h"
@@ -374,8 +375,10 @@ void benchBareSimulation(const Options &o, std::vector<Samples> &all) {
 
 // Every command again, with the Design Charts window open: the command then
 // also reads the design afresh and redraws the six charts.
-void benchCommandsWithCharts(const Options &o, std::vector<Samples> &all, Findings &f) {
-    const QString suffix = QStringLiteral(", Design Charts visible");
+void benchCommandsWithCharts(const Options &o, std::vector<Samples> &all, Findings &f,
+                             int overlays) {
+    const QString suffix = overlays == 0 ? QStringLiteral(", Design Charts visible")
+                                         : QStringLiteral(", Design Charts with 8 overlays");
     bool headed = false;
     std::vector<Command> list = commands();
     // A command that changes the design every time, so that every run
@@ -392,22 +395,60 @@ void benchCommandsWithCharts(const Options &o, std::vector<Samples> &all, Findin
         if (!o.wants(c.label))
             continue;
         if (!headed)
-            section(QStringLiteral("Commands with the Design Charts window open"));
+            section(overlays == 0 ? QStringLiteral("Commands with the Design Charts window open")
+                                  : QStringLiteral("Commands with 8 overlays on the charts"));
         headed = true;
         const auto prepare = c.prepare;
-        c.prepare = [prepare](Session &s) {
+        c.prepare = [prepare, overlays](Session &s) {
             s.trigger("DesignCharts1");
+            // Eight different boxes pinned, then the start-up box again.
+            for (int i = 0; i < overlays; ++i) {
+                s.setText("EVb", FormatInteger(100 + 20 * i));
+                s.click("Button1");
+                s.clickIn(QStringLiteral("ChartsForm"), "PinButton");
+            }
+            s.setText("EVb", QStringLiteral("240"));
             if (prepare)
                 prepare(s);
         };
         const auto check = c.check;
-        c.check = [check](Session &s) {
-            if (s.program().charts().curves().splDb.empty())
+        c.check = [check, overlays](Session &s) {
+            const TChartsForm &charts = s.program().charts();
+            if (charts.curves().splDb.empty())
                 return QStringLiteral("the charts were not computed");
+            if (charts.overlays().all().size() != size_t(overlays))
+                return QStringLiteral("the overlays are missing");
             return check ? check(s) : QString();
         };
         benchCommand(c, o.runs, all, f);
     }
+}
+
+// Adding a saved design to the charts: the file read, its curves computed
+// and every chart in view drawn again.
+void benchAddDesign(const Options &o, Findings &f) {
+    const QString label = QStringLiteral("Add design (AddDesignButton), a saved design file");
+    if (!o.wants(label))
+        return;
+    section(QStringLiteral("Saved designs on the charts"));
+    BenchDialogs dialogs;
+    Session session(dialogs);
+    session.setText("EDesignFile", QStringLiteral("added.dgn"));
+    session.click("Button17");
+    session.trigger("DesignCharts1");
+    dialogs.fileAnswer = QDir::current().absoluteFilePath(QStringLiteral("added.dgn"));
+    settle();
+    Samples add(label);
+    for (int i = 0; i < o.runs; ++i) {
+        session.clickIn(QStringLiteral("ChartsForm"), "ClearButton");
+        settle();
+        add.add(timed([&] { session.clickIn(QStringLiteral("ChartsForm"), "AddDesignButton"); }));
+    }
+    printRow(add);
+    if (!dialogs.errors.isEmpty() || session.program().charts().overlays().all().size() != 1)
+        f.failures << label + QStringLiteral(": the design was not added");
+    f.target(add.p99() <= 50.0,
+             label + QStringLiteral(" p99 within 50 ms: ") + millis(add.p99()) + " ms");
 }
 
 // Opening the window: the first time in a program (the charts are made
@@ -611,9 +652,9 @@ void benchLongSession(const Options &o, Findings &f) {
     if (!dialogs.errors.isEmpty())
         f.failures << QStringLiteral("long session: error report ") + dialogs.errors.front();
     // The list keeps the lines of the last 1,000 calculations.
-    const long long expectedLines = std::min<long long>(
-        static_cast<long long>(LinesPerSimulation) * (o.longSession + 1),
-        dravik::Tdrvik::CrossoverListMaxLines);
+    const long long expectedLines =
+        std::min<long long>(static_cast<long long>(LinesPerSimulation) * (o.longSession + 1),
+                            dravik::Tdrvik::CrossoverListMaxLines);
     if (lines != expectedLines)
         f.failures << QStringLiteral("long session: ListBox1 holds ") + FormatInteger(lines) +
                           QStringLiteral(" lines");
@@ -810,7 +851,9 @@ int main(int argc, char *argv[]) {
     benchStartUp(o, findings);
     benchCommands(o, commandSamples, findings);
     benchBareSimulation(o, commandSamples);
-    benchCommandsWithCharts(o, commandSamples, findings);
+    benchCommandsWithCharts(o, commandSamples, findings, 0);
+    benchCommandsWithCharts(o, commandSamples, findings, OverlaySet::MaxOverlays);
+    benchAddDesign(o, findings);
     benchChartsWindow(o, findings);
     benchDesignModel(o, findings);
     benchLongLegendTexts(o, findings);

@@ -87,6 +87,14 @@ grab ChartsForm.GroupDelayPanel chart-group-delay.png
 page ChartsForm.LimitsPanel
 grab ChartsForm.LimitsPanel chart-limits.png
 page ChartsForm.ExcursionPanel
+# Three boxes of the start-up driver compared: SBB4 and the optimiser's box
+# pinned, the closed box as the current design.
+click SBB4Button
+click ChartsForm.PinButton
+click Button25
+click ChartsForm.PinButton
+click Button2
+grab ChartsForm charts-compared.png
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.

@@ -190,12 +190,12 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     case Chart::Excursion:
         addCurve(QStringLiteral("Excursion"), &DesignCurves::excursionMm, false, Qt::SolidLine,
                  blue);
-        mark_ = addMark(QStringLiteral("Xmax"), red);
+        mark_ = addMark(QStringLiteral("Xmax"), Qt::black);
         break;
     case Chart::PortVelocity:
         addCurve(QStringLiteral("Air velocity"), &DesignCurves::portVelocity, false, Qt::SolidLine,
                  blue);
-        mark_ = addMark(QStringLiteral("Warning"), red);
+        mark_ = addMark(QStringLiteral("Warning"), Qt::black);
         break;
     case Chart::Impedance:
         addCurve(QStringLiteral("Magnitude"), &DesignCurves::impedanceOhm, false, Qt::SolidLine,
