@@ -367,13 +367,10 @@ void TChartsForm::ExportButtonClick() {
         const std::optional<QString> path = hooks_.chooseSaveFile(ExportFilter());
         if (!path)
             return;
-        const std::optional<ExportFormat> format = ExportFormatOf(*path);
-        if (!format)
-            throw DravikError(QStringLiteral("Choose a file name that ends in ") +
-                              ExportExtensions() + QLatin1Char('.'));
+        const ExportFormat format = ExportFormatOrRefuse(*path);
         refresh();
-        if (IsPicture(*format))
-            exportPicture(*path, *format);
+        if (IsPicture(format))
+            exportPicture(*path, format);
         else
             WriteCurvesFile(*path, curves_,
                             QStringLiteral("Dravik: ") + DesignLabel(currentTitle(), shown_->driver,

@@ -3,6 +3,8 @@
 #include "Fp.h"
 #include "TextFile.h"
 
+#include <stdexcept>
+
 namespace dravik {
 
 QString ExportFilter() {
@@ -10,16 +12,23 @@ QString ExportFilter() {
            ExportPatterns();
 }
 
-void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title) {
+ExportFormat ExportFormatOrRefuse(const QString &path) {
     const std::optional<ExportFormat> format = ExportFormatOf(path);
-    if (!format || IsPicture(*format))
+    if (!format)
         throw DravikError(QStringLiteral("Choose a file name that ends in ") + ExportExtensions() +
                           QLatin1Char('.'));
-    if (const std::optional<QString> why = ExportRefusal(*format, curves))
+    return *format;
+}
+
+void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title) {
+    const ExportFormat format = ExportFormatOrRefuse(path);
+    if (IsPicture(format))
+        throw std::invalid_argument("a picture is written by WritePictureFile");
+    if (const std::optional<QString> why = ExportRefusal(format, curves))
         throw DravikError(*why);
     checkFileName(path);
     TextWriter out(path);
-    for (const QString &line : ExportLines(*format, curves, title))
+    for (const QString &line : ExportLines(format, curves, title))
         out.writeLine(line);
     out.commit();
 }

@@ -10,6 +10,10 @@ namespace dravik {
 // The file filter of the export dialog.
 QString ExportFilter();
 
+// The format a file name asks for; any other name is refused with a
+// sentence naming the endings known.
+ExportFormat ExportFormatOrRefuse(const QString &path);
+
 // Writes the curves to `path` in the format of figures its extension names
 // (CSV, FRD, ZMA), `title` naming the design in the file's comments. The file
 // is written through a temporary file beside it, so a failed export leaves
