@@ -240,6 +240,7 @@ void TChartsForm::refresh() {
         // Everything on screen is at the power shown: the overlays too.
         if (!overlays_.all().empty() && power != overlays_.power()) {
             overlays_.recompute(power, Frequencies());
+            ++overlayGeneration_;
             listOverlays();
         }
         std::fill(std::begin(stale_), std::end(stale_), true);
@@ -270,7 +271,7 @@ void TChartsForm::drawChartsInView() {
     for (int i = 0; i < ChartCount; ++i) {
         const bool inView = i == 0 || tabs_->currentWidget() == charts_[i]->widget();
         if (inView && stale_[i]) {
-            charts_[i]->show(curves_, marks(), shownOverlays);
+            charts_[i]->show(curves_, marks(), shownOverlays, overlayGeneration_);
             stale_[i] = false;
         }
     }
@@ -291,6 +292,7 @@ void TChartsForm::listOverlays() {
 }
 
 void TChartsForm::overlaysChanged() {
+    ++overlayGeneration_;
     listOverlays();
     std::fill(std::begin(stale_), std::end(stale_), true);
     drawChartsInView();

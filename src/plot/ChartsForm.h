@@ -101,6 +101,7 @@ private:
     QRadioButton *closed_ = nullptr;
     QTabWidget *tabs_ = nullptr;
     OverlaySet overlays_;
+    int overlayGeneration_ = 0; // counts the changes of the overlays
     QListWidget *overlayList_ = nullptr;
     QLabel *overlayNotice_ = nullptr;
     QWidget *splSlot_ = nullptr;

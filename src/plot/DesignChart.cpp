@@ -128,13 +128,37 @@ double Ceil5(double v) {
     return 5.0 * std::ceil(v / 5.0);
 }
 
+// The points a curve is drawn through: every other computed point (24 an
+// octave draw a smooth curve; the chart's work grows with the points), the
+// last one always.
+// A range that holds low to high and is cut into `steps` steps of 1, 2 or 5
+// times a power of ten, so that the axis labels are round numbers.
+std::pair<double, double> NiceRange(double low, double high, int steps) {
+    if (!(high > low) || !std::isfinite(low) || !std::isfinite(high) || steps < 1)
+        return {0.0, 1.0};
+    const double rough = (high - low) / steps;
+    double step = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double factor : {1.0, 2.0, 5.0, 10.0, 20.0}) {
+        const double s = step * factor;
+        const double first = std::floor(low / s) * s;
+        if (first + steps * s >= high) {
+            step = s;
+            break;
+        }
+    }
+    const double first = std::floor(low / step) * step;
+    return {first, first + steps * step};
+}
+
 QList<QPointF> Points(const std::vector<double> &frequencies, const std::vector<double> &values,
                       bool logAxis) {
     QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(values.size()));
-    for (size_t i = 0; i < values.size(); ++i)
-        if (std::isfinite(values[i]) && (!logAxis || values[i] > 0.0))
+    points.reserve(static_cast<qsizetype>(values.size() / 2 + 1));
+    for (size_t i = 0; i < values.size(); ++i) {
+        const bool drawn = i % 2 == 0 || i + 1 == values.size();
+        if (drawn && std::isfinite(values[i]) && (!logAxis || values[i] > 0.0))
             points.append(QPointF(frequencies[i], values[i]));
+    }
     return points;
 }
 
@@ -299,8 +323,10 @@ void DesignChart::showOverlays(const std::vector<ChartOverlay> &overlays) {
     for (size_t i = 0; i < overlaySeries_.size(); ++i) {
         QLineSeries *series = overlaySeries_[i];
         const bool drawn = i < overlays.size() && overlays[i].curves->has(which_);
-        if (i < overlays.size()) {
+        // A name or a pen set anew lays the legend out again: only on a change.
+        if (i < overlays.size() && series->name() != overlays[i].label)
             series->setName(overlays[i].label);
+        if (i < overlays.size() && series->pen().color() != overlays[i].colour) {
             QPen pen(overlays[i].colour);
             pen.setWidth(2);
             series->setPen(pen);
@@ -315,7 +341,7 @@ void DesignChart::showOverlays(const std::vector<ChartOverlay> &overlays) {
 }
 
 void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
-                       const std::vector<ChartOverlay> &overlays) {
+                       const std::vector<ChartOverlay> &overlays, int overlayGeneration) {
     shown_ = &curves;
     marks_ = marks;
     const bool drawn = curves.has(which_);
@@ -339,10 +365,14 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
                                 : QList<QPointF>());
         mark_->setVisible(showMark);
     }
-    showOverlays(overlays);
+    if (overlayGeneration != overlayGeneration_) {
+        showOverlays(overlays);
+        overlayGeneration_ = overlayGeneration;
+    }
     // Hidden series keep their legend entries out of the way.
     for (QLegendMarker *m : chart_->legend()->markers())
-        m->setVisible(m->series()->isVisible());
+        if (m->isVisible() != m->series()->isVisible())
+            m->setVisible(m->series()->isVisible());
     fitVerticalAxes();
 }
 
@@ -372,41 +402,47 @@ void DesignChart::fitVerticalAxes() {
     std::optional<double> mark;
     if (mark_ && mark_->isVisible() && mark_->count() > 0)
         mark = mark_->at(0).y();
+    double low = 0.0, high = 1.0;
     switch (which_) {
     case Chart::Spl:
     case Chart::Limits:
-        if (left.empty()) {
-            leftAxis_->setRange(60.0, 130.0);
-        } else {
-            const double high = Ceil5(left.high + 3.0);
-            leftAxis_->setRange(std::max(Floor5(left.low), high - 60.0), high);
+        low = 60.0;
+        high = 130.0;
+        if (!left.empty()) {
+            high = Ceil5(left.high + 3.0);
+            low = std::max(Floor5(left.low), high - 60.0);
         }
         break;
     case Chart::Excursion:
-    case Chart::PortVelocity: {
+    case Chart::PortVelocity:
         // Far below tuning the cone and the vent run away; the view stops at
         // a few times the limit so the useful range stays readable.
-        double high = left.empty() ? 1.0 : left.high;
+        high = left.empty() ? 1.0 : left.high;
         if (mark)
             high = std::max(std::min(high, 3.0 * *mark), 1.25 * *mark);
-        leftAxis_->setRange(0.0, high * 1.1);
+        high *= 1.1;
         break;
-    }
     case Chart::Impedance:
     case Chart::GroupDelay:
-        leftAxis_->setRange(left.empty() ? 0.0 : std::min(0.0, left.low),
-                            left.empty() ? 1.0 : left.high * 1.1);
+        low = left.empty() ? 0.0 : std::min(0.0, left.low);
+        high = left.empty() ? 1.0 : left.high * 1.1;
         break;
     }
-    leftAxis_->applyNiceNumbers();
-    if (rightValueAxis_)
+    // A range set, even to the same values, makes every curve of the chart
+    // compute its path again: set each axis once, and only when it moves.
+    const auto [niceLow, niceHigh] = NiceRange(low, high, leftAxis_->tickCount() - 1);
+    if (leftAxis_->min() != niceLow || leftAxis_->max() != niceHigh)
+        leftAxis_->setRange(niceLow, niceHigh);
+    if (rightValueAxis_ && (rightValueAxis_->min() != -90.0 || rightValueAxis_->max() != 90.0))
         rightValueAxis_->setRange(-90.0, 90.0);
     if (rightLogAxis_) {
-        if (right.empty() || right.low <= 0.0)
-            rightLogAxis_->setRange(1.0, 10000.0);
-        else
-            rightLogAxis_->setRange(std::pow(10.0, std::floor(std::log10(right.low))),
-                                    std::pow(10.0, std::ceil(std::log10(right.high * 1.01))));
+        double logLow = 1.0, logHigh = 10000.0;
+        if (!right.empty() && right.low > 0.0) {
+            logLow = std::pow(10.0, std::floor(std::log10(right.low)));
+            logHigh = std::pow(10.0, std::ceil(std::log10(right.high * 1.01)));
+        }
+        if (rightLogAxis_->min() != logLow || rightLogAxis_->max() != logHigh)
+            rightLogAxis_->setRange(logLow, logHigh);
     }
 }
 

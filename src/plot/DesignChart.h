@@ -46,9 +46,11 @@ public:
     // The chart itself, as a picture takes it.
     QWidget *view() const;
     // Draws the current design's curves and, of every overlay, its value of
-    // the chart's main curve.
+    // the chart's main curve. The overlays are drawn anew only when their
+    // generation differs from the one drawn last: the current design changes
+    // far more often than they do.
     void show(const DesignCurves &curves, const ChartMarks &marks,
-              const std::vector<ChartOverlay> &overlays);
+              const std::vector<ChartOverlay> &overlays, int overlayGeneration);
     // Only the sentence in place of the chart, when the design lacks an
     // input: cheap, so every chart's is kept current, drawn or not.
     void showMessage(const DesignCurves &curves);
@@ -79,6 +81,7 @@ private:
     std::vector<Curve> curves_;
     std::vector<QLineSeries *> overlaySeries_; // as many as overlays were ever shown
     std::vector<const DesignCurves *> overlays_;
+    int overlayGeneration_ = -1;
     QLineSeries *mark_ = nullptr; // Xmax or the velocity warning
     const DesignCurves *shown_ = nullptr;
     ChartMarks marks_;
