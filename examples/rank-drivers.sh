@@ -143,6 +143,7 @@ awk -v columns="${#columns[@]}" '
 for ((i = 0; i < records; i++)); do
     for box in sbb4 opt; do [ -f "$work/$box-$i.csv" ] && echo "$box-$i.csv"; done
 done > "$work/exports.txt"
+mapfile -t exports < "$work/exports.txt"
 (cd "$work" && awk -F, -v records="$records" '
     function at(f, col,   k, t) {
         for (k = 2; k <= rows; k++)
@@ -169,7 +170,7 @@ done > "$work/exports.txt"
             o = ("opt-" i) in figures ? figures["opt-" i] : "\t\t\t"
             print s "\t" o
         }
-    }' $(cat exports.txt) < /dev/null) > "$work/figures.tsv"
+    }' "${exports[@]}" < /dev/null) > "$work/figures.tsv"
 
 # The budget: a driver whose ranked box is too large goes after the others,
 # with the reason; each group is ranked by the column asked for.
