@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs examples/rank-drivers.sh on a small database (the Fane Colossus 18 XB
 # and the two records after it in the shipped database) and checks the table:
-# its columns, one ranked row per driver in the order asked for, and the
-# Fane's SBB4 and SC4 boxes, which are known figures.
+# its columns, one ranked row per driver in the order asked for, the
+# Fane's SBB4 and SC4 boxes, which are known figures, its design charts'
+# figures at 600 W, and the box-size budget.
 #   rank_drivers_example.sh DRAVIK_SCRIPT EXAMPLES_DIR SHIPPED_DIR
 set -euo pipefail
 runner="$1"; examples="$2"; shipped="$3"
@@ -20,10 +21,15 @@ printf '2\r\n' > spkdb.hdr
 
 DRAVIK_SCRIPT="$runner" bash "$examples/rank-drivers.sh" --output by-spl.csv . 2> err.txt
 DRAVIK_SCRIPT="$runner" bash "$examples/rank-drivers.sh" --by sbb4_vb_l --ascending . > by-box.csv
+# The Fane's SBB4 box (151 l) over a budget of 100 l; its optimiser's box
+# (274 l) within one of 280 l, the other two (300 l) over it.
+DRAVIK_SCRIPT="$runner" bash "$examples/rank-drivers.sh" --max-box 100 . > budget-sbb4.csv
+DRAVIK_SCRIPT="$runner" bash "$examples/rank-drivers.sh" --max-box 280 --by opt_max_spl_20hz_db \
+    --ascending . > budget-opt.csv
 
 failed=0
 check() { if ! eval "$1"; then echo "FAIL: $1"; failed=1; fi; }
-check '[ "$(head -n 1 by-spl.csv)" = "rank,index,maker,model,qts,fs_hz,vas_l,sbb4_alignment,sbb4_vb_l,sbb4_fb_hz,sbb4_f3_hz,level_25hz_db,spl_100w_25hz_db,sc4_alignment,sc4_vb_l,sc4_fb_hz,sc4_f3_hz,smallest_box_l" ]'
+check '[ "$(head -n 1 by-spl.csv)" = "rank,index,maker,model,qts,fs_hz,vas_l,sbb4_alignment,sbb4_vb_l,sbb4_fb_hz,sbb4_f3_hz,level_25hz_db,spl_100w_25hz_db,sc4_alignment,sc4_vb_l,sc4_fb_hz,sc4_f3_hz,smallest_box_l,power_w,sbb4_max_spl_20hz_db,sbb4_max_spl_25hz_db,sbb4_excursion_20hz_mm,sbb4_vent_peak_ms,opt_max_spl_20hz_db,opt_max_spl_25hz_db,opt_excursion_20hz_mm,opt_vent_peak_ms,over_budget" ]'
 check '[ "$(wc -l < by-spl.csv)" -eq 4 ]'
 check '[ "$(cut -d, -f1 by-spl.csv | tail -n 3 | tr "\n" " ")" = "1 2 3 " ]'
 check '[ "$(cut -d, -f2 by-spl.csv | tail -n 3 | sort | tr "\n" " ")" = "0 1 2 " ]'
@@ -34,5 +40,15 @@ check '[ ! -s err.txt ]'
 fane=$(grep '"Colossus 18 XB"' by-spl.csv)
 check '[ "$(cut -d, -f3,4,8-11 <<<"$fane")" = "\"Fane\",\"Colossus 18 XB\",\"SBB4\",150.67,32.90,39.48" ]'
 check '[ "$(cut -d, -f14-17 <<<"$fane")" = "\"SC4\",165.39,34.54,36.85" ]'
+# At its PEmax of 600 W, in the SBB4 box: excursion-limited at 20 Hz (the
+# cone would move 15.84 mm against Xmax 14.3 mm), thermally at 25 Hz.
+check '[ "$(cut -d, -f19-22,28 <<<"$fane")" = "600,103.01,110.44,15.84,\"\"" ]'
+# Every new figure of every driver is a number; within budget, no reason.
+check 'tail -n 3 by-spl.csv | cut -d, -f19-27 | tr , "\n" | grep -c -x -E "[0-9]+([.][0-9]+)?" | grep -q -x 27'
+check '[ "$(cut -d, -f4,28 budget-sbb4.csv | tail -n 1)" = "\"Colossus 18 XB\",\"SBB4 box 151 l > 100 l\"" ]'
+check 'sed -n 2,3p budget-sbb4.csv | cut -d, -f13 | sort -g -r -c'
+check '[ "$(cut -d, -f4 budget-opt.csv | sed -n 2p)" = "\"Colossus 18 XB\"" ]'
+check '[ "$(cut -d, -f28 budget-opt.csv | tail -n 2 | sort -u)" = "\"optimiser box 300 l > 280 l\"" ]'
+check 'tail -n 2 budget-opt.csv | cut -d, -f24 | sort -g -c'
 [ "$failed" -eq 0 ] && echo "rank-drivers.sh ranks the small database"
 exit "$failed"
