@@ -147,15 +147,16 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     splSlot_->layout()->setContentsMargins(0, 0, 0, 0);
     tabs_ = new QTabWidget;
     tabs_->setObjectName(QStringLiteral("ChartPages"));
-    auto *splitter = new QSplitter(Qt::Vertical);
-    splitter->addWidget(splSlot_);
-    splitter->addWidget(tabs_);
+    splitter_ = new QSplitter(Qt::Vertical);
+    splitter_->addWidget(splSlot_);
+    splitter_->addWidget(tabs_);
+    splitter_->setChildrenCollapsible(false); // the SPL chart stays at hand
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addLayout(overlayRow);
-    layout->addWidget(splitter, 1);
-    resize(900, 820);
+    layout->addWidget(splitter_, 1);
+    resize(900, 900);
 }
 
 TChartsForm::~TChartsForm() = default;
@@ -173,6 +174,8 @@ void TChartsForm::buildCharts() {
     std::fill(std::begin(stale_), std::end(stale_), true);
     for (auto &chart : charts_)
         chart->showMessage(curves_);
+    // The SPL chart came after the splitter was laid out: half the height each.
+    splitter_->setSizes({1000, 1000});
 }
 
 BoxKind TChartsForm::boxKind() const {

@@ -17,6 +17,7 @@ class QListWidget;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QTabWidget;
 
 namespace dravik {
@@ -100,6 +101,7 @@ private:
     QRadioButton *vented_ = nullptr;
     QRadioButton *closed_ = nullptr;
     QTabWidget *tabs_ = nullptr;
+    QSplitter *splitter_ = nullptr;
     OverlaySet overlays_;
     int overlayGeneration_ = 0; // counts the changes of the overlays
     QListWidget *overlayList_ = nullptr;

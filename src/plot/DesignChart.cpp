@@ -128,37 +128,35 @@ double Ceil5(double v) {
     return 5.0 * std::ceil(v / 5.0);
 }
 
-// The points a curve is drawn through: every other computed point (24 an
-// octave draw a smooth curve; the chart's work grows with the points), the
-// last one always.
-// A range that holds low to high and is cut into `steps` steps of 1, 2 or 5
-// times a power of ten, so that the axis labels are round numbers.
-std::pair<double, double> NiceRange(double low, double high, int steps) {
-    if (!(high > low) || !std::isfinite(low) || !std::isfinite(high) || steps < 1)
-        return {0.0, 1.0};
-    const double rough = (high - low) / steps;
-    double step = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double factor : {1.0, 2.0, 5.0, 10.0, 20.0}) {
-        const double s = step * factor;
-        const double first = std::floor(low / s) * s;
-        if (first + steps * s >= high) {
-            step = s;
-            break;
-        }
+// A range that holds low to high, cut into at most `maxSteps` steps of 1, 2
+// or 5 times a power of ten, so that the axis labels are round numbers.
+struct AxisRange {
+    double low, high;
+    int steps;
+};
+AxisRange NiceRange(double low, double high, int maxSteps) {
+    if (!(high > low) || !std::isfinite(low) || !std::isfinite(high))
+        return {0.0, 1.0, 4};
+    const double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / maxSteps)));
+    for (double factor : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0}) {
+        const double step = magnitude * factor;
+        const double first = std::floor(low / step) * step;
+        const int steps = static_cast<int>(std::ceil((high - first) / step - 1e-9));
+        if (steps <= maxSteps)
+            return {first, first + std::max(steps, 1) * step, std::max(steps, 1)};
     }
-    const double first = std::floor(low / step) * step;
-    return {first, first + steps * step};
+    return {low, high, maxSteps};
 }
 
+// The points a curve is drawn through: every finite one (on a logarithmic
+// axis, every one above 0).
 QList<QPointF> Points(const std::vector<double> &frequencies, const std::vector<double> &values,
                       bool logAxis) {
     QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(values.size() / 2 + 1));
-    for (size_t i = 0; i < values.size(); ++i) {
-        const bool drawn = i % 2 == 0 || i + 1 == values.size();
-        if (drawn && std::isfinite(values[i]) && (!logAxis || values[i] > 0.0))
+    points.reserve(static_cast<qsizetype>(values.size()));
+    for (size_t i = 0; i < values.size(); ++i)
+        if (std::isfinite(values[i]) && (!logAxis || values[i] > 0.0))
             points.append(QPointF(frequencies[i], values[i]));
-    }
     return points;
 }
 
@@ -259,7 +257,7 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         readout_->setText(text);
     });
     view_->setObjectName(objectNamePrefix + QStringLiteral("View"));
-    view_->setMinimumSize(420, 260);
+    view_->setMinimumSize(420, 220);
     layout->addWidget(message_);
     layout->addWidget(view_, 1);
     layout->addWidget(readout_);
@@ -430,9 +428,11 @@ void DesignChart::fitVerticalAxes() {
     }
     // A range set, even to the same values, makes every curve of the chart
     // compute its path again: set each axis once, and only when it moves.
-    const auto [niceLow, niceHigh] = NiceRange(low, high, leftAxis_->tickCount() - 1);
-    if (leftAxis_->min() != niceLow || leftAxis_->max() != niceHigh)
-        leftAxis_->setRange(niceLow, niceHigh);
+    const AxisRange nice = NiceRange(low, high, 7);
+    if (leftAxis_->tickCount() != nice.steps + 1)
+        leftAxis_->setTickCount(nice.steps + 1);
+    if (leftAxis_->min() != nice.low || leftAxis_->max() != nice.high)
+        leftAxis_->setRange(nice.low, nice.high);
     if (rightValueAxis_ && (rightValueAxis_->min() != -90.0 || rightValueAxis_->max() != 90.0))
         rightValueAxis_->setRange(-90.0, 90.0);
     if (rightLogAxis_) {
