@@ -21,6 +21,8 @@ inline constexpr double SoundSpeed = 345.0; // m/s
 // calculator, the analysis and the closed box write it (twelve).
 inline constexpr double PiTenDigits = 3.141592654;
 inline constexpr double PiTwelveDigits = 3.14159265359;
+// Pi to the full double, for what no command fixed: the design charts.
+inline constexpr double PiFull = 3.14159265358979323846;
 
 // Reference efficiency eta0 = EfficiencyFactor x Fs^3 x Vas / Qes (Vas in
 // litres), and the level at 1 W and 1 m in half space: 112 + 10 log10(eta0).

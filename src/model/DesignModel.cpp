@@ -16,7 +16,7 @@ namespace {
 using Complex = std::complex<double>;
 using namespace acoustics;
 
-constexpr double Pi = 3.14159265358979323846;
+constexpr double Pi = PiFull;
 
 ModelInputs bit(ModelInput input) {
     return static_cast<ModelInputs>(input);

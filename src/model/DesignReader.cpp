@@ -1,5 +1,6 @@
 #include "DesignReader.h"
 
+#include "Acoustics.h"
 #include "FieldStore.h"
 #include "NumberText.h"
 
@@ -9,7 +10,7 @@ namespace dravik {
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
+constexpr double Pi = acoustics::PiFull;
 
 std::optional<double> Positive(const FieldText &text, Field field) {
     const double v = ParseFieldText(text(field));
