@@ -238,6 +238,37 @@ private slots:
 
     // The CSV export: its header, at least 24 rows an octave from 5 Hz to
     // 1 kHz, and empty cells where a value does not apply.
+    // Every shipped driver in its SBB4 box and in the closed box of Qtot 0.6:
+    // each chart is computed with finite values, or says what it lacks.
+    void everyShippedDriver() {
+        MemoryFieldStore dialog = MemoryFieldStore::databaseDialog();
+        ListDrivers(dialog);
+        const int records = dialog.lineCount(List::DriverEntries);
+        QVERIFY(records > 400);
+        const std::vector<double> f = ChartFrequencies(ExportPointsPerOctave);
+        int sentences = 0;
+        for (int index = 0; index < records; ++index) {
+            for (BoxKind kind : {BoxKind::Vented, BoxKind::Closed}) {
+                design(index, kind);
+                const DesignCurves c =
+                    curves(kind, f, ReadDriverParameters(*main_).peMaxW.value_or(1.0));
+                for (int i = 0; i < ChartCount; ++i) {
+                    const auto chart = static_cast<Chart>(i);
+                    if (!c.has(chart)) {
+                        QVERIFY(!MissingInputsSentence(chart, c.lacks(chart)).isEmpty());
+                        ++sentences;
+                    }
+                }
+                for (const auto *values : {&c.splDb, &c.excursionMm, &c.portVelocity,
+                                           &c.impedanceOhm, &c.groupDelayMs, &c.maxSplDb})
+                    for (double v : *values)
+                        QVERIFY2(std::isfinite(v), qPrintable(QString::number(index)));
+            }
+        }
+        // A closed box's vent chart says so; drivers without Re or Qms say that.
+        QVERIFY(sentences >= records);
+    }
+
     void csvExport() {
         MemoryFieldStore store;
         store.setText("ERe", "?");
