@@ -56,6 +56,15 @@ BoxParameters ReadBoxParameters(const FieldText &text, BoxKind kind) {
     return b;
 }
 
+QString ReadDriverName(const FieldText &text) {
+    return (text(Field::EManufacturer).trimmed() + QLatin1Char(' ') + text(Field::EModel).trimmed())
+        .trimmed();
+}
+
+QString ReadDriverName(const FieldStore &fields) {
+    return ReadDriverName(FromStore(fields));
+}
+
 DriverParameters ReadDriverParameters(const FieldStore &fields) {
     return ReadDriverParameters(FromStore(fields));
 }

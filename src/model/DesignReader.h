@@ -16,8 +16,12 @@ using FieldText = std::function<QString(Field)>;
 DriverParameters ReadDriverParameters(const FieldText &text);
 BoxParameters ReadBoxParameters(const FieldText &text, BoxKind kind);
 
+// The driver's name: maker and model, as "Fane Colossus 18 XB".
+QString ReadDriverName(const FieldText &text);
+
 // The same, from the main window's fields.
 DriverParameters ReadDriverParameters(const FieldStore &fields);
 BoxParameters ReadBoxParameters(const FieldStore &fields, BoxKind kind);
+QString ReadDriverName(const FieldStore &fields);
 
 } // namespace dravik

@@ -301,12 +301,6 @@ void TChartsForm::overlaysChanged() {
     drawChartsInView();
 }
 
-QString TChartsForm::currentTitle() const {
-    return (fields_.text(Field::EManufacturer).trimmed() + QLatin1Char(' ') +
-            fields_.text(Field::EModel).trimmed())
-        .trimmed();
-}
-
 void TChartsForm::addOverlay(const QString &title, const DriverParameters &driver,
                              const BoxParameters &box) {
     const std::optional<Overlay> dropped =
@@ -322,7 +316,7 @@ void TChartsForm::addOverlay(const QString &title, const DriverParameters &drive
 
 void TChartsForm::PinButtonClick() {
     refresh();
-    addOverlay(currentTitle(), shown_->driver, shown_->box);
+    addOverlay(ReadDriverName(fields_), shown_->driver, shown_->box);
 }
 
 void TChartsForm::AddDesignButtonClick() {
@@ -333,9 +327,7 @@ void TChartsForm::AddDesignButtonClick() {
             return;
         const SavedDesign saved = ReadDesignFile(*path);
         const FieldText text = [&saved](Field field) { return saved.text(field); };
-        const QString driver = (saved.text(Field::EManufacturer).trimmed() + QLatin1Char(' ') +
-                                saved.text(Field::EModel).trimmed())
-                                   .trimmed();
+        const QString driver = ReadDriverName(text);
         refresh(); // the power of the overlays is the one shown
         addOverlay(saved.fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver),
                    ReadDriverParameters(text), ReadBoxParameters(text, boxKind()));
@@ -378,8 +370,9 @@ void TChartsForm::ExportButtonClick() {
             exportPicture(*path, format);
         else
             WriteCurvesFile(*path, curves_,
-                            QStringLiteral("Dravik: ") + DesignLabel(currentTitle(), shown_->driver,
-                                                                     shown_->box, inputPower()));
+                            QStringLiteral("Dravik: ") + DesignLabel(ReadDriverName(fields_),
+                                                                     shown_->driver, shown_->box,
+                                                                     inputPower()));
     });
 }
 

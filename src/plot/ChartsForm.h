@@ -76,7 +76,6 @@ private:
     double inputPower() const;
     double ventWarning() const;
     void showVoltage(const DriverParameters &driver, double power);
-    QString currentTitle() const;
     void addOverlay(const QString &title, const DriverParameters &driver, const BoxParameters &box);
     void overlaysChanged();
     void listOverlays();
