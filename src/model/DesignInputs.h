@@ -1,0 +1,108 @@
+#pragma once
+
+#include "DesignSetup.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace dravik {
+
+// Every number of a design the charts may need, as one row each: where it
+// lives in the design, what it is called in a sentence, where the user types
+// it, its unit, and the box kinds it belongs to. The reader, the sentences a
+// chart shows in place of its curves, equality of designs and the window's
+// own fields are all driven by these rows, so a new parameter is one row.
+enum class ModelInput : std::uint8_t {
+    // The driver, on the main window's Driver page.
+    Fs,
+    Qts,
+    Qes,
+    Qms,
+    Vas,
+    Re,
+    Sd,
+    Xmax,
+    PEmax,
+    Le,
+    // The vented and closed box, from the main window.
+    Vb,
+    Fb,
+    VentCount,
+    VentDiameter,
+    // The kinds whose fields the charts window keeps.
+    PrVolume,
+    RadiatorCount,
+    RadiatorArea,
+    RadiatorMass,
+    RadiatorAddedMass,
+    RadiatorCompliance,
+    RadiatorQms,
+    RadiatorXmax,
+    Bp4RearVolume,
+    Bp4FrontVolume,
+    Bp4Tuning,
+    Bp4VentCount,
+    Bp4VentDiameter,
+    Bp6RearVolume,
+    Bp6RearTuning,
+    Bp6RearVentCount,
+    Bp6RearVentDiameter,
+    Bp6FrontVolume,
+    Bp6FrontTuning,
+    Bp6FrontVentCount,
+    Bp6FrontVentDiameter,
+    // The losses, the drive and the drivers, in the charts window.
+    LeakageQ,
+    VentQ,
+    Power,
+    Voltage,
+    SourceResistance,
+    AirDensity,
+    SoundSpeed,
+    DriverCount,
+    // Not a number: the chart applies to a box with vents or radiators only.
+    VentedBox,
+    RadiatorBox,
+    Count
+};
+using ModelInputs = std::uint64_t;
+static_assert(static_cast<int>(ModelInput::Count) <= 64, "one bit an input");
+
+inline constexpr ModelInputs Bit(ModelInput input) {
+    return ModelInputs{1} << static_cast<unsigned>(input);
+}
+
+// What a value may be: a positive number; a number of zero or more; or, for
+// optional values (a loss, a radiator's Xmax), also left out.
+enum class InputRange { Positive, ZeroOrMore, PositiveOrNone };
+
+// Where the user types a value.
+enum class InputPage { Driver, Box, Vent, ThisWindow };
+
+struct InputRow {
+    ModelInput input;
+    std::optional<double> &(*member)(DesignSetup &);
+    const char *name; // in a sentence: "Vb", "the vent diameter"
+    InputPage page;
+    const char *unit; // as a caption shows it: "l", "Hz", "" for none
+    // The field: a main window field's object name for the Driver, Box and
+    // Vent pages; the charts window's own control otherwise.
+    const char *field;
+    const char *caption; // the window's label for its own fields
+    InputRange range;
+};
+
+const std::vector<InputRow> &DesignInputRows();
+const InputRow &DesignInputRow(ModelInput input);
+
+// The value of a row in a design (const access).
+const std::optional<double> &InputValue(const DesignSetup &setup, const InputRow &row);
+
+// Whether the value is one the row allows.
+bool IsUsable(const InputRow &row, const std::optional<double> &value);
+
+// The page's name as sentences say it: "Driver page", "this window".
+const char *PageName(InputPage page);
+
+} // namespace dravik

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace dravik {
+
+// The air the box works in. The program's own air is 1.18 kg/m^3 and 345 m/s;
+// a user may type other values or give the conditions they follow from.
+struct AirConditions {
+    double temperatureC = 20.0;
+    double pressurePa = 101325.0;
+    double relativeHumidityPercent = 50.0;
+};
+
+struct AirProperties {
+    double density = 1.18;      // kg/m^3
+    double soundSpeed = 345.0;  // m/s
+    std::optional<AirConditions> conditions; // what the two were derived from
+};
+
+// The density and speed of sound of moist air: the saturation pressure
+// 610.78 exp(17.2694 t / (t + 238.3)) Pa, the partial pressures of dry air and
+// vapour over their gas constants, and c = sqrt(1.4 p / rho).
+AirProperties AirFromConditions(const AirConditions &conditions);
+
+bool operator==(const AirProperties &a, const AirProperties &b);
+inline bool operator!=(const AirProperties &a, const AirProperties &b) {
+    return !(a == b);
+}
+
+// What the design charts know of one driver, in SI-friendly units. A value
+// the design does not give (empty, "?", zero, negative, not a number) is
+// empty. Le is the one value that may be zero.
+struct DriverParameters {
+    std::optional<double> fs;        // Hz
+    std::optional<double> qts;       // total Q
+    std::optional<double> qes;       // electrical Q
+    std::optional<double> qms;       // mechanical Q
+    std::optional<double> vasLitres; // l
+    std::optional<double> re;        // voice-coil resistance, ohm
+    std::optional<double> sd;        // effective piston area, m^2
+    std::optional<double> xmaxMm;    // one way, peak, mm
+    std::optional<double> peMaxW;    // rated (thermal) power, W
+    std::optional<double> leMh = 0.0; // voice-coil inductance, mH
+};
+
+bool operator==(const DriverParameters &a, const DriverParameters &b);
+inline bool operator!=(const DriverParameters &a, const DriverParameters &b) {
+    return !(a == b);
+}
+
+// How several drivers are mounted and their voice coils wired.
+enum class Mounting { Normal, Isobaric };
+enum class Wiring { Parallel, Series, SeriesParallel };
+
+struct DriverArrangement {
+    int count = 1; // 1 to MaxDrivers
+    Mounting mounting = Mounting::Normal;
+    Wiring wiring = Wiring::Parallel;
+};
+inline constexpr int MaxDrivers = 8;
+
+bool operator==(const DriverArrangement &a, const DriverArrangement &b);
+inline bool operator!=(const DriverArrangement &a, const DriverArrangement &b) {
+    return !(a == b);
+}
+
+// The enclosures the charts know, in the order the window offers them.
+enum class BoxKind { Vented, Closed, PassiveRadiator, Bandpass4, Bandpass6 };
+inline constexpr int BoxKindCount = 5;
+
+// The enclosure: its kind and the values that kind uses; the others are
+// ignored. The losses are optional: an empty leakage or vent Q means the box
+// has no such loss.
+//   vented:            vbLitres, fbHz, ventCount, ventDiameterMm
+//   closed:            vbLitres
+//   passive radiator:  vbLitres and the radiator values
+//   bandpass-4:        vbLitres (the sealed rear chamber), frontVolumeLitres,
+//                      fbHz, ventCount, ventDiameterMm (the front chamber)
+//   bandpass-6:        vbLitres, rearTuningHz, rearVentCount,
+//                      rearVentDiameterMm (the rear chamber), and the front
+//                      chamber as for bandpass-4
+struct BoxParameters {
+    BoxKind kind = BoxKind::Vented;
+    std::optional<double> vbLitres;
+    std::optional<double> fbHz;
+    std::optional<double> ventCount;
+    std::optional<double> ventDiameterMm; // inner diameter of one vent
+    std::optional<double> frontVolumeLitres;
+    std::optional<double> rearTuningHz;
+    std::optional<double> rearVentCount;
+    std::optional<double> rearVentDiameterMm;
+    std::optional<double> leakageQ = 7.0; // across each vented chamber, at its tuning
+    std::optional<double> ventQ;          // loss in series with each vent's mass
+    // Passive radiators.
+    std::optional<double> radiatorCount;
+    std::optional<double> radiatorAreaCm2;
+    std::optional<double> radiatorMassG;      // moving mass without added mass
+    std::optional<double> radiatorAddedMassG = 0.0;
+    std::optional<double> radiatorComplianceMmPerN;
+    std::optional<double> radiatorQms;
+    std::optional<double> radiatorXmaxMm;     // empty: no limit
+};
+
+bool operator==(const BoxParameters &a, const BoxParameters &b);
+inline bool operator!=(const BoxParameters &a, const BoxParameters &b) {
+    return !(a == b);
+}
+
+// The drive: the amplifier's open-circuit voltage, given as a power into the
+// wired drivers' DC resistance or as a voltage, behind the resistance of the
+// amplifier's output and the cable.
+struct DriveParameters {
+    enum class Given { Power, Voltage };
+    Given given = Given::Power;
+    std::optional<double> powerW = 1.0;
+    std::optional<double> voltageV;
+    std::optional<double> sourceResistanceOhm = 0.0;
+};
+
+bool operator==(const DriveParameters &a, const DriveParameters &b);
+inline bool operator!=(const DriveParameters &a, const DriveParameters &b) {
+    return !(a == b);
+}
+
+// The whole engineering design the charts compute from.
+struct DesignSetup {
+    QString label;
+    QString manufacturer, model;
+    AirProperties air;
+    DriverParameters driver;
+    DriverArrangement drivers;
+    BoxParameters enclosure;
+    DriveParameters drive;
+};
+
+bool operator==(const DesignSetup &a, const DesignSetup &b);
+inline bool operator!=(const DesignSetup &a, const DesignSetup &b) {
+    return !(a == b);
+}
+
+// The driver's name as the charts show it: "Fane Colossus 18 XB".
+QString DriverName(const DesignSetup &setup);
+
+} // namespace dravik
