@@ -29,15 +29,43 @@ QString Cell(const std::vector<double> &values, size_t i) {
     return Number(values[i]);
 }
 
-QStringList CsvLines(const DesignCurves &c) {
+// The limit that sets the most power at row i, as the CSV names it.
+QString LimitCell(const DesignCurves &c, size_t i) {
+    if (i >= c.limit.size() || i >= c.maxPowerW.size() || !std::isfinite(c.maxPowerW[i]))
+        return QString();
+    switch (c.limit[i]) {
+    case LimitKind::Thermal:
+        return QStringLiteral("thermal");
+    case LimitKind::Excursion:
+        return QStringLiteral("excursion");
+    case LimitKind::Radiator:
+        return QStringLiteral("radiator");
+    }
+    return QString();
+}
+
+// A comment line naming the design, then the header and a row a frequency.
+// The first nine columns are those of every earlier export; the new ones
+// come after them, so that a reader of the old columns reads on.
+QStringList CsvLines(const DesignCurves &c, const QString &title) {
     QStringList lines;
+    lines << QStringLiteral("# ") + title;
     lines << QStringLiteral("frequency_hz,spl_db,excursion_mm,port_velocity_ms,impedance_ohm,"
-                            "impedance_phase_deg,group_delay_ms,max_spl_db,max_power_w");
+                            "impedance_phase_deg,group_delay_ms,max_spl_db,max_power_w,"
+                            "radiator_excursion_mm,rear_port_velocity_ms,limit");
     for (size_t i = 0; i < c.frequencies.size(); ++i) {
-        const QStringList cells = {
-            Number(c.frequencies[i]), Cell(c.splDb, i),        Cell(c.excursionMm, i),
-            Cell(c.portVelocity, i),  Cell(c.impedanceOhm, i), Cell(c.impedancePhaseDeg, i),
-            Cell(c.groupDelayMs, i),  Cell(c.maxSplDb, i),     Cell(c.maxPowerW, i)};
+        const QStringList cells = {Number(c.frequencies[i]),
+                                   Cell(c.splDb, i),
+                                   Cell(c.excursionMm, i),
+                                   Cell(c.portVelocity, i),
+                                   Cell(c.impedanceOhm, i),
+                                   Cell(c.impedancePhaseDeg, i),
+                                   Cell(c.groupDelayMs, i),
+                                   Cell(c.maxSplDb, i),
+                                   Cell(c.maxPowerW, i),
+                                   Cell(c.radiatorExcursionMm, i),
+                                   Cell(c.rearPortVelocity, i),
+                                   LimitCell(c, i)};
         lines << cells.join(QLatin1Char(','));
     }
     return lines;
@@ -107,7 +135,7 @@ QString ExportExtensions() {
 QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title) {
     switch (format) {
     case ExportFormat::Csv:
-        return CsvLines(curves);
+        return CsvLines(curves, title);
     case ExportFormat::Frd:
         if (ExportRefusal(format, curves))
             return {};

@@ -1,5 +1,7 @@
 #include "DesignInputs.h"
 
+#include "Acoustics.h"
+
 #include <cmath>
 #include <stdexcept>
 
@@ -12,6 +14,12 @@ using P = InputPage;
 using R = InputRange;
 
 // Pointers to the members, as functions a row can hold.
+// The piston area of the effective diameter, in millimetres.
+double PistonAreaOfDiameterMm(double diameter) {
+    const double r = diameter * 1e-3 / 2.0;
+    return acoustics::PiFull * r * r;
+}
+
 #define DRAVIK_MEMBER(path) [](DesignSetup &s) -> std::optional<double> & { return s.path; }
 
 const std::vector<InputRow> &Rows() {
@@ -23,7 +31,7 @@ const std::vector<InputRow> &Rows() {
         {I::Vas, DRAVIK_MEMBER(driver.vasLitres), "Vas", P::Driver, "l", "EVas", "", R::Positive},
         {I::Re, DRAVIK_MEMBER(driver.re), "Re", P::Driver, "ohm", "ERe", "", R::Positive},
         {I::Sd, DRAVIK_MEMBER(driver.sd), "the effective piston diameter", P::Driver, "mm",
-         "EEffPDiam", "", R::Positive},
+         "EEffPDiam", "", R::Positive, &PistonAreaOfDiameterMm},
         {I::Xmax, DRAVIK_MEMBER(driver.xmaxMm), "Xmax", P::Driver, "mm", "EXmax", "", R::Positive},
         {I::PEmax, DRAVIK_MEMBER(driver.peMaxW), "PEmax", P::Driver, "W", "EPEmax", "",
          R::Positive},
@@ -126,9 +134,11 @@ const std::optional<double> &InputValue(const DesignSetup &setup, const InputRow
 bool IsUsable(const InputRow &row, const std::optional<double> &value) {
     if (!value)
         return row.range == InputRange::PositiveOrNone;
-    if (!std::isfinite(*value))
-        return false;
-    return row.range == InputRange::ZeroOrMore ? *value >= 0.0 : *value > 0.0;
+    constexpr double Smallest = 1e-12, Largest = 1e12;
+    const double v = *value;
+    if (row.range == InputRange::ZeroOrMore && v == 0.0)
+        return true;
+    return std::isfinite(v) && v >= Smallest && v <= Largest;
 }
 
 const char *PageName(InputPage page) {

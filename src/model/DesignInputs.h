@@ -63,7 +63,9 @@ enum class ModelInput : std::uint8_t {
     DriverCount,
     // Not a number: the chart applies to a box with vents or radiators only.
     VentedBox,
-    RadiatorBox,
+    // Not an input: the values are usable one by one, but the curves they
+    // give are not finite numbers.
+    Computable,
     Count
 };
 using ModelInputs = std::uint64_t;
@@ -91,6 +93,9 @@ struct InputRow {
     const char *field;
     const char *caption; // the window's label for its own fields
     InputRange range;
+    // How the field's number becomes the member's, where they differ: the
+    // effective piston diameter (mm) gives the area (m^2).
+    double (*fromField)(double) = nullptr;
 };
 
 const std::vector<InputRow> &DesignInputRows();
@@ -99,7 +104,9 @@ const InputRow &DesignInputRow(ModelInput input);
 // The value of a row in a design (const access).
 const std::optional<double> &InputValue(const DesignSetup &setup, const InputRow &row);
 
-// Whether the value is one the row allows.
+// Whether the value is one the row allows: finite, of the row's range, and
+// within 1e-12 to 1e12 of its unit (no real loudspeaker lies outside, and
+// the arithmetic of the charts stays finite inside).
 bool IsUsable(const InputRow &row, const std::optional<double> &value);
 
 // The page's name as sentences say it: "Driver page", "this window".

@@ -2,12 +2,15 @@
 
 #include "Acoustics.h"
 
+#include "DualComplex.h"
+#include "Enclosures.h"
+
 #include <QStringList>
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <tuple>
+#include <limits>
 
 namespace dravik {
 
@@ -17,191 +20,404 @@ using Complex = std::complex<double>;
 using namespace acoustics;
 
 constexpr double Pi = PiFull;
+constexpr double ReferencePressure = 20e-6; // Pa, 0 dB SPL
+constexpr double ListeningDistance = 1.0;   // m
 
-ModelInputs bit(ModelInput input) {
-    return static_cast<ModelInputs>(input);
+double Degrees(double radians) {
+    return radians * 180.0 / Pi;
 }
 
-// The driver and box as numbers, with every figure the curves share.
-struct Design {
-    bool vented = true;
-    double fs = 0, qts = 0, qes = 0, qms = 0, vas = 0, re = 0, sd = 0, xmax = 0, peMax = 0;
-    double vb = 0, fb = 0, vents = 0, ventDiameter = 0;
-    double alpha = 0; // Vas / Vb
-    double h = 0;     // Fb / Fs
-    double r = 0;     // Fc / Fs of the closed box
-    double qtc = 0;   // total Q of the closed box, losses included
-    double cms = 0;   // driver's compliance, m/N
-    double mms = 0;   // moving mass, kg
+// The design as the circuit's numbers, in SI units.
+struct Resolved {
+    const EnclosureKind *kind = nullptr;
+    AirProperties air;
+    double fs = 0, qes = 0, qms = 0, re = 0, le = 0, sd = 0, xmax = 0, peMax = 0, rs = 0;
+    double cms = 0, mms = 0, rms = 0, bl = 0;
+    double units = 1;         // drivers or isobaric pairs side by side
+    double coilsPerUnit = 1;  // 2 for an isobaric pair
+    double seriesCoils = 1;   // voice coils in series in each string
+    double parallelStrings = 1;
+    double rdc = 0;           // the wired coils' DC resistance
+    double eg = 0;            // the drive's open-circuit voltage, RMS
+    double radiatorXmax = 0;  // m, 0 for no limit
+    BoxCircuit box;
 };
 
-// What each chart needs, given the box kind.
-ModelInputs Needs(Chart chart, bool vented) {
+// The drive's figures at 1 V of open-circuit voltage at one frequency.
+struct CircuitPoint {
+    DualComplex pressure;      // at 1 m
+    Complex coneVelocity;      // of each driver, m/s
+    Complex coilVoltage;       // across one voice coil
+    Complex terminalImpedance; // of the wired drivers
+    Complex ventFlow[2];       // of each set of vents together, m^3/s
+    Complex radiatorFlow;      // of all radiators together
+};
+
+template <class Number> Number OutletImpedance(const Outlet &o, const Number &jw) {
+    Number z = Number(o.resistance) + jw * Number(o.mass);
+    if (o.compliance > 0.0)
+        z = z + Number(1.0) / (jw * Number(o.compliance));
+    return z;
+}
+
+template <class Number> Number ChamberImpedance(const Chamber &c, const Number &jw) {
+    Number y = jw * Number(c.compliance);
+    for (const Outlet &o : c.outlets)
+        y = y + Number(1.0) / OutletImpedance(o, jw);
+    return Number(1.0) / y;
+}
+
+// Flows out of a chamber at pressure p: into every outlet, by role and set.
+void AddOutletFlows(const Chamber &c, const DualComplex &p, const DualComplex &jw,
+                    CircuitPoint &point, DualComplex &radiated) {
+    for (const Outlet &o : c.outlets) {
+        const DualComplex flow = p / OutletImpedance(o, jw);
+        radiated = radiated + flow;
+        if (o.role == Outlet::Role::Vents)
+            point.ventFlow[static_cast<int>(o.set)] += flow.value;
+        else if (o.role == Outlet::Role::Radiators)
+            point.radiatorFlow += flow.value;
+    }
+}
+
+// The drivers as one acoustic source: each coil sees the open-circuit
+// voltage shared among the coils of its string, behind its own impedance
+// and its share of the source resistance. Each unit (a driver, or an
+// isobaric pair whose cones move together) pushes the volume velocity U from
+// the rear chamber to the front, with the source pressure k Bl e / (Ze Sd)
+// behind (k Zm + k Bl^2 / Ze) / Sd^2; the units stand side by side, and the
+// box closes the loop through its chambers.
+CircuitPoint Solve(const Resolved &d, double f) {
+    using D = DualComplex;
+    const double w = 2.0 * Pi * f;
+    const D jw = D::ImaginaryFrequency(w);
+    const double k = d.coilsPerUnit;
+    const D e = D(1.0 / d.seriesCoils);
+    const D coil = D(d.re) + jw * D(d.le);
+    const D coilAndSource = coil + D(d.rs * d.parallelStrings / d.seriesCoils);
+    const D zm = D(k * (d.rms + d.box.driverLossResistance)) + jw * D(k * d.mms) +
+                 D(1.0) / (jw * D(d.cms / k));
+    const D sourcePressure = D(k * d.bl) * e / (coilAndSource * D(d.sd));
+    const D unitImpedance = (zm + D(k * d.bl * d.bl) / coilAndSource) / D(d.sd * d.sd);
+    const D rear = ChamberImpedance(d.box.rear, jw);
+    const D front = d.box.front ? ChamberImpedance(*d.box.front, jw) : D(0.0);
+    const D u = sourcePressure / (unitImpedance / D(d.units) + rear + front);
+
+    CircuitPoint point;
+    D radiated = d.box.front ? D(0.0) : u;
+    AddOutletFlows(d.box.rear, -u * rear, jw, point, radiated);
+    if (d.box.front)
+        AddOutletFlows(*d.box.front, u * front, jw, point, radiated);
+    point.pressure = jw * D(d.air.density / (2.0 * Pi * ListeningDistance)) * radiated;
+
+    point.coneVelocity = u.value / (d.units * d.sd);
+    const Complex current = (e.value - d.bl * point.coneVelocity) / coilAndSource.value;
+    point.coilVoltage = coil.value * current + d.bl * point.coneVelocity;
+    point.terminalImpedance =
+        d.seriesCoils / d.parallelStrings * point.coilVoltage / current;
+    return point;
+}
+
+// The pressure the drivers give far above resonance, without inductance,
+// where only their moving mass holds them: rho Bl e Sd n / (2 pi r Re' Mms).
+double MassControlledPressure(const Resolved &d) {
+    const double reSource = d.re + d.rs * d.parallelStrings / d.seriesCoils;
+    return d.air.density * d.bl * d.sd * d.units / d.seriesCoils /
+           (2.0 * Pi * ListeningDistance * reSource * d.mms);
+}
+
+void Arrange(const DriverArrangement &a, Resolved &d) {
+    const double n = a.count;
+    d.coilsPerUnit = a.mounting == Mounting::Isobaric ? 2.0 : 1.0;
+    d.units = n / d.coilsPerUnit;
+    switch (a.wiring) {
+    case Wiring::Parallel:
+        d.seriesCoils = 1.0;
+        d.parallelStrings = n;
+        break;
+    case Wiring::Series:
+        d.seriesCoils = n;
+        d.parallelStrings = 1.0;
+        break;
+    case Wiring::SeriesParallel:
+        d.seriesCoils = 2.0;
+        d.parallelStrings = n / 2.0;
+        break;
+    }
+}
+
+double Usable(const DesignSetup &s, ModelInput input, double otherwise = 0.0) {
+    const InputRow &row = DesignInputRow(input);
+    const std::optional<double> &v = InputValue(s, row);
+    return v && IsUsable(row, v) ? *v : otherwise;
+}
+
+// Values a chart does not depend on may be missing: the level at a power
+// does not depend on Re or Sd (they cancel), so a nominal value stands in.
+constexpr double NominalRe = 1.0;
+constexpr double NominalSd = 0.1;
+
+Resolved Resolve(const DesignSetup &s) {
     using I = ModelInput;
-    const ModelInputs response =
-        bit(I::Fs) | bit(I::Qts) | bit(I::Vas) | bit(I::Vb) | (vented ? bit(I::Fb) : 0);
-    const ModelInputs level = response | bit(I::Qes) | bit(I::Power);
-    const ModelInputs excursion = level | bit(I::Sd);
+    Resolved d;
+    d.kind = &KindOf(s.enclosure.kind);
+    d.air = s.air;
+    d.fs = Usable(s, I::Fs);
+    d.qes = Usable(s, I::Qes);
+    d.qms = EffectiveQms(s.driver).value_or(0.0);
+    d.re = Usable(s, I::Re, NominalRe);
+    d.le = Usable(s, I::Le) * 1e-3;
+    d.sd = Usable(s, I::Sd, NominalSd);
+    d.xmax = Usable(s, I::Xmax) * 1e-3;
+    d.peMax = Usable(s, I::PEmax);
+    d.rs = Usable(s, I::SourceResistance);
+    d.radiatorXmax = Usable(s, I::RadiatorXmax) * 1e-3;
+    const double rhoC2 = d.air.density * d.air.soundSpeed * d.air.soundSpeed;
+    d.cms = Usable(s, I::Vas) * 1e-3 / (rhoC2 * d.sd * d.sd);
+    d.mms = 1.0 / (std::pow(2.0 * Pi * d.fs, 2) * d.cms);
+    d.rms = 2.0 * Pi * d.fs * d.mms / d.qms;
+    d.bl = std::sqrt(2.0 * Pi * d.fs * d.mms * d.re / d.qes);
+    Arrange(s.drivers, d);
+    d.rdc = WiredResistance(s.drivers, d.re);
+    d.eg = s.drive.given == DriveParameters::Given::Voltage
+               ? Usable(s, I::Voltage)
+               : DriveVoltage(Usable(s, I::Power), d.rdc);
+    DriverLoad load;
+    load.units = d.units;
+    load.unitCompliance = d.cms / d.coilsPerUnit * d.sd * d.sd;
+    load.movingMass = d.mms;
+    load.fs = d.fs;
+    d.box = d.kind->circuit(s.enclosure, d.air, load);
+    return d;
+}
+
+ModelInputs Bits(const std::vector<ModelInput> &inputs) {
+    ModelInputs m = 0;
+    for (ModelInput i : inputs)
+        m |= Bit(i);
+    return m;
+}
+
+// The inputs of the design that cannot be used as they stand.
+ModelInputs Unusable(const DesignSetup &s) {
+    using I = ModelInput;
+    ModelInputs m = 0;
+    for (const InputRow &row : DesignInputRows())
+        if (!IsUsable(row, InputValue(s, row)))
+            m |= Bit(row.input);
+    if (EffectiveQms(s.driver))
+        m &= ~Bit(I::Qms);
+    else
+        m |= Bit(I::Qms);
+    const auto positive = [](double v) { return std::isfinite(v) && v > 0.0 && v < 1e12; };
+    if (!positive(s.air.density))
+        m |= Bit(I::AirDensity);
+    if (!positive(s.air.soundSpeed))
+        m |= Bit(I::SoundSpeed);
+    if (!IsArrangementPossible(s.drivers))
+        m |= Bit(I::DriverCount);
+    return m;
+}
+
+// What each chart needs of a design of its kind.
+ModelInputs Needs(Chart chart, const DesignSetup &s) {
+    using I = ModelInput;
+    const EnclosureKind &kind = KindOf(s.enclosure.kind);
+    ModelInputs core = Bit(I::Fs) | Bit(I::Qes) | Bit(I::Qms) | Bit(I::Vas) | Bit(I::Le) |
+                       Bit(I::SourceResistance) | Bit(I::AirDensity) | Bit(I::SoundSpeed) |
+                       Bit(I::DriverCount) | Bits(kind.needs);
+    if (kind.hasLeak)
+        core |= Bit(I::LeakageQ);
+    if (kind.hasVentLoss)
+        core |= Bit(I::VentQ);
+    // Re matters to the response only through inductance, the source
+    // resistance or a drive given as a voltage.
+    const bool voltage = s.drive.given == DriveParameters::Given::Voltage;
+    const bool reMatters = voltage || Usable(s, I::SourceResistance) > 0.0 ||
+                           Usable(s, I::Le) > 0.0;
+    if (reMatters)
+        core |= Bit(I::Re);
+    const ModelInputs level = core | Bit(voltage ? I::Voltage : I::Power);
+    const ModelInputs excursion = level | Bit(I::Sd);
     switch (chart) {
     case Chart::Spl:
         return level;
     case Chart::Excursion:
         return excursion;
     case Chart::PortVelocity:
-        return excursion | bit(I::VentCount) | bit(I::VentDiameter);
+        return kind.ventNeeds.empty() ? Bit(I::VentedBox) : excursion | Bits(kind.ventNeeds);
     case Chart::Impedance:
-        return response | bit(I::Qes) | bit(I::Qms) | bit(I::Re) | bit(I::Sd);
+        return core | Bit(I::Re);
     case Chart::GroupDelay:
-        return response;
+        return core;
     case Chart::Limits:
-        return excursion | bit(I::Xmax) | bit(I::PEmax);
+        return excursion | Bit(I::Xmax) | Bit(I::PEmax);
     }
     return 0;
 }
 
-ModelInputs Missing(const DriverParameters &d, const BoxParameters &b, double powerW) {
-    using I = ModelInput;
-    ModelInputs m = 0;
-    const auto need = [&m](const std::optional<double> &v, ModelInput input) {
-        if (!v || !std::isfinite(*v) || *v <= 0.0)
-            m |= bit(input);
-    };
-    need(d.fs, I::Fs);
-    need(d.qts, I::Qts);
-    need(d.qes, I::Qes);
-    need(d.qms, I::Qms);
-    need(d.vasLitres, I::Vas);
-    need(d.re, I::Re);
-    need(d.sd, I::Sd);
-    need(d.xmaxMm, I::Xmax);
-    need(d.peMaxW, I::PEmax);
-    need(b.vbLitres, I::Vb);
-    need(b.fbHz, I::Fb);
-    need(b.ventCount, I::VentCount);
-    need(b.ventDiameterMm, I::VentDiameter);
-    need(std::optional<double>(powerW), I::Power);
-    return m;
+bool AllFinite(const std::vector<double> &v) {
+    return std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); });
 }
 
-double Or(const std::optional<double> &v) {
-    return v && std::isfinite(*v) && *v > 0.0 ? *v : 0.0;
-}
-
-Design MakeDesign(const DriverParameters &d, const BoxParameters &b) {
-    Design x;
-    x.vented = b.kind == BoxKind::Vented;
-    x.fs = Or(d.fs);
-    x.qts = Or(d.qts);
-    x.qes = Or(d.qes);
-    x.qms = Or(d.qms);
-    x.vas = Or(d.vasLitres);
-    x.re = Or(d.re);
-    x.sd = Or(d.sd);
-    x.xmax = Or(d.xmaxMm);
-    x.peMax = Or(d.peMaxW);
-    x.vb = Or(b.vbLitres);
-    x.fb = Or(b.fbHz);
-    x.vents = Or(b.ventCount);
-    x.ventDiameter = Or(b.ventDiameterMm);
-    x.alpha = x.vas / x.vb;
-    x.h = x.fb / x.fs;
-    x.r = std::sqrt(1.0 + x.alpha);
-    x.qtc = 1.0 / (1.0 / (x.r * x.qts) + ClosedBoxLossTerm);
-    // Cms = Vas / (rho c^2 Sd^2), Mms from the resonance.
-    x.cms = x.vas * 1e-3 / (AirDensity * SoundSpeed * SoundSpeed * x.sd * x.sd);
-    x.mms = 1.0 / (std::pow(2.0 * Pi * x.fs, 2) * x.cms);
-    return x;
-}
-
-// The pressure response G and the cone's excursion relative to its static
-// excursion at f, and the ratio of the vent's volume velocity to the cone's.
-struct PointResponse {
-    Complex g;
-    double coneRatio = 0;
-    double ventRatio = 0;
-    double groupDelay = 0; // s
-};
-
-PointResponse Respond(const Design &x, double f) {
-    PointResponse p;
-    if (x.vented) {
-        const VentedPolynomial<double> k = VentedPolynomialFromRatio(x.h, x.alpha, x.qts);
-        const Complex s(0.0, f / x.fs);
-        const Complex d = (((s + k.a3) * s + k.a2) * s + k.a1) * s + k.a0;
-        const Complex dPrime = ((4.0 * s + 3.0 * k.a3) * s + 2.0 * k.a2) * s + k.a1;
-        const Complex port = (s + x.h / VentedBoxLeakageQ) * s + k.a0;
-        p.g = s * s * s * s / d;
-        p.coneRatio = std::abs(port) / std::abs(d);
-        p.ventRatio = k.a0 / std::abs(port);
-        // -d(arg G)/d(omega) = Re(D'/D) / (2 pi Fs); s^4 adds a constant phase.
-        p.groupDelay = (dPrime / d).real() / (2.0 * Pi * x.fs);
-    } else {
-        const double fc = x.r * x.fs;
-        const Complex s(0.0, f / fc);
-        const Complex d = (s + 1.0 / x.qtc) * s + 1.0;
-        const Complex dPrime = 2.0 * s + 1.0 / x.qtc;
-        p.g = s * s / d;
-        p.coneRatio = 1.0 / (x.r * x.r * std::abs(d));
-        p.groupDelay = (dPrime / d).real() / (2.0 * Pi * fc);
+// The curves each chart draws, to find a chart whose figures overflowed.
+std::vector<std::vector<double> DesignCurves::*> CurvesOf(Chart chart) {
+    using C = DesignCurves;
+    switch (chart) {
+    case Chart::Spl:
+        return {&C::splDb, &C::splPhaseDeg};
+    case Chart::Excursion:
+        return {&C::excursionMm, &C::radiatorExcursionMm};
+    case Chart::PortVelocity:
+        return {&C::portVelocity, &C::rearPortVelocity};
+    case Chart::Impedance:
+        return {&C::impedanceOhm, &C::impedancePhaseDeg};
+    case Chart::GroupDelay:
+        return {&C::responseDb, &C::groupDelayMs};
+    case Chart::Limits:
+        return {&C::excursionLimitW, &C::maxPowerW, &C::maxSplDb, &C::thermalLimitSplDb,
+                &C::excursionLimitSplDb, &C::radiatorLimitSplDb};
     }
-    return p;
+    return {};
 }
 
-// The box's acoustic impedance seen by the cone, at angular frequency w.
-Complex BoxAcousticImpedance(const Design &x, double w) {
-    const double cab = x.vb * 1e-3 / (AirDensity * SoundSpeed * SoundSpeed);
-    const Complex jw(0.0, w);
-    if (!x.vented)
-        return 1.0 / (jw * cab);
-    const double wb = 2.0 * Pi * x.fb;
-    const double map = 1.0 / (wb * wb * cab); // the vent's air mass, tuned with Cab to Fb
-    const double ral = VentedBoxLeakageQ / (wb * cab);
-    return 1.0 / (jw * cab + 1.0 / (jw * map) + 1.0 / ral);
-}
-
-// Re + Bl^2 / Zm, where Bl^2 = Re / (2 pi Fs Qes Cms), so that the peak in
-// free air is Re Qms / Qes.
-Complex Impedance(const Design &x, double f) {
-    const double w = 2.0 * Pi * f;
-    const double ws = 2.0 * Pi * x.fs;
-    const double bl2 = x.re / (ws * x.qes * x.cms);
-    double rms = ws * x.mms / x.qms;
-    if (!x.vented)
-        rms += ClosedBoxLossTerm * x.r * ws * x.mms; // 0.1 x 2 pi Fc x Mms
-    const Complex jw(0.0, w);
-    const Complex zm =
-        rms + jw * x.mms + 1.0 / (jw * x.cms) + x.sd * x.sd * BoxAcousticImpedance(x, w);
-    return x.re + bl2 / zm;
-}
-
-double Degrees(double radians) {
-    return radians * 180.0 / Pi;
-}
-
-double LevelAt1W(const Design &x) {
-    const double eta0 = EfficiencyFactor * x.fs * x.fs * x.fs * x.vas / x.qes;
-    return LevelAt1WOffset + 10.0 * std::log10(eta0);
-}
-
-void Resize(DesignCurves &c, std::vector<double> &v, bool present) {
+void Size(DesignCurves &c, std::vector<double> &v, bool present) {
     if (present)
-        v.resize(c.frequencies.size());
+        v.assign(c.frequencies.size(), 0.0);
+}
+
+double PeakDisplacement(Complex velocity, double w) {
+    return std::sqrt(2.0) * std::abs(velocity) / w;
+}
+
+void FillLimits(const Resolved &d, const CircuitPoint &p, double w, double spl, double power,
+                bool radiators, size_t i, DesignCurves &c) {
+    const double coilV = std::abs(p.coilVoltage) * d.eg;
+    const double cone = PeakDisplacement(p.coneVelocity, w) * d.eg;
+    const double thermal = power * d.peMax / (coilV * coilV / d.re);
+    const double excursion = power * std::pow(d.xmax / cone, 2);
+    double least = std::min(thermal, excursion);
+    LimitKind which = thermal <= excursion ? LimitKind::Thermal : LimitKind::Excursion;
+    if (radiators) {
+        const double travel = PeakDisplacement(p.radiatorFlow, w) * d.eg /
+                              (d.box.rear.outlets.front().count * d.box.rear.outlets.front().area);
+        const double radiator = power * std::pow(d.radiatorXmax / travel, 2);
+        c.radiatorLimitSplDb[i] = spl + 10.0 * std::log10(radiator / power);
+        if (radiator < least) {
+            least = radiator;
+            which = LimitKind::Radiator;
+        }
+    }
+    c.excursionLimitW[i] = excursion;
+    c.maxPowerW[i] = least;
+    c.maxSplDb[i] = spl + 10.0 * std::log10(least / power);
+    c.thermalLimitSplDb[i] = spl + 10.0 * std::log10(thermal / power);
+    c.excursionLimitSplDb[i] = spl + 10.0 * std::log10(excursion / power);
+    c.limit[i] = which;
+}
+
+void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
+    const bool spl = c.has(Chart::Spl), excursion = c.has(Chart::Excursion),
+               port = c.has(Chart::PortVelocity), impedance = c.has(Chart::Impedance),
+               delay = c.has(Chart::GroupDelay), limits = c.has(Chart::Limits);
+    const bool radiators = d.kind->hasRadiators;
+    const double reference = MassControlledPressure(d);
+    const double power = d.eg * d.eg / d.rdc;
+    const Outlet *radiatorOutlet = radiators ? &d.box.rear.outlets.front() : nullptr;
+    const auto ventArea = [](const Chamber *chamber) {
+        for (const Outlet &o : chamber->outlets)
+            if (o.role == Outlet::Role::Vents)
+                return o.count * o.area;
+        return 0.0;
+    };
+    const Chamber *mainVents = d.box.front ? &*d.box.front : &d.box.rear;
+    for (size_t i = 0; i < c.frequencies.size(); ++i) {
+        const double f = c.frequencies[i];
+        const double w = 2.0 * Pi * f;
+        const CircuitPoint p = Solve(d, f);
+        const Complex pressure = p.pressure.value;
+        const double level = 20.0 * std::log10(std::abs(pressure) * d.eg / ReferencePressure);
+        if (spl) {
+            c.splDb[i] = level;
+            c.splPhaseDeg[i] = Degrees(std::arg(pressure));
+        }
+        if (delay) {
+            c.responseDb[i] = 20.0 * std::log10(std::abs(pressure) / reference);
+            c.groupDelayMs[i] = -1e3 * (p.pressure.slope / pressure).imag();
+        }
+        if (impedance) {
+            c.impedanceOhm[i] = std::abs(p.terminalImpedance);
+            c.impedancePhaseDeg[i] = Degrees(std::arg(p.terminalImpedance));
+        }
+        if (excursion) {
+            c.excursionMm[i] = 1e3 * PeakDisplacement(p.coneVelocity, w) * d.eg;
+            if (radiators)
+                c.radiatorExcursionMm[i] = 1e3 * PeakDisplacement(p.radiatorFlow, w) * d.eg /
+                                           (radiatorOutlet->count * radiatorOutlet->area);
+        }
+        if (port) {
+            c.portVelocity[i] =
+                std::sqrt(2.0) * std::abs(p.ventFlow[0]) * d.eg / ventArea(mainVents);
+            if (d.kind->hasRearVents)
+                c.rearPortVelocity[i] =
+                    std::sqrt(2.0) * std::abs(p.ventFlow[1]) * d.eg / ventArea(&d.box.rear);
+        }
+        if (limits)
+            FillLimits(d, p, w, level, power, radiatorLimit, i, c);
+    }
 }
 
 } // namespace
 
-bool operator==(const DriverParameters &a, const DriverParameters &b) {
-    const auto tie = [](const DriverParameters &d) {
-        return std::tie(d.fs, d.qts, d.qes, d.qms, d.vasLitres, d.re, d.sd, d.xmaxMm, d.peMaxW);
-    };
-    return tie(a) == tie(b);
+double WiredResistance(const DriverArrangement &drivers, double re) {
+    const double n = drivers.count;
+    switch (drivers.wiring) {
+    case Wiring::Parallel:
+        return re / n;
+    case Wiring::Series:
+        return n * re;
+    case Wiring::SeriesParallel:
+        return 4.0 * re / n;
+    }
+    return re;
 }
 
-bool operator==(const BoxParameters &a, const BoxParameters &b) {
-    const auto tie = [](const BoxParameters &x) {
-        return std::tie(x.kind, x.vbLitres, x.fbHz, x.ventCount, x.ventDiameterMm);
+bool IsArrangementPossible(const DriverArrangement &drivers) {
+    const int n = drivers.count;
+    if (n < 1 || n > MaxDrivers)
+        return false;
+    if (drivers.mounting == Mounting::Isobaric && n % 2 != 0)
+        return false;
+    return drivers.wiring != Wiring::SeriesParallel || (n % 2 == 0 && n >= 4);
+}
+
+std::optional<double> EffectiveQms(const DriverParameters &driver) {
+    const InputRow &qmsRow = DesignInputRow(ModelInput::Qms);
+    if (IsUsable(qmsRow, driver.qms))
+        return driver.qms;
+    const InputRow &qtsRow = DesignInputRow(ModelInput::Qts);
+    const InputRow &qesRow = DesignInputRow(ModelInput::Qes);
+    if (!IsUsable(qtsRow, driver.qts) || !IsUsable(qesRow, driver.qes) ||
+        *driver.qes <= *driver.qts)
+        return std::nullopt;
+    const double qms = *driver.qts * *driver.qes / (*driver.qes - *driver.qts);
+    if (!IsUsable(qmsRow, qms))
+        return std::nullopt;
+    return qms;
+}
+
+std::optional<QString> QualityFactorNotice(const DriverParameters &driver) {
+    const auto usable = [](ModelInput input, const std::optional<double> &v) {
+        return IsUsable(DesignInputRow(input), v);
     };
-    return tie(a) == tie(b);
+    if (!usable(ModelInput::Qts, driver.qts) || !usable(ModelInput::Qes, driver.qes) ||
+        !usable(ModelInput::Qms, driver.qms))
+        return std::nullopt;
+    const double total = *driver.qes * *driver.qms / (*driver.qes + *driver.qms);
+    if (std::fabs(*driver.qts - total) <= 0.01 * total)
+        return std::nullopt;
+    return QStringLiteral("Qts %1 differs from Qes and Qms (%2); the charts use Qes and Qms.")
+        .arg(QString::number(*driver.qts, 'g', 3), QString::number(total, 'g', 3));
 }
 
 std::vector<double> ChartFrequencies(int pointsPerOctave) {
@@ -215,81 +431,75 @@ std::vector<double> ChartFrequencies(int pointsPerOctave) {
     return f;
 }
 
-DesignCurves ComputeDesignCurves(const DriverParameters &driver, const BoxParameters &box,
-                                 double powerW, const std::vector<double> &frequencies) {
+DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<double> &frequencies) {
     DesignCurves c;
     c.frequencies = frequencies;
-    const bool vented = box.kind == BoxKind::Vented;
-    const ModelInputs missing = Missing(driver, box, powerW);
+    const ModelInputs unusable = Unusable(setup);
     for (int i = 0; i < ChartCount; ++i) {
-        const auto chart = static_cast<Chart>(i);
-        c.missing[i] = vented || chart != Chart::PortVelocity
-                           ? static_cast<ModelInputs>(missing & Needs(chart, vented))
-                           : bit(ModelInput::VentedBox);
+        const ModelInputs needs = Needs(static_cast<Chart>(i), setup);
+        c.missing[i] = needs & Bit(ModelInput::VentedBox) ? needs : unusable & needs;
     }
-    const Design x = MakeDesign(driver, box);
-    const bool spl = c.has(Chart::Spl);
-    const bool excursion = c.has(Chart::Excursion);
-    const bool port = c.has(Chart::PortVelocity);
-    const bool impedance = c.has(Chart::Impedance);
-    const bool delay = c.has(Chart::GroupDelay);
+    const Resolved d = Resolve(setup);
+    if (!(unusable & (Bit(ModelInput::Re) | Bit(ModelInput::DriverCount)))) {
+        c.dcResistanceOhm = d.rdc;
+    }
+    const bool radiators = d.kind->hasRadiators;
+    const bool radiatorLimit = radiators && d.radiatorXmax > 0.0;
+    Size(c, c.responseDb, c.has(Chart::GroupDelay));
+    Size(c, c.groupDelayMs, c.has(Chart::GroupDelay));
+    Size(c, c.splDb, c.has(Chart::Spl));
+    Size(c, c.splPhaseDeg, c.has(Chart::Spl));
+    Size(c, c.excursionMm, c.has(Chart::Excursion));
+    Size(c, c.radiatorExcursionMm, c.has(Chart::Excursion) && radiators);
+    Size(c, c.portVelocity, c.has(Chart::PortVelocity));
+    Size(c, c.rearPortVelocity, c.has(Chart::PortVelocity) && d.kind->hasRearVents);
+    Size(c, c.impedanceOhm, c.has(Chart::Impedance));
+    Size(c, c.impedancePhaseDeg, c.has(Chart::Impedance));
     const bool limits = c.has(Chart::Limits);
-    Resize(c, c.responseDb, delay);
-    Resize(c, c.splDb, spl);
-    Resize(c, c.splPhaseDeg, spl);
-    Resize(c, c.excursionMm, excursion);
-    Resize(c, c.portVelocity, port);
-    Resize(c, c.impedanceOhm, impedance);
-    Resize(c, c.impedancePhaseDeg, impedance);
-    Resize(c, c.groupDelayMs, delay);
     for (auto *v : {&c.excursionLimitW, &c.maxPowerW, &c.maxSplDb, &c.thermalLimitSplDb,
                     &c.excursionLimitSplDb})
-        Resize(c, *v, limits);
+        Size(c, *v, limits);
+    Size(c, c.radiatorLimitSplDb, limits && radiatorLimit);
+    if (limits)
+        c.limit.assign(frequencies.size(), LimitKind::Thermal);
+    c.drivePowerW = d.eg * d.eg / d.rdc;
+    c.driveVoltageV = d.eg;
+    FillCurves(d, c, radiatorLimit);
 
-    // Peak static excursion: sqrt(2) x sqrt(P Cms / (2 pi Fs Qes)), in mm.
-    const double staticExcursionMm =
-        excursion ? 1e3 * std::sqrt(2.0) * std::sqrt(powerW * x.cms / (2.0 * Pi * x.fs * x.qes))
-                  : 0.0;
-    const double ventArea = x.vents * Pi * std::pow(x.ventDiameter * 1e-3 / 2.0, 2);
-    const double level1W = spl ? LevelAt1W(x) : 0.0;
-
-    for (size_t i = 0; i < frequencies.size(); ++i) {
-        const double f = frequencies[i];
-        const PointResponse p = Respond(x, f);
-        const double gainDb = 20.0 * std::log10(std::abs(p.g));
-        if (spl) {
-            c.splDb[i] = level1W + 10.0 * std::log10(powerW) + gainDb;
-            c.splPhaseDeg[i] = Degrees(std::arg(p.g));
-        }
-        if (delay) {
-            c.responseDb[i] = gainDb;
-            c.groupDelayMs[i] = 1e3 * p.groupDelay;
-        }
-        if (impedance) {
-            const Complex z = Impedance(x, f);
-            c.impedanceOhm[i] = std::abs(z);
-            c.impedancePhaseDeg[i] = Degrees(std::arg(z));
-        }
-        if (!excursion)
+    // Values usable one by one may still overflow together: such a chart
+    // says so rather than draw what is not a number.
+    for (int i = 0; i < ChartCount; ++i) {
+        const auto chart = static_cast<Chart>(i);
+        if (!c.has(chart))
             continue;
-        const double xPeak = staticExcursionMm * p.coneRatio;
-        c.excursionMm[i] = xPeak;
-        if (port) {
-            // Cone volume velocity 2 pi f Sd X; the vent's is ventRatio times it.
-            const double coneVelocity = 2.0 * Pi * f * x.sd * xPeak * 1e-3;
-            c.portVelocity[i] = p.ventRatio * coneVelocity / ventArea;
-        }
-        if (limits) {
-            const double px = powerW * std::pow(x.xmax / xPeak, 2);
-            const double levelAt = level1W + gainDb;
-            c.excursionLimitW[i] = px;
-            c.maxPowerW[i] = std::min(x.peMax, px);
-            c.maxSplDb[i] = levelAt + 10.0 * std::log10(c.maxPowerW[i]);
-            c.thermalLimitSplDb[i] = levelAt + 10.0 * std::log10(x.peMax);
-            c.excursionLimitSplDb[i] = levelAt + 10.0 * std::log10(px);
-        }
+        for (auto member : CurvesOf(chart))
+            if (!AllFinite(c.*member)) {
+                c.missing[i] = Bit(ModelInput::Computable);
+                for (auto clear : CurvesOf(chart))
+                    (c.*clear).clear();
+                if (chart == Chart::Limits)
+                    c.limit.clear();
+                break;
+            }
+    }
+    if (c.has(Chart::Impedance)) {
+        double least = std::numeric_limits<double>::infinity();
+        for (size_t i = 0; i < frequencies.size(); ++i)
+            if (frequencies[i] >= ResponseFirstHz && frequencies[i] <= ResponseLastHz)
+                least = std::min(least, c.impedanceOhm[i]);
+        if (std::isfinite(least))
+            c.minimumImpedanceOhm = least;
     }
     return c;
+}
+
+DesignCurves ComputeDesignCurves(const DriverParameters &driver, const BoxParameters &box,
+                                 double powerW, const std::vector<double> &frequencies) {
+    DesignSetup setup;
+    setup.driver = driver;
+    setup.enclosure = box;
+    setup.drive.powerW = powerW;
+    return ComputeDesignCurves(setup, frequencies);
 }
 
 QString ChartTitle(Chart chart) {
@@ -310,60 +520,65 @@ QString ChartTitle(Chart chart) {
     return {};
 }
 
+namespace {
+
+// The inputs that are not numbers of a row: what the sentences call them.
+struct OtherInput {
+    ModelInput input;
+    const char *name;
+    InputPage page;
+};
+const OtherInput OtherInputs[] = {
+    {ModelInput::AirDensity, "the air density", InputPage::ThisWindow},
+    {ModelInput::SoundSpeed, "the speed of sound", InputPage::ThisWindow},
+    {ModelInput::DriverCount, "a count of drivers that can be mounted and wired so",
+     InputPage::ThisWindow},
+};
+
+QString JoinedWithAnd(const QStringList &list) {
+    if (list.size() <= 1)
+        return list.join(QString());
+    return QStringList(list.mid(0, list.size() - 1)).join(QStringLiteral(", ")) +
+           QStringLiteral(" and ") + list.back();
+}
+
+} // namespace
+
 QString MissingInputsSentence(Chart chart, ModelInputs missing) {
-    using I = ModelInput;
-    if (missing & bit(I::VentedBox))
+    if (missing & Bit(ModelInput::VentedBox))
         return ChartTitle(chart) + QStringLiteral(" applies to a vented box.");
-    struct Source {
-        ModelInput input;
-        const char *name;
-        const char *page;
-    };
-    static const Source sources[] = {
-        {I::Fs, "Fs", "Driver page"},
-        {I::Qts, "Qts", "Driver page"},
-        {I::Qes, "Qes", "Driver page"},
-        {I::Qms, "Qms", "Driver page"},
-        {I::Vas, "Vas", "Driver page"},
-        {I::Re, "Re", "Driver page"},
-        {I::Sd, "the effective piston diameter", "Driver page"},
-        {I::Xmax, "Xmax", "Driver page"},
-        {I::PEmax, "PEmax", "Driver page"},
-        {I::Vb, "Vb", "Box page"},
-        {I::Fb, "Fb", "Box page"},
-        {I::VentCount, "the number of vents", "Vent page"},
-        {I::VentDiameter, "the vent diameter", "Vent page"},
-        {I::Power, "an input power above 0 W", "this window"},
-    };
+    if (missing & Bit(ModelInput::Computable))
+        return ChartTitle(chart) + QStringLiteral(" cannot be computed from these values.");
     // Names grouped by page, pages in the order they first come.
     QStringList pages;
     QList<QStringList> names;
-    for (const Source &s : sources) {
-        if (!(missing & bit(s.input)))
-            continue;
-        const QString page = QLatin1String(s.page);
-        qsizetype at = pages.indexOf(page);
+    const auto add = [&](const char *name, InputPage page) {
+        const QString pageName = QLatin1String(PageName(page));
+        qsizetype at = pages.indexOf(pageName);
         if (at < 0) {
-            pages << page;
+            pages << pageName;
             names.append(QStringList());
             at = pages.size() - 1;
         }
-        names[at] << QLatin1String(s.name);
-    }
-    const auto joined = [](const QStringList &list) {
-        if (list.size() <= 1)
-            return list.join(QString());
-        return QStringList(list.mid(0, list.size() - 1)).join(QStringLiteral(", ")) +
-               QStringLiteral(" and ") + list.back();
+        const QString n = QLatin1String(name);
+        if (!names[at].contains(n))
+            names[at] << n;
     };
+    for (const InputRow &row : DesignInputRows())
+        if (missing & Bit(row.input))
+            add(row.name, row.page);
+    for (const OtherInput &o : OtherInputs)
+        if (missing & Bit(o.input))
+            add(o.name, o.page);
     QStringList parts;
     for (qsizetype i = 0; i < pages.size(); ++i)
-        parts << joined(names[i]) + QStringLiteral(" (") + pages[i] + QLatin1Char(')');
-    return ChartTitle(chart) + QStringLiteral(" needs ") + joined(parts) + QLatin1Char('.');
+        parts << JoinedWithAnd(names[i]) + QStringLiteral(" (") + pages[i] + QLatin1Char(')');
+    return ChartTitle(chart) + QStringLiteral(" needs ") + JoinedWithAnd(parts) +
+           QLatin1Char('.');
 }
 
-double DriveVoltage(double powerW, double re) {
-    return std::sqrt(powerW * re);
+double DriveVoltage(double powerW, double resistance) {
+    return std::sqrt(powerW * resistance);
 }
 
 } // namespace dravik

@@ -1,16 +1,17 @@
 #include "DesignReader.h"
 
-#include "Acoustics.h"
+#include "Enclosures.h"
 #include "FieldStore.h"
 #include "NumberText.h"
 
+#include <QLocale>
+
 #include <cmath>
+#include <limits>
 
 namespace dravik {
 
 namespace {
-
-constexpr double Pi = acoustics::PiFull;
 
 std::optional<double> Positive(const FieldText &text, Field field) {
     const double v = ParseFieldText(text(field));
@@ -23,37 +24,66 @@ FieldText FromStore(const FieldStore &fields) {
     return [&fields](Field field) { return fields.text(field); };
 }
 
+// The main window's field of a row, by its object name.
+std::optional<Field> MainWindowField(const InputRow &row) {
+    for (const FieldSpec &spec : mainWindowFields())
+        if (qstrcmp(spec.name, row.field) == 0)
+            return spec.id;
+    return std::nullopt;
+}
+
+// Whether a row's value comes from the main window for a box of `kind`:
+// the driver always, the box and vents only for the kinds that follow it.
+bool ReadsFromMainWindow(const InputRow &row, BoxKind kind) {
+    switch (row.page) {
+    case InputPage::Driver:
+        return true;
+    case InputPage::Box:
+    case InputPage::Vent:
+        return KindOf(kind).followsMainWindow &&
+               (kind == BoxKind::Vented || row.input == ModelInput::Vb);
+    case InputPage::ThisWindow:
+        return false;
+    }
+    return false;
+}
+
+std::optional<double> ReadRow(const FieldText &text, const InputRow &row) {
+    const std::optional<Field> field = MainWindowField(row);
+    if (!field)
+        return std::nullopt;
+    std::optional<double> v = Positive(text, *field);
+    if (v && row.fromField) {
+        const double converted = row.fromField(*v);
+        v = std::isfinite(converted) && converted > 0.0 ? std::optional<double>(converted)
+                                                        : std::nullopt;
+    }
+    return v;
+}
+
 } // namespace
 
+void ReadMainWindowDesign(const FieldText &text, DesignSetup &setup) {
+    const BoxKind kind = setup.enclosure.kind;
+    for (const InputRow &row : DesignInputRows())
+        if (ReadsFromMainWindow(row, kind))
+            row.member(setup) = ReadRow(text, row);
+    setup.manufacturer = text(Field::EManufacturer).trimmed();
+    setup.model = text(Field::EModel).trimmed();
+}
+
 DriverParameters ReadDriverParameters(const FieldText &text) {
-    DriverParameters d;
-    d.fs = Positive(text, Field::EFs);
-    d.qts = Positive(text, Field::EQts);
-    d.qes = Positive(text, Field::EQes);
-    d.qms = Positive(text, Field::EQms);
-    d.vasLitres = Positive(text, Field::EVas);
-    d.re = Positive(text, Field::ERe);
-    // The effective piston diameter is in millimetres.
-    if (const std::optional<double> diameter = Positive(text, Field::EEffPDiam)) {
-        const double area = Pi * std::pow(*diameter * 1e-3 / 2.0, 2);
-        if (std::isfinite(area) && area > 0.0)
-            d.sd = area;
-    }
-    d.xmaxMm = Positive(text, Field::EXmax);
-    d.peMaxW = Positive(text, Field::EPEmax);
-    return d;
+    DesignSetup setup;
+    ReadMainWindowDesign(text, setup);
+    setup.driver.leMh = DriverParameters().leMh;
+    return setup.driver;
 }
 
 BoxParameters ReadBoxParameters(const FieldText &text, BoxKind kind) {
-    BoxParameters b;
-    b.kind = kind;
-    b.vbLitres = Positive(text, Field::EVb);
-    if (kind == BoxKind::Vented) {
-        b.fbHz = Positive(text, Field::EFb);
-        b.ventCount = Positive(text, Field::ENumOfVents);
-        b.ventDiameterMm = Positive(text, Field::EVentDiam);
-    }
-    return b;
+    DesignSetup setup;
+    setup.enclosure.kind = kind;
+    ReadMainWindowDesign(text, setup);
+    return setup.enclosure;
 }
 
 QString ReadDriverName(const FieldText &text) {
@@ -71,6 +101,19 @@ DriverParameters ReadDriverParameters(const FieldStore &fields) {
 
 BoxParameters ReadBoxParameters(const FieldStore &fields, BoxKind kind) {
     return ReadBoxParameters(FromStore(fields), kind);
+}
+
+std::optional<double> ParseWindowValue(const QString &text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    return ok ? v : std::numeric_limits<double>::quiet_NaN();
+}
+
+QString WindowValueText(const std::optional<double> &value) {
+    return value ? QString::number(*value, 'g', 10) : QString();
 }
 
 } // namespace dravik

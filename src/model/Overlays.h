@@ -13,21 +13,22 @@ namespace dravik {
 // saved design file, with its own colour (an index into the charts' palette).
 struct Overlay {
     QString title; // "Fane Colossus 18 XB", or the file name and the driver
-    DriverParameters driver;
-    BoxParameters box;
+    DesignSetup setup; // the whole design; its drive is the set's
     int colour = 0;
     bool visible = true;
     DesignCurves curves; // at the power of the set
 };
 
-// What a design's curves say it is: its title, box kind, Vb, Fb (vented) or
-// Fc (closed), and the power: "Fane Colossus 18 XB, vented, Vb 240 l, Fb 22 Hz, 600 W".
-QString DesignLabel(const QString &title, const DriverParameters &driver, const BoxParameters &box,
-                    double powerW);
-// The same without the power, for the charts' legends (every curve on the
-// charts is at the power shown).
-QString DesignSummary(const QString &title, const DriverParameters &driver,
-                      const BoxParameters &box);
+// What a design's curves say it is: its title, box kind, volumes and
+// tunings (Fc of a closed box), the drivers when there are several, Le and
+// Rs when they are not zero, and the drive:
+// "Fane Colossus 18 XB, vented, Vb 240 l, Fb 22 Hz, 600 W".
+QString DesignLabel(const QString &title, const DesignSetup &setup);
+// The same without the drive, for the charts' legends (every curve on the
+// charts is at the drive shown).
+QString DesignSummary(const QString &title, const DesignSetup &setup);
+// The drive as the labels give it: "600 W" or "28.3 V".
+QString DriveText(const DriveParameters &drive);
 
 // The overlays on the charts, oldest first, all computed at one power.
 class OverlaySet {
@@ -35,19 +36,20 @@ public:
     static constexpr int MaxOverlays = 8;
     static constexpr int Colours = MaxOverlays;
 
-    // Adds a design computed at powerW. When the set is full, the oldest
-    // goes to make room, and is returned.
-    std::optional<Overlay> add(const QString &title, const DriverParameters &driver,
-                               const BoxParameters &box, double powerW,
+    // Adds a design computed at the set's drive, or at its own when the set
+    // is empty. When the set is full, the oldest goes to make room, and is
+    // returned.
+    std::optional<Overlay> add(const QString &title, const DesignSetup &setup,
+                               const DriveParameters &drive,
                                const std::vector<double> &frequencies);
-    // Computes every overlay again at another power.
-    void recompute(double powerW, const std::vector<double> &frequencies);
+    // Computes every overlay again at another drive.
+    void recompute(const DriveParameters &drive, const std::vector<double> &frequencies);
     void remove(size_t index);
     void clear() { overlays_.clear(); }
     void setVisible(size_t index, bool visible);
 
     const std::vector<Overlay> &all() const { return overlays_; }
-    double power() const { return power_; }
+    const DriveParameters &drive() const { return drive_; }
     QString label(size_t index) const;
     QString summary(size_t index) const;
 
@@ -55,7 +57,7 @@ private:
     int freeColour() const;
 
     std::vector<Overlay> overlays_;
-    double power_ = 0.0;
+    DriveParameters drive_;
 };
 
 } // namespace dravik

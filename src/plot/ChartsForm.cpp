@@ -228,6 +228,14 @@ void TChartsForm::showVoltage(const DriverParameters &driver, double power) {
         voltage_->clear();
 }
 
+DesignSetup TChartsForm::currentSetup(const DriverParameters &driver, const BoxParameters &box) const {
+    DesignSetup s;
+    s.driver = driver;
+    s.enclosure = box;
+    s.drive.powerW = inputPower();
+    return s;
+}
+
 void TChartsForm::refresh() {
     const DriverParameters driver = ReadDriverParameters(fields_);
     const BoxParameters box = ReadBoxParameters(fields_, boxKind());
@@ -239,10 +247,11 @@ void TChartsForm::refresh() {
         shown_ = inputs;
         const double power = inputPower();
         showVoltage(driver, power);
-        curves_ = ComputeDesignCurves(driver, box, power, Frequencies());
+        const DesignSetup setup = currentSetup(driver, box);
+        curves_ = ComputeDesignCurves(setup, Frequencies());
         // Everything on screen is at the power shown: the overlays too.
-        if (!overlays_.all().empty() && power != overlays_.power()) {
-            overlays_.recompute(power, Frequencies());
+        if (!overlays_.all().empty() && setup.drive != overlays_.drive()) {
+            overlays_.recompute(setup.drive, Frequencies());
             ++overlayGeneration_;
             listOverlays();
         }
@@ -303,13 +312,12 @@ void TChartsForm::overlaysChanged() {
 
 void TChartsForm::addOverlay(const QString &title, const DriverParameters &driver,
                              const BoxParameters &box) {
-    const std::optional<Overlay> dropped =
-        overlays_.add(title, driver, box, inputPower(), Frequencies());
+    const DesignSetup setup = currentSetup(driver, box);
+    const std::optional<Overlay> dropped = overlays_.add(title, setup, setup.drive, Frequencies());
     overlayNotice_->setText(
         dropped ? QStringLiteral("The charts keep %1 overlays: the oldest, %2, was removed.")
                       .arg(OverlaySet::MaxOverlays)
-                      .arg(DesignLabel(dropped->title, dropped->driver, dropped->box,
-                                       overlays_.power()))
+                      .arg(DesignLabel(dropped->title, dropped->setup))
                 : QString());
     overlaysChanged();
 }
@@ -370,9 +378,9 @@ void TChartsForm::ExportButtonClick() {
             exportPicture(*path, format);
         else
             WriteCurvesFile(*path, curves_,
-                            QStringLiteral("Dravik: ") + DesignLabel(ReadDriverName(fields_),
-                                                                     shown_->driver, shown_->box,
-                                                                     inputPower()));
+                            QStringLiteral("Dravik: ") +
+                                DesignLabel(ReadDriverName(fields_),
+                                            currentSetup(shown_->driver, shown_->box)));
     });
 }
 

@@ -76,6 +76,7 @@ private:
     double inputPower() const;
     double ventWarning() const;
     void showVoltage(const DriverParameters &driver, double power);
+    DesignSetup currentSetup(const DriverParameters &driver, const BoxParameters &box) const;
     void addOverlay(const QString &title, const DriverParameters &driver, const BoxParameters &box);
     void overlaysChanged();
     void listOverlays();

@@ -496,7 +496,7 @@ private slots:
         const std::vector<double> at600 = o[0].curves.splDb;
         child<QLineEdit>("EPower", &charts)->setText("150");
         child<QAbstractButton>("UpdateButton", &charts)->click();
-        QCOMPARE(charts.overlays().power(), 150.0);
+        QCOMPARE(charts.overlays().drive().powerW, std::optional<double>(150.0));
         QVERIFY(std::fabs(at600[100] - o[0].curves.splDb[100] - 6.0206) < 1e-3);
 
         for (int i = 0; i < 7; ++i)

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <complex>
+
+namespace dravik {
+
+// A complex number together with its derivative with respect to one real
+// variable (here the angular frequency). Carrying both through the
+// circuit's arithmetic gives the exact slope of the pressure, and with it
+// the group delay -d(arg p)/dw = -Im(p'/p), without differencing.
+struct DualComplex {
+    using Complex = std::complex<double>;
+    Complex value;
+    Complex slope;
+
+    DualComplex(Complex v = {}, Complex d = {}) : value(v), slope(d) {}
+    DualComplex(double v) : value(v) {}
+
+    // The variable itself: j w, whose slope is j.
+    static DualComplex ImaginaryFrequency(double omega) { return {{0.0, omega}, {0.0, 1.0}}; }
+};
+
+inline DualComplex operator+(const DualComplex &a, const DualComplex &b) {
+    return {a.value + b.value, a.slope + b.slope};
+}
+inline DualComplex operator-(const DualComplex &a, const DualComplex &b) {
+    return {a.value - b.value, a.slope - b.slope};
+}
+inline DualComplex operator-(const DualComplex &a) {
+    return {-a.value, -a.slope};
+}
+inline DualComplex operator*(const DualComplex &a, const DualComplex &b) {
+    return {a.value * b.value, a.value * b.slope + a.slope * b.value};
+}
+inline DualComplex operator/(const DualComplex &a, const DualComplex &b) {
+    return {a.value / b.value, (a.slope * b.value - a.value * b.slope) / (b.value * b.value)};
+}
+
+} // namespace dravik

@@ -1,0 +1,514 @@
+// The circuit model alone, from designs written as values: the enclosure
+// kinds, the driver arrangements, inductance and source resistance against
+// closed forms and against each other.
+#include "DesignModel.h"
+#include "Enclosures.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace dravik;
+
+Q_DECLARE_METATYPE(dravik::BoxKind)
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+// The start-up driver, its Qts made to agree with Qes and Qms.
+DriverParameters Driver() {
+    DriverParameters d;
+    d.fs = 32.9;
+    d.qes = 0.46;
+    d.qms = 2.28;
+    d.qts = 0.46 * 2.28 / (0.46 + 2.28);
+    d.vasLitres = 226.0;
+    d.re = 6.5;
+    d.sd = Pi * 0.457 * 0.457 / 4.0;
+    d.xmaxMm = 14.3;
+    d.peMaxW = 600.0;
+    return d;
+}
+
+DesignSetup Vented(double litres = 240.0, double fb = 22.0) {
+    DesignSetup s;
+    s.driver = Driver();
+    s.enclosure.kind = BoxKind::Vented;
+    s.enclosure.vbLitres = litres;
+    s.enclosure.fbHz = fb;
+    s.enclosure.ventCount = 1.0;
+    s.enclosure.ventDiameterMm = 152.0;
+    s.drive.powerW = 100.0;
+    return s;
+}
+
+DesignSetup Closed(double litres = 150.0) {
+    DesignSetup s = Vented(litres);
+    s.enclosure.kind = BoxKind::Closed;
+    return s;
+}
+
+DesignSetup PassiveRadiator() {
+    DesignSetup s = Vented(200.0);
+    s.enclosure.kind = BoxKind::PassiveRadiator;
+    s.enclosure.radiatorCount = 1.0;
+    s.enclosure.radiatorAreaCm2 = 1640.0;
+    s.enclosure.radiatorMassG = 300.0;
+    s.enclosure.radiatorAddedMassG = 100.0;
+    s.enclosure.radiatorComplianceMmPerN = 0.3;
+    s.enclosure.radiatorQms = 5.0;
+    s.enclosure.radiatorXmaxMm = 30.0;
+    return s;
+}
+
+DesignSetup Bandpass4() {
+    DesignSetup s = Vented();
+    s.enclosure.kind = BoxKind::Bandpass4;
+    s.enclosure.vbLitres = 120.0;
+    s.enclosure.frontVolumeLitres = 80.0;
+    s.enclosure.fbHz = 45.0;
+    return s;
+}
+
+DesignSetup Bandpass6() {
+    DesignSetup s = Bandpass4();
+    s.enclosure.kind = BoxKind::Bandpass6;
+    s.enclosure.rearTuningHz = 28.0;
+    s.enclosure.rearVentCount = 1.0;
+    s.enclosure.rearVentDiameterMm = 100.0;
+    return s;
+}
+
+DesignSetup OfKind(BoxKind kind) {
+    switch (kind) {
+    case BoxKind::Vented:
+        return Vented();
+    case BoxKind::Closed:
+        return Closed();
+    case BoxKind::PassiveRadiator:
+        return PassiveRadiator();
+    case BoxKind::Bandpass4:
+        return Bandpass4();
+    case BoxKind::Bandpass6:
+        return Bandpass6();
+    }
+    return Vented();
+}
+
+std::vector<double> Grid(double low, double high, int points) {
+    std::vector<double> f(static_cast<size_t>(points));
+    for (int i = 0; i < points; ++i)
+        f[static_cast<size_t>(i)] = low * std::pow(high / low, double(i) / (points - 1));
+    return f;
+}
+
+const std::vector<double> &Audio() {
+    static const std::vector<double> f = Grid(10.0, 250.0, 97);
+    return f;
+}
+
+double Db(double ratio) {
+    return 20.0 * std::log10(ratio);
+}
+
+void Lossless(DesignSetup &s) {
+    s.enclosure.leakageQ.reset();
+    s.enclosure.ventQ.reset();
+}
+
+} // namespace
+
+class TestCircuitModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    // n drivers in n times the box, at the same voltage: wired in parallel
+    // they play 20 log10 n louder with the same excursion and 1/n the
+    // impedance; in series just as loud with 1/n of the excursion and n
+    // times the impedance.
+    void severalDrivers_data() {
+        QTest::addColumn<BoxKind>("kind");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("series");
+        for (BoxKind kind : {BoxKind::Vented, BoxKind::Closed, BoxKind::PassiveRadiator,
+                             BoxKind::Bandpass4, BoxKind::Bandpass6})
+            for (int n : {2, 3, 8})
+                for (bool series : {false, true})
+                    QTest::addRow("%s %d %s", KindOf(kind).setupName, n,
+                                  series ? "series" : "parallel")
+                        << kind << n << series;
+    }
+    void severalDrivers() {
+        QFETCH(BoxKind, kind);
+        QFETCH(int, count);
+        QFETCH(bool, series);
+        DesignSetup one = OfKind(kind);
+        one.drive.given = DriveParameters::Given::Voltage;
+        one.drive.voltageV = 20.0;
+        DesignSetup many = one;
+        many.drivers.count = count;
+        many.drivers.wiring = series ? Wiring::Series : Wiring::Parallel;
+        // Every chamber and every opening grows with the drivers.
+        BoxParameters &b = many.enclosure;
+        const double n = count;
+        for (std::optional<double> *v :
+             {&b.vbLitres, &b.frontVolumeLitres, &b.ventCount, &b.rearVentCount, &b.radiatorCount})
+            if (*v)
+                **v *= n;
+        const DesignCurves a = ComputeDesignCurves(one, Audio());
+        const DesignCurves c = ComputeDesignCurves(many, Audio());
+        QVERIFY(a.has(Chart::Spl) && c.has(Chart::Excursion) && c.has(Chart::Impedance));
+        for (size_t i = 0; i < Audio().size(); ++i) {
+            const double gain = series ? 0.0 : Db(n);
+            QVERIFY2(std::fabs(c.splDb[i] - a.splDb[i] - gain) < 1e-9,
+                     qPrintable(QString::number(Audio()[i])));
+            const double travel = series ? 1.0 / n : 1.0;
+            QVERIFY(std::fabs(c.excursionMm[i] / a.excursionMm[i] - travel) < 1e-9);
+            const double z = series ? n : 1.0 / n;
+            QVERIFY(std::fabs(c.impedanceOhm[i] / a.impedanceOhm[i] - z) < 1e-9);
+        }
+        QCOMPARE(*c.dcResistanceOhm, series ? n * 6.5 : 6.5 / n);
+    }
+
+    // An isobaric pair in half the box behaves as one driver in the whole,
+    // except that the pair's coils in parallel halve the impedance.
+    void isobaricPair_data() {
+        QTest::addColumn<BoxKind>("kind");
+        for (const EnclosureKind &k : EnclosureKinds())
+            QTest::newRow(k.setupName) << k.kind;
+    }
+    void isobaricPair() {
+        QFETCH(BoxKind, kind);
+        DesignSetup one = OfKind(kind);
+        one.drive.given = DriveParameters::Given::Voltage;
+        one.drive.voltageV = 20.0;
+        DesignSetup pair = one;
+        pair.drivers = {2, Mounting::Isobaric, Wiring::Parallel};
+        for (std::optional<double> *v : {&pair.enclosure.vbLitres, &pair.enclosure.frontVolumeLitres})
+            if (*v)
+                **v /= 2.0;
+        // The pair is twice the acoustic impedance of one driver; so is half
+        // the chamber, and a radiator of 1/sqrt(2) the area.
+        if (pair.enclosure.radiatorAreaCm2)
+            *pair.enclosure.radiatorAreaCm2 /= std::sqrt(2.0);
+        const DesignCurves a = ComputeDesignCurves(one, Audio());
+        const DesignCurves b = ComputeDesignCurves(pair, Audio());
+        for (size_t i = 0; i < Audio().size(); ++i) {
+            QVERIFY2(std::fabs(b.splDb[i] - a.splDb[i]) < 1e-9,
+                     qPrintable(QString::number(Audio()[i])));
+            QVERIFY(std::fabs(b.excursionMm[i] / a.excursionMm[i] - 1.0) < 1e-9);
+            QVERIFY(std::fabs(b.impedanceOhm[i] / a.impedanceOhm[i] - 0.5) < 1e-9);
+        }
+    }
+
+    // A radiator without suspension or loss is an air plug: a vent of the
+    // same acoustic mass. With its suspension the response has a notch at
+    // the radiator's own resonance fp.
+    void radiatorIsAVent() {
+        DesignSetup pr = PassiveRadiator();
+        Lossless(pr);
+        pr.enclosure.radiatorComplianceMmPerN = 1e6; // a very soft suspension
+        pr.enclosure.radiatorQms = 1e9;
+        pr.enclosure.radiatorXmaxMm.reset();
+        const double area = *pr.enclosure.radiatorAreaCm2 * 1e-4;
+        const double mass = (*pr.enclosure.radiatorMassG + *pr.enclosure.radiatorAddedMassG) * 1e-3;
+        // The vent whose mass tunes the same box: Mav = M / Sp^2.
+        const double cab = *pr.enclosure.vbLitres * 1e-3 / (1.18 * 345.0 * 345.0);
+        const double fb = 1.0 / (2.0 * Pi * std::sqrt(mass / (area * area) * cab));
+        DesignSetup vent = Vented(*pr.enclosure.vbLitres, fb);
+        Lossless(vent);
+        const DesignCurves a = ComputeDesignCurves(pr, Audio());
+        const DesignCurves b = ComputeDesignCurves(vent, Audio());
+        for (size_t i = 0; i < Audio().size(); ++i)
+            QVERIFY2(std::fabs(a.splDb[i] - b.splDb[i]) < 1e-3,
+                     qPrintable(QString::number(Audio()[i])));
+
+        DesignSetup notch = PassiveRadiator();
+        Lossless(notch);
+        notch.enclosure.radiatorQms = 1e6;
+        const RadiatorTuning t = TuningOfRadiators(notch.enclosure, notch.air);
+        QVERIFY(t.fp > 10.0 && t.fb > t.fp);
+        const std::vector<double> near = Grid(0.8 * t.fp, 1.25 * t.fp, 2001);
+        const DesignCurves c = ComputeDesignCurves(notch, near);
+        const size_t deepest =
+            size_t(std::min_element(c.splDb.begin(), c.splDb.end()) - c.splDb.begin());
+        QVERIFY2(std::fabs(near[deepest] / t.fp - 1.0) < 1e-3,
+                 qPrintable(QStringLiteral("%1 against fp %2").arg(near[deepest]).arg(t.fp)));
+        QVERIFY(c.splDb[deepest] < c.splDb.front() - 20.0);
+    }
+
+    // The added mass that tunes one 133 cm^2 radiator of 30 g and 0.8 mm/N
+    // in 20 l to 40 Hz, in the program's air and in air of 20 C, 30 % and
+    // 101325 Pa; the tuning it gives comes back.
+    void radiatorAddedMass_data() {
+        QTest::addColumn<bool>("conditions");
+        QTest::addColumn<double>("grams");
+        QTest::newRow("program's air") << false << 9.46;
+        QTest::newRow("20 C, 30 %") << true << 9.65;
+    }
+    void radiatorAddedMass() {
+        QFETCH(bool, conditions);
+        QFETCH(double, grams);
+        BoxParameters b;
+        b.kind = BoxKind::PassiveRadiator;
+        b.vbLitres = 20.0;
+        b.radiatorCount = 1.0;
+        b.radiatorAreaCm2 = 133.0;
+        b.radiatorMassG = 30.0;
+        b.radiatorComplianceMmPerN = 0.8;
+        b.radiatorQms = 5.0;
+        const AirProperties air =
+            conditions ? AirFromConditions({20.0, 101325.0, 30.0}) : AirProperties();
+        const std::optional<double> added = AddedMassForTuning(b, air, 40.0);
+        QVERIFY(added);
+        QCOMPARE(std::round(*added * 100.0) / 100.0, grams);
+        b.radiatorAddedMassG = added;
+        QVERIFY(std::fabs(TuningOfRadiators(b, air).fb - 40.0) < 1e-9);
+        QVERIFY(!AddedMassForTuning(b, air, 1000.0)); // would need a negative mass
+    }
+
+    // A 4th-order bandpass from the closed forms (Fs 30 Hz, Qts 0.40, Vas
+    // 100 l, S 0.7, 3 dB): its passband reaches +3.00 dB and its -3 dB
+    // points lie at 42.1 and 96.3 Hz.
+    void bandpass4ClosedForms() {
+        const std::optional<BandpassDesign> d = DesignBandpass4(30.0, 0.40, 100.0, 0.7, 3.0);
+        QVERIFY(d);
+        QCOMPARE(std::round(d->qbp * 1e4) / 1e4, 0.8489);
+        QCOMPARE(std::round(d->fbHz * 100.0) / 100.0, 63.67);
+        QCOMPARE(std::round(d->frontLitres * 100.0) / 100.0, 31.36);
+        QCOMPARE(std::round(d->rearLitres * 100.0) / 100.0, 28.54);
+        DesignSetup s;
+        s.driver.fs = 30.0;
+        s.driver.qes = 0.40;
+        s.driver.qms = 1e9; // all the driver's Q is electrical: Qts = Qes
+        s.driver.vasLitres = 100.0;
+        s.driver.re = 6.0;
+        s.driver.sd = 0.05;
+        s.enclosure.kind = BoxKind::Bandpass4;
+        s.enclosure.vbLitres = d->rearLitres;
+        s.enclosure.frontVolumeLitres = d->frontLitres;
+        s.enclosure.fbHz = d->fbHz;
+        Lossless(s);
+        const std::vector<double> f = Grid(20.0, 200.0, 20001);
+        const DesignCurves c = ComputeDesignCurves(s, f);
+        const double top = *std::max_element(c.responseDb.begin(), c.responseDb.end());
+        QCOMPARE(std::round(top * 100.0) / 100.0, 3.00);
+        std::vector<double> edges;
+        for (size_t i = 1; i < f.size(); ++i)
+            if ((c.responseDb[i - 1] < 0.0) != (c.responseDb[i] < 0.0))
+                edges.push_back(f[i]);
+        QCOMPARE(edges.size(), size_t(2));
+        QCOMPARE(std::round(edges[0] * 10.0) / 10.0, 42.1);
+        // The closed form: with both sides tuned to Fb, x = f / Fb and
+        // m = (Vas Vr / (Vas + Vr)) / Vf, the response is
+        // x^2 / (x^4 + x^3 / Qbp + (2 + m) x^2 + x / Qbp + 1), whose upper
+        // -3 dB point is 96.19 Hz (tables that round give 96.3).
+        const double m = 100.0 * d->rearLitres / (100.0 + d->rearLitres) / d->frontLitres;
+        const auto level = [&](double y) {
+            const double re = y * y * y * y - (2.0 + m) * y * y + 1.0;
+            const double im = (y - y * y * y) / d->qbp;
+            return Db(y * y / std::hypot(re, im));
+        };
+        double low = 1.0, high = 3.0;
+        for (int i = 0; i < 100; ++i)
+            (level((low + high) / 2.0) > 0.0 ? low : high) = (low + high) / 2.0;
+        QVERIFY2(std::fabs(edges[1] - low * d->fbHz) < 0.02,
+                 qPrintable(QStringLiteral("%1 against %2").arg(edges[1]).arg(low * d->fbHz)));
+        QCOMPARE(std::round(edges[1] * 10.0) / 10.0, 96.2);
+    }
+
+    // In a lossless bandpass box vented on both sides each chamber's vents
+    // hold the cone still at the chamber's Helmholtz frequency.
+    void bandpass6StillCone() {
+        DesignSetup s = Bandpass6();
+        Lossless(s);
+        for (double fh : {*s.enclosure.rearTuningHz, *s.enclosure.fbHz}) {
+            const DesignCurves c = ComputeDesignCurves(s, {0.5 * fh, fh});
+            QVERIFY2(c.excursionMm[1] < 1e-9 * c.excursionMm[0], qPrintable(QString::number(fh)));
+            QVERIFY(c.has(Chart::PortVelocity));
+            QCOMPARE(c.rearPortVelocity.size(), size_t(2));
+        }
+    }
+
+    // A source resistance acts as the electrical Q of Qes (Re + Rs) / Re.
+    void sourceResistance_data() {
+        QTest::addColumn<BoxKind>("kind");
+        for (const EnclosureKind &k : EnclosureKinds())
+            QTest::newRow(k.setupName) << k.kind;
+    }
+    void sourceResistance() {
+        QFETCH(BoxKind, kind);
+        DesignSetup withRs = OfKind(kind);
+        withRs.drive.sourceResistanceOhm = 1.5;
+        DesignSetup higherQes = OfKind(kind);
+        higherQes.driver.qes = *higherQes.driver.qes * (6.5 + 1.5) / 6.5;
+        const DesignCurves a = ComputeDesignCurves(withRs, Audio());
+        const DesignCurves b = ComputeDesignCurves(higherQes, Audio());
+        for (size_t i = 0; i < Audio().size(); ++i)
+            QVERIFY2(std::fabs(a.responseDb[i] - b.responseDb[i]) < 1e-9,
+                     qPrintable(QString::number(Audio()[i])));
+    }
+
+    // With inductance the impedance tends to |Re + j w Le| far above
+    // resonance, and the level there falls away.
+    void inductance() {
+        DesignSetup s = Closed();
+        s.driver.leMh = 3.0;
+        const DesignCurves c = ComputeDesignCurves(s, {5000.0, 20000.0});
+        for (size_t i = 0; i < 2; ++i) {
+            const double w = 2.0 * Pi * c.frequencies[i];
+            const double expected = std::hypot(6.5, w * 3e-3);
+            QVERIFY(std::fabs(c.impedanceOhm[i] / expected - 1.0) < 2e-3);
+        }
+        const DesignCurves flat = ComputeDesignCurves(Closed(), {20000.0});
+        const DesignCurves rolled = ComputeDesignCurves(s, {20000.0});
+        const double w = 2.0 * Pi * 20000.0;
+        // Above the coil's corner Re / (2 pi Le) the level follows |Re / Ze|.
+        QVERIFY(std::fabs(rolled.splDb[0] - flat.splDb[0] - Db(6.5 / std::hypot(6.5, w * 3e-3))) <
+                0.01);
+    }
+
+    // The group delay is minus the slope of the phase, for every kind.
+    void groupDelay_data() { sourceResistance_data(); }
+    void groupDelay() {
+        QFETCH(BoxKind, kind);
+        DesignSetup s = OfKind(kind);
+        s.driver.leMh = 2.0;
+        for (double f : {15.0, 25.0, 40.0, 80.0, 160.0}) {
+            const double d = f * 1e-5;
+            const DesignCurves c = ComputeDesignCurves(s, {f - d, f, f + d});
+            double turn = (c.splPhaseDeg[2] - c.splPhaseDeg[0]) * Pi / 180.0;
+            turn = std::remainder(turn, 2.0 * Pi);
+            const double numeric = -turn / (2.0 * Pi * 2.0 * d) * 1e3;
+            QVERIFY2(std::fabs(c.groupDelayMs[1] - numeric) <= 1e-4 * std::fabs(numeric) + 1e-5,
+                     qPrintable(QStringLiteral("%1 Hz: %2 against %3")
+                                    .arg(f)
+                                    .arg(c.groupDelayMs[1])
+                                    .arg(numeric)));
+        }
+    }
+
+    void air_data() {
+        QTest::addColumn<double>("celsius");
+        QTest::addColumn<double>("density");
+        QTest::addColumn<double>("speed");
+        QTest::newRow("20 C") << 20.0 << 1.20095 << 343.684;
+        QTest::newRow("21 C") << 21.0 << 1.19667 << 344.299;
+    }
+    void air() {
+        QFETCH(double, celsius);
+        QFETCH(double, density);
+        QFETCH(double, speed);
+        const AirProperties a = AirFromConditions({celsius, 101325.0, 30.0});
+        QCOMPARE(std::round(a.density * 1e5) / 1e5, density);
+        QCOMPARE(std::round(a.soundSpeed * 1e3) / 1e3, speed);
+    }
+
+    // At its maximum power each frequency has one limit exactly reached.
+    void limits_data() { sourceResistance_data(); }
+    void limits() {
+        QFETCH(BoxKind, kind);
+        const DesignSetup s = OfKind(kind);
+        const DesignCurves c = ComputeDesignCurves(s, Audio());
+        QVERIFY(c.has(Chart::Limits));
+        for (size_t i = 0; i < Audio().size(); i += 8) {
+            DesignSetup at = s;
+            at.drive.powerW = c.maxPowerW[i];
+            const DesignCurves m = ComputeDesignCurves(at, {Audio()[i]});
+            const double cone = m.excursionMm[0] / 14.3;
+            const double coil = c.maxPowerW[i] / 600.0; // one driver: its coil takes all
+            double radiator = 0.0;
+            if (!m.radiatorExcursionMm.empty())
+                radiator = m.radiatorExcursionMm[0] / 30.0;
+            const double most = std::max({cone, coil, radiator});
+            QVERIFY2(std::fabs(most - 1.0) < 1e-9, qPrintable(QString::number(Audio()[i])));
+            const LimitKind expected = most == cone       ? LimitKind::Excursion
+                                       : most == radiator ? LimitKind::Radiator
+                                                          : LimitKind::Thermal;
+            QCOMPARE(int(c.limit[i]), int(expected));
+        }
+    }
+
+    // A value that makes a kind meaningless gives the sentence naming its
+    // field on the charts that need it; nothing is drawn from it.
+    void badValues_data() {
+        QTest::addColumn<BoxKind>("kind");
+        QTest::addColumn<int>("input");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("sentence");
+        const double nan = std::nan("");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("radiator of no area")
+            << BoxKind::PassiveRadiator << int(ModelInput::RadiatorArea) << 0.0
+            << "SPL needs the radiator's area (this window).";
+        QTest::newRow("rear chamber of no volume")
+            << BoxKind::Bandpass4 << int(ModelInput::Bp4RearVolume) << 0.0
+            << "SPL needs the rear chamber's volume (this window).";
+        QTest::newRow("front chamber NaN")
+            << BoxKind::Bandpass6 << int(ModelInput::Bp6FrontVolume) << nan
+            << "SPL needs the front chamber's volume (this window).";
+        QTest::newRow("rear tuning infinite")
+            << BoxKind::Bandpass6 << int(ModelInput::Bp6RearTuning) << inf
+            << "SPL needs the rear chamber's tuning (this window).";
+        QTest::newRow("vent diameter 1e308")
+            << BoxKind::Bandpass4 << int(ModelInput::Bp4VentDiameter) << 1e308
+            << "Port air velocity needs the vent diameter (this window).";
+        QTest::newRow("leakage Q of zero")
+            << BoxKind::Vented << int(ModelInput::LeakageQ) << 0.0
+            << "SPL needs the leakage Q (this window).";
+        QTest::newRow("negative Le")
+            << BoxKind::Closed << int(ModelInput::Le) << -1.0 << "SPL needs Le (this window).";
+        QTest::newRow("huge source resistance")
+            << BoxKind::Closed << int(ModelInput::SourceResistance) << 1e308
+            << "SPL needs the source resistance (this window).";
+    }
+    void badValues() {
+        QFETCH(BoxKind, kind);
+        QFETCH(int, input);
+        QFETCH(double, value);
+        QFETCH(QString, sentence);
+        DesignSetup s = OfKind(kind);
+        DesignInputRow(static_cast<ModelInput>(input)).member(s) = value;
+        const DesignCurves c = ComputeDesignCurves(s, Audio());
+        const Chart chart = sentence.startsWith("Port") ? Chart::PortVelocity : Chart::Spl;
+        QCOMPARE(MissingInputsSentence(chart, c.lacks(chart)), sentence);
+        QVERIFY(c.splDb.empty() || chart != Chart::Spl);
+    }
+
+    // An odd count cannot make isobaric pairs, nor series-parallel strings.
+    void impossibleArrangements() {
+        DesignSetup s = Vented();
+        for (DriverArrangement a :
+             {DriverArrangement{3, Mounting::Isobaric, Wiring::Parallel},
+              DriverArrangement{2, Mounting::Normal, Wiring::SeriesParallel},
+              DriverArrangement{6 + 3, Mounting::Normal, Wiring::Parallel},
+              DriverArrangement{0, Mounting::Normal, Wiring::Series}}) {
+            s.drivers = a;
+            const DesignCurves c = ComputeDesignCurves(s, Audio());
+            QCOMPARE(MissingInputsSentence(Chart::Spl, c.lacks(Chart::Spl)),
+                     QStringLiteral("SPL needs a count of drivers that can be mounted and wired "
+                                    "so (this window)."));
+            QVERIFY(!c.dcResistanceOhm);
+        }
+        s.drivers = {4, Mounting::Isobaric, Wiring::SeriesParallel};
+        const DesignCurves c = ComputeDesignCurves(s, Audio());
+        QVERIFY(c.has(Chart::Limits));
+        QCOMPARE(*c.dcResistanceOhm, 6.5);
+    }
+
+    void qualityFactorNotice() {
+        DriverParameters d = Driver();
+        QVERIFY(!QualityFactorNotice(d));
+        d.qts = 0.379; // within 1 %
+        QVERIFY(!QualityFactorNotice(d));
+        d.qts = 0.36;
+        QCOMPARE(QualityFactorNotice(d).value_or(QString()),
+                 QStringLiteral("Qts 0.36 differs from Qes and Qms (0.383); the charts use Qes "
+                                "and Qms."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCircuitModel)
+#include "tst_circuitmodel.moc"
