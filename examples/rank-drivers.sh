@@ -161,7 +161,8 @@ mapfile -t exports < "$work/exports.txt"
             if (cell[k, 4] != "" && (peak == "" || cell[k, 4] + 0 > peak + 0)) peak = cell[k, 4]
         figures[name] = at(20, 8) "\t" at(25, 8) "\t" at(20, 3) "\t" (peak == "" ? "" : sprintf("%.2f", peak))
     }
-    FNR == 1 { done(); name = FILENAME; sub(/[.]csv$/, "", name); rows = 0; next }
+    FNR == 1 { done(); name = FILENAME; sub(/[.]csv$/, "", name); rows = 0 }
+    /^#/ || /^frequency_hz/ { next }
     { rows++; freq[rows] = $1; cell[rows, 3] = $3; cell[rows, 4] = $4; cell[rows, 8] = $8 }
     END {
         done()

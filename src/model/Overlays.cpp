@@ -96,6 +96,16 @@ bool SameLevel(const DriveParameters &a, const DriveParameters &b) {
     return a.given == b.given && a.powerW == b.powerW && a.voltageV == b.voltageV;
 }
 
+QString DriversText(const DriverArrangement &a) {
+    return QString::number(a.count) + (a.count == 1 ? QStringLiteral(" driver") : QStringLiteral(" drivers")) +
+           (a.mounting == Mounting::Isobaric ? QStringLiteral(" isobaric") : QString()) +
+           (a.count == 1 ? QString() : QStringLiteral(" in ") + WiringText(a.wiring));
+}
+
+bool SaysDrivers(const DriverArrangement &a) {
+    return a.count != 1 || a.mounting != Mounting::Normal;
+}
+
 } // namespace
 
 QString DesignSummary(const QString &title, const DesignSetup &setup) {
@@ -104,11 +114,8 @@ QString DesignSummary(const QString &title, const DesignSetup &setup) {
         parts << title.trimmed();
     parts << QString::fromLatin1(KindOf(setup.enclosure.kind).caption).toLower();
     DescribeBox(setup, parts);
-    const DriverArrangement &a = setup.drivers;
-    if (a.count != 1 || a.mounting != Mounting::Normal)
-        parts << QString::number(a.count) + QStringLiteral(" drivers") +
-                     (a.mounting == Mounting::Isobaric ? QStringLiteral(" isobaric") : QString()) +
-                     QStringLiteral(" in ") + WiringText(a.wiring);
+    if (SaysDrivers(setup.drivers))
+        parts << DriversText(setup.drivers);
     if (setup.driver.leMh && *setup.driver.leMh > 0.0)
         parts << QStringLiteral("Le ") + Figure(*setup.driver.leMh) + QStringLiteral(" mH");
     if (const auto &rs = setup.drive.sourceResistanceOhm; rs && *rs > 0.0)
@@ -120,6 +127,14 @@ QString DriveText(const DriveParameters &drive) {
     if (drive.given == DriveParameters::Given::Voltage)
         return drive.voltageV ? Figure(*drive.voltageV) + QStringLiteral(" V") : QString();
     return drive.powerW ? Figure(*drive.powerW) + QStringLiteral(" W") : QString();
+}
+
+QString DesignExportTitle(const QString &title, const DesignSetup &setup) {
+    QString text = DesignSummary(title, setup);
+    if (!SaysDrivers(setup.drivers))
+        text += QStringLiteral(", ") + DriversText(setup.drivers);
+    const QString drive = DriveText(setup.drive);
+    return text + (drive.isEmpty() ? QString() : QStringLiteral(", ") + drive);
 }
 
 QString DesignLabel(const QString &title, const DesignSetup &setup) {

@@ -27,6 +27,10 @@ QString DesignLabel(const QString &title, const DesignSetup &setup);
 // The same without the drive, for the charts' legends (every curve on the
 // charts is at the drive shown).
 QString DesignSummary(const QString &title, const DesignSetup &setup);
+// What every export names, so that two exports can be told apart: the
+// label with the drivers always said ("1 driver") and the drive:
+// "Fane Colossus 18 XB, vented, Vb 240 l, Fb 22 Hz, 1 driver, 600 W".
+QString DesignExportTitle(const QString &title, const DesignSetup &setup);
 // The drive as the labels give it: "600 W" or "28.3 V".
 QString DriveText(const DriveParameters &drive);
 

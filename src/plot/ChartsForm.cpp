@@ -379,8 +379,8 @@ void TChartsForm::ExportButtonClick() {
         else
             WriteCurvesFile(*path, curves_,
                             QStringLiteral("Dravik: ") +
-                                DesignLabel(ReadDriverName(fields_),
-                                            currentSetup(shown_->driver, shown_->box)));
+                                DesignExportTitle(ReadDriverName(fields_),
+                                                  currentSetup(shown_->driver, shown_->box)));
     });
 }
 
