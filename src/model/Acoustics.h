@@ -100,4 +100,16 @@ template <class Number> Number ClosedDenominatorSquared(Number x2, Number qtc) {
     return below * below + x2 / (qtc * qtc);
 }
 
+// The Helmholtz length (cm) of `vents` round vents of inner diameter dv
+// (cm) that tune vb (litres) to fb (Hz), less the end correction
+// endFactor x dv: helmholtz dv^2 vents / (fb^2 vb) - endFactor dv. The vent
+// field uses the constant 22700 with the end correction 0.79.
+inline constexpr double VentHelmholtzConstant = 22700.0;
+inline constexpr double VentEndCorrection = 0.79;
+template <class Number>
+Number HelmholtzVentLengthCm(double helmholtz, Number dv, Number vents, Number fb, Number vb,
+                             Number endFactor) {
+    return helmholtz * (dv * dv) * vents / ((fb * fb) * vb) - endFactor * dv;
+}
+
 } // namespace dravik::acoustics

@@ -1,0 +1,315 @@
+#include "ChartsPresenter.h"
+
+#include "Acoustics.h"
+#include "CurveFormats.h"
+#include "DesignReader.h"
+#include "Enclosures.h"
+#include "NumberText.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+namespace dravik {
+
+namespace {
+
+constexpr double Pi = acoustics::PiFull;
+
+// The rows every kind takes from the window besides its own.
+bool IsCommonRow(ModelInput input) {
+    switch (input) {
+    case ModelInput::Le:
+    case ModelInput::Power:
+    case ModelInput::Voltage:
+    case ModelInput::SourceResistance:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether the window's field of a row belongs to a design of this kind.
+bool RowOfKind(const InputRow &row, const EnclosureKind &kind) {
+    if (row.page != InputPage::ThisWindow)
+        return false;
+    if (IsCommonRow(row.input))
+        return true;
+    if (row.input == ModelInput::LeakageQ)
+        return kind.hasLeak;
+    if (row.input == ModelInput::VentQ)
+        return kind.hasVentLoss;
+    const auto has = [&](const std::vector<ModelInput> &inputs) {
+        return std::find(inputs.begin(), inputs.end(), row.input) != inputs.end();
+    };
+    return has(kind.needs) || has(kind.ventNeeds);
+}
+
+double Number(const WindowControls &c, const char *name) {
+    return ParseWindowValue(c.text(name)).value_or(std::nan(""));
+}
+
+AirProperties ReadAir(const WindowControls &c) {
+    if (c.airFromConditions)
+        return AirFromConditions({Number(c, control::Temperature), Number(c, control::Pressure),
+                                  Number(c, control::Humidity)});
+    AirProperties air;
+    air.density = Number(c, control::AirDensity);
+    air.soundSpeed = Number(c, control::SoundSpeed);
+    return air;
+}
+
+int ReadCount(const WindowControls &c) {
+    const double n = Number(c, control::DriverCount);
+    // A count that is not a whole number from 1 to 8 is no arrangement.
+    return n >= 1.0 && n <= MaxDrivers && n == std::floor(n) ? int(n) : 0;
+}
+
+QString Figure(double v, int decimals) {
+    return QLocale::c().toString(v, 'f', decimals);
+}
+
+} // namespace
+
+const std::vector<double> &ChartsPresenter::Frequencies() {
+    static const std::vector<double> f = ChartFrequencies(ExportPointsPerOctave);
+    return f;
+}
+
+DesignSetup ChartsPresenter::design(const std::function<QString(Field)> &mainFields,
+                                    const WindowControls &controls) const {
+    DesignSetup s;
+    if (file_)
+        s = file_->first;
+    s.enclosure.kind = controls.kind;
+    if (!file_) {
+        s.label.clear();
+        ReadMainWindowDesign(mainFields, s);
+    }
+    const EnclosureKind &kind = KindOf(controls.kind);
+    for (const InputRow &row : DesignInputRows())
+        if (RowOfKind(row, kind))
+            row.member(s) = ParseWindowValue(controls.text(row.field));
+    s.drivers = {ReadCount(controls), controls.mounting, controls.wiring};
+    s.drive.given = controls.drive;
+    s.air = ReadAir(controls);
+    return s;
+}
+
+void ChartsPresenter::openSetup(const DesignSetup &setup, const QString &fileName) {
+    file_.emplace(setup, fileName);
+}
+
+QString ChartsPresenter::sourceText() const {
+    if (!file_)
+        return QStringLiteral("The design of the main window.");
+    return QStringLiteral("The design of %1, until the next command of the main window.")
+        .arg(file_->second);
+}
+
+QString ChartsPresenter::followRatedPower(const QString &shown, const DesignSetup &design) {
+    if (shown != followedPower_)
+        return shown;
+    const std::optional<double> &pe = design.driver.peMaxW;
+    const bool usable = IsUsable(DesignInputRow(ModelInput::PEmax), pe);
+    followedPower_ = usable ? FormatFieldValue(*pe * std::max(design.drivers.count, 1), 0)
+                            : QStringLiteral("1");
+    return followedPower_;
+}
+
+bool ChartsPresenter::update(const DesignSetup &design, const QString &warningText) {
+    if (shown_ && *shown_ == design && shownWarning_ == warningText)
+        return false;
+    shown_ = design;
+    shownWarning_ = warningText;
+    curves_ = ComputeDesignCurves(design, Frequencies());
+    if (!overlays_.all().empty()) {
+        const DriveParameters &at = overlays_.drive();
+        if (at.given != design.drive.given || at.powerW != design.drive.powerW ||
+            at.voltageV != design.drive.voltageV) {
+            overlays_.recompute(design.drive, Frequencies());
+            ++overlayGeneration_;
+        }
+    }
+    return true;
+}
+
+QString ChartsPresenter::addOverlay(const QString &title, const DesignSetup &setup) {
+    const std::optional<Overlay> dropped =
+        overlays_.add(title, setup, shown_ ? shown_->drive : setup.drive, Frequencies());
+    ++overlayGeneration_;
+    if (!dropped)
+        return QString();
+    return QStringLiteral("The charts keep %1 overlays: the oldest, %2, was removed.")
+        .arg(OverlaySet::MaxOverlays)
+        .arg(DesignLabel(dropped->title, dropped->setup));
+}
+
+std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup) {
+    std::vector<std::pair<QString, QString>> texts;
+    const EnclosureKind &kind = KindOf(setup.enclosure.kind);
+    for (const InputRow &row : DesignInputRows())
+        if (RowOfKind(row, kind))
+            texts.emplace_back(QLatin1String(row.field), WindowValueText(InputValue(setup, row)));
+    texts.emplace_back(QLatin1String(control::DriverCount), QString::number(setup.drivers.count));
+    texts.emplace_back(QLatin1String(control::AirDensity),
+                       WindowValueText(setup.air.density));
+    texts.emplace_back(QLatin1String(control::SoundSpeed),
+                       WindowValueText(setup.air.soundSpeed));
+    if (const auto &c = setup.air.conditions) {
+        texts.emplace_back(QLatin1String(control::Temperature), WindowValueText(c->temperatureC));
+        texts.emplace_back(QLatin1String(control::Pressure), WindowValueText(c->pressurePa));
+        texts.emplace_back(QLatin1String(control::Humidity),
+                           WindowValueText(c->relativeHumidityPercent));
+    }
+    return texts;
+}
+
+std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const DesignSetup &current) {
+    const DriverParameters &d = current.driver;
+    const auto value = [](const std::optional<double> &v, double otherwise) {
+        return v && std::isfinite(*v) && *v > 0.0 ? *v : otherwise;
+    };
+    const double vb = value(current.enclosure.vbLitres, 100.0);
+    const double fb = value(current.enclosure.fbHz, 30.0);
+    const double vent = value(current.enclosure.ventDiameterMm, 100.0);
+    const auto text = [](double v) { return QString::number(v, 'g', 4); };
+    std::vector<std::pair<QString, QString>> t;
+    switch (kind) {
+    case BoxKind::PassiveRadiator: {
+        // A radiator of the driver's size and suspension, weighted to tune the
+        // box to the main window's Fb.
+        BoxParameters b;
+        b.kind = kind;
+        b.vbLitres = vb;
+        b.radiatorCount = 1.0;
+        const double sd = value(d.sd, 0.05);
+        const double rhoC2 = current.air.density * current.air.soundSpeed * current.air.soundSpeed;
+        const double cms = value(d.vasLitres, 100.0) * 1e-3 / (rhoC2 * sd * sd);
+        const double mms = 1.0 / (std::pow(2.0 * Pi * value(d.fs, 30.0), 2) * cms);
+        b.radiatorAreaCm2 = std::round(sd * 1e4);
+        b.radiatorMassG = std::round(mms * 1e3);
+        b.radiatorComplianceMmPerN = std::round(cms * 1e3 * 1e3) / 1e3;
+        b.radiatorQms = 5.0;
+        const double added = AddedMassForTuning(b, current.air, fb).value_or(0.0);
+        t = {{"EPrVolume", text(vb)},
+             {"EPrCount", QStringLiteral("1")},
+             {"EPrArea", text(*b.radiatorAreaCm2)},
+             {"EPrMass", text(*b.radiatorMassG)},
+             {"EPrAddedMass", text(std::round(added))},
+             {"EPrCompliance", text(*b.radiatorComplianceMmPerN)},
+             {"EPrQms", QStringLiteral("5")},
+             {"EPrXmax", text(2.0 * value(d.xmaxMm, 10.0))}};
+        break;
+    }
+    case BoxKind::Bandpass4: {
+        const std::optional<BandpassDesign> bp =
+            DesignBandpass4(value(d.fs, 30.0), value(d.qts, 0.4), value(d.vasLitres, 100.0), 0.7,
+                            3.0);
+        t = {{"EBp4RearVolume", text(bp ? bp->rearLitres : vb / 2.0)},
+             {"EBp4FrontVolume", text(bp ? bp->frontLitres : vb / 2.0)},
+             {"EBp4Tuning", text(bp ? bp->fbHz : 2.0 * fb)},
+             {"EBp4VentCount", QStringLiteral("1")},
+             {"EBp4VentDiameter", text(vent)}};
+        break;
+    }
+    case BoxKind::Bandpass6:
+        t = {{"EBp6RearVolume", text(vb)},
+             {"EBp6RearTuning", text(fb)},
+             {"EBp6RearVentCount", QStringLiteral("1")},
+             {"EBp6RearVentDiameter", text(vent)},
+             {"EBp6FrontVolume", text(vb / 2.0)},
+             {"EBp6FrontTuning", text(2.0 * fb)},
+             {"EBp6FrontVentCount", QStringLiteral("1")},
+             {"EBp6FrontVentDiameter", text(vent)}};
+        break;
+    case BoxKind::Vented:
+    case BoxKind::Closed:
+        break;
+    }
+    return t;
+}
+
+QString DriveVoltageText(const DesignCurves &curves) {
+    const double v = curves.driveVoltageV;
+    if (!std::isfinite(v) || v <= 0.0 || !std::isfinite(curves.drivePowerW))
+        return QString();
+    return QStringLiteral("= ") + Figure(v, 2) + QStringLiteral(" V RMS");
+}
+
+QString AmplifierLoadText(const DesignCurves &curves) {
+    if (!curves.dcResistanceOhm)
+        return QString();
+    QString text = QStringLiteral("DC ") + Figure(*curves.dcResistanceOhm, 2) +
+                   QStringLiteral(" ohm");
+    if (curves.minimumImpedanceOhm)
+        text += QStringLiteral(", least ") + Figure(*curves.minimumImpedanceOhm, 2) +
+                QStringLiteral(" ohm (10-250 Hz)");
+    return text;
+}
+
+namespace {
+
+// One chamber's vents: how long each is, and whether it fits.
+QString VentLine(const char *which, double litres, double tuning,
+                 const std::optional<double> &count, const std::optional<double> &diameterMm) {
+    const auto usable = [](const std::optional<double> &v) {
+        return v && std::isfinite(*v) && *v > 0.0 && *v < 1e12;
+    };
+    if (!(litres > 0.0 && litres < 1e12 && tuning > 0.0 && tuning < 1e12 && usable(count) &&
+          usable(diameterMm)))
+        return QString();
+    using namespace acoustics;
+    const double dv = *diameterMm / 10.0;
+    const double length = HelmholtzVentLengthCm(VentHelmholtzConstant, dv, *count, tuning, litres,
+                                                VentEndCorrection);
+    if (!std::isfinite(length))
+        return QString();
+    QString vents = *count == 1.0 ? QStringLiteral("vent") : QStringLiteral("each vent");
+    if (*which == '\0')
+        vents[0] = vents[0].toUpper();
+    QString line = QString::fromLatin1(which) + vents + QStringLiteral(" ") +
+                   Figure(length, 1) + QStringLiteral(" cm long");
+    const double depth = std::cbrt(litres * 1000.0); // cm, a cube of the chamber's volume
+    if (length <= 0.0)
+        line += QStringLiteral(": too wide to tune so low; choose a narrower vent");
+    else if (length > depth)
+        line += QStringLiteral(": longer than the chamber is deep (") + Figure(depth, 0) +
+                QStringLiteral(" cm for a cube); it does not fit");
+    return line + QLatin1Char('.');
+}
+
+} // namespace
+
+QString VentLengthText(const DesignSetup &s) {
+    const BoxParameters &b = s.enclosure;
+    const auto value = [](const std::optional<double> &v) { return v.value_or(0.0); };
+    switch (b.kind) {
+    case BoxKind::Vented:
+        return VentLine("", value(b.vbLitres), value(b.fbHz), b.ventCount, b.ventDiameterMm);
+    case BoxKind::Bandpass4:
+        return VentLine("Front chamber: ", value(b.frontVolumeLitres), value(b.fbHz), b.ventCount,
+                        b.ventDiameterMm);
+    case BoxKind::Bandpass6: {
+        const QString rear = VentLine("Rear chamber: ", value(b.vbLitres), value(b.rearTuningHz),
+                                      b.rearVentCount, b.rearVentDiameterMm);
+        const QString front = VentLine("Front chamber: ", value(b.frontVolumeLitres),
+                                       value(b.fbHz), b.ventCount, b.ventDiameterMm);
+        return (rear + QLatin1Char(' ') + front).trimmed();
+    }
+    case BoxKind::Closed:
+    case BoxKind::PassiveRadiator:
+        break;
+    }
+    return QString();
+}
+
+QString AirText(const AirProperties &air) {
+    if (!(std::isfinite(air.density) && std::isfinite(air.soundSpeed)))
+        return QStringLiteral("The air needs numbers.");
+    return QStringLiteral("Air ") + Figure(air.density, 4) + QStringLiteral(" kg/m^3, ") +
+           Figure(air.soundSpeed, 2) + QStringLiteral(" m/s");
+}
+
+} // namespace dravik

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "DesignModel.h"
+#include "DesignSetup.h"
+#include "FieldTable.h"
+#include "Overlays.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace dravik {
+
+// What the charts window's own controls hold, as the presenter reads them:
+// the texts of its fields by object name, and its choices.
+struct WindowControls {
+    std::function<QString(const char *objectName)> text;
+    BoxKind kind = BoxKind::Vented;
+    Mounting mounting = Mounting::Normal;
+    Wiring wiring = Wiring::Parallel;
+    DriveParameters::Given drive = DriveParameters::Given::Power;
+    bool airFromConditions = false;
+};
+
+// The window's own fields beyond the table of inputs.
+namespace control {
+inline constexpr const char *DriverCount = "EDriverCount";
+inline constexpr const char *AirDensity = "EAirDensity";
+inline constexpr const char *SoundSpeed = "ESoundSpeed";
+inline constexpr const char *Temperature = "ETemperature";
+inline constexpr const char *Pressure = "EPressure";
+inline constexpr const char *Humidity = "EHumidity";
+} // namespace control
+
+// Where the window's design comes from: the main window's fields, or the
+// setup file opened last (until the next command of the main window).
+enum class DesignSource { MainWindow, SetupFile };
+
+// The rules of the design charts window, apart from its widgets: what the
+// design is, when the power follows the drivers' rating, when the curves
+// and the overlays are computed anew.
+class ChartsPresenter {
+public:
+    // The frequencies every curve is computed at.
+    static const std::vector<double> &Frequencies();
+
+    // The design the window shows: its base (the main window's fields, or
+    // the setup file) with the window's own fields on top.
+    DesignSetup design(const std::function<QString(Field)> &mainFields,
+                       const WindowControls &controls) const;
+
+    // A main window command has finished: the design is the main window's.
+    void mainWindowCommandFinished() { file_.reset(); }
+    // A setup file becomes the window's design.
+    void openSetup(const DesignSetup &setup, const QString &fileName);
+    DesignSource source() const {
+        return file_ ? DesignSource::SetupFile : DesignSource::MainWindow;
+    }
+    // One line that says where the design comes from.
+    QString sourceText() const;
+
+    // The power follows the drivers' rated power (n x PEmax) until the user
+    // types one of their own: a text other than the one last followed.
+    // Returns the text the power field is to show.
+    QString followRatedPower(const QString &shown, const DesignSetup &design);
+
+    // Computes the curves when the design or the warning differs from what
+    // was computed last (or after forget()); true when it did. Everything on
+    // the charts is at the drive shown: the overlays follow it.
+    bool update(const DesignSetup &design, const QString &warningText);
+    void forget() { shown_.reset(); }
+    const DesignCurves &curves() const { return curves_; }
+    const std::optional<DesignSetup> &shown() const { return shown_; }
+
+    OverlaySet &overlays() { return overlays_; }
+    const OverlaySet &overlays() const { return overlays_; }
+    int overlayGeneration() const { return overlayGeneration_; }
+    // Adds a design to the overlays at the drive shown; the sentence of the
+    // overlay that had to go, if one did.
+    QString addOverlay(const QString &title, const DesignSetup &setup);
+    void overlaysChanged() { ++overlayGeneration_; }
+
+private:
+    std::optional<std::pair<DesignSetup, QString>> file_;
+    std::optional<DesignSetup> shown_;
+    QString shownWarning_;
+    QString followedPower_;
+    DesignCurves curves_;
+    OverlaySet overlays_;
+    int overlayGeneration_ = 0;
+};
+
+// The texts the window's own fields take for a design: its kind's fields,
+// the losses, the drive, Le, the drivers and the air.
+std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup);
+
+// Sensible starting values of a kind's own fields for the current design:
+// a radiator like the driver tuned to the main window's Fb, a bandpass box
+// from the closed forms, and so on.
+std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const DesignSetup &current);
+
+// The window's read-outs.
+// "= 62.45 V RMS": the drive voltage, or empty when it is not a number.
+QString DriveVoltageText(const DesignCurves &curves);
+// "DC 3.25 ohm, least 4.1 ohm (10-250 Hz)", what an amplifier is matched to.
+QString AmplifierLoadText(const DesignCurves &curves);
+// The length of each vent for the tuning by the vent calculator's formula,
+// with a warning when a vent is longer than its chamber is deep (the edge
+// of a cube of its volume): "Vent length 33.1 cm." or empty.
+QString VentLengthText(const DesignSetup &setup);
+// The air as the charts take it: "Air 1.2010 kg/m^3, 343.68 m/s".
+QString AirText(const AirProperties &air);
+
+} // namespace dravik
