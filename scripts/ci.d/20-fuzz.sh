@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes the readers of outside text (field texts, filter response files,
-# the driver database, the design charts' inputs, design files) with libFuzzer under AddressSanitizer and
+# the driver database, the design charts' inputs, design files, design setup files) with libFuzzer under AddressSanitizer and
 # UndefinedBehaviorSanitizer: first the large generated inputs once each,
 # then each target for a bounded time from its seed corpus.
 #
@@ -76,4 +76,5 @@ fuzz_target filterfile 32768
 fuzz_target driverdb 16384
 fuzz_target designmodel 1024
 fuzz_target designfile 65536
+fuzz_target setupfile 16384
 echo "-- fuzzing found nothing"

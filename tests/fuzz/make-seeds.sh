@@ -3,8 +3,8 @@
 #
 #   tests/fuzz/make-seeds.sh OUT_DIR
 #
-# OUT_DIR/fieldtext, OUT_DIR/filterfile, OUT_DIR/driverdb, OUT_DIR/designmodel
-# and OUT_DIR/designfile, one per target, get the small seeds kept in tests/fuzz/corpus and the shipped data files:
+# OUT_DIR/fieldtext, OUT_DIR/filterfile, OUT_DIR/driverdb, OUT_DIR/designmodel,
+# OUT_DIR/designfile and OUT_DIR/setupfile, one per target, get the small seeds kept in tests/fuzz/corpus and the shipped data files:
 # the corpus to fuzz from. OUT_DIR/large/<target> gets the large inputs that
 # are not worth keeping in the repository (100,000-line files, a line of
 # 200,000 characters, more points than a filter file may hold); run them
@@ -15,7 +15,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 out="$1"
 
-for target in fieldtext filterfile driverdb designmodel designfile; do
+for target in fieldtext filterfile driverdb designmodel designfile setupfile; do
     mkdir -p "$out/$target" "$out/large/$target"
     cp "$here/corpus/$target/"* "$out/$target/"
 done
@@ -30,6 +30,22 @@ crlf() { sed 's/$/\r/'; }
 # --- design file: the start-up design ending in a 2 GB hole ---
 { cat "$here/corpus/designfile/start-up-design.dgn"; printf '%%%%hole'; } \
     >"$out/large/designfile/gen-design-then-hole"
+
+# --- setup file: exactly 1 MiB (read), 1 MiB + 1 (refused), and a 2 GB hole ---
+sf="$out/large/setupfile"
+pad_to() { # FILE SIZE: blanks after the document up to SIZE bytes
+    local n=$(( $2 - $(wc -c <"$1") ))
+    head -c "$n" /dev/zero | tr '\0' ' ' >>"$1"
+}
+cp "$here/corpus/setupfile/published-layout" "$sf/gen-1-mib"
+pad_to "$sf/gen-1-mib" 1048576
+cp "$here/corpus/setupfile/published-layout" "$sf/gen-1-mib-and-1"
+pad_to "$sf/gen-1-mib-and-1" 1048577
+{ cat "$here/corpus/setupfile/published-layout"; printf '%%%%hole'; } >"$sf/gen-layout-then-hole"
+# 10,000 nested arrays as the label.
+{ printf '{"format": "dravik-design-setup", "version": 1, "label": '
+  head -c 10000 /dev/zero | tr '\0' '['; head -c 10000 /dev/zero | tr '\0' ']'; printf '}\n'; } \
+    >"$sf/gen-10000-nested"
 
 # --- field text ---
 { printf '0.'; head -c 5000 /dev/zero | tr '\0' '0'; printf '1e5000'; } >"$out/large/fieldtext/gen-5000-digits"

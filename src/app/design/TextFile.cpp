@@ -220,6 +220,22 @@ QString TextReader::readLineOrEmpty() {
     return line;
 }
 
+std::optional<QByteArray> readSmallFile(const QString &path, qint64 maxBytes) {
+    if (QFileInfo(path).isDir())
+        fail(msg::IsDirectory);
+    QFile file;
+    openRegularFile(file, path, O_RDONLY, QIODevice::ReadOnly, false);
+    if (file.size() > maxBytes)
+        return std::nullopt;
+    QByteArray bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        fail(msg::FileIoError);
+    totalBytesRead.fetch_add(bytes.size(), std::memory_order_relaxed);
+    if (bytes.size() > maxBytes)
+        return std::nullopt;
+    return bytes;
+}
+
 TextWriter::TextWriter(const QString &path, Mode mode) : path_(path) {
     checkFileName(path);
     const QFileInfo info(path);

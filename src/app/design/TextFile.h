@@ -6,6 +6,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 
 class QSaveFile;
 class QTemporaryFile;
@@ -70,6 +71,12 @@ private:
     qint64 maxBytes_;
     LongLines longLines_;
 };
+
+// The whole of a small regular file, as bytes: opened with the refusals of
+// TextReader, its size checked before anything is read, and at most
+// maxBytes + 1 bytes read, so a file that grows while it is read costs no
+// more. Empty when the file is larger than maxBytes.
+std::optional<QByteArray> readSmallFile(const QString &path, qint64 maxBytes);
 
 // Writes a whole text file through a temporary file in the same directory, and
 // replaces the old file only when everything was written: a failure never

@@ -1,0 +1,857 @@
+#include "SetupFile.h"
+
+#include "DesignInputs.h"
+#include "Fp.h"
+#include "TextFile.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace dravik {
+
+namespace {
+
+using I = ModelInput;
+
+// ---------------------------------------------------------------------------
+// Numbers at the file's precision
+
+constexpr int SignificantDigits = 10;
+
+// A number as the file writes it: up to 10 significant digits, C locale,
+// and no "-0" (a zero is one number, whatever its sign).
+QByteArray numberText(double x) {
+    return QByteArray::number(x == 0.0 ? 0.0 : x, 'g', SignificantDigits);
+}
+
+// x rounded to 10 significant digits and scaled by 10^shift, as the nearest
+// double to that decimal: the scaling moves the decimal exponent of the text,
+// so 1640.3 cm^2 becomes exactly the double of 0.16403 m^2. Empty when the
+// result is not a finite number (a value just below the largest double
+// rounds up beyond it).
+std::optional<double> atFilePrecision(double x, int shift) {
+    if (!std::isfinite(x))
+        return std::nullopt;
+    QByteArray text = QByteArray::number(x, 'e', SignificantDigits - 1);
+    const qsizetype e = text.indexOf('e');
+    const int exponent = text.mid(e + 1).toInt() + shift;
+    text = text.left(e) + 'e' + QByteArray::number(exponent);
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value + 0.0; // +0.0 turns -0 into 0
+}
+
+// ---------------------------------------------------------------------------
+// What a number of the file may be
+
+enum class Range { Positive, ZeroOrMore, WholeFromOne, Percent, Temperature };
+
+QString rangePhrase(Range range) {
+    switch (range) {
+    case Range::Positive:
+        return QStringLiteral("a positive number");
+    case Range::ZeroOrMore:
+        return QStringLiteral("a number of 0 or more");
+    case Range::WholeFromOne:
+        return QStringLiteral("a whole number of 1 or more");
+    case Range::Percent:
+        return QStringLiteral("a number from 0 to 100");
+    case Range::Temperature:
+        return QStringLiteral("a number from -100 to 100");
+    }
+    return QString();
+}
+
+bool inRange(Range range, double x) {
+    switch (range) {
+    case Range::Positive:
+        return x > 0.0;
+    case Range::ZeroOrMore:
+        return x >= 0.0;
+    case Range::WholeFromOne:
+        return x >= 1.0 && x == std::floor(x);
+    case Range::Percent:
+        return x >= 0.0 && x <= 100.0;
+    case Range::Temperature:
+        return x >= -100.0 && x <= 100.0;
+    }
+    return false;
+}
+
+// An absent key: an error, a default number, or "not given".
+enum class Absent { Refused, Default, NotGiven };
+
+// One number key of the file and the design member it fills, by the row of
+// the table of inputs (which also names it in the writer's sentences).
+struct NumberKey {
+    const char *key;
+    ModelInput input;
+    Range range;
+    bool nullable = false; // null means "not given" (or, for a loss, none)
+    Absent absent = Absent::Refused;
+    double byDefault = 0.0;
+    int shift = 0; // the file's number is the member times 10^shift
+};
+
+const std::vector<NumberKey> DriverKeys = {
+    {"fs_hz", I::Fs, Range::Positive},
+    {"qes", I::Qes, Range::Positive},
+    {"qms", I::Qms, Range::Positive, true},
+    {"qts", I::Qts, Range::Positive, true},
+    {"vas_l", I::Vas, Range::Positive},
+    {"re_ohm", I::Re, Range::Positive},
+    {"le_mh", I::Le, Range::ZeroOrMore, false, Absent::Default, 0.0},
+    {"sd_cm2", I::Sd, Range::Positive, false, Absent::Refused, 0.0, 4},
+    {"xmax_mm", I::Xmax, Range::Positive},
+    {"pe_max_w", I::PEmax, Range::Positive},
+};
+
+NumberKey leakageKey() {
+    return {"leakage_q", I::LeakageQ, Range::Positive, true, Absent::Default, 7.0};
+}
+NumberKey ventQKey() {
+    return {"vent_q", I::VentQ, Range::Positive, true, Absent::NotGiven};
+}
+
+// The enclosure kinds in the file, in the window's order, with their keys in
+// the order the writer puts them. The passive radiator's own values are in
+// RadiatorKeys.
+struct KindKeys {
+    BoxKind kind;
+    const char *name;
+    std::vector<NumberKey> keys;
+};
+
+const std::vector<KindKeys> &EnclosureKinds() {
+    static const std::vector<KindKeys> kinds = {
+        {BoxKind::Vented,
+         "vented",
+         {{"volume_l", I::Vb, Range::Positive},
+          {"tuning_hz", I::Fb, Range::Positive},
+          {"vent_count", I::VentCount, Range::WholeFromOne},
+          {"vent_diameter_mm", I::VentDiameter, Range::Positive},
+          leakageKey(),
+          ventQKey()}},
+        {BoxKind::Closed, "closed", {{"volume_l", I::Vb, Range::Positive}}},
+        {BoxKind::PassiveRadiator,
+         "passive-radiator",
+         {{"volume_l", I::PrVolume, Range::Positive}, leakageKey()}},
+        {BoxKind::Bandpass4,
+         "bandpass-4",
+         {{"rear_volume_l", I::Bp4RearVolume, Range::Positive},
+          {"front_volume_l", I::Bp4FrontVolume, Range::Positive},
+          {"tuning_hz", I::Bp4Tuning, Range::Positive},
+          {"vent_count", I::Bp4VentCount, Range::WholeFromOne},
+          {"vent_diameter_mm", I::Bp4VentDiameter, Range::Positive},
+          leakageKey(),
+          ventQKey()}},
+        {BoxKind::Bandpass6,
+         "bandpass-6",
+         {{"rear_volume_l", I::Bp6RearVolume, Range::Positive},
+          {"rear_tuning_hz", I::Bp6RearTuning, Range::Positive},
+          {"rear_vent_count", I::Bp6RearVentCount, Range::WholeFromOne},
+          {"rear_vent_diameter_mm", I::Bp6RearVentDiameter, Range::Positive},
+          {"front_volume_l", I::Bp6FrontVolume, Range::Positive},
+          {"front_tuning_hz", I::Bp6FrontTuning, Range::Positive},
+          {"front_vent_count", I::Bp6FrontVentCount, Range::WholeFromOne},
+          {"front_vent_diameter_mm", I::Bp6FrontVentDiameter, Range::Positive},
+          leakageKey(),
+          ventQKey()}},
+    };
+    return kinds;
+}
+
+const std::vector<NumberKey> RadiatorKeys = {
+    {"count", I::RadiatorCount, Range::WholeFromOne},
+    {"sd_cm2", I::RadiatorArea, Range::Positive},
+    {"mass_g", I::RadiatorMass, Range::Positive},
+    {"added_mass_g", I::RadiatorAddedMass, Range::ZeroOrMore, false, Absent::Default, 0.0},
+    {"compliance_mm_per_n", I::RadiatorCompliance, Range::Positive},
+    {"qms", I::RadiatorQms, Range::Positive},
+    {"xmax_mm", I::RadiatorXmax, Range::Positive, true, Absent::NotGiven},
+};
+
+const KindKeys &kindKeys(BoxKind kind) {
+    for (const KindKeys &k : EnclosureKinds())
+        if (k.kind == kind)
+            return k;
+    return EnclosureKinds().front();
+}
+
+// The air keys, typed or as conditions.
+constexpr const char *DensityKey = "density_kg_m3";
+constexpr const char *SpeedKey = "sound_speed_m_s";
+constexpr const char *TemperatureKey = "temperature_c";
+constexpr const char *PressureKey = "pressure_pa";
+constexpr const char *HumidityKey = "relative_humidity_percent";
+
+struct Choice {
+    const char *text;
+    int value;
+};
+const std::vector<Choice> Mountings = {{"normal", int(Mounting::Normal)},
+                                       {"isobaric", int(Mounting::Isobaric)}};
+const std::vector<Choice> Wirings = {{"parallel", int(Wiring::Parallel)},
+                                     {"series", int(Wiring::Series)},
+                                     {"series-parallel", int(Wiring::SeriesParallel)}};
+
+const char *choiceText(const std::vector<Choice> &choices, int value) {
+    for (const Choice &c : choices)
+        if (c.value == value)
+            return c.text;
+    return choices.front().text;
+}
+
+// "\"a\", \"b\" or \"c\"".
+QString choiceList(const QStringList &texts) {
+    QStringList quoted;
+    for (const QString &t : texts)
+        quoted << QLatin1Char('"') + t + QLatin1Char('"');
+    if (quoted.size() == 1)
+        return quoted.front();
+    return QStringList(quoted.mid(0, quoted.size() - 1)).join(QStringLiteral(", ")) +
+           QStringLiteral(" or ") + quoted.back();
+}
+
+const char *const AmplifierKeys[] = {"rated_power_w", "rated_load_ohm", "current_limit_a"};
+constexpr const char *HalfSpace = "half-space";
+
+// Why a constraint of the drivers' arrangement fails, empty when it holds.
+QString arrangementFault(const DriverArrangement &d) {
+    if (d.count < 1 || d.count > MaxDrivers)
+        return QStringLiteral("must be a whole number from 1 to 8");
+    if (d.mounting == Mounting::Isobaric && d.count % 2 != 0)
+        return QStringLiteral("must be even for isobaric mounting");
+    if (d.wiring == Wiring::SeriesParallel && (d.count % 2 != 0 || d.count < 4))
+        return QStringLiteral("must be even and at least 4 for series-parallel wiring");
+    return QString();
+}
+
+// Why air conditions give no air, empty when they do.
+QString conditionsFault(const AirProperties &air) {
+    if (!(std::isfinite(air.density) && air.density > 0.0 && std::isfinite(air.soundSpeed) &&
+          air.soundSpeed > 0.0))
+        return QStringLiteral("these conditions give no positive air density");
+    return QString();
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+// The JSON type of a value, as a refusal says it.
+QString typeName(const QJsonValue &v) {
+    switch (v.type()) {
+    case QJsonValue::Null:
+        return QStringLiteral("null");
+    case QJsonValue::Bool:
+        return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QJsonValue::Double:
+        return QStringLiteral("a number");
+    case QJsonValue::String:
+        return QStringLiteral("a string");
+    case QJsonValue::Array:
+        return QStringLiteral("an array");
+    case QJsonValue::Object:
+        return QStringLiteral("an object");
+    case QJsonValue::Undefined:
+        break;
+    }
+    return QStringLiteral("nothing");
+}
+
+// An object of the file and where it is: "enclosure.radiator".
+struct Section {
+    QString path;
+    QJsonObject object;
+
+    QString keyPath(const QString &key) const {
+        return path.isEmpty() ? key : path + QLatin1Char('.') + key;
+    }
+    bool has(const char *key) const { return object.contains(QLatin1String(key)); }
+    QJsonValue value(const char *key) const { return object.value(QLatin1String(key)); }
+};
+
+class SetupReader {
+public:
+    explicit SetupReader(QString prefix) : prefix_(std::move(prefix)) {}
+
+    DesignSetup read(const QByteArray &json) const {
+        const Section top{QString(), document(json)};
+        checkFormat(top);
+        checkKeys(top, {"format", "version", "label", "air", "driver", "drivers", "enclosure",
+                        "drive", "amplifier", "filters", "environment"});
+        DesignSetup setup;
+        setup.label = text(top, "label", true);
+        if (top.has("air"))
+            setup.air = air(section(top, "air"));
+        driver(section(top, "driver", true), setup);
+        if (top.has("drivers"))
+            setup.drivers = arrangement(section(top, "drivers"));
+        enclosure(section(top, "enclosure", true), setup);
+        drive(section(top, "drive", true), setup);
+        checkEmptyParts(top);
+        return setup;
+    }
+
+private:
+    [[noreturn]] void refuse(const QString &why) const { throw DravikError(prefix_ + why); }
+    [[noreturn]] void refuse(const QString &path, const QString &why) const {
+        refuse(path + QStringLiteral(": ") + why);
+    }
+
+    QJsonObject document(const QByteArray &json) const {
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+        if (error.error != QJsonParseError::NoError)
+            refuse(QStringLiteral("it is not valid JSON (") + error.errorString() +
+                   QStringLiteral(" at ") + where(json, error.offset) + QLatin1Char(')'));
+        if (!doc.isObject())
+            refuse(QStringLiteral("it is not one JSON object"));
+        return doc.object();
+    }
+
+    // "line 3, column 14 (byte 52)" of a byte offset.
+    static QString where(const QByteArray &json, qsizetype offset) {
+        offset = std::clamp<qsizetype>(offset, 0, json.size());
+        const QByteArray before = json.left(offset);
+        const qsizetype line = before.count('\n') + 1;
+        const qsizetype column = offset - (before.lastIndexOf('\n') + 1) + 1;
+        return QStringLiteral("line %1, column %2 (byte %3)").arg(line).arg(column).arg(offset);
+    }
+
+    void checkFormat(const Section &top) const {
+        const QJsonValue format = top.value("format");
+        if (format.isUndefined())
+            refuse(QStringLiteral("format"), QStringLiteral("is missing"));
+        if (format.toString() != QLatin1String(SetupFileFormat) || !format.isString())
+            refuse(QStringLiteral("format"), QStringLiteral("must be \"") +
+                                                 QLatin1String(SetupFileFormat) +
+                                                 QStringLiteral("\": this is not a design setup"));
+        const QJsonValue version = top.value("version");
+        if (version.isUndefined())
+            refuse(QStringLiteral("version"), QStringLiteral("is missing"));
+        if (!version.isDouble())
+            refuse(QStringLiteral("version"),
+                   QStringLiteral("must be a number, not ") + typeName(version));
+        const double v = version.toDouble();
+        if (v > SetupFileVersion)
+            refuse(QStringLiteral("version"),
+                   QStringLiteral("this program reads version 1; this file is version ") +
+                       QString::number(v, 'g', 12));
+        if (v != SetupFileVersion)
+            refuse(QStringLiteral("version"), QStringLiteral("must be 1"));
+    }
+
+    // Refuses the first key (in sorted order) that is not one of `known`.
+    void checkKeys(const Section &s, std::initializer_list<const char *> known,
+                   const QString &of = QString()) const {
+        std::vector<const char *> list(known);
+        checkKeys(s, list, of);
+    }
+    void checkKeys(const Section &s, const std::vector<const char *> &known,
+                   const QString &of = QString()) const {
+        for (auto it = s.object.begin(); it != s.object.end(); ++it) {
+            bool found = false;
+            for (const char *k : known)
+                found = found || it.key() == QLatin1String(k);
+            if (!found)
+                refuse(s.keyPath(it.key()), QStringLiteral("is an unknown key") + of);
+        }
+    }
+
+    Section section(const Section &parent, const char *key, bool required = false) const {
+        const QJsonValue v = parent.value(key);
+        const QString path = parent.keyPath(QLatin1String(key));
+        if (v.isUndefined() && required)
+            refuse(path, QStringLiteral("is missing"));
+        if (!v.isObject())
+            refuse(path, QStringLiteral("must be an object, not ") + typeName(v));
+        return {path, v.toObject()};
+    }
+
+    QString text(const Section &s, const char *key, bool optional = false) const {
+        const QJsonValue v = s.value(key);
+        if (v.isUndefined() && optional)
+            return QString();
+        if (v.isUndefined())
+            refuse(s.keyPath(QLatin1String(key)), QStringLiteral("is missing"));
+        if (!v.isString())
+            refuse(s.keyPath(QLatin1String(key)),
+                   QStringLiteral("must be a string, not ") + typeName(v));
+        return v.toString();
+    }
+
+    int choice(const Section &s, const char *key, const std::vector<Choice> &choices,
+               int byDefault) const {
+        const QJsonValue v = s.value(key);
+        if (v.isUndefined())
+            return byDefault;
+        QStringList texts;
+        for (const Choice &c : choices) {
+            if (v.isString() && v.toString() == QLatin1String(c.text))
+                return c.value;
+            texts << QLatin1String(c.text);
+        }
+        refuse(s.keyPath(QLatin1String(key)), QStringLiteral("must be ") + choiceList(texts));
+    }
+
+    std::optional<double> number(const Section &s, const NumberKey &k) const {
+        const QJsonValue v = s.value(k.key);
+        const QString path = s.keyPath(QLatin1String(k.key));
+        const QString wanted =
+            rangePhrase(k.range) + (k.nullable ? QStringLiteral(" or null") : QString());
+        if (v.isUndefined()) {
+            if (k.absent == Absent::Refused)
+                refuse(path, QStringLiteral("is missing"));
+            if (k.absent == Absent::NotGiven)
+                return std::nullopt;
+            return k.byDefault;
+        }
+        if (v.isNull() && k.nullable)
+            return std::nullopt;
+        if (!v.isDouble())
+            refuse(path,
+                   QStringLiteral("must be ") + wanted + QStringLiteral(", not ") + typeName(v));
+        const std::optional<double> x = atFilePrecision(v.toDouble(), 0);
+        if (!x || !inRange(k.range, *x))
+            refuse(path, QStringLiteral("must be ") + wanted);
+        return k.shift == 0 ? x : atFilePrecision(*x, -k.shift);
+    }
+
+    void numbers(const Section &s, const std::vector<NumberKey> &keys, DesignSetup &setup) const {
+        for (const NumberKey &k : keys)
+            DesignInputRow(k.input).member(setup) = number(s, k);
+    }
+
+    static std::vector<const char *> keyNames(const std::vector<NumberKey> &keys) {
+        std::vector<const char *> names;
+        for (const NumberKey &k : keys)
+            names.push_back(k.key);
+        return names;
+    }
+
+    double airNumber(const Section &s, const char *key, Range range) const {
+        return *number(s, NumberKey{key, I::Count, range});
+    }
+
+    AirProperties air(const Section &s) const {
+        checkKeys(s, {DensityKey, SpeedKey, TemperatureKey, PressureKey, HumidityKey});
+        const bool typed = s.has(DensityKey) || s.has(SpeedKey);
+        const bool conditions = s.has(TemperatureKey) || s.has(PressureKey) || s.has(HumidityKey);
+        if (typed && conditions)
+            refuse(s.path, QStringLiteral("give either density_kg_m3 and sound_speed_m_s or the "
+                                          "conditions, not both"));
+        if (!conditions) {
+            AirProperties air;
+            air.density = airNumber(s, DensityKey, Range::Positive);
+            air.soundSpeed = airNumber(s, SpeedKey, Range::Positive);
+            return air;
+        }
+        AirConditions c;
+        c.temperatureC = airNumber(s, TemperatureKey, Range::Temperature);
+        c.pressurePa = airNumber(s, PressureKey, Range::Positive);
+        c.relativeHumidityPercent = airNumber(s, HumidityKey, Range::Percent);
+        const AirProperties air = AirFromConditions(c);
+        const QString fault = conditionsFault(air);
+        if (!fault.isEmpty())
+            refuse(s.path, fault);
+        return air;
+    }
+
+    void driver(const Section &s, DesignSetup &setup) const {
+        std::vector<const char *> known = keyNames(DriverKeys);
+        known.insert(known.begin(), {"manufacturer", "model"});
+        checkKeys(s, known);
+        setup.manufacturer = text(s, "manufacturer");
+        setup.model = text(s, "model");
+        numbers(s, DriverKeys, setup);
+        if (!setup.driver.qts && !setup.driver.qms)
+            refuse(s.keyPath(QStringLiteral("qms")),
+                   QStringLiteral("may be null only when qts is given"));
+    }
+
+    DriverArrangement arrangement(const Section &s) const {
+        checkKeys(s, {"count", "mounting", "wiring"});
+        DriverArrangement d;
+        const QString countPath = s.keyPath(QStringLiteral("count"));
+        const QJsonValue count = s.value("count");
+        if (!count.isUndefined()) {
+            const double n = count.toDouble(0.0);
+            if (!count.isDouble() || !(n >= 1.0 && n <= MaxDrivers && n == std::floor(n)))
+                refuse(countPath, QStringLiteral("must be a whole number from 1 to 8"));
+            d.count = static_cast<int>(n);
+        }
+        d.mounting = Mounting(choice(s, "mounting", Mountings, int(d.mounting)));
+        d.wiring = Wiring(choice(s, "wiring", Wirings, int(d.wiring)));
+        const QString fault = arrangementFault(d);
+        if (!fault.isEmpty())
+            refuse(countPath, fault);
+        return d;
+    }
+
+    void enclosure(const Section &s, DesignSetup &setup) const {
+        const QJsonValue kindValue = s.value("kind");
+        QStringList names;
+        const KindKeys *kind = nullptr;
+        for (const KindKeys &k : EnclosureKinds()) {
+            names << QLatin1String(k.name);
+            if (kindValue.isString() && kindValue.toString() == QLatin1String(k.name))
+                kind = &k;
+        }
+        if (kindValue.isUndefined())
+            refuse(s.keyPath(QStringLiteral("kind")), QStringLiteral("is missing"));
+        if (!kind)
+            refuse(s.keyPath(QStringLiteral("kind")),
+                   QStringLiteral("must be ") + choiceList(names));
+        std::vector<const char *> known = keyNames(kind->keys);
+        known.insert(known.begin(), "kind");
+        const bool radiator = kind->kind == BoxKind::PassiveRadiator;
+        if (radiator)
+            known.push_back("radiator");
+        const QString of = QStringLiteral(" for a \"") + QLatin1String(kind->name) +
+                           QStringLiteral("\" enclosure");
+        checkKeys(s, known, of);
+        setup.enclosure = BoxParameters();
+        setup.enclosure.kind = kind->kind;
+        numbers(s, kind->keys, setup);
+        if (radiator) {
+            const Section r = section(s, "radiator", true);
+            checkKeys(r, keyNames(RadiatorKeys));
+            numbers(r, RadiatorKeys, setup);
+        }
+    }
+
+    void drive(const Section &s, DesignSetup &setup) const {
+        checkKeys(s, {"power_w", "voltage_v", "source_resistance_ohm"});
+        const bool power = s.has("power_w");
+        const bool voltage = s.has("voltage_v");
+        if (power && voltage)
+            refuse(s.keyPath(QStringLiteral("voltage_v")),
+                   QStringLiteral("cannot be given together with power_w"));
+        if (!power && !voltage)
+            refuse(s.keyPath(QStringLiteral("power_w")),
+                   QStringLiteral("is missing (give power_w or voltage_v)"));
+        setup.drive = DriveParameters();
+        setup.drive.given = power ? DriveParameters::Given::Power : DriveParameters::Given::Voltage;
+        const NumberKey given = power ? NumberKey{"power_w", I::Power, Range::Positive}
+                                      : NumberKey{"voltage_v", I::Voltage, Range::Positive};
+        numbers(s,
+                {given,
+                 {"source_resistance_ohm", I::SourceResistance, Range::ZeroOrMore, false,
+                  Absent::Default, 0.0}},
+                setup);
+    }
+
+    // The parts a later version of the program fills in: accepted only with
+    // their empty values.
+    void checkEmptyParts(const Section &top) const {
+        if (top.has("amplifier")) {
+            const Section a = section(top, "amplifier");
+            checkKeys(a, {AmplifierKeys[0], AmplifierKeys[1], AmplifierKeys[2]});
+            for (const char *key : AmplifierKeys)
+                if (a.has(key) && !a.value(key).isNull())
+                    refuse(a.keyPath(QLatin1String(key)),
+                           QStringLiteral("this version of Dravik does not read amplifier limits "
+                                          "yet (only null)"));
+        }
+        if (top.has("filters")) {
+            const QJsonValue f = top.value("filters");
+            if (!f.isArray())
+                refuse(QStringLiteral("filters"),
+                       QStringLiteral("must be an array, not ") + typeName(f));
+            if (!f.toArray().isEmpty())
+                refuse(QStringLiteral("filters"),
+                       QStringLiteral("this version of Dravik does not read filters yet "
+                                      "(only [])"));
+        }
+        if (top.has("environment")) {
+            const Section e = section(top, "environment");
+            const QString kindPath = e.keyPath(QStringLiteral("kind"));
+            const QJsonValue kind = e.value("kind");
+            if (kind.isUndefined())
+                refuse(kindPath, QStringLiteral("is missing"));
+            if (!kind.isString())
+                refuse(kindPath, QStringLiteral("must be a string, not ") + typeName(kind));
+            if (kind.toString() != QLatin1String(HalfSpace))
+                refuse(kindPath, QStringLiteral("this version of Dravik does not read the "
+                                                "environment \"") +
+                                     kind.toString() +
+                                     QStringLiteral("\" yet (only \"half-space\")"));
+            checkKeys(e, {"kind"}, QStringLiteral(" for a \"half-space\" environment"));
+        }
+    }
+
+    QString prefix_;
+};
+
+// ---------------------------------------------------------------------------
+// Writing
+
+// A JSON string: quotes, backslashes and control characters escaped, and a
+// lone surrogate (text that is not valid UTF-16) as \uXXXX, so that it
+// reads back as the same text.
+QByteArray jsonString(const QString &text) {
+    QByteArray out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    const auto escape = [&out](char16_t unit) {
+        out += "\\u" + QByteArray::number(unit, 16).rightJustified(4, '0');
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c < 0x20) {
+            escape(c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                   QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            out += text.mid(i, 2).toUtf8();
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            escape(c);
+        } else {
+            out += QString(QChar(c)).toUtf8();
+        }
+    }
+    out += '"';
+    return out;
+}
+
+// A JSON document written key by key in the order given, two spaces an
+// indent level.
+class OrderedWriter {
+public:
+    void beginObject(const char *key = nullptr) { open(key, '{'); }
+    void endObject() { close('}'); }
+    void emptyArray(const char *key) {
+        member(key);
+        out_ += "[]";
+    }
+    void value(const char *key, const QByteArray &json) {
+        member(key);
+        out_ += json;
+    }
+    QByteArray finish() { return out_ + '\n'; }
+
+private:
+    void member(const char *key) {
+        if (!first_)
+            out_ += ',';
+        first_ = false;
+        out_ += '\n' + QByteArray(2 * depth_, ' ');
+        if (key)
+            out_ += jsonString(QLatin1String(key)) + ": ";
+    }
+    void open(const char *key, char bracket) {
+        if (depth_ > 0)
+            member(key);
+        out_ += bracket;
+        ++depth_;
+        first_ = true;
+    }
+    void close(char bracket) {
+        --depth_;
+        if (!first_)
+            out_ += '\n' + QByteArray(2 * depth_, ' ');
+        out_ += bracket;
+        first_ = false;
+    }
+
+    QByteArray out_;
+    int depth_ = 0;
+    bool first_ = true;
+};
+
+class SetupWriter {
+public:
+    explicit SetupWriter(QString prefix) : prefix_(std::move(prefix)) {}
+
+    QByteArray write(const DesignSetup &setup) const {
+        OrderedWriter out;
+        out.beginObject();
+        out.value("format", jsonString(QLatin1String(SetupFileFormat)));
+        out.value("version", QByteArray::number(SetupFileVersion));
+        out.value("label", jsonString(setup.label));
+        air(out, setup.air);
+        driver(out, setup);
+        drivers(out, setup.drivers);
+        enclosure(out, setup);
+        drive(out, setup);
+        emptyParts(out);
+        out.endObject();
+        return out.finish();
+    }
+
+private:
+    [[noreturn]] void refuse(const QString &why) const { throw DravikError(prefix_ + why); }
+
+    // A value of the table of inputs named as the charts name it: "Fs
+    // (Driver page)".
+    static QString inputName(ModelInput input) {
+        const InputRow &row = DesignInputRow(input);
+        return QLatin1String(row.name) + QStringLiteral(" (") + QLatin1String(PageName(row.page)) +
+               QLatin1Char(')');
+    }
+
+    // The number's text in the file, after checking that the reader takes
+    // it back as this very value's file precision.
+    QByteArray numberFor(const std::optional<double> &x, const NumberKey &k,
+                         const QString &name) const {
+        if (!x) {
+            if (k.nullable)
+                return "null";
+            refuse(QStringLiteral("it needs ") + name);
+        }
+        const std::optional<double> inFile = atFilePrecision(*x, k.shift);
+        if (!inFile || !inRange(k.range, *inFile))
+            refuse(name + QStringLiteral(" must be ") + rangePhrase(k.range));
+        return numberText(*inFile);
+    }
+
+    void numbers(OrderedWriter &out, const std::vector<NumberKey> &keys,
+                 const DesignSetup &setup) const {
+        for (const NumberKey &k : keys) {
+            const InputRow &row = DesignInputRow(k.input);
+            out.value(k.key, numberFor(InputValue(setup, row), k, inputName(k.input)));
+        }
+    }
+
+    QByteArray airNumber(double x, const char *key, Range range, const char *name) const {
+        return numberFor(x, NumberKey{key, I::Count, range},
+                         QLatin1String(name) + QStringLiteral(" (this window)"));
+    }
+
+    void air(OrderedWriter &out, const AirProperties &air) const {
+        out.beginObject("air");
+        if (air.conditions) {
+            const AirConditions &c = *air.conditions;
+            out.value(TemperatureKey, airNumber(c.temperatureC, TemperatureKey, Range::Temperature,
+                                                "the air temperature"));
+            out.value(PressureKey,
+                      airNumber(c.pressurePa, PressureKey, Range::Positive, "the air pressure"));
+            out.value(HumidityKey, airNumber(c.relativeHumidityPercent, HumidityKey, Range::Percent,
+                                             "the relative humidity"));
+            if (!conditionsFault(AirFromConditions(c)).isEmpty())
+                refuse(QStringLiteral("the air conditions give no positive air density"));
+        } else {
+            out.value(DensityKey,
+                      airNumber(air.density, DensityKey, Range::Positive, "the air density"));
+            out.value(SpeedKey,
+                      airNumber(air.soundSpeed, SpeedKey, Range::Positive, "the speed of sound"));
+        }
+        out.endObject();
+    }
+
+    void driver(OrderedWriter &out, const DesignSetup &setup) const {
+        if (!setup.driver.qts && !setup.driver.qms)
+            refuse(QStringLiteral("it needs Qts or Qms (Driver page)"));
+        out.beginObject("driver");
+        out.value("manufacturer", jsonString(setup.manufacturer));
+        out.value("model", jsonString(setup.model));
+        numbers(out, DriverKeys, setup);
+        out.endObject();
+    }
+
+    void drivers(OrderedWriter &out, const DriverArrangement &d) const {
+        const QString fault = arrangementFault(d);
+        if (!fault.isEmpty())
+            refuse(QStringLiteral("the number of drivers ") + fault);
+        out.beginObject("drivers");
+        out.value("count", QByteArray::number(d.count));
+        out.value("mounting", jsonString(QLatin1String(choiceText(Mountings, int(d.mounting)))));
+        out.value("wiring", jsonString(QLatin1String(choiceText(Wirings, int(d.wiring)))));
+        out.endObject();
+    }
+
+    void enclosure(OrderedWriter &out, const DesignSetup &setup) const {
+        const KindKeys &kind = kindKeys(setup.enclosure.kind);
+        out.beginObject("enclosure");
+        out.value("kind", jsonString(QLatin1String(kind.name)));
+        numbers(out, kind.keys, setup);
+        if (kind.kind == BoxKind::PassiveRadiator) {
+            out.beginObject("radiator");
+            numbers(out, RadiatorKeys, setup);
+            out.endObject();
+        }
+        out.endObject();
+    }
+
+    void drive(OrderedWriter &out, const DesignSetup &setup) const {
+        const bool power = setup.drive.given == DriveParameters::Given::Power;
+        out.beginObject("drive");
+        numbers(out,
+                {power ? NumberKey{"power_w", I::Power, Range::Positive}
+                       : NumberKey{"voltage_v", I::Voltage, Range::Positive},
+                 {"source_resistance_ohm", I::SourceResistance, Range::ZeroOrMore}},
+                setup);
+        out.endObject();
+    }
+
+    static void emptyParts(OrderedWriter &out) {
+        out.beginObject("amplifier");
+        for (const char *key : AmplifierKeys)
+            out.value(key, "null");
+        out.endObject();
+        out.emptyArray("filters");
+        out.beginObject("environment");
+        out.value("kind", jsonString(QLatin1String(HalfSpace)));
+        out.endObject();
+    }
+
+    QString prefix_;
+};
+
+QString fileName(const QString &path) {
+    return QFileInfo(path).fileName();
+}
+
+} // namespace
+
+DesignSetup ParseDesignSetup(const QByteArray &json) {
+    return SetupReader(QStringLiteral("The design setup was not read: ")).read(json);
+}
+
+QByteArray SerializeDesignSetup(const DesignSetup &setup) {
+    return SetupWriter(QStringLiteral("The design setup was not written: ")).write(setup);
+}
+
+DesignSetup ReadSetupFile(const QString &path) {
+    checkFileName(path);
+    const QString prefix =
+        QStringLiteral("The setup file ") + fileName(path) + QStringLiteral(" was not read: ");
+    const std::optional<QByteArray> bytes = readSmallFile(path, SetupFileMaxBytes);
+    if (!bytes)
+        throw DravikError(prefix + QStringLiteral("it is larger than 1 MiB"));
+    return SetupReader(prefix).read(*bytes);
+}
+
+void WriteSetupFile(const QString &path, const DesignSetup &setup) {
+    checkFileName(path);
+    const QByteArray bytes = SetupWriter(QStringLiteral("The setup file ") + fileName(path) +
+                                         QStringLiteral(" was not written: "))
+                                 .write(setup);
+    TextWriter out(path);
+    out.writeBytes(bytes);
+    out.commit();
+}
+
+} // namespace dravik
