@@ -4,12 +4,15 @@
 #include "DesignChart.h"
 #include "DesignFile.h"
 #include "DesignReader.h"
+#include "Enclosures.h"
 #include "Fp.h"
 #include "NumberText.h"
+#include "SetupFile.h"
 
 #include <QBuffer>
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,6 +23,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QSvgGenerator>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -31,23 +35,32 @@ namespace dravik {
 
 namespace {
 
-QLineEdit *NumberField(const char *name, const QString &text, int width) {
-    auto *edit = new QLineEdit(text);
-    edit->setObjectName(QLatin1String(name));
-    edit->setFixedWidth(width);
-    return edit;
-}
-
 QPushButton *Button(const char *name, const QString &caption) {
     auto *b = new QPushButton(caption);
     b->setObjectName(QLatin1String(name));
     return b;
 }
 
-// The charts' frequencies: the export's 48 points an octave.
-const std::vector<double> &Frequencies() {
-    static const std::vector<double> f = ChartFrequencies(ExportPointsPerOctave);
-    return f;
+QLabel *Readout(const char *name) {
+    auto *label = new QLabel;
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+// A row of choices in a widget of its own, so that they exclude each other
+// and no other radio button of the window.
+QWidget *ChoiceGroup(QHBoxLayout *&row) {
+    auto *group = new QWidget;
+    row = new QHBoxLayout(group);
+    row->setContentsMargins(0, 0, 0, 0);
+    return group;
+}
+
+QString Caption(const InputRow &row) {
+    QString caption = QLatin1String(row.caption);
+    if (*row.unit)
+        caption += QStringLiteral(" (") + QLatin1String(row.unit) + QLatin1Char(')');
+    return caption + QLatin1Char(':');
 }
 
 constexpr int PictureWidth = 1600;
@@ -56,6 +69,12 @@ constexpr int PictureWidth = 1600;
 const char *const ChartNames[ChartCount] = {"Spl",       "Excursion",  "PortVelocity",
                                             "Impedance", "GroupDelay", "Limits"};
 
+const char *const SetupFilter = "Design setup files (*.dvsetup)|*.dvsetup";
+
+bool IsSetupFile(const QString &path) {
+    return path.endsWith(QStringLiteral(".dvsetup"), Qt::CaseInsensitive);
+}
+
 } // namespace
 
 TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *parent)
@@ -63,41 +82,201 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     setObjectName(QStringLiteral("ChartsForm"));
     setWindowTitle(QStringLiteral("Design Charts"));
 
-    auto *controls = new QHBoxLayout;
-    controls->addWidget(new QLabel(QStringLiteral("Input power (W):")));
-    power_ = NumberField("EPower", QString(), 70);
-    controls->addWidget(power_);
-    voltage_ = new QLabel;
-    voltage_->setObjectName(QStringLiteral("VoltageLabel"));
+    auto *notices = new QVBoxLayout;
+    for (QLabel **label : {&ventLength_, &qualityNotice_, &source_}) {
+        *label = new QLabel;
+        (*label)->setWordWrap(true);
+        notices->addWidget(*label);
+    }
+    ventLength_->setObjectName(QStringLiteral("VentLengthLabel"));
+    qualityNotice_->setObjectName(QStringLiteral("QtsNoticeLabel"));
+    source_->setObjectName(QStringLiteral("DesignSourceLabel"));
+
+    // The SPL chart always on top; the others on tabs below it. The charts
+    // themselves are made on first show, so that start-up does not pay for them.
+    splSlot_ = new QWidget;
+    splSlot_->setObjectName(QStringLiteral("SplSlot"));
+    new QVBoxLayout(splSlot_);
+    splSlot_->layout()->setContentsMargins(0, 0, 0, 0);
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName(QStringLiteral("ChartPages"));
+    splitter_ = new QSplitter(Qt::Vertical);
+    splitter_->addWidget(splSlot_);
+    splitter_->addWidget(tabs_);
+    splitter_->setChildrenCollapsible(false); // the SPL chart stays at hand
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buildDriveRow());
+    layout->addLayout(buildBoxRow());
+    layout->addWidget(buildKindFields());
+    layout->addLayout(buildDriversRow());
+    layout->addLayout(buildAirRow());
+    layout->addLayout(notices);
+    layout->addLayout(buildOverlayRow());
+    layout->addWidget(splitter_, 1);
+    resize(1000, 1000);
+    kindChosen();
+}
+
+TChartsForm::~TChartsForm() = default;
+
+QLineEdit *TChartsForm::addField(QLayout *row, const char *name, const QString &caption,
+                                 const QString &text, int width) {
+    if (!caption.isEmpty())
+        row->addWidget(new QLabel(caption));
+    auto *edit = new QLineEdit(text);
+    edit->setObjectName(QLatin1String(name));
+    edit->setFixedWidth(width);
+    row->addWidget(edit);
+    edits_[QLatin1String(name)] = edit;
+    return edit;
+}
+
+QRadioButton *TChartsForm::addChoice(QLayout *row, const char *name, const QString &caption) {
+    auto *b = new QRadioButton(caption);
+    b->setObjectName(QLatin1String(name));
+    row->addWidget(b);
+    return b;
+}
+
+QLayout *TChartsForm::buildDriveRow() {
+    auto *row = new QHBoxLayout;
+    QHBoxLayout *choices = nullptr;
+    QWidget *group = ChoiceGroup(choices);
+    addChoice(choices, "PowerChoice", QStringLiteral("Power (W):"))->setChecked(true);
+    power_ = addField(choices, "EPower", QString(), QString(), 70);
+    voltage_ = Readout("VoltageLabel");
     voltage_->setMinimumWidth(90);
-    controls->addWidget(voltage_);
-
-    auto *kind = new QGroupBox(QStringLiteral("Box"));
-    kind->setObjectName(QStringLiteral("BoxKindGroup"));
-    auto *kindLayout = new QHBoxLayout(kind);
-    vented_ = new QRadioButton(QStringLiteral("Vented"));
-    vented_->setObjectName(QStringLiteral("VentedChoice"));
-    closed_ = new QRadioButton(QStringLiteral("Closed"));
-    closed_->setObjectName(QStringLiteral("ClosedChoice"));
-    vented_->setChecked(true);
-    kindLayout->addWidget(vented_);
-    kindLayout->addWidget(closed_);
-    controls->addWidget(kind);
-
-    controls->addWidget(new QLabel(QStringLiteral("Vent warning (m/s):")));
-    ventWarning_ = NumberField("EVentWarning", QStringLiteral("17"), 50);
-    controls->addWidget(ventWarning_);
-    controls->addStretch(1);
+    choices->addWidget(voltage_);
+    byVoltage_ = addChoice(choices, "VoltageChoice", QStringLiteral("Voltage (V RMS):"));
+    addField(choices, "EVoltage", QString(), QStringLiteral("20"), 60);
+    row->addWidget(group);
+    addField(row, "ESourceResistance", QStringLiteral("Rs (ohm):"), QStringLiteral("0"), 50);
+    ventWarning_ = addField(row, "EVentWarning", QStringLiteral("Vent warning (m/s):"),
+                            QStringLiteral("17"), 50);
+    row->addStretch(1);
     QPushButton *update = Button("UpdateButton", QStringLiteral("Update"));
     QPushButton *reset = Button("ResetViewButton", QStringLiteral("Reset view"));
     QPushButton *exportButton = Button("ExportButton", QStringLiteral("Export..."));
-    controls->addWidget(update);
-    controls->addWidget(reset);
-    controls->addWidget(exportButton);
+    row->addWidget(update);
+    row->addWidget(reset);
+    row->addWidget(exportButton);
     connect(update, &QPushButton::clicked, this, &TChartsForm::UpdateButtonClick);
     connect(reset, &QPushButton::clicked, this, &TChartsForm::ResetViewButtonClick);
     connect(exportButton, &QPushButton::clicked, this, &TChartsForm::ExportButtonClick);
+    return row;
+}
 
+QLayout *TChartsForm::buildBoxRow() {
+    auto *row = new QHBoxLayout;
+    auto *kind = new QGroupBox(QStringLiteral("Box"));
+    kind->setObjectName(QStringLiteral("BoxKindGroup"));
+    auto *kindLayout = new QHBoxLayout(kind);
+    for (const EnclosureKind &k : EnclosureKinds()) {
+        QRadioButton *b = addChoice(kindLayout, k.choiceName, QLatin1String(k.caption));
+        kinds_[k.kind] = b;
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                kindChosen();
+        });
+    }
+    {
+        const QSignalBlocker quiet(kinds_[BoxKind::Vented]);
+        kinds_[BoxKind::Vented]->setChecked(true);
+    }
+    row->addWidget(kind);
+    for (ModelInput input : {ModelInput::LeakageQ, ModelInput::VentQ}) {
+        const InputRow &r = DesignInputRow(input);
+        QLineEdit *e = addField(row, r.field, Caption(r), WindowValueText(InputValue(DesignSetup(), r)),
+                                50);
+        e->setToolTip(QStringLiteral("Empty: no such loss."));
+    }
+    row->addStretch(1);
+    return row;
+}
+
+QWidget *TChartsForm::buildKindFields() {
+    kindFields_ = new QStackedWidget;
+    kindFields_->setObjectName(QStringLiteral("BoxFields"));
+    for (const EnclosureKind &k : EnclosureKinds()) {
+        auto *page = new QWidget;
+        auto *row = new QHBoxLayout(page);
+        row->setContentsMargins(0, 0, 0, 0);
+        if (k.followsMainWindow) {
+            row->addWidget(new QLabel(QStringLiteral("Vb, Fb and the vents of the main window.")));
+        } else {
+            std::vector<ModelInput> inputs = k.needs;
+            inputs.insert(inputs.end(), k.ventNeeds.begin(), k.ventNeeds.end());
+            for (ModelInput input : inputs) {
+                const InputRow &r = DesignInputRow(input);
+                addField(row, r.field, Caption(r), QString(), 55);
+            }
+        }
+        if (k.kind == BoxKind::PassiveRadiator) {
+            addField(row, "EPrTuning", QStringLiteral("Tune to (Hz):"), QString(), 50);
+            QPushButton *tune = Button("PrTuneButton", QStringLiteral("Added mass"));
+            connect(tune, &QPushButton::clicked, this, &TChartsForm::PrTuneButtonClick);
+            row->addWidget(tune);
+        } else if (k.kind == BoxKind::Bandpass4) {
+            addField(row, "EBp4S", QStringLiteral("S:"), QStringLiteral("0.7"), 40);
+            addField(row, "EBp4Gain", QStringLiteral("Gain (dB):"), QStringLiteral("3"), 40);
+            QPushButton *design = Button("Bp4DesignButton", QStringLiteral("Design"));
+            connect(design, &QPushButton::clicked, this, &TChartsForm::Bp4DesignButtonClick);
+            row->addWidget(design);
+        }
+        row->addStretch(1);
+        kindFields_->addWidget(page);
+    }
+    return kindFields_;
+}
+
+QLayout *TChartsForm::buildDriversRow() {
+    auto *row = new QHBoxLayout;
+    addField(row, control::DriverCount, QStringLiteral("Drivers:"), QStringLiteral("1"), 30);
+    QHBoxLayout *mounting = nullptr;
+    QWidget *mountingGroup = ChoiceGroup(mounting);
+    addChoice(mounting, "NormalMountingChoice", QStringLiteral("Normal"))->setChecked(true);
+    isobaric_ = addChoice(mounting, "IsobaricMountingChoice", QStringLiteral("Isobaric pairs"));
+    row->addWidget(mountingGroup);
+    QHBoxLayout *wiring = nullptr;
+    QWidget *wiringGroup = ChoiceGroup(wiring);
+    addChoice(wiring, "ParallelWiringChoice", QStringLiteral("Parallel"))->setChecked(true);
+    series_ = addChoice(wiring, "SeriesWiringChoice", QStringLiteral("Series"));
+    seriesParallel_ =
+        addChoice(wiring, "SeriesParallelWiringChoice", QStringLiteral("Series-parallel"));
+    row->addWidget(wiringGroup);
+    const InputRow &le = DesignInputRow(ModelInput::Le);
+    addField(row, le.field, Caption(le), QStringLiteral("0"), 50);
+    amplifierLoad_ = Readout("AmplifierLoadLabel");
+    row->addWidget(amplifierLoad_);
+    row->addStretch(1);
+    return row;
+}
+
+QLayout *TChartsForm::buildAirRow() {
+    auto *row = new QHBoxLayout;
+    QHBoxLayout *choices = nullptr;
+    QWidget *group = ChoiceGroup(choices);
+    addChoice(choices, "AirTypedChoice", QStringLiteral("Air:"))->setChecked(true);
+    addField(choices, control::AirDensity, QString(), QStringLiteral("1.18"), 50);
+    choices->addWidget(new QLabel(QStringLiteral("kg/m^3")));
+    addField(choices, control::SoundSpeed, QString(), QStringLiteral("345"), 50);
+    choices->addWidget(new QLabel(QStringLiteral("m/s")));
+    fromConditions_ = addChoice(choices, "AirConditionsChoice", QStringLiteral("From:"));
+    addField(choices, control::Temperature, QString(), QStringLiteral("20"), 40);
+    choices->addWidget(new QLabel(QStringLiteral("C")));
+    addField(choices, control::Pressure, QString(), QStringLiteral("101325"), 60);
+    choices->addWidget(new QLabel(QStringLiteral("Pa")));
+    addField(choices, control::Humidity, QString(), QStringLiteral("50"), 40);
+    choices->addWidget(new QLabel(QStringLiteral("% humidity")));
+    row->addWidget(group);
+    air_ = Readout("AirLabel");
+    row->addWidget(air_);
+    row->addStretch(1);
+    return row;
+}
+
+QLayout *TChartsForm::buildOverlayRow() {
     // The overlays: designs kept beside the current one.
     auto *overlayRow = new QHBoxLayout;
     overlayList_ = new QListWidget;
@@ -115,6 +294,8 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
         {"HideOverlayButton", "Hide / show", &TChartsForm::HideOverlayButtonClick},
         {"RemoveOverlayButton", "Remove", &TChartsForm::RemoveOverlayButtonClick},
         {"ClearButton", "Clear", &TChartsForm::ClearButtonClick},
+        {"OpenSetupButton", "Open setup...", &TChartsForm::OpenSetupButtonClick},
+        {"SaveSetupButton", "Save setup...", &TChartsForm::SaveSetupButtonClick},
     };
     auto *buttonGrid = new QHBoxLayout;
     for (const auto &c : overlayCommands) {
@@ -133,33 +314,14 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     connect(overlayList_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
         const auto row = static_cast<size_t>(overlayList_->row(item));
         const bool visible = item->checkState() == Qt::Checked;
-        if (row < overlays_.all().size() && overlays_.all()[row].visible != visible) {
-            overlays_.setVisible(row, visible);
+        OverlaySet &set = presenter_.overlays();
+        if (row < set.all().size() && set.all()[row].visible != visible) {
+            set.setVisible(row, visible);
             overlaysChanged();
         }
     });
-
-    // The SPL chart always on top; the others on tabs below it. The charts
-    // themselves are made on first show, so that start-up does not pay for them.
-    splSlot_ = new QWidget;
-    splSlot_->setObjectName(QStringLiteral("SplSlot"));
-    new QVBoxLayout(splSlot_);
-    splSlot_->layout()->setContentsMargins(0, 0, 0, 0);
-    tabs_ = new QTabWidget;
-    tabs_->setObjectName(QStringLiteral("ChartPages"));
-    splitter_ = new QSplitter(Qt::Vertical);
-    splitter_->addWidget(splSlot_);
-    splitter_->addWidget(tabs_);
-    splitter_->setChildrenCollapsible(false); // the SPL chart stays at hand
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(controls);
-    layout->addLayout(overlayRow);
-    layout->addWidget(splitter_, 1);
-    resize(900, 900);
+    return overlayRow;
 }
-
-TChartsForm::~TChartsForm() = default;
 
 void TChartsForm::buildCharts() {
     if (charts_[0])
@@ -173,26 +335,85 @@ void TChartsForm::buildCharts() {
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { drawChartsInView(); });
     std::fill(std::begin(stale_), std::end(stale_), true);
     for (auto &chart : charts_)
-        chart->showMessage(curves_);
+        chart->showMessage(curves());
     // The SPL chart came after the splitter was laid out: half the height each.
     splitter_->setSizes({1000, 1000});
 }
 
 BoxKind TChartsForm::boxKind() const {
-    return closed_->isChecked() ? BoxKind::Closed : BoxKind::Vented;
+    for (const auto &[kind, button] : kinds_)
+        if (button->isChecked())
+            return kind;
+    return BoxKind::Vented;
+}
+
+WindowControls TChartsForm::controls() const {
+    WindowControls c;
+    c.text = [this](const char *name) {
+        const auto it = edits_.find(QLatin1String(name));
+        return it == edits_.end() ? QString() : it->second->text();
+    };
+    c.kind = boxKind();
+    c.mounting = isobaric_->isChecked() ? Mounting::Isobaric : Mounting::Normal;
+    c.wiring = series_->isChecked()           ? Wiring::Series
+               : seriesParallel_->isChecked() ? Wiring::SeriesParallel
+                                              : Wiring::Parallel;
+    c.drive = byVoltage_->isChecked() ? DriveParameters::Given::Voltage
+                                      : DriveParameters::Given::Power;
+    c.airFromConditions = fromConditions_->isChecked();
+    return c;
+}
+
+DesignSetup TChartsForm::currentDesign() const {
+    return presenter_.design([this](Field field) { return fields_.text(field); }, controls());
 }
 
 void TChartsForm::followBoxKind(BoxKind kind) {
-    (kind == BoxKind::Closed ? closed_ : vented_)->setChecked(true);
+    kinds_.at(kind)->setChecked(true);
+}
+
+// A kind chosen for the first time starts from the current design.
+void TChartsForm::kindChosen() {
+    const BoxKind kind = boxKind();
+    kindFields_->setCurrentIndex(static_cast<int>(kind));
+    if (!started_[kind]) {
+        started_[kind] = true;
+        startKindFields(kind);
+    }
+}
+
+void TChartsForm::startKindFields(BoxKind kind) {
+    DesignSetup main = currentDesign();
+    ReadMainWindowDesign([this](Field field) { return fields_.text(field); }, main);
+    const BoxParameters vented = ReadBoxParameters(fields_, BoxKind::Vented);
+    main.enclosure.vbLitres = vented.vbLitres;
+    main.enclosure.fbHz = vented.fbHz;
+    main.enclosure.ventDiameterMm = vented.ventDiameterMm;
+    for (const auto &[name, text] : StartingTexts(kind, main))
+        if (const auto it = edits_.find(name); it != edits_.end() && it->second->text().isEmpty())
+            it->second->setText(text);
+}
+
+void TChartsForm::setVoiceCoilInductanceMh(double mh) {
+    edits_.at(QLatin1String(DesignInputRow(ModelInput::Le).field))
+        ->setText(QString::number(mh, 'g', 4));
 }
 
 void TChartsForm::commandFinished() {
+    if (!ownCommand_)
+        presenter_.mainWindowCommandFinished();
     if (isVisible())
         refresh();
 }
 
+void TChartsForm::runOwnCommand(const std::function<void()> &command) {
+    ownCommand_ = true;
+    hooks_.runCommand(command);
+    ownCommand_ = false;
+}
+
 void TChartsForm::UpdateButtonClick() {
-    shown_.reset(); // "Update" always draws anew
+    presenter_.forget(); // "Update" always draws anew
     refresh();
 }
 
@@ -202,70 +423,50 @@ void TChartsForm::ResetViewButtonClick() {
             chart->resetView();
 }
 
-// The power follows PEmax until the user types one of their own: a text
-// other than the one last taken from PEmax.
-void TChartsForm::followPEmax(const DriverParameters &driver) {
-    if (power_->text() != followedPower_)
-        return;
-    followedPower_ = driver.peMaxW ? FormatFieldValue(*driver.peMaxW, 0) : QStringLiteral("1");
-    power_->setText(followedPower_);
-}
-
-double TChartsForm::inputPower() const {
-    return ParseFieldText(power_->text());
-}
-
 double TChartsForm::ventWarning() const {
     return ParseFieldText(ventWarning_->text());
 }
 
-void TChartsForm::showVoltage(const DriverParameters &driver, double power) {
-    if (driver.re && power > 0.0 && std::isfinite(power))
-        voltage_->setText(QStringLiteral("= ") +
-                          QString::number(DriveVoltage(power, *driver.re), 'f', 2) +
-                          QStringLiteral(" V RMS"));
-    else
-        voltage_->clear();
-}
-
-DesignSetup TChartsForm::currentSetup(const DriverParameters &driver, const BoxParameters &box) const {
-    DesignSetup s;
-    s.driver = driver;
-    s.enclosure = box;
-    s.drive.powerW = inputPower();
-    return s;
+void TChartsForm::showReadouts(const DesignSetup &design) {
+    const DesignCurves &c = curves();
+    voltage_->setText(design.drive.given == DriveParameters::Given::Power ? DriveVoltageText(c)
+                                                                          : QString());
+    amplifierLoad_->setText(AmplifierLoadText(c));
+    ventLength_->setText(VentLengthText(design));
+    qualityNotice_->setText(QualityFactorNotice(design.driver).value_or(QString()));
+    air_->setText(AirText(design.air));
+    source_->setText(presenter_.sourceText());
 }
 
 void TChartsForm::refresh() {
-    const DriverParameters driver = ReadDriverParameters(fields_);
-    const BoxParameters box = ReadBoxParameters(fields_, boxKind());
-    followPEmax(driver);
-    const Inputs inputs{driver, box, power_->text(), ventWarning_->text()};
-    const bool same = shown_ && shown_->driver == driver && shown_->box == box &&
-                      shown_->power == inputs.power && shown_->warning == inputs.warning;
-    if (!same) {
-        shown_ = inputs;
-        const double power = inputPower();
-        showVoltage(driver, power);
-        const DesignSetup setup = currentSetup(driver, box);
-        curves_ = ComputeDesignCurves(setup, Frequencies());
-        // Everything on screen is at the power shown: the overlays too.
-        if (!overlays_.all().empty() && setup.drive != overlays_.drive()) {
-            overlays_.recompute(setup.drive, Frequencies());
-            ++overlayGeneration_;
-            listOverlays();
+    DesignSetup design = currentDesign();
+    if (design.drive.given == DriveParameters::Given::Power) {
+        const QString followed = presenter_.followRatedPower(power_->text(), design);
+        if (followed != power_->text()) {
+            power_->setText(followed);
+            design = currentDesign();
         }
+    }
+    const int generation = presenter_.overlayGeneration();
+    if (presenter_.update(design, ventWarning_->text())) {
+        showReadouts(design);
+        if (generation != presenter_.overlayGeneration())
+            listOverlays();
         std::fill(std::begin(stale_), std::end(stale_), true);
         if (charts_[0])
             for (auto &chart : charts_)
-                chart->showMessage(curves_);
+                chart->showMessage(curves());
     }
     drawChartsInView();
 }
 
 ChartMarks TChartsForm::marks() const {
     ChartMarks m;
-    m.xmaxMm = shown_ ? shown_->driver.xmaxMm : std::nullopt;
+    if (const std::optional<DesignSetup> &shown = presenter_.shown()) {
+        m.xmaxMm = shown->driver.xmaxMm;
+        if (shown->enclosure.kind == BoxKind::PassiveRadiator)
+            m.radiatorXmaxMm = shown->enclosure.radiatorXmaxMm;
+    }
     m.portVelocityWarning = ventWarning();
     return m;
 }
@@ -275,15 +476,16 @@ ChartMarks TChartsForm::marks() const {
 void TChartsForm::drawChartsInView() {
     if (!charts_[0])
         return;
+    const OverlaySet &set = presenter_.overlays();
     std::vector<ChartOverlay> shownOverlays;
-    for (size_t i = 0; i < overlays_.all().size(); ++i)
-        if (overlays_.all()[i].visible)
-            shownOverlays.push_back({overlays_.summary(i), OverlayColour(overlays_.all()[i].colour),
-                                     &overlays_.all()[i].curves});
+    for (size_t i = 0; i < set.all().size(); ++i)
+        if (set.all()[i].visible)
+            shownOverlays.push_back(
+                {set.summary(i), OverlayColour(set.all()[i].colour), &set.all()[i].curves});
     for (int i = 0; i < ChartCount; ++i) {
         const bool inView = i == 0 || tabs_->currentWidget() == charts_[i]->widget();
         if (inView && stale_[i]) {
-            charts_[i]->show(curves_, marks(), shownOverlays, overlayGeneration_);
+            charts_[i]->show(curves(), marks(), shownOverlays, presenter_.overlayGeneration());
             stale_[i] = false;
         }
     }
@@ -292,10 +494,11 @@ void TChartsForm::drawChartsInView() {
 void TChartsForm::listOverlays() {
     const QSignalBlocker quiet(overlayList_);
     overlayList_->clear();
-    for (size_t i = 0; i < overlays_.all().size(); ++i) {
-        const Overlay &o = overlays_.all()[i];
-        auto *item = new QListWidgetItem(overlays_.label(i) +
-                                         (o.visible ? QString() : QStringLiteral(" (hidden)")));
+    const OverlaySet &set = presenter_.overlays();
+    for (size_t i = 0; i < set.all().size(); ++i) {
+        const Overlay &o = set.all()[i];
+        auto *item =
+            new QListWidgetItem(set.label(i) + (o.visible ? QString() : QStringLiteral(" (hidden)")));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(o.visible ? Qt::Checked : Qt::Unchecked);
         item->setForeground(OverlayColour(o.colour));
@@ -304,41 +507,45 @@ void TChartsForm::listOverlays() {
 }
 
 void TChartsForm::overlaysChanged() {
-    ++overlayGeneration_;
+    presenter_.overlaysChanged();
     listOverlays();
     std::fill(std::begin(stale_), std::end(stale_), true);
     drawChartsInView();
 }
 
-void TChartsForm::addOverlay(const QString &title, const DriverParameters &driver,
-                             const BoxParameters &box) {
-    const DesignSetup setup = currentSetup(driver, box);
-    const std::optional<Overlay> dropped = overlays_.add(title, setup, setup.drive, Frequencies());
-    overlayNotice_->setText(
-        dropped ? QStringLiteral("The charts keep %1 overlays: the oldest, %2, was removed.")
-                      .arg(OverlaySet::MaxOverlays)
-                      .arg(DesignLabel(dropped->title, dropped->setup))
-                : QString());
+void TChartsForm::PinButtonClick() {
+    refresh();
+    const DesignSetup &shown = *presenter_.shown();
+    overlayNotice_->setText(presenter_.addOverlay(DriverName(shown), shown));
     overlaysChanged();
 }
 
-void TChartsForm::PinButtonClick() {
-    refresh();
-    addOverlay(ReadDriverName(fields_), shown_->driver, shown_->box);
-}
-
 void TChartsForm::AddDesignButtonClick() {
-    hooks_.runCommand([this] {
-        const std::optional<QString> path =
-            hooks_.chooseOpenFile(QStringLiteral("Design files (*.dgn)|*.dgn"));
+    runOwnCommand([this] {
+        const std::optional<QString> path = hooks_.chooseOpenFile(
+            QStringLiteral("Design files (*.dgn;*.dvsetup)|*.dgn;*.dvsetup"));
         if (!path)
             return;
-        const SavedDesign saved = ReadDesignFile(*path);
-        const FieldText text = [&saved](Field field) { return saved.text(field); };
-        const QString driver = ReadDriverName(text);
-        refresh(); // the power of the overlays is the one shown
-        addOverlay(saved.fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver),
-                   ReadDriverParameters(text), ReadBoxParameters(text, boxKind()));
+        DesignSetup setup;
+        QString title;
+        if (IsSetupFile(*path)) {
+            setup = ReadSetupFile(*path);
+            const QString name = setup.label.isEmpty() ? DriverName(setup) : setup.label;
+            title = QFileInfo(*path).fileName() +
+                    (name.isEmpty() ? QString() : QStringLiteral(": ") + name);
+        } else {
+            // A design file holds the main window's fields: a vented or a
+            // closed box of one driver.
+            const SavedDesign saved = ReadDesignFile(*path);
+            const FieldText text = [&saved](Field field) { return saved.text(field); };
+            setup.enclosure.kind = KindOf(boxKind()).followsMainWindow ? boxKind() : BoxKind::Vented;
+            ReadMainWindowDesign(text, setup);
+            const QString driver = DriverName(setup);
+            title = saved.fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver);
+        }
+        refresh(); // the drive of the overlays is the one shown
+        overlayNotice_->setText(presenter_.addOverlay(title, setup));
+        overlaysChanged();
     });
 }
 
@@ -346,7 +553,7 @@ void TChartsForm::RemoveOverlayButtonClick() {
     const int row = overlayList_->currentRow();
     if (row < 0)
         return;
-    overlays_.remove(static_cast<size_t>(row));
+    presenter_.overlays().remove(static_cast<size_t>(row));
     overlayNotice_->clear();
     overlaysChanged();
 }
@@ -356,31 +563,112 @@ void TChartsForm::HideOverlayButtonClick() {
     if (row < 0)
         return;
     const auto index = static_cast<size_t>(row);
-    overlays_.setVisible(index, !overlays_.all()[index].visible);
+    OverlaySet &set = presenter_.overlays();
+    set.setVisible(index, !set.all()[index].visible);
     overlaysChanged();
     overlayList_->setCurrentRow(row);
 }
 
 void TChartsForm::ClearButtonClick() {
-    overlays_.clear();
+    presenter_.overlays().clear();
     overlayNotice_->clear();
     overlaysChanged();
 }
 
+// Puts a design's values into the window's controls.
+void TChartsForm::setControls(const DesignSetup &setup) {
+    started_[setup.enclosure.kind] = true; // the file's values, not the starting ones
+    kinds_.at(setup.enclosure.kind)->setChecked(true);
+    kindChosen();
+    const auto choose = [this](const char *name) {
+        findChild<QRadioButton *>(QLatin1String(name))->setChecked(true);
+    };
+    choose(setup.drivers.mounting == Mounting::Isobaric ? "IsobaricMountingChoice"
+                                                        : "NormalMountingChoice");
+    choose(setup.drivers.wiring == Wiring::Series           ? "SeriesWiringChoice"
+           : setup.drivers.wiring == Wiring::SeriesParallel ? "SeriesParallelWiringChoice"
+                                                            : "ParallelWiringChoice");
+    choose(setup.drive.given == DriveParameters::Given::Voltage ? "VoltageChoice" : "PowerChoice");
+    choose(setup.air.conditions ? "AirConditionsChoice" : "AirTypedChoice");
+    for (const auto &[name, text] : ControlTexts(setup))
+        if (const auto it = edits_.find(name); it != edits_.end())
+            it->second->setText(text);
+}
+
+void TChartsForm::OpenSetupButtonClick() {
+    runOwnCommand([this] {
+        const std::optional<QString> path = hooks_.chooseOpenFile(QLatin1String(SetupFilter));
+        if (!path)
+            return;
+        const DesignSetup setup = ReadSetupFile(*path);
+        presenter_.openSetup(setup, QFileInfo(*path).fileName());
+        setControls(setup);
+        presenter_.forget();
+        refresh();
+    });
+}
+
+void TChartsForm::SaveSetupButtonClick() {
+    runOwnCommand([this] {
+        const std::optional<QString> path = hooks_.chooseSaveFile(QLatin1String(SetupFilter));
+        if (!path)
+            return;
+        DesignSetup setup = currentDesign();
+        if (setup.label.isEmpty())
+            setup.label = DesignLabel(DriverName(setup), setup);
+        WriteSetupFile(*path, setup);
+    });
+}
+
+void TChartsForm::PrTuneButtonClick() {
+    runOwnCommand([this] {
+        const DesignSetup design = currentDesign();
+        const std::optional<double> tuning = ParseWindowValue(edits_.at("EPrTuning")->text());
+        const std::optional<double> added =
+            tuning ? AddedMassForTuning(design.enclosure, design.air, *tuning) : std::nullopt;
+        if (!added)
+            throw DravikError(QStringLiteral(
+                "The radiators cannot tune the box there: it would take a negative added mass, "
+                "or a value of the radiators or the tuning is not a usable number"));
+        edits_.at("EPrAddedMass")->setText(QString::number(*added, 'f', 2));
+    });
+}
+
+void TChartsForm::Bp4DesignButtonClick() {
+    runOwnCommand([this] {
+        const DesignSetup design = currentDesign();
+        const DriverParameters &d = design.driver;
+        const std::optional<double> s = ParseWindowValue(edits_.at("EBp4S")->text());
+        const std::optional<double> gain = ParseWindowValue(edits_.at("EBp4Gain")->text());
+        const std::optional<double> qms = EffectiveQms(d);
+        std::optional<BandpassDesign> bp;
+        if (s && gain && d.fs && d.qes && qms && d.vasLitres)
+            bp = DesignBandpass4(*d.fs, *d.qes * *qms / (*d.qes + *qms), *d.vasLitres, *s, *gain);
+        if (!bp)
+            throw DravikError(QStringLiteral(
+                "A 4th-order bandpass box needs Fs, Qes, Qms and Vas, an S above 0 and a gain "
+                "that puts Qbp above Qts"));
+        const auto figure = [](double v) { return QString::number(v, 'f', 2); };
+        edits_.at("EBp4RearVolume")->setText(figure(bp->rearLitres));
+        edits_.at("EBp4FrontVolume")->setText(figure(bp->frontLitres));
+        edits_.at("EBp4Tuning")->setText(figure(bp->fbHz));
+    });
+}
+
 void TChartsForm::ExportButtonClick() {
-    hooks_.runCommand([this] {
+    runOwnCommand([this] {
         const std::optional<QString> path = hooks_.chooseSaveFile(ExportFilter());
         if (!path)
             return;
         const ExportFormat format = ExportFormatOrRefuse(*path);
         refresh();
-        if (IsPicture(format))
+        if (IsPicture(format)) {
             exportPicture(*path, format);
-        else
-            WriteCurvesFile(*path, curves_,
-                            QStringLiteral("Dravik: ") +
-                                DesignExportTitle(ReadDriverName(fields_),
-                                                  currentSetup(shown_->driver, shown_->box)));
+            return;
+        }
+        const DesignSetup &shown = *presenter_.shown();
+        const QString name = shown.label.isEmpty() ? DriverName(shown) : shown.label;
+        WriteCurvesFile(*path, curves(), QStringLiteral("Dravik: ") + DesignExportTitle(name, shown));
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartsPresenter.h"
 #include "CurveFormats.h"
 #include "DesignChart.h"
 #include "DesignModel.h"
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -18,16 +20,20 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
+class QStackedWidget;
 class QTabWidget;
 
 namespace dravik {
 
-// The design charts: what the box does to the driver at real power. SPL,
-// cone excursion, vent air velocity, impedance, group delay and the most the
-// box can take, of the design in the main window's fields, on a logarithmic
-// frequency axis. The window reads the fields afresh when it is shown or
-// activated, after every command of the main window while it is visible, and
-// on "Update"; typing in a field starts nothing. Closing only hides it.
+// The design charts: what the box does to the drivers at real power. SPL,
+// cone and radiator excursion, vent air velocity, impedance, group delay and
+// the most the box can take, of the design in the main window's fields (or
+// of a setup file opened here), in any of five enclosures with up to eight
+// drivers, on a logarithmic frequency axis. The window reads the fields
+// afresh when it is shown or activated, after every command of the main
+// window while it is visible, and on "Update"; typing in a field starts
+// nothing. Closing only hides it. Its rules live in the presenter; the
+// window shows.
 class TChartsForm : public QWidget {
     Q_OBJECT
 public:
@@ -44,14 +50,19 @@ public:
 
     // The box kind of the last sizing command; the user may change it.
     void followBoxKind(BoxKind kind);
-    // After a command of the main window: redraw when visible.
+    // After a command of the main window: its design again, redrawn when
+    // visible.
     void commandFinished();
+    // The voice-coil inductance, as a measurement found it.
+    void setVoiceCoilInductanceMh(double mh);
 
     // The curves on show, as last computed.
-    const DesignCurves &curves() const { return curves_; }
+    const DesignCurves &curves() const { return presenter_.curves(); }
     BoxKind boxKind() const;
+    // The design the charts show, as the window reads it now.
+    DesignSetup currentDesign() const;
     // The designs drawn beside the current one.
-    const OverlaySet &overlays() const { return overlays_; }
+    const OverlaySet &overlays() const { return presenter_.overlays(); }
 
 public slots:
     void UpdateButtonClick();
@@ -62,48 +73,67 @@ public slots:
     void RemoveOverlayButtonClick();
     void HideOverlayButtonClick();
     void ClearButtonClick();
+    void SaveSetupButtonClick();
+    void OpenSetupButtonClick();
+    void PrTuneButtonClick();
+    void Bp4DesignButtonClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
+    QLayout *buildDriveRow();
+    QLayout *buildBoxRow();
+    QLayout *buildDriversRow();
+    QLayout *buildAirRow();
+    QWidget *buildKindFields();
+    QLayout *buildOverlayRow();
+    QLineEdit *addField(QLayout *row, const char *name, const QString &caption,
+                        const QString &text, int width = 60);
+    QRadioButton *addChoice(QLayout *row, const char *name, const QString &caption);
     void buildCharts();
     void refresh();
     void drawChartsInView();
     ChartMarks marks() const;
-    void followPEmax(const DriverParameters &driver);
-    double inputPower() const;
     double ventWarning() const;
-    void showVoltage(const DriverParameters &driver, double power);
-    DesignSetup currentSetup(const DriverParameters &driver, const BoxParameters &box) const;
-    void addOverlay(const QString &title, const DriverParameters &driver, const BoxParameters &box);
-    void overlaysChanged();
+    WindowControls controls() const;
+    void showReadouts(const DesignSetup &design);
+    void setControls(const DesignSetup &setup);
+    void startKindFields(BoxKind kind);
+    void kindChosen();
     void listOverlays();
+    void overlaysChanged();
     void exportPicture(const QString &path, ExportFormat format);
+    // Runs one of the window's own commands: a main window command, and not
+    // one, so the design's source stays.
+    void runOwnCommand(const std::function<void()> &command);
 
     const FieldStore &fields_;
     Hooks hooks_;
-    DesignCurves curves_;
-    // What the curves were computed from: a refresh that reads the same
-    // design again draws nothing anew.
-    struct Inputs {
-        DriverParameters driver;
-        BoxParameters box;
-        QString power, warning;
-    };
-    std::optional<Inputs> shown_;
+    ChartsPresenter presenter_;
+    bool ownCommand_ = false;
     bool stale_[ChartCount] = {}; // computed but not yet drawn (a tab not in front)
-    QString followedPower_;       // the power text last taken from PEmax
+    std::map<QString, QLineEdit *> edits_; // the window's own fields by object name
     QLineEdit *power_ = nullptr;
     QLabel *voltage_ = nullptr;
     QLineEdit *ventWarning_ = nullptr;
-    QRadioButton *vented_ = nullptr;
-    QRadioButton *closed_ = nullptr;
+    std::map<BoxKind, QRadioButton *> kinds_;
+    std::map<BoxKind, bool> started_; // a kind's fields have their starting values
+    QRadioButton *isobaric_ = nullptr;
+    QRadioButton *series_ = nullptr;
+    QRadioButton *seriesParallel_ = nullptr;
+    QRadioButton *byVoltage_ = nullptr;
+    QRadioButton *fromConditions_ = nullptr;
+    QStackedWidget *kindFields_ = nullptr;
+    QLabel *amplifierLoad_ = nullptr;
+    QLabel *ventLength_ = nullptr;
+    QLabel *qualityNotice_ = nullptr;
+    QLabel *air_ = nullptr;
+    QLabel *source_ = nullptr;
+    QLabel *kindNotice_ = nullptr;
     QTabWidget *tabs_ = nullptr;
     QSplitter *splitter_ = nullptr;
-    OverlaySet overlays_;
-    int overlayGeneration_ = 0; // counts the changes of the overlays
     QListWidget *overlayList_ = nullptr;
     QLabel *overlayNotice_ = nullptr;
     QWidget *splSlot_ = nullptr;

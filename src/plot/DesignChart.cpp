@@ -212,10 +212,15 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     case Chart::Excursion:
         addCurve(QStringLiteral("Excursion"), &DesignCurves::excursionMm, false, Qt::SolidLine,
                  blue);
+        addCurve(QStringLiteral("Radiator excursion"), &DesignCurves::radiatorExcursionMm, false,
+                 Qt::DashLine, blue);
         mark_ = addMark(QStringLiteral("Xmax"), Qt::black);
+        radiatorMark_ = addMark(QStringLiteral("Radiator Xmax"), grey);
         break;
     case Chart::PortVelocity:
         addCurve(QStringLiteral("Air velocity"), &DesignCurves::portVelocity, false, Qt::SolidLine,
+                 blue);
+        addCurve(QStringLiteral("Rear vents"), &DesignCurves::rearPortVelocity, false, Qt::DashLine,
                  blue);
         mark_ = addMark(QStringLiteral("Warning"), Qt::black);
         break;
@@ -236,6 +241,8 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
                  Qt::DashLine, red, 1);
         addCurve(QStringLiteral("Excursion limit (Xmax)"), &DesignCurves::excursionLimitSplDb,
                  false, Qt::DotLine, grey, 1);
+        addCurve(QStringLiteral("Radiator limit (Xmax)"), &DesignCurves::radiatorLimitSplDb, false,
+                 Qt::DashDotLine, grey, 1);
         addCurve(QStringLiteral("Maximum power"), &DesignCurves::maxPowerW, true, Qt::SolidLine,
                  green, 1);
         break;
@@ -349,7 +356,8 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
         c.series->replace(
             drawn ? Points(curves.frequencies, curves.*c.values, c.rightAxis && rightLogAxis_)
                   : QList<QPointF>());
-        c.series->setVisible(drawn);
+        // A curve of another kind of box (radiators, rear vents) stays hidden.
+        c.series->setVisible(drawn && !(curves.*c.values).empty());
     }
     if (mark_) {
         std::optional<double> level;
@@ -362,6 +370,13 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
                                                  QPointF(ChartHighestHz, *level)}
                                 : QList<QPointF>());
         mark_->setVisible(showMark);
+    }
+    if (radiatorMark_) {
+        const bool showMark = drawn && marks.radiatorXmaxMm && !curves.radiatorExcursionMm.empty();
+        radiatorMark_->replace(showMark ? QList<QPointF>{QPointF(ChartLowestHz, *marks.radiatorXmaxMm),
+                                                         QPointF(ChartHighestHz, *marks.radiatorXmaxMm)}
+                                        : QList<QPointF>());
+        radiatorMark_->setVisible(showMark);
     }
     if (overlayGeneration != overlayGeneration_) {
         showOverlays(overlays);

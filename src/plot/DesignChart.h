@@ -21,6 +21,7 @@ class ChartView;
 // What a chart draws besides the curves of the model.
 struct ChartMarks {
     std::optional<double> xmaxMm;   // the driver's Xmax, on the excursion chart
+    std::optional<double> radiatorXmaxMm; // the passive radiators' Xmax there
     double portVelocityWarning = 0; // m/s, on the port velocity chart
 };
 
@@ -83,6 +84,7 @@ private:
     std::vector<const DesignCurves *> overlays_;
     int overlayGeneration_ = -1;
     QLineSeries *mark_ = nullptr; // Xmax or the velocity warning
+    QLineSeries *radiatorMark_ = nullptr;
     const DesignCurves *shown_ = nullptr;
     ChartMarks marks_;
 };
