@@ -662,20 +662,20 @@ void TChartsForm::ExportButtonClick() {
             return;
         const ExportFormat format = ExportFormatOrRefuse(*path);
         refresh();
-        if (IsPicture(format)) {
-            exportPicture(*path, format);
-            return;
-        }
         const DesignSetup &shown = *presenter_.shown();
         const QString name = shown.label.isEmpty() ? DriverName(shown) : shown.label;
-        WriteCurvesFile(*path, curves(), QStringLiteral("Dravik: ") + DesignExportTitle(name, shown));
+        const QString title = QStringLiteral("Dravik: ") + DesignExportTitle(name, shown);
+        if (IsPicture(format))
+            exportPicture(*path, format, title);
+        else
+            WriteCurvesFile(*path, curves(), title);
     });
 }
 
 // The two charts on screen, the SPL chart above the tab in front, with their
 // overlays and legends, 1600 pixels wide: large enough for a print, small
 // enough for a forum post.
-void TChartsForm::exportPicture(const QString &path, ExportFormat format) {
+void TChartsForm::exportPicture(const QString &path, ExportFormat format, const QString &title) {
     buildCharts();
     drawChartsInView();
     layout()->activate();
@@ -685,9 +685,20 @@ void TChartsForm::exportPicture(const QString &path, ExportFormat format) {
             views[1] = charts_[i]->view();
     const QSize top = views[0]->size(), bottom = views[1]->size();
     const double scale = PictureWidth / double(std::max(top.width(), bottom.width()));
-    const QSize size(PictureWidth, int(std::ceil((top.height() + bottom.height()) * scale)));
+    // A caption above the charts names the design, so that two pictures can
+    // be told apart.
+    constexpr int CaptionHeight = 40;
+    const QSize size(PictureWidth,
+                     CaptionHeight + int(std::ceil((top.height() + bottom.height()) * scale)));
     const auto paint = [&](QPainter &painter) {
         painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        QFont font = painter.font();
+        font.setPixelSize(18);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(16, 0, PictureWidth - 32, CaptionHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
+        painter.translate(0, CaptionHeight);
         painter.scale(scale, scale);
         views[0]->render(&painter, QPoint(0, 0), QRegion(), QWidget::DrawChildren);
         views[1]->render(&painter, QPoint(0, top.height()), QRegion(), QWidget::DrawChildren);
@@ -700,7 +711,7 @@ void TChartsForm::exportPicture(const QString &path, ExportFormat format) {
         svg.setOutputDevice(&buffer);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QStringLiteral("Dravik design charts"));
+        svg.setTitle(title);
         QPainter painter(&svg);
         paint(painter);
     } else {

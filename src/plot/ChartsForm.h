@@ -104,7 +104,7 @@ private:
     void kindChosen();
     void listOverlays();
     void overlaysChanged();
-    void exportPicture(const QString &path, ExportFormat format);
+    void exportPicture(const QString &path, ExportFormat format, const QString &title);
     // Runs one of the window's own commands: a main window command, and not
     // one, so the design's source stays.
     void runOwnCommand(const std::function<void()> &command);

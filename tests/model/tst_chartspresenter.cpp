@@ -1,0 +1,247 @@
+// The charts window's rules without its widgets: where the design comes
+// from, what follows what, when curves and overlays are computed again.
+#include "ChartsPresenter.h"
+#include "DesignReader.h"
+#include "Enclosures.h"
+#include "MemoryFieldStore.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <map>
+
+using namespace dravik;
+using namespace dravik::test;
+
+Q_DECLARE_METATYPE(dravik::BoxKind)
+
+namespace {
+
+// The window's fields as a map of texts, with its start texts.
+struct FakeWindow {
+    std::map<QString, QString> texts = {{"EDriverCount", "1"},    {"EAirDensity", "1.18"},
+                                        {"ESoundSpeed", "345"},   {"ETemperature", "20"},
+                                        {"EPressure", "101325"},  {"EHumidity", "50"},
+                                        {"ELe", "0"},             {"ESourceResistance", "0"},
+                                        {"ELeakageQ", "7"},       {"EVentQ", ""},
+                                        {"EVoltage", "20"},       {"EPower", ""}};
+    WindowControls controls;
+
+    FakeWindow() {
+        controls.text = [this](const char *name) {
+            const auto it = texts.find(QLatin1String(name));
+            return it == texts.end() ? QString() : it->second;
+        };
+    }
+    void take(const std::vector<std::pair<QString, QString>> &values) {
+        for (const auto &[name, text] : values)
+            texts[name] = text;
+    }
+};
+
+std::function<QString(Field)> Fields(const MemoryFieldStore &store) {
+    return [&store](Field f) { return store.text(f); };
+}
+
+DesignSetup Bandpass6Design() {
+    DesignSetup s;
+    s.label = QStringLiteral("a 6th-order box");
+    s.manufacturer = QStringLiteral("Maker");
+    s.model = QStringLiteral("Woofer");
+    s.air = AirFromConditions({24.0, 99000.0, 40.0});
+    s.driver.fs = 28.0;
+    s.driver.qes = 0.5;
+    s.driver.qms = 4.0;
+    s.driver.qts = 0.444;
+    s.driver.vasLitres = 90.0;
+    s.driver.re = 3.2;
+    s.driver.leMh = 1.5;
+    s.driver.sd = 0.05;
+    s.driver.xmaxMm = 12.0;
+    s.driver.peMaxW = 500.0;
+    s.drivers = {4, Mounting::Isobaric, Wiring::SeriesParallel};
+    s.enclosure.kind = BoxKind::Bandpass6;
+    s.enclosure.vbLitres = 60.0;
+    s.enclosure.rearTuningHz = 30.0;
+    s.enclosure.rearVentCount = 2.0;
+    s.enclosure.rearVentDiameterMm = 80.0;
+    s.enclosure.frontVolumeLitres = 40.0;
+    s.enclosure.fbHz = 70.0;
+    s.enclosure.ventCount = 1.0;
+    s.enclosure.ventDiameterMm = 100.0;
+    s.enclosure.leakageQ.reset();
+    s.enclosure.ventQ = 30.0;
+    s.drive.given = DriveParameters::Given::Voltage;
+    s.drive.voltageV = 12.5;
+    s.drive.sourceResistanceOhm = 0.25;
+    return s;
+}
+
+} // namespace
+
+class TestChartsPresenter : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The power follows the drivers' rated power until the user types one.
+    void powerFollowsRating() {
+        MemoryFieldStore main;
+        FakeWindow w;
+        ChartsPresenter p;
+        DesignSetup d = p.design(Fields(main), w.controls);
+        QCOMPARE(p.followRatedPower(QString(), d), QStringLiteral("600"));
+        w.texts["EDriverCount"] = "2";
+        d = p.design(Fields(main), w.controls);
+        QCOMPARE(p.followRatedPower(QStringLiteral("600"), d), QStringLiteral("1200"));
+        main.setText("EPEmax", "?");
+        d = p.design(Fields(main), w.controls);
+        QCOMPARE(p.followRatedPower(QStringLiteral("1200"), d), QStringLiteral("1"));
+        // Once the user types a power of their own, it stays.
+        main.setText("EPEmax", "300");
+        QCOMPARE(p.followRatedPower(QStringLiteral("450"), d), QStringLiteral("450"));
+    }
+
+    // A setup file is the design until the next command of the main window;
+    // the window's own fields are read on top of it.
+    void designSource() {
+        MemoryFieldStore main;
+        FakeWindow w;
+        ChartsPresenter p;
+        QCOMPARE(p.source(), DesignSource::MainWindow);
+        QCOMPARE(*p.design(Fields(main), w.controls).driver.fs, 32.9);
+        const DesignSetup file = Bandpass6Design();
+        p.openSetup(file, QStringLiteral("six.dvsetup"));
+        w.take(ControlTexts(file));
+        w.controls.kind = file.enclosure.kind;
+        w.controls.mounting = file.drivers.mounting;
+        w.controls.wiring = file.drivers.wiring;
+        w.controls.drive = file.drive.given;
+        w.controls.airFromConditions = true;
+        QVERIFY(p.sourceText().contains(QStringLiteral("six.dvsetup")));
+        // The window shows exactly the file's design.
+        QCOMPARE(p.design(Fields(main), w.controls), file);
+        w.texts["EBp6FrontTuning"] = "65";
+        QCOMPARE(*p.design(Fields(main), w.controls).enclosure.fbHz, 65.0);
+        p.mainWindowCommandFinished();
+        QCOMPARE(p.source(), DesignSource::MainWindow);
+        const DesignSetup back = p.design(Fields(main), w.controls);
+        QCOMPARE(*back.driver.fs, 32.9);
+        QCOMPARE(DriverName(back), QStringLiteral("Fane Colossus 18 XB"));
+    }
+
+    // Curves are computed only when the design changes; the overlays
+    // follow the drive shown, each through its own source resistance.
+    void recomputation() {
+        MemoryFieldStore main;
+        FakeWindow w;
+        w.texts["EPower"] = "100";
+        ChartsPresenter p;
+        const DesignSetup d = p.design(Fields(main), w.controls);
+        QVERIFY(p.update(d, QStringLiteral("17")));
+        QVERIFY(!p.update(d, QStringLiteral("17")));
+        QVERIFY(p.update(d, QStringLiteral("20")));
+        DesignSetup other = Bandpass6Design();
+        other.drive.sourceResistanceOhm = 0.5;
+        QVERIFY(p.addOverlay(QStringLiteral("six"), other).isEmpty());
+        const int generation = p.overlayGeneration();
+        const double before = p.overlays().all().front().curves.splDb[100];
+        w.texts["EPower"] = "400";
+        QVERIFY(p.update(p.design(Fields(main), w.controls), QStringLiteral("20")));
+        QVERIFY(p.overlayGeneration() > generation);
+        const Overlay &o = p.overlays().all().front();
+        QCOMPARE(*o.setup.drive.powerW, 400.0);
+        QCOMPARE(*o.setup.drive.sourceResistanceOhm, 0.5);
+        // Four times the power through a source resistance: 6 dB more.
+        QVERIFY(std::fabs(o.curves.splDb[100] - before - 6.0206) < 1e-3);
+        for (int i = 0; i < OverlaySet::MaxOverlays - 1; ++i)
+            p.addOverlay(QStringLiteral("more"), other);
+        QVERIFY(p.addOverlay(QStringLiteral("one too many"), other)
+                    .startsWith(QStringLiteral("The charts keep 8 overlays: the oldest, six, ")));
+    }
+
+    // Every kind's starting values, for a shipped driver of the main window,
+    // give a design every chart of that kind can draw.
+    void startingValues_data() {
+        QTest::addColumn<BoxKind>("kind");
+        for (const EnclosureKind &k : EnclosureKinds())
+            if (!k.followsMainWindow)
+                QTest::newRow(k.setupName) << k.kind;
+    }
+    void startingValues() {
+        QFETCH(BoxKind, kind);
+        MemoryFieldStore main;
+        main.setText("EVb", "240");
+        main.setText("EFb", "22");
+        main.setText("EVentDiam", "152");
+        main.setText("ENumOfVents", "1");
+        FakeWindow w;
+        w.texts["EPower"] = "600";
+        ChartsPresenter p;
+        DesignSetup current = p.design(Fields(main), w.controls);
+        ReadMainWindowDesign(Fields(main), current);
+        const auto texts = StartingTexts(kind, current);
+        QVERIFY(!texts.empty());
+        w.take(texts);
+        w.controls.kind = kind;
+        const DesignCurves c = ComputeDesignCurves(p.design(Fields(main), w.controls),
+                                                   ChartsPresenter::Frequencies());
+        for (Chart chart : {Chart::Spl, Chart::Excursion, Chart::Impedance, Chart::GroupDelay,
+                            Chart::Limits})
+            QVERIFY2(c.has(chart), qPrintable(MissingInputsSentence(chart, c.lacks(chart))));
+        QCOMPARE(c.has(Chart::PortVelocity), kind != BoxKind::PassiveRadiator);
+        if (kind == BoxKind::PassiveRadiator) {
+            // The radiator tunes the box near the main window's Fb.
+            const DesignSetup d = p.design(Fields(main), w.controls);
+            QVERIFY(std::fabs(TuningOfRadiators(d.enclosure, d.air).fb - 22.0) < 1.0);
+        }
+    }
+
+    // Vent lengths by the vent calculator's constants, 22700 and 0.79.
+    void ventLength_data() {
+        QTest::addColumn<double>("litres");
+        QTest::addColumn<double>("vents");
+        QTest::addColumn<QString>("text");
+        // 22700 x 15.2^2 / (22^2 x 240) - 0.79 x 15.2 = 33.14 cm.
+        QTest::newRow("the start-up box") << 240.0 << 1.0 << "Vent 33.1 cm long.";
+        QTest::newRow("two vents") << 240.0 << 2.0 << "Each vent 78.3 cm long: longer than the "
+                                                      "chamber is deep (62 cm for a cube); it "
+                                                      "does not fit.";
+        QTest::newRow("too wide") << 5000.0 << 1.0
+                                  << "Vent -9.8 cm long: too wide to tune so low; choose a "
+                                     "narrower vent.";
+    }
+    void ventLength() {
+        QFETCH(double, litres);
+        QFETCH(double, vents);
+        QFETCH(QString, text);
+        DesignSetup s;
+        s.enclosure.vbLitres = litres;
+        s.enclosure.fbHz = 22.0;
+        s.enclosure.ventCount = vents;
+        s.enclosure.ventDiameterMm = 152.0;
+        QCOMPARE(VentLengthText(s), text);
+        s.enclosure.kind = BoxKind::Closed;
+        QVERIFY(VentLengthText(s).isEmpty());
+    }
+
+    // What an amplifier sees: the wired coils' DC resistance and the least
+    // impedance in the band.
+    void amplifierLoad() {
+        DesignSetup s;
+        s.driver = ReadDriverParameters(MemoryFieldStore());
+        s.enclosure.vbLitres = 240.0;
+        s.enclosure.fbHz = 22.0;
+        s.enclosure.ventCount = 1.0;
+        s.enclosure.ventDiameterMm = 152.0;
+        s.drivers = {2, Mounting::Normal, Wiring::Parallel};
+        const DesignCurves c = ComputeDesignCurves(s, ChartsPresenter::Frequencies());
+        const QString text = AmplifierLoadText(c);
+        QVERIFY2(text.startsWith(QStringLiteral("DC 3.25 ohm, least ")), qPrintable(text));
+        QVERIFY(*c.minimumImpedanceOhm >= 3.25 && *c.minimumImpedanceOhm < 4.0);
+        s.drive.powerW = 1e308;
+        QVERIFY(DriveVoltageText(ComputeDesignCurves(s, {20.0})).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChartsPresenter)
+#include "tst_chartspresenter.moc"
