@@ -190,7 +190,7 @@ std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const Desig
         const double mms = 1.0 / (std::pow(2.0 * Pi * value(d.fs, 30.0), 2) * cms);
         b.radiatorAreaCm2 = std::round(sd * 1e4);
         b.radiatorMassG = std::round(mms * 1e3);
-        b.radiatorComplianceMmPerN = std::round(cms * 1e3 * 1e3) / 1e3;
+        b.radiatorComplianceMmPerN = cms * 1e3;
         b.radiatorQms = 5.0;
         const double added = AddedMassForTuning(b, current.air, fb).value_or(0.0);
         t = {{"EPrVolume", text(vb)},
