@@ -1,16 +1,20 @@
-// Fuzz target: the design charts' model and its reader.
+// Fuzz target: the design charts' model, its reader and the window's rules.
 //
 // The input is the design's field texts, one a line, in the order of
-// InputFields below, then the input power's text. Both box kinds are
-// computed. Checked:
+// InputFields below, then the input power's text, then the texts of the
+// charts window's own fields (its rows of the table of inputs, in table
+// order, then the driver count). Every box kind is computed. Checked:
 // - a chart is either computed, every one of its curves holding a value per
 //   frequency, or it lacks inputs, and then only inputs whose text is not a
-//   positive number are named as lacking, and its sentence says so;
-// - an input whose text is a positive number is never named as lacking;
-// - the CSV export has its header and nine cells on every line, and never
-//   writes "nan" or "inf".
+//   usable number are named as lacking, and its sentence says so (or that
+//   the values together are not computable);
+// - an input whose text is a usable number is never named as lacking;
+// - the CSV export has its comment, its header and twelve cells on every
+//   line, and never writes "nan" or "inf".
 
+#include "ChartsPresenter.h"
 #include "CurveFormats.h"
+#include "Enclosures.h"
 #include "DesignModel.h"
 #include "DesignReader.h"
 #include "FuzzSupport.h"
@@ -18,6 +22,7 @@
 #include "NumberText.h"
 
 #include <cmath>
+#include <map>
 
 using namespace dravik;
 using dravik::fuzz::show;
@@ -45,10 +50,19 @@ const InputField InputFields[] = {
     {"EVentDiam", ModelInput::VentDiameter, true},
 };
 
-bool usable(const QString &text) {
-    const double v = ParseFieldText(text);
-    return std::isfinite(v) && v > 0.0;
+// As the table of inputs takes a positive number: within 1e-12 to 1e12.
+bool InRange(double v) {
+    return std::isfinite(v) && v >= 1e-12 && v <= 1e12;
 }
+
+bool usable(const QString &text) {
+    return InRange(ParseFieldText(text));
+}
+
+// The charts window's own fields that the input gives, by object name.
+struct WindowTexts {
+    std::map<QString, QString> texts;
+};
 
 std::vector<double> DesignCurves::*const AllCurves[] = {
     &DesignCurves::responseDb,         &DesignCurves::splDb,
@@ -60,46 +74,70 @@ std::vector<double> DesignCurves::*const AllCurves[] = {
     &DesignCurves::excursionLimitSplDb};
 
 void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString &powerText,
-               const std::vector<double> &frequencies) {
+               const WindowTexts &window, const std::vector<double> &frequencies) {
     ModelInputs usableInputs = 0;
     for (const InputField &f : InputFields) {
         const QString text = store.text(QLatin1String(f.name));
-        // A diameter whose area is beyond a double (or below it) is as good as none.
+        // A diameter is usable when the area it gives is.
         const double v = ParseFieldText(text);
-        const bool area = f.input != ModelInput::Sd || (v > 1e-150 && v < 1e150);
+        const double r = v * 1e-3 / 2.0;
+        const bool area = f.input != ModelInput::Sd || InRange(3.14159265358979 * r * r * 0.999999);
         if (usable(text) && area)
-            usableInputs |= static_cast<ModelInputs>(f.input);
+            usableInputs |= Bit(f.input);
     }
-    const double power = ParseFieldText(powerText);
-    if (std::isfinite(power) && power > 0.0)
-        usableInputs |= static_cast<ModelInputs>(ModelInput::Power);
-
-    const DesignCurves c = ComputeDesignCurves(ReadDriverParameters(store),
-                                               ReadBoxParameters(store, kind), power, frequencies);
+    // Near the ends of the range a rounding may tip the area over: no claim.
+    for (const InputField &f : InputFields)
+        if (f.input == ModelInput::Sd) {
+            const double v = ParseFieldText(store.text(QLatin1String(f.name)));
+            const double area = 3.14159265358979 * std::pow(v * 1e-3 / 2.0, 2);
+            if (!(area > 2e-12 && area < 0.5e12))
+                usableInputs &= ~Bit(ModelInput::Sd);
+        }
+    WindowControls controls;
+    controls.kind = kind;
+    controls.text = [&](const char *name) {
+        if (QLatin1String(name) == QLatin1String("EPower"))
+            return powerText;
+        const auto it = window.texts.find(QLatin1String(name));
+        return it == window.texts.end() ? QString() : it->second;
+    };
+    for (const InputRow &row : DesignInputRows()) {
+        if (row.page != InputPage::ThisWindow)
+            continue;
+        const std::optional<double> v = ParseWindowValue(controls.text(row.field));
+        if (v && InRange(*v))
+            usableInputs |= Bit(row.input);
+    }
+    ChartsPresenter presenter;
+    const DesignSetup setup =
+        presenter.design([&store](Field field) { return store.text(field); }, controls);
+    const DesignCurves c = ComputeDesignCurves(setup, frequencies);
     FUZZ_CHECK(c.frequencies == frequencies, "frequencies");
+    const bool vents = !KindOf(kind).ventNeeds.empty();
     for (int i = 0; i < ChartCount; ++i) {
         const auto chart = static_cast<Chart>(i);
         const ModelInputs lacks = c.lacks(chart);
-        if (kind == BoxKind::Closed && chart == Chart::PortVelocity) {
-            FUZZ_CHECK(lacks == static_cast<ModelInputs>(ModelInput::VentedBox), "closed vent");
+        if (!vents && chart == Chart::PortVelocity) {
+            FUZZ_CHECK(lacks == Bit(ModelInput::VentedBox), "no vents");
             continue;
         }
         FUZZ_CHECK((lacks & usableInputs) == 0, "a usable input named as lacking");
         if (lacks != 0) {
             const QString sentence = MissingInputsSentence(chart, lacks);
-            FUZZ_CHECK(sentence.startsWith(ChartTitle(chart) + QStringLiteral(" needs ")) &&
-                           sentence.endsWith(QLatin1Char('.')),
-                       show(sentence));
+            const bool named = sentence.startsWith(ChartTitle(chart) + QStringLiteral(" needs ")) ||
+                               lacks == Bit(ModelInput::Computable);
+            FUZZ_CHECK(named && sentence.endsWith(QLatin1Char('.')), show(sentence));
         }
     }
     for (auto curve : AllCurves) {
         const size_t n = (c.*curve).size();
         FUZZ_CHECK(n == 0 || n == frequencies.size(), "a curve of the wrong length");
     }
-    const QStringList lines = ExportLines(ExportFormat::Csv, c, QString());
-    FUZZ_CHECK(lines.size() == static_cast<qsizetype>(frequencies.size()) + 1, "CSV rows");
+    QStringList lines = ExportLines(ExportFormat::Csv, c, QString());
+    FUZZ_CHECK(lines.size() == static_cast<qsizetype>(frequencies.size()) + 2, "CSV rows");
+    FUZZ_CHECK(lines.takeFirst().startsWith(QLatin1Char('#')), "CSV comment");
     for (const QString &line : lines) {
-        FUZZ_CHECK(line.count(QLatin1Char(',')) == 8, show(line));
+        FUZZ_CHECK(line.count(QLatin1Char(',')) == 11, show(line));
         FUZZ_CHECK(!line.contains(QLatin1String("nan")) && !line.contains(QLatin1String("inf")),
                    show(line));
     }
@@ -108,15 +146,31 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const std::vector<QString> lines = fuzz::textLines(
-        std::string_view(reinterpret_cast<const char *>(data), size), std::size(InputFields) + 1);
+    // The window's own fields after the power: every row of the table kept
+    // in the window (the power's row is the power line above), then the count.
+    std::vector<const char *> windowFields;
+    for (const InputRow &row : DesignInputRows())
+        if (row.page == InputPage::ThisWindow && row.input != ModelInput::Power)
+            windowFields.push_back(row.field);
+    windowFields.push_back(control::DriverCount);
+    const size_t mainLines = std::size(InputFields) + 1;
+    const std::vector<QString> lines =
+        fuzz::textLines(std::string_view(reinterpret_cast<const char *>(data), size),
+                        mainLines + windowFields.size());
     test::MemoryFieldStore store;
     for (size_t i = 0; i < std::size(InputFields); ++i)
         if (i < lines.size())
             store.setText(QLatin1String(InputFields[i].name), lines[i]);
     const QString power = fuzz::lineOrEmpty(lines, std::size(InputFields));
+    // Fields the input leaves out keep the window's start texts.
+    WindowTexts window;
+    window.texts = {{"EDriverCount", "1"}, {"EAirDensity", "1.18"}, {"ESoundSpeed", "345"},
+                    {"ELe", "0"}, {"ESourceResistance", "0"}, {"ELeakageQ", "7"}};
+    for (size_t i = 0; i < windowFields.size(); ++i)
+        if (mainLines + i < lines.size())
+            window.texts[QLatin1String(windowFields[i])] = lines[mainLines + i];
     static const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
-    checkKind(store, BoxKind::Vented, power, frequencies);
-    checkKind(store, BoxKind::Closed, power, frequencies);
+    for (const EnclosureKind &k : EnclosureKinds())
+        checkKind(store, k.kind, power, window, frequencies);
     return 0;
 }
