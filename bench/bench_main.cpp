@@ -508,6 +508,46 @@ void benchDesignModel(const Options &o, Findings &f) {
              label + QStringLiteral(" p99 within 0.2 ms: ") + millis(model.p99()) + " ms");
 }
 
+// The model's largest design: a bandpass box vented on both sides with
+// eight drivers as four isobaric pairs, wired series-parallel, with
+// inductance and a source resistance, at the same 368 points.
+void benchLargestDesign(const Options &o, Findings &f) {
+    const QString label = QStringLiteral("design model, 6th-order bandpass of 8 isobaric drivers");
+    if (!o.wants(label))
+        return;
+    test::MemoryFieldStore store;
+    DesignSetup s;
+    s.driver = ReadDriverParameters(store);
+    s.driver.leMh = 2.0;
+    s.drivers = {8, Mounting::Isobaric, Wiring::SeriesParallel};
+    s.enclosure.kind = BoxKind::Bandpass6;
+    s.enclosure.vbLitres = 300.0;
+    s.enclosure.rearTuningHz = 25.0;
+    s.enclosure.rearVentCount = 2.0;
+    s.enclosure.rearVentDiameterMm = 150.0;
+    s.enclosure.frontVolumeLitres = 200.0;
+    s.enclosure.fbHz = 60.0;
+    s.enclosure.ventCount = 2.0;
+    s.enclosure.ventDiameterMm = 150.0;
+    s.drive.powerW = 2400.0;
+    s.drive.sourceResistanceOhm = 0.1;
+    const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
+    Samples model(label);
+    size_t points = 0;
+    for (int i = 0; i < o.runs * 10; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        const DesignCurves c = ComputeDesignCurves(s, frequencies);
+        model.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        points += c.rearPortVelocity.size() + c.maxSplDb.size();
+    }
+    printRow(model);
+    if (points != 2 * frequencies.size() * static_cast<size_t>(o.runs * 10))
+        f.failures << label + QStringLiteral(": curves missing");
+    f.target(model.p99() <= 0.2,
+             label + QStringLiteral(" p99 within 0.2 ms: ") + millis(model.p99()) + " ms");
+}
+
 // Inputs whose work the unit tests bound in bytes and steps; here the time
 // they take: a filter file of 2 GB without a line end, a plot whose levels
 // jump between the extremes, and a listing whose header announces a million
@@ -862,6 +902,7 @@ int main(int argc, char *argv[]) {
     benchAddDesign(o, findings);
     benchChartsWindow(o, findings);
     benchDesignModel(o, findings);
+    benchLargestDesign(o, findings);
     benchLongLegendTexts(o, findings);
     benchHostileInputs(o, findings);
     benchLongSession(o, findings);
