@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -283,6 +284,64 @@ struct Section {
     QJsonValue value(const char *key) const { return object.value(QLatin1String(key)); }
 };
 
+// The key path of the first key an object of the document gives twice, or
+// nothing. QJsonObject keeps only the last of them, so the text itself is
+// scanned; it is valid JSON already, and its nesting is bounded by the
+// parser's limit.
+std::optional<QString> repeatedKey(const QByteArray &json) {
+    struct Level {
+        bool object;
+        QString path;
+        QSet<QString> keys;
+        bool expectKey = true; // in an object: the next string is a key
+        QString lastKey;
+        int index = 0; // in an array: the element now read
+    };
+    std::vector<Level> levels;
+    const auto childPath = [&levels]() {
+        if (levels.empty())
+            return QString();
+        const Level &l = levels.back();
+        if (l.object)
+            return l.path.isEmpty() ? l.lastKey : l.path + QLatin1Char('.') + l.lastKey;
+        return l.path + QLatin1Char('[') + QString::number(l.index) + QLatin1Char(']');
+    };
+    const qsizetype n = json.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = json[i];
+        if (c == '{' || c == '[') {
+            levels.push_back({c == '{', childPath(), {}, true, {}, 0});
+        } else if (c == '}' || c == ']') {
+            levels.pop_back();
+        } else if (c == ',' && !levels.empty()) {
+            levels.back().expectKey = true;
+            ++levels.back().index;
+        } else if (c == ':' && !levels.empty()) {
+            levels.back().expectKey = false;
+        } else if (c == '"') {
+            const qsizetype start = i;
+            bool escaped = false;
+            for (++i; i < n && json[i] != '"'; ++i)
+                if (json[i] == '\\') {
+                    escaped = true;
+                    ++i;
+                }
+            if (levels.empty() || !levels.back().object || !levels.back().expectKey)
+                continue;
+            const QByteArray token = json.mid(start, i - start + 1);
+            const QString key =
+                escaped ? QJsonDocument::fromJson("[" + token + "]").array().at(0).toString()
+                        : QString::fromUtf8(token.mid(1, token.size() - 2));
+            Level &l = levels.back();
+            l.lastKey = key;
+            if (l.keys.contains(key))
+                return childPath();
+            l.keys.insert(key);
+        }
+    }
+    return std::nullopt;
+}
+
 class SetupReader {
 public:
     explicit SetupReader(QString prefix) : prefix_(std::move(prefix)) {}
@@ -290,6 +349,8 @@ public:
     DesignSetup read(const QByteArray &json) const {
         const Section top{QString(), document(json)};
         checkFormat(top);
+        if (const std::optional<QString> twice = repeatedKey(json))
+            refuse(*twice, QStringLiteral("is given twice"));
         checkKeys(top, {"format", "version", "label", "air", "driver", "drivers", "enclosure",
                         "drive", "amplifier", "filters", "environment"});
         DesignSetup setup;

@@ -500,6 +500,25 @@ private slots:
         row("version missing", edited("\"version\": 1,", ""), "version: is missing");
         row("unknown key", edited("\"version\": 1,", "\"version\": 1, \"colour\": \"red\","),
             "colour: is an unknown key");
+        row("key given twice",
+            edited("\"tuning_hz\": 22.0", "\"tuning_hz\": 22.0, \"tuning_hz\": 30"),
+            "enclosure.tuning_hz: is given twice");
+        row("key given twice, once escaped",
+            edited("\"tuning_hz\": 22.0", "\"tuning_hz\": 22.0, \"\\u0074uning_hz\": 30"),
+            "enclosure.tuning_hz: is given twice");
+        row("section given twice", edited("\"filters\": []", "\"drive\": {}, \"filters\": []"),
+            "drive: is given twice");
+        row("same key in two objects is fine, twice in the second is not",
+            edited("\"kind\": \"half-space\"", "\"kind\": \"half-space\", \"kind\": \"room\""),
+            "environment.kind: is given twice");
+        row("like keys in objects of an array",
+            edited("\"label\": \"Fane Colossus 18 XB, vented 240 l / 22 Hz\"",
+                   "\"label\": [{\"a\": 1}, {\"a\": \"{\\\"a\\\": 2,\"}]"),
+            "label: must be a string, not an array");
+        row("key twice in an object of an array",
+            edited("\"label\": \"Fane Colossus 18 XB, vented 240 l / 22 Hz\"",
+                   "\"label\": [0, {\"a\": 1, \"a\": 2}]"),
+            "label[1].a: is given twice");
         row("misspelt tuning", edited("\"tuning_hz\"", "\"tunning_hz\""),
             "enclosure.tunning_hz: is an unknown key for a \"vented\" enclosure");
         row("tuning of a closed box",
