@@ -111,10 +111,10 @@ CircuitPoint Solve(const Resolved &d, double f) {
     point.pressure = jw * D(d.air.density / (2.0 * Pi * ListeningDistance)) * radiated;
 
     point.coneVelocity = u.value / (d.units * d.sd);
-    const Complex current = (e.value - d.bl * point.coneVelocity) / coilAndSource.value;
+    const Complex current = Divide(e.value - d.bl * point.coneVelocity, coilAndSource.value);
     point.coilVoltage = coil.value * current + d.bl * point.coneVelocity;
     point.terminalImpedance =
-        d.seriesCoils / d.parallelStrings * point.coilVoltage / current;
+        d.seriesCoils / d.parallelStrings * Divide(point.coilVoltage, current);
     return point;
 }
 
@@ -286,33 +286,43 @@ void Size(DesignCurves &c, std::vector<double> &v, bool present) {
         v.assign(c.frequencies.size(), 0.0);
 }
 
-double PeakDisplacement(Complex velocity, double w) {
-    return std::sqrt(2.0) * std::abs(velocity) / w;
+double Magnitude(Complex z) {
+    return std::sqrt(std::norm(z)); // as std::abs, without hypot's care for overflow
 }
 
+double PeakDisplacement(Complex velocity, double w) {
+    return std::sqrt(2.0) * Magnitude(velocity) / w;
+}
+
+// The level with each limit reached, from the level at the drive: the most
+// power the design takes is set by the lowest of them.
 void FillLimits(const Resolved &d, const CircuitPoint &p, double w, double spl, double power,
                 bool radiators, size_t i, DesignCurves &c) {
-    const double coilV = std::abs(p.coilVoltage) * d.eg;
+    const double coilV = Magnitude(p.coilVoltage) * d.eg;
     const double cone = PeakDisplacement(p.coneVelocity, w) * d.eg;
     const double thermal = power * d.peMax / (coilV * coilV / d.re);
-    const double excursion = power * std::pow(d.xmax / cone, 2);
+    const double excursionRatio = d.xmax / cone;
+    const double excursion = power * (excursionRatio * excursionRatio);
     double least = std::min(thermal, excursion);
     LimitKind which = thermal <= excursion ? LimitKind::Thermal : LimitKind::Excursion;
+    c.thermalLimitSplDb[i] = spl + 10.0 * std::log10(thermal / power);
+    c.excursionLimitSplDb[i] = spl + 10.0 * std::log10(excursion / power);
+    double leastSpl = std::min(c.thermalLimitSplDb[i], c.excursionLimitSplDb[i]);
     if (radiators) {
-        const double travel = PeakDisplacement(p.radiatorFlow, w) * d.eg /
-                              (d.box.rear.outlets.front().count * d.box.rear.outlets.front().area);
-        const double radiator = power * std::pow(d.radiatorXmax / travel, 2);
+        const Outlet &r = d.box.rear.outlets.front();
+        const double travel = PeakDisplacement(p.radiatorFlow, w) * d.eg / (r.count * r.area);
+        const double radiatorRatio = d.radiatorXmax / travel;
+        const double radiator = power * (radiatorRatio * radiatorRatio);
         c.radiatorLimitSplDb[i] = spl + 10.0 * std::log10(radiator / power);
         if (radiator < least) {
             least = radiator;
             which = LimitKind::Radiator;
+            leastSpl = c.radiatorLimitSplDb[i];
         }
     }
     c.excursionLimitW[i] = excursion;
     c.maxPowerW[i] = least;
-    c.maxSplDb[i] = spl + 10.0 * std::log10(least / power);
-    c.thermalLimitSplDb[i] = spl + 10.0 * std::log10(thermal / power);
-    c.excursionLimitSplDb[i] = spl + 10.0 * std::log10(excursion / power);
+    c.maxSplDb[i] = leastSpl;
     c.limit[i] = which;
 }
 
@@ -321,7 +331,11 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
                port = c.has(Chart::PortVelocity), impedance = c.has(Chart::Impedance),
                delay = c.has(Chart::GroupDelay), limits = c.has(Chart::Limits);
     const bool radiators = d.kind->hasRadiators;
+    // Levels from |p|^2: one logarithm a point for the level, the response
+    // relative to the drivers' mass-controlled pressure as a difference.
     const double reference = MassControlledPressure(d);
+    const double reference2 = reference * reference;
+    const double referenceLevel = 20.0 * std::log10(reference * d.eg / ReferencePressure);
     const double power = d.eg * d.eg / d.rdc;
     const Outlet *radiatorOutlet = radiators ? &d.box.rear.outlets.front() : nullptr;
     const auto ventArea = [](const Chamber *chamber) {
@@ -336,17 +350,18 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
         const double w = 2.0 * Pi * f;
         const CircuitPoint p = Solve(d, f);
         const Complex pressure = p.pressure.value;
-        const double level = 20.0 * std::log10(std::abs(pressure) * d.eg / ReferencePressure);
+        const double relative = 10.0 * std::log10(std::norm(pressure) / reference2);
+        const double level = relative + referenceLevel;
         if (spl) {
             c.splDb[i] = level;
             c.splPhaseDeg[i] = Degrees(std::arg(pressure));
         }
         if (delay) {
-            c.responseDb[i] = 20.0 * std::log10(std::abs(pressure) / reference);
-            c.groupDelayMs[i] = -1e3 * (p.pressure.slope / pressure).imag();
+            c.responseDb[i] = relative;
+            c.groupDelayMs[i] = -1e3 * Divide(p.pressure.slope, pressure).imag();
         }
         if (impedance) {
-            c.impedanceOhm[i] = std::abs(p.terminalImpedance);
+            c.impedanceOhm[i] = Magnitude(p.terminalImpedance);
             c.impedancePhaseDeg[i] = Degrees(std::arg(p.terminalImpedance));
         }
         if (excursion) {
@@ -357,10 +372,10 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
         }
         if (port) {
             c.portVelocity[i] =
-                std::sqrt(2.0) * std::abs(p.ventFlow[0]) * d.eg / ventArea(mainVents);
+                std::sqrt(2.0) * Magnitude(p.ventFlow[0]) * d.eg / ventArea(mainVents);
             if (d.kind->hasRearVents)
                 c.rearPortVelocity[i] =
-                    std::sqrt(2.0) * std::abs(p.ventFlow[1]) * d.eg / ventArea(&d.box.rear);
+                    std::sqrt(2.0) * Magnitude(p.ventFlow[1]) * d.eg / ventArea(&d.box.rear);
         }
         if (limits)
             FillLimits(d, p, w, level, power, radiatorLimit, i, c);

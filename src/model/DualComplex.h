@@ -8,6 +8,15 @@ namespace dravik {
 // variable (here the angular frequency). Carrying both through the
 // circuit's arithmetic gives the exact slope of the pressure, and with it
 // the group delay -d(arg p)/dw = -Im(p'/p), without differencing.
+// a / b by the conjugate: the library's division guards against overflow
+// and infinities at several times the cost, and the circuit's impedances
+// stay far inside the range of a double (its inputs are bounded).
+inline std::complex<double> Divide(const std::complex<double> &a, const std::complex<double> &b) {
+    const double norm = b.real() * b.real() + b.imag() * b.imag();
+    return {(a.real() * b.real() + a.imag() * b.imag()) / norm,
+            (a.imag() * b.real() - a.real() * b.imag()) / norm};
+}
+
 struct DualComplex {
     using Complex = std::complex<double>;
     Complex value;
@@ -33,7 +42,8 @@ inline DualComplex operator*(const DualComplex &a, const DualComplex &b) {
     return {a.value * b.value, a.value * b.slope + a.slope * b.value};
 }
 inline DualComplex operator/(const DualComplex &a, const DualComplex &b) {
-    return {a.value / b.value, (a.slope * b.value - a.value * b.slope) / (b.value * b.value)};
+    const std::complex<double> q = Divide(a.value, b.value);
+    return {q, Divide(a.slope - q * b.slope, b.value)};
 }
 
 } // namespace dravik
