@@ -9,6 +9,8 @@
 #include "mainprg2.h"
 #include "outptw.h"
 
+#include "VectorState.h"
+
 #include <QApplication>
 #include <QScreen>
 
@@ -65,6 +67,7 @@ void Program::start() {
         main_->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
     }
     main_->show();
+    ClearUpperVectorState(); // see VectorState.h
 }
 
 QList<QWidget *> Program::windows() const {

@@ -1,5 +1,7 @@
 #include "mainprg2.h"
 
+#include "VectorState.h"
+
 #include "AlignmentTables.h"
 #include "Alignments.h"
 #include "Analysis.h"
@@ -102,6 +104,7 @@ void Tdrvik::InitializeTables() {
 // ---------------------------------------------------------------- commands
 
 void Tdrvik::runCommand(const std::function<void()> &command) {
+    ClearUpperVectorState(); // see VectorState.h: the commands' arithmetic at full speed
     std::optional<QString> report;
     {
         WidgetFieldStore::Batch batch(*store_);

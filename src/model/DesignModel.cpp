@@ -4,6 +4,7 @@
 
 #include "DualComplex.h"
 #include "Enclosures.h"
+#include "VectorState.h"
 
 #include <QStringList>
 
@@ -447,6 +448,7 @@ std::vector<double> ChartFrequencies(int pointsPerOctave) {
 }
 
 DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<double> &frequencies) {
+    ClearUpperVectorState();
     DesignCurves c;
     c.frequencies = frequencies;
     const ModelInputs unusable = Unusable(setup);
