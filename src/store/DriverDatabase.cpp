@@ -417,6 +417,52 @@ void ListDrivers(FieldStore &dialog) {
     dialog.setText(IndexField, QStringLiteral("0"));
 }
 
+namespace {
+
+DriverRecord readRecordAt(RecordReader &records, int index) {
+    DriverRecord record;
+    record.index = index;
+    QStringList lines;
+    try {
+        lines = records.lines(1); // "<begin_element>"
+        if (records.ended()) {
+            record.state = DriverRecord::State::Missing;
+            for (int i = 0; i < static_cast<int>(DriverFields().size()); ++i)
+                record.fields << QString();
+            return record;
+        }
+        lines += records.lines(RecordLines - 1);
+    } catch (const DravikError &e) {
+        record.state = DriverRecord::State::Cut;
+        record.readError = e.message();
+        return record;
+    }
+    const bool startInPlace = lines[0] == BeginMarker && lines[1] == FormatInteger(index);
+    if (!startInPlace || lines.last() != EndMarker)
+        record.state = DriverRecord::State::Damaged;
+    if (startInPlace)
+        record.fields = lines.mid(2, static_cast<qsizetype>(DriverFields().size()));
+    return record;
+}
+
+} // namespace
+
+std::vector<DriverRecord> ReadDriverRecords() {
+    const DatabaseLock lock;
+    const int lastIndex = readLastIndex().value;
+    RecordReader records;
+    std::vector<DriverRecord> read;
+    int missing = 0;
+    for (int i = 0; i <= lastIndex && missing < MaxMissingRecordsListed; ++i) {
+        read.push_back(readRecordAt(records, i));
+        if (read.back().state == DriverRecord::State::Missing)
+            ++missing;
+        if (read.back().state == DriverRecord::State::Cut)
+            break;
+    }
+    return read;
+}
+
 void LoadButtonClick(FieldStore &main, FieldStore &dialog) {
     const int chosen = dialog.selectedLine(EntryList);
     if (chosen < 0)
