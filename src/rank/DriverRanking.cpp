@@ -11,10 +11,12 @@
 #include "NumberText.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <thread>
 
 namespace dravik {
 
@@ -204,8 +206,7 @@ std::optional<double> sortValue(const QString &cell) {
 // Whether a goes before b: the better value first, and a value before none,
 // in either direction, so that a driver without the figure is never ranked
 // above one that has it.
-bool ranksBefore(const std::optional<double> &a, const std::optional<double> &b,
-                 bool ascending) {
+bool ranksBefore(const std::optional<double> &a, const std::optional<double> &b, bool ascending) {
     if (!a || !b)
         return a && !b;
     return ascending ? *a < *b : *a > *b;
@@ -271,8 +272,7 @@ struct DriverRanker::State {
     Responses responses;
 };
 
-DriverRanker::DriverRanker(const RankOptions &options)
-    : options_(options), state_(new State) {
+DriverRanker::DriverRanker(const RankOptions &options) : options_(options), state_(new State) {
     InitializeAlignmentTables(state_->tables);
 }
 
@@ -339,6 +339,25 @@ RankRow DriverRanker::row(const DriverRecord &record) {
         return refused;
     }
     return row;
+}
+
+std::vector<RankRow> ComputeRows(const std::vector<DriverRecord> &records,
+                                 const RankOptions &options, int jobs) {
+    std::vector<RankRow> rows(records.size());
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        DriverRanker ranker(options);
+        for (size_t i = next++; i < records.size(); i = next++)
+            rows[i] = ranker.row(records[i]);
+    };
+    const int threads = std::clamp(jobs, 1, static_cast<int>(std::max<size_t>(records.size(), 1)));
+    std::vector<std::thread> others;
+    for (int i = 1; i < threads; ++i)
+        others.emplace_back(work);
+    work();
+    for (std::thread &t : others)
+        t.join();
+    return rows;
 }
 
 void RankRows(std::vector<RankRow> &rows, const RankOptions &options) {

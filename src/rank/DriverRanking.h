@@ -26,12 +26,35 @@ namespace dravik {
 
 // The table's columns, in order.
 enum class RankColumn {
-    Rank, Index, Maker, Model, Qts, Fs, Vas,
-    Sbb4Alignment, Sbb4Vb, Sbb4Fb, Sbb4F3, Level25Hz, Spl100W25Hz,
-    Sc4Alignment, Sc4Vb, Sc4Fb, Sc4F3, SmallestBox,
-    Power, Sbb4MaxSpl20Hz, Sbb4MaxSpl25Hz, Sbb4Excursion20Hz, Sbb4VentPeak,
-    OptMaxSpl20Hz, OptMaxSpl25Hz, OptExcursion20Hz, OptVentPeak,
-    OverBudget, Problem,
+    Rank,
+    Index,
+    Maker,
+    Model,
+    Qts,
+    Fs,
+    Vas,
+    Sbb4Alignment,
+    Sbb4Vb,
+    Sbb4Fb,
+    Sbb4F3,
+    Level25Hz,
+    Spl100W25Hz,
+    Sc4Alignment,
+    Sc4Vb,
+    Sc4Fb,
+    Sc4F3,
+    SmallestBox,
+    Power,
+    Sbb4MaxSpl20Hz,
+    Sbb4MaxSpl25Hz,
+    Sbb4Excursion20Hz,
+    Sbb4VentPeak,
+    OptMaxSpl20Hz,
+    OptMaxSpl25Hz,
+    OptExcursion20Hz,
+    OptVentPeak,
+    OverBudget,
+    Problem,
     Count
 };
 inline constexpr int RankColumnCount = static_cast<int>(RankColumn::Count);
@@ -78,6 +101,12 @@ private:
     RankOptions options_;
     State *state_;
 };
+
+// The rows of all records, in database order, computed by `jobs` threads
+// side by side (each with its own fields and responses: drivers share
+// nothing, so the rows are the same for any number of threads).
+std::vector<RankRow> ComputeRows(const std::vector<DriverRecord> &records,
+                                 const RankOptions &options, int jobs);
 
 // Orders the rows: computed drivers within the budget, ranked by the column
 // asked for (rows whose value is not a number after those that have one, in

@@ -10,34 +10,42 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <thread>
 
 namespace dravik {
 namespace {
 
-const char *const Usage =
-    "Usage: dravik-rank [options] [DATABASE_DIR]\n"
-    "  DATABASE_DIR     folder holding spk.db and spkdb.hdr (default: .)\n"
-    "  --by COLUMN      column to rank by (default spl_100w_25hz_db)\n"
-    "  --ascending      smallest first (default: largest first)\n"
-    "  --target-fb HZ   optimiser tuning (default 22)\n"
-    "  --target-db DB   optimiser target level at 20 Hz (default -9)\n"
-    "  --max-box LITRES box-size budget (default 200; 0: none)\n"
-    "  --vents N        number of vents for the vent velocity\n"
-    "  --vent-diam MM   inner diameter of each vent for the vent velocity\n"
-    "  --output FILE    write the table to FILE instead of standard output\n"
-    "  --version        print the version and exit\n"
-    "  -h, --help       print this help and exit\n";
+const char *const Usage = "Usage: dravik-rank [options] [DATABASE_DIR]\n"
+                          "  DATABASE_DIR     folder holding spk.db and spkdb.hdr (default: .)\n"
+                          "  --by COLUMN      column to rank by (default spl_100w_25hz_db)\n"
+                          "  --ascending      smallest first (default: largest first)\n"
+                          "  --target-fb HZ   optimiser tuning (default 22)\n"
+                          "  --target-db DB   optimiser target level at 20 Hz (default -9)\n"
+                          "  --max-box LITRES box-size budget (default 200; 0: none)\n"
+                          "  --vents N        number of vents for the vent velocity\n"
+                          "  --vent-diam MM   inner diameter of each vent for the vent velocity\n"
+                          "  --output FILE    write the table to FILE instead of standard output\n"
+                          "  --jobs N         threads to compute with (default: one per core)\n"
+                          "  --version        print the version and exit\n"
+                          "  -h, --help       print this help and exit\n";
 
 void say(const QString &text) {
     std::fputs(text.toLocal8Bit().constData(), stderr);
+}
+
+// One thread per core, at most 16.
+int defaultJobs() {
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
 }
 
 struct CommandLine {
     RankOptions options;
     QString database = QStringLiteral(".");
     std::optional<QString> output;
+    int jobs = defaultJobs();
 };
 
 // A refusal of the command line: the sentence and the exit status.
@@ -78,7 +86,12 @@ CommandLine parse(const QStringList &args, bool &stop) {
             c.options.ventDiameter = value();
         else if (a == QLatin1String("--output"))
             c.output = value();
-        else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+        else if (a == QLatin1String("--jobs")) {
+            bool ok = false;
+            c.jobs = value().toInt(&ok);
+            if (!ok || c.jobs < 1 || c.jobs > 64)
+                throw Refusal{QStringLiteral("--jobs needs a number of threads from 1 to 64"), 2};
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(Usage, stdout);
             stop = true;
             return c;
@@ -102,13 +115,8 @@ CommandLine parse(const QStringList &args, bool &stop) {
     return c;
 }
 
-std::vector<RankRow> rankDatabase(const RankOptions &options) {
-    const std::vector<DriverRecord> records = ReadDriverRecords();
-    DriverRanker ranker(options);
-    std::vector<RankRow> rows;
-    rows.reserve(records.size());
-    for (const DriverRecord &record : records)
-        rows.push_back(ranker.row(record));
+std::vector<RankRow> rankDatabase(const RankOptions &options, int jobs) {
+    std::vector<RankRow> rows = ComputeRows(ReadDriverRecords(), options, jobs);
     RankRows(rows, options);
     return rows;
 }
@@ -149,7 +157,7 @@ int run(const QStringList &args) {
             throw Refusal{QStringLiteral("no spk.db and spkdb.hdr in ") + c.database, 1};
         std::vector<RankRow> rows;
         try {
-            rows = rankDatabase(c.options);
+            rows = rankDatabase(c.options, c.jobs);
         } catch (const DravikError &e) {
             throw Refusal{reportText(e.message()), 1};
         }
