@@ -318,9 +318,19 @@ void ScriptRunner::select(const QString &rest) {
     if (!ok || index < -1)
         throw ScriptError{QStringLiteral("select takes an entry number or -1")};
     QObject *target = resolve(a[0]);
+    // An entry the list does not have is an error, not a silent "none": a
+    // batch would go on with the entry selected before.
+    const auto mustHave = [&](int count) {
+        if (index >= count)
+            throw ScriptError{a[0] + QStringLiteral(" has ") + QString::number(count) +
+                              (count == 1 ? QStringLiteral(" entry") : QStringLiteral(" entries")) +
+                              QStringLiteral(", no entry ") + QString::number(index)};
+    };
     if (auto *box = qobject_cast<ListBox *>(target)) {
+        mustHave(box->lines()->count());
         box->selectLine(index);
     } else if (auto *widget = qobject_cast<QListWidget *>(target)) {
+        mustHave(widget->count());
         widget->clearSelection();
         widget->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
         if (index < 0)
@@ -343,8 +353,14 @@ void ScriptRunner::page(const QString &rest) {
                 pages = other;
                 break;
             }
-    if (!target || pages->indexOf(target) < 0)
+    if (!target || pages->indexOf(target) < 0) {
+        // Named in its own window: what is not a tab there, such as the SPL
+        // chart above the design charts' tabs, is refused as that.
+        if (target && target->window() != &program_.main())
+            throw ScriptError{name + QStringLiteral(" is not a tab of ") +
+                              target->window()->objectName()};
         throw ScriptError{name + QStringLiteral(" is not a page of Valitsin")};
+    }
     pages->setCurrentWidget(target);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,31 @@ constexpr qsizetype WriteBufferSize = 64 * 1024;
 
 bool parentExists(const QString &path) {
     return QFileInfo(QFileInfo(path).absolutePath()).isDir();
+}
+
+// Where a chain of symbolic links ends: the path the last link names, which
+// need not exist; nothing for a loop or a chain longer than the system follows.
+std::optional<QString> linkEnd(const QString &path) {
+    constexpr int MaxLinks = 40; // Linux's own limit
+    QString at = QFileInfo(path).absoluteFilePath();
+    for (int i = 0; i <= MaxLinks; ++i) {
+        const QFileInfo info(at);
+        if (!info.isSymLink())
+            return at;
+        at = info.symLinkTarget();
+    }
+    return std::nullopt;
+}
+
+// A link to nothing names a path like any other: one whose folder is
+// missing, or a loop of links, leads nowhere. (A link to a file not made yet,
+// in a folder that is there, is where a new file goes.)
+void refuseLinkToNowhere(const QFileInfo &info) {
+    if (!info.isSymLink() || info.exists())
+        return;
+    const std::optional<QString> end = linkEnd(info.filePath());
+    if (!end || !parentExists(*end))
+        fail(msg::PathNotFound);
 }
 
 // The first CR or LF in data[from, to), or `to`. memchr, because a file with
@@ -85,6 +111,10 @@ void throwOpenError(const QString &path, bool forWriting) {
     const QFileInfo info(path);
     if (info.isDir())
         fail(msg::IsDirectory);
+    refuseLinkToNowhere(info);
+    // A socket, a device or a named pipe: what it is, not a permission.
+    if (info.exists() && !info.isFile())
+        fail(msg::NotRegularFile);
     // In a current directory that was deleted, a new file has nowhere to go
     // (a file to read is simply not found there).
     if (forWriting && info.isRelative() && currentDirectoryDeleted())
@@ -227,6 +257,7 @@ TextWriter::TextWriter(const QString &path, Mode mode) : path_(path) {
         fail(msg::IsDirectory);
     if (info.exists() && !info.isFile())
         fail(msg::NotRegularFile);
+    refuseLinkToNowhere(info);
     if (isReadOnlyFile(path))
         fail(msg::FileAccessDenied);
     // Unbuffered: every write reaches the file at once, so a full disk is
