@@ -54,22 +54,21 @@ constexpr qint64 ReadChunk = 64 * 1024;
 }
 
 ScriptStream::ScriptStream(QIODevice &device, const QString &name, qint64 maxBytes)
-    : device_(device), name_(name), maxBytes_(maxBytes) {}
+    : device_(device), name_(name), maxBytes_(maxBytes),
+      lines_([this](QByteArray &chunk) { return readChunk(chunk); }) {}
 
-bool ScriptStream::fill() {
-    buffer_.clear();
-    pos_ = 0;
+bool ScriptStream::readChunk(QByteArray &chunk) {
     if (ended_)
         return false;
     // One byte past the limit tells a script of exactly maxBytes from a longer one.
     const qint64 want = std::min<qint64>(ReadChunk, maxBytes_ + 1 - bytesRead_);
-    buffer_.resize(want);
-    const qint64 got = device_.read(buffer_.data(), want);
+    chunk.resize(want);
+    const qint64 got = device_.read(chunk.data(), want);
     if (got < 0) {
         ended_ = true;
         throw Failure{QStringLiteral("cannot read \"") + name_ + QLatin1Char('"')};
     }
-    buffer_.resize(got);
+    chunk.resize(got);
     bytesRead_ += got;
     if (bytesRead_ > maxBytes_) {
         ended_ = true;
@@ -81,36 +80,7 @@ bool ScriptStream::fill() {
 }
 
 bool ScriptStream::next(QString &line) {
-    QByteArray bytes;
-    bool any = false;
-    for (;;) {
-        if (pos_ >= buffer_.size() && !fill())
-            break;
-        const char *data = buffer_.constData();
-        if (skipLf_) {
-            skipLf_ = false;
-            if (data[pos_] == '\n') {
-                ++pos_;
-                continue;
-            }
-        }
-        any = true;
-        qsizetype end = pos_;
-        while (end < buffer_.size() && data[end] != '\n' && data[end] != '\r')
-            ++end;
-        bytes.append(data + pos_, end - pos_);
-        if (end < buffer_.size()) {
-            skipLf_ = data[end] == '\r';
-            pos_ = end + 1;
-            line = QString::fromUtf8(bytes);
-            return true;
-        }
-        pos_ = end;
-    }
-    if (!any)
-        return false;
-    line = QString::fromUtf8(bytes);
-    return true;
+    return lines_.next(line);
 }
 
 QStringList ScriptRunner::splitLines(const QByteArray &script) {

@@ -40,28 +40,7 @@ bool isBlank(QChar c) {
 // Blanks, an optional sign, digits, blanks. Digits saturate far beyond any
 // index, so a long number stays out of range instead of wrapping round.
 std::optional<long long> parseWholeNumber(const QString &text) {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n && isBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
-    const qsizetype firstDigit = i;
-    long long value = 0;
-    while (i < n && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9')) {
-        value = std::min(value * 10 + (text[i].unicode() - '0'), NumberSaturation);
-        ++i;
-    }
-    if (i == firstDigit)
-        return std::nullopt;
-    while (i < n && isBlank(text[i]))
-        ++i;
-    if (i != n)
-        return std::nullopt;
-    return negative ? -value : value;
+    return ParseWholeNumber(text, NumberSaturation, BlanksAfter::Allowed);
 }
 
 // The header's number and its line as written.

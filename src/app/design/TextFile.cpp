@@ -164,41 +164,23 @@ QString oneLine(const QString &text) {
     return out;
 }
 
-TextReader::TextReader(const QString &path, qsizetype maxLineLength, qint64 maxBytes,
-                       LongLines longLines)
-    : maxLineLength_(maxLineLength), maxBytes_(maxBytes), longLines_(longLines) {
-    if (QFileInfo(path).isDir())
-        fail(msg::IsDirectory);
-    openRegularFile(file_, path, O_RDONLY, QIODevice::ReadOnly, false);
-}
+LineSplitter::LineSplitter(Refill refill, qsizetype maxLineLength, LongLines longLines)
+    : refill_(std::move(refill)), maxLineLength_(maxLineLength), longLines_(longLines) {}
 
-qint64 TextReader::bytesReadInProcess() {
-    return totalBytesRead.load(std::memory_order_relaxed);
-}
-
-bool TextReader::fill() {
-    if (eof_)
-        return false;
-    buffer_.remove(0, pos_);
+bool LineSplitter::fill() {
+    buffer_.clear();
     pos_ = 0;
-    if (bytesRead_ >= maxBytes_) {
-        eof_ = true;
+    if (ended_)
+        return false;
+    if (!refill_(buffer_) || buffer_.isEmpty()) {
+        buffer_.clear();
+        ended_ = true;
         return false;
     }
-    const QByteArray chunk = file_.read(std::min<qint64>(ChunkSize, maxBytes_ - bytesRead_));
-    if (chunk.isEmpty()) {
-        if (file_.error() != QFileDevice::NoError)
-            fail(msg::FileIoError);
-        eof_ = true;
-        return false;
-    }
-    bytesRead_ += chunk.size();
-    totalBytesRead.fetch_add(chunk.size(), std::memory_order_relaxed);
-    buffer_.append(chunk);
     return true;
 }
 
-bool TextReader::readLine(QString &line) {
+bool LineSplitter::next(QString &line) {
     QByteArray bytes;
     bool any = false;
     lineWasCut_ = false;
@@ -221,7 +203,7 @@ bool TextReader::readLine(QString &line) {
             lineWasCut_ = true;
             if (longLines_ == LongLines::EndReading) {
                 bytes.append(data + pos_, std::max<qsizetype>(room, 0));
-                eof_ = true;
+                ended_ = true;
                 buffer_.clear();
                 pos_ = 0;
                 line = QString::fromUtf8(bytes);
@@ -241,6 +223,37 @@ bool TextReader::readLine(QString &line) {
         return false;
     line = QString::fromUtf8(bytes);
     return true;
+}
+
+TextReader::TextReader(const QString &path, qsizetype maxLineLength, qint64 maxBytes,
+                       LongLines longLines)
+    : maxBytes_(maxBytes),
+      lines_([this](QByteArray &chunk) { return readChunk(chunk); }, maxLineLength, longLines) {
+    if (QFileInfo(path).isDir())
+        fail(msg::IsDirectory);
+    openRegularFile(file_, path, O_RDONLY, QIODevice::ReadOnly, false);
+}
+
+qint64 TextReader::bytesReadInProcess() {
+    return totalBytesRead.load(std::memory_order_relaxed);
+}
+
+bool TextReader::readChunk(QByteArray &chunk) {
+    if (bytesRead_ >= maxBytes_)
+        return false;
+    chunk = file_.read(std::min<qint64>(ChunkSize, maxBytes_ - bytesRead_));
+    if (chunk.isEmpty()) {
+        if (file_.error() != QFileDevice::NoError)
+            fail(msg::FileIoError);
+        return false;
+    }
+    bytesRead_ += chunk.size();
+    totalBytesRead.fetch_add(chunk.size(), std::memory_order_relaxed);
+    return true;
+}
+
+bool TextReader::readLine(QString &line) {
+    return lines_.next(line);
 }
 
 QString TextReader::readLineOrEmpty() {

@@ -85,6 +85,60 @@ private slots:
         QVERIFY(!reader.readLine(line));
     }
 
+    // The splitter itself, whatever the chunks: a CR LF split across two
+    // chunks is one line end, an empty chunk in between changes nothing.
+    void splitterAcrossChunks_data() {
+        QTest::addColumn<QStringList>("chunks");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("CR | LF") << QStringList{"a\r", "\nb"} << QStringList{"a", "b"};
+        QTest::newRow("CR | CR LF") << QStringList{"a\r", "\r\nb"} << QStringList{"a", "", "b"};
+        QTest::newRow("line over three chunks")
+            << QStringList{"ab", "cd", "ef\n"} << QStringList{"abcdef"};
+        QTest::newRow("CR at the very end") << QStringList{"a\r"} << QStringList{"a"};
+        QTest::newRow("LF alone after CR chunk")
+            << QStringList{"\r", "\n", "\n"} << QStringList{"", ""};
+        QTest::newRow("no chunks") << QStringList{} << QStringList{};
+    }
+    void splitterAcrossChunks() {
+        QFETCH(QStringList, chunks);
+        QFETCH(QStringList, lines);
+        qsizetype at = 0;
+        LineSplitter splitter([&](QByteArray &chunk) {
+            if (at >= chunks.size())
+                return false;
+            chunk = chunks[at++].toUtf8();
+            return true;
+        });
+        QStringList got;
+        QString line;
+        while (splitter.next(line))
+            got << line;
+        QCOMPARE(got, lines);
+        QVERIFY(!splitter.next(line));
+    }
+
+    // A refill that fails raises through the splitter, and reading goes on
+    // from where the next refill starts.
+    void splitterPassesFailuresOn() {
+        int calls = 0;
+        LineSplitter splitter([&](QByteArray &chunk) {
+            ++calls;
+            if (calls == 2)
+                throw std::runtime_error("read failed");
+            if (calls > 3)
+                return false;
+            chunk = calls == 1 ? QByteArray("one\ntw") : QByteArray("three\n");
+            return true;
+        });
+        QString line;
+        QVERIFY(splitter.next(line));
+        QCOMPARE(line, QStringLiteral("one"));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, splitter.next(line));
+        QVERIFY(splitter.next(line));
+        QCOMPARE(line, QStringLiteral("three"));
+        QVERIFY(!splitter.next(line));
+    }
+
     void longLineIsCut() {
         QByteArray bytes(300000, 'z');
         bytes += "\nnext\n";
