@@ -80,7 +80,9 @@ QString twoDecimals(double value) {
 std::optional<double> exported(const std::vector<double> &values, size_t i) {
     if (i >= values.size() || !std::isfinite(values[i]))
         return std::nullopt;
-    return QString::number(values[i], 'g', 7).toDouble();
+    // The C library reads the digits back exactly as the toolkit would,
+    // without its locale checks.
+    return std::strtod(QString::number(values[i], 'g', 7).toLatin1().constData(), nullptr);
 }
 
 const std::vector<double> &chartFrequencies() {
@@ -88,15 +90,27 @@ const std::vector<double> &chartFrequencies() {
     return f;
 }
 
+// The frequency column of the export, the same for every design.
+const std::vector<double> &exportedFrequencies() {
+    static const std::vector<double> column = [] {
+        std::vector<double> c;
+        for (size_t i = 0; i < chartFrequencies().size(); ++i)
+            c.push_back(*exported(chartFrequencies(), i));
+        return c;
+    }();
+    return column;
+}
+
 // One curve at frequency f, between the two exported rows around it,
 // interpolated in log frequency; empty where either row has no value or f
 // lies beyond the last row.
-QString valueAt(const DesignCurves &curves, const std::vector<double> &curve, double f) {
-    for (size_t k = 1; k < curves.frequencies.size(); ++k) {
-        const double f1 = *exported(curves.frequencies, k);
+QString valueAt(const std::vector<double> &curve, double f) {
+    const std::vector<double> &frequencies = exportedFrequencies();
+    for (size_t k = 1; k < frequencies.size(); ++k) {
+        const double f1 = frequencies[k];
         if (f1 < f)
             continue;
-        const double f0 = *exported(curves.frequencies, k - 1);
+        const double f0 = frequencies[k - 1];
         const std::optional<double> v0 = exported(curve, k - 1), v1 = exported(curve, k);
         if (!v0 || !v1)
             return QString();
@@ -107,12 +121,14 @@ QString valueAt(const DesignCurves &curves, const std::vector<double> &curve, do
 }
 
 // The highest value of a curve over all exported rows, empty if it has none.
+// Rounding to the export's digits never changes which value is highest, so
+// the highest is found first and then rounded.
 QString highest(const std::vector<double> &curve) {
-    std::optional<double> peak;
+    std::optional<size_t> peak;
     for (size_t k = 0; k < curve.size(); ++k)
-        if (const std::optional<double> v = exported(curve, k); v && (!peak || *v > *peak))
-            peak = v;
-    return peak ? twoDecimals(*peak) : QString();
+        if (std::isfinite(curve[k]) && (!peak || curve[k] > curve[*peak]))
+            peak = k;
+    return peak ? twoDecimals(*exported(curve, *peak)) : QString();
 }
 
 // The design charts' figures of the vented box in the fields at `powerW`:
@@ -122,8 +138,8 @@ QStringList chartFigures(const FieldStore &fields, double powerW) {
     const DesignCurves curves =
         ComputeDesignCurves(ReadDriverParameters(fields),
                             ReadBoxParameters(fields, BoxKind::Vented), powerW, chartFrequencies());
-    return {valueAt(curves, curves.maxSplDb, 20.0), valueAt(curves, curves.maxSplDb, 25.0),
-            valueAt(curves, curves.excursionMm, 20.0), highest(curves.portVelocity)};
+    return {valueAt(curves.maxSplDb, 20.0), valueAt(curves.maxSplDb, 25.0),
+            valueAt(curves.excursionMm, 20.0), highest(curves.portVelocity)};
 }
 
 // The charts' input power follows the driver's PEmax, as the window's does
