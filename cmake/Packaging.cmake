@@ -1,12 +1,14 @@
 # Installation and the Debian package.
 #
 # `cmake --install` puts, under the prefix:
-#   bin/dravik, bin/dravik-script        (their own install rules)
+#   bin/dravik, bin/dravik-script,       (their own install rules)
+#   bin/dravik-rank
 #   bin/dravik-start                     the launcher of the desktop entry
 #   share/dravik/                        the shipped data files
 #   share/applications/org.example.dravik.desktop   the desktop menu entry
 #   share/metainfo/org.example.dravik.metainfo.xml  its AppStream description
-#   share/man/man1/                      dravik(1), dravik-script(1), dravik-start(1)
+#   share/man/man1/                      dravik(1), dravik-script(1), dravik-rank(1),
+#                                        dravik-start(1)
 #   share/icons/hicolor/*/apps/dravik.*  the application icon
 #   share/doc/dravik/                    the user guide, its pictures, examples/,
 #                                        copyright and changelog.Debian.gz
@@ -40,7 +42,7 @@ install(FILES ${DRAVIK_PACKAGING_DIR}/${DRAVIK_APP_ID}.metainfo.xml DESTINATION 
 find_program(DRAVIK_GZIP gzip REQUIRED)
 set(DRAVIK_COMPRESSED_DIR ${PROJECT_BINARY_DIR}/compressed)
 set(DRAVIK_COMPRESSED)
-foreach(page dravik dravik-script dravik-start)
+foreach(page dravik dravik-script dravik-rank dravik-start)
     set(out ${DRAVIK_COMPRESSED_DIR}/${page}.1.gz)
     add_custom_command(OUTPUT ${out}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${DRAVIK_COMPRESSED_DIR}
@@ -93,7 +95,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "and panel sizes, and it plots the simulated response.\n"
     "\n"
     "The package also holds dravik-script, which drives the program from a\n"
-    "script without a screen.")
+    "script without a screen, and dravik-rank, which ranks every driver of a\n"
+    "driver database by the same design figures, as a CSV table.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

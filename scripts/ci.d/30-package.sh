@@ -52,6 +52,7 @@ paths="$(awk '{print $6}' <<<"$listing")"
 expected=(
     ./usr/bin/dravik
     ./usr/bin/dravik-script
+    ./usr/bin/dravik-rank
     ./usr/bin/dravik-start
     ./usr/share/dravik/spk.db
     ./usr/share/dravik/spkdb.hdr
@@ -66,6 +67,7 @@ expected=(
     ./usr/share/metainfo/org.example.dravik.metainfo.xml
     ./usr/share/man/man1/dravik.1.gz
     ./usr/share/man/man1/dravik-script.1.gz
+    ./usr/share/man/man1/dravik-rank.1.gz
     ./usr/share/man/man1/dravik-start.1.gz
     ./usr/share/doc/dravik/copyright
     ./usr/share/doc/dravik/changelog.Debian.gz
@@ -80,7 +82,7 @@ done
 for path in "${expected[@]}"; do
     grep -qxF "$path" <<<"$paths" || fail "the package lacks $path"
 done
-for program in dravik dravik-script dravik-start; do
+for program in dravik dravik-script dravik-rank dravik-start; do
     mode="$(awk -v p="./usr/bin/$program" '$6 == p {print $1}' <<<"$listing")"
     [ "$mode" = "-rwxr-xr-x" ] || fail "usr/bin/$program has mode '$mode', not -rwxr-xr-x"
 done
@@ -164,6 +166,12 @@ printf 'click SBB4Button\nprint EVb\n' >"$tmp/sbb4.dvs"
 result="$(cd "$home/Dravik" && timeout 30 "$tmp/root/usr/bin/dravik-script" "$tmp/sbb4.dvs" 2>/dev/null)" ||
     fail "the installed dravik-script failed"
 [ "$result" = "EVb=150.67" ] || fail "the installed dravik-script printed '$result', not EVb=150.67"
+
+# The installed dravik-rank ranks the one record spkdb.hdr now counts.
+ranked="$(cd "$home/Dravik" && timeout 60 "$tmp/root/usr/bin/dravik-rank" 2>/dev/null | tr -d '\r')" ||
+    fail "the installed dravik-rank failed"
+[ "$(wc -l <<<"$ranked")" -eq 2 ] && [ "$(tail -n 1 <<<"$ranked" | cut -d, -f1,2)" = "1,0" ] ||
+    fail "the installed dravik-rank printed '$ranked', not one ranked driver"
 
 if [ "$failures" -ne 0 ]; then
     echo "package check: $failures failed"

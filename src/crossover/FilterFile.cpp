@@ -40,28 +40,10 @@ bool fitsInt32(long long x) {
            x <= std::numeric_limits<std::int32_t>::max();
 }
 
-// Blanks, an optional sign, at least one digit and nothing after; anything
-// else reads as 0.
+// Blanks, an optional sign, at least one digit and nothing after (not even a
+// blank); anything else reads as 0.
 long long parseFrequencyLine(const QString &line) {
-    const qsizetype n = line.size();
-    qsizetype i = 0;
-    while (i < n && line[i] == QLatin1Char(' '))
-        ++i;
-    bool negative = false;
-    if (i < n && (line[i] == QLatin1Char('+') || line[i] == QLatin1Char('-'))) {
-        negative = line[i] == QLatin1Char('-');
-        ++i;
-    }
-    const qsizetype firstDigit = i;
-    long long value = 0;
-    while (i < n && line[i] >= QLatin1Char('0') && line[i] <= QLatin1Char('9')) {
-        const int digit = line[i].unicode() - '0';
-        value = std::min(value * 10 + digit, FrequencySaturation);
-        ++i;
-    }
-    if (i == firstDigit || i != n)
-        return 0;
-    return negative ? -value : value;
+    return ParseWholeNumber(line, FrequencySaturation, BlanksAfter::Refused).value_or(0);
 }
 
 // The same grammar as a numeric field: malformed text, and a number beyond

@@ -52,18 +52,20 @@ void ComputeClosedBox(DesignParameters &dp, Responses &responses) {
     if (qes == 0.0)
         qes = FallbackQes;
 
-    const Real sd = Pi / 4.0 * ipow(0.01 * 2.54 * diam, 2);
-    const Real vd = sd * xmax * 0.001;
+    // The diameter in inches here.
+    const Real sd = acoustics::PistonArea(acoustics::MetresFromInches(diam), Pi,
+                                          acoustics::AreaOrder::QuarterPiSquare);
+    const Real vd = acoustics::VolumeDisplacement(sd, xmax);
 
-    const Real eta0 = acoustics::EfficiencyFactor * ipow(fs, 3) * vas / qes;
-    const Real splRef = 10.0 * log10(eta0) + acoustics::LevelAt1WOffset;
+    const Real eta0 =
+        acoustics::ReferenceEfficiency(fs, vas, qes, acoustics::EfficiencyOrder::FactorFirst);
+    const Real splRef = acoustics::LevelAt1W(eta0);
 
     // Displacement-limited acoustic power at Fc and its level.
-    const Real par = 4.0 * ipow(Pi, 3) * acoustics::AirDensity / acoustics::SoundSpeed *
-                     ipow(fc, 4) * ipow(1.15 * vd, 2);
-    const Real splD = 10.0 * log10(par) + acoustics::LevelAt1WOffset;
+    const Real par = acoustics::DisplacementLimitedPower(Pi, fc, vd);
+    const Real splD = acoustics::LevelOfAcousticPower(par);
 
-    const Real peakSpl = 10.0 * log10(peMax) + splRef;
+    const Real peakSpl = acoustics::LevelAtPower(peMax, splRef);
 
     dp.SetPeakSPL(peakSpl);
     dp.SetVb(vb);

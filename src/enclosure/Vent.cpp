@@ -19,7 +19,7 @@ Real VentLengthCm(double helmholtz, Real dv, Real vents, Real fb, Real vb, Real 
 
 // Area of a circle of diameter d.
 Real CircleArea(Real d) {
-    return Pi * ipow(d / 2.0, 2);
+    return acoustics::PistonArea(d, Pi, acoustics::AreaOrder::PiHalfSquare);
 }
 
 } // namespace
@@ -40,11 +40,12 @@ void ComputeVent(DesignParameters &dp) {
 
     const Real diam = dp.GetDiam();
     const Real xmax = dp.GetXmax();
-    const Real sd = Pi / 4.0 * ipow(diam / 100.0, 2);
+    const Real sd = acoustics::PistonArea(acoustics::MetresFromCentimetresDivided(diam), Pi,
+                                          acoustics::AreaOrder::QuarterPiSquare);
     dp.SetSd(sd);
 
     // Recommended minimum vent figure from the driver's volume displacement.
-    const Real vd = sd * xmax * 0.001;
+    const Real vd = acoustics::VolumeDisplacement(sd, xmax);
     const Real vmin = 100.0 * 20.3 * pow(ipow(vd, 2) / fb, 0.25);
 
     // The tube's outer diameter is the inner one plus one wall thickness.

@@ -11,6 +11,8 @@
 // keeps its own and the difference has a name below, so that no result moves
 // by a digit.
 
+#include <cmath>
+
 namespace dravik::acoustics {
 
 // Air, at room temperature.
@@ -28,8 +30,114 @@ inline constexpr double PiFull = 3.14159265358979323846;
 // litres), and the level at 1 W and 1 m in half space: 112 + 10 log10(eta0).
 inline constexpr double EfficiencyFactor = 9.64e-10;
 inline constexpr double LevelAt1WOffset = 112.0;
+// An inch is 2.54 cm.
+inline constexpr double InchInCentimetres = 2.54;
+
 // 100 W is 20 dB above 1 W.
 inline constexpr double LevelAt100WAbove1W = 20.0;
+
+// ---- The driver's figures, for any number type with the four operators.
+// Each step is written as its own operation, in the order the commands have
+// always evaluated it: with the checked Real every step is checked where it
+// always was, and every digit is the same. Where two commands order a
+// formula differently the order is a parameter, named for what it does.
+
+// x to a whole power n >= 1 by repeated multiplication, x * x * ... (as
+// ipow does: 1 * x is x exactly).
+template <class Number> Number Power(Number x, int n) {
+    Number result = x;
+    for (int i = 1; i < n; ++i)
+        result = result * x;
+    return result;
+}
+
+// A diameter reading in metres, by the unit its field holds. The commands
+// convert the same unit with different arithmetic, which can differ in the
+// last bit, so each keeps its own.
+// Centimetres, as the simulation and the analysis convert: 0.01 x cm.
+template <class Number> Number MetresFromCentimetres(Number cm) {
+    return 0.01 * cm;
+}
+// Centimetres, as the vent calculator converts: cm / 100.
+template <class Number> Number MetresFromCentimetresDivided(Number cm) {
+    return cm / 100.0;
+}
+// Inches, as the closed box converts: (0.01 x 2.54) x inches.
+template <class Number> Number MetresFromInches(Number inches) {
+    return 0.01 * InchInCentimetres * inches;
+}
+// Inches to centimetres, as the analysis converts before it takes metres.
+template <class Number> Number CentimetresFromInches(Number inches) {
+    return InchInCentimetres * inches;
+}
+// Millimetres, as the design charts read the effective piston diameter.
+template <class Number> Number MetresFromMillimetres(Number mm) {
+    return mm * 1e-3;
+}
+
+// The order in which a command forms the area of a circle of diameter d.
+enum class AreaOrder {
+    PiSquareQuarter, // (pi d^2) / 4: the simulation and the analysis
+    QuarterPiSquare, // (pi / 4) d^2: the vent calculator and the closed box
+    PiHalfSquare,    // pi (d / 2)^2: the vent tube, the design charts
+};
+
+// The piston (or circle) area pi d^2 / 4, from d in metres (or in any unit,
+// giving its square), with the command's own pi.
+template <class Number> Number PistonArea(Number d, double pi, AreaOrder order) {
+    switch (order) {
+    case AreaOrder::PiSquareQuarter:
+        return pi * Power(d, 2) * 0.25;
+    case AreaOrder::QuarterPiSquare:
+        return pi / 4.0 * Power(d, 2);
+    case AreaOrder::PiHalfSquare:
+        break;
+    }
+    return pi * Power(d / 2.0, 2);
+}
+
+// The volume displacement Vd = Sd Xmax (m^3), from Sd in m^2 and Xmax in mm.
+template <class Number> Number VolumeDisplacement(Number sd, Number xmaxMm) {
+    return sd * xmaxMm * 0.001;
+}
+
+// Where a command multiplies by EfficiencyFactor in eta0.
+enum class EfficiencyOrder {
+    FactorFirst, // EfficiencyFactor Fs^3 Vas / Qes: the simulation and the closed box
+    FactorLast,  // Fs^3 Vas / Qes EfficiencyFactor: the analysis
+};
+
+// The reference efficiency eta0 = EfficiencyFactor x Fs^3 x Vas / Qes (Vas in litres).
+template <class Number>
+Number ReferenceEfficiency(Number fs, Number vas, Number qes, EfficiencyOrder order) {
+    if (order == EfficiencyOrder::FactorFirst)
+        return EfficiencyFactor * Power(fs, 3) * vas / qes;
+    return Power(fs, 3) * vas / qes * EfficiencyFactor;
+}
+
+// The level at 1 m in half space of an acoustic power in watts:
+// 10 log10(P) + 112 dB.
+template <class Number> Number LevelOfAcousticPower(Number watts) {
+    using std::log10;
+    return 10.0 * log10(watts) + LevelAt1WOffset;
+}
+
+// The level at 1 W and 1 m: the level of the acoustic power eta0 x 1 W.
+template <class Number> Number LevelAt1W(Number eta0) {
+    return LevelOfAcousticPower(eta0);
+}
+
+// The level at an electrical power (PEmax, say) from the level at 1 W.
+template <class Number> Number LevelAtPower(Number watts, Number levelAt1W) {
+    using std::log10;
+    return 10.0 * log10(watts) + levelAt1W;
+}
+
+// The acoustic power with the cone at Xmax at frequency f, from the volume
+// displacement Vd: 4 pi^3 rho / c f^4 (1.15 Vd)^2, with the command's own pi.
+template <class Number> Number DisplacementLimitedPower(double pi, Number f, Number vd) {
+    return 4.0 * Power(Number(pi), 3) * AirDensity / SoundSpeed * Power(f, 4) * Power(1.15 * vd, 2);
+}
 
 // The vented box's leakage losses, QL, and the coefficient 2 - 1/QL^2 of the
 // port's displacement term.

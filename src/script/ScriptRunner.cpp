@@ -54,22 +54,21 @@ constexpr qint64 ReadChunk = 64 * 1024;
 }
 
 ScriptStream::ScriptStream(QIODevice &device, const QString &name, qint64 maxBytes)
-    : device_(device), name_(name), maxBytes_(maxBytes) {}
+    : device_(device), name_(name), maxBytes_(maxBytes),
+      lines_([this](QByteArray &chunk) { return readChunk(chunk); }) {}
 
-bool ScriptStream::fill() {
-    buffer_.clear();
-    pos_ = 0;
+bool ScriptStream::readChunk(QByteArray &chunk) {
     if (ended_)
         return false;
     // One byte past the limit tells a script of exactly maxBytes from a longer one.
     const qint64 want = std::min<qint64>(ReadChunk, maxBytes_ + 1 - bytesRead_);
-    buffer_.resize(want);
-    const qint64 got = device_.read(buffer_.data(), want);
+    chunk.resize(want);
+    const qint64 got = device_.read(chunk.data(), want);
     if (got < 0) {
         ended_ = true;
         throw Failure{QStringLiteral("cannot read \"") + name_ + QLatin1Char('"')};
     }
-    buffer_.resize(got);
+    chunk.resize(got);
     bytesRead_ += got;
     if (bytesRead_ > maxBytes_) {
         ended_ = true;
@@ -81,36 +80,7 @@ bool ScriptStream::fill() {
 }
 
 bool ScriptStream::next(QString &line) {
-    QByteArray bytes;
-    bool any = false;
-    for (;;) {
-        if (pos_ >= buffer_.size() && !fill())
-            break;
-        const char *data = buffer_.constData();
-        if (skipLf_) {
-            skipLf_ = false;
-            if (data[pos_] == '\n') {
-                ++pos_;
-                continue;
-            }
-        }
-        any = true;
-        qsizetype end = pos_;
-        while (end < buffer_.size() && data[end] != '\n' && data[end] != '\r')
-            ++end;
-        bytes.append(data + pos_, end - pos_);
-        if (end < buffer_.size()) {
-            skipLf_ = data[end] == '\r';
-            pos_ = end + 1;
-            line = QString::fromUtf8(bytes);
-            return true;
-        }
-        pos_ = end;
-    }
-    if (!any)
-        return false;
-    line = QString::fromUtf8(bytes);
-    return true;
+    return lines_.next(line);
 }
 
 QStringList ScriptRunner::splitLines(const QByteArray &script) {
@@ -318,9 +288,19 @@ void ScriptRunner::select(const QString &rest) {
     if (!ok || index < -1)
         throw ScriptError{QStringLiteral("select takes an entry number or -1")};
     QObject *target = resolve(a[0]);
+    // An entry the list does not have is an error, not a silent "none": a
+    // batch would go on with the entry selected before.
+    const auto mustHave = [&](int count) {
+        if (index >= count)
+            throw ScriptError{a[0] + QStringLiteral(" has ") + QString::number(count) +
+                              (count == 1 ? QStringLiteral(" entry") : QStringLiteral(" entries")) +
+                              QStringLiteral(", no entry ") + QString::number(index)};
+    };
     if (auto *box = qobject_cast<ListBox *>(target)) {
+        mustHave(box->lines()->count());
         box->selectLine(index);
     } else if (auto *widget = qobject_cast<QListWidget *>(target)) {
+        mustHave(widget->count());
         widget->clearSelection();
         widget->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
         if (index < 0)
@@ -343,8 +323,14 @@ void ScriptRunner::page(const QString &rest) {
                 pages = other;
                 break;
             }
-    if (!target || pages->indexOf(target) < 0)
+    if (!target || pages->indexOf(target) < 0) {
+        // Named in its own window: what is not a tab there, such as the SPL
+        // chart above the design charts' tabs, is refused as that.
+        if (target && target->window() != &program_.main())
+            throw ScriptError{name + QStringLiteral(" is not a tab of ") +
+                              target->window()->objectName()};
         throw ScriptError{name + QStringLiteral(" is not a page of Valitsin")};
+    }
     pages->setCurrentWidget(target);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TextFile.h"
 #include "UserDialogs.h"
 
 #include <QStringList>
@@ -52,16 +53,14 @@ public:
     bool next(QString &line);
 
 private:
-    bool fill();
+    bool readChunk(QByteArray &chunk);
 
     QIODevice &device_;
     QString name_;
     qint64 maxBytes_;
     qint64 bytesRead_ = 0;
-    QByteArray buffer_;
-    qsizetype pos_ = 0;
-    bool skipLf_ = false;
     bool ended_ = false;
+    LineSplitter lines_;
 };
 
 // Works through a script of commands against the real windows of a program,

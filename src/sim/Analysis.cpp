@@ -10,7 +10,6 @@ namespace dravik {
 namespace {
 // The analysis' own pi (twelve significant digits).
 constexpr double Pi = acoustics::PiTwelveDigits;
-constexpr double InchToCm = 2.54;
 } // namespace
 
 void ComputePowerFigures(DesignParameters &dp, const Responses &r) {
@@ -26,15 +25,17 @@ void ComputePowerFigures(DesignParameters &dp, const Responses &r) {
         qes = 1.0;
         dp.addLine(List::ListBox2, QStringLiteral("Error"));
     }
-    diam = InchToCm * diam;
-    const Real sd = ipow(0.01 * diam, 2) * Pi * 0.25;
-    const Real vd = sd * xmax * 0.001;
+    diam = acoustics::CentimetresFromInches(diam);
+    const Real sd = acoustics::PistonArea(acoustics::MetresFromCentimetres(diam), Pi,
+                                          acoustics::AreaOrder::PiSquareQuarter);
+    const Real vd = acoustics::VolumeDisplacement(sd, xmax);
     // The analysis multiplies by the efficiency factor last.
-    const Real eta0 = ipow(fs, 3) * vas / qes * acoustics::EfficiencyFactor;
-    const Real spl1W = 10.0 * log10(eta0) + acoustics::LevelAt1WOffset;
+    const Real eta0 =
+        acoustics::ReferenceEfficiency(fs, vas, qes, acoustics::EfficiencyOrder::FactorLast);
+    const Real spl1W = acoustics::LevelAt1W(eta0);
     const Real par = 3.0 * ipow(f3, 4) * ipow(vd, 2);
     const Real per = par / eta0;
-    const Real peakSpl = 10.0 * log10(peMax) + spl1W;
+    const Real peakSpl = acoustics::LevelAtPower(peMax, spl1W);
 
     dp.SetPeakSPL(peakSpl);
     dp.SetPar(par);

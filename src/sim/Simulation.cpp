@@ -14,8 +14,6 @@ namespace {
 
 // The simulation writes pi to ten significant digits.
 constexpr double Pi = acoustics::PiTenDigits;
-using acoustics::AirDensity;
-using acoustics::SoundSpeed;
 
 // The inputs as read, after the zero replacements.
 struct VentedInputs {
@@ -134,17 +132,18 @@ void SimulateVentedResponse(DesignParameters &dp, Responses &r) {
     const Real f3 = in.fs * pow(alpha, 0.44);
     const Real dbPeak = 20.0 * log10(2.5 * in.qts * pow(alpha, 0.3));
 
-    const Real sd = Pi * ipow(0.01 * in.diam, 2) * 0.25;
+    const Real sd = acoustics::PistonArea(acoustics::MetresFromCentimetres(in.diam), Pi,
+                                          acoustics::AreaOrder::PiSquareQuarter);
     dp.SetSd(sd);
-    const Real vd = sd * in.xmax * 0.001;
+    const Real vd = acoustics::VolumeDisplacement(sd, in.xmax);
 
     // Acoustic power with the cone at Xmax at Fs, and its level.
-    const Real pref =
-        4.0 * ipow(Pi, 3) * AirDensity / SoundSpeed * ipow(in.fs, 4) * ipow(1.15 * vd, 2);
-    const Real splRef = 10.0 * log10(pref) + acoustics::LevelAt1WOffset;
+    const Real pref = acoustics::DisplacementLimitedPower(Pi, in.fs, vd);
+    const Real splRef = acoustics::LevelOfAcousticPower(pref);
 
-    const Real eta0 = acoustics::EfficiencyFactor * ipow(in.fs, 3) * in.vas / in.qes;
-    const Real spl1W = 10.0 * log10(eta0) + acoustics::LevelAt1WOffset;
+    const Real eta0 = acoustics::ReferenceEfficiency(in.fs, in.vas, in.qes,
+                                                     acoustics::EfficiencyOrder::FactorFirst);
+    const Real spl1W = acoustics::LevelAt1W(eta0);
 
     const Real par = 3.0 * ipow(f3, 4) * ipow(vd, 2);
     dp.SetPar(par);
@@ -154,7 +153,7 @@ void SimulateVentedResponse(DesignParameters &dp, Responses &r) {
     if (!quiet) {
         dp.SetPer(per);
         dp.SetSPL(spl1W);
-        peakSpl = 10.0 * log10(in.peMax) + spl1W;
+        peakSpl = acoustics::LevelAtPower(in.peMax, spl1W);
         dp.SetPeakSPL(peakSpl);
         ListSummary(dp, in, dbPeak, f3);
     }

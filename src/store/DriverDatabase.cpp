@@ -40,28 +40,7 @@ bool isBlank(QChar c) {
 // Blanks, an optional sign, digits, blanks. Digits saturate far beyond any
 // index, so a long number stays out of range instead of wrapping round.
 std::optional<long long> parseWholeNumber(const QString &text) {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n && isBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
-    const qsizetype firstDigit = i;
-    long long value = 0;
-    while (i < n && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9')) {
-        value = std::min(value * 10 + (text[i].unicode() - '0'), NumberSaturation);
-        ++i;
-    }
-    if (i == firstDigit)
-        return std::nullopt;
-    while (i < n && isBlank(text[i]))
-        ++i;
-    if (i != n)
-        return std::nullopt;
-    return negative ? -value : value;
+    return ParseWholeNumber(text, NumberSaturation, BlanksAfter::Allowed);
 }
 
 // The header's number and its line as written.
@@ -415,6 +394,52 @@ void ListDrivers(FieldStore &dialog) {
         dialog.addLine(CommentList, uncounted[4]);
     }
     dialog.setText(IndexField, QStringLiteral("0"));
+}
+
+namespace {
+
+DriverRecord readRecordAt(RecordReader &records, int index) {
+    DriverRecord record;
+    record.index = index;
+    QStringList lines;
+    try {
+        lines = records.lines(1); // "<begin_element>"
+        if (records.ended()) {
+            record.state = DriverRecord::State::Missing;
+            for (int i = 0; i < static_cast<int>(DriverFields().size()); ++i)
+                record.fields << QString();
+            return record;
+        }
+        lines += records.lines(RecordLines - 1);
+    } catch (const DravikError &e) {
+        record.state = DriverRecord::State::Cut;
+        record.readError = e.message();
+        return record;
+    }
+    const bool startInPlace = lines[0] == BeginMarker && lines[1] == FormatInteger(index);
+    if (!startInPlace || lines.last() != EndMarker)
+        record.state = DriverRecord::State::Damaged;
+    if (startInPlace)
+        record.fields = lines.mid(2, static_cast<qsizetype>(DriverFields().size()));
+    return record;
+}
+
+} // namespace
+
+std::vector<DriverRecord> ReadDriverRecords() {
+    const DatabaseLock lock;
+    const int lastIndex = readLastIndex().value;
+    RecordReader records;
+    std::vector<DriverRecord> read;
+    int missing = 0;
+    for (int i = 0; i <= lastIndex && missing < MaxMissingRecordsListed; ++i) {
+        read.push_back(readRecordAt(records, i));
+        if (read.back().state == DriverRecord::State::Missing)
+            ++missing;
+        if (read.back().state == DriverRecord::State::Cut)
+            break;
+    }
+    return read;
 }
 
 void LoadButtonClick(FieldStore &main, FieldStore &dialog) {

@@ -76,6 +76,30 @@ void ListDrivers(FieldStore &dialog);
 // since the listing, StaleDriverList is raised and nothing is changed.
 void LoadButtonClick(FieldStore &main, FieldStore &dialog);
 
+// One record of spk.db as a batch reads it, by its position.
+struct DriverRecord {
+    enum class State {
+        Whole,   // the record stands where the header says, markers and index in place
+        Damaged, // its markers or index line are not where they belong
+        Missing, // spkdb.hdr counts it but spk.db ends before it
+        Cut      // it could not be read (a line longer than any field can be, a
+                 // read error: readError says which); nothing after it is read
+    };
+    int index = 0;
+    State state = State::Whole;
+    // The 28 field texts in record order (empty past the end of spk.db); for
+    // a damaged record only where its first two lines are in place.
+    QStringList fields;
+    QString readError;
+};
+
+// Every record spkdb.hdr counts, in order, read in one pass under the lock
+// of a listing, with the header read exactly as the other commands read it
+// (a damaged header raises DamagedDatabaseHeader). Records wholly past the
+// end of spk.db come as Missing, at most MaxMissingRecordsListed of them, as
+// the listing shows them; the uncounted record of a stopped add is left out.
+std::vector<DriverRecord> ReadDriverRecords();
+
 // Copies the record whose index the dialog's index field holds into the
 // Driver page. An index
 // that is not a whole number, below 0 or above the last record loads nothing;

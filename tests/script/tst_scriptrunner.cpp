@@ -128,6 +128,16 @@ private slots:
                                   << "line 1: Button1 is not a text field";
         QTest::newRow("select number")
             << QByteArray("select ListBox2 x") << "line 1: select takes an entry number or -1";
+        QTest::newRow("select beyond an empty list")
+            << QByteArray("select ListBox2 0") << "line 1: ListBox2 has 0 entries, no entry 0";
+        QTest::newRow("select beyond the list") << QByteArray("click SBB4Button\nselect ListBox2 6")
+                                                << "line 2: ListBox2 has 6 entries, no entry 6";
+        QTest::newRow("select far beyond the list")
+            << QByteArray("select ChartsForm.OverlayList 2147483647")
+            << "line 1: ChartsForm.OverlayList has 0 entries, no entry 2147483647";
+        QTest::newRow("page not a tab of the charts")
+            << QByteArray("click DesignCharts1\npage ChartsForm.SplPanel")
+            << "line 2: ChartsForm.SplPanel is not a tab of ChartsForm";
         QTest::newRow("page kind")
             << QByteArray("page EVb") << "line 1: EVb is not a page of Valitsin";
         QTest::newRow("caption kind") << QByteArray("caption EVb") << "line 1: EVb is not a window";

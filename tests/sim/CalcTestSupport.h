@@ -69,13 +69,4 @@ inline int PointIndex(int hz) {
     return hz - 10;
 }
 
-// Reference efficiency and the level at 1 W, 1 m, computed here from the
-// shared acoustic constants for the cross-checks.
-inline double Eta0(double fs, double vas, double qes) {
-    return 9.64e-10 * fs * fs * fs * vas / qes;
-}
-inline double Spl1W(double fs, double vas, double qes) {
-    return 10.0 * std::log10(Eta0(fs, vas, qes)) + 112.0;
-}
-
 } // namespace dravik::test

@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -152,6 +153,34 @@ double ParseFieldText(const QString &text) {
     if (res.ec != std::errc() || res.ptr != number.data() + number.size() || !std::isfinite(value))
         return 0.0;
     return value;
+}
+
+std::optional<long long> ParseWholeNumber(const QString &text, long long saturation,
+                                          BlanksAfter blanksAfter) {
+    const auto isBlank = [&text](qsizetype i) { return text[i] == QLatin1Char(' '); };
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && isBlank(i))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    const qsizetype firstDigit = i;
+    long long value = 0;
+    while (i < n && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9')) {
+        value = std::min(value * 10 + (text[i].unicode() - '0'), saturation);
+        ++i;
+    }
+    if (i == firstDigit)
+        return std::nullopt;
+    if (blanksAfter == BlanksAfter::Allowed)
+        while (i < n && isBlank(i))
+            ++i;
+    if (i != n)
+        return std::nullopt;
+    return negative ? -value : value;
 }
 
 } // namespace dravik

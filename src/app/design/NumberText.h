@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace dravik {
 
 // Number to field text in fixed notation with `decimals` digits after a point
@@ -30,5 +32,14 @@ QString FormatInteger(long long value);
 // and a number beyond the range of a double (1e400). A number too small for
 // a double (1e-400) reads as 0 as well.
 double ParseFieldText(const QString &text);
+
+// A whole number as the program's data files write one (a count, an index, a
+// frequency in hertz): blanks, an optional sign, at least one digit, then
+// blanks where `blanksAfter` allows them, and nothing else; none for any
+// other text. Digits saturate at `saturation`, so a long number stays out of
+// range instead of wrapping round into it. A blank is the space character.
+enum class BlanksAfter { Refused, Allowed };
+std::optional<long long> ParseWholeNumber(const QString &text, long long saturation,
+                                          BlanksAfter blanksAfter);
 
 } // namespace dravik

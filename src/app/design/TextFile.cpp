@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,31 @@ constexpr qsizetype WriteBufferSize = 64 * 1024;
 
 bool parentExists(const QString &path) {
     return QFileInfo(QFileInfo(path).absolutePath()).isDir();
+}
+
+// Where a chain of symbolic links ends: the path the last link names, which
+// need not exist; nothing for a loop or a chain longer than the system follows.
+std::optional<QString> linkEnd(const QString &path) {
+    constexpr int MaxLinks = 40; // Linux's own limit
+    QString at = QFileInfo(path).absoluteFilePath();
+    for (int i = 0; i <= MaxLinks; ++i) {
+        const QFileInfo info(at);
+        if (!info.isSymLink())
+            return at;
+        at = info.symLinkTarget();
+    }
+    return std::nullopt;
+}
+
+// A link to nothing names a path like any other: one whose folder is
+// missing, or a loop of links, leads nowhere. (A link to a file not made yet,
+// in a folder that is there, is where a new file goes.)
+void refuseLinkToNowhere(const QFileInfo &info) {
+    if (!info.isSymLink() || info.exists())
+        return;
+    const std::optional<QString> end = linkEnd(info.filePath());
+    if (!end || !parentExists(*end))
+        fail(msg::PathNotFound);
 }
 
 // The first CR or LF in data[from, to), or `to`. memchr, because a file with
@@ -85,6 +111,10 @@ void throwOpenError(const QString &path, bool forWriting) {
     const QFileInfo info(path);
     if (info.isDir())
         fail(msg::IsDirectory);
+    refuseLinkToNowhere(info);
+    // A socket, a device or a named pipe: what it is, not a permission.
+    if (info.exists() && !info.isFile())
+        fail(msg::NotRegularFile);
     // In a current directory that was deleted, a new file has nowhere to go
     // (a file to read is simply not found there).
     if (forWriting && info.isRelative() && currentDirectoryDeleted())
@@ -134,41 +164,23 @@ QString oneLine(const QString &text) {
     return out;
 }
 
-TextReader::TextReader(const QString &path, qsizetype maxLineLength, qint64 maxBytes,
-                       LongLines longLines)
-    : maxLineLength_(maxLineLength), maxBytes_(maxBytes), longLines_(longLines) {
-    if (QFileInfo(path).isDir())
-        fail(msg::IsDirectory);
-    openRegularFile(file_, path, O_RDONLY, QIODevice::ReadOnly, false);
-}
+LineSplitter::LineSplitter(Refill refill, qsizetype maxLineLength, LongLines longLines)
+    : refill_(std::move(refill)), maxLineLength_(maxLineLength), longLines_(longLines) {}
 
-qint64 TextReader::bytesReadInProcess() {
-    return totalBytesRead.load(std::memory_order_relaxed);
-}
-
-bool TextReader::fill() {
-    if (eof_)
-        return false;
-    buffer_.remove(0, pos_);
+bool LineSplitter::fill() {
+    buffer_.clear();
     pos_ = 0;
-    if (bytesRead_ >= maxBytes_) {
-        eof_ = true;
+    if (ended_)
+        return false;
+    if (!refill_(buffer_) || buffer_.isEmpty()) {
+        buffer_.clear();
+        ended_ = true;
         return false;
     }
-    const QByteArray chunk = file_.read(std::min<qint64>(ChunkSize, maxBytes_ - bytesRead_));
-    if (chunk.isEmpty()) {
-        if (file_.error() != QFileDevice::NoError)
-            fail(msg::FileIoError);
-        eof_ = true;
-        return false;
-    }
-    bytesRead_ += chunk.size();
-    totalBytesRead.fetch_add(chunk.size(), std::memory_order_relaxed);
-    buffer_.append(chunk);
     return true;
 }
 
-bool TextReader::readLine(QString &line) {
+bool LineSplitter::next(QString &line) {
     QByteArray bytes;
     bool any = false;
     lineWasCut_ = false;
@@ -191,7 +203,7 @@ bool TextReader::readLine(QString &line) {
             lineWasCut_ = true;
             if (longLines_ == LongLines::EndReading) {
                 bytes.append(data + pos_, std::max<qsizetype>(room, 0));
-                eof_ = true;
+                ended_ = true;
                 buffer_.clear();
                 pos_ = 0;
                 line = QString::fromUtf8(bytes);
@@ -211,6 +223,37 @@ bool TextReader::readLine(QString &line) {
         return false;
     line = QString::fromUtf8(bytes);
     return true;
+}
+
+TextReader::TextReader(const QString &path, qsizetype maxLineLength, qint64 maxBytes,
+                       LongLines longLines)
+    : maxBytes_(maxBytes),
+      lines_([this](QByteArray &chunk) { return readChunk(chunk); }, maxLineLength, longLines) {
+    if (QFileInfo(path).isDir())
+        fail(msg::IsDirectory);
+    openRegularFile(file_, path, O_RDONLY, QIODevice::ReadOnly, false);
+}
+
+qint64 TextReader::bytesReadInProcess() {
+    return totalBytesRead.load(std::memory_order_relaxed);
+}
+
+bool TextReader::readChunk(QByteArray &chunk) {
+    if (bytesRead_ >= maxBytes_)
+        return false;
+    chunk = file_.read(std::min<qint64>(ChunkSize, maxBytes_ - bytesRead_));
+    if (chunk.isEmpty()) {
+        if (file_.error() != QFileDevice::NoError)
+            fail(msg::FileIoError);
+        return false;
+    }
+    bytesRead_ += chunk.size();
+    totalBytesRead.fetch_add(chunk.size(), std::memory_order_relaxed);
+    return true;
+}
+
+bool TextReader::readLine(QString &line) {
+    return lines_.next(line);
 }
 
 QString TextReader::readLineOrEmpty() {
@@ -243,6 +286,7 @@ TextWriter::TextWriter(const QString &path, Mode mode) : path_(path) {
         fail(msg::IsDirectory);
     if (info.exists() && !info.isFile())
         fail(msg::NotRegularFile);
+    refuseLinkToNowhere(info);
     if (isReadOnlyFile(path))
         fail(msg::FileAccessDenied);
     // Unbuffered: every write reaches the file at once, so a full disk is

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -27,6 +28,45 @@ namespace dravik {
 // opened under another name than the one given.
 void checkFileName(const QString &path);
 
+// What a reader does with a line longer than its limit.
+enum class LongLines {
+    SkipRest,  // the rest of a long line is skipped (within the byte limit)
+    EndReading // a long line is the last one read: for formats it breaks
+};
+
+// Splits bytes into lines at CR LF, CR or LF, taking them a chunk at a time
+// from `refill`: the one place that knows the program's line ends, for its
+// text files and its scripts alike. A line longer than maxLineLength bytes
+// is cut there; what follows depends on LongLines.
+class LineSplitter {
+public:
+    // Replaces `chunk` with the next bytes of the input; false (and no
+    // bytes) at its end. May raise: the exception leaves next() as it is.
+    using Refill = std::function<bool(QByteArray &chunk)>;
+    static constexpr qsizetype NoLineLimit = std::numeric_limits<qsizetype>::max();
+
+    explicit LineSplitter(Refill refill, qsizetype maxLineLength = NoLineLimit,
+                          LongLines longLines = LongLines::SkipRest);
+
+    // The next line without its line end, decoded from UTF-8; false once the
+    // input has ended with no byte of another line.
+    bool next(QString &line);
+    // The line last read was longer than maxLineLength and is only its start.
+    bool lineWasCut() const { return lineWasCut_; }
+
+private:
+    bool fill();
+
+    Refill refill_;
+    QByteArray buffer_;
+    qsizetype pos_ = 0;
+    bool ended_ = false;
+    bool skipLf_ = false;
+    bool lineWasCut_ = false;
+    qsizetype maxLineLength_;
+    LongLines longLines_;
+};
+
 // Reads lines one at a time up to the physical end of the file, or until
 // maxBytes bytes have been read, whichever comes first. A line longer than
 // maxLineLength bytes is cut there, so no file costs more than one line of
@@ -36,10 +76,7 @@ public:
     static constexpr qsizetype DefaultMaxLineLength = 65536;
     static constexpr qint64 NoByteLimit = std::numeric_limits<qint64>::max();
 
-    enum class LongLines {
-        SkipRest,  // the rest of a long line is skipped (within the byte limit)
-        EndReading // a long line is the last one read: for formats it breaks
-    };
+    using LongLines = dravik::LongLines;
 
     explicit TextReader(const QString &path, qsizetype maxLineLength = DefaultMaxLineLength,
                         qint64 maxBytes = NoByteLimit, LongLines longLines = LongLines::SkipRest);
@@ -51,25 +88,19 @@ public:
     QString readLineOrEmpty();
 
     // The line last read was longer than maxLineLength and is only its start.
-    bool lineWasCut() const { return lineWasCut_; }
+    bool lineWasCut() const { return lines_.lineWasCut(); }
 
     // The bytes every reader of this process has taken from its file so far:
     // what reading has cost, for a bound on it that holds on any machine.
     static qint64 bytesReadInProcess();
 
 private:
-    bool fill();
+    bool readChunk(QByteArray &chunk);
 
     QFile file_;
-    QByteArray buffer_;
-    qsizetype pos_ = 0;
     qint64 bytesRead_ = 0;
-    bool eof_ = false;
-    bool skipLf_ = false;
-    bool lineWasCut_ = false;
-    qsizetype maxLineLength_;
     qint64 maxBytes_;
-    LongLines longLines_;
+    LineSplitter lines_;
 };
 
 // The whole of a small regular file, as bytes: opened with the refusals of

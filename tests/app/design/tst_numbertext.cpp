@@ -138,6 +138,48 @@ private slots:
         QCOMPARE(ParseFieldText(text), value);
     }
 
+    // One grammar for the whole numbers of the data files; a row that reads
+    // as none has the value -999 here.
+    void parseWholeNumber_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("blanksAfter");
+        QTest::addColumn<qlonglong>("value");
+        const qlonglong none = -999;
+        QTest::newRow("digits") << "401" << false << 401LL;
+        QTest::newRow("blanks before") << "   7" << false << 7LL;
+        QTest::newRow("plus") << "+12" << false << 12LL;
+        QTest::newRow("minus") << "-1" << false << -1LL;
+        QTest::newRow("minus zero") << "-0" << true << 0LL;
+        QTest::newRow("leading zeros") << "007" << true << 7LL;
+        QTest::newRow("blank after, refused") << "5 " << false << none;
+        QTest::newRow("blank after, allowed") << "5   " << true << 5LL;
+        QTest::newRow("tab after") << "5\t" << true << none;
+        QTest::newRow("tab before") << "\t5" << true << none;
+        QTest::newRow("empty") << "" << true << none;
+        QTest::newRow("blanks only") << "   " << true << none;
+        QTest::newRow("sign only") << "-" << true << none;
+        QTest::newRow("two signs") << "+-3" << true << none;
+        QTest::newRow("sign after blank") << "- 3" << true << none;
+        QTest::newRow("point") << "3.0" << true << none;
+        QTest::newRow("exponent") << "1e3" << true << none;
+        QTest::newRow("hex") << "0x10" << true << none;
+        QTest::newRow("Arabic-Indic digits") << QString::fromUtf8("\u0661\u0662") << true << none;
+        QTest::newRow("shell syntax") << "$(touch x)" << true << none;
+        QTest::newRow("saturates") << "99999999999999999999999" << true << 1000000LL;
+        QTest::newRow("saturates negative") << "-99999999999999999999999" << true << -1000000LL;
+        QTest::newRow("just below saturation") << "999999" << true << 999999LL;
+    }
+    void parseWholeNumber() {
+        QFETCH(QString, text);
+        QFETCH(bool, blanksAfter);
+        QFETCH(qlonglong, value);
+        const std::optional<long long> read = ParseWholeNumber(
+            text, 1000000, blanksAfter ? BlanksAfter::Allowed : BlanksAfter::Refused);
+        QCOMPARE(read.has_value(), value != -999);
+        if (read)
+            QCOMPARE(qlonglong(*read), value);
+    }
+
     void formatThenParseRoundTrips() {
         for (double v : {240.0, -9.0, 32.9, 150.67, 0.01, 123456.78}) {
             const QString t = FormatFieldValue(v);

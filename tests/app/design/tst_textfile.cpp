@@ -7,13 +7,36 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using namespace dravik;
 
 using dravik::test::errorOf;
 using dravik::test::readAll;
 using dravik::test::writeBytes;
 
-namespace {} // namespace
+namespace {
+
+// Leaves a Unix domain socket at `path` (bound, then closed: the name stays).
+bool makeSocket(const QString &path) {
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    if (name.size() >= static_cast<qsizetype>(sizeof address.sun_path))
+        return false;
+    address.sun_family = AF_UNIX;
+    std::copy(name.begin(), name.end(), address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    const bool bound =
+        ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+} // namespace
 
 class TestTextFile : public QObject {
     Q_OBJECT
@@ -62,6 +85,60 @@ private slots:
         QVERIFY(!reader.readLine(line));
     }
 
+    // The splitter itself, whatever the chunks: a CR LF split across two
+    // chunks is one line end, an empty chunk in between changes nothing.
+    void splitterAcrossChunks_data() {
+        QTest::addColumn<QStringList>("chunks");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("CR | LF") << QStringList{"a\r", "\nb"} << QStringList{"a", "b"};
+        QTest::newRow("CR | CR LF") << QStringList{"a\r", "\r\nb"} << QStringList{"a", "", "b"};
+        QTest::newRow("line over three chunks")
+            << QStringList{"ab", "cd", "ef\n"} << QStringList{"abcdef"};
+        QTest::newRow("CR at the very end") << QStringList{"a\r"} << QStringList{"a"};
+        QTest::newRow("LF alone after CR chunk")
+            << QStringList{"\r", "\n", "\n"} << QStringList{"", ""};
+        QTest::newRow("no chunks") << QStringList{} << QStringList{};
+    }
+    void splitterAcrossChunks() {
+        QFETCH(QStringList, chunks);
+        QFETCH(QStringList, lines);
+        qsizetype at = 0;
+        LineSplitter splitter([&](QByteArray &chunk) {
+            if (at >= chunks.size())
+                return false;
+            chunk = chunks[at++].toUtf8();
+            return true;
+        });
+        QStringList got;
+        QString line;
+        while (splitter.next(line))
+            got << line;
+        QCOMPARE(got, lines);
+        QVERIFY(!splitter.next(line));
+    }
+
+    // A refill that fails raises through the splitter, and reading goes on
+    // from where the next refill starts.
+    void splitterPassesFailuresOn() {
+        int calls = 0;
+        LineSplitter splitter([&](QByteArray &chunk) {
+            ++calls;
+            if (calls == 2)
+                throw std::runtime_error("read failed");
+            if (calls > 3)
+                return false;
+            chunk = calls == 1 ? QByteArray("one\ntw") : QByteArray("three\n");
+            return true;
+        });
+        QString line;
+        QVERIFY(splitter.next(line));
+        QCOMPARE(line, QStringLiteral("one"));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, splitter.next(line));
+        QVERIFY(splitter.next(line));
+        QCOMPARE(line, QStringLiteral("three"));
+        QVERIFY(!splitter.next(line));
+    }
+
     void longLineIsCut() {
         QByteArray bytes(300000, 'z');
         bytes += "\nnext\n";
@@ -85,6 +162,71 @@ private slots:
                  QStringLiteral("Path not found"));
         QCOMPARE(errorOf([&] { TextWriter w(dir_.path()); }),
                  QStringLiteral("File name is a directory"));
+    }
+
+    // What is not a regular file, or a link to nothing, is named for what it
+    // is, not refused as if it were forbidden.
+    void specialFileErrors_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("forWriting");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("read a socket") << "socket" << false << "Not a regular file";
+        QTest::newRow("write a socket") << "socket" << true << "Not a regular file";
+        QTest::newRow("update a socket") << "socket update" << true << "Not a regular file";
+        QTest::newRow("read a link into a missing folder")
+            << "dangling" << false << "Path not found";
+        QTest::newRow("write a link into a missing folder")
+            << "dangling" << true << "Path not found";
+        QTest::newRow("write a link to a link into a missing folder")
+            << "dangling twice" << true << "Path not found";
+        QTest::newRow("write a link that loops") << "loop" << true << "Path not found";
+        QTest::newRow("read a link that loops") << "loop" << false << "Path not found";
+    }
+    void specialFileErrors() {
+        QFETCH(QString, kind);
+        QFETCH(bool, forWriting);
+        QFETCH(QString, error);
+        const QString p = path("special");
+        QFile::remove(p);
+        QFile::remove(path("special2"));
+        if (kind.startsWith(QLatin1String("socket")))
+            QVERIFY(makeSocket(p));
+        else if (kind == QLatin1String("dangling"))
+            QVERIFY(QFile::link(path("nowhere/target.csv"), p));
+        else if (kind == QLatin1String("dangling twice")) {
+            QVERIFY(QFile::link(path("nowhere/target.csv"), path("special2")));
+            QVERIFY(QFile::link(path("special2"), p));
+        } else {
+            QVERIFY(QFile::link(p, path("special2")));
+            QVERIFY(QFile::link(path("special2"), p));
+        }
+        if (kind == QLatin1String("socket update")) {
+            QFile file(p);
+            QCOMPARE(errorOf([&] { openExistingForUpdate(file); }), error);
+        } else if (forWriting) {
+            QCOMPARE(errorOf([&] {
+                         TextWriter w(p);
+                         w.writeLine("x");
+                         w.commit();
+                     }),
+                     error);
+        } else {
+            QCOMPARE(errorOf([&] { TextReader r(p); }), error);
+        }
+        QVERIFY(!QFileInfo::exists(path("nowhere")));
+        QFile::remove(p);
+        QFile::remove(path("special2"));
+    }
+
+    // A link to a file that is not there yet, in a folder that is: the file
+    // is written there, as the name promises.
+    void linkToNewFileInExistingFolder() {
+        const QString p = path("link.csv");
+        QVERIFY(QFile::link(path("real.csv"), p));
+        TextWriter w(p);
+        w.writeLine("x");
+        w.commit();
+        QCOMPARE(readAll(p), QByteArray("x\r\n"));
     }
 
     void writerUsesCrLfAndReplacesOnlyOnCommit() {
