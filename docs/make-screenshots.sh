@@ -95,6 +95,23 @@ click Button25
 click ChartsForm.PinButton
 click Button2
 grab ChartsForm charts-compared.png
+click ChartsForm.ClearButton
+# The kinds the main window cannot hold, each from its starting values for
+# the start-up driver in its SBB4 box, with the excursion tab in front.
+click SBB4Button
+choose ChartsForm.PassiveRadiatorChoice
+click ChartsForm.UpdateButton
+grab ChartsForm charts-passive-radiator.png
+choose ChartsForm.Bandpass4Choice
+click ChartsForm.Bp4DesignButton
+set ChartsForm.EBp4VentDiameter 200
+click ChartsForm.UpdateButton
+grab ChartsForm charts-bandpass-4.png
+choose ChartsForm.Bandpass6Choice
+set ChartsForm.EDriverCount 2
+choose ChartsForm.IsobaricMountingChoice
+click ChartsForm.UpdateButton
+grab ChartsForm charts-bandpass-6.png
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.

@@ -273,7 +273,7 @@ QString VentLine(const char *which, double litres, double tuning,
                    Figure(length, 1) + QStringLiteral(" cm long");
     const double depth = std::cbrt(litres * 1000.0); // cm, a cube of the chamber's volume
     if (length <= 0.0)
-        line += QStringLiteral(": too wide to tune so low; choose a narrower vent");
+        line += QStringLiteral(": a vent this narrow cannot tune so high; choose a wider one");
     else if (length > depth)
         line += QStringLiteral(": longer than the chamber is deep (") + Figure(depth, 0) +
                 QStringLiteral(" cm for a cube); it does not fit");

@@ -109,7 +109,8 @@ QString DriveVoltageText(const DesignCurves &curves);
 QString AmplifierLoadText(const DesignCurves &curves);
 // The length of each vent for the tuning by the vent calculator's formula,
 // with a warning when a vent is longer than its chamber is deep (the edge
-// of a cube of its volume): "Vent length 33.1 cm." or empty.
+// of a cube of its volume) or would need a negative length: "Vent 33.1 cm
+// long." or empty.
 QString VentLengthText(const DesignSetup &setup);
 // The air as the charts take it: "Air 1.2010 kg/m^3, 343.68 m/s".
 QString AirText(const AirProperties &air);

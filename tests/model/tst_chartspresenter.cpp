@@ -206,9 +206,9 @@ private slots:
         QTest::newRow("two vents") << 240.0 << 2.0 << "Each vent 78.3 cm long: longer than the "
                                                       "chamber is deep (62 cm for a cube); it "
                                                       "does not fit.";
-        QTest::newRow("too wide") << 5000.0 << 1.0
-                                  << "Vent -9.8 cm long: too wide to tune so low; choose a "
-                                     "narrower vent.";
+        QTest::newRow("too narrow") << 5000.0 << 1.0
+                                    << "Vent -9.8 cm long: a vent this narrow cannot tune so high; "
+                                       "choose a wider one.";
     }
     void ventLength() {
         QFETCH(double, litres);
