@@ -87,6 +87,9 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     controls->addWidget(new QLabel(QStringLiteral("Vent warning (m/s):")));
     ventWarning_ = NumberField("EVentWarning", QStringLiteral("17"), 50);
     controls->addWidget(ventWarning_);
+    controls->addWidget(new QLabel(QStringLiteral("Le (mH):")));
+    inductance_ = NumberField("ELe", QStringLiteral("0"), 50);
+    controls->addWidget(inductance_);
     controls->addStretch(1);
     QPushButton *update = Button("UpdateButton", QStringLiteral("Update"));
     QPushButton *reset = Button("ResetViewButton", QStringLiteral("Reset view"));
@@ -180,6 +183,10 @@ void TChartsForm::buildCharts() {
 
 BoxKind TChartsForm::boxKind() const {
     return closed_->isChecked() ? BoxKind::Closed : BoxKind::Vented;
+}
+
+void TChartsForm::setVoiceCoilInductanceMh(double mh) {
+    inductance_->setText(FormatFieldValue(mh, 3));
 }
 
 void TChartsForm::followBoxKind(BoxKind kind) {

@@ -44,6 +44,8 @@ public:
 
     // The box kind of the last sizing command; the user may change it.
     void followBoxKind(BoxKind kind);
+    // The voice coil's inductance, as measured in the Measure Driver window.
+    void setVoiceCoilInductanceMh(double mh);
     // After a command of the main window: redraw when visible.
     void commandFinished();
 
@@ -97,6 +99,7 @@ private:
     QLineEdit *power_ = nullptr;
     QLabel *voltage_ = nullptr;
     QLineEdit *ventWarning_ = nullptr;
+    QLineEdit *inductance_ = nullptr; // Le (mH)
     QRadioButton *vented_ = nullptr;
     QRadioButton *closed_ = nullptr;
     QTabWidget *tabs_ = nullptr;
