@@ -188,14 +188,46 @@ struct Problem {
     }
 };
 
+// 1 / z written out. The library's complex division guards against
+// overflow and underflow at a cost that thousands of points an iteration
+// feel; the impedances here are far from either.
+Impedance reciprocal(Impedance z) {
+    const double n = z.real() * z.real() + z.imag() * z.imag();
+    return {z.real() / n, -z.imag() / n};
+}
+
+// The parts of the model at one frequency that the residual and its
+// derivatives share.
+struct PointModel {
+    double w = 0;
+    Impedance inverseDen;    // 1 / D, D = 1 + j Qms (f/Fs - Fs/f)
+    Impedance motional;      // Zmot = Re Qms / Qes / D
+    Impedance jwl2;          // j w L2
+    Impedance inverseBranch; // 1 / (R2 + j w L2)
+    Impedance branch;        // Zp = R2 j w L2 / (R2 + j w L2)
+    Impedance z;             // the whole impedance
+
+    PointModel(const ElectricalModel &m, double f) : w(TwoPi * f) {
+        inverseDen = reciprocal(Impedance(1.0, m.qms * (f / m.fs - m.fs / f)));
+        motional = MotionalPeak(m) * inverseDen;
+        z = Impedance(m.re, w * m.le) + motional;
+        if (m.inductance == InductanceModel::Lossy) {
+            jwl2 = Impedance(0.0, w * m.l2);
+            inverseBranch = reciprocal(m.r2 + jwl2);
+            branch = m.r2 * jwl2 * inverseBranch;
+            z += branch;
+        }
+    }
+};
+
 int residuals(const gsl_vector *x, void *data, gsl_vector *f) {
     const Problem &p = *static_cast<const Problem *>(data);
     const ElectricalModel m = p.model(x);
     const ImpedanceCurve &c = *p.curve;
     for (size_t i = 0; i < c.size(); ++i) {
-        const Impedance r = (ModelImpedance(m, c.hz[i]) - c.z[i]) * p.weight[i];
-        gsl_vector_set(f, 2 * i, r.real());
-        gsl_vector_set(f, 2 * i + 1, r.imag());
+        const Impedance r = (PointModel(m, c.hz[i]).z - c.z[i]) * p.weight[i];
+        f->data[2 * i * f->stride] = r.real();
+        f->data[(2 * i + 1) * f->stride] = r.imag();
     }
     return GSL_SUCCESS;
 }
@@ -209,29 +241,26 @@ int jacobian(const gsl_vector *x, void *data, gsl_matrix *J) {
     const Problem &p = *static_cast<const Problem *>(data);
     const ElectricalModel m = p.model(x);
     const ImpedanceCurve &c = *p.curve;
-    const Impedance j(0.0, 1.0);
     std::array<Impedance, ParameterCount> d;
     for (size_t i = 0; i < c.size(); ++i) {
         const double f = c.hz[i];
-        const double w = TwoPi * f;
-        const Impedance den(1.0, m.qms * (f / m.fs - m.fs / f));
-        const Impedance zmot = MotionalPeak(m) / den;
+        const PointModel point(m, f);
+        const Impedance zmot = point.motional;
         d[PRe] = m.re + zmot;
         d[PQes] = -zmot;
-        d[PQms] = zmot / den;
-        d[PFs] = zmot * j * m.qms * (f / m.fs + m.fs / f) / den;
-        d[PLe] = j * w * m.le;
+        d[PQms] = zmot * point.inverseDen;
+        d[PFs] = zmot * point.inverseDen * Impedance(0.0, m.qms * (f / m.fs + m.fs / f));
+        d[PLe] = Impedance(0.0, point.w * m.le);
         if (m.inductance == InductanceModel::Lossy) {
-            const Impedance jwl2 = j * w * m.l2;
-            const Impedance sum = m.r2 + jwl2;
-            const Impedance zp = m.r2 * jwl2 / sum;
-            d[PR2] = zp * jwl2 / sum;
-            d[PL2] = zp * m.r2 / sum;
+            d[PR2] = point.branch * point.jwl2 * point.inverseBranch;
+            d[PL2] = point.branch * m.r2 * point.inverseBranch;
         }
+        double *re = J->data + 2 * i * J->tda;
+        double *im = re + J->tda;
         for (size_t k = 0; k < p.free.size(); ++k) {
             const Impedance dz = d[p.free[k]] * p.weight[i];
-            gsl_matrix_set(J, 2 * i, k, dz.real());
-            gsl_matrix_set(J, 2 * i + 1, k, dz.imag());
+            re[k] = dz.real();
+            im[k] = dz.imag();
         }
     }
     return GSL_SUCCESS;
@@ -274,6 +303,7 @@ Solution solve(Problem &p, const ElectricalModel &start) {
     gsl_multifit_nlinear_parameters settings = gsl_multifit_nlinear_default_parameters();
     settings.trs = gsl_multifit_nlinear_trs_lm;
     settings.scale = gsl_multifit_nlinear_scale_more;
+    settings.solver = gsl_multifit_nlinear_solver_cholesky;
     std::unique_ptr<gsl_multifit_nlinear_workspace, WorkspaceDeleter> w(
         gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &settings, n, count));
     std::unique_ptr<gsl_vector, VectorDeleter> x(gsl_vector_alloc(count));
