@@ -287,6 +287,13 @@ void setStart(Problem &p, gsl_vector *x, const ElectricalModel &start) {
         gsl_vector_set(x, k, std::log(v[p.free[k]]));
 }
 
+bool finiteModel(const ElectricalModel &m) {
+    for (double v : {m.re, m.fs, m.qms, m.qes, m.le, m.r2, m.l2})
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
+
 // One run of GSL's trust-region Levenberg-Marquardt from `start`.
 Solution solve(Problem &p, const ElectricalModel &start) {
     // GSL's own handler aborts the process; its status codes say enough.
@@ -324,6 +331,13 @@ Solution solve(Problem &p, const ElectricalModel &start) {
     gsl_blas_ddot(gsl_multifit_nlinear_residual(w.get()), gsl_multifit_nlinear_residual(w.get()),
                   &cost);
     s.cost = std::isfinite(cost) ? cost : HUGE_VAL;
+    // A solver that lost itself in a curve the model cannot follow gives
+    // back where it started rather than figures that are not numbers.
+    if (!finiteModel(s.model)) {
+        s.model = start;
+        s.converged = false;
+        s.cost = HUGE_VAL;
+    }
     return s;
 }
 
