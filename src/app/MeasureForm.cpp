@@ -241,8 +241,11 @@ void TMeasureForm::showReport() {
 
 void TMeasureForm::drawCurves() {
     chart_->removeAllSeries();
-    for (QAbstractAxis *axis : chart_->axes())
+    // The chart gives up a removed axis without deleting it.
+    for (QAbstractAxis *axis : chart_->axes()) {
         chart_->removeAxis(axis);
+        delete axis;
+    }
     auto *x = new QLogValueAxis;
     x->setTitleText(QStringLiteral("Frequency (Hz)"));
     x->setLabelFormat(QStringLiteral("%g"));
