@@ -87,9 +87,14 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     controls->addWidget(new QLabel(QStringLiteral("Vent warning (m/s):")));
     ventWarning_ = NumberField("EVentWarning", QStringLiteral("17"), 50);
     controls->addWidget(ventWarning_);
-    controls->addWidget(new QLabel(QStringLiteral("Le (mH):")));
-    inductance_ = NumberField("ELe", QStringLiteral("0"), 50);
-    controls->addWidget(inductance_);
+    // The caption above its field, so the row, and with it the window and
+    // the charts' size in an exported picture, stays as wide as it was.
+    auto *inductanceColumn = new QVBoxLayout;
+    inductanceColumn->setSpacing(2);
+    inductanceColumn->addWidget(new QLabel(QStringLiteral("Le (mH):")));
+    inductance_ = NumberField("ELe", QStringLiteral("0"), 44);
+    inductanceColumn->addWidget(inductance_);
+    controls->addLayout(inductanceColumn);
     controls->addStretch(1);
     QPushButton *update = Button("UpdateButton", QStringLiteral("Update"));
     QPushButton *reset = Button("ResetViewButton", QStringLiteral("Reset view"));
