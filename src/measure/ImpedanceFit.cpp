@@ -21,6 +21,9 @@ constexpr double TwoPi = 2.0 * Pi;
 
 // A resonance must lift the curve by a tenth above Re to be one.
 constexpr double MinimumPeakRatio = 1.1;
+// The top of the peak, for the lines and the parabola of the classic
+// estimate: the points within this share of the highest resistance.
+constexpr double PeakRegionShare = 0.9;
 
 double lerp(double x0, double y0, double x1, double y1, double x) {
     return y0 + (y1 - y0) * (x - x0) / (x1 - x0);
@@ -67,13 +70,121 @@ double magnitudeAt(const ImpedanceCurve &c, double hz) {
 
 namespace {
 
+// A straight line y = a + b ln f by least squares over the points lo..hi:
+// a measurement's noise, which a single point carries in full, averages out.
+struct Line {
+    double a = 0, b = 0;
+    bool valid = false;
+};
+
+template <class Value> Line lineOver(const ImpedanceCurve &c, size_t lo, size_t hi, Value value) {
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    const double n = double(hi - lo + 1);
+    for (size_t i = lo; i <= hi; ++i) {
+        const double x = std::log(c.hz[i]), y = value(i);
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+    }
+    Line l;
+    const double det = n * sxx - sx * sx;
+    if (hi <= lo || !(det > 0.0))
+        return l;
+    l.b = (n * sxy - sx * sy) / det;
+    l.a = (sy - l.b * sx) / n;
+    l.valid = std::isfinite(l.a) && std::isfinite(l.b);
+    return l;
+}
+
+// Where the line reaches `level`, when it does so inside [low, high] Hz.
+std::optional<double> lineCrossing(const Line &l, double level, double low, double high) {
+    if (!l.valid || l.b == 0.0)
+        return std::nullopt;
+    const double f = std::exp((level - l.a) / l.b);
+    if (!(f >= low && f <= high))
+        return std::nullopt;
+    return f;
+}
+
+// The points around the peak within `share` of its resistance, and at least
+// one on either side.
+std::pair<size_t, size_t> peakRegion(const ImpedanceCurve &c, size_t peak, double share) {
+    const double top = c.z[peak].real();
+    size_t lo = peak, hi = peak;
+    while (lo > 0 && c.z[lo - 1].real() >= share * top)
+        --lo;
+    while (hi + 1 < c.size() && c.z[hi + 1].real() >= share * top)
+        ++hi;
+    return {std::min(lo, peak - 1), std::max(hi, peak + 1)};
+}
+
+// Fs: the zero of the phase, by a straight line over the top of the peak.
+double resonanceOfPeak(const ImpedanceCurve &c, size_t peak) {
+    const auto [lo, hi] = peakRegion(c, peak, PeakRegionShare);
+    const Line phase = lineOver(c, lo, hi, [&](size_t i) { return std::arg(c.z[i]); });
+    if (phase.valid && phase.b < 0.0)
+        if (const auto f = lineCrossing(phase, 0.0, c.hz[lo], c.hz[hi]))
+            return *f;
+    return refinedResonance(c, peak);
+}
+
+// Zmax: |Z| at Fs, from a parabola in ln f over the top of the peak.
+double peakMagnitude(const ImpedanceCurve &c, size_t peak, double fs) {
+    const double fallback = std::max(std::abs(c.z[peak]), magnitudeAt(c, fs));
+    const auto [lo, hi] = peakRegion(c, peak, PeakRegionShare);
+    if (hi - lo < 2)
+        return fallback;
+    // y = a + b u + q u^2 with u = ln(f / Fs): the normal equations.
+    double s[5] = {}, t[3] = {};
+    for (size_t i = lo; i <= hi; ++i) {
+        const double u = std::log(c.hz[i] / fs), y = std::abs(c.z[i]);
+        double p = 1.0;
+        for (int k = 0; k < 5; ++k, p *= u)
+            s[k] += p;
+        t[0] += y;
+        t[1] += y * u;
+        t[2] += y * u * u;
+    }
+    const double m[3][3] = {{s[0], s[1], s[2]}, {s[1], s[2], s[3]}, {s[2], s[3], s[4]}};
+    const auto det3 = [](const double(&a)[3][3]) {
+        return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+               a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+               a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    };
+    const double det = det3(m);
+    double first[3][3];
+    for (int r = 0; r < 3; ++r) {
+        first[r][0] = t[r];
+        first[r][1] = m[r][1];
+        first[r][2] = m[r][2];
+    }
+    const double a = det3(first) / det; // the parabola at u = 0, that is at Fs
+    if (!std::isfinite(a) || !(a > 0.0))
+        return fallback;
+    return a;
+}
+
+// f1 or f2: where |Z| crosses `level` between points i and i + 1, by a
+// straight line over the two points on either side on the same flank.
+double flankCrossing(const ImpedanceCurve &c, size_t i, size_t flankLo, size_t flankHi,
+                     double level) {
+    const auto magnitude = [&](size_t k) { return std::abs(c.z[k]); };
+    const size_t lo = std::max(flankLo, i > 0 ? i - 1 : 0);
+    const size_t hi = std::min(flankHi, i + 2);
+    const Line l = lineOver(c, lo, hi, magnitude);
+    if (const auto f = lineCrossing(l, level, c.hz[lo], c.hz[hi]))
+        return *f;
+    return crossing(c, i, level, magnitude);
+}
+
 // One pass of the estimate with Re given.
 std::optional<ClassicEstimate> estimateWithResistance(const ImpedanceCurve &c, size_t peak,
                                                       double re) {
     ClassicEstimate e;
     e.re = re;
-    e.fs = refinedResonance(c, peak);
-    e.zmax = std::max(std::abs(c.z[peak]), magnitudeAt(c, e.fs));
+    e.fs = resonanceOfPeak(c, peak);
+    e.zmax = peakMagnitude(c, peak, e.fs);
     if (!(e.re > 0.0) || e.zmax < MinimumPeakRatio * e.re)
         return std::nullopt;
     e.r0 = e.zmax / e.re;
@@ -82,10 +193,10 @@ std::optional<ClassicEstimate> estimateWithResistance(const ImpedanceCurve &c, s
     std::optional<double> f1, f2;
     for (size_t i = peak; i > 0 && !f1; --i)
         if (magnitude(i - 1) < level && magnitude(i) >= level)
-            f1 = crossing(c, i - 1, level, magnitude);
+            f1 = flankCrossing(c, i - 1, 0, peak, level);
     for (size_t i = peak; i + 1 < c.size() && !f2; ++i)
         if (magnitude(i) >= level && magnitude(i + 1) < level)
-            f2 = crossing(c, i, level, magnitude);
+            f2 = flankCrossing(c, i, peak, c.size() - 1, level);
     if (!f1 || !f2 || !(*f2 > *f1))
         return std::nullopt;
     e.f1 = *f1;

@@ -12,11 +12,14 @@ namespace dravik {
 inline const char *const NoResonanceSentence = "No resonance in the measured band.";
 
 // The classic estimate from the free-air curve, as it is done by hand: Re
-// the lowest resistance (the real part of Z, which the motional part and the
-// coil's losses only ever add to) or the value measured at DC, Fs the peak of
-// the resistance refined to the zero crossing of the phase, r0 = Zmax / Re,
-// f1 and f2 where |Z| = sqrt(Re Zmax) on either side of the peak, then
-// Qms = Fs sqrt(r0) / (f2 - f1), Qes = Qms / (r0 - 1), Qts from both.
+// the value measured at DC, or else |Z| below resonance with the motional
+// part the estimate predicts there taken off; Fs the peak of the resistance
+// refined to the zero crossing of the phase; r0 = Zmax / Re; f1 and f2 where
+// |Z| = sqrt(Re Zmax) on either side of the peak; then
+// Qms = Fs sqrt(r0) / (f2 - f1), Qes = Qms / (r0 - 1), Qts from both. The
+// phase zero, Zmax, f1 and f2 come from lines and a parabola through a few
+// points each rather than from single points, so one noisy point moves
+// them little.
 struct ClassicEstimate {
     double re = 0, fs = 0, zmax = 0, r0 = 0, f1 = 0, f2 = 0, qms = 0, qes = 0, qts = 0;
 };
