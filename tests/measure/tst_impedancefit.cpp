@@ -144,27 +144,29 @@ void TestImpedanceFit::fitsSyntheticDrivers_data() {
     QTest::addColumn<int>("record");
     QTest::addColumn<int>("kind");
     QTest::addColumn<double>("noise");
-    int variant = 0;
-    for (int r : ShippedRows) {
+    QTest::addColumn<int>("seed");
+    // Noisy curves with three different draws of the noise each.
+    const std::pair<double, int> draws[] = {{0.0, 0}, {0.01, 1}, {0.01, 2}, {0.01, 3}};
+    for (int r : ShippedRows)
         for (InductanceModel kind : {InductanceModel::Plain, InductanceModel::Lossy})
-            for (double noise : {0.0, 0.01})
-                QTest::newRow(qPrintable(QStringLiteral("record %1, %2, noise %3")
+            for (const auto &[noise, seed] : draws)
+                QTest::newRow(qPrintable(QStringLiteral("record %1, %2, noise %3, draw %4")
                                              .arg(r)
                                              .arg(kind == InductanceModel::Plain ? "Le" : "R2-L2")
-                                             .arg(noise)))
-                    << r << int(kind) << noise;
-        ++variant;
-    }
+                                             .arg(noise)
+                                             .arg(seed)))
+                    << r << int(kind) << noise << seed;
 }
 
 void TestImpedanceFit::fitsSyntheticDrivers() {
     QFETCH(int, record);
     QFETCH(int, kind);
     QFETCH(double, noise);
+    QFETCH(int, seed);
     const ShippedDriver d = shipped(record);
     const auto inductance = InductanceModel(kind);
     const ElectricalModel truth = electricalModel(d, inductance, record % 3);
-    const ImpedanceCurve curve = SyntheticCurve(truth, grid(), noise, 7 + record);
+    const ImpedanceCurve curve = SyntheticCurve(truth, grid(), noise, 100 * seed + record);
     const std::optional<FitResult> fit = FitImpedance(curve, {inductance, std::nullopt});
     QVERIFY(fit);
     const ElectricalModel &m = fit->model;
