@@ -271,6 +271,9 @@ namespace {
 // the list when it was measured at DC, R2 and L2 with the plain model.
 enum Parameter { PRe, PFs, PQms, PQes, PLe, PR2, PL2, ParameterCount };
 
+// Costs this close, relative to each other, are one minimum.
+constexpr double SameMinimum = 1e-6;
+
 // Far beyond any driver, so that exp() of a wild step stays finite.
 constexpr double LogLimit = 40.0;
 
@@ -533,8 +536,15 @@ std::optional<FitResult> FitImpedance(const ImpedanceCurve &c, const FitOptions 
         for (const ElectricalModel &s : lossyStarts(best.model)) {
             Solution candidate = solve(lossy, s);
             iterations += candidate.iterations;
+            // Two starts that end at the same least cost have found the
+            // minimum the others would find again.
+            const bool confirmed =
+                lossyBest && candidate.converged && lossyBest->converged &&
+                std::fabs(candidate.cost - lossyBest->cost) <= SameMinimum * lossyBest->cost;
             if (!lossyBest || candidate.cost < lossyBest->cost)
                 lossyBest = candidate;
+            if (confirmed)
+                break;
         }
         best = *lossyBest;
     }

@@ -49,7 +49,7 @@ struct FitResult {
 
 // The solver's steps are bounded: each start of the fit stops after this
 // many, and the lossy model makes at most LossyFitStarts starts after the
-// plain one.
+// plain one (it stops early when two starts end at the same least cost).
 inline constexpr int MaxIterationsPerStart = 100;
 inline constexpr int LossyFitStarts = 4;
 inline constexpr int MaxFitIterations = MaxIterationsPerStart * (1 + LossyFitStarts);
