@@ -16,6 +16,7 @@
 #include "DesignReader.h"
 #include "DriverDatabase.h"
 #include "FilterFile.h"
+#include "ImpedanceFit.h"
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
 #include "OutpFrm.h"
@@ -25,6 +26,7 @@
 #include "Program.h"
 #include "ResponseArrays.h"
 #include "Simulation.h"
+#include "SyntheticImpedance.h"
 #include "ToolkitMessages.h"
 #include "mainprg2.h"
 
@@ -550,6 +552,45 @@ void benchLargestDesign(const Options &o, Findings &f) {
              label + QStringLiteral(" p99 within 0.2 ms: ") + millis(model.p99()) + " ms");
 }
 
+// The Measure Driver window's fit alone: a measurement of 2,000 points with
+// 1 % noise, the voice coil's R2-L2 model (the plain fit and the lossy
+// model's starts, as the window runs it).
+void benchImpedanceFit(const Options &o, Findings &f) {
+    const QString label = QStringLiteral("impedance fit, R2-L2 model, 2,000 points");
+    if (!o.wants(label))
+        return;
+    ElectricalModel truth;
+    truth.inductance = InductanceModel::Lossy;
+    truth.re = 6.5;
+    truth.fs = 32.9;
+    truth.qms = 2.28;
+    truth.qes = 0.46;
+    truth.le = 1.2e-3;
+    truth.r2 = 4.0;
+    truth.l2 = 1.5e-3;
+    const ImpedanceCurve curve =
+        test::SyntheticCurve(truth, test::LogGrid(5.0, 20000.0, 2000), 0.01, 5);
+    section(QStringLiteral("Measure Driver: the fit alone"));
+    Samples fit(label);
+    int iterations = 0;
+    for (int i = 0; i < o.runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        const std::optional<FitResult> r =
+            FitImpedance(curve, {InductanceModel::Lossy, std::nullopt});
+        fit.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        if (!r || std::fabs(r->model.fs / truth.fs - 1.0) > 0.002) {
+            f.failures << label + QStringLiteral(": the fit missed Fs");
+            return;
+        }
+        iterations = r->iterations;
+    }
+    printRow(fit);
+    out() << "solver iterations per fit: " << iterations << '\n';
+    f.target(fit.p99() <= 50.0,
+             label + QStringLiteral(" p99 within 50 ms: ") + millis(fit.p99()) + " ms");
+}
+
 // Inputs whose work the unit tests bound in bytes and steps; here the time
 // they take: a filter file of 2 GB without a line end, a plot whose levels
 // jump between the extremes, and a listing whose header announces a million
@@ -993,6 +1034,7 @@ int main(int argc, char *argv[]) {
     benchChartsWindow(o, findings);
     benchDesignModel(o, findings);
     benchLargestDesign(o, findings);
+    benchImpedanceFit(o, findings);
     benchLongLegendTexts(o, findings);
     benchHostileInputs(o, findings);
     benchLongSession(o, findings);

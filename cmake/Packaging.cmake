@@ -92,7 +92,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Dravik sizes subwoofer boxes from a driver's Thiele-Small parameters:\n"
     "vented boxes by the SBB4, SC4, maximally flat and ideal alignments or by\n"
     "an optimiser, closed boxes from a target Q, the vent, crossover presets\n"
-    "and panel sizes, and it plots the simulated response.\n"
+    "and panel sizes, and it plots the simulated response. It also fits a\n"
+    "driver's Thiele-Small parameters to impedance measurements (.zma files).\n"
     "\n"
     "The package also holds dravik-script, which drives the program from a\n"
     "script without a screen, and dravik-rank, which ranks every driver of a\n"
@@ -107,17 +108,18 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # The Qt libraries (the xcb and offscreen platform plugins come with
-# libqt6gui6), and Liberation Sans, which stands in for the Arial that the
-# windows ask for. With dpkg-shlibdeps (package dpkg-dev) the library
-# dependencies are read from the binaries themselves, with the versions they
-# were linked against; without it they are named here.
+# libqt6gui6), GSL (the least-squares fit of the Measure Driver window) and
+# Liberation Sans, which stands in for the Arial that the windows ask for.
+# With dpkg-shlibdeps (package dpkg-dev) the library dependencies are read
+# from the binaries themselves, with the versions they were linked against;
+# without it they are named here.
 find_program(DRAVIK_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(DRAVIK_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6charts6 (>= 6.4), libqt6svg6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libstdc++6, libc6, fonts-liberation")
+        "libqt6charts6 (>= 6.4), libqt6svg6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libgsl27, libgslcblas0, libstdc++6, libc6, fonts-liberation")
 endif()
 
 # A source package from `make package_source` leaves out builds and history.

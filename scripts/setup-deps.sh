@@ -3,7 +3,7 @@
 # so a second run is quick. Runs apt-get as root, or through sudo otherwise.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev fonts-liberation "$@")
+packages=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libgsl-dev fonts-liberation "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -98,7 +98,7 @@ fi
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "   Depends: $depends"
 depNames="$(tr ',|' '\n' <<<"$depends" | sed -e 's/(.*)//' -e 's/[[:space:]]//g' | grep .)"
-for dep in libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation; do
+for dep in libqt6widgets6 libqt6gui6 libqt6core6 libgsl27 fonts-liberation; do
     grep -qxF "$dep" <<<"$depNames" || fail "Depends lacks $dep"
 done
 # apt resolves the package and its dependencies (a dry run changes nothing).
@@ -177,4 +177,4 @@ if [ "$failures" -ne 0 ]; then
     echo "package check: $failures failed"
     exit 1
 fi
-echo "package check: $(basename "$deb") holds ${#expected[@]} expected files and the Qt runtime dependencies"
+echo "package check: $(basename "$deb") holds ${#expected[@]} expected files and the Qt and GSL runtime dependencies"

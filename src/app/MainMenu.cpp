@@ -80,6 +80,8 @@ void Tdrvik::buildMenu() {
     QMenu *four = menu(count, "N4drivers1", QStringLiteral("4 drivers"));
     menuItem(four, this, "N4parallel1", QStringLiteral("parallel"));
     menuItem(four, this, "N4parallelisobaric1", QStringLiteral("parallel + isobaric"));
+    connect(menuItem(driver, this, "MeasureDriver1", QStringLiteral("Measure Driver")),
+            &QAction::triggered, this, &Tdrvik::MeasureDriver1Click);
 
     QMenu *box = menu(nullptr, "BoxMenu", QStringLiteral("Box"));
     QMenu *type = menu(box, "SelectBoxType1", QStringLiteral("Select Box Type"));

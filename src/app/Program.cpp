@@ -3,6 +3,7 @@
 #include "ChartsForm.h"
 #include "Dialogs.h"
 #include "DriverDatabase.h"
+#include "MeasureForm.h"
 #include "OutpFrm.h"
 #include "ProgramState.h"
 #include "UserDialogs.h"
@@ -46,9 +47,20 @@ Program::Program(UserDialogs &dialogs) {
         return dialogs.openFile(mainWindow, filter);
     };
     charts_ = std::make_unique<TChartsForm>(main_->fields(), chartHooks);
+    TChartsForm *charts = charts_.get();
+    TMeasureForm::Hooks measureHooks;
+    measureHooks.runCommand = chartHooks.runCommand;
+    measureHooks.chooseOpenFile = chartHooks.chooseOpenFile;
+    // The measured figures go where the user would type them: the Driver
+    // page's fields, and the voice coil's inductance into the design charts.
+    measureHooks.useParameters = [mainWindow, charts](const MeasuredDriver &driver) {
+        WriteDriverFields(mainWindow->fields(), driver);
+        charts->setVoiceCoilInductanceMh(driver.leMh);
+    };
+    measure_ = std::make_unique<TMeasureForm>(measureHooks);
 
     main_->attachWindows({plot_.get(), database_.get(), about_.get(), options_.get(),
-                          newProject_.get(), ventFrequency_.get(), charts_.get()});
+                          newProject_.get(), ventFrequency_.get(), charts_.get(), measure_.get()});
     TGETDRIVERForm *database = database_.get();
     QObject::connect(database, &TGETDRIVERForm::loadRequested, mainWindow, [mainWindow, database] {
         mainWindow->runCommand([&] {
@@ -71,8 +83,8 @@ void Program::start() {
 }
 
 QList<QWidget *> Program::windows() const {
-    return {main_.get(),    outputW_.get(),    database_.get(),      plot_.get(),  about_.get(),
-            options_.get(), newProject_.get(), ventFrequency_.get(), charts_.get()};
+    return {main_.get(),    outputW_.get(),    database_.get(),      plot_.get(),   about_.get(),
+            options_.get(), newProject_.get(), ventFrequency_.get(), charts_.get(), measure_.get()};
 }
 
 QWidget *Program::window(const QString &objectName) const {

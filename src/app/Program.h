@@ -18,6 +18,7 @@ class TOptionsForm;
 class TCreateNewProjectForm;
 class TFVentFSel;
 class TChartsForm;
+class TMeasureForm;
 class UserDialogs;
 struct ProgramState;
 
@@ -37,6 +38,7 @@ public:
     TOutputForm &plot() const { return *plot_; }
     TGETDRIVERForm &database() const { return *database_; }
     TChartsForm &charts() const { return *charts_; }
+    TMeasureForm &measure() const { return *measure_; }
     // All windows in creation order.
     QList<QWidget *> windows() const;
     QWidget *window(const QString &objectName) const;
@@ -52,6 +54,7 @@ private:
     std::unique_ptr<TCreateNewProjectForm> newProject_;
     std::unique_ptr<TFVentFSel> ventFrequency_;
     std::unique_ptr<TChartsForm> charts_;
+    std::unique_ptr<TMeasureForm> measure_;
 };
 
 } // namespace dravik

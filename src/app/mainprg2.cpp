@@ -14,6 +14,7 @@
 #include "FieldTable.h"
 #include "Fp.h"
 #include "ListBox.h"
+#include "MeasureForm.h"
 #include "OutpFrm.h"
 #include "PageWidgets.h"
 #include "Pictures.h"
@@ -310,6 +311,10 @@ void Tdrvik::chartsFollowClosedBox() {
 
 void Tdrvik::DesignCharts1Click() {
     showWindow(windows_.charts);
+}
+
+void Tdrvik::MeasureDriver1Click() {
+    showWindow(windows_.measure);
 }
 
 void Tdrvik::closeEvent(QCloseEvent *event) {

@@ -28,6 +28,7 @@ class TOptionsForm;
 class TCreateNewProjectForm;
 class TFVentFSel;
 class TChartsForm;
+class TMeasureForm;
 
 // The main window: the design's fields on nine pages, the menu, the tool bar
 // and every command. Each command runs inside runCommand, which turns the
@@ -56,6 +57,7 @@ public:
         TCreateNewProjectForm *newProject = nullptr;
         TFVentFSel *ventFrequency = nullptr;
         TChartsForm *charts = nullptr;
+        TMeasureForm *measure = nullptr;
     };
     void attachWindows(const Windows &windows) { windows_ = windows; }
 
@@ -109,6 +111,7 @@ public slots:
     void Quit1Click();
     void ToolButton7Click();
     void DesignCharts1Click();
+    void MeasureDriver1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -88,13 +88,14 @@ private slots:
 
     void windowsInCreationOrder() {
         const QList<QWidget *> windows = program_->windows();
-        const QStringList names = {"drvik",     "OutputW",     "GETDRIVERForm",        "OutputForm",
-                                   "AboutForm", "OptionsForm", "CreateNewProjectForm", "FVentFSel",
-                                   "ChartsForm"};
+        const QStringList names = {
+            "drvik",      "OutputW",     "GETDRIVERForm",        "OutputForm",
+            "AboutForm",  "OptionsForm", "CreateNewProjectForm", "FVentFSel",
+            "ChartsForm", "MeasureForm"};
         const QStringList classes = {
-            "Tdrvik",     "TOutputW",     "TGETDRIVERForm",        "TOutputForm",
-            "TAboutForm", "TOptionsForm", "TCreateNewProjectForm", "TFVentFSel",
-            "TChartsForm"};
+            "Tdrvik",      "TOutputW",     "TGETDRIVERForm",        "TOutputForm",
+            "TAboutForm",  "TOptionsForm", "TCreateNewProjectForm", "TFVentFSel",
+            "TChartsForm", "TMeasureForm"};
         const QStringList captions = {"Dravik - subwoofer enclosure designer, version 2.0",
                                       "Frequency Response plotter",
                                       "Database",
@@ -103,7 +104,8 @@ private slots:
                                       "Options",
                                       "Create New Project File",
                                       "Select Vent resonant frequency",
-                                      "Design Charts"};
+                                      "Design Charts",
+                                      "Measure Driver"};
         QCOMPARE(windows.size(), names.size());
         for (int i = 0; i < windows.size(); ++i) {
             QCOMPARE(windows[i]->objectName(), names[i]);

@@ -1,0 +1,288 @@
+#include "MeasureForm.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegend>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace dravik {
+
+namespace {
+
+QPushButton *Button(const char *name, const QString &caption) {
+    auto *b = new QPushButton(caption);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+QLineEdit *TypedField(const char *name, int width) {
+    auto *edit = new QLineEdit;
+    edit->setObjectName(QLatin1String(name));
+    edit->setFixedWidth(width);
+    return edit;
+}
+
+QLineEdit *ShownField(const char *name, int width) {
+    QLineEdit *edit = TypedField(name, width);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+// The curve's magnitude as a chart series.
+QLineSeries *MagnitudeSeries(const QString &name, const std::vector<double> &hz,
+                             const std::vector<Impedance> &z) {
+    auto *series = new QLineSeries;
+    series->setName(name);
+    QList<QPointF> points;
+    points.reserve(qsizetype(hz.size()));
+    for (size_t i = 0; i < hz.size(); ++i)
+        points.append(QPointF(hz[i], std::abs(z[i])));
+    series->replace(points);
+    return series;
+}
+
+} // namespace
+
+TMeasureForm::TMeasureForm(Hooks hooks, QWidget *parent)
+    : QWidget(parent, Qt::Window), hooks_(std::move(hooks)) {
+    setObjectName(QStringLiteral("MeasureForm"));
+    setWindowTitle(QStringLiteral("Measure Driver"));
+
+    chart_ = new QChart;
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chartView_ = new QChartView(chart_);
+    chartView_->setObjectName(QStringLiteral("ImpedanceView"));
+    chartView_->setMinimumSize(420, 320);
+
+    auto *body = new QHBoxLayout;
+    body->addWidget(buildInputs());
+    body->addWidget(buildResults());
+    body->addWidget(chartView_, 1);
+
+    status_ = ShownField("EFitStatus", 600);
+    status_->setMinimumWidth(0);
+    status_->setMaximumWidth(QWIDGETSIZE_MAX);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addWidget(status_);
+    resize(1180, 560);
+    drawCurves();
+}
+
+TMeasureForm::~TMeasureForm() = default;
+
+QWidget *TMeasureForm::buildInputs() {
+    auto *box = new QGroupBox(QStringLiteral("Measurements"));
+    auto *grid = new QGridLayout(box);
+    int row = 0;
+    const auto fileRow = [&](Slot slot, const char *button, const QString &caption,
+                             const char *field, void (TMeasureForm::*click)()) {
+        QPushButton *b = Button(button, caption);
+        connect(b, &QPushButton::clicked, this, click);
+        fileFields_[slot] = ShownField(field, 150);
+        grid->addWidget(b, row, 0);
+        grid->addWidget(fileFields_[slot], row, 1);
+        ++row;
+    };
+    const auto typedRow = [&](const QString &caption, QLineEdit *edit) {
+        grid->addWidget(new QLabel(caption), row, 0);
+        grid->addWidget(edit, row, 1);
+        ++row;
+    };
+    fileRow(FreeAir, "FreeAirButton", QStringLiteral("Free air..."), "EFreeAirFile",
+            &TMeasureForm::FreeAirButtonClick);
+    fileRow(AddedMass1, "AddedMass1Button", QStringLiteral("Added mass 1..."), "EAddedMass1File",
+            &TMeasureForm::AddedMass1ButtonClick);
+    addedMass1_ = TypedField("EAddedMass1", 70);
+    typedRow(QStringLiteral("Mass 1 (g):"), addedMass1_);
+    fileRow(AddedMass2, "AddedMass2Button", QStringLiteral("Added mass 2..."), "EAddedMass2File",
+            &TMeasureForm::AddedMass2ButtonClick);
+    addedMass2_ = TypedField("EAddedMass2", 70);
+    typedRow(QStringLiteral("Mass 2 (g):"), addedMass2_);
+    fileRow(TestBox, "TestBoxButton", QStringLiteral("Test box..."), "ETestBoxFile",
+            &TMeasureForm::TestBoxButtonClick);
+    testBoxVolume_ = TypedField("ETestBoxVolume", 70);
+    typedRow(QStringLiteral("Test box (l):"), testBoxVolume_);
+    dcResistance_ = TypedField("EDcResistance", 70);
+    typedRow(QStringLiteral("Re at DC (ohm):"), dcResistance_);
+    sd_ = TypedField("ESd", 70);
+    typedRow(QStringLiteral("Sd (cm^2):"), sd_);
+    effectiveDiameter_ = TypedField("EEffDiameter", 70);
+    typedRow(QStringLiteral("or diameter (mm):"), effectiveDiameter_);
+
+    plainLe_ = new QRadioButton(QStringLiteral("Le"));
+    plainLe_->setObjectName(QStringLiteral("PlainLeChoice"));
+    plainLe_->setChecked(true);
+    lossyLe_ = new QRadioButton(QStringLiteral("Le with R2-L2"));
+    lossyLe_->setObjectName(QStringLiteral("LossyLeChoice"));
+    grid->addWidget(plainLe_, row, 0);
+    grid->addWidget(lossyLe_, row, 1);
+    ++row;
+
+    QPushButton *fit = Button("FitButton", QStringLiteral("Fit"));
+    connect(fit, &QPushButton::clicked, this, &TMeasureForm::FitButtonClick);
+    QPushButton *use = Button("UseButton", QStringLiteral("Use these parameters"));
+    connect(use, &QPushButton::clicked, this, &TMeasureForm::UseButtonClick);
+    grid->addWidget(fit, row, 0);
+    grid->addWidget(use, row, 1);
+    grid->setRowStretch(row + 1, 1);
+    return box;
+}
+
+QWidget *TMeasureForm::buildResults() {
+    auto *box = new QGroupBox(QStringLiteral("Parameters"));
+    auto *grid = new QGridLayout(box);
+    const auto column = [&](const QString &title, const std::vector<ResultField> &fields, int at) {
+        grid->addWidget(new QLabel(title), 0, at, 1, 2);
+        int row = 1;
+        for (const ResultField &f : fields) {
+            QLineEdit *edit = ShownField(f.name, 70);
+            results_[QLatin1String(f.name)] = edit;
+            grid->addWidget(new QLabel(QLatin1String(f.caption)), row, at);
+            grid->addWidget(edit, row, at + 1);
+            ++row;
+        }
+    };
+    column(QStringLiteral("Classic estimate"), ClassicResultFields(), 0);
+    column(QStringLiteral("Least-squares fit"), FitResultFields(), 2);
+    column(QStringLiteral("Mass and Vas"), MechanicalResultFields(), 4);
+    grid->setRowStretch(int(MechanicalResultFields().size()) + 1, 1);
+    return box;
+}
+
+void TMeasureForm::openCurve(Slot slot) {
+    hooks_.runCommand([&] {
+        const std::optional<QString> path =
+            hooks_.chooseOpenFile(QString::fromLatin1(ImpedanceFileFilter));
+        if (!path)
+            return;
+        // A refused file leaves the curve that was there.
+        curves_[slot] = ReadImpedanceFile(*path);
+        fileFields_[slot]->setText(QFileInfo(*path).fileName());
+        // The figures shown were made from other curves.
+        report_.reset();
+        showReport();
+    });
+}
+
+void TMeasureForm::FreeAirButtonClick() {
+    openCurve(FreeAir);
+}
+void TMeasureForm::AddedMass1ButtonClick() {
+    openCurve(AddedMass1);
+}
+void TMeasureForm::AddedMass2ButtonClick() {
+    openCurve(AddedMass2);
+}
+void TMeasureForm::TestBoxButtonClick() {
+    openCurve(TestBox);
+}
+
+MeasureInputs TMeasureForm::inputs() const {
+    MeasureInputs in;
+    in.freeAir = curves_[FreeAir];
+    in.addedMass1 = curves_[AddedMass1];
+    in.addedMass2 = curves_[AddedMass2];
+    in.testBox = curves_[TestBox];
+    in.addedMass1Grams = addedMass1_->text();
+    in.addedMass2Grams = addedMass2_->text();
+    in.testBoxLitres = testBoxVolume_->text();
+    in.dcResistance = dcResistance_->text();
+    in.sdCm2 = sd_->text();
+    in.effectiveDiameterMm = effectiveDiameter_->text();
+    in.inductance = lossyLe_->isChecked() ? InductanceModel::Lossy : InductanceModel::Plain;
+    return in;
+}
+
+void TMeasureForm::FitButtonClick() {
+    hooks_.runCommand([&] {
+        report_ = FitMeasurements(inputs());
+        showReport();
+    });
+}
+
+void TMeasureForm::UseButtonClick() {
+    hooks_.runCommand([&] {
+        if (!report_ || !report_->driver) {
+            status_->setText(QString::fromLatin1(NothingToUseSentence));
+            return;
+        }
+        hooks_.useParameters(*report_->driver);
+    });
+}
+
+void TMeasureForm::showReport() {
+    for (auto &[name, edit] : results_) {
+        QString text;
+        if (report_) {
+            const auto it = report_->fields.find(name);
+            if (it != report_->fields.end())
+                text = it->second;
+        }
+        edit->setText(text);
+    }
+    status_->setText(report_ ? report_->status : QString());
+    drawCurves();
+}
+
+void TMeasureForm::drawCurves() {
+    chart_->removeAllSeries();
+    // The chart gives up a removed axis without deleting it.
+    for (QAbstractAxis *axis : chart_->axes()) {
+        chart_->removeAxis(axis);
+        delete axis;
+    }
+    auto *x = new QLogValueAxis;
+    x->setTitleText(QStringLiteral("Frequency (Hz)"));
+    x->setLabelFormat(QStringLiteral("%g"));
+    x->setBase(10.0);
+    x->setMinorTickCount(8);
+    // The resonance and the coil's rise at the top of the band differ by
+    // orders of magnitude: a logarithmic axis shows both.
+    auto *y = new QLogValueAxis;
+    y->setTitleText(QStringLiteral("|Z| (ohm)"));
+    y->setLabelFormat(QStringLiteral("%g"));
+    y->setBase(10.0);
+    y->setMinorTickCount(8);
+    chart_->addAxis(x, Qt::AlignBottom);
+    chart_->addAxis(y, Qt::AlignLeft);
+    const std::optional<ImpedanceCurve> &free = curves_[FreeAir];
+    if (!free) {
+        x->setRange(10.0, 1000.0);
+        y->setRange(1.0, 100.0);
+        return;
+    }
+    QLineSeries *measured = MagnitudeSeries(QStringLiteral("Measured"), free->hz, free->z);
+    chart_->addSeries(measured);
+    double bottom = std::abs(free->z.front()), top = bottom;
+    for (const Impedance &z : free->z) {
+        bottom = std::min(bottom, std::abs(z));
+        top = std::max(top, std::abs(z));
+    }
+    if (report_ && report_->freeAirFit) {
+        const std::vector<Impedance> fitted = ModelImpedances(*report_->freeAirFit, free->hz);
+        chart_->addSeries(MagnitudeSeries(QStringLiteral("Fitted"), free->hz, fitted));
+    }
+    for (QAbstractSeries *s : chart_->series()) {
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
+    x->setRange(free->hz.front(), free->hz.back());
+    y->setRange(bottom / 1.25, top * 1.25);
+}
+
+} // namespace dravik

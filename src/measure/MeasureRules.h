@@ -1,0 +1,69 @@
+#pragma once
+
+#include "FieldStore.h"
+#include "ImpedanceFit.h"
+
+#include <QString>
+
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace dravik {
+
+// The rules of the Measure Driver window, without the window: what "Fit"
+// makes of the loaded measurements and the typed figures, and what "Use
+// these parameters" writes into the Driver page.
+
+struct MeasureInputs {
+    std::optional<ImpedanceCurve> freeAir, addedMass1, addedMass2, testBox;
+    // As typed: grams, grams, litres, ohms, cm^2 and mm. An empty field, or
+    // one that is not a number above 0, is not given.
+    QString addedMass1Grams, addedMass2Grams, testBoxLitres, dcResistance, sdCm2,
+        effectiveDiameterMm;
+    InductanceModel inductance = InductanceModel::Plain;
+};
+
+// One read-only field of the results, in the order the window shows them.
+struct ResultField {
+    const char *name;    // object name
+    const char *caption; // with its unit
+};
+const std::vector<ResultField> &ClassicResultFields();
+const std::vector<ResultField> &FitResultFields();
+const std::vector<ResultField> &MechanicalResultFields();
+
+// What "Use these parameters" writes: the figures of the free-air fit, Vas
+// where Sd and an added mass or a test box gave it, Sd where it was typed.
+struct MeasuredDriver {
+    double fs = 0, qes = 0, qms = 0, qts = 0, re = 0, leMh = 0;
+    std::optional<double> vasLitres, effectiveDiameterMm;
+};
+
+struct MeasureReport {
+    QString status;                       // one or two sentences
+    std::map<QString, QString> fields;    // result texts by object name; others empty
+    std::optional<MeasuredDriver> driver; // nothing when no parameters came out
+    std::optional<ElectricalModel> freeAirFit;
+};
+
+inline const char *const NoFreeAirSentence = "Open the free-air measurement first.";
+inline const char *const NothingToUseSentence = "Fit the measurements first.";
+
+// Sd in m^2 from the typed cm^2, or else from the typed effective diameter.
+std::optional<double> SdFromInputs(const QString &sdCm2, const QString &effectiveDiameterMm);
+
+MeasureReport FitMeasurements(const MeasureInputs &inputs);
+
+// Writes the measured figures into the Driver page's fields, as typing
+// would: Fs, Qes, Qms, Qts, Re, and Vas and the effective piston diameter
+// where they are known. Nothing else changes.
+void WriteDriverFields(FieldStore &main, const MeasuredDriver &driver);
+
+// The texts the fields get, as the rest of the program writes its figures.
+QString FrequencyText(double hz);
+QString QualityText(double q);
+QString ResistanceText(double ohm);
+QString InductanceText(double mh);
+
+} // namespace dravik

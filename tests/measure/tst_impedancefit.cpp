@@ -1,0 +1,368 @@
+#include "ImpedanceFit.h"
+#include "SyntheticImpedance.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace dravik;
+using namespace dravik::test;
+
+namespace {
+
+const QString ShippedDir = QStringLiteral(DRAVIK_SHIPPED_DIR);
+constexpr double Pi = 3.14159265358979323846;
+constexpr double Rho = 1.18, SoundSpeed = 345.0;
+
+// Records of the shipped database: a 12 inch subwoofer with a high Qms, a
+// small woofer, a 12 inch woofer of very low Fs, a high-Q professional
+// woofer and a low-Q 8 inch woofer.
+const int ShippedRows[] = {0, 37, 120, 250, 399};
+
+double relativeError(double got, double want) {
+    return std::fabs(got - want) / std::fabs(want);
+}
+
+ShippedDriver shipped(int index) {
+    const std::optional<ShippedDriver> d = ReadShippedDriver(ShippedDir, index);
+    if (!d || !(d->fs > 0) || !(d->qms > 0) || !(d->qes > 0) || !(d->re > 0) ||
+        !(d->vasLitres > 0) || !(d->effectiveDiameterMm > 0))
+        qFatal("shipped record %d lacks a figure", index);
+    return *d;
+}
+
+// The coil of a row: a bigger voice coil resistance comes with more turns,
+// and so more inductance; the eddy-current branch takes a share of it.
+ElectricalModel electricalModel(const ShippedDriver &d, InductanceModel kind, int variant) {
+    ElectricalModel m;
+    m.inductance = kind;
+    m.re = d.re;
+    m.fs = d.fs;
+    m.qms = d.qms;
+    m.qes = d.qes;
+    m.le = (0.3 + 0.25 * variant) * 1e-3 * d.re / 4.0;
+    m.r2 = 2.0 + 1.5 * variant;
+    m.l2 = (0.8 + 0.4 * variant) * 1e-3;
+    return m;
+}
+
+double sdOf(const ShippedDriver &d) {
+    const double r = d.effectiveDiameterMm / 2000.0;
+    return Pi * r * r;
+}
+
+// The driver as masses and springs, from its datasheet figures: Cms from
+// Vas and Sd, Mms from Fs, Bl from Qes, Rms from Qms.
+struct Mechanics {
+    double cms, mms, bl, rms;
+};
+
+Mechanics mechanicsOf(const ShippedDriver &d) {
+    const double sd = sdOf(d);
+    const double ws = 2 * Pi * d.fs;
+    Mechanics k;
+    k.cms = d.vasLitres / 1000.0 / (Rho * SoundSpeed * SoundSpeed * sd * sd);
+    k.mms = 1.0 / (ws * ws * k.cms);
+    k.bl = std::sqrt(d.re * ws * k.mms / d.qes);
+    k.rms = ws * k.mms / d.qms;
+    return k;
+}
+
+// The same driver with `extraKg` on the cone and its suspension stiffened by
+// `extraStiffness` (a closed box), as a new electrical model.
+ElectricalModel changedDriver(const ElectricalModel &free, const Mechanics &k, double extraKg,
+                              double extraStiffness) {
+    const double mass = k.mms + extraKg;
+    const double stiffness = 1.0 / k.cms + extraStiffness;
+    const double w = std::sqrt(stiffness / mass);
+    ElectricalModel m = free;
+    m.fs = w / (2 * Pi);
+    m.qms = w * mass / k.rms;
+    m.qes = w * mass * free.re / (k.bl * k.bl);
+    return m;
+}
+
+const std::vector<double> &grid() {
+    static const std::vector<double> hz = LogGrid(5.0, 20000.0, 500);
+    return hz;
+}
+
+} // namespace
+
+class TestImpedanceFit : public QObject {
+    Q_OBJECT
+
+private slots:
+    void modelClosedForms_data();
+    void modelClosedForms();
+    void fitsSyntheticDrivers_data();
+    void fitsSyntheticDrivers();
+    void measuredResistanceIsKept();
+    void noResonance_data();
+    void noResonance();
+    void boundedOnCurvesTheModelCannotFollow_data();
+    void boundedOnCurvesTheModelCannotFollow();
+    void addedMass_data();
+    void addedMass();
+    void testBox_data();
+    void testBox();
+};
+
+void TestImpedanceFit::modelClosedForms_data() {
+    QTest::addColumn<int>("record");
+    for (int r : ShippedRows)
+        QTest::newRow(qPrintable(QString::number(r))) << r;
+}
+
+// The peak at Fs is Re (1 + Qms / Qes) with zero phase; the motional part is
+// 3 dB down where Qms (f/Fs - Fs/f) = +-1, which lie Fs / Qms apart; the
+// R2-L2 branch is L2 at low frequencies and R2 at high ones.
+void TestImpedanceFit::modelClosedForms() {
+    QFETCH(int, record);
+    const ShippedDriver d = shipped(record);
+    ElectricalModel m = electricalModel(d, InductanceModel::Plain, 1);
+    m.le = 0.0;
+    const Impedance peak = ModelImpedance(m, d.fs);
+    QVERIFY(relativeError(peak.real(), d.re * (1.0 + d.qms / d.qes)) < 1e-12);
+    QVERIFY(std::fabs(peak.imag()) < 1e-9);
+    // f/Fs - Fs/f = +-1/Qms: f = Fs (sqrt(1 + 4 Qms^2) +- 1) / (2 Qms).
+    const double root = std::sqrt(1.0 + 4.0 * d.qms * d.qms);
+    const double f1 = d.fs * (root - 1.0) / (2.0 * d.qms), f2 = d.fs * (root + 1.0) / (2.0 * d.qms);
+    QVERIFY(relativeError(f2 - f1, d.fs / d.qms) < 1e-12);
+    for (double f : {f1, f2})
+        QVERIFY(relativeError(std::abs(MotionalImpedance(m, f)), MotionalPeak(m) / std::sqrt(2.0)) <
+                1e-12);
+    ElectricalModel lossy = electricalModel(d, InductanceModel::Lossy, 1);
+    lossy.le = 0.0;
+    const double low = 1e-3, high = 1e9;
+    const Impedance coilLow = VoiceCoilImpedance(lossy, low) - lossy.re;
+    QVERIFY(relativeError(coilLow.imag(), 2 * Pi * low * lossy.l2) < 1e-6);
+    QVERIFY(relativeError(VoiceCoilImpedance(lossy, high).real(), lossy.re + lossy.r2) < 1e-6);
+}
+
+void TestImpedanceFit::fitsSyntheticDrivers_data() {
+    QTest::addColumn<int>("record");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("noise");
+    QTest::addColumn<int>("seed");
+    // Noisy curves with three different draws of the noise each.
+    const std::pair<double, int> draws[] = {{0.0, 0}, {0.01, 1}, {0.01, 2}, {0.01, 3}};
+    for (int r : ShippedRows)
+        for (InductanceModel kind : {InductanceModel::Plain, InductanceModel::Lossy})
+            for (const auto &[noise, seed] : draws)
+                QTest::newRow(qPrintable(QStringLiteral("record %1, %2, noise %3, draw %4")
+                                             .arg(r)
+                                             .arg(kind == InductanceModel::Plain ? "Le" : "R2-L2")
+                                             .arg(noise)
+                                             .arg(seed)))
+                    << r << int(kind) << noise << seed;
+}
+
+void TestImpedanceFit::fitsSyntheticDrivers() {
+    QFETCH(int, record);
+    QFETCH(int, kind);
+    QFETCH(double, noise);
+    QFETCH(int, seed);
+    const ShippedDriver d = shipped(record);
+    const auto inductance = InductanceModel(kind);
+    const ElectricalModel truth = electricalModel(d, inductance, record % 3);
+    const ImpedanceCurve curve = SyntheticCurve(truth, grid(), noise, 100 * seed + record);
+    const std::optional<FitResult> fit = FitImpedance(curve, {inductance, std::nullopt});
+    QVERIFY(fit);
+    const ElectricalModel &m = fit->model;
+    QVERIFY(fit->iterations > 0 && fit->iterations <= MaxFitIterations);
+
+    const bool exact = noise == 0.0;
+    const double qTolerance = exact ? 1e-3 : 0.02, fsTolerance = exact ? 1e-3 : 0.002;
+    const double reTolerance = exact ? 1e-3 : 0.01, leTolerance = exact ? 1e-3 : 0.05;
+    QVERIFY2(relativeError(m.fs, truth.fs) < fsTolerance, qPrintable(QString::number(m.fs)));
+    QVERIFY2(relativeError(m.qms, truth.qms) < qTolerance, qPrintable(QString::number(m.qms)));
+    QVERIFY2(relativeError(m.qes, truth.qes) < qTolerance, qPrintable(QString::number(m.qes)));
+    QVERIFY2(relativeError(m.re, truth.re) < reTolerance, qPrintable(QString::number(m.re)));
+    QVERIFY2(relativeError(m.le, truth.le) < leTolerance, qPrintable(QString::number(m.le)));
+    if (exact && inductance == InductanceModel::Lossy) {
+        QVERIFY2(relativeError(m.r2, truth.r2) < 1e-3, qPrintable(QString::number(m.r2)));
+        QVERIFY2(relativeError(m.l2, truth.l2) < 1e-3, qPrintable(QString::number(m.l2)));
+    }
+    // The residual is the noise that was added, or nothing.
+    if (exact)
+        QVERIFY(fit->rmsPercent < 1e-3);
+    else
+        QVERIFY2(fit->rmsPercent > 0.5 * noise * 100 * std::sqrt(2.0) &&
+                     fit->rmsPercent < 1.5 * noise * 100 * std::sqrt(2.0),
+                 qPrintable(QString::number(fit->rmsPercent)));
+
+    // The classic estimate agrees with the fit.
+    const ClassicEstimate &c = fit->classic;
+    QVERIFY2(relativeError(c.re, m.re) < 0.05, qPrintable(QString::number(c.re)));
+    QVERIFY2(relativeError(c.fs, m.fs) < 0.05, qPrintable(QString::number(c.fs)));
+    QVERIFY2(relativeError(c.qms, m.qms) < 0.05, qPrintable(QString::number(c.qms)));
+    QVERIFY2(relativeError(c.qes, m.qes) < 0.05, qPrintable(QString::number(c.qes)));
+    QVERIFY(relativeError(c.qts, TotalQ(m.qms, m.qes)) < 0.05);
+}
+
+// Re typed from a DC measurement stays as typed; a wrong one moves Qes with
+// it, since the motional peak fixes Re Qms / Qes.
+void TestImpedanceFit::measuredResistanceIsKept() {
+    const ShippedDriver d = shipped(0);
+    const ElectricalModel truth = electricalModel(d, InductanceModel::Plain, 0);
+    const ImpedanceCurve curve = SyntheticCurve(truth, grid());
+    const std::optional<FitResult> right = FitImpedance(curve, {InductanceModel::Plain, d.re});
+    QVERIFY(right);
+    QCOMPARE(right->model.re, d.re);
+    QVERIFY(relativeError(right->model.qes, d.qes) < 1e-3);
+    const std::optional<FitResult> low = FitImpedance(curve, {InductanceModel::Plain, 0.9 * d.re});
+    QVERIFY(low);
+    QCOMPARE(low->model.re, 0.9 * d.re);
+    QVERIFY(low->model.qes < 0.95 * d.qes);
+}
+
+void TestImpedanceFit::noResonance_data() {
+    QTest::addColumn<int>("shape");
+    QTest::newRow("flat resistor") << 0;
+    QTest::newRow("flat resistor with noise") << 1;
+    QTest::newRow("peak at the top of the band") << 2;
+    QTest::newRow("peak at the bottom of the band") << 3;
+    QTest::newRow("coil only, rising") << 4;
+}
+
+void TestImpedanceFit::noResonance() {
+    QFETCH(int, shape);
+    ImpedanceCurve c;
+    if (shape <= 1) {
+        ElectricalModel resistor;
+        resistor.re = 8.0;
+        resistor.fs = 1.0;
+        resistor.qms = 1.0;
+        resistor.qes = 1e300; // no motional part at all
+        c = SyntheticCurve(resistor, grid(), shape == 1 ? 0.01 : 0.0, 3);
+    } else if (shape <= 3) {
+        const ShippedDriver d = shipped(0);
+        const ElectricalModel truth = electricalModel(d, InductanceModel::Plain, 0);
+        // The band ends at Fs, or starts there.
+        c = SyntheticCurve(truth, shape == 2 ? LogGrid(d.fs / 20, d.fs, 100)
+                                             : LogGrid(d.fs, d.fs * 20, 100));
+    } else {
+        ElectricalModel coil;
+        coil.re = 4.0;
+        coil.le = 2e-3;
+        coil.fs = 1.0;
+        coil.qms = 1.0;
+        coil.qes = 1e300;
+        c = SyntheticCurve(coil, grid());
+    }
+    QVERIFY(!EstimateClassic(c, std::nullopt));
+    QVERIFY(!FitImpedance(c, {InductanceModel::Lossy, std::nullopt}));
+}
+
+void TestImpedanceFit::boundedOnCurvesTheModelCannotFollow_data() {
+    QTest::addColumn<int>("shape");
+    QTest::newRow("two resonances") << 0;
+    QTest::newRow("resonance under 10 % noise") << 1;
+    QTest::newRow("resonance of one point") << 2;
+}
+
+// However badly the model fits, the solver stops within its bound.
+void TestImpedanceFit::boundedOnCurvesTheModelCannotFollow() {
+    QFETCH(int, shape);
+    const ShippedDriver d = shipped(120);
+    const ElectricalModel truth = electricalModel(d, InductanceModel::Lossy, 2);
+    ImpedanceCurve c = SyntheticCurve(truth, grid(), shape == 1 ? 0.1 : 0.0, 11);
+    if (shape == 0) {
+        ElectricalModel second = truth;
+        second.fs = 4 * truth.fs;
+        for (size_t i = 0; i < c.size(); ++i)
+            c.z[i] += MotionalImpedance(second, c.hz[i]);
+    } else if (shape == 2) {
+        c = SyntheticCurve(truth, LogGrid(5, 20000, 40));
+        for (size_t i = 0; i < c.size(); ++i)
+            c.z[i] = Impedance(d.re, 0.0);
+        c.z[20] = Impedance(10 * d.re, 0.0);
+    }
+    for (InductanceModel kind : {InductanceModel::Plain, InductanceModel::Lossy}) {
+        const std::optional<FitResult> fit = FitImpedance(c, {kind, std::nullopt});
+        QVERIFY(fit);
+        QVERIFY(fit->iterations > 0);
+        QVERIFY(fit->iterations <= MaxFitIterations);
+        QVERIFY(std::isfinite(fit->rmsOhm));
+    }
+}
+
+void TestImpedanceFit::addedMass_data() {
+    QTest::addColumn<int>("record");
+    QTest::addColumn<double>("noise");
+    for (int r : ShippedRows)
+        for (double noise : {0.0, 0.01})
+            QTest::newRow(qPrintable(QStringLiteral("record %1, noise %2").arg(r).arg(noise)))
+                << r << noise;
+}
+
+// Masses of 15 % and 30 % of Mms on the cone.
+void TestImpedanceFit::addedMass() {
+    QFETCH(int, record);
+    QFETCH(double, noise);
+    const ShippedDriver d = shipped(record);
+    const Mechanics k = mechanicsOf(d);
+    const ElectricalModel free = electricalModel(d, InductanceModel::Lossy, 1);
+    const double m1 = 0.15 * k.mms, m2 = 0.30 * k.mms;
+    const ImpedanceCurve freeCurve = SyntheticCurve(free, grid(), noise, 21);
+    const ImpedanceCurve curve1 = SyntheticCurve(changedDriver(free, k, m1, 0), grid(), noise, 22);
+    const ImpedanceCurve curve2 = SyntheticCurve(changedDriver(free, k, m2, 0), grid(), noise, 23);
+    const FitOptions options{InductanceModel::Lossy, std::nullopt};
+    const std::optional<FitResult> freeFit = FitImpedance(freeCurve, options);
+    const std::optional<FitResult> fit1 = FitImpedance(curve1, options);
+    QVERIFY(freeFit && fit1);
+
+    const std::optional<MechanicalEstimate> single =
+        AddedMassEstimate(freeFit->model, fit1->model.fs, m1, sdOf(d));
+    QVERIFY(single);
+    QVERIFY2(relativeError(single->mmsKg, k.mms) < 0.02,
+             qPrintable(QString::number(single->mmsKg)));
+    QVERIFY2(relativeError(single->blTm, k.bl) < 0.02, qPrintable(QString::number(single->blTm)));
+    QVERIFY(relativeError(single->cmsMPerN, k.cms) < 0.04);
+    QVERIFY(single->vasLitres && relativeError(*single->vasLitres, d.vasLitres) < 0.04);
+
+    if (noise == 0.0) {
+        const std::optional<MechanicalEstimate> dual =
+            DualAddedMassEstimate(freeFit->model, freeCurve, curve1, m1, curve2, m2, sdOf(d));
+        QVERIFY(dual);
+        QVERIFY2(relativeError(dual->mmsKg, k.mms) < 0.01,
+                 qPrintable(QString::number(dual->mmsKg)));
+        QVERIFY2(relativeError(dual->blTm, k.bl) < 0.01, qPrintable(QString::number(dual->blTm)));
+        QVERIFY(relativeError(dual->cmsMPerN, k.cms) < 0.01);
+        QVERIFY(dual->vasLitres && relativeError(*dual->vasLitres, d.vasLitres) < 0.01);
+    }
+    // Equal masses tell nothing about Bl.
+    QVERIFY(!DualAddedMassEstimate(freeFit->model, freeCurve, curve1, m1, curve1, m1, sdOf(d)));
+}
+
+void TestImpedanceFit::testBox_data() {
+    QTest::addColumn<int>("record");
+    QTest::addColumn<double>("boxShare");
+    for (int r : ShippedRows)
+        for (double share : {0.3, 1.0})
+            QTest::newRow(qPrintable(QStringLiteral("record %1, Vb %2 Vas").arg(r).arg(share)))
+                << r << share;
+}
+
+// A closed box of Vb adds the air's stiffness rho c^2 Sd^2 / Vb.
+void TestImpedanceFit::testBox() {
+    QFETCH(int, record);
+    QFETCH(double, boxShare);
+    const ShippedDriver d = shipped(record);
+    const Mechanics k = mechanicsOf(d);
+    const double vb = boxShare * d.vasLitres;
+    const double sd = sdOf(d);
+    const double boxStiffness = Rho * SoundSpeed * SoundSpeed * sd * sd / (vb / 1000.0);
+    const ElectricalModel free = electricalModel(d, InductanceModel::Plain, 0);
+    const ImpedanceCurve freeCurve = SyntheticCurve(free, grid());
+    const ImpedanceCurve boxCurve = SyntheticCurve(changedDriver(free, k, 0, boxStiffness), grid());
+    const FitOptions options{InductanceModel::Plain, std::nullopt};
+    const std::optional<FitResult> freeFit = FitImpedance(freeCurve, options);
+    const std::optional<FitResult> boxFit = FitImpedance(boxCurve, options);
+    QVERIFY(freeFit && boxFit);
+    QVERIFY(relativeError(TestBoxVasLitres(vb, freeFit->model, boxFit->model), d.vasLitres) < 0.01);
+}
+
+QTEST_GUILESS_MAIN(TestImpedanceFit)
+#include "tst_impedancefit.moc"

@@ -1,0 +1,270 @@
+#include "MeasureRules.h"
+#include "MemoryFieldStore.h"
+#include "NumberText.h"
+#include "SyntheticImpedance.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <set>
+
+using namespace dravik;
+using namespace dravik::test;
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr double Rho = 1.18, SoundSpeed = 345.0;
+
+// A 12 inch woofer as masses and springs, and its electrical model.
+struct Woofer {
+    double re = 6.0, le = 1.1e-3, r2 = 4.0, l2 = 1.5e-3;
+    double mms = 0.080, cms = 0.4e-3, bl = 12.0, rms = 1.8;
+    double sdM2 = 0.05;
+
+    ElectricalModel model(InductanceModel kind, double extraKg = 0, double stiffness = 0) const {
+        const double mass = mms + extraKg;
+        const double w = std::sqrt((1.0 / cms + stiffness) / mass);
+        ElectricalModel m;
+        m.inductance = kind;
+        m.re = re;
+        m.le = le;
+        m.r2 = r2;
+        m.l2 = l2;
+        m.fs = w / (2 * Pi);
+        m.qms = w * mass / rms;
+        m.qes = w * mass * re / (bl * bl);
+        return m;
+    }
+    double vasLitres() const { return Rho * SoundSpeed * SoundSpeed * sdM2 * sdM2 * cms * 1e3; }
+};
+
+ImpedanceCurve curveOf(const ElectricalModel &m) {
+    return SyntheticCurve(m, LogGrid(5.0, 20000.0, 400));
+}
+
+double number(const MeasureReport &r, const char *name) {
+    const auto it = r.fields.find(QLatin1String(name));
+    if (it == r.fields.end())
+        return std::nan("");
+    return ParseFieldText(it->second);
+}
+
+bool near(double got, double want, double tolerance) {
+    return std::fabs(got - want) <= tolerance * std::fabs(want);
+}
+
+const std::set<QString> &driverPageWrites() {
+    static const std::set<QString> names = {"EFs", "EQes", "EQms",     "EQts",
+                                            "ERe", "EVas", "EEffPDiam"};
+    return names;
+}
+
+} // namespace
+
+class TestMeasureRules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sentencesWithoutParameters_data();
+    void sentencesWithoutParameters();
+    void freeAirAlone_data();
+    void freeAirAlone();
+    void sdFromEitherField_data();
+    void sdFromEitherField();
+    void massesAndBox_data();
+    void massesAndBox();
+    void writesOnlyTheDriverFigures_data();
+    void writesOnlyTheDriverFigures();
+};
+
+void TestMeasureRules::sentencesWithoutParameters_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("no free-air curve") << 0 << QString::fromLatin1(NoFreeAirSentence);
+    QTest::newRow("a resistor") << 1 << QString::fromLatin1(NoResonanceSentence);
+}
+
+void TestMeasureRules::sentencesWithoutParameters() {
+    QFETCH(int, kind);
+    QFETCH(QString, status);
+    MeasureInputs in;
+    if (kind == 1) {
+        ElectricalModel resistor;
+        resistor.re = 8;
+        resistor.fs = 1;
+        resistor.qms = 1;
+        resistor.qes = 1e300;
+        in.freeAir = curveOf(resistor);
+    }
+    const MeasureReport r = FitMeasurements(in);
+    QCOMPARE(r.status, status);
+    QVERIFY(r.fields.empty());
+    QVERIFY(!r.driver);
+    QVERIFY(!r.freeAirFit);
+}
+
+void TestMeasureRules::freeAirAlone_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("dc");
+    QTest::newRow("Le, Re fitted") << int(InductanceModel::Plain) << QString();
+    QTest::newRow("R2-L2, Re fitted") << int(InductanceModel::Lossy) << QString();
+    QTest::newRow("R2-L2, Re typed") << int(InductanceModel::Lossy) << QStringLiteral("6");
+    QTest::newRow("Re typed as 0 is not typed") << int(InductanceModel::Lossy) << "0";
+}
+
+// The free-air curve alone gives the electrical figures, no Vas and no Sd.
+void TestMeasureRules::freeAirAlone() {
+    QFETCH(int, kind);
+    QFETCH(QString, dc);
+    const Woofer w;
+    const auto inductance = InductanceModel(kind);
+    MeasureInputs in;
+    in.inductance = inductance;
+    in.freeAir = curveOf(w.model(InductanceModel::Lossy));
+    in.dcResistance = dc;
+    const MeasureReport r = FitMeasurements(in);
+    QVERIFY(r.driver);
+    QVERIFY(r.status.startsWith(QStringLiteral("Fitted in ")));
+    const ElectricalModel truth = w.model(InductanceModel::Lossy);
+    // A plain Le cannot follow the lossy coil exactly; near enough for Fs.
+    const double tolerance = inductance == InductanceModel::Lossy ? 0.001 : 0.02;
+    QVERIFY(near(r.driver->fs, truth.fs, tolerance));
+    if (inductance == InductanceModel::Lossy)
+        QVERIFY(near(r.driver->qes, truth.qes, 0.001));
+    QVERIFY(near(r.driver->qts, TotalQ(r.driver->qms, r.driver->qes), 1e-12));
+    QVERIFY(!r.driver->vasLitres);
+    QVERIFY(!r.driver->effectiveDiameterMm);
+    // Shown as written to the Driver page.
+    QCOMPARE(r.fields.at("EFitFs"), FrequencyText(r.driver->fs));
+    QCOMPARE(r.fields.at("EFitLe"), InductanceText(r.driver->leMh));
+    QCOMPARE(r.fields.count("EFitR2"), size_t(inductance == InductanceModel::Lossy));
+    QCOMPARE(r.fields.count("EMassMms"), size_t(0));
+    if (dc == QLatin1String("6"))
+        QCOMPARE(r.driver->re, 6.0);
+    for (const ResultField &f : ClassicResultFields())
+        QVERIFY2(r.fields.count(QLatin1String(f.name)), f.name);
+}
+
+void TestMeasureRules::sdFromEitherField_data() {
+    QTest::addColumn<QString>("sdCm2");
+    QTest::addColumn<QString>("diameterMm");
+    QTest::addColumn<double>("sdM2");
+    QTest::newRow("cm^2") << "500"
+                          << "" << 0.05;
+    QTest::newRow("cm^2 before the diameter") << "500"
+                                              << "100" << 0.05;
+    QTest::newRow("diameter") << ""
+                              << "200" << Pi * 0.01;
+    QTest::newRow("cm^2 not a number") << "big"
+                                       << "200" << Pi * 0.01;
+    QTest::newRow("neither") << "0"
+                             << "-3" << 0.0;
+}
+
+void TestMeasureRules::sdFromEitherField() {
+    QFETCH(QString, sdCm2);
+    QFETCH(QString, diameterMm);
+    QFETCH(double, sdM2);
+    const std::optional<double> sd = SdFromInputs(sdCm2, diameterMm);
+    QCOMPARE(bool(sd), sdM2 > 0.0);
+    if (sd)
+        QVERIFY(near(*sd, sdM2, 1e-12));
+}
+
+void TestMeasureRules::massesAndBox_data() {
+    QTest::addColumn<bool>("mass1");
+    QTest::addColumn<bool>("mass2");
+    QTest::addColumn<bool>("box");
+    QTest::newRow("mass 1") << true << false << false;
+    QTest::newRow("mass 2 alone") << false << true << false;
+    QTest::newRow("both masses") << true << true << false;
+    QTest::newRow("test box") << false << false << true;
+    QTest::newRow("mass and box") << true << false << true;
+}
+
+// Vas comes from the added masses where they are given, else from the box.
+void TestMeasureRules::massesAndBox() {
+    QFETCH(bool, mass1);
+    QFETCH(bool, mass2);
+    QFETCH(bool, box);
+    const Woofer w;
+    const auto lossy = InductanceModel::Lossy;
+    MeasureInputs in;
+    in.inductance = lossy;
+    in.freeAir = curveOf(w.model(lossy));
+    in.sdCm2 = QStringLiteral("500");
+    if (mass1) {
+        in.addedMass1 = curveOf(w.model(lossy, 0.012));
+        in.addedMass1Grams = QStringLiteral("12");
+    }
+    if (mass2) {
+        in.addedMass2 = curveOf(w.model(lossy, 0.024));
+        in.addedMass2Grams = QStringLiteral("24");
+    }
+    if (box) {
+        // 50 l of air: rho c^2 Sd^2 / Vb more stiffness.
+        in.testBox =
+            curveOf(w.model(lossy, 0, Rho * SoundSpeed * SoundSpeed * w.sdM2 * w.sdM2 / 0.05));
+        in.testBoxLitres = QStringLiteral("50");
+    }
+    const MeasureReport r = FitMeasurements(in);
+    QVERIFY(r.driver && r.driver->vasLitres);
+    QVERIFY(near(*r.driver->vasLitres, w.vasLitres(), 0.01));
+    QVERIFY(r.driver->effectiveDiameterMm);
+    QVERIFY(near(*r.driver->effectiveDiameterMm, 2000 * std::sqrt(0.05 / Pi), 1e-12));
+    if (mass1 || mass2) {
+        QVERIFY(near(number(r, "EMassMms"), w.mms * 1e3, 0.01));
+        QVERIFY(near(number(r, "EMassBl"), w.bl, 0.01));
+        QVERIFY(near(number(r, "EMassVas"), w.vasLitres(), 0.01));
+    }
+    QCOMPARE(r.fields.count("EDualMms"), size_t(mass1 && mass2));
+    if (mass1 && mass2) {
+        QVERIFY(near(number(r, "EDualMms"), w.mms * 1e3, 0.01));
+        QVERIFY(near(number(r, "EDualBl"), w.bl, 0.01));
+        // The dual figure is the one used.
+        QCOMPARE(FormatFieldValue(*r.driver->vasLitres, 2), r.fields.at("EDualVas"));
+    }
+    QCOMPARE(r.fields.count("ETestBoxVas"), size_t(box));
+    if (box)
+        QVERIFY(near(number(r, "ETestBoxVas"), w.vasLitres(), 0.01));
+}
+
+void TestMeasureRules::writesOnlyTheDriverFigures_data() {
+    QTest::addColumn<bool>("withVas");
+    QTest::newRow("all figures") << true;
+    QTest::newRow("without Vas and Sd") << false;
+}
+
+void TestMeasureRules::writesOnlyTheDriverFigures() {
+    QFETCH(bool, withVas);
+    MeasuredDriver d;
+    d.fs = 27.456;
+    d.qes = 0.4321;
+    d.qms = 5.4321;
+    d.qts = TotalQ(d.qms, d.qes);
+    d.re = 5.678;
+    d.leMh = 1.5;
+    if (withVas) {
+        d.vasLitres = 123.456;
+        d.effectiveDiameterMm = 301.26;
+    }
+    MemoryFieldStore store;
+    WriteDriverFields(store, d);
+    QCOMPARE(store.text("EFs"), QStringLiteral("27.46"));
+    QCOMPARE(store.text("EQes"), QStringLiteral("0.432"));
+    QCOMPARE(store.text("EQms"), QStringLiteral("5.432"));
+    QCOMPARE(store.text("EQts"), FormatFieldValue(d.qts, 3));
+    QCOMPARE(store.text("ERe"), QStringLiteral("5.68"));
+    QCOMPARE(store.text("EVas"), withVas ? QStringLiteral("123.46") : QStringLiteral("226"));
+    QCOMPARE(store.text("EEffPDiam"), withVas ? QStringLiteral("301.3") : QStringLiteral("457"));
+    for (const FieldSpec &f : mainWindowFields()) {
+        const QString name = QLatin1String(f.name);
+        const bool written =
+            driverPageWrites().count(name) && (withVas || (name != "EVas" && name != "EEffPDiam"));
+        QVERIFY2(store.writes(f.id) == (written ? 1 : 0), f.name);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestMeasureRules)
+#include "tst_measurerules.moc"
