@@ -1,5 +1,7 @@
 #include "ChartScale.h"
 
+#include "CurveFormats.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -13,20 +15,6 @@ constexpr double Slack = 1e-9;
 
 double PowerOfTen(int e) {
     return std::pow(10.0, e);
-}
-
-// A QChar no picture format or legend should carry: C0 and C1 controls,
-// the two non-characters at the end of the plane, and a surrogate that is
-// not half of a pair.
-bool IsUnshowable(const QString &s, qsizetype i) {
-    const QChar c = s.at(i);
-    if (c.category() == QChar::Other_Control || c.unicode() == 0xfffe || c.unicode() == 0xffff)
-        return true;
-    if (c.isHighSurrogate())
-        return i + 1 >= s.size() || !s.at(i + 1).isLowSurrogate();
-    if (c.isLowSurrogate())
-        return i == 0 || !s.at(i - 1).isHighSurrogate();
-    return false;
 }
 
 } // namespace
@@ -152,8 +140,8 @@ std::optional<double> ValueAt(const std::vector<double> &frequencies,
     if (n == 0 || !(f >= frequencies.front()) || !(f <= frequencies[n - 1]))
         return std::nullopt;
     const auto end = frequencies.begin() + static_cast<std::ptrdiff_t>(n);
-    const size_t i = static_cast<size_t>(std::lower_bound(frequencies.begin(), end, f) -
-                                         frequencies.begin());
+    const size_t i =
+        static_cast<size_t>(std::lower_bound(frequencies.begin(), end, f) - frequencies.begin());
     double v = values[i];
     if (i > 0 && frequencies[i] != f) {
         const double t =
@@ -184,8 +172,8 @@ void Span::add(const Span &other) {
     }
 }
 
-Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &values,
-            double lowHz, double highHz) {
+Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &values, double lowHz,
+            double highHz) {
     Span s;
     const size_t n = std::min(frequencies.size(), values.size());
     for (size_t i = 0; i < n; ++i)
@@ -231,10 +219,7 @@ QString DisplayLabel(const QString &label, int maxLength) {
     // Never half of a surrogate pair at the cut.
     if (cut && label.at(keep - 1).isHighSurrogate())
         --keep;
-    QString shown;
-    shown.reserve(keep + 1);
-    for (qsizetype i = 0; i < keep; ++i)
-        shown.append(IsUnshowable(label, i) ? QChar(QLatin1Char(' ')) : label.at(i));
+    QString shown = PrintableText(label.left(keep));
     if (cut)
         shown.append(QChar(0x2026));
     return shown;

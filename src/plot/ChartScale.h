@@ -81,8 +81,8 @@ struct Span {
     void add(double v);
     void add(const Span &other);
 };
-Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &values,
-            double lowHz, double highHz);
+Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &values, double lowHz,
+            double highHz);
 
 // The frequency where a rising response first stays above `level`: read down
 // from the top, the first crossing of the curve below it, between the two

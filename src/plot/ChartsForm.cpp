@@ -1,5 +1,6 @@
 #include "ChartsForm.h"
 
+#include "ChartScale.h"
 #include "CurveExport.h"
 #include "DesignChart.h"
 #include "DesignFile.h"
@@ -87,6 +88,23 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     controls->addWidget(new QLabel(QStringLiteral("Vent warning (m/s):")));
     ventWarning_ = NumberField("EVentWarning", QStringLiteral("17"), 50);
     controls->addWidget(ventWarning_);
+
+    // The level an FRD export is written at: what crossover programs expect
+    // (2.83 V or 1 W into Re), or the charts' own power.
+    auto *frd = new QGroupBox(QStringLiteral("FRD level"));
+    frd->setObjectName(QStringLiteral("FrdLevelChoice"));
+    auto *frdLayout = new QHBoxLayout(frd);
+    const auto frdChoice = [frdLayout](const char *name, const char *caption) {
+        auto *b = new QRadioButton(QLatin1String(caption));
+        b->setObjectName(QLatin1String(name));
+        frdLayout->addWidget(b);
+        return b;
+    };
+    frdAt283V_ = frdChoice("FrdAt283VChoice", "2.83 V");
+    frdAt1W_ = frdChoice("FrdAt1WChoice", "1 W");
+    frdAtChartPower_ = frdChoice("FrdAtChartPowerChoice", "Chart power");
+    frdAt283V_->setChecked(true);
+    controls->addWidget(frd);
     controls->addStretch(1);
     QPushButton *update = Button("UpdateButton", QStringLiteral("Update"));
     QPushButton *reset = Button("ResetViewButton", QStringLiteral("Reset view"));
@@ -100,7 +118,13 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
 
     // The overlays: designs kept beside the current one.
     auto *overlayRow = new QHBoxLayout;
+    // The list and its caption only while there are overlays to list.
+    overlayCaption_ = new QLabel(QStringLiteral("Overlays:"));
+    overlayCaption_->setAlignment(Qt::AlignTop);
+    overlayCaption_->hide();
+    overlayRow->addWidget(overlayCaption_);
     overlayList_ = new QListWidget;
+    overlayList_->hide();
     overlayList_->setObjectName(QStringLiteral("OverlayList"));
     overlayList_->setMaximumHeight(90);
     overlayRow->addWidget(overlayList_, 1);
@@ -211,8 +235,12 @@ void TChartsForm::followPEmax(const DriverParameters &driver) {
     power_->setText(followedPower_);
 }
 
+// A power no amplifier gives (above a gigawatt), or a denormal one, counts
+// as no power, like 0 W or a text that is not a number.
 double TChartsForm::inputPower() const {
-    return ParseFieldText(power_->text());
+    const double power = ParseFieldText(power_->text());
+    constexpr double MostUsablePowerW = 1e9;
+    return chartscale::IsUsablePositive(power) && power <= MostUsablePowerW ? power : 0.0;
 }
 
 double TChartsForm::ventWarning() const {
@@ -220,9 +248,11 @@ double TChartsForm::ventWarning() const {
 }
 
 void TChartsForm::showVoltage(const DriverParameters &driver, double power) {
-    if (driver.re && power > 0.0 && std::isfinite(power))
-        voltage_->setText(QStringLiteral("= ") +
-                          QString::number(DriveVoltage(power, *driver.re), 'f', 2) +
+    const double volts = driver.re && chartscale::IsUsablePositive(*driver.re)
+                             ? DriveVoltage(power, *driver.re)
+                             : 0.0;
+    if (chartscale::IsUsablePositive(power) && chartscale::IsUsablePositive(volts))
+        voltage_->setText(QStringLiteral("= ") + QString::number(volts, 'f', 2) +
                           QStringLiteral(" V RMS"));
     else
         voltage_->clear();
@@ -258,6 +288,13 @@ ChartMarks TChartsForm::marks() const {
     ChartMarks m;
     m.xmaxMm = shown_ ? shown_->driver.xmaxMm : std::nullopt;
     m.portVelocityWarning = ventWarning();
+    if (shown_) {
+        m.designLabel =
+            DesignLabel(ReadDriverName(fields_), shown_->driver, shown_->box, inputPower());
+        m.peMaxW = shown_->driver.peMaxW;
+        if (shown_->box.kind == BoxKind::Vented)
+            m.fbHz = shown_->box.fbHz;
+    }
     return m;
 }
 
@@ -269,7 +306,7 @@ void TChartsForm::drawChartsInView() {
     std::vector<ChartOverlay> shownOverlays;
     for (size_t i = 0; i < overlays_.all().size(); ++i)
         if (overlays_.all()[i].visible)
-            shownOverlays.push_back({overlays_.summary(i), OverlayColour(overlays_.all()[i].colour),
+            shownOverlays.push_back({overlays_.label(i), OverlayColour(overlays_.all()[i].colour),
                                      &overlays_.all()[i].curves});
     for (int i = 0; i < ChartCount; ++i) {
         const bool inView = i == 0 || tabs_->currentWidget() == charts_[i]->widget();
@@ -292,6 +329,8 @@ void TChartsForm::listOverlays() {
         item->setForeground(OverlayColour(o.colour));
         overlayList_->addItem(item);
     }
+    overlayCaption_->setVisible(!overlays_.all().empty());
+    overlayList_->setVisible(!overlays_.all().empty());
 }
 
 void TChartsForm::overlaysChanged() {
@@ -368,6 +407,8 @@ void TChartsForm::ExportButtonClick() {
         refresh();
         if (IsPicture(format))
             exportPicture(*path, format);
+        else if (format == ExportFormat::Frd)
+            exportFrd(*path);
         else
             WriteCurvesFile(*path, curves_,
                             QStringLiteral("Dravik: ") + DesignLabel(ReadDriverName(fields_),
@@ -376,25 +417,51 @@ void TChartsForm::ExportButtonClick() {
     });
 }
 
+FrdLevel TChartsForm::frdLevel() const {
+    if (frdAt1W_->isChecked())
+        return FrdLevel::At1W;
+    if (frdAtChartPower_->isChecked())
+        return FrdLevel::AtChartPower;
+    return FrdLevel::At283V;
+}
+
+// The FRD file at the level chosen, computed for it: a crossover program
+// reads the driver's sensitivity from it.
+void TChartsForm::exportFrd(const QString &path) {
+    const FrdLevel level = frdLevel();
+    const std::optional<double> power = FrdPower(level, shown_->driver.re, inputPower());
+    if (!power)
+        throw DravikError(QStringLiteral("An FRD file at 2.83 V needs Re (Driver page)."));
+    const DesignCurves atLevel =
+        level == FrdLevel::AtChartPower
+            ? curves_
+            : ComputeDesignCurves(shown_->driver, shown_->box, *power, Frequencies());
+    WriteCurvesFile(path, atLevel,
+                    QStringLiteral("Dravik: ") +
+                        DesignSummary(ReadDriverName(fields_), shown_->driver, shown_->box),
+                    {FrdLevelNote(level, *power, shown_->driver.re)});
+}
+
 // The two charts on screen, the SPL chart above the tab in front, with their
 // overlays and legends, 1600 pixels wide: large enough for a print, small
-// enough for a forum post.
+// enough for a forum post. The charts are laid out for the picture, one
+// frequency scale for both, whether or not the window was ever shown.
 void TChartsForm::exportPicture(const QString &path, ExportFormat format) {
     buildCharts();
     drawChartsInView();
-    layout()->activate();
-    QWidget *views[] = {charts_[0]->view(), nullptr};
+    DesignChart *shown[] = {charts_[0].get(), nullptr};
     for (int i = 1; i < ChartCount; ++i)
         if (tabs_->currentWidget() == charts_[i]->widget())
-            views[1] = charts_[i]->view();
-    const QSize top = views[0]->size(), bottom = views[1]->size();
-    const double scale = PictureWidth / double(std::max(top.width(), bottom.width()));
-    const QSize size(PictureWidth, int(std::ceil((top.height() + bottom.height()) * scale)));
+            shown[1] = charts_[i].get();
+    constexpr double width = 1000.0; // device-independent pixels, scaled to PictureWidth
+    const double top = shown[0]->pictureHeight(width), bottom = shown[1]->pictureHeight(width);
+    const double scale = PictureWidth / width;
+    const QSize size(PictureWidth, int(std::ceil((top + bottom) * scale)));
     const auto paint = [&](QPainter &painter) {
         painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
         painter.scale(scale, scale);
-        views[0]->render(&painter, QPoint(0, 0), QRegion(), QWidget::DrawChildren);
-        views[1]->render(&painter, QPoint(0, top.height()), QRegion(), QWidget::DrawChildren);
+        shown[0]->paint(painter, QRectF(0, 0, width, top));
+        shown[1]->paint(painter, QRectF(0, top, width, bottom));
     };
     QByteArray bytes;
     QBuffer buffer(&bytes);

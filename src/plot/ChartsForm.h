@@ -80,6 +80,8 @@ private:
     void overlaysChanged();
     void listOverlays();
     void exportPicture(const QString &path, ExportFormat format);
+    void exportFrd(const QString &path);
+    FrdLevel frdLevel() const;
 
     const FieldStore &fields_;
     Hooks hooks_;
@@ -99,11 +101,15 @@ private:
     QLineEdit *ventWarning_ = nullptr;
     QRadioButton *vented_ = nullptr;
     QRadioButton *closed_ = nullptr;
+    QRadioButton *frdAt283V_ = nullptr;
+    QRadioButton *frdAt1W_ = nullptr;
+    QRadioButton *frdAtChartPower_ = nullptr;
     QTabWidget *tabs_ = nullptr;
     QSplitter *splitter_ = nullptr;
     OverlaySet overlays_;
     int overlayGeneration_ = 0; // counts the changes of the overlays
     QListWidget *overlayList_ = nullptr;
+    QLabel *overlayCaption_ = nullptr;
     QLabel *overlayNotice_ = nullptr;
     QWidget *splSlot_ = nullptr;
     std::unique_ptr<DesignChart> charts_[ChartCount];

@@ -171,12 +171,11 @@ private slots:
             << 25.0 << 90.0 << std::vector<double>{30, 40, 50, 60, 70, 80, 90};
         QTest::newRow("zoom 18-22 Hz") << 18.0 << 22.0 << std::vector<double>{18, 19, 20, 21, 22};
         QTest::newRow("zoom 12-17 Hz") << 12.0 << 17.0 << std::vector<double>{12, 14, 16};
-        QTest::newRow("power 1-1000 W") << 1.0 << 1000.0
-                                        << std::vector<double>{1, 2, 5, 10, 20, 50, 100, 200, 500,
-                                                               1000};
+        QTest::newRow("power 1-1000 W")
+            << 1.0 << 1000.0 << std::vector<double>{1, 2, 5, 10, 20, 50, 100, 200, 500, 1000};
         QTest::newRow("sixty decades, thinned to powers of ten")
-            << 1.0 << 1e12 << std::vector<double>{1,    10,   100,  1e3,  1e4,  1e5, 1e6,
-                                                  1e7,  1e8,  1e9,  1e10, 1e11, 1e12};
+            << 1.0 << 1e12
+            << std::vector<double>{1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
         QTest::newRow("absurd span") << 1e-300 << 1e300 << std::vector<double>{};
         QTest::newRow("empty range") << 10.0 << 10.0 << std::vector<double>{};
         QTest::newRow("not a number") << NaN << 10.0 << std::vector<double>{};
@@ -295,13 +294,20 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("as it is") << "Fane Colossus 18 XB, vented, Vb 240 l, Fb 22 Hz, 600 W"
                                   << "Fane Colossus 18 XB, vented, Vb 240 l, Fb 22 Hz, 600 W";
-        QTest::newRow("control bytes")
-            << QString::fromUtf8("A\x01" "B\x1b[31mC\tD\nE\x7f" "F") << "A B [31mC D E F";
-        QTest::newRow("C1 control") << QString(QChar(0x85)) + "x" << " x";
-        QTest::newRow("non-character") << QString(QChar(0xffff)) + "x" << " x";
-        QTest::newRow("lone surrogate") << QString(QChar(0xd800)) + "x" << " x";
-        QTest::newRow("pair kept") << QString::fromUtf8("\xf0\x9f\x94\x8a") << QString::fromUtf8("\xf0\x9f\x94\x8a");
-        QTest::newRow("cut") << QString(100, QLatin1Char('a')) << QString(89, QLatin1Char('a')) + QChar(0x2026);
+        QTest::newRow("control bytes") << QString::fromUtf8("A\x01"
+                                                            "B\x1b[31mC\tD\nE\x7f"
+                                                            "F")
+                                       << "A B [31mC D E F";
+        QTest::newRow("C1 control") << QString(QChar(0x85)) + "x"
+                                    << " x";
+        QTest::newRow("non-character") << QString(QChar(0xffff)) + "x"
+                                       << " x";
+        QTest::newRow("lone surrogate") << QString(QChar(0xd800)) + "x"
+                                        << " x";
+        QTest::newRow("pair kept")
+            << QString::fromUtf8("\xf0\x9f\x94\x8a") << QString::fromUtf8("\xf0\x9f\x94\x8a");
+        QTest::newRow("cut") << QString(100, QLatin1Char('a'))
+                             << QString(89, QLatin1Char('a')) + QChar(0x2026);
     }
     void labelsAsShown() {
         QFETCH(QString, label);
@@ -319,9 +325,8 @@ private slots:
         for (int i = 0; i < 64 * 1024; ++i)
             pairs += QString::fromUtf8("\xf0\x9f\x94\x8a");
         QTest::newRow("128 KiB of surrogate pairs") << pairs;
-        QTest::newRow("a pair at the cut")
-            << QString(MaxLabelLength - 2, QLatin1Char('a')) + QString::fromUtf8("\xf0\x9f\x94\x8a") +
-                   "tail";
+        QTest::newRow("a pair at the cut") << QString(MaxLabelLength - 2, QLatin1Char('a')) +
+                                                  QString::fromUtf8("\xf0\x9f\x94\x8a") + "tail";
     }
     void hugeLabelsAreCut() {
         QFETCH(QString, label);
