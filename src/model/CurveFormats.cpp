@@ -82,10 +82,12 @@ bool HoldsFigures(ExportFormat format, const DesignCurves &c) {
     switch (format) {
     case ExportFormat::Csv:
         for (const auto *v : {&c.splDb, &c.excursionMm, &c.portVelocity, &c.impedanceOhm,
-                              &c.impedancePhaseDeg, &c.groupDelayMs, &c.maxSplDb, &c.maxPowerW})
+                              &c.impedancePhaseDeg, &c.groupDelayMs})
             if (AnyFinite(*v))
                 return true;
-        return false;
+        // The maximum power alone is no figure: where the excursion limit is
+        // not a number it is PEmax whatever the design.
+        return AnyFinitePair(c.maxSplDb, c.maxPowerW);
     case ExportFormat::Frd:
         return AnyFinitePair(c.splDb, c.splPhaseDeg);
     case ExportFormat::Zma:
