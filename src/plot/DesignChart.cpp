@@ -717,7 +717,10 @@ void DesignChart::placeAxisLabels() {
     // The power axis: labelled only where the power curve can lie.
     const double pLow = rightLogAxis_->min(), pHigh = rightLogAxis_->max();
     double widest = 0.0;
-    for (double p : LogLabels(std::max(pLow, powerLow_), std::min(pHigh, powerHigh_), 10)) {
+    // As many labels as the band has room for: a label's height and a half each.
+    const double bandHeight = plot_.height() * LogFraction(std::min(pHigh, powerHigh_), pLow, pHigh);
+    const int room = std::max(2, static_cast<int>(bandHeight / (1.5 * fm.height())));
+    for (double p : LogLabels(std::max(pLow, powerLow_), std::min(pHigh, powerHigh_), room)) {
         const QString text = LogLabelText(p);
         const double y = plot_.bottom() - plot_.height() * LogFraction(p, pLow, pHigh);
         QGraphicsSimpleTextItem *item = Text(chart_, text, font, brush);
