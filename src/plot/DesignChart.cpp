@@ -296,7 +296,10 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         },
         [this] { fitToView(); });
     view_->setObjectName(objectNamePrefix + QStringLiteral("View"));
-    view_->setBackgroundBrush(Qt::white);
+    // One rectangle around everything that changed: the labels, legend and
+    // marker lines would otherwise make a clip of many small rectangles that
+    // every line of the curves is cut against.
+    view_->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     view_->setMinimumSize(420, 220);
     QObject::connect(frequencyAxis_, &QLogValueAxis::rangeChanged, view_,
                      [this] { placeAxisLabels(); });
@@ -675,8 +678,11 @@ void DesignChart::layOut(const QSizeF &size, double left, double right) {
                                    QFontMetricsF(frequencyAxis_->titleFont()));
     const double height =
         std::max(10.0, size.height() - TopMargin - band - legendHeight(width) - 4.0);
-    plot_ = QRectF(left, TopMargin, width, height);
-    if (chart_->plotArea() != plot_) {
+    const QRectF plot(left, TopMargin, width, height);
+    // Compared with the area last set, not with the chart's own (which Qt
+    // may round): a layout costs more than the rest of a redraw.
+    if (plot != plot_ || chart_->plotArea().isEmpty()) {
+        plot_ = plot;
         chart_->setPlotArea(plot_);
         // A plot area set moves the curves at once but the axes only at the
         // chart's next layout: lay it out now.
@@ -690,6 +696,18 @@ void DesignChart::layOut(const QSizeF &size, double left, double right) {
 }
 
 void DesignChart::placeAxisLabels() {
+    // Made anew only when the plot or a range moved: a command that changes
+    // nothing of them costs nothing here.
+    std::vector<double> placedFor{
+        plot_.left(),          plot_.top(),           plot_.width(), plot_.height(),
+        frequencyAxis_->min(), frequencyAxis_->max(), powerLow_,     powerHigh_};
+    if (rightLogAxis_) {
+        placedFor.push_back(rightLogAxis_->min());
+        placedFor.push_back(rightLogAxis_->max());
+    }
+    if (placedFor == axisItemsFor_ && !axisItems_.empty())
+        return;
+    axisItemsFor_ = placedFor;
     clearItems(axisItems_);
     if (plot_.isEmpty())
         return;
@@ -718,7 +736,8 @@ void DesignChart::placeAxisLabels() {
     const double pLow = rightLogAxis_->min(), pHigh = rightLogAxis_->max();
     double widest = 0.0;
     // As many labels as the band has room for: a label's height and a half each.
-    const double bandHeight = plot_.height() * LogFraction(std::min(pHigh, powerHigh_), pLow, pHigh);
+    const double bandHeight =
+        plot_.height() * LogFraction(std::min(pHigh, powerHigh_), pLow, pHigh);
     const int room = std::max(2, static_cast<int>(bandHeight / (1.5 * fm.height())));
     for (double p : LogLabels(std::max(pLow, powerLow_), std::min(pHigh, powerHigh_), room)) {
         const QString text = LogLabelText(p);
@@ -768,6 +787,10 @@ double DesignChart::legendHeight(double width) const {
 }
 
 void DesignChart::placeLegend() {
+    if (legend_ == legendItemsFor_ && plot_ == legendPlotFor_)
+        return;
+    legendItemsFor_ = legend_;
+    legendPlotFor_ = plot_;
     clearItems(legendItems_);
     if (legend_.empty() || plot_.isEmpty())
         return;

@@ -90,6 +90,7 @@ private:
     struct LegendEntry {
         QString text;
         QPen pen;
+        bool operator==(const LegendEntry &o) const { return text == o.text && pen == o.pen; }
     };
     void addCurve(const QString &name, std::vector<double> DesignCurves::*values, bool rightAxis,
                   const QPen &pen);
@@ -134,6 +135,10 @@ private:
     std::vector<LegendEntry> legend_;
     QRectF plot_;
     std::vector<QGraphicsItem *> axisItems_, legendItems_;
+    // What the items were last placed for: unchanged, they stay.
+    std::vector<double> axisItemsFor_;
+    std::vector<LegendEntry> legendItemsFor_;
+    QRectF legendPlotFor_;
     QString sentence_;
 };
 
