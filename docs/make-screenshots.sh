@@ -95,10 +95,29 @@ click Button25
 click ChartsForm.PinButton
 click Button2
 grab ChartsForm charts-compared.png
+page ChartsForm.PortVelocityPanel
+grab ChartsForm.PortVelocityPanel chart-closed-port-velocity.png
 click ChartsForm.ClearButton
-# The kinds the main window cannot hold, each from its starting values for
-# the start-up driver in its SBB4 box, with the excursion tab in front.
+# The most each box can take for two more drivers of the database, an
+# 8-inch woofer and a 15-inch one, in their SBB4 boxes at PEmax.
+click GETDRIVERButton
+select GETDRIVERForm.ListBox1 378
+click GETDRIVERForm.LoadButton
 click SBB4Button
+page ChartsForm.LimitsPanel
+grab ChartsForm.LimitsPanel chart-limits-8inch.png
+click GETDRIVERButton
+select GETDRIVERForm.ListBox1 126
+click GETDRIVERForm.LoadButton
+click SBB4Button
+grab ChartsForm.LimitsPanel chart-limits-15inch.png
+# The kinds the main window cannot hold, each from its starting values for
+# the start-up driver in its SBB4 box.
+click GETDRIVERButton
+select GETDRIVERForm.ListBox1 138
+click GETDRIVERForm.LoadButton
+click SBB4Button
+page ChartsForm.ExcursionPanel
 choose ChartsForm.PassiveRadiatorChoice
 click ChartsForm.UpdateButton
 grab ChartsForm charts-passive-radiator.png

@@ -1,8 +1,10 @@
 #include "Program.h"
 
+#include "Application.h"
 #include "ChartsForm.h"
 #include "Dialogs.h"
 #include "DriverDatabase.h"
+#include "Fp.h"
 #include "MeasureForm.h"
 #include "OutpFrm.h"
 #include "ProgramState.h"
@@ -27,6 +29,10 @@ Program::Program(UserDialogs &dialogs) {
     QApplication::setFont(font);
 
     main_ = std::make_unique<Tdrvik>(dialogs, *state_);
+    // Out of memory in an event handler, as in a command.
+    Application::setOutOfMemoryReport([&dialogs, mainWindow = main_.get()] {
+        dialogs.showError(mainWindow, reportText(QLatin1String(msg::OutOfMemory)));
+    });
     outputW_ = std::make_unique<TOutputW>();
     database_ = std::make_unique<TGETDRIVERForm>();
     plot_ = std::make_unique<TOutputForm>(main_->fields(), main_.get(), state_->plot,
@@ -70,7 +76,9 @@ Program::Program(UserDialogs &dialogs) {
     });
 }
 
-Program::~Program() = default;
+Program::~Program() {
+    Application::setOutOfMemoryReport({});
+}
 
 void Program::start() {
     if (const QScreen *screen = QApplication::primaryScreen()) {

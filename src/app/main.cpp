@@ -1,3 +1,4 @@
+#include "Application.h"
 #include "Program.h"
 #include "ToolkitMessages.h"
 #include "UserDialogs.h"
@@ -21,7 +22,7 @@ int main(int argc, char *argv[]) {
     int toolkitArgc = 1;
     char programName[] = "dravik";
     char *toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : programName, nullptr};
-    QApplication app(toolkitArgc, toolkitArgv);
+    dravik::Application app(toolkitArgc, toolkitArgv);
     // The desktop entry's id; the icon theme knows the icon as "dravik".
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.dravik"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("dravik")));

@@ -1,5 +1,6 @@
 #include "CurveFormats.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dravik {
@@ -75,11 +76,13 @@ QStringList CsvLines(const DesignCurves &c, const QString &title) {
 // first, each beginning with "*"; then three numbers a line, separated by a
 // blank, a point as decimal separator, the frequency rising.
 QStringList ThreeColumns(const DesignCurves &c, const QString &title, const QString &what,
-                         const char *columns, const std::vector<double> &magnitude,
-                         const std::vector<double> &phase) {
+                         const QStringList &notes, const char *columns,
+                         const std::vector<double> &magnitude, const std::vector<double> &phase) {
     QStringList lines;
-    lines << QStringLiteral("* ") + title << QStringLiteral("* ") + what
-          << QStringLiteral("* ") + QLatin1String(columns);
+    lines << QStringLiteral("* ") + PrintableText(title) << QStringLiteral("* ") + what;
+    for (const QString &note : notes)
+        lines << QStringLiteral("* ") + PrintableText(note);
+    lines << QStringLiteral("* ") + QLatin1String(columns);
     for (size_t i = 0; i < c.frequencies.size(); ++i)
         if (std::isfinite(magnitude[i]) && std::isfinite(phase[i]))
             lines << Number(c.frequencies[i]) + QLatin1Char(' ') + Number(magnitude[i]) +
@@ -91,6 +94,51 @@ Chart ChartOf(ExportFormat format) {
     return format == ExportFormat::Zma ? Chart::Impedance : Chart::Spl;
 }
 
+bool AnyFinite(const std::vector<double> &values) {
+    return std::any_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+bool AnyFinitePair(const std::vector<double> &a, const std::vector<double> &b) {
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (std::isfinite(a[i]) && std::isfinite(b[i]))
+            return true;
+    return false;
+}
+
+// Whether the file would hold at least one figure besides the frequencies.
+bool HoldsFigures(ExportFormat format, const DesignCurves &c) {
+    switch (format) {
+    case ExportFormat::Csv:
+        for (const auto *v : {&c.splDb, &c.excursionMm, &c.portVelocity, &c.impedanceOhm,
+                              &c.impedancePhaseDeg, &c.groupDelayMs})
+            if (AnyFinite(*v))
+                return true;
+        // The maximum power alone is no figure: where the excursion limit is
+        // not a number it is PEmax whatever the design.
+        return AnyFinitePair(c.maxSplDb, c.maxPowerW);
+    case ExportFormat::Frd:
+        return AnyFinitePair(c.splDb, c.splPhaseDeg);
+    case ExportFormat::Zma:
+        return AnyFinitePair(c.impedanceOhm, c.impedancePhaseDeg);
+    case ExportFormat::Png:
+    case ExportFormat::Svg:
+        break;
+    }
+    return true;
+}
+
+// A character no exported line may hold (see PrintableText).
+bool IsUnprintable(const QString &s, qsizetype i) {
+    const QChar c = s.at(i);
+    if (c.category() == QChar::Other_Control || c.unicode() == 0xfffe || c.unicode() == 0xffff)
+        return true;
+    if (c.isHighSurrogate())
+        return i + 1 >= s.size() || !s.at(i + 1).isLowSurrogate();
+    if (c.isLowSurrogate())
+        return i == 0 || !s.at(i - 1).isHighSurrogate();
+    return false;
+}
+
 } // namespace
 
 bool IsPicture(ExportFormat format) {
@@ -98,12 +146,52 @@ bool IsPicture(ExportFormat format) {
 }
 
 std::optional<QString> ExportRefusal(ExportFormat format, const DesignCurves &curves) {
-    if (format != ExportFormat::Frd && format != ExportFormat::Zma)
+    if (IsPicture(format))
         return std::nullopt;
-    const Chart chart = ChartOf(format);
-    if (curves.has(chart))
-        return std::nullopt;
-    return MissingInputsSentence(chart, curves.lacks(chart));
+    if (format != ExportFormat::Csv && !curves.has(ChartOf(format)))
+        return MissingInputsSentence(ChartOf(format), curves.lacks(ChartOf(format)));
+    if (!HoldsFigures(format, curves))
+        return QStringLiteral("Nothing to export: not one figure of the design is a number. "
+                              "Check the Driver and Box pages.");
+    return std::nullopt;
+}
+
+QString PrintableText(const QString &text) {
+    QString out = text;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (IsUnprintable(text, i))
+            out[i] = QLatin1Char(' ');
+    return out;
+}
+
+std::optional<double> FrdPower(FrdLevel level, const std::optional<double> &re,
+                               double chartPowerW) {
+    switch (level) {
+    case FrdLevel::At283V:
+        if (!re || !std::isnormal(*re) || *re <= 0.0)
+            return std::nullopt;
+        return FrdReferenceVoltage * FrdReferenceVoltage / *re;
+    case FrdLevel::At1W:
+        return 1.0;
+    case FrdLevel::AtChartPower:
+        return chartPowerW;
+    }
+    return std::nullopt;
+}
+
+QString FrdLevelNote(FrdLevel level, double powerW, const std::optional<double> &re) {
+    const auto figure = [](double v) { return QString::number(v, 'g', 4); };
+    switch (level) {
+    case FrdLevel::At283V:
+        return QStringLiteral("Level at 2.83 V: ") + figure(powerW) +
+               QStringLiteral(" W into Re ") + figure(re.value_or(0.0)) + QStringLiteral(" ohm");
+    case FrdLevel::At1W:
+        return QStringLiteral("Level at 1 W into Re");
+    case FrdLevel::AtChartPower:
+        return QStringLiteral("Level at the charts' input power, ") + figure(powerW) +
+               QStringLiteral(" W into Re");
+    }
+    return {};
 }
 
 std::optional<ExportFormat> ExportFormatOf(const QString &path) {
@@ -132,7 +220,8 @@ QString ExportExtensions() {
            QStringLiteral(" or ") + names.back();
 }
 
-QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title) {
+QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title,
+                        const QStringList &notes) {
     switch (format) {
     case ExportFormat::Csv:
         return CsvLines(curves, title);
@@ -142,11 +231,11 @@ QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const Q
         return ThreeColumns(curves, title,
                             QStringLiteral("SPL at 1 m, half space, and the phase of the "
                                            "box's response"),
-                            "Freq(Hz) SPL(dB) Phase(deg)", curves.splDb, curves.splPhaseDeg);
+                            notes, "Freq(Hz) SPL(dB) Phase(deg)", curves.splDb, curves.splPhaseDeg);
     case ExportFormat::Zma:
         if (ExportRefusal(format, curves))
             return {};
-        return ThreeColumns(curves, title, QStringLiteral("Electrical impedance"),
+        return ThreeColumns(curves, title, QStringLiteral("Electrical impedance"), notes,
                             "Freq(Hz) Impedance(ohm) Phase(deg)", curves.impedanceOhm,
                             curves.impedancePhaseDeg);
     case ExportFormat::Png:

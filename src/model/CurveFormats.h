@@ -26,15 +26,38 @@ QString ExportPatterns();
 QString ExportExtensions();
 
 // Why the curves cannot be exported in a format of figures: the sentence of
-// the chart whose values it needs, when that chart lacks an input.
+// the chart whose values it needs, when that chart lacks an input; or, when
+// not one figure of the file would be a number (a design of 1e300 Hz), the
+// sentence that says so.
 std::optional<QString> ExportRefusal(ExportFormat format, const DesignCurves &curves);
 
 // The lines of an exported file of figures, `title` naming the design.
 // CSV: one header line, then one row per frequency; a value that does not
 // apply to the design is an empty cell. FRD and ZMA: comment lines that
-// begin with "*", then frequency, level (dB) or impedance (ohm), and phase
+// begin with "*" (the title, what the figures are, each of `notes`, the
+// columns), then frequency, level (dB) or impedance (ohm), and phase
 // (degrees), separated by a blank, one line per frequency, rising.
-QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title);
+QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title,
+                        const QStringList &notes = {});
+
+// A text as one line of an exported file or a picture: every control
+// character (CR and LF included), the two non-characters U+FFFE and U+FFFF
+// and every surrogate that is not half of a pair become a blank, so that no
+// text can end a comment line or make an SVG file invalid XML.
+QString PrintableText(const QString &text);
+
+// The level an FRD file is written at. Crossover programs expect the level
+// at 2.83 V or at 1 W; the charts' own power is the third choice.
+enum class FrdLevel { At283V, At1W, AtChartPower };
+
+// The power into Re of that level: 2.83^2 / Re, 1 W, or the charts' power.
+// Empty at 2.83 V when Re is not a usable figure.
+std::optional<double> FrdPower(FrdLevel level, const std::optional<double> &re, double chartPowerW);
+// The file's comment that says at which level it is written, without "* ".
+QString FrdLevelNote(FrdLevel level, double powerW, const std::optional<double> &re);
+
+// The drive of the usual FRD level, V RMS: 1 W into 8 ohm.
+inline constexpr double FrdReferenceVoltage = 2.83;
 
 // Curves are exported at 48 points per octave or a little more.
 inline constexpr int ExportPointsPerOctave = 48;

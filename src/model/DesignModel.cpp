@@ -479,8 +479,11 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
     Size(c, c.radiatorLimitSplDb, limits && radiatorLimit);
     if (limits)
         c.limit.assign(frequencies.size(), LimitKind::Thermal);
+    // A power means a voltage only through the coils' resistance.
+    const bool voltageKnown = setup.drive.given == DriveParameters::Given::Voltage ||
+                              c.dcResistanceOhm.has_value();
     c.drivePowerW = d.eg * d.eg / d.rdc;
-    c.driveVoltageV = d.eg;
+    c.driveVoltageV = voltageKnown ? d.eg : std::numeric_limits<double>::quiet_NaN();
     FillCurves(d, c, radiatorLimit);
 
     // Values usable one by one may still overflow together: such a chart

@@ -1,5 +1,6 @@
 #include "ChartsForm.h"
 
+#include "ChartScale.h"
 #include "CurveExport.h"
 #include "DesignChart.h"
 #include "DesignFile.h"
@@ -154,6 +155,22 @@ QLayout *TChartsForm::buildDriveRow() {
     addField(row, "ESourceResistance", QStringLiteral("Rs (ohm):"), QStringLiteral("0"), 50);
     ventWarning_ = addField(row, "EVentWarning", QStringLiteral("Vent warning (m/s):"),
                             QStringLiteral("17"), 50);
+    // The level an FRD export is written at: what crossover programs expect
+    // (2.83 V or 1 W into Re), or the charts' own power.
+    auto *frd = new QGroupBox(QStringLiteral("FRD level"));
+    frd->setObjectName(QStringLiteral("FrdLevelChoice"));
+    auto *frdLayout = new QHBoxLayout(frd);
+    const auto frdChoice = [frdLayout](const char *name, const char *caption) {
+        auto *b = new QRadioButton(QLatin1String(caption));
+        b->setObjectName(QLatin1String(name));
+        frdLayout->addWidget(b);
+        return b;
+    };
+    frdAt283V_ = frdChoice("FrdAt283VChoice", "2.83 V");
+    frdAt1W_ = frdChoice("FrdAt1WChoice", "1 W");
+    frdAtChartPower_ = frdChoice("FrdAtChartPowerChoice", "Chart power");
+    frdAt283V_->setChecked(true);
+    row->addWidget(frd);
     row->addStretch(1);
     QPushButton *update = Button("UpdateButton", QStringLiteral("Update"));
     QPushButton *reset = Button("ResetViewButton", QStringLiteral("Reset view"));
@@ -279,7 +296,13 @@ QLayout *TChartsForm::buildAirRow() {
 QLayout *TChartsForm::buildOverlayRow() {
     // The overlays: designs kept beside the current one.
     auto *overlayRow = new QHBoxLayout;
+    // The list and its caption only while there are overlays to list.
+    overlayCaption_ = new QLabel(QStringLiteral("Overlays:"));
+    overlayCaption_->setAlignment(Qt::AlignTop);
+    overlayCaption_->hide();
+    overlayRow->addWidget(overlayCaption_);
     overlayList_ = new QListWidget;
+    overlayList_->hide();
     overlayList_->setObjectName(QStringLiteral("OverlayList"));
     overlayList_->setMaximumHeight(90);
     overlayRow->addWidget(overlayList_, 1);
@@ -468,6 +491,14 @@ ChartMarks TChartsForm::marks() const {
             m.radiatorXmaxMm = shown->enclosure.radiatorXmaxMm;
     }
     m.portVelocityWarning = ventWarning();
+    if (const std::optional<DesignSetup> &shown = presenter_.shown()) {
+        m.designLabel = DesignLabel(DriverName(*shown), *shown);
+        m.peMaxW = shown->driver.peMaxW;
+        if (shown->enclosure.kind == BoxKind::Vented || shown->enclosure.kind == BoxKind::Bandpass4)
+            m.fbHz = shown->enclosure.fbHz;
+        else if (shown->enclosure.kind == BoxKind::PassiveRadiator)
+            m.fbHz = TuningOfRadiators(shown->enclosure, shown->air).fb;
+    }
     return m;
 }
 
@@ -481,7 +512,7 @@ void TChartsForm::drawChartsInView() {
     for (size_t i = 0; i < set.all().size(); ++i)
         if (set.all()[i].visible)
             shownOverlays.push_back(
-                {set.summary(i), OverlayColour(set.all()[i].colour), &set.all()[i].curves});
+                {set.label(i), OverlayColour(set.all()[i].colour), &set.all()[i].curves});
     for (int i = 0; i < ChartCount; ++i) {
         const bool inView = i == 0 || tabs_->currentWidget() == charts_[i]->widget();
         if (inView && stale_[i]) {
@@ -504,6 +535,8 @@ void TChartsForm::listOverlays() {
         item->setForeground(OverlayColour(o.colour));
         overlayList_->addItem(item);
     }
+    overlayCaption_->setVisible(!set.all().empty());
+    overlayList_->setVisible(!set.all().empty());
 }
 
 void TChartsForm::overlaysChanged() {
@@ -667,29 +700,61 @@ void TChartsForm::ExportButtonClick() {
         const QString title = QStringLiteral("Dravik: ") + DesignExportTitle(name, shown);
         if (IsPicture(format))
             exportPicture(*path, format, title);
+        else if (format == ExportFormat::Frd)
+            exportFrd(*path, name);
         else
             WriteCurvesFile(*path, curves(), title);
     });
 }
 
+FrdLevel TChartsForm::frdLevel() const {
+    if (frdAt1W_->isChecked())
+        return FrdLevel::At1W;
+    if (frdAtChartPower_->isChecked())
+        return FrdLevel::AtChartPower;
+    return FrdLevel::At283V;
+}
+
+// The FRD file at the level chosen, computed for it: a crossover program
+// reads the driver's sensitivity from it.
+void TChartsForm::exportFrd(const QString &path, const QString &name) {
+    const FrdLevel level = frdLevel();
+    DesignSetup design = *presenter_.shown();
+    const std::optional<double> rdc = curves().dcResistanceOhm;
+    const std::optional<double> power =
+        FrdPower(level, rdc, curves().drivePowerW);
+    if (!power)
+        throw DravikError(QStringLiteral("An FRD file at 2.83 V needs Re (Driver page)."));
+    design.drive.given = DriveParameters::Given::Power;
+    design.drive.powerW = power;
+    const DesignCurves atLevel = level == FrdLevel::AtChartPower
+                                     ? curves()
+                                     : ComputeDesignCurves(design, ChartsPresenter::Frequencies());
+    // The file names the design at the level it is written at.
+    WriteCurvesFile(path, atLevel, QStringLiteral("Dravik: ") + DesignExportTitle(name, design),
+                    {FrdLevelNote(level, *power, rdc)});
+}
+
 // The two charts on screen, the SPL chart above the tab in front, with their
 // overlays and legends, 1600 pixels wide: large enough for a print, small
-// enough for a forum post.
-void TChartsForm::exportPicture(const QString &path, ExportFormat format, const QString &title) {
+// enough for a forum post. The charts are laid out for the picture, one
+// frequency scale for both, whether or not the window was ever shown; a
+// caption above them names the design, so that two pictures can be told
+// apart.
+void TChartsForm::exportPicture(const QString &path, ExportFormat format, const QString &label) {
+    // No control byte reaches the SVG's XML, and no label outgrows the caption.
+    const QString title = chartscale::DisplayLabel(label, 160);
     buildCharts();
     drawChartsInView();
-    layout()->activate();
-    QWidget *views[] = {charts_[0]->view(), nullptr};
+    DesignChart *shown[] = {charts_[0].get(), nullptr};
     for (int i = 1; i < ChartCount; ++i)
         if (tabs_->currentWidget() == charts_[i]->widget())
-            views[1] = charts_[i]->view();
-    const QSize top = views[0]->size(), bottom = views[1]->size();
-    const double scale = PictureWidth / double(std::max(top.width(), bottom.width()));
-    // A caption above the charts names the design, so that two pictures can
-    // be told apart.
+            shown[1] = charts_[i].get();
+    constexpr double width = 1000.0; // device-independent pixels, scaled to PictureWidth
+    const double top = shown[0]->pictureHeight(width), bottom = shown[1]->pictureHeight(width);
+    const double scale = PictureWidth / width;
     constexpr int CaptionHeight = 40;
-    const QSize size(PictureWidth,
-                     CaptionHeight + int(std::ceil((top.height() + bottom.height()) * scale)));
+    const QSize size(PictureWidth, CaptionHeight + int(std::ceil((top + bottom) * scale)));
     const auto paint = [&](QPainter &painter) {
         painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
         QFont font = painter.font();
@@ -700,8 +765,8 @@ void TChartsForm::exportPicture(const QString &path, ExportFormat format, const 
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
         painter.translate(0, CaptionHeight);
         painter.scale(scale, scale);
-        views[0]->render(&painter, QPoint(0, 0), QRegion(), QWidget::DrawChildren);
-        views[1]->render(&painter, QPoint(0, top.height()), QRegion(), QWidget::DrawChildren);
+        shown[0]->paint(painter, QRectF(0, 0, width, top));
+        shown[1]->paint(painter, QRectF(0, top, width, bottom));
     };
     QByteArray bytes;
     QBuffer buffer(&bytes);

@@ -108,6 +108,8 @@ private:
     // Runs one of the window's own commands: a main window command, and not
     // one, so the design's source stays.
     void runOwnCommand(const std::function<void()> &command);
+    void exportFrd(const QString &path, const QString &name);
+    FrdLevel frdLevel() const;
 
     const FieldStore &fields_;
     Hooks hooks_;
@@ -132,9 +134,13 @@ private:
     QLabel *air_ = nullptr;
     QLabel *source_ = nullptr;
     QLabel *kindNotice_ = nullptr;
+    QRadioButton *frdAt283V_ = nullptr;
+    QRadioButton *frdAt1W_ = nullptr;
+    QRadioButton *frdAtChartPower_ = nullptr;
     QTabWidget *tabs_ = nullptr;
     QSplitter *splitter_ = nullptr;
     QListWidget *overlayList_ = nullptr;
+    QLabel *overlayCaption_ = nullptr;
     QLabel *overlayNotice_ = nullptr;
     QWidget *splSlot_ = nullptr;
     std::unique_ptr<DesignChart> charts_[ChartCount];

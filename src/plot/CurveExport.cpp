@@ -3,6 +3,10 @@
 #include "Fp.h"
 #include "TextFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 #include <stdexcept>
 
 namespace dravik {
@@ -20,31 +24,53 @@ ExportFormat ExportFormatOrRefuse(const QString &path) {
     return *format;
 }
 
-void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title) {
+namespace {
+
+// An export replaces a file only through a temporary file beside it. Where
+// none can be made (a directory the user may not write, holding a file the
+// user may), the writer would overwrite the file in place, and a full disk
+// would leave it cut short: refused instead, the old file as it was.
+void RefuseWritingInPlace(const QString &path) {
+    const QFileInfo target(path);
+    if (!target.exists() || !target.isFile())
+        return;
+    QTemporaryFile probe(target.absoluteDir().filePath(QStringLiteral(".dravik-export-XXXXXX")));
+    if (!probe.open())
+        fail(msg::FileAccessDenied);
+}
+
+} // namespace
+
+void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title,
+                     const QStringList &notes) {
     const ExportFormat format = ExportFormatOrRefuse(path);
     if (IsPicture(format))
         throw std::invalid_argument("a picture is written by WritePictureFile");
     if (const std::optional<QString> why = ExportRefusal(format, curves))
         throw DravikError(*why);
     checkFileName(path);
+    RefuseWritingInPlace(path);
     TextWriter out(path);
-    for (const QString &line : ExportLines(format, curves, title))
+    for (const QString &line : ExportLines(format, curves, title, notes))
         out.writeLine(line);
     out.commit();
 }
 
 void WritePictureFile(const QString &path, const QByteArray &bytes) {
     checkFileName(path);
+    RefuseWritingInPlace(path);
     TextWriter out(path);
     out.writeBytes(bytes);
     out.commit();
 }
 
 QColor OverlayColour(int index) {
-    static const QColor palette[] = {QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
-                                     QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd),
-                                     QColor(0x8c, 0x56, 0x4b), QColor(0xe3, 0x77, 0xc2),
-                                     QColor(0x17, 0xbe, 0xcf), QColor(0x7f, 0x7f, 0x7f)};
+    // None of the fixed curves' colours: blue, the limits' red, grey, the
+    // power's green, the orange of the excursion-bound maximum.
+    static const QColor palette[] = {QColor(0x7b, 0x3f, 0xbf), QColor(0x8c, 0x56, 0x4b),
+                                     QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf),
+                                     QColor(0x8a, 0x8a, 0x00), QColor(0x00, 0x69, 0x5c),
+                                     QColor(0xb8, 0x86, 0x0b), QColor(0x00, 0x00, 0x00)};
     return palette[static_cast<unsigned>(index) % std::size(palette)];
 }
 

@@ -15,18 +15,22 @@ QString ExportFilter();
 ExportFormat ExportFormatOrRefuse(const QString &path);
 
 // Writes the curves to `path` in the format of figures its extension names
-// (CSV, FRD, ZMA), `title` naming the design in the file's comments. The file
-// is written through a temporary file beside it, so a failed export leaves
-// nothing under the name. Refused with DravikError: a format the curves lack
-// an input for (the chart's sentence names the field); a file error raises
-// the program's usual file error.
-void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title);
+// (CSV, FRD, ZMA), `title` naming the design in the file's comments and
+// `notes` adding comment lines (FRD, ZMA). The file is written through a
+// temporary file beside it, so a failed export leaves nothing under the
+// name; where no temporary file can be made beside an existing file, the
+// export is refused with "File access denied" and the file stays as it was.
+// Refused with DravikError: a format the curves lack an input for (the
+// chart's sentence names the field), curves without one finite figure; a
+// file error raises the program's usual file error.
+void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title,
+                     const QStringList &notes = {});
 
 // Writes a finished picture (PNG or SVG bytes) the same way.
 void WritePictureFile(const QString &path, const QByteArray &bytes);
 
-// The colour of overlay number `index` (0 to 7), none of them the current
-// design's blue.
+// The colour of overlay number `index` (0 to 7), none of them a colour of
+// the charts' fixed curves.
 QColor OverlayColour(int index);
 
 } // namespace dravik

@@ -1,12 +1,19 @@
 #include "DesignChart.h"
 
+#include "ChartScale.h"
+
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
+#include <QGraphicsLineItem>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -16,11 +23,14 @@
 
 namespace dravik {
 
-// A chart view that zooms to a dragged rectangle and tells where the mouse is.
+using namespace chartscale;
+
+// A chart view that zooms to a dragged rectangle, tells where the mouse is,
+// and lays its chart out anew when its size or place changes.
 class ChartView : public QChartView {
 public:
-    ChartView(QChart *chart, std::function<void(double)> pointed)
-        : QChartView(chart), pointed_(std::move(pointed)) {
+    ChartView(QChart *chart, std::function<void(double)> pointed, std::function<void()> resized)
+        : QChartView(chart), pointed_(std::move(pointed)), resized_(std::move(resized)) {
         setRubberBand(QChartView::RectangleRubberBand);
         setRenderHint(QPainter::Antialiasing);
         setMouseTracking(true);
@@ -33,9 +43,18 @@ protected:
             pointed_(value.x());
         QChartView::mouseMoveEvent(event);
     }
+    void resizeEvent(QResizeEvent *event) override {
+        QChartView::resizeEvent(event);
+        resized_();
+    }
+    void showEvent(QShowEvent *event) override {
+        QChartView::showEvent(event);
+        resized_();
+    }
 
 private:
     std::function<void(double)> pointed_;
+    std::function<void()> resized_;
 };
 
 namespace {
@@ -82,44 +101,44 @@ QString UnitOf(Chart chart, bool rightAxis) {
     return {};
 }
 
-// The value of a curve at f, read between its neighbouring points on the
-// logarithmic frequency axis.
-std::optional<double> ValueAt(const std::vector<double> &frequencies,
-                              const std::vector<double> &values, double f) {
-    if (values.empty() || f < frequencies.front() || f > frequencies.back())
-        return std::nullopt;
-    const auto above = std::lower_bound(frequencies.begin(), frequencies.end(), f);
-    const size_t i = static_cast<size_t>(above - frequencies.begin());
-    if (i == 0)
-        return values.front();
-    const double t =
-        std::log(f / frequencies[i - 1]) / std::log(frequencies[i] / frequencies[i - 1]);
-    const double v = values[i - 1] + t * (values[i] - values[i - 1]);
-    if (!std::isfinite(v))
-        return std::nullopt;
-    return v;
+// The colours of the fixed curves; the overlays' palette avoids all of them.
+const QColor CurrentBlue(0x1f, 0x5f, 0xbf);
+const QColor LimitRed(0xc0, 0x30, 0x30);
+const QColor Grey(0x70, 0x70, 0x70);
+const QColor PowerGreen(0x2a, 0x8a, 0x3a);
+const QColor XmaxOrange(0xe0, 0x80, 0x00);
+const QColor MarkerDark(0x30, 0x30, 0x30);
+
+QPen Pen(const QColor &colour, int width, Qt::PenStyle style) {
+    QPen pen(colour);
+    pen.setWidth(width);
+    pen.setStyle(style);
+    return pen;
 }
 
-// Smallest and largest finite value of a curve between lowHz and highHz.
-struct Span {
-    double low = INFINITY, high = -INFINITY;
-    bool empty() const { return !(low <= high); }
-    void add(double v) {
-        if (std::isfinite(v)) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
-    }
-};
-
-Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &values, double lowHz,
-            double highHz) {
-    Span s;
-    for (size_t i = 0; i < values.size(); ++i)
-        if (frequencies[i] >= lowHz && frequencies[i] <= highHz)
-            s.add(values[i]);
-    return s;
-}
+// Where the plot areas of the window's charts start and end, in pixels from
+// the window's left and right edges: the same for every chart, wherever its
+// view lies, so the frequency scales line up to the pixel.
+constexpr int WindowPlotLeft = 92;
+constexpr int WindowPlotRight = 84;
+// The least room beside a plot for the vertical axes' labels and titles.
+constexpr int MinPlotLeft = 64;
+constexpr int MinPlotRight = 60;
+// The same for a picture, where the charts lie one above the other.
+constexpr int PicturePlotLeft = 72;
+constexpr int PicturePlotRight = 72;
+constexpr int PictureChartHeight = 520;
+constexpr int PictureSentenceHeight = 120;
+constexpr double TopMargin = 14.0;
+// The legend: a stretch of each curve's line, then its text.
+constexpr double SampleLength = 30.0;
+constexpr double SampleGap = 6.0;
+constexpr double EntryGap = 20.0;
+constexpr double RowGap = 3.0;
+// On the limits chart the levels take the upper part of the height and the
+// power the lower part, so the power curve never crosses the levels.
+constexpr double LevelShare = 0.62;
+constexpr double PowerShare = 0.30;
 
 double Floor5(double v) {
     return 5.0 * std::floor(v / 5.0);
@@ -128,36 +147,39 @@ double Ceil5(double v) {
     return 5.0 * std::ceil(v / 5.0);
 }
 
-// A range that holds low to high, cut into at most `maxSteps` steps of 1, 2
-// or 5 times a power of ten, so that the axis labels are round numbers.
-struct AxisRange {
-    double low, high;
-    int steps;
-};
-AxisRange NiceRange(double low, double high, int maxSteps) {
-    if (!(high > low) || !std::isfinite(low) || !std::isfinite(high))
-        return {0.0, 1.0, 4};
-    const double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / maxSteps)));
-    for (double factor : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0}) {
-        const double step = magnitude * factor;
-        const double first = std::floor(low / step) * step;
-        const int steps = static_cast<int>(std::ceil((high - first) / step - 1e-9));
-        if (steps <= maxSteps)
-            return {first, first + std::max(steps, 1) * step, std::max(steps, 1)};
-    }
-    return {low, high, maxSteps};
-}
-
 // The points a curve is drawn through: every finite one (on a logarithmic
-// axis, every one above 0).
+// axis, every one above 0), from index `first` to `last`.
 QList<QPointF> Points(const std::vector<double> &frequencies, const std::vector<double> &values,
-                      bool logAxis) {
+                      bool logAxis, size_t first = 0, size_t last = SIZE_MAX) {
     QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(values.size()));
-    for (size_t i = 0; i < values.size(); ++i)
+    last = std::min({last, values.size() ? values.size() - 1 : 0, frequencies.size() - 1});
+    if (values.empty())
+        return points;
+    points.reserve(static_cast<qsizetype>(last - first + 1));
+    for (size_t i = first; i <= last; ++i)
         if (std::isfinite(values[i]) && (!logAxis || values[i] > 0.0))
             points.append(QPointF(frequencies[i], values[i]));
     return points;
+}
+
+// The span of a curve's values above 0, for a logarithmic axis.
+Span PositiveSpanOf(const std::vector<double> &frequencies, const std::vector<double> &values,
+                    double lowHz, double highHz) {
+    Span s;
+    const size_t n = std::min(frequencies.size(), values.size());
+    for (size_t i = 0; i < n; ++i)
+        if (frequencies[i] >= lowHz && frequencies[i] <= highHz && values[i] > 0.0)
+            s.add(values[i]);
+    return s;
+}
+
+QGraphicsSimpleTextItem *Text(QGraphicsItem *parent, const QString &text, const QFont &font,
+                              const QBrush &brush) {
+    auto *item = new QGraphicsSimpleTextItem(text, parent);
+    item->setFont(font);
+    item->setBrush(brush);
+    item->setZValue(10);
+    return item;
 }
 
 } // namespace
@@ -170,18 +192,24 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     message_ = new QLabel;
     message_->setObjectName(objectNamePrefix + QStringLiteral("Message"));
     message_->setWordWrap(true);
+    message_->setAlignment(Qt::AlignCenter);
+    message_->setMinimumSize(420, 120);
     message_->hide();
     readout_ = new QLabel;
     readout_->setObjectName(objectNamePrefix + QStringLiteral("Readout"));
 
     chart_ = new QChart;
-    chart_->setTitle(ChartTitle(which));
-    chart_->legend()->setAlignment(Qt::AlignRight);
+    // The chart's name is on its tab or on its axis; the legend is drawn
+    // below the plot by the chart itself (see placeLegend).
+    chart_->legend()->hide();
+    // Under a plot area of its own the chart leaves its background where it
+    // was first laid out: the view paints the white instead.
+    chart_->setBackgroundVisible(false);
     frequencyAxis_ = new QLogValueAxis;
     frequencyAxis_->setBase(10.0);
-    frequencyAxis_->setLabelFormat(QStringLiteral("%g"));
-    frequencyAxis_->setMinorTickCount(8);
-    frequencyAxis_->setTitleText(QStringLiteral("Frequency (Hz)"));
+    frequencyAxis_->setMinorTickCount(8); // a grid line at every integer multiple
+    frequencyAxis_->setLabelsVisible(false);
+    frequencyAxis_->setTitleVisible(false);
     chart_->addAxis(frequencyAxis_, Qt::AlignBottom);
     const Axes axes = AxesOf(which);
     leftAxis_ = new QValueAxis;
@@ -192,80 +220,101 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         if (axes.rightIsLog) {
             rightLogAxis_ = new QLogValueAxis;
             rightLogAxis_->setBase(10.0);
-            rightLogAxis_->setLabelFormat(QStringLiteral("%g"));
-            rightLogAxis_->setTitleText(QLatin1String(axes.right));
+            rightLogAxis_->setLabelsVisible(false);
+            rightLogAxis_->setTitleVisible(false);
+            rightLogAxis_->setGridLineVisible(false);
+            rightLogAxis_->setMinorGridLineVisible(false);
+            rightLogAxis_->setMinorTickCount(0);
+            rightLogAxis_->setLineVisible(false); // drawn beside the power band only
             chart_->addAxis(rightLogAxis_, Qt::AlignRight);
         } else {
             rightValueAxis_ = new QValueAxis;
             rightValueAxis_->setTitleText(QLatin1String(axes.right));
             rightValueAxis_->setLabelFormat(QStringLiteral("%g"));
+            rightValueAxis_->setGridLineVisible(false);
             chart_->addAxis(rightValueAxis_, Qt::AlignRight);
         }
     }
 
-    const QColor blue(0x1f, 0x5f, 0xbf), red(0xc0, 0x30, 0x30), grey(0x70, 0x70, 0x70),
-        green(0x2a, 0x8a, 0x3a);
     switch (which) {
     case Chart::Spl:
-        addCurve(QStringLiteral("SPL"), &DesignCurves::splDb, false, Qt::SolidLine, blue);
+        addCurve(QStringLiteral("SPL"), &DesignCurves::splDb, false,
+                 Pen(CurrentBlue, 2, Qt::SolidLine));
+        fbLine_ = addLine(Pen(MarkerDark, 1, Qt::DashDotLine));
+        f3Line_ = addLine(Pen(MarkerDark, 1, Qt::DotLine));
         break;
     case Chart::Excursion:
-        addCurve(QStringLiteral("Excursion"), &DesignCurves::excursionMm, false, Qt::SolidLine,
-                 blue);
+        addCurve(QStringLiteral("Excursion"), &DesignCurves::excursionMm, false,
+                 Pen(CurrentBlue, 2, Qt::SolidLine));
         addCurve(QStringLiteral("Radiator excursion"), &DesignCurves::radiatorExcursionMm, false,
-                 Qt::DashLine, blue);
-        mark_ = addMark(QStringLiteral("Xmax"), Qt::black);
-        radiatorMark_ = addMark(QStringLiteral("Radiator Xmax"), grey);
+                 Pen(CurrentBlue, 2, Qt::DashLine));
+        mark_ = addLine(Pen(LimitRed, 2, Qt::DashLine));
+        radiatorMark_ = addLine(Pen(LimitRed, 1, Qt::DashDotLine));
         break;
     case Chart::PortVelocity:
-        addCurve(QStringLiteral("Air velocity"), &DesignCurves::portVelocity, false, Qt::SolidLine,
-                 blue);
-        addCurve(QStringLiteral("Rear vents"), &DesignCurves::rearPortVelocity, false, Qt::DashLine,
-                 blue);
-        mark_ = addMark(QStringLiteral("Warning"), Qt::black);
+        addCurve(QStringLiteral("Air velocity"), &DesignCurves::portVelocity, false,
+                 Pen(CurrentBlue, 2, Qt::SolidLine));
+        addCurve(QStringLiteral("Rear vents"), &DesignCurves::rearPortVelocity, false,
+                 Pen(CurrentBlue, 2, Qt::DashLine));
+        mark_ = addLine(Pen(LimitRed, 2, Qt::DashLine));
         break;
     case Chart::Impedance:
-        addCurve(QStringLiteral("Magnitude"), &DesignCurves::impedanceOhm, false, Qt::SolidLine,
-                 blue);
-        addCurve(QStringLiteral("Phase"), &DesignCurves::impedancePhaseDeg, true, Qt::DashLine,
-                 grey, 1);
+        addCurve(QStringLiteral("Magnitude"), &DesignCurves::impedanceOhm, false,
+                 Pen(CurrentBlue, 2, Qt::SolidLine));
+        addCurve(QStringLiteral("Phase"), &DesignCurves::impedancePhaseDeg, true,
+                 Pen(Grey, 1, Qt::DashLine));
         break;
     case Chart::GroupDelay:
-        addCurve(QStringLiteral("Group delay"), &DesignCurves::groupDelayMs, false, Qt::SolidLine,
-                 blue);
+        addCurve(QStringLiteral("Group delay"), &DesignCurves::groupDelayMs, false,
+                 Pen(CurrentBlue, 2, Qt::SolidLine));
         break;
     case Chart::Limits:
-        addCurve(QStringLiteral("Maximum SPL"), &DesignCurves::maxSplDb, false, Qt::SolidLine, blue,
-                 3);
-        addCurve(QStringLiteral("Thermal limit (PEmax)"), &DesignCurves::thermalLimitSplDb, false,
-                 Qt::DashLine, red, 1);
-        addCurve(QStringLiteral("Excursion limit (Xmax)"), &DesignCurves::excursionLimitSplDb,
-                 false, Qt::DotLine, grey, 1);
-        addCurve(QStringLiteral("Radiator limit (Xmax)"), &DesignCurves::radiatorLimitSplDb, false,
-                 Qt::DashDotLine, grey, 1);
-        addCurve(QStringLiteral("Maximum power"), &DesignCurves::maxPowerW, true, Qt::SolidLine,
-                 green, 1);
+        // The maximum first and thick; where Xmax sets it, orange runs are
+        // drawn over it (showBindingLimit); the thin limit lines on top.
+        addCurve(QStringLiteral("Maximum SPL"), &DesignCurves::maxSplDb, false,
+                 Pen(CurrentBlue, 3, Qt::SolidLine));
+        addCurve(QStringLiteral("Thermal limit"), &DesignCurves::thermalLimitSplDb, false,
+                 Pen(LimitRed, 1, Qt::DashLine));
+        addCurve(QStringLiteral("Excursion limit"), &DesignCurves::excursionLimitSplDb, false,
+                 Pen(Grey, 1, Qt::DotLine));
+        addCurve(QStringLiteral("Maximum power"), &DesignCurves::maxPowerW, true,
+                 Pen(PowerGreen, 2, Qt::SolidLine));
+        // A passive radiator's own limit, after the lines every box has.
+        addCurve(QStringLiteral("Radiator limit"), &DesignCurves::radiatorLimitSplDb, false,
+                 Pen(Grey, 1, Qt::DashDotLine));
         break;
     }
 
-    view_ = new ChartView(chart_, [this](double f) {
-        if (!shown_)
-            return;
-        QString text = QString::number(f, 'f', f < 100.0 ? 1 : 0) + QStringLiteral(" Hz");
-        for (const Curve &c : curves_) {
-            if (!c.series->isVisible())
-                continue;
-            if (const std::optional<double> v =
-                    ValueAt(shown_->frequencies, (*shown_).*c.values, f))
-                text += QStringLiteral("   ") + c.series->name() + QStringLiteral(": ") +
-                        QString::number(*v, 'f', std::fabs(*v) < 10.0 ? 2 : 1) + QLatin1Char(' ') +
-                        UnitOf(which_, c.rightAxis);
-        }
-        readout_->setText(text);
-    });
+    view_ = new ChartView(
+        chart_,
+        [this](double f) {
+            if (!shown_)
+                return;
+            QString text = QString::number(f, 'f', f < 100.0 ? 1 : 0) + QStringLiteral(" Hz");
+            for (const Curve &c : curves_) {
+                if (!c.series->isVisible())
+                    continue;
+                if (const std::optional<double> v =
+                        ValueAt(shown_->frequencies, (*shown_).*c.values, f))
+                    text += QStringLiteral("   ") + c.series->name() + QStringLiteral(": ") +
+                            QString::number(*v, 'f', std::fabs(*v) < 10.0 ? 2 : 1) +
+                            QLatin1Char(' ') + UnitOf(which_, c.rightAxis);
+            }
+            readout_->setText(text);
+        },
+        [this] { fitToView(); });
     view_->setObjectName(objectNamePrefix + QStringLiteral("View"));
+    // One rectangle around everything that changed: the labels, legend and
+    // marker lines would otherwise make a clip of many small rectangles that
+    // every line of the curves is cut against.
+    view_->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     view_->setMinimumSize(420, 220);
-    layout->addWidget(message_);
+    QObject::connect(frequencyAxis_, &QLogValueAxis::rangeChanged, view_,
+                     [this] { placeAxisLabels(); });
+    if (rightLogAxis_)
+        QObject::connect(rightLogAxis_, &QLogValueAxis::rangeChanged, view_,
+                         [this] { placeAxisLabels(); });
+    layout->addWidget(message_, 1);
     layout->addWidget(view_, 1);
     layout->addWidget(readout_);
     resetView();
@@ -274,12 +323,9 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
 DesignChart::~DesignChart() = default;
 
 void DesignChart::addCurve(const QString &name, std::vector<double> DesignCurves::*values,
-                           bool rightAxis, Qt::PenStyle style, const QColor &colour, int width) {
+                           bool rightAxis, const QPen &pen) {
     auto *series = new QLineSeries;
     series->setName(name);
-    QPen pen(colour);
-    pen.setWidth(width);
-    pen.setStyle(style);
     series->setPen(pen);
     chart_->addSeries(series);
     series->attachAxis(frequencyAxis_);
@@ -292,23 +338,49 @@ void DesignChart::addCurve(const QString &name, std::vector<double> DesignCurves
     curves_.push_back({series, values, rightAxis});
 }
 
-QLineSeries *DesignChart::addMark(const QString &name, const QColor &colour) {
+QLineSeries *DesignChart::addLine(const QPen &pen) {
     auto *series = new QLineSeries;
-    series->setName(name);
-    QPen pen(colour);
-    pen.setWidth(1);
-    pen.setStyle(Qt::DashDotLine);
     series->setPen(pen);
     chart_->addSeries(series);
     series->attachAxis(frequencyAxis_);
     series->attachAxis(leftAxis_);
+    series->setVisible(false);
     return series;
 }
 
+QString DesignChart::sentence(const DesignCurves &curves) const {
+    if (!curves.has(which_))
+        return MissingInputsSentence(which_, curves.lacks(which_));
+    // Every curve the chart draws must fit an axis that Qt can cut into
+    // steps: a design of 1e300 Hz or 1e308 W gives a sentence, not a chart.
+    Span left, right;
+    for (const Curve &c : curves_) {
+        const std::vector<double> &v = curves.*c.values;
+        if (!c.rightAxis)
+            left.add(SpanOf(curves.frequencies, v, ChartLowestHz, ChartHighestHz));
+        else if (rightLogAxis_)
+            right.add(PositiveSpanOf(curves.frequencies, v, ChartLowestHz, ChartHighestHz));
+        else
+            right.add(SpanOf(curves.frequencies, v, ChartLowestHz, ChartHighestHz));
+    }
+    const bool leftFits = !left.empty && NiceRange(left.low, left.high, 8).has_value();
+    const bool rightFits =
+        (!rightLogAxis_ && !rightValueAxis_) ||
+        (!right.empty && (rightLogAxis_ ? LogRangeOf(right.low, right.high).has_value()
+                                        : NiceRange(right.low, right.high, 8).has_value()));
+    if (leftFits && rightFits)
+        return {};
+    return ChartTitle(which_) +
+           QStringLiteral(" cannot be drawn: the design's figures are out of range.");
+}
+
 void DesignChart::showMessage(const DesignCurves &curves) {
-    const bool drawn = curves.has(which_);
-    message_->setText(drawn ? QString() : MissingInputsSentence(which_, curves.lacks(which_)));
+    sentence_ = sentence(curves);
+    const bool drawn = sentence_.isEmpty();
+    message_->setText(sentence_);
     message_->setVisible(!drawn);
+    view_->setVisible(drawn);
+    readout_->setVisible(drawn);
 }
 
 QWidget *DesignChart::view() const {
@@ -327,14 +399,11 @@ void DesignChart::showOverlays(const std::vector<ChartOverlay> &overlays) {
     overlays_.clear();
     for (size_t i = 0; i < overlaySeries_.size(); ++i) {
         QLineSeries *series = overlaySeries_[i];
-        const bool drawn = i < overlays.size() && overlays[i].curves->has(which_);
-        // A name or a pen set anew lays the legend out again: only on a change.
-        if (i < overlays.size() && series->name() != overlays[i].label)
-            series->setName(overlays[i].label);
-        if (i < overlays.size() && series->pen().color() != overlays[i].colour) {
-            QPen pen(overlays[i].colour);
-            pen.setWidth(2);
-            series->setPen(pen);
+        const bool drawn = i < overlays.size() && sentence(*overlays[i].curves).isEmpty();
+        if (i < overlays.size()) {
+            series->setName(DisplayLabel(overlays[i].label));
+            if (series->pen().color() != overlays[i].colour)
+                series->setPen(Pen(overlays[i].colour, 2, Qt::SolidLine));
         }
         series->replace(drawn ? Points(overlays[i].curves->frequencies,
                                        (*overlays[i].curves).*main.values, false)
@@ -345,12 +414,54 @@ void DesignChart::showOverlays(const std::vector<ChartOverlay> &overlays) {
     }
 }
 
+// Where the cone, not the voice coil, sets the maximum: orange runs over the
+// maximum curve, each widened by a point either side so that it meets the
+// blue curve.
+void DesignChart::showBindingLimit(const DesignCurves &curves) {
+    std::vector<std::pair<size_t, size_t>> runs;
+    if (which_ == Chart::Limits && sentence_.isEmpty()) {
+        std::vector<bool> xmaxSets(curves.frequencies.size(), false);
+        for (size_t i = 0; i < xmaxSets.size() && i < curves.excursionLimitSplDb.size(); ++i)
+            xmaxSets[i] = curves.excursionLimitSplDb[i] < curves.thermalLimitSplDb[i];
+        runs = Runs(xmaxSets);
+    }
+    while (boundSeries_.size() < runs.size())
+        boundSeries_.push_back(addLine(Pen(XmaxOrange, 3, Qt::SolidLine)));
+    const size_t n = curves.frequencies.size();
+    for (size_t i = 0; i < boundSeries_.size(); ++i) {
+        const bool drawn = i < runs.size();
+        boundSeries_[i]->replace(drawn ? Points(curves.frequencies, curves.maxSplDb, false,
+                                                runs[i].first > 0 ? runs[i].first - 1 : 0,
+                                                std::min(runs[i].second + 1, n - 1))
+                                       : QList<QPointF>());
+        boundSeries_[i]->setVisible(drawn);
+    }
+}
+
+void DesignChart::showMark(const DesignCurves &curves, bool drawn) {
+    if (!mark_)
+        return;
+    std::optional<double> level;
+    if (which_ == Chart::Excursion)
+        level = marks_.xmaxMm;
+    else
+        level = marks_.portVelocityWarning;
+    // A denormal, infinite or absurd level is no level at all.
+    if (level && (!IsUsablePositive(*level) || *level > MaxAxisMagnitude))
+        level.reset();
+    const bool showMark = drawn && level.has_value() && curves.has(which_);
+    mark_->replace(
+        showMark ? QList<QPointF>{QPointF(ChartLowestHz, *level), QPointF(ChartHighestHz, *level)}
+                 : QList<QPointF>());
+    mark_->setVisible(showMark);
+}
+
 void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
                        const std::vector<ChartOverlay> &overlays, int overlayGeneration) {
     shown_ = &curves;
     marks_ = marks;
-    const bool drawn = curves.has(which_);
     showMessage(curves);
+    const bool drawn = sentence_.isEmpty();
     readout_->clear();
     for (const Curve &c : curves_) {
         c.series->replace(
@@ -359,20 +470,22 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
         // A curve of another kind of box (radiators, rear vents) stays hidden.
         c.series->setVisible(drawn && !(curves.*c.values).empty());
     }
-    if (mark_) {
-        std::optional<double> level;
-        if (which_ == Chart::Excursion)
-            level = marks.xmaxMm;
-        else if (marks.portVelocityWarning > 0.0 && std::isfinite(marks.portVelocityWarning))
-            level = marks.portVelocityWarning;
-        const bool showMark = drawn && level.has_value();
-        mark_->replace(showMark ? QList<QPointF>{QPointF(ChartLowestHz, *level),
-                                                 QPointF(ChartHighestHz, *level)}
-                                : QList<QPointF>());
-        mark_->setVisible(showMark);
+    showBindingLimit(curves);
+    showMark(curves, drawn);
+    if (which_ == Chart::Spl) {
+        const auto onAxis = [](std::optional<double> f) {
+            return f && IsUsablePositive(*f) && *f >= ChartLowestHz && *f <= ChartHighestHz
+                       ? f
+                       : std::nullopt;
+        };
+        fbHz_ = drawn ? onAxis(marks.fbHz) : std::nullopt;
+        f3Hz_ = drawn ? onAxis(CrossingFromAbove(curves.frequencies, curves.responseDb, -3.0))
+                      : std::nullopt;
     }
     if (radiatorMark_) {
-        const bool showMark = drawn && marks.radiatorXmaxMm && !curves.radiatorExcursionMm.empty();
+        const bool showMark = drawn && marks.radiatorXmaxMm && IsUsablePositive(*marks.radiatorXmaxMm) &&
+                              *marks.radiatorXmaxMm <= MaxAxisMagnitude &&
+                              !curves.radiatorExcursionMm.empty();
         radiatorMark_->replace(showMark ? QList<QPointF>{QPointF(ChartLowestHz, *marks.radiatorXmaxMm),
                                                          QPointF(ChartHighestHz, *marks.radiatorXmaxMm)}
                                         : QList<QPointF>());
@@ -382,11 +495,9 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
         showOverlays(overlays);
         overlayGeneration_ = overlayGeneration;
     }
-    // Hidden series keep their legend entries out of the way.
-    for (QLegendMarker *m : chart_->legend()->markers())
-        if (m->isVisible() != m->series()->isVisible())
-            m->setVisible(m->series()->isVisible());
+    buildLegend(overlays);
     fitVerticalAxes();
+    fitToView();
 }
 
 void DesignChart::resetView() {
@@ -395,23 +506,27 @@ void DesignChart::resetView() {
 }
 
 void DesignChart::fitVerticalAxes() {
-    Span left, right;
-    if (shown_) {
-        const double low = frequencyAxis_->min(), high = frequencyAxis_->max();
-        for (const Curve &c : curves_) {
-            if (!c.series->isVisible())
-                continue;
-            const Span s = SpanOf(shown_->frequencies, (*shown_).*c.values, low, high);
-            Span &side = c.rightAxis ? right : left;
-            side.add(s.low);
-            side.add(s.high);
-        }
-        for (const DesignCurves *o : overlays_) {
-            const Span s = SpanOf(o->frequencies, (*o).*curves_.front().values, low, high);
-            left.add(s.low);
-            left.add(s.high);
-        }
+    if (!shown_ || !sentence_.isEmpty())
+        return;
+    const double lowHz = frequencyAxis_->min(), highHz = frequencyAxis_->max();
+    if (which_ == Chart::Limits) {
+        fitLimitsAxes(lowHz, highHz);
+        return;
     }
+    // The curves in view set the range; a view where none is finite, the
+    // whole curves.
+    const auto spanIn = [this](double low, double high) {
+        Span left;
+        for (const Curve &c : curves_)
+            if (!c.rightAxis)
+                left.add(SpanOf(shown_->frequencies, (*shown_).*c.values, low, high));
+        for (const DesignCurves *o : overlays_)
+            left.add(SpanOf(o->frequencies, (*o).*curves_.front().values, low, high));
+        return left;
+    };
+    Span left = spanIn(lowHz, highHz);
+    if (left.empty)
+        left = spanIn(ChartLowestHz, ChartHighestHz);
     std::optional<double> mark;
     if (mark_ && mark_->isVisible() && mark_->count() > 0)
         mark = mark_->at(0).y();
@@ -419,46 +534,344 @@ void DesignChart::fitVerticalAxes() {
     switch (which_) {
     case Chart::Spl:
     case Chart::Limits:
-        low = 60.0;
-        high = 130.0;
-        if (!left.empty()) {
-            high = Ceil5(left.high + 3.0);
-            low = std::max(Floor5(left.low), high - 60.0);
-        }
+        high = Ceil5(left.high + 3.0);
+        low = std::max(Floor5(left.low), high - 60.0);
         break;
     case Chart::Excursion:
     case Chart::PortVelocity:
         // Far below tuning the cone and the vent run away; the view stops at
         // a few times the limit so the useful range stays readable.
-        high = left.empty() ? 1.0 : left.high;
+        high = left.high;
         if (mark)
             high = std::max(std::min(high, 3.0 * *mark), 1.25 * *mark);
         high *= 1.1;
         break;
     case Chart::Impedance:
     case Chart::GroupDelay:
-        low = left.empty() ? 0.0 : std::min(0.0, left.low);
-        high = left.empty() ? 1.0 : left.high * 1.1;
+        low = std::min(0.0, left.low);
+        high = left.high * 1.1;
         break;
     }
+    const LinearRange nice = NiceRange(low, high, 7).value_or(LinearRange{});
     // A range set, even to the same values, makes every curve of the chart
     // compute its path again: set each axis once, and only when it moves.
-    const AxisRange nice = NiceRange(low, high, 7);
     if (leftAxis_->tickCount() != nice.steps + 1)
         leftAxis_->setTickCount(nice.steps + 1);
     if (leftAxis_->min() != nice.low || leftAxis_->max() != nice.high)
         leftAxis_->setRange(nice.low, nice.high);
     if (rightValueAxis_ && (rightValueAxis_->min() != -90.0 || rightValueAxis_->max() != 90.0))
         rightValueAxis_->setRange(-90.0, 90.0);
-    if (rightLogAxis_) {
-        double logLow = 1.0, logHigh = 10000.0;
-        if (!right.empty() && right.low > 0.0) {
-            logLow = std::pow(10.0, std::floor(std::log10(right.low)));
-            logHigh = std::pow(10.0, std::ceil(std::log10(right.high * 1.01)));
-        }
-        if (rightLogAxis_->min() != logLow || rightLogAxis_->max() != logHigh)
-            rightLogAxis_->setRange(logLow, logHigh);
+    placeMarkers();
+}
+
+// The levels from the maximum curve and the level at the drive set (not
+// from the excursion limit's top, 40 dB above both at 250 Hz), in the upper
+// part of the chart; the power below them on its own logarithmic scale.
+void DesignChart::fitLimitsAxes(double lowHz, double highHz) {
+    const auto levelsIn = [this](double low, double high) {
+        Span s = SpanOf(shown_->frequencies, shown_->maxSplDb, low, high);
+        s.add(SpanOf(shown_->frequencies, shown_->splDb, low, high));
+        for (const DesignCurves *o : overlays_)
+            s.add(SpanOf(o->frequencies, o->maxSplDb, low, high));
+        return s;
+    };
+    Span levels = levelsIn(lowHz, highHz);
+    if (levels.empty)
+        levels = levelsIn(ChartLowestHz, ChartHighestHz);
+    Span power = PositiveSpanOf(shown_->frequencies, shown_->maxPowerW, lowHz, highHz);
+    if (power.empty)
+        power =
+            PositiveSpanOf(shown_->frequencies, shown_->maxPowerW, ChartLowestHz, ChartHighestHz);
+    const double high = Ceil5(levels.high + 3.0);
+    const double low = std::max(Floor5(levels.low), high - 60.0);
+    const LinearRange nice =
+        NiceRange(high - (high - low) / LevelShare, high, 8).value_or(LinearRange{});
+    if (leftAxis_->tickCount() != nice.steps + 1)
+        leftAxis_->setTickCount(nice.steps + 1);
+    if (leftAxis_->min() != nice.low || leftAxis_->max() != nice.high)
+        leftAxis_->setRange(nice.low, nice.high);
+    const LogRange r = LogRangeOf(power.low, power.high).value_or(LogRange{});
+    powerLow_ = r.low;
+    powerHigh_ = r.high;
+    const double top = r.low * std::pow(r.high / r.low, 1.0 / PowerShare);
+    if (rightLogAxis_->min() != r.low || rightLogAxis_->max() != top)
+        rightLogAxis_->setRange(r.low, top);
+}
+
+// The tuning and the -3 dB frequency as vertical lines through the plot.
+void DesignChart::placeMarkers() {
+    if (which_ != Chart::Spl)
+        return;
+    const auto place = [this](QLineSeries *line, std::optional<double> f) {
+        line->replace(
+            f ? QList<QPointF>{QPointF(*f, leftAxis_->min()), QPointF(*f, leftAxis_->max())}
+              : QList<QPointF>());
+        line->setVisible(f.has_value());
+    };
+    place(fbLine_, fbHz_);
+    place(f3Line_, f3Hz_);
+}
+
+void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
+    legend_.clear();
+    if (!sentence_.isEmpty())
+        return;
+    const QString design = marks_.designLabel.trimmed().isEmpty() ? QStringLiteral("Current design")
+                                                                  : marks_.designLabel;
+    const QPen mainPen = curves_.front().series->pen();
+    if (which_ == Chart::Limits) {
+        legend_.push_back({DisplayLabel(design), mainPen});
+        if (!boundSeries_.empty() && boundSeries_.front()->isVisible())
+            legend_.push_back({QStringLiteral("Where Xmax, not PEmax, sets the maximum"),
+                               boundSeries_.front()->pen()});
+        const auto figure = [](std::optional<double> v, const char *unit) {
+            return v && IsUsablePositive(*v) ? QLatin1Char(' ') + LegendFigure(*v) +
+                                                   QLatin1Char(' ') + QLatin1String(unit)
+                                             : QString();
+        };
+        legend_.push_back(
+            {QStringLiteral("Thermal limit (PEmax") + figure(marks_.peMaxW, "W") + QLatin1Char(')'),
+             curves_[1].series->pen()});
+        legend_.push_back({QStringLiteral("Excursion limit (Xmax") + figure(marks_.xmaxMm, "mm") +
+                               QLatin1Char(')'),
+                           curves_[2].series->pen()});
+        legend_.push_back({QStringLiteral("Maximum power (right axis)"), curves_[3].series->pen()});
+        if (curves_[4].series->isVisible())
+            legend_.push_back({QStringLiteral("Radiator limit (Xmax") +
+                                   figure(marks_.radiatorXmaxMm, "mm") + QLatin1Char(')'),
+                               curves_[4].series->pen()});
+    } else {
+        legend_.push_back({DisplayLabel(design), mainPen});
+        if (which_ == Chart::Impedance)
+            legend_.push_back({QStringLiteral("Phase (right axis)"), curves_[1].series->pen()});
+        // The radiators' excursion and the rear vents, where the box has them.
+        if (which_ == Chart::Excursion || which_ == Chart::PortVelocity)
+            for (size_t i = 1; i < curves_.size(); ++i)
+                if (curves_[i].series->isVisible())
+                    legend_.push_back({curves_[i].series->name(), curves_[i].series->pen()});
     }
+    for (size_t i = 0; i < overlaySeries_.size() && i < overlays.size(); ++i)
+        if (overlaySeries_[i]->isVisible())
+            legend_.push_back({overlaySeries_[i]->name(), overlaySeries_[i]->pen()});
+    if (mark_ && mark_->isVisible())
+        legend_.push_back(
+            {(which_ == Chart::Excursion ? QStringLiteral("Xmax ") : QStringLiteral("Warning ")) +
+                 LegendFigure(mark_->at(0).y()) +
+                 (which_ == Chart::Excursion ? QStringLiteral(" mm") : QStringLiteral(" m/s")),
+             mark_->pen()});
+    if (radiatorMark_ && radiatorMark_->isVisible())
+        legend_.push_back({QStringLiteral("Radiator Xmax ") + LegendFigure(radiatorMark_->at(0).y()) +
+                               QStringLiteral(" mm"),
+                           radiatorMark_->pen()});
+    if (fbHz_)
+        legend_.push_back(
+            {QStringLiteral("Fb ") + LegendFigure(*fbHz_) + QStringLiteral(" Hz"), fbLine_->pen()});
+    if (f3Hz_)
+        legend_.push_back(
+            {QStringLiteral("-3 dB at ") + LegendFigure(*f3Hz_) + QStringLiteral(" Hz"),
+             f3Line_->pen()});
+}
+
+QStringList DesignChart::legendTexts() const {
+    QStringList texts;
+    for (const LegendEntry &e : legend_)
+        texts << e.text;
+    return texts;
+}
+
+// The chart fills its view; its plot area starts and ends at the window's
+// common pixels.
+void DesignChart::fitToView() {
+    const QWidget *window = view_->window();
+    int left = MinPlotLeft, right = MinPlotRight;
+    if (window && window != view_) {
+        const int x = view_->mapTo(window, QPoint(0, 0)).x();
+        left = std::max(MinPlotLeft, WindowPlotLeft - x);
+        right = std::max(MinPlotRight, WindowPlotRight - (window->width() - x - view_->width()));
+    }
+    layOut(chart_->size(), left, right);
+}
+
+void DesignChart::clearItems(std::vector<QGraphicsItem *> &items) {
+    for (QGraphicsItem *item : items)
+        delete item;
+    items.clear();
+}
+
+// The band below the plot: the frequency labels, then the axis title.
+static double BottomBand(const QFontMetricsF &labels, const QFontMetricsF &title) {
+    return 4.0 + labels.height() + 3.0 + title.height() + 8.0;
+}
+
+void DesignChart::layOut(const QSizeF &size, double left, double right) {
+    const double width = std::max(10.0, size.width() - left - right);
+    const double band = BottomBand(QFontMetricsF(frequencyAxis_->labelsFont()),
+                                   QFontMetricsF(frequencyAxis_->titleFont()));
+    const double height =
+        std::max(10.0, size.height() - TopMargin - band - legendHeight(width) - 4.0);
+    const QRectF plot(left, TopMargin, width, height);
+    // Compared with the area last set, not with the chart's own (which Qt
+    // may round): a layout costs more than the rest of a redraw.
+    if (plot != plot_ || chart_->plotArea().isEmpty()) {
+        plot_ = plot;
+        chart_->setPlotArea(plot_);
+        // A plot area set moves the curves at once but the axes only at the
+        // chart's next layout: lay it out now.
+        if (QGraphicsLayout *l = chart_->layout()) {
+            l->invalidate();
+            l->activate();
+        }
+    }
+    placeAxisLabels();
+    placeLegend();
+}
+
+void DesignChart::placeAxisLabels() {
+    // Made anew only when the plot or a range moved: a command that changes
+    // nothing of them costs nothing here.
+    std::vector<double> placedFor{
+        plot_.left(),          plot_.top(),           plot_.width(), plot_.height(),
+        frequencyAxis_->min(), frequencyAxis_->max(), powerLow_,     powerHigh_};
+    if (rightLogAxis_) {
+        placedFor.push_back(rightLogAxis_->min());
+        placedFor.push_back(rightLogAxis_->max());
+    }
+    if (placedFor == axisItemsFor_ && !axisItems_.empty())
+        return;
+    axisItemsFor_ = placedFor;
+    clearItems(axisItems_);
+    if (plot_.isEmpty())
+        return;
+    const QFont font = frequencyAxis_->labelsFont();
+    const QBrush brush = frequencyAxis_->labelsBrush();
+    const QFontMetricsF fm(font);
+    const double fLow = frequencyAxis_->min(), fHigh = frequencyAxis_->max();
+    for (double f : LogLabels(fLow, fHigh)) {
+        const QString text = LogLabelText(f);
+        const double x = plot_.left() + plot_.width() * LogFraction(f, fLow, fHigh);
+        QGraphicsSimpleTextItem *item = Text(chart_, text, font, brush);
+        item->setPos(x - fm.horizontalAdvance(text) / 2.0, plot_.bottom() + 4.0);
+        axisItems_.push_back(item);
+    }
+    const QString title = QStringLiteral("Frequency (Hz)");
+    const QFontMetricsF tm(frequencyAxis_->titleFont());
+    QGraphicsSimpleTextItem *titleItem =
+        Text(chart_, title, frequencyAxis_->titleFont(), frequencyAxis_->titleBrush());
+    titleItem->setPos(plot_.center().x() - tm.horizontalAdvance(title) / 2.0,
+                      plot_.bottom() + 4.0 + fm.height() + 3.0);
+    axisItems_.push_back(titleItem);
+
+    if (!rightLogAxis_)
+        return;
+    // The power axis: labelled only where the power curve can lie.
+    const double pLow = rightLogAxis_->min(), pHigh = rightLogAxis_->max();
+    double widest = 0.0;
+    // As many labels as the band has room for: a label's height and a half each.
+    const double bandHeight =
+        plot_.height() * LogFraction(std::min(pHigh, powerHigh_), pLow, pHigh);
+    const int room = std::max(2, static_cast<int>(bandHeight / (1.5 * fm.height())));
+    for (double p : LogLabels(std::max(pLow, powerLow_), std::min(pHigh, powerHigh_), room)) {
+        const QString text = LogLabelText(p);
+        const double y = plot_.bottom() - plot_.height() * LogFraction(p, pLow, pHigh);
+        QGraphicsSimpleTextItem *item = Text(chart_, text, font, brush);
+        item->setPos(plot_.right() + 7.0, y - fm.height() / 2.0);
+        widest = std::max(widest, fm.horizontalAdvance(text));
+        auto *tick =
+            new QGraphicsLineItem(QLineF(plot_.right(), y, plot_.right() + 4.0, y), chart_);
+        tick->setPen(leftAxis_->linePen());
+        axisItems_.push_back(item);
+        axisItems_.push_back(tick);
+    }
+    const double bandTop =
+        plot_.bottom() - plot_.height() * LogFraction(std::min(pHigh, powerHigh_), pLow, pHigh);
+    auto *line = new QGraphicsLineItem(
+        QLineF(plot_.right(), plot_.bottom(), plot_.right(), bandTop), chart_);
+    line->setPen(leftAxis_->linePen());
+    axisItems_.push_back(line);
+    const QString powerTitle = QStringLiteral("Maximum power (W)");
+    QGraphicsSimpleTextItem *powerItem =
+        Text(chart_, powerTitle, frequencyAxis_->titleFont(), frequencyAxis_->titleBrush());
+    powerItem->setRotation(90.0);
+    const double bandMiddle = (bandTop + plot_.bottom()) / 2.0;
+    powerItem->setPos(plot_.right() + 7.0 + widest + 6.0 + tm.height(),
+                      std::max(plot_.top(), bandMiddle - tm.horizontalAdvance(powerTitle) / 2.0));
+    axisItems_.push_back(powerItem);
+}
+
+// The legend flows in rows under the axis title, as wide as the plot.
+double DesignChart::legendHeight(double width) const {
+    if (legend_.empty())
+        return 0.0;
+    const QFontMetricsF fm(frequencyAxis_->labelsFont());
+    const double row = fm.height() + RowGap;
+    double x = 0.0;
+    int rows = 1;
+    for (const LegendEntry &e : legend_) {
+        const double w = SampleLength + SampleGap + fm.horizontalAdvance(e.text);
+        if (x > 0.0 && x + w > width) {
+            ++rows;
+            x = 0.0;
+        }
+        x += w + EntryGap;
+    }
+    return rows * row;
+}
+
+void DesignChart::placeLegend() {
+    if (legend_ == legendItemsFor_ && plot_ == legendPlotFor_)
+        return;
+    legendItemsFor_ = legend_;
+    legendPlotFor_ = plot_;
+    clearItems(legendItems_);
+    if (legend_.empty() || plot_.isEmpty())
+        return;
+    const QFont font = frequencyAxis_->labelsFont();
+    const QFontMetricsF fm(font);
+    const double band = BottomBand(fm, QFontMetricsF(frequencyAxis_->titleFont()));
+    const double row = fm.height() + RowGap;
+    double x = 0.0, y = plot_.bottom() + band;
+    for (const LegendEntry &e : legend_) {
+        const double textWidth = fm.horizontalAdvance(e.text);
+        const double w = SampleLength + SampleGap + textWidth;
+        if (x > 0.0 && x + w > plot_.width()) {
+            x = 0.0;
+            y += row;
+        }
+        const double middle = y + fm.height() / 2.0;
+        auto *sample = new QGraphicsLineItem(
+            QLineF(plot_.left() + x, middle, plot_.left() + x + SampleLength, middle), chart_);
+        sample->setPen(e.pen);
+        sample->setZValue(10);
+        QGraphicsSimpleTextItem *text = Text(chart_, e.text, font, frequencyAxis_->labelsBrush());
+        text->setPos(plot_.left() + x + SampleLength + SampleGap, y);
+        legendItems_.push_back(sample);
+        legendItems_.push_back(text);
+        x += w + EntryGap;
+    }
+}
+
+double DesignChart::pictureHeight(double width) const {
+    if (!sentence_.isEmpty() || !shown_)
+        return PictureSentenceHeight;
+    return PictureChartHeight + legendHeight(width - PicturePlotLeft - PicturePlotRight);
+}
+
+void DesignChart::paint(QPainter &painter, const QRectF &target) {
+    if (!sentence_.isEmpty() || !shown_) {
+        painter.save();
+        painter.setPen(Qt::black);
+        painter.drawText(target.adjusted(PicturePlotLeft, 0, -PicturePlotRight, 0),
+                         Qt::AlignCenter | Qt::TextWordWrap,
+                         shown_ ? sentence_ : ChartTitle(which_));
+        painter.restore();
+        return;
+    }
+    const QSizeF onScreen = chart_->size();
+    chart_->resize(target.size());
+    layOut(target.size(), PicturePlotLeft, PicturePlotRight);
+    chart_->scene()->render(&painter, target, QRectF(QPointF(0, 0), target.size()));
+    chart_->resize(onScreen);
+    fitToView();
 }
 
 } // namespace dravik

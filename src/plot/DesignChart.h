@@ -3,14 +3,19 @@
 #include "DesignModel.h"
 
 #include <QColor>
+#include <QPen>
+#include <QRectF>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QChart;
+class QGraphicsItem;
 class QLabel;
 class QLineSeries;
 class QLogValueAxis;
+class QPainter;
 class QValueAxis;
 class QWidget;
 
@@ -23,6 +28,9 @@ struct ChartMarks {
     std::optional<double> xmaxMm;   // the driver's Xmax, on the excursion chart
     std::optional<double> radiatorXmaxMm; // the passive radiators' Xmax there
     double portVelocityWarning = 0; // m/s, on the port velocity chart
+    QString designLabel;            // the current design: driver, box, tuning, power
+    std::optional<double> fbHz;     // a vented box's tuning, marked on the SPL chart
+    std::optional<double> peMaxW;   // named by the thermal limit's legend entry
 };
 
 // A design drawn beside the current one, in its own colour.
@@ -32,10 +40,14 @@ struct ChartOverlay {
     const DesignCurves *curves;
 };
 
-// One of the design charts: the chart itself, a sentence in its place when
-// the design lacks what it needs, and a line that reads the curves under the
-// mouse. Drag a rectangle to zoom; "Reset view" (or a right click at the
-// outermost zoom) brings back 10 to 250 Hz.
+// One of the design charts: the chart itself, or a sentence in its place
+// when the design lacks what it needs or its figures are out of range, and a
+// line that reads the curves under the mouse. The frequency axis is
+// logarithmic, labelled at 1, 2 and 5 times the powers of ten, and its plot
+// area starts and ends at the same pixel of the window in every chart, so one
+// frequency reads across all of them. The legend lies below the plot and
+// names every curve, line style included. Drag a rectangle to zoom; "Reset
+// view" (or a right click at the outermost zoom) brings back 10 to 250 Hz.
 class DesignChart {
 public:
     DesignChart(Chart which, const QString &objectNamePrefix);
@@ -44,7 +56,7 @@ public:
     DesignChart &operator=(const DesignChart &) = delete;
 
     QWidget *widget() const { return panel_; }
-    // The chart itself, as a picture takes it.
+    // The chart itself.
     QWidget *view() const;
     // Draws the current design's curves and, of every overlay, its value of
     // the chart's main curve. The overlays are drawn anew only when their
@@ -53,9 +65,22 @@ public:
     void show(const DesignCurves &curves, const ChartMarks &marks,
               const std::vector<ChartOverlay> &overlays, int overlayGeneration);
     // Only the sentence in place of the chart, when the design lacks an
-    // input: cheap, so every chart's is kept current, drawn or not.
+    // input or its figures are out of range: cheap, so every chart's is kept
+    // current, drawn or not.
     void showMessage(const DesignCurves &curves);
     void resetView();
+
+    // The height the chart takes in a picture `width` wide, legend included.
+    double pictureHeight(double width) const;
+    // Paints the chart as last shown into `target` of a picture, laid out
+    // for that size whether or not the window was ever on screen; a chart
+    // that cannot be drawn paints its sentence.
+    void paint(QPainter &painter, const QRectF &target);
+
+    // The sentence in place of the chart, or empty when it is drawn.
+    QString sentence(const DesignCurves &curves) const;
+    // The legend as last shown: each curve's text as drawn.
+    QStringList legendTexts() const;
 
 private:
     struct Curve {
@@ -63,11 +88,28 @@ private:
         std::vector<double> DesignCurves::*values;
         bool rightAxis;
     };
+    struct LegendEntry {
+        QString text;
+        QPen pen;
+        bool operator==(const LegendEntry &o) const { return text == o.text && pen == o.pen; }
+    };
     void addCurve(const QString &name, std::vector<double> DesignCurves::*values, bool rightAxis,
-                  Qt::PenStyle style, const QColor &colour, int width = 2);
-    QLineSeries *addMark(const QString &name, const QColor &colour);
+                  const QPen &pen);
+    QLineSeries *addLine(const QPen &pen);
     void fitVerticalAxes();
+    void fitLimitsAxes(double lowHz, double highHz);
     void showOverlays(const std::vector<ChartOverlay> &overlays);
+    void showBindingLimit(const DesignCurves &curves);
+    void showMark(const DesignCurves &curves, bool drawn);
+    void placeMarkers();
+    void buildLegend(const std::vector<ChartOverlay> &overlays);
+    void fitToView();
+    void layOut(const QSizeF &size, double left, double right);
+    void placeAxisLabels();
+    double legendHeight(double width) const;
+    void placeLegend();
+    void clearItems(std::vector<QGraphicsItem *> &items);
+    QRectF plotArea() const { return plot_; }
 
     Chart which_;
     QWidget *panel_ = nullptr;
@@ -82,11 +124,24 @@ private:
     std::vector<Curve> curves_;
     std::vector<QLineSeries *> overlaySeries_; // as many as overlays were ever shown
     std::vector<const DesignCurves *> overlays_;
+    std::vector<QLineSeries *> boundSeries_; // the maximum SPL where Xmax sets it
     int overlayGeneration_ = -1;
-    QLineSeries *mark_ = nullptr; // Xmax or the velocity warning
+    QLineSeries *mark_ = nullptr;   // Xmax or the velocity warning
+    QLineSeries *fbLine_ = nullptr; // the tuning, on the SPL chart
+    QLineSeries *f3Line_ = nullptr; // the -3 dB frequency, on the SPL chart
+    std::optional<double> fbHz_, f3Hz_;
+    double powerLow_ = 1, powerHigh_ = 10; // the labelled part of the power axis
     QLineSeries *radiatorMark_ = nullptr;
     const DesignCurves *shown_ = nullptr;
     ChartMarks marks_;
+    std::vector<LegendEntry> legend_;
+    QRectF plot_;
+    std::vector<QGraphicsItem *> axisItems_, legendItems_;
+    // What the items were last placed for: unchanged, they stay.
+    std::vector<double> axisItemsFor_;
+    std::vector<LegendEntry> legendItemsFor_;
+    QRectF legendPlotFor_;
+    QString sentence_;
 };
 
 // The default view of every chart, as the plot window shows it.

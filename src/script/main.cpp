@@ -1,4 +1,5 @@
 // dravik-script: the real program's windows, offscreen, driven by a script.
+#include "Application.h"
 #include "Product.h"
 #include "Program.h"
 #include "ScriptRunner.h"
@@ -161,7 +162,7 @@ int main(int argc, char *argv[]) {
     int toolkitArgc = 1;
     char programName[] = "dravik-script";
     char *toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : programName, nullptr};
-    QApplication app(toolkitArgc, toolkitArgv);
+    dravik::Application app(toolkitArgc, toolkitArgv);
     app.setQuitOnLastWindowClosed(false);
 
     QFile out;

@@ -54,12 +54,14 @@ QStringList listLines(QWidget *window, const char *name) {
     return lines;
 }
 
-// Error reports are recorded; no file dialog is ever answered here.
+// Error reports are recorded; a file dialog is answered only where a test
+// sets the answer.
 class RecordingDialogs : public UserDialogs {
 public:
     void showError(QWidget *, const QString &reportText) override { errors << reportText; }
-    std::optional<QString> openFile(QWidget *, const QString &) override { return std::nullopt; }
+    std::optional<QString> openFile(QWidget *, const QString &) override { return answer; }
     QStringList errors;
+    std::optional<QString> answer;
 };
 
 } // namespace
@@ -204,6 +206,7 @@ private slots:
 
     void init() {
         dialogs_.errors.clear();
+        dialogs_.answer.reset();
         tmp_ = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp_->isValid());
     }
@@ -409,6 +412,64 @@ private slots:
         QCOMPARE(listing(work_), before); // no temporary file left, none made elsewhere
         for (const QString &f : before)
             QVERIFY2(contents(path(f)) == contents(QDir(reference).filePath(f)), qPrintable(f));
+    }
+
+    // ------------------------------------------------------------- chart export
+
+    // An export onto an existing file in a directory the user may not write
+    // (on a full disk, too): no temporary file can be made beside it, and
+    // writing it in place could leave it cut short. Refused; the old file
+    // stays whole and nothing else appears.
+    void chartExportNeverWritesInPlace_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("CSV") << "charts.csv" << false;
+        QTest::newRow("CSV, full disk") << "charts.csv" << true;
+        QTest::newRow("FRD, full disk") << "charts.frd" << true;
+        QTest::newRow("PNG, full disk") << "charts.png" << true;
+    }
+    void chartExportNeverWritesInPlace() {
+        QFETCH(QString, fileName);
+        QFETCH(bool, fullDisk);
+        if (!faults::runningAsRoot())
+            QSKIP("needs root to give the directory to another user");
+        QString skip;
+        if (!prepare({}, fullDisk ? QStringLiteral("512k") : QString(), skip))
+            QSKIP(qPrintable(skip));
+        trigger("DesignCharts1");
+        QWidget *charts = program_->window(QStringLiteral("ChartsForm"));
+        QVERIFY(charts);
+        auto *exportButton = charts->findChild<QAbstractButton *>(QStringLiteral("ExportButton"));
+        QVERIFY(exportButton);
+        dialogs_.answer = path(fileName);
+        exportButton->click();
+        QCOMPARE(reports(), QStringList());
+        const QByteArray old = contents(path(fileName));
+        QVERIFY(old.size() > 1000);
+
+        click("Button2"); // a closed box: another file to write
+        QVERIFY(QFile::setPermissions(path(fileName), QFileDevice::Permissions(0x6666)));
+        if (fullDisk)
+            QVERIFY(faults::fillUp(work_));
+        QVERIFY(QFile::setPermissions(work_, QFileDevice::Permissions(0x7555)));
+        const QStringList before = listing(work_);
+        {
+            faults::UnprivilegedUser nobody;
+            QVERIFY(nobody.ok());
+            exportButton->click();
+        }
+        QCOMPARE(reports(), QStringList{"File access denied."});
+        QCOMPARE(contents(path(fileName)), old);
+        QCOMPARE(listing(work_), before);
+
+        // Room again and a directory that may be written: the export is made.
+        QVERIFY(QFile::setPermissions(work_, QFileDevice::Permissions(0x7777)));
+        if (fullDisk)
+            QVERIFY(QFile::remove(path(Filler)));
+        exportButton->click();
+        QCOMPARE(reports(), QStringList());
+        QVERIFY(contents(path(fileName)) != old);
+        QVERIFY(contents(path(fileName)).size() > 1000);
     }
 
     // ------------------------------------------------------------- Add Driver

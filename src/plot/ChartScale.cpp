@@ -1,0 +1,232 @@
+#include "ChartScale.h"
+
+#include "CurveFormats.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dravik::chartscale {
+
+namespace {
+
+// Round numbers computed as m x 10^e are off in the last bit for negative e:
+// comparisons allow for that much.
+constexpr double Slack = 1e-9;
+
+double PowerOfTen(int e) {
+    return std::pow(10.0, e);
+}
+
+} // namespace
+
+bool IsUsablePositive(double v) {
+    return std::isnormal(v) && v > 0.0;
+}
+
+std::optional<LinearRange> NiceRange(double low, double high, int maxSteps) {
+    if (!std::isfinite(low) || !std::isfinite(high) || maxSteps < 1)
+        return std::nullopt;
+    if (low > high)
+        std::swap(low, high);
+    const double largest = std::max(std::fabs(low), std::fabs(high));
+    if (largest > MaxAxisMagnitude)
+        return std::nullopt;
+    if (low == high) {
+        const double pad = low == 0.0 ? 1.0 : 0.1 * std::fabs(low);
+        low -= pad;
+        high += pad;
+    }
+    const double span = high - low;
+    if (!(span >= MinRelativeSpan * std::max(std::fabs(low), std::fabs(high))) ||
+        !std::isnormal(span / maxSteps))
+        return std::nullopt;
+    const double magnitude = PowerOfTen(static_cast<int>(std::floor(std::log10(span / maxSteps))));
+    if (!std::isnormal(magnitude))
+        return std::nullopt;
+    for (double factor : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0}) {
+        const double step = magnitude * factor;
+        const double first = std::floor(low / step + Slack) * step;
+        const int steps = std::max(1, static_cast<int>(std::ceil((high - first) / step - Slack)));
+        if (steps <= maxSteps)
+            return LinearRange{first, first + steps * step, step, steps};
+    }
+    return std::nullopt;
+}
+
+double Floor125(double v) {
+    const int e = static_cast<int>(std::floor(std::log10(v)));
+    const double p = PowerOfTen(e), m = v / p;
+    if (m >= 10.0 * (1.0 - Slack))
+        return 10.0 * p;
+    if (m >= 5.0 * (1.0 - Slack))
+        return 5.0 * p;
+    if (m >= 2.0 * (1.0 - Slack))
+        return 2.0 * p;
+    return p;
+}
+
+double Ceil125(double v) {
+    const int e = static_cast<int>(std::floor(std::log10(v)));
+    const double p = PowerOfTen(e), m = v / p;
+    if (m <= 1.0 * (1.0 + Slack))
+        return p;
+    if (m <= 2.0 * (1.0 + Slack))
+        return 2.0 * p;
+    if (m <= 5.0 * (1.0 + Slack))
+        return 5.0 * p;
+    return 10.0 * p;
+}
+
+std::optional<LogRange> LogRangeOf(double low, double high) {
+    if (low > high)
+        std::swap(low, high);
+    if (!(low >= MinLogAxis) || !(high <= MaxLogAxis))
+        return std::nullopt;
+    LogRange r{Floor125(low), Ceil125(high)};
+    if (r.high < 10.0 * r.low * (1.0 - Slack))
+        r.low = Floor125(r.high / 10.0);
+    if (r.low < MinLogAxis * (1.0 - Slack))
+        return std::nullopt;
+    return r;
+}
+
+std::vector<double> LogLabels(double low, double high, int maxLabels) {
+    if (!(low > 0.0) || !(high > low) || !std::isfinite(high))
+        return {};
+    const int first = static_cast<int>(std::floor(std::log10(low)));
+    const int last = static_cast<int>(std::ceil(std::log10(high)));
+    if (last - first > 40)
+        return {};
+    const auto collect = [&](std::initializer_list<double> mantissas) {
+        std::vector<double> out;
+        for (int e = first; e <= last; ++e)
+            for (double m : mantissas) {
+                const double v = m * PowerOfTen(e);
+                if (v >= low * (1.0 - Slack) && v <= high * (1.0 + Slack))
+                    out.push_back(v);
+            }
+        return out;
+    };
+    std::vector<double> labels = collect({1.0, 2.0, 5.0});
+    if (static_cast<int>(labels.size()) > maxLabels)
+        labels = collect({1.0});
+    if (labels.size() < 2)
+        labels = collect({1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0});
+    if (labels.size() < 2) {
+        labels.clear();
+        if (const std::optional<LinearRange> r = NiceRange(low, high, 4))
+            for (int i = 0; i <= r->steps; ++i) {
+                const double v = r->low + i * r->step;
+                if (v >= low * (1.0 - Slack) && v <= high * (1.0 + Slack))
+                    labels.push_back(v);
+            }
+    }
+    return labels;
+}
+
+QString LogLabelText(double v) {
+    if (v >= 1000.0)
+        return QString::number(v / 1000.0, 'g', 4) + QLatin1Char('k');
+    return QString::number(v, 'g', 4);
+}
+
+double LogFraction(double v, double low, double high) {
+    return std::log(v / low) / std::log(high / low);
+}
+
+std::optional<double> ValueAt(const std::vector<double> &frequencies,
+                              const std::vector<double> &values, double f) {
+    const size_t n = std::min(frequencies.size(), values.size());
+    if (n == 0 || !(f >= frequencies.front()) || !(f <= frequencies[n - 1]))
+        return std::nullopt;
+    const auto end = frequencies.begin() + static_cast<std::ptrdiff_t>(n);
+    const size_t i =
+        static_cast<size_t>(std::lower_bound(frequencies.begin(), end, f) - frequencies.begin());
+    double v = values[i];
+    if (i > 0 && frequencies[i] != f) {
+        const double t =
+            std::log(f / frequencies[i - 1]) / std::log(frequencies[i] / frequencies[i - 1]);
+        v = values[i - 1] + t * (values[i] - values[i - 1]);
+    }
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+void Span::add(double v) {
+    if (!std::isfinite(v))
+        return;
+    if (empty) {
+        low = high = v;
+        empty = false;
+        return;
+    }
+    low = std::min(low, v);
+    high = std::max(high, v);
+}
+
+void Span::add(const Span &other) {
+    if (!other.empty) {
+        add(other.low);
+        add(other.high);
+    }
+}
+
+Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &values, double lowHz,
+            double highHz) {
+    Span s;
+    const size_t n = std::min(frequencies.size(), values.size());
+    for (size_t i = 0; i < n; ++i)
+        if (frequencies[i] >= lowHz && frequencies[i] <= highHz)
+            s.add(values[i]);
+    return s;
+}
+
+std::optional<double> CrossingFromAbove(const std::vector<double> &frequencies,
+                                        const std::vector<double> &values, double level) {
+    const size_t n = std::min(frequencies.size(), values.size());
+    if (n < 2 || !(values[n - 1] >= level))
+        return std::nullopt;
+    for (size_t i = n - 1; i > 0; --i) {
+        const double below = values[i - 1];
+        if (below >= level)
+            continue;
+        if (!std::isfinite(below))
+            return frequencies[i];
+        const double t = (level - below) / (values[i] - below);
+        return frequencies[i - 1] * std::pow(frequencies[i] / frequencies[i - 1], t);
+    }
+    return std::nullopt;
+}
+
+std::vector<std::pair<size_t, size_t>> Runs(const std::vector<bool> &where) {
+    std::vector<std::pair<size_t, size_t>> runs;
+    for (size_t i = 0; i < where.size(); ++i) {
+        if (!where[i])
+            continue;
+        if (!runs.empty() && runs.back().second + 1 == i)
+            runs.back().second = i;
+        else
+            runs.emplace_back(i, i);
+    }
+    return runs;
+}
+
+QString DisplayLabel(const QString &label, int maxLength) {
+    maxLength = std::max(maxLength, 2);
+    const bool cut = label.size() > maxLength;
+    qsizetype keep = cut ? maxLength - 1 : label.size();
+    // Never half of a surrogate pair at the cut.
+    if (cut && label.at(keep - 1).isHighSurrogate())
+        --keep;
+    QString shown = PrintableText(label.left(keep));
+    if (cut)
+        shown.append(QChar(0x2026));
+    return shown;
+}
+
+QString LegendFigure(double v) {
+    return QString::number(v, 'g', 4);
+}
+
+} // namespace dravik::chartscale

@@ -1,0 +1,440 @@
+// The design charts with hostile designs and labels, and their exports: an
+// axis Qt is given is always finite and bounded, a label never longer than
+// a legend can take, a picture the same whether or not the window was shown.
+#include "ChartScale.h"
+#include "ChartsForm.h"
+#include "CurveExport.h"
+#include "DesignChart.h"
+#include "DesignReader.h"
+#include "Fp.h"
+#include "MemoryFieldStore.h"
+
+#include <QAbstractAxis>
+#include <QChart>
+#include <QChartView>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLogValueAxis>
+#include <QPainter>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QValueAxis>
+#include <QXmlStreamReader>
+
+#include <cfloat>
+#include <cmath>
+
+using namespace dravik;
+
+namespace {
+
+const std::vector<double> &Frequencies() {
+    static const std::vector<double> f = ChartFrequencies(ExportPointsPerOctave);
+    return f;
+}
+
+// The start-up design with some of its figures replaced.
+struct Design {
+    DriverParameters driver;
+    BoxParameters box;
+};
+
+Design StartUpDesign(BoxKind kind) {
+    const test::MemoryFieldStore fields;
+    return {ReadDriverParameters(fields), ReadBoxParameters(fields, kind)};
+}
+
+void Replace(Design &d, const QString &name, double v) {
+    std::optional<double> *target = name == "Fs"      ? &d.driver.fs
+                                    : name == "Qts"   ? &d.driver.qts
+                                    : name == "Vas"   ? &d.driver.vasLitres
+                                    : name == "Re"    ? &d.driver.re
+                                    : name == "Xmax"  ? &d.driver.xmaxMm
+                                    : name == "PEmax" ? &d.driver.peMaxW
+                                    : name == "Vb"    ? &d.box.vbLitres
+                                    : name == "Fb"    ? &d.box.fbHz
+                                                      : nullptr;
+    QVERIFY2(target, qPrintable(name));
+    *target = v;
+}
+
+// Every axis Qt draws: finite ends in order, a bounded span, few ticks.
+void VerifyAxesBounded(const DesignChart &chart) {
+    auto *view = qobject_cast<QChartView *>(chart.view());
+    QVERIFY(view);
+    for (QAbstractAxis *axis : view->chart()->axes()) {
+        if (auto *linear = qobject_cast<QValueAxis *>(axis)) {
+            QVERIFY(std::isfinite(linear->min()) && std::isfinite(linear->max()));
+            QVERIFY(linear->min() < linear->max());
+            QVERIFY(std::fabs(linear->min()) <= chartscale::MaxAxisMagnitude * 1.01);
+            QVERIFY(std::fabs(linear->max()) <= chartscale::MaxAxisMagnitude * 1.01);
+            QVERIFY(linear->tickCount() <= 12);
+        } else if (auto *log = qobject_cast<QLogValueAxis *>(axis)) {
+            QVERIFY(log->min() > 0.0 && std::isfinite(log->max()) && log->min() < log->max());
+            // A power axis 1 / PowerShare decades of the labelled range at
+            // most: some twenty decades, never 2^31 ticks.
+            QVERIFY2(std::log10(log->max() / log->min()) < 80.0,
+                     qPrintable(QString::number(log->max())));
+        }
+    }
+}
+
+QImage Painted(DesignChart &chart) {
+    QImage image(1000, 800, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    chart.paint(painter, QRectF(0, 0, 1000, chart.pictureHeight(1000)));
+    return image;
+}
+
+// The charts window on memory fields, its file dialog answered from a member.
+struct ChartsWindow {
+    test::MemoryFieldStore fields;
+    QString answer;
+    std::unique_ptr<TChartsForm> form;
+    ChartsWindow() {
+        TChartsForm::Hooks hooks;
+        hooks.runCommand = [](const std::function<void()> &command) { command(); };
+        hooks.chooseSaveFile = [this](const QString &) { return std::optional<QString>(answer); };
+        hooks.chooseOpenFile = [](const QString &) { return std::optional<QString>(); };
+        form = std::make_unique<TChartsForm>(fields, hooks);
+    }
+    QByteArray exported(const QString &path) {
+        answer = path;
+        form->ExportButtonClick();
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return f.readAll();
+    }
+};
+
+} // namespace
+
+class TestDesignChart : public QObject {
+    Q_OBJECT
+private slots:
+    // Designs of figures no driver has, each through every chart: the chart
+    // says why it is not drawn, or its axes are finite and bounded.
+    void hostileDesignsNeverReachQtUnbounded_data() {
+        QTest::addColumn<QVariantMap>("figures");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("limitsRefused"); // the limits chart must give its sentence
+        QTest::newRow("start-up design") << QVariantMap{} << false << false;
+        QTest::newRow("start-up closed box") << QVariantMap{} << true << false;
+        QTest::newRow("PEmax 1.79e308, Xmax 1e300")
+            << QVariantMap{{"PEmax", 1.79e308}, {"Xmax", 1e300}} << false << true;
+        QTest::newRow("largest PEmax and Xmax")
+            << QVariantMap{{"PEmax", DBL_MAX}, {"Xmax", DBL_MAX}} << false << true;
+        QTest::newRow("Fs 1e300") << QVariantMap{{"Fs", 1e300}} << false << true;
+        QTest::newRow("Fb 1e300") << QVariantMap{{"Fb", 1e300}} << false << true;
+        QTest::newRow("closed, Fs Qts Vas Vb 1e-300")
+            << QVariantMap{{"Fs", 1e-300}, {"Qts", 1e-300}, {"Vas", 1e-300}, {"Vb", 1e-300}} << true
+            << true;
+        QTest::newRow("denormal Xmax") << QVariantMap{{"Xmax", 4.9e-324}} << false << true;
+        QTest::newRow("denormal Re") << QVariantMap{{"Re", 4.9e-324}} << false << false;
+        QTest::newRow("Vb 1e300") << QVariantMap{{"Vb", 1e300}} << false << false;
+    }
+    void hostileDesignsNeverReachQtUnbounded() {
+        QFETCH(QVariantMap, figures);
+        QFETCH(bool, closed);
+        QFETCH(bool, limitsRefused);
+        Design d = StartUpDesign(closed ? BoxKind::Closed : BoxKind::Vented);
+        for (auto it = figures.begin(); it != figures.end(); ++it)
+            Replace(d, it.key(), it.value().toDouble());
+        const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        ChartMarks marks;
+        marks.xmaxMm = d.driver.xmaxMm;
+        marks.portVelocityWarning = 17.0;
+        marks.fbHz = d.box.fbHz;
+        marks.designLabel = QStringLiteral("a design");
+        for (int i = 0; i < ChartCount; ++i) {
+            const auto which = static_cast<Chart>(i);
+            DesignChart chart(which, QStringLiteral("T"));
+            chart.show(curves, marks, {}, 0);
+            const QString sentence = chart.sentence(curves);
+            if (figures.isEmpty() && !(closed && which == Chart::PortVelocity))
+                QVERIFY2(sentence.isEmpty(), qPrintable(sentence)); // a sane design is drawn
+            if (which == Chart::Limits && limitsRefused)
+                QVERIFY2(sentence.contains(QStringLiteral("out of range")) ||
+                             sentence.contains(QStringLiteral("needs")),
+                         qPrintable(sentence));
+            if (sentence.isEmpty()) {
+                VerifyAxesBounded(chart);
+                if (QTest::currentTestFailed())
+                    QFAIL(qPrintable(ChartTitle(which)));
+            } else {
+                QVERIFY(sentence.startsWith(ChartTitle(which)));
+                QVERIFY(chart.legendTexts().isEmpty());
+            }
+            Painted(chart); // a picture of it, laid out and drawn
+        }
+    }
+
+    // Limit lines carry their values; a denormal level is no level.
+    void limitLinesNameTheirValues_data() {
+        QTest::addColumn<double>("xmax");
+        QTest::addColumn<double>("warning");
+        QTest::addColumn<QString>("xmaxEntry");    // empty: no Xmax line
+        QTest::addColumn<QString>("warningEntry"); // empty: no warning line
+        QTest::newRow("datasheet") << 14.3 << 17.0 << "Xmax 14.3 mm"
+                                   << "Warning 17 m/s";
+        QTest::newRow("flared vents") << 14.3 << 25.0 << "Xmax 14.3 mm"
+                                      << "Warning 25 m/s";
+        QTest::newRow("denormal") << 4.9e-324 << 4.9e-324 << ""
+                                  << "";
+        QTest::newRow("infinite") << 14.3 << double(INFINITY) << "Xmax 14.3 mm"
+                                  << "";
+    }
+    void limitLinesNameTheirValues() {
+        QFETCH(double, xmax);
+        QFETCH(double, warning);
+        QFETCH(QString, xmaxEntry);
+        QFETCH(QString, warningEntry);
+        const Design d = StartUpDesign(BoxKind::Vented);
+        const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        ChartMarks marks;
+        marks.xmaxMm = xmax;
+        marks.portVelocityWarning = warning;
+        DesignChart excursion(Chart::Excursion, QStringLiteral("E"));
+        excursion.show(curves, marks, {}, 0);
+        DesignChart velocity(Chart::PortVelocity, QStringLiteral("V"));
+        velocity.show(curves, marks, {}, 0);
+        const auto has = [](const QStringList &legend, const QString &prefix) {
+            return std::any_of(legend.begin(), legend.end(),
+                               [&](const QString &e) { return e.startsWith(prefix); });
+        };
+        QCOMPARE(has(excursion.legendTexts(), QStringLiteral("Xmax")), !xmaxEntry.isEmpty());
+        QCOMPARE(has(velocity.legendTexts(), QStringLiteral("Warning")), !warningEntry.isEmpty());
+        if (!xmaxEntry.isEmpty())
+            QVERIFY(excursion.legendTexts().contains(xmaxEntry));
+        if (!warningEntry.isEmpty())
+            QVERIFY(velocity.legendTexts().contains(warningEntry));
+        VerifyAxesBounded(excursion);
+        VerifyAxesBounded(velocity);
+    }
+
+    // The SPL chart marks the tuning and the -3 dB frequency, where the
+    // response is 3 dB below its passband.
+    void splChartMarksFbAndMinus3dB() {
+        const Design d = StartUpDesign(BoxKind::Vented);
+        const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        ChartMarks marks;
+        marks.fbHz = d.box.fbHz;
+        marks.designLabel = QStringLiteral("the start-up design");
+        DesignChart spl(Chart::Spl, QStringLiteral("S"));
+        spl.show(curves, marks, {}, 0);
+        const QStringList legend = spl.legendTexts();
+        QCOMPARE(legend.front(), QStringLiteral("the start-up design"));
+        QVERIFY(legend.contains(QStringLiteral("Fb 22 Hz")));
+        const auto f3 = std::find_if(legend.begin(), legend.end(), [](const QString &e) {
+            return e.startsWith(QStringLiteral("-3 dB at "));
+        });
+        QVERIFY(f3 != legend.end());
+        const double f = f3->mid(9).section(QLatin1Char(' '), 0, 0).toDouble();
+        const std::optional<double> level =
+            chartscale::ValueAt(curves.frequencies, curves.responseDb, f);
+        QVERIFY(level);
+        QVERIFY2(std::fabs(*level + 3.0) < 0.05, qPrintable(QString::number(*level)));
+    }
+
+    // A 128 KiB label (a design file's manufacturer line) and 40,000
+    // characters of overlay label: cut before Qt lays anything out.
+    void hugeLabelsAreCutBeforeQtSeesThem_data() {
+        QTest::addColumn<int>("length");
+        QTest::newRow("128 KiB") << 128 * 1024;
+        QTest::newRow("40,000 characters") << 40000;
+    }
+    void hugeLabelsAreCutBeforeQtSeesThem() {
+        QFETCH(int, length);
+        const Design d = StartUpDesign(BoxKind::Vented);
+        const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        ChartMarks marks;
+        marks.designLabel = QString(length, QLatin1Char('M'));
+        marks.xmaxMm = d.driver.xmaxMm;
+        const std::vector<ChartOverlay> overlays{
+            {QString(length, QLatin1Char('W')), OverlayColour(0), &curves}};
+        for (int i = 0; i < ChartCount; ++i) {
+            DesignChart chart(static_cast<Chart>(i), QStringLiteral("T"));
+            chart.show(curves, marks, overlays, 1);
+            const QStringList legend = chart.legendTexts();
+            QVERIFY(legend.size() >= 2);
+            for (const QString &entry : legend)
+                QVERIFY2(entry.size() <= chartscale::MaxLabelLength, qPrintable(entry.left(40)));
+            Painted(chart);
+        }
+    }
+
+    // A picture of a window never shown is the picture of the window shown.
+    void pictureDoesNotDependOnTheWindowBeingShown() {
+        QTemporaryDir dir;
+        ChartsWindow w;
+        const QByteArray hidden = w.exported(dir.filePath(QStringLiteral("hidden.png")));
+        QImage image = QImage::fromData(hidden, "PNG");
+        QCOMPARE(image.width(), 1600);
+        QVERIFY(image.height() > 1000);
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        w.form->resize(700, 1100);
+        QTest::qWait(10);
+        const QByteArray shown = w.exported(dir.filePath(QStringLiteral("shown.png")));
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(hidden == shown);
+        // The plot reaches the right of the picture (a picture of the
+        // window as never laid out was cut off there).
+        bool inkOnTheRight = false;
+        for (int y = 0; y < image.height() && !inkOnTheRight; ++y)
+            inkOnTheRight = QColor(image.pixel(1460, y)).lightness() < 200;
+        QVERIFY(inkOnTheRight);
+    }
+
+    // Control bytes and line breaks in the driver's name: the SVG stays
+    // XML, the FRD file's comments stay comments.
+    void controlBytesNeverReachAnExport_data() {
+        QTest::addColumn<QString>("manufacturer");
+        QTest::newRow("escape and bell") << QString::fromUtf8("Fa\x1b[31mne\x07");
+        QTest::newRow("line break") << QStringLiteral("Fane\r\n1 2 3");
+        QTest::newRow("NUL and lone surrogate") << QString(QChar(0)) + QChar(0xdc00) + "x";
+    }
+    void controlBytesNeverReachAnExport() {
+        QFETCH(QString, manufacturer);
+        QTemporaryDir dir;
+        ChartsWindow w;
+        w.fields.setText(Field::EManufacturer, manufacturer);
+        const QByteArray svg = w.exported(dir.filePath(QStringLiteral("c.svg")));
+        QVERIFY(!svg.isEmpty());
+        QXmlStreamReader xml(svg);
+        while (!xml.atEnd())
+            xml.readNext();
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        const QByteArray frd = w.exported(dir.filePath(QStringLiteral("c.frd")));
+        bool data = false;
+        int comments = 0;
+        for (const QByteArray &line : frd.split('\n')) {
+            const QByteArray l = line.trimmed();
+            if (l.isEmpty())
+                continue;
+            if (l.startsWith('*') && !data) {
+                ++comments;
+                continue;
+            }
+            data = true;
+            QCOMPARE(l.split(' ').size(), 3);
+        }
+        QCOMPARE(comments, 4); // the title, what, the level, the columns
+    }
+
+    // Curves of which not one figure is a number: refused, nothing written.
+    // An Fs of 1e300 is no driver's: the charts name it; a CSV of such a
+    // design holds no figure at all.
+    void exportOfNoFiguresIsRefused_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("withRe");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("frd") << "x.frd" << true << "SPL needs Fs (Driver page).";
+        QTest::newRow("csv without Re") << "x.csv" << false
+                                        << "Nothing to export: not one figure of the design is a "
+                                           "number. Check the Driver and Box pages.";
+    }
+    void exportOfNoFiguresIsRefused() {
+        QFETCH(QString, name);
+        QFETCH(bool, withRe);
+        QFETCH(QString, message);
+        Design d = StartUpDesign(BoxKind::Vented);
+        d.driver.fs = 1e300;
+        if (!withRe)
+            d.driver.re.reset();
+        const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QString why;
+        try {
+            WriteCurvesFile(path, curves, QStringLiteral("title"));
+        } catch (const DravikError &e) {
+            why = e.message();
+        }
+        QCOMPARE(why, message);
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    // "= inf V RMS" no more: a power or Re no amplifier gives shows no voltage.
+    void voltageOnlyForUsablePowers_data() {
+        QTest::addColumn<QString>("power");
+        QTest::addColumn<QString>("re");
+        QTest::addColumn<QString>("voltage");
+        // sqrt(300 x 6.5) = 44.159
+        QTest::newRow("300 W into 6.5 ohm") << "300"
+                                            << "6.5"
+                                            << "= 44.16 V RMS";
+        QTest::newRow("1e308 W") << "1e308"
+                                 << "6.5"
+                                 << "";
+        QTest::newRow("denormal power") << "4.9e-324"
+                                        << "6.5"
+                                        << "";
+        QTest::newRow("denormal Re") << "300"
+                                     << "4.9e-324"
+                                     << "";
+        QTest::newRow("no power") << "0"
+                                  << "6.5"
+                                  << "";
+    }
+    void voltageOnlyForUsablePowers() {
+        QFETCH(QString, power);
+        QFETCH(QString, re);
+        QFETCH(QString, voltage);
+        ChartsWindow w;
+        w.fields.setText(Field::ERe, re);
+        w.form->findChild<QLineEdit *>(QStringLiteral("EPower"))->setText(power);
+        w.form->UpdateButtonClick();
+        QCOMPARE(w.form->findChild<QLabel *>(QStringLiteral("VoltageLabel"))->text(), voltage);
+    }
+
+    // The FRD file at 2.83 V lies 10 log10(P / (2.83^2 / Re)) below the file
+    // at the charts' power P, and says so.
+    void frdLevelIsTheOneChosen_data() {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<double>("power");
+        QTest::newRow("2.83 V into 6.5 ohm") << "FrdAt283VChoice" << 2.83 * 2.83 / 6.5;
+        QTest::newRow("1 W") << "FrdAt1WChoice" << 1.0;
+        QTest::newRow("chart power") << "FrdAtChartPowerChoice" << 600.0;
+    }
+    void frdLevelIsTheOneChosen() {
+        QFETCH(QString, choice);
+        QFETCH(double, power);
+        QTemporaryDir dir;
+        ChartsWindow w;
+        w.form->findChild<QRadioButton *>(QStringLiteral("FrdAtChartPowerChoice"))
+            ->setChecked(true);
+        const QByteArray atChart = w.exported(dir.filePath(QStringLiteral("chart.frd")));
+        w.form->findChild<QRadioButton *>(choice)->setChecked(true);
+        const QByteArray chosen = w.exported(dir.filePath(QStringLiteral("chosen.frd")));
+        const auto rows = [](const QByteArray &file) {
+            QList<QList<double>> out;
+            for (const QByteArray &line : file.split('\n'))
+                if (!line.trimmed().isEmpty() && !line.startsWith('*')) {
+                    QList<double> cells;
+                    for (const QByteArray &c : line.trimmed().split(' '))
+                        cells << c.toDouble();
+                    out << cells;
+                }
+            return out;
+        };
+        const auto a = rows(atChart), b = rows(chosen);
+        QCOMPARE(a.size(), b.size());
+        QVERIFY(a.size() >= 368);
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            QCOMPARE(a[i][0], b[i][0]);
+            QVERIFY(std::fabs(b[i][1] - a[i][1] - 10.0 * std::log10(power / 600.0)) < 1e-4);
+            QVERIFY(std::fabs(b[i][2] - a[i][2]) < 1e-6);
+        }
+        QVERIFY(chosen.contains("\r\n* Level at "));
+    }
+};
+
+QTEST_MAIN(TestDesignChart)
+#include "tst_designchart.moc"
