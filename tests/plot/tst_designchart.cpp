@@ -19,6 +19,7 @@
 #include <QLogValueAxis>
 #include <QPainter>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
@@ -289,6 +290,40 @@ private slots:
         for (int y = 0; y < image.height() && !inkOnTheRight; ++y)
             inkOnTheRight = QColor(image.pixel(1460, y)).lightness() < 200;
         QVERIFY(inkOnTheRight);
+    }
+
+    // The SPL chart and each chart on the tabs below it start and end their
+    // plots at the same pixels of the window, at any window width.
+    void plotAreasLineUpInTheWindow_data() {
+        QTest::addColumn<int>("width");
+        QTest::newRow("900 px") << 900;
+        QTest::newRow("1400 px") << 1400;
+        QTest::newRow("narrow, 640 px") << 640;
+    }
+    void plotAreasLineUpInTheWindow() {
+        QFETCH(int, width);
+        ChartsWindow w;
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        w.form->resize(width, 900);
+        auto *tabs = w.form->findChild<QTabWidget *>(QStringLiteral("ChartPages"));
+        QVERIFY(tabs);
+        const auto edges = [&](const char *name) {
+            auto *view = w.form->findChild<QChartView *>(QLatin1String(name));
+            const QRectF plot = view->chart()->plotArea();
+            const QPoint origin = view->mapTo(w.form.get(), QPoint(0, 0));
+            return std::make_pair(origin.x() + plot.left(), origin.x() + plot.right());
+        };
+        const char *const tabViews[] = {"ExcursionView", "PortVelocityView", "ImpedanceView",
+                                        "GroupDelayView", "LimitsView"};
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QTest::qWait(5);
+            const auto spl = edges("SplView"), below = edges(tabViews[i]);
+            QCOMPARE(below.first, spl.first);
+            QCOMPARE(below.second, spl.second);
+            QVERIFY(spl.second - spl.first > width / 2);
+        }
     }
 
     // Control bytes and line breaks in the driver's name: the SVG stays
