@@ -113,8 +113,8 @@ QString ChartsPresenter::followRatedPower(const QString &shown, const DesignSetu
         return shown;
     const std::optional<double> &pe = design.driver.peMaxW;
     const bool usable = IsUsable(DesignInputRow(ModelInput::PEmax), pe);
-    followedPower_ = usable ? FormatFieldValue(*pe * std::max(design.drivers.count, 1), 0)
-                            : QStringLiteral("1");
+    followedPower_ =
+        usable ? FormatFieldValue(*pe * std::max(design.drivers.count, 1), 0) : QStringLiteral("1");
     return followedPower_;
 }
 
@@ -153,10 +153,8 @@ std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup) 
         if (RowOfKind(row, kind))
             texts.emplace_back(QLatin1String(row.field), WindowValueText(InputValue(setup, row)));
     texts.emplace_back(QLatin1String(control::DriverCount), QString::number(setup.drivers.count));
-    texts.emplace_back(QLatin1String(control::AirDensity),
-                       WindowValueText(setup.air.density));
-    texts.emplace_back(QLatin1String(control::SoundSpeed),
-                       WindowValueText(setup.air.soundSpeed));
+    texts.emplace_back(QLatin1String(control::AirDensity), WindowValueText(setup.air.density));
+    texts.emplace_back(QLatin1String(control::SoundSpeed), WindowValueText(setup.air.soundSpeed));
     if (const auto &c = setup.air.conditions) {
         texts.emplace_back(QLatin1String(control::Temperature), WindowValueText(c->temperatureC));
         texts.emplace_back(QLatin1String(control::Pressure), WindowValueText(c->pressurePa));
@@ -204,9 +202,8 @@ std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const Desig
         break;
     }
     case BoxKind::Bandpass4: {
-        const std::optional<BandpassDesign> bp =
-            DesignBandpass4(value(d.fs, 30.0), value(d.qts, 0.4), value(d.vasLitres, 100.0), 0.7,
-                            3.0);
+        const std::optional<BandpassDesign> bp = DesignBandpass4(
+            value(d.fs, 30.0), value(d.qts, 0.4), value(d.vasLitres, 100.0), 0.7, 3.0);
         t = {{"EBp4RearVolume", text(bp ? bp->rearLitres : vb / 2.0)},
              {"EBp4FrontVolume", text(bp ? bp->frontLitres : vb / 2.0)},
              {"EBp4Tuning", text(bp ? bp->fbHz : 2.0 * fb)},
@@ -241,8 +238,8 @@ QString DriveVoltageText(const DesignCurves &curves) {
 QString AmplifierLoadText(const DesignCurves &curves) {
     if (!curves.dcResistanceOhm)
         return QString();
-    QString text = QStringLiteral("DC ") + Figure(*curves.dcResistanceOhm, 2) +
-                   QStringLiteral(" ohm");
+    QString text =
+        QStringLiteral("DC ") + Figure(*curves.dcResistanceOhm, 2) + QStringLiteral(" ohm");
     if (curves.minimumImpedanceOhm)
         text += QStringLiteral(", least ") + Figure(*curves.minimumImpedanceOhm, 2) +
                 QStringLiteral(" ohm (10-250 Hz)");
@@ -262,15 +259,15 @@ QString VentLine(const char *which, double litres, double tuning,
         return QString();
     using namespace acoustics;
     const double dv = *diameterMm / 10.0;
-    const double length = HelmholtzVentLengthCm(VentHelmholtzConstant, dv, *count, tuning, litres,
-                                                VentEndCorrection);
+    const double length =
+        HelmholtzVentLengthCm(VentHelmholtzConstant, dv, *count, tuning, litres, VentEndCorrection);
     if (!std::isfinite(length))
         return QString();
     QString vents = *count == 1.0 ? QStringLiteral("vent") : QStringLiteral("each vent");
     if (*which == '\0')
         vents[0] = vents[0].toUpper();
-    QString line = QString::fromLatin1(which) + vents + QStringLiteral(" ") +
-                   Figure(length, 1) + QStringLiteral(" cm long");
+    QString line = QString::fromLatin1(which) + vents + QStringLiteral(" ") + Figure(length, 1) +
+                   QStringLiteral(" cm long");
     const double depth = std::cbrt(litres * 1000.0); // cm, a cube of the chamber's volume
     if (length <= 0.0)
         line += QStringLiteral(": a vent this narrow cannot tune so high; choose a wider one");
@@ -294,8 +291,8 @@ QString VentLengthText(const DesignSetup &s) {
     case BoxKind::Bandpass6: {
         const QString rear = VentLine("Rear chamber: ", value(b.vbLitres), value(b.rearTuningHz),
                                       b.rearVentCount, b.rearVentDiameterMm);
-        const QString front = VentLine("Front chamber: ", value(b.frontVolumeLitres),
-                                       value(b.fbHz), b.ventCount, b.ventDiameterMm);
+        const QString front = VentLine("Front chamber: ", value(b.frontVolumeLitres), value(b.fbHz),
+                                       b.ventCount, b.ventDiameterMm);
         return (rear + QLatin1Char(' ') + front).trimmed();
     }
     case BoxKind::Closed:

@@ -55,18 +55,12 @@ QStringList CsvLines(const DesignCurves &c, const QString &title) {
                             "impedance_phase_deg,group_delay_ms,max_spl_db,max_power_w,"
                             "radiator_excursion_mm,rear_port_velocity_ms,limit");
     for (size_t i = 0; i < c.frequencies.size(); ++i) {
-        const QStringList cells = {Number(c.frequencies[i]),
-                                   Cell(c.splDb, i),
-                                   Cell(c.excursionMm, i),
-                                   Cell(c.portVelocity, i),
-                                   Cell(c.impedanceOhm, i),
-                                   Cell(c.impedancePhaseDeg, i),
-                                   Cell(c.groupDelayMs, i),
-                                   Cell(c.maxSplDb, i),
-                                   Cell(c.maxPowerW, i),
-                                   Cell(c.radiatorExcursionMm, i),
-                                   Cell(c.rearPortVelocity, i),
-                                   LimitCell(c, i)};
+        const QStringList cells = {Number(c.frequencies[i]),    Cell(c.splDb, i),
+                                   Cell(c.excursionMm, i),      Cell(c.portVelocity, i),
+                                   Cell(c.impedanceOhm, i),     Cell(c.impedancePhaseDeg, i),
+                                   Cell(c.groupDelayMs, i),     Cell(c.maxSplDb, i),
+                                   Cell(c.maxPowerW, i),        Cell(c.radiatorExcursionMm, i),
+                                   Cell(c.rearPortVelocity, i), LimitCell(c, i)};
         lines << cells.join(QLatin1Char(','));
     }
     return lines;

@@ -34,13 +34,13 @@ struct Resolved {
     AirProperties air;
     double fs = 0, qes = 0, qms = 0, re = 0, le = 0, sd = 0, xmax = 0, peMax = 0, rs = 0;
     double cms = 0, mms = 0, rms = 0, bl = 0;
-    double units = 1;         // drivers or isobaric pairs side by side
-    double coilsPerUnit = 1;  // 2 for an isobaric pair
-    double seriesCoils = 1;   // voice coils in series in each string
+    double units = 1;        // drivers or isobaric pairs side by side
+    double coilsPerUnit = 1; // 2 for an isobaric pair
+    double seriesCoils = 1;  // voice coils in series in each string
     double parallelStrings = 1;
-    double rdc = 0;           // the wired coils' DC resistance
-    double eg = 0;            // the drive's open-circuit voltage, RMS
-    double radiatorXmax = 0;  // m, 0 for no limit
+    double rdc = 0;          // the wired coils' DC resistance
+    double eg = 0;           // the drive's open-circuit voltage, RMS
+    double radiatorXmax = 0; // m, 0 for no limit
     BoxCircuit box;
 };
 
@@ -234,8 +234,8 @@ ModelInputs Needs(Chart chart, const DesignSetup &s) {
     // Re matters to the response only through inductance, the source
     // resistance or a drive given as a voltage.
     const bool voltage = s.drive.given == DriveParameters::Given::Voltage;
-    const bool reMatters = voltage || Usable(s, I::SourceResistance) > 0.0 ||
-                           Usable(s, I::Le) > 0.0;
+    const bool reMatters =
+        voltage || Usable(s, I::SourceResistance) > 0.0 || Usable(s, I::Le) > 0.0;
     if (reMatters)
         core |= Bit(I::Re);
     const ModelInputs level = core | Bit(voltage ? I::Voltage : I::Power);
@@ -276,8 +276,8 @@ std::vector<std::vector<double> DesignCurves::*> CurvesOf(Chart chart) {
     case Chart::GroupDelay:
         return {&C::responseDb, &C::groupDelayMs};
     case Chart::Limits:
-        return {&C::excursionLimitW, &C::maxPowerW, &C::maxSplDb, &C::thermalLimitSplDb,
-                &C::excursionLimitSplDb, &C::radiatorLimitSplDb};
+        return {&C::excursionLimitW,   &C::maxPowerW,           &C::maxSplDb,
+                &C::thermalLimitSplDb, &C::excursionLimitSplDb, &C::radiatorLimitSplDb};
     }
     return {};
 }
@@ -480,8 +480,8 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
     if (limits)
         c.limit.assign(frequencies.size(), LimitKind::Thermal);
     // A power means a voltage only through the coils' resistance.
-    const bool voltageKnown = setup.drive.given == DriveParameters::Given::Voltage ||
-                              c.dcResistanceOhm.has_value();
+    const bool voltageKnown =
+        setup.drive.given == DriveParameters::Given::Voltage || c.dcResistanceOhm.has_value();
     c.drivePowerW = d.eg * d.eg / d.rdc;
     c.driveVoltageV = voltageKnown ? d.eg : std::numeric_limits<double>::quiet_NaN();
     FillCurves(d, c, radiatorLimit);
@@ -593,8 +593,7 @@ QString MissingInputsSentence(Chart chart, ModelInputs missing) {
     QStringList parts;
     for (qsizetype i = 0; i < pages.size(); ++i)
         parts << JoinedWithAnd(names[i]) + QStringLiteral(" (") + pages[i] + QLatin1Char(')');
-    return ChartTitle(chart) + QStringLiteral(" needs ") + JoinedWithAnd(parts) +
-           QLatin1Char('.');
+    return ChartTitle(chart) + QStringLiteral(" needs ") + JoinedWithAnd(parts) + QLatin1Char('.');
 }
 
 double DriveVoltage(double powerW, double resistance) {

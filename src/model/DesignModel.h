@@ -30,14 +30,14 @@ inline constexpr double ChartHighestHz = 1000.0;
 // values, of one driver and of the vents of one set.
 struct DesignCurves {
     std::vector<double> frequencies;
-    std::vector<double> responseDb;   // relative to the drivers' mass-controlled level
-    std::vector<double> splDb;        // at the drive
-    std::vector<double> splPhaseDeg;  // phase of the pressure
-    std::vector<double> excursionMm;  // peak cone excursion of each driver
+    std::vector<double> responseDb;          // relative to the drivers' mass-controlled level
+    std::vector<double> splDb;               // at the drive
+    std::vector<double> splPhaseDeg;         // phase of the pressure
+    std::vector<double> excursionMm;         // peak cone excursion of each driver
     std::vector<double> radiatorExcursionMm; // peak excursion of each passive radiator
-    std::vector<double> portVelocity;     // peak air velocity in the (front) vents, m/s
-    std::vector<double> rearPortVelocity; // in the rear chamber's vents (bandpass-6)
-    std::vector<double> impedanceOhm;     // magnitude at the wired drivers' terminals
+    std::vector<double> portVelocity;        // peak air velocity in the (front) vents, m/s
+    std::vector<double> rearPortVelocity;    // in the rear chamber's vents (bandpass-6)
+    std::vector<double> impedanceOhm;        // magnitude at the wired drivers' terminals
     std::vector<double> impedancePhaseDeg;
     std::vector<double> groupDelayMs;
     std::vector<double> excursionLimitW;     // power that drives the cones to Xmax

@@ -17,7 +17,8 @@ bool NumbersEqual(const DesignSetup &a, const DesignSetup &b) {
     return true;
 }
 
-template <class Part> bool EqualAsPartOfSetup(const Part &a, const Part &b, Part DesignSetup::*part) {
+template <class Part>
+bool EqualAsPartOfSetup(const Part &a, const Part &b, Part DesignSetup::*part) {
     DesignSetup x, y;
     x.*part = a;
     y.*part = b;
@@ -46,13 +47,12 @@ AirProperties AirFromConditions(const AirConditions &air) {
 
 bool operator==(const AirProperties &a, const AirProperties &b) {
     const auto conditions = [](const AirProperties &x) {
-        return x.conditions ? std::make_tuple(true, x.conditions->temperatureC,
-                                              x.conditions->pressurePa,
-                                              x.conditions->relativeHumidityPercent)
-                            : std::make_tuple(false, 0.0, 0.0, 0.0);
+        return x.conditions
+                   ? std::make_tuple(true, x.conditions->temperatureC, x.conditions->pressurePa,
+                                     x.conditions->relativeHumidityPercent)
+                   : std::make_tuple(false, 0.0, 0.0, 0.0);
     };
-    return a.density == b.density && a.soundSpeed == b.soundSpeed &&
-           conditions(a) == conditions(b);
+    return a.density == b.density && a.soundSpeed == b.soundSpeed && conditions(a) == conditions(b);
 }
 
 bool operator==(const DriverParameters &a, const DriverParameters &b) {

@@ -16,8 +16,8 @@ struct AirConditions {
 };
 
 struct AirProperties {
-    double density = 1.18;      // kg/m^3
-    double soundSpeed = 345.0;  // m/s
+    double density = 1.18;                   // kg/m^3
+    double soundSpeed = 345.0;               // m/s
     std::optional<AirConditions> conditions; // what the two were derived from
 };
 
@@ -35,15 +35,15 @@ inline bool operator!=(const AirProperties &a, const AirProperties &b) {
 // the design does not give (empty, "?", zero, negative, not a number) is
 // empty. Le is the one value that may be zero.
 struct DriverParameters {
-    std::optional<double> fs;        // Hz
-    std::optional<double> qts;       // total Q
-    std::optional<double> qes;       // electrical Q
-    std::optional<double> qms;       // mechanical Q
-    std::optional<double> vasLitres; // l
-    std::optional<double> re;        // voice-coil resistance, ohm
-    std::optional<double> sd;        // effective piston area, m^2
-    std::optional<double> xmaxMm;    // one way, peak, mm
-    std::optional<double> peMaxW;    // rated (thermal) power, W
+    std::optional<double> fs;         // Hz
+    std::optional<double> qts;        // total Q
+    std::optional<double> qes;        // electrical Q
+    std::optional<double> qms;        // mechanical Q
+    std::optional<double> vasLitres;  // l
+    std::optional<double> re;         // voice-coil resistance, ohm
+    std::optional<double> sd;         // effective piston area, m^2
+    std::optional<double> xmaxMm;     // one way, peak, mm
+    std::optional<double> peMaxW;     // rated (thermal) power, W
     std::optional<double> leMh = 0.0; // voice-coil inductance, mH
 };
 
@@ -98,11 +98,11 @@ struct BoxParameters {
     // Passive radiators.
     std::optional<double> radiatorCount;
     std::optional<double> radiatorAreaCm2;
-    std::optional<double> radiatorMassG;      // moving mass without added mass
+    std::optional<double> radiatorMassG; // moving mass without added mass
     std::optional<double> radiatorAddedMassG = 0.0;
     std::optional<double> radiatorComplianceMmPerN;
     std::optional<double> radiatorQms;
-    std::optional<double> radiatorXmaxMm;     // empty: no limit
+    std::optional<double> radiatorXmaxMm; // empty: no limit
 };
 
 bool operator==(const BoxParameters &a, const BoxParameters &b);

@@ -70,9 +70,12 @@ struct RadiatorFigures {
 };
 
 RadiatorFigures Radiators(const BoxParameters &box) {
-    return {Value(box.radiatorCount, 1.0),        Value(box.radiatorAreaCm2) * 1e-4,
-            Value(box.radiatorMassG) * 1e-3,      Value(box.radiatorAddedMassG) * 1e-3,
-            Value(box.radiatorComplianceMmPerN) * 1e-3, Value(box.radiatorQms)};
+    return {Value(box.radiatorCount, 1.0),
+            Value(box.radiatorAreaCm2) * 1e-4,
+            Value(box.radiatorMassG) * 1e-3,
+            Value(box.radiatorAddedMassG) * 1e-3,
+            Value(box.radiatorComplianceMmPerN) * 1e-3,
+            Value(box.radiatorQms)};
 }
 
 // Each radiator is (Rmp + j w (Mmp + Madd) + 1 / (j w Cmp)) / Sp^2 in the
@@ -122,10 +125,30 @@ BoxCircuit Bandpass6Box(const BoxParameters &box, const AirProperties &air, cons
 
 const std::vector<EnclosureKind> &Kinds() {
     static const std::vector<EnclosureKind> kinds = {
-        {BoxKind::Vented, "vented", "Vented", "VentedChoice", true, {I::Vb, I::Fb},
-         {I::VentCount, I::VentDiameter}, false, false, true, true, &VentedBox},
-        {BoxKind::Closed, "closed", "Closed", "ClosedChoice", true, {I::Vb}, {}, false, false,
-         false, false, &ClosedBox},
+        {BoxKind::Vented,
+         "vented",
+         "Vented",
+         "VentedChoice",
+         true,
+         {I::Vb, I::Fb},
+         {I::VentCount, I::VentDiameter},
+         false,
+         false,
+         true,
+         true,
+         &VentedBox},
+        {BoxKind::Closed,
+         "closed",
+         "Closed",
+         "ClosedChoice",
+         true,
+         {I::Vb},
+         {},
+         false,
+         false,
+         false,
+         false,
+         &ClosedBox},
         {BoxKind::PassiveRadiator,
          "passive-radiator",
          "Passive radiator",
@@ -192,8 +215,8 @@ RadiatorTuning TuningOfRadiators(const BoxParameters &box, const AirProperties &
     const RadiatorFigures r = Radiators(box);
     RadiatorTuning t;
     t.fp = 1.0 / (2.0 * Pi * std::sqrt((r.mass + r.addedMass) * r.compliance));
-    const double vap = air.density * air.soundSpeed * air.soundSpeed * r.area * r.area *
-                       r.compliance; // m^3
+    const double vap =
+        air.density * air.soundSpeed * air.soundSpeed * r.area * r.area * r.compliance; // m^3
     t.delta = r.count * vap / (Value(box.vbLitres) * 1e-3);
     t.fb = t.fp * std::sqrt(1.0 + t.delta);
     return t;

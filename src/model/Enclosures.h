@@ -47,20 +47,20 @@ struct BoxCircuit {
 
 // What the box needs of the drivers to build its circuit.
 struct DriverLoad {
-    double units = 1.0;           // drivers, or isobaric pairs, side by side
-    double unitCompliance = 0.0;  // acoustic compliance of one, Cms Sd^2 / pair
-    double movingMass = 0.0;      // of one driver, kg
-    double fs = 0.0;              // Hz
+    double units = 1.0;          // drivers, or isobaric pairs, side by side
+    double unitCompliance = 0.0; // acoustic compliance of one, Cms Sd^2 / pair
+    double movingMass = 0.0;     // of one driver, kg
+    double fs = 0.0;             // Hz
 };
 
 // One kind of enclosure: what it is called, what it needs, and how it loads
 // the drivers. Adding a kind is one row of the table and its circuit.
 struct EnclosureKind {
     BoxKind kind;
-    const char *setupName;  // as the setup file names it: "passive-radiator"
-    const char *caption;    // as the window shows it: "Passive radiator"
-    const char *choiceName; // the window's radio button
-    bool followsMainWindow; // its values are the main window's fields
+    const char *setupName;             // as the setup file names it: "passive-radiator"
+    const char *caption;               // as the window shows it: "Passive radiator"
+    const char *choiceName;            // the window's radio button
+    bool followsMainWindow;            // its values are the main window's fields
     std::vector<ModelInput> needs;     // its own values, every chart
     std::vector<ModelInput> ventNeeds; // what the vent chart needs besides
     bool hasRearVents;

@@ -39,9 +39,8 @@ void DescribeBox(const DesignSetup &s, QStringList &parts) {
         if (b.kind == BoxKind::Closed && b.vbLitres && d.fs && d.vasLitres) {
             // The drivers' compliance is theirs together: an isobaric pair
             // has half a driver's.
-            const double units = s.drivers.mounting == Mounting::Isobaric
-                                     ? s.drivers.count / 4.0
-                                     : double(s.drivers.count);
+            const double units = s.drivers.mounting == Mounting::Isobaric ? s.drivers.count / 4.0
+                                                                          : double(s.drivers.count);
             parts << Hertz("Fc", *d.fs * std::sqrt(1.0 + units * *d.vasLitres / *b.vbLitres));
         }
         break;
@@ -97,7 +96,8 @@ bool SameLevel(const DriveParameters &a, const DriveParameters &b) {
 }
 
 QString DriversText(const DriverArrangement &a) {
-    return QString::number(a.count) + (a.count == 1 ? QStringLiteral(" driver") : QStringLiteral(" drivers")) +
+    return QString::number(a.count) +
+           (a.count == 1 ? QStringLiteral(" driver") : QStringLiteral(" drivers")) +
            (a.mounting == Mounting::Isobaric ? QStringLiteral(" isobaric") : QString()) +
            (a.count == 1 ? QString() : QStringLiteral(" in ") + WiringText(a.wiring));
 }
@@ -139,7 +139,8 @@ QString DesignExportTitle(const QString &title, const DesignSetup &setup) {
 
 QString DesignLabel(const QString &title, const DesignSetup &setup) {
     const QString drive = DriveText(setup.drive);
-    return DesignSummary(title, setup) + (drive.isEmpty() ? QString() : QStringLiteral(", ") + drive);
+    return DesignSummary(title, setup) +
+           (drive.isEmpty() ? QString() : QStringLiteral(", ") + drive);
 }
 
 int OverlaySet::freeColour() const {

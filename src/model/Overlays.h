@@ -12,7 +12,7 @@ namespace dravik {
 // A design kept on the charts beside the current one: a pinned design or a
 // saved design file, with its own colour (an index into the charts' palette).
 struct Overlay {
-    QString title; // "Fane Colossus 18 XB", or the file name and the driver
+    QString title;     // "Fane Colossus 18 XB", or the file name and the driver
     DesignSetup setup; // the whole design; its drive is the set's
     int colour = 0;
     bool visible = true;

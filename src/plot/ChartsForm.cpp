@@ -204,8 +204,8 @@ QLayout *TChartsForm::buildBoxRow() {
     row->addWidget(kind);
     for (ModelInput input : {ModelInput::LeakageQ, ModelInput::VentQ}) {
         const InputRow &r = DesignInputRow(input);
-        QLineEdit *e = addField(row, r.field, Caption(r), WindowValueText(InputValue(DesignSetup(), r)),
-                                50);
+        QLineEdit *e =
+            addField(row, r.field, Caption(r), WindowValueText(InputValue(DesignSetup(), r)), 50);
         e->setToolTip(QStringLiteral("Empty: no such loss."));
     }
     row->addStretch(1);
@@ -381,8 +381,8 @@ WindowControls TChartsForm::controls() const {
     c.wiring = series_->isChecked()           ? Wiring::Series
                : seriesParallel_->isChecked() ? Wiring::SeriesParallel
                                               : Wiring::Parallel;
-    c.drive = byVoltage_->isChecked() ? DriveParameters::Given::Voltage
-                                      : DriveParameters::Given::Power;
+    c.drive =
+        byVoltage_->isChecked() ? DriveParameters::Given::Voltage : DriveParameters::Given::Power;
     c.airFromConditions = fromConditions_->isChecked();
     return c;
 }
@@ -528,8 +528,8 @@ void TChartsForm::listOverlays() {
     const OverlaySet &set = presenter_.overlays();
     for (size_t i = 0; i < set.all().size(); ++i) {
         const Overlay &o = set.all()[i];
-        auto *item =
-            new QListWidgetItem(set.label(i) + (o.visible ? QString() : QStringLiteral(" (hidden)")));
+        auto *item = new QListWidgetItem(set.label(i) +
+                                         (o.visible ? QString() : QStringLiteral(" (hidden)")));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(o.visible ? Qt::Checked : Qt::Unchecked);
         item->setForeground(OverlayColour(o.colour));
@@ -555,8 +555,8 @@ void TChartsForm::PinButtonClick() {
 
 void TChartsForm::AddDesignButtonClick() {
     runOwnCommand([this] {
-        const std::optional<QString> path = hooks_.chooseOpenFile(
-            QStringLiteral("Design files (*.dgn;*.dvsetup)|*.dgn;*.dvsetup"));
+        const std::optional<QString> path =
+            hooks_.chooseOpenFile(QStringLiteral("Design files (*.dgn;*.dvsetup)|*.dgn;*.dvsetup"));
         if (!path)
             return;
         DesignSetup setup;
@@ -571,7 +571,8 @@ void TChartsForm::AddDesignButtonClick() {
             // closed box of one driver.
             const SavedDesign saved = ReadDesignFile(*path);
             const FieldText text = [&saved](Field field) { return saved.text(field); };
-            setup.enclosure.kind = KindOf(boxKind()).followsMainWindow ? boxKind() : BoxKind::Vented;
+            setup.enclosure.kind =
+                KindOf(boxKind()).followsMainWindow ? boxKind() : BoxKind::Vented;
             ReadMainWindowDesign(text, setup);
             const QString driver = DriverName(setup);
             title = saved.fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver);
@@ -721,8 +722,7 @@ void TChartsForm::exportFrd(const QString &path, const QString &name) {
     const FrdLevel level = frdLevel();
     DesignSetup design = *presenter_.shown();
     const std::optional<double> rdc = curves().dcResistanceOhm;
-    const std::optional<double> power =
-        FrdPower(level, rdc, curves().drivePowerW);
+    const std::optional<double> power = FrdPower(level, rdc, curves().drivePowerW);
     if (!power)
         throw DravikError(QStringLiteral("An FRD file at 2.83 V needs Re (Driver page)."));
     design.drive.given = DriveParameters::Given::Power;

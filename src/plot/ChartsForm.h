@@ -89,8 +89,8 @@ private:
     QLayout *buildAirRow();
     QWidget *buildKindFields();
     QLayout *buildOverlayRow();
-    QLineEdit *addField(QLayout *row, const char *name, const QString &caption,
-                        const QString &text, int width = 60);
+    QLineEdit *addField(QLayout *row, const char *name, const QString &caption, const QString &text,
+                        int width = 60);
     QRadioButton *addChoice(QLayout *row, const char *name, const QString &caption);
     void buildCharts();
     void refresh();
@@ -115,7 +115,7 @@ private:
     Hooks hooks_;
     ChartsPresenter presenter_;
     bool ownCommand_ = false;
-    bool stale_[ChartCount] = {}; // computed but not yet drawn (a tab not in front)
+    bool stale_[ChartCount] = {};          // computed but not yet drawn (a tab not in front)
     std::map<QString, QLineEdit *> edits_; // the window's own fields by object name
     QLineEdit *power_ = nullptr;
     QLabel *voltage_ = nullptr;

@@ -483,12 +483,13 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
                       : std::nullopt;
     }
     if (radiatorMark_) {
-        const bool showMark = drawn && marks.radiatorXmaxMm && IsUsablePositive(*marks.radiatorXmaxMm) &&
-                              *marks.radiatorXmaxMm <= MaxAxisMagnitude &&
-                              !curves.radiatorExcursionMm.empty();
-        radiatorMark_->replace(showMark ? QList<QPointF>{QPointF(ChartLowestHz, *marks.radiatorXmaxMm),
-                                                         QPointF(ChartHighestHz, *marks.radiatorXmaxMm)}
-                                        : QList<QPointF>());
+        const bool showMark =
+            drawn && marks.radiatorXmaxMm && IsUsablePositive(*marks.radiatorXmaxMm) &&
+            *marks.radiatorXmaxMm <= MaxAxisMagnitude && !curves.radiatorExcursionMm.empty();
+        radiatorMark_->replace(showMark
+                                   ? QList<QPointF>{QPointF(ChartLowestHz, *marks.radiatorXmaxMm),
+                                                    QPointF(ChartHighestHz, *marks.radiatorXmaxMm)}
+                                   : QList<QPointF>());
         radiatorMark_->setVisible(showMark);
     }
     if (overlayGeneration != overlayGeneration_) {
@@ -660,8 +661,8 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
                  (which_ == Chart::Excursion ? QStringLiteral(" mm") : QStringLiteral(" m/s")),
              mark_->pen()});
     if (radiatorMark_ && radiatorMark_->isVisible())
-        legend_.push_back({QStringLiteral("Radiator Xmax ") + LegendFigure(radiatorMark_->at(0).y()) +
-                               QStringLiteral(" mm"),
+        legend_.push_back({QStringLiteral("Radiator Xmax ") +
+                               LegendFigure(radiatorMark_->at(0).y()) + QStringLiteral(" mm"),
                            radiatorMark_->pen()});
     if (fbHz_)
         legend_.push_back(

@@ -25,12 +25,12 @@ class ChartView;
 
 // What a chart draws besides the curves of the model.
 struct ChartMarks {
-    std::optional<double> xmaxMm;   // the driver's Xmax, on the excursion chart
+    std::optional<double> xmaxMm;         // the driver's Xmax, on the excursion chart
     std::optional<double> radiatorXmaxMm; // the passive radiators' Xmax there
-    double portVelocityWarning = 0; // m/s, on the port velocity chart
-    QString designLabel;            // the current design: driver, box, tuning, power
-    std::optional<double> fbHz;     // a vented box's tuning, marked on the SPL chart
-    std::optional<double> peMaxW;   // named by the thermal limit's legend entry
+    double portVelocityWarning = 0;       // m/s, on the port velocity chart
+    QString designLabel;                  // the current design: driver, box, tuning, power
+    std::optional<double> fbHz;           // a vented box's tuning, marked on the SPL chart
+    std::optional<double> peMaxW;         // named by the thermal limit's legend entry
 };
 
 // A design drawn beside the current one, in its own colour.

@@ -14,9 +14,9 @@
 
 #include "ChartsPresenter.h"
 #include "CurveFormats.h"
-#include "Enclosures.h"
 #include "DesignModel.h"
 #include "DesignReader.h"
+#include "Enclosures.h"
 #include "FuzzSupport.h"
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
@@ -164,8 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString power = fuzz::lineOrEmpty(lines, std::size(InputFields));
     // Fields the input leaves out keep the window's start texts.
     WindowTexts window;
-    window.texts = {{"EDriverCount", "1"}, {"EAirDensity", "1.18"}, {"ESoundSpeed", "345"},
-                    {"ELe", "0"}, {"ESourceResistance", "0"}, {"ELeakageQ", "7"}};
+    window.texts = {{"EDriverCount", "1"}, {"EAirDensity", "1.18"},    {"ESoundSpeed", "345"},
+                    {"ELe", "0"},          {"ESourceResistance", "0"}, {"ELeakageQ", "7"}};
     for (size_t i = 0; i < windowFields.size(); ++i)
         if (mainLines + i < lines.size())
             window.texts[QLatin1String(windowFields[i])] = lines[mainLines + i];

@@ -19,12 +19,11 @@ namespace {
 
 // The window's fields as a map of texts, with its start texts.
 struct FakeWindow {
-    std::map<QString, QString> texts = {{"EDriverCount", "1"},    {"EAirDensity", "1.18"},
-                                        {"ESoundSpeed", "345"},   {"ETemperature", "20"},
-                                        {"EPressure", "101325"},  {"EHumidity", "50"},
-                                        {"ELe", "0"},             {"ESourceResistance", "0"},
-                                        {"ELeakageQ", "7"},       {"EVentQ", ""},
-                                        {"EVoltage", "20"},       {"EPower", ""}};
+    std::map<QString, QString> texts = {
+        {"EDriverCount", "1"},  {"EAirDensity", "1.18"},    {"ESoundSpeed", "345"},
+        {"ETemperature", "20"}, {"EPressure", "101325"},    {"EHumidity", "50"},
+        {"ELe", "0"},           {"ESourceResistance", "0"}, {"ELeakageQ", "7"},
+        {"EVentQ", ""},         {"EVoltage", "20"},         {"EPower", ""}};
     WindowControls controls;
 
     FakeWindow() {
@@ -183,10 +182,10 @@ private slots:
         QVERIFY(!texts.empty());
         w.take(texts);
         w.controls.kind = kind;
-        const DesignCurves c = ComputeDesignCurves(p.design(Fields(main), w.controls),
-                                                   ChartsPresenter::Frequencies());
-        for (Chart chart : {Chart::Spl, Chart::Excursion, Chart::Impedance, Chart::GroupDelay,
-                            Chart::Limits})
+        const DesignCurves c =
+            ComputeDesignCurves(p.design(Fields(main), w.controls), ChartsPresenter::Frequencies());
+        for (Chart chart :
+             {Chart::Spl, Chart::Excursion, Chart::Impedance, Chart::GroupDelay, Chart::Limits})
             QVERIFY2(c.has(chart), qPrintable(MissingInputsSentence(chart, c.lacks(chart))));
         QCOMPARE(c.has(Chart::PortVelocity), kind != BoxKind::PassiveRadiator);
         if (kind == BoxKind::PassiveRadiator) {
@@ -203,9 +202,10 @@ private slots:
         QTest::addColumn<QString>("text");
         // 22700 x 15.2^2 / (22^2 x 240) - 0.79 x 15.2 = 33.14 cm.
         QTest::newRow("the start-up box") << 240.0 << 1.0 << "Vent 33.1 cm long.";
-        QTest::newRow("two vents") << 240.0 << 2.0 << "Each vent 78.3 cm long: longer than the "
-                                                      "chamber is deep (62 cm for a cube); it "
-                                                      "does not fit.";
+        QTest::newRow("two vents") << 240.0 << 2.0
+                                   << "Each vent 78.3 cm long: longer than the "
+                                      "chamber is deep (62 cm for a cube); it "
+                                      "does not fit.";
         QTest::newRow("too narrow") << 5000.0 << 1.0
                                     << "Vent -9.8 cm long: a vent this narrow cannot tune so high; "
                                        "choose a wider one.";

@@ -186,7 +186,8 @@ private slots:
         one.drive.voltageV = 20.0;
         DesignSetup pair = one;
         pair.drivers = {2, Mounting::Isobaric, Wiring::Parallel};
-        for (std::optional<double> *v : {&pair.enclosure.vbLitres, &pair.enclosure.frontVolumeLitres})
+        for (std::optional<double> *v :
+             {&pair.enclosure.vbLitres, &pair.enclosure.frontVolumeLitres})
             if (*v)
                 **v /= 2.0;
         // The pair is twice the acoustic impedance of one driver; so is half
@@ -455,9 +456,8 @@ private slots:
         QTest::newRow("vent diameter 1e308")
             << BoxKind::Bandpass4 << int(ModelInput::Bp4VentDiameter) << 1e308
             << "Port air velocity needs the vent diameter (this window).";
-        QTest::newRow("leakage Q of zero")
-            << BoxKind::Vented << int(ModelInput::LeakageQ) << 0.0
-            << "SPL needs the leakage Q (this window).";
+        QTest::newRow("leakage Q of zero") << BoxKind::Vented << int(ModelInput::LeakageQ) << 0.0
+                                           << "SPL needs the leakage Q (this window).";
         QTest::newRow("negative Le")
             << BoxKind::Closed << int(ModelInput::Le) << -1.0 << "SPL needs Le (this window).";
         QTest::newRow("huge source resistance")
@@ -480,11 +480,10 @@ private slots:
     // An odd count cannot make isobaric pairs, nor series-parallel strings.
     void impossibleArrangements() {
         DesignSetup s = Vented();
-        for (DriverArrangement a :
-             {DriverArrangement{3, Mounting::Isobaric, Wiring::Parallel},
-              DriverArrangement{2, Mounting::Normal, Wiring::SeriesParallel},
-              DriverArrangement{6 + 3, Mounting::Normal, Wiring::Parallel},
-              DriverArrangement{0, Mounting::Normal, Wiring::Series}}) {
+        for (DriverArrangement a : {DriverArrangement{3, Mounting::Isobaric, Wiring::Parallel},
+                                    DriverArrangement{2, Mounting::Normal, Wiring::SeriesParallel},
+                                    DriverArrangement{6 + 3, Mounting::Normal, Wiring::Parallel},
+                                    DriverArrangement{0, Mounting::Normal, Wiring::Series}}) {
             s.drivers = a;
             const DesignCurves c = ComputeDesignCurves(s, Audio());
             QCOMPARE(MissingInputsSentence(Chart::Spl, c.lacks(Chart::Spl)),

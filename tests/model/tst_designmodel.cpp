@@ -222,7 +222,8 @@ private slots:
                                   << "1e300" << BoxKind::Vented
                                   << "Group delay needs Vas (Driver page).";
         QTest::newRow("tiny Vb") << "EVb"
-                                 << "1e-300" << BoxKind::Vented << "Group delay needs Vb (Box page).";
+                                 << "1e-300" << BoxKind::Vented
+                                 << "Group delay needs Vb (Box page).";
         QTest::newRow("denormal Xmax")
             << "EXmax"
             << "4e-320" << BoxKind::Vented << "Maximum SPL and power needs Xmax (Driver page).";
@@ -284,8 +285,9 @@ private slots:
                 const DriverParameters d = ReadDriverParameters(*main_);
                 const bool known =
                     d.re && EffectiveQms(d) && ReadBoxParameters(*main_, kind).vbLitres;
-                QVERIFY2(c.has(Chart::Impedance) == known,
-                         qPrintable(MissingInputsSentence(Chart::Impedance, c.lacks(Chart::Impedance))));
+                QVERIFY2(
+                    c.has(Chart::Impedance) == known,
+                    qPrintable(MissingInputsSentence(Chart::Impedance, c.lacks(Chart::Impedance))));
                 withoutImpedance += known ? 0 : 1;
                 if (!known)
                     QVERIFY(MissingInputsSentence(Chart::Impedance, c.lacks(Chart::Impedance))
