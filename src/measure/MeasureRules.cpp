@@ -141,8 +141,8 @@ std::optional<double> SdFromInputs(const QString &sdCm2, const QString &effectiv
     if (const std::optional<double> sd = positive(sdCm2))
         return *sd * 1e-4;
     if (const std::optional<double> d = positive(effectiveDiameterMm)) {
-        const double r = *d / 2000.0;
-        return Pi * r * r;
+        using namespace acoustics;
+        return PistonArea(MetresFromMillimetres(*d), PiFull, AreaOrder::PiHalfSquare);
     }
     return std::nullopt;
 }

@@ -16,8 +16,8 @@ using R = InputRange;
 // Pointers to the members, as functions a row can hold.
 // The piston area of the effective diameter, in millimetres.
 double PistonAreaOfDiameterMm(double diameter) {
-    const double r = diameter * 1e-3 / 2.0;
-    return acoustics::PiFull * r * r;
+    using namespace acoustics;
+    return PistonArea(MetresFromMillimetres(diameter), PiFull, AreaOrder::PiHalfSquare);
 }
 
 #define DRAVIK_MEMBER(path) [](DesignSetup &s) -> std::optional<double> & { return s.path; }

@@ -21,8 +21,8 @@ double ChamberCompliance(double litres, const AirProperties &air) {
 }
 
 double CircleArea(double diameterMm) {
-    const double r = diameterMm * 1e-3 / 2.0;
-    return Pi * r * r;
+    using namespace acoustics;
+    return PistonArea(MetresFromMillimetres(diameterMm), Pi, AreaOrder::PiHalfSquare);
 }
 
 // A chamber tuned by its vents to `tuningHz`: the vents' acoustic mass
