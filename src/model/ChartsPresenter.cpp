@@ -15,8 +15,6 @@ namespace dravik {
 
 namespace {
 
-constexpr double Pi = acoustics::PiFull;
-
 // The rows every kind takes from the window besides its own.
 bool IsCommonRow(ModelInput input) {
     switch (input) {
@@ -183,9 +181,9 @@ std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const Desig
         b.vbLitres = vb;
         b.radiatorCount = 1.0;
         const double sd = value(d.sd, 0.05);
-        const double rhoC2 = current.air.density * current.air.soundSpeed * current.air.soundSpeed;
-        const double cms = value(d.vasLitres, 100.0) * 1e-3 / (rhoC2 * sd * sd);
-        const double mms = 1.0 / (std::pow(2.0 * Pi * value(d.fs, 30.0), 2) * cms);
+        const DriverMechanics driver =
+            MechanicsOf(value(d.fs, 30.0), value(d.vasLitres, 100.0), sd, current.air);
+        const double cms = driver.cms, mms = driver.mms;
         b.radiatorAreaCm2 = std::round(sd * 1e4);
         b.radiatorMassG = std::round(mms * 1e3);
         b.radiatorComplianceMmPerN = cms * 1e3;

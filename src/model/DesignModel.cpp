@@ -173,9 +173,9 @@ Resolved Resolve(const DesignSetup &s) {
     d.peMax = Usable(s, I::PEmax);
     d.rs = Usable(s, I::SourceResistance);
     d.radiatorXmax = Usable(s, I::RadiatorXmax) * 1e-3;
-    const double rhoC2 = d.air.density * d.air.soundSpeed * d.air.soundSpeed;
-    d.cms = Usable(s, I::Vas) * 1e-3 / (rhoC2 * d.sd * d.sd);
-    d.mms = 1.0 / (std::pow(2.0 * Pi * d.fs, 2) * d.cms);
+    const DriverMechanics mechanics = MechanicsOf(d.fs, Usable(s, I::Vas), d.sd, d.air);
+    d.cms = mechanics.cms;
+    d.mms = mechanics.mms;
     d.rms = 2.0 * Pi * d.fs * d.mms / d.qms;
     d.bl = std::sqrt(2.0 * Pi * d.fs * d.mms * d.re / d.qes);
     Arrange(s.drivers, d);
@@ -384,6 +384,13 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
 }
 
 } // namespace
+
+DriverMechanics MechanicsOf(double fs, double vasLitres, double sd, const AirProperties &air) {
+    DriverMechanics m;
+    m.cms = vasLitres * 1e-3 / (air.density * air.soundSpeed * air.soundSpeed * sd * sd);
+    m.mms = 1.0 / (std::pow(2.0 * Pi * fs, 2) * m.cms);
+    return m;
+}
 
 double WiredResistance(const DriverArrangement &drivers, double re) {
     const double n = drivers.count;

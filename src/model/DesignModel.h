@@ -70,6 +70,15 @@ DesignCurves ComputeDesignCurves(const DriverParameters &driver, const BoxParame
 // The DC resistance of the wired voice coils: Re/n, n Re or 4 Re/n.
 double WiredResistance(const DriverArrangement &drivers, double re);
 
+// A driver's suspension compliance and moving mass from Fs, Vas (litres) and
+// Sd (m^2) in the given air: Cms = Vas / (rho c^2 Sd^2), Mms = 1 / ((2 pi
+// Fs)^2 Cms).
+struct DriverMechanics {
+    double cms = 0.0; // m/N
+    double mms = 0.0; // kg
+};
+DriverMechanics MechanicsOf(double fs, double vasLitres, double sd, const AirProperties &air);
+
 // Whether a count of drivers can be mounted and wired so.
 bool IsArrangementPossible(const DriverArrangement &drivers);
 

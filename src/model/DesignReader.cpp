@@ -26,9 +26,9 @@ FieldText FromStore(const FieldStore &fields) {
 
 // The main window's field of a row, by its object name.
 std::optional<Field> MainWindowField(const InputRow &row) {
-    for (const FieldSpec &spec : mainWindowFields())
-        if (qstrcmp(spec.name, row.field) == 0)
-            return spec.id;
+    for (const FieldSpec &entry : mainWindowFields())
+        if (qstrcmp(entry.name, row.field) == 0)
+            return entry.id;
     return std::nullopt;
 }
 
@@ -75,7 +75,6 @@ void ReadMainWindowDesign(const FieldText &text, DesignSetup &setup) {
 DriverParameters ReadDriverParameters(const FieldText &text) {
     DesignSetup setup;
     ReadMainWindowDesign(text, setup);
-    setup.driver.leMh = DriverParameters().leMh;
     return setup.driver;
 }
 

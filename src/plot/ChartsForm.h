@@ -133,7 +133,6 @@ private:
     QLabel *qualityNotice_ = nullptr;
     QLabel *air_ = nullptr;
     QLabel *source_ = nullptr;
-    QLabel *kindNotice_ = nullptr;
     QRadioButton *frdAt283V_ = nullptr;
     QRadioButton *frdAt1W_ = nullptr;
     QRadioButton *frdAtChartPower_ = nullptr;

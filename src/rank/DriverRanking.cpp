@@ -22,13 +22,13 @@ namespace dravik {
 
 namespace {
 
-struct ColumnSpec {
+struct TableColumn {
     const char *name;
     bool text;     // always quoted
     bool rankable; // holds numbers
 };
 
-const ColumnSpec Columns[RankColumnCount] = {
+const TableColumn Columns[RankColumnCount] = {
     {"rank", false, false},
     {"index", false, false},
     {"maker", true, false},
@@ -60,7 +60,7 @@ const ColumnSpec Columns[RankColumnCount] = {
     {"problem", true, false},
 };
 
-const ColumnSpec &spec(RankColumn column) {
+const TableColumn &ColumnOf(RankColumn column) {
     return Columns[static_cast<int>(column)];
 }
 
@@ -269,7 +269,7 @@ bool needsQuotes(const QString &cell) {
 } // namespace
 
 QString RankColumnName(RankColumn column) {
-    return QLatin1String(spec(column).name);
+    return QLatin1String(ColumnOf(column).name);
 }
 
 std::optional<RankColumn> RankableColumn(const QString &name) {
@@ -419,7 +419,7 @@ QString QuotedCsvField(const QString &text) {
 QByteArray RankTableCsv(const std::vector<RankRow> &rows) {
     QByteArray csv;
     QStringList header;
-    for (const ColumnSpec &c : Columns)
+    for (const TableColumn &c : Columns)
         header << QLatin1String(c.name);
     csv += header.join(QLatin1Char(',')).toUtf8() + "\r\n";
     for (const RankRow &row : rows) {
