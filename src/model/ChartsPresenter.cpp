@@ -28,10 +28,21 @@ bool IsCommonRow(ModelInput input) {
     }
 }
 
-// Whether the window's field of a row belongs to a design of this kind.
-bool RowOfKind(const InputRow &row, const EnclosureKind &kind) {
+// Whether the window's field of a row belongs to a design of this kind in
+// this listening space.
+bool RowOfKind(const InputRow &row, const EnclosureKind &kind, SpaceKind space) {
     if (row.page != InputPage::ThisWindow)
         return false;
+    switch (row.group) {
+    case InputGroup::Amplifier:
+        return true;
+    case InputGroup::Cabin:
+        return space == SpaceKind::Car;
+    case InputGroup::Room:
+        return space == SpaceKind::Room;
+    case InputGroup::Design:
+        break;
+    }
     if (IsCommonRow(row.input))
         return true;
     if (row.input == ModelInput::LeakageQ)
@@ -87,9 +98,12 @@ DesignSetup ChartsPresenter::design(const std::function<QString(Field)> &mainFie
     }
     const EnclosureKind &kind = KindOf(controls.kind);
     for (const InputRow &row : DesignInputRows())
-        if (RowOfKind(row, kind))
+        if (RowOfKind(row, kind, controls.space))
             row.member(s) = ParseWindowValue(controls.text(row.field));
     s.drivers = {ReadCount(controls), controls.mounting, controls.wiring};
+    s.filters = controls.filters;
+    s.environment.kind = controls.space;
+    s.environment.cabin.cornerFromLength = controls.cabinCornerFromLength;
     s.drive.given = controls.drive;
     s.air = ReadAir(controls);
     return s;
@@ -148,7 +162,7 @@ std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup) 
     std::vector<std::pair<QString, QString>> texts;
     const EnclosureKind &kind = KindOf(setup.enclosure.kind);
     for (const InputRow &row : DesignInputRows())
-        if (RowOfKind(row, kind))
+        if (RowOfKind(row, kind, setup.environment.kind))
             texts.emplace_back(QLatin1String(row.field), WindowValueText(InputValue(setup, row)));
     texts.emplace_back(QLatin1String(control::DriverCount), QString::number(setup.drivers.count));
     texts.emplace_back(QLatin1String(control::AirDensity), WindowValueText(setup.air.density));
@@ -305,6 +319,70 @@ QString AirText(const AirProperties &air) {
         return QStringLiteral("The air needs numbers.");
     return QStringLiteral("Air ") + Figure(air.density, 4) + QStringLiteral(" kg/m^3, ") +
            Figure(air.soundSpeed, 2) + QStringLiteral(" m/s");
+}
+
+QString AmplifierLimitText(const DesignSetup &design) {
+    const std::optional<double> clip = AmplifierClippingVoltage(design.amplifier);
+    const std::optional<double> &current = design.amplifier.currentLimitA;
+    const bool currentUsable = current && IsUsable(ModelInput::AmpCurrentLimit, current);
+    if (!clip && !currentUsable)
+        return QString();
+    QStringList parts;
+    if (clip)
+        parts << QStringLiteral("Clips at ") + Figure(*clip, 2) + QStringLiteral(" V RMS");
+    if (currentUsable)
+        parts << (clip ? QStringLiteral("at most ") : QStringLiteral("At most ")) +
+                     Figure(*current, 1) + QStringLiteral(" A");
+    return parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+}
+
+std::vector<PlacementFigure> PlacementFigures(const DesignSetup &design, double lowHz,
+                                              double highHz) {
+    std::vector<PlacementFigure> figures;
+    if (design.environment.kind != SpaceKind::Room || UnusableSpaceInputs(design.environment))
+        return figures;
+    // Only the band's frequencies are computed: nine designs stay quick.
+    std::vector<double> band;
+    for (double f : ChartsPresenter::Frequencies())
+        if (f >= lowHz && f <= highHz)
+            band.push_back(f);
+    for (const GridPosition &p : PlacementGrid(design.environment.room)) {
+        const DesignCurves c = ComputeDesignCurvesAt(design, p.m, band);
+        figures.push_back({p.name, p.m, LevelVariationDb(c, lowHz, highHz)});
+    }
+    return figures;
+}
+
+int BestPlacement(const std::vector<PlacementFigure> &figures) {
+    int best = -1;
+    for (size_t i = 0; i < figures.size(); ++i)
+        if (figures[i].variationDb &&
+            (best < 0 || *figures[i].variationDb < *figures[static_cast<size_t>(best)].variationDb))
+            best = static_cast<int>(i);
+    return best;
+}
+
+QString PlacementText(const PlacementFigure &figure) {
+    return figure.name + QStringLiteral(": ") +
+           (figure.variationDb ? Figure(*figure.variationDb, 1) + QStringLiteral(" dB")
+                               : QStringLiteral("-"));
+}
+
+std::vector<std::pair<QString, QString>> CabinPresetTexts(const CabinPreset &preset) {
+    return {{QStringLiteral("ECabinLength"), WindowValueText(preset.lengthM)},
+            {QStringLiteral("ECabinSlope"), WindowValueText(preset.slopeDbPerOctave)},
+            {QStringLiteral("ECabinMaxGain"), WindowValueText(CabinParameters::DefaultMaxGainDb)}};
+}
+
+std::vector<std::pair<QString, QString>> RoomPresetTexts(const RoomPreset &preset) {
+    DesignSetup s;
+    s.environment.kind = SpaceKind::Room;
+    s.environment.room = RoomOfPreset(preset);
+    std::vector<std::pair<QString, QString>> texts;
+    for (const InputRow &row : DesignInputRows())
+        if (row.group == InputGroup::Room)
+            texts.emplace_back(QLatin1String(row.field), WindowValueText(InputValue(s, row)));
+    return texts;
 }
 
 } // namespace dravik

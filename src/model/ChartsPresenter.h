@@ -23,6 +23,9 @@ struct WindowControls {
     Wiring wiring = Wiring::Parallel;
     DriveParameters::Given drive = DriveParameters::Given::Power;
     bool airFromConditions = false;
+    SpaceKind space = SpaceKind::HalfSpace;
+    bool cabinCornerFromLength = false;
+    std::vector<FilterStage> filters; // the chain as the window lists it
 };
 
 // The window's own fields beyond the table of inputs.
@@ -114,5 +117,27 @@ QString AmplifierLoadText(const DesignCurves &curves);
 QString VentLengthText(const DesignSetup &setup);
 // The air as the charts take it: "Air 1.2010 kg/m^3, 343.68 m/s".
 QString AirText(const AirProperties &air);
+// The amplifier's limits as the design takes them: "Clips at 63.25 V RMS,
+// at most 20 A." or empty without an amplifier.
+QString AmplifierLimitText(const DesignSetup &design);
+
+// The box at each position of the room's 3 x 3 grid: how much the level at
+// the listener varies over a band (most less least, dB).
+struct PlacementFigure {
+    QString name;
+    std::array<double, 3> m;
+    std::optional<double> variationDb;
+};
+std::vector<PlacementFigure> PlacementFigures(const DesignSetup &design, double lowHz,
+                                              double highHz);
+// The position of least variation, or -1 when none has a figure.
+int BestPlacement(const std::vector<PlacementFigure> &figures);
+// "front left: 6.3 dB", or "front left: -" without a figure.
+QString PlacementText(const PlacementFigure &figure);
+
+// The texts of the fields of a preset of the listening space: a cabin's
+// length and slope, or a room's walls, T60, box and listener.
+std::vector<std::pair<QString, QString>> CabinPresetTexts(const CabinPreset &preset);
+std::vector<std::pair<QString, QString>> RoomPresetTexts(const RoomPreset &preset);
 
 } // namespace dravik

@@ -41,6 +41,10 @@ QString LimitCell(const DesignCurves &c, size_t i) {
         return QStringLiteral("excursion");
     case LimitKind::Radiator:
         return QStringLiteral("radiator");
+    case LimitKind::AmplifierVoltage:
+        return QStringLiteral("amplifier-voltage");
+    case LimitKind::AmplifierCurrent:
+        return QStringLiteral("amplifier-current");
     }
     return QString();
 }
@@ -53,14 +57,15 @@ QStringList CsvLines(const DesignCurves &c, const QString &title) {
     lines << QStringLiteral("# ") + title;
     lines << QStringLiteral("frequency_hz,spl_db,excursion_mm,port_velocity_ms,impedance_ohm,"
                             "impedance_phase_deg,group_delay_ms,max_spl_db,max_power_w,"
-                            "radiator_excursion_mm,rear_port_velocity_ms,limit");
+                            "radiator_excursion_mm,rear_port_velocity_ms,limit,chain_db,space_db");
     for (size_t i = 0; i < c.frequencies.size(); ++i) {
         const QStringList cells = {Number(c.frequencies[i]),    Cell(c.splDb, i),
                                    Cell(c.excursionMm, i),      Cell(c.portVelocity, i),
                                    Cell(c.impedanceOhm, i),     Cell(c.impedancePhaseDeg, i),
                                    Cell(c.groupDelayMs, i),     Cell(c.maxSplDb, i),
                                    Cell(c.maxPowerW, i),        Cell(c.radiatorExcursionMm, i),
-                                   Cell(c.rearPortVelocity, i), LimitCell(c, i)};
+                                   Cell(c.rearPortVelocity, i), LimitCell(c, i),
+                                   Cell(c.chainDb, i),          Cell(c.spaceDb, i)};
         lines << cells.join(QLatin1Char(','));
     }
     return lines;
@@ -215,17 +220,21 @@ QString ExportExtensions() {
 }
 
 QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title,
-                        const QStringList &notes) {
+                        const QStringList &notes, FrdResponse response) {
     switch (format) {
     case ExportFormat::Csv:
         return CsvLines(curves, title);
     case ExportFormat::Frd:
         if (ExportRefusal(format, curves))
             return {};
-        return ThreeColumns(curves, title,
-                            QStringLiteral("SPL at 1 m, half space, and the phase of the "
-                                           "box's response"),
-                            notes, "Freq(Hz) SPL(dB) Phase(deg)", curves.splDb, curves.splPhaseDeg);
+        return ThreeColumns(
+            curves, title,
+            response == FrdResponse::Box
+                ? QStringLiteral("SPL at 1 m, half space, and the phase of the "
+                                 "box's response")
+                : QStringLiteral("SPL at the listener and the phase of the system's "
+                                 "response: signal chain, box and listening space"),
+            notes, "Freq(Hz) SPL(dB) Phase(deg)", curves.splDb, curves.splPhaseDeg);
     case ExportFormat::Zma:
         if (ExportRefusal(format, curves))
             return {};

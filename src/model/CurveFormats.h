@@ -37,8 +37,11 @@ std::optional<QString> ExportRefusal(ExportFormat format, const DesignCurves &cu
 // begin with "*" (the title, what the figures are, each of `notes`, the
 // columns), then frequency, level (dB) or impedance (ohm), and phase
 // (degrees), separated by a blank, one line per frequency, rising.
+// An FRD file holds the box's own response (1 m, half space, no filters)
+// unless the system's is asked for; its comment line says which.
+enum class FrdResponse { Box, System };
 QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title,
-                        const QStringList &notes = {});
+                        const QStringList &notes = {}, FrdResponse response = FrdResponse::Box);
 
 // A text as one line of an exported file or a picture: every control
 // character (CR and LF included), the two non-characters U+FFFE and U+FFFF

@@ -12,6 +12,7 @@ namespace {
 using I = ModelInput;
 using P = InputPage;
 using R = InputRange;
+using G = InputGroup;
 
 // Pointers to the members, as functions a row can hold.
 // The piston area of the effective diameter, in millimetres.
@@ -104,6 +105,46 @@ const std::vector<InputRow> &Rows() {
          "EVoltage", "Voltage", R::Positive},
         {I::SourceResistance, DRAVIK_MEMBER(drive.sourceResistanceOhm), "the source resistance",
          P::ThisWindow, "ohm", "ESourceResistance", "Rs", R::ZeroOrMore},
+
+        {I::AmpRatedPower, DRAVIK_MEMBER(amplifier.ratedPowerW), "the amplifier's rated power",
+         P::ThisWindow, "W", "EAmpRatedPower", "Rated power", R::PositiveOrNone, nullptr,
+         G::Amplifier},
+        {I::AmpRatedLoad, DRAVIK_MEMBER(amplifier.ratedLoadOhm), "the amplifier's rated load",
+         P::ThisWindow, "ohm", "EAmpRatedLoad", "into", R::PositiveOrNone, nullptr, G::Amplifier},
+        {I::AmpCurrentLimit, DRAVIK_MEMBER(amplifier.currentLimitA),
+         "the amplifier's current limit", P::ThisWindow, "A", "EAmpCurrentLimit", "Current limit",
+         R::PositiveOrNone, nullptr, G::Amplifier},
+
+        {I::CabinCorner, DRAVIK_MEMBER(environment.cabin.cornerHz), "the cabin's corner frequency",
+         P::ThisWindow, "Hz", "ECabinCorner", "Corner", R::Positive, nullptr, G::Cabin},
+        {I::CabinLength, DRAVIK_MEMBER(environment.cabin.lengthM), "the cabin's length",
+         P::ThisWindow, "m", "ECabinLength", "Cabin length", R::Positive, nullptr, G::Cabin},
+        {I::CabinSlope, DRAVIK_MEMBER(environment.cabin.slopeDbPerOctave), "the cabin's slope",
+         P::ThisWindow, "dB/oct", "ECabinSlope", "Slope", R::Positive, nullptr, G::Cabin},
+        {I::CabinMaxGain, DRAVIK_MEMBER(environment.cabin.maxGainDb), "the cabin's most gain",
+         P::ThisWindow, "dB", "ECabinMaxGain", "At most", R::Positive, nullptr, G::Cabin},
+
+        {I::RoomLength, DRAVIK_MEMBER(environment.room.lengthM), "the room's length", P::ThisWindow,
+         "m", "ERoomLength", "Room length", R::Positive, nullptr, G::Room},
+        {I::RoomWidth, DRAVIK_MEMBER(environment.room.widthM), "the room's width", P::ThisWindow,
+         "m", "ERoomWidth", "width", R::Positive, nullptr, G::Room},
+        {I::RoomHeight, DRAVIK_MEMBER(environment.room.heightM), "the room's height", P::ThisWindow,
+         "m", "ERoomHeight", "height", R::Positive, nullptr, G::Room},
+        {I::RoomReverberation, DRAVIK_MEMBER(environment.room.reverberationS),
+         "the room's reverberation time", P::ThisWindow, "s", "ERoomT60", "T60", R::Positive,
+         nullptr, G::Room},
+        {I::SourceX, DRAVIK_MEMBER(environment.room.sourceM[0]), "the box's position",
+         P::ThisWindow, "m", "ESourceX", "Box at x", R::ZeroOrMore, nullptr, G::Room},
+        {I::SourceY, DRAVIK_MEMBER(environment.room.sourceM[1]), "the box's position",
+         P::ThisWindow, "m", "ESourceY", "y", R::ZeroOrMore, nullptr, G::Room},
+        {I::SourceZ, DRAVIK_MEMBER(environment.room.sourceM[2]), "the box's position",
+         P::ThisWindow, "m", "ESourceZ", "z", R::ZeroOrMore, nullptr, G::Room},
+        {I::ListenerX, DRAVIK_MEMBER(environment.room.listenerM[0]), "the listener's position",
+         P::ThisWindow, "m", "EListenerX", "Listener at x", R::ZeroOrMore, nullptr, G::Room},
+        {I::ListenerY, DRAVIK_MEMBER(environment.room.listenerM[1]), "the listener's position",
+         P::ThisWindow, "m", "EListenerY", "y", R::ZeroOrMore, nullptr, G::Room},
+        {I::ListenerZ, DRAVIK_MEMBER(environment.room.listenerM[2]), "the listener's position",
+         P::ThisWindow, "m", "EListenerZ", "z", R::ZeroOrMore, nullptr, G::Room},
     };
     return rows;
 }
@@ -136,6 +177,10 @@ bool IsUsable(const InputRow &row, const std::optional<double> &value) {
     if (row.range == InputRange::ZeroOrMore && v == 0.0)
         return true;
     return std::isfinite(v) && v >= Smallest && v <= Largest;
+}
+
+bool IsUsable(ModelInput input, const std::optional<double> &value) {
+    return IsUsable(DesignInputRow(input), value);
 }
 
 const char *PageName(InputPage page) {

@@ -61,8 +61,31 @@ enum class ModelInput : std::uint8_t {
     AirDensity,
     SoundSpeed,
     DriverCount,
-    // Not a number: the chart applies to a box with vents or radiators only.
-    VentedBox,
+    // The amplifier's limits.
+    AmpRatedPower,
+    AmpRatedLoad,
+    AmpCurrentLimit,
+    // A car's cabin.
+    CabinCorner,
+    CabinLength,
+    CabinSlope,
+    CabinMaxGain,
+    // A room, the box and the listener in it.
+    RoomLength,
+    RoomWidth,
+    RoomHeight,
+    RoomReverberation,
+    SourceX,
+    SourceY,
+    SourceZ,
+    ListenerX,
+    ListenerY,
+    ListenerZ,
+    // Not a number: every filter of the signal chain usable.
+    SignalChain,
+    // Not a number: the chart does not apply to this design (the vent chart
+    // to a box without vents, the room chart to another listening space).
+    NotApplicable,
     // Not an input: the values are usable one by one, but the curves they
     // give are not finite numbers.
     Computable,
@@ -82,6 +105,9 @@ enum class InputRange { Positive, ZeroOrMore, PositiveOrNone };
 // Where the user types a value.
 enum class InputPage { Driver, Box, Vent, ThisWindow };
 
+// Which part of the window's own fields a row belongs to beyond the box.
+enum class InputGroup { Design, Amplifier, Cabin, Room };
+
 struct InputRow {
     ModelInput input;
     std::optional<double> &(*member)(DesignSetup &);
@@ -96,6 +122,7 @@ struct InputRow {
     // How the field's number becomes the member's, where they differ: the
     // effective piston diameter (mm) gives the area (m^2).
     double (*fromField)(double) = nullptr;
+    InputGroup group = InputGroup::Design;
 };
 
 const std::vector<InputRow> &DesignInputRows();
@@ -108,6 +135,8 @@ const std::optional<double> &InputValue(const DesignSetup &setup, const InputRow
 // within 1e-12 to 1e12 of its unit (no real loudspeaker lies outside, and
 // the arithmetic of the charts stays finite inside).
 bool IsUsable(const InputRow &row, const std::optional<double> &value);
+// The same for a row of the table.
+bool IsUsable(ModelInput input, const std::optional<double> &value);
 
 // The page's name as sentences say it: "Driver page", "this window".
 const char *PageName(InputPage page);

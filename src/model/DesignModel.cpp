@@ -42,6 +42,15 @@ struct Resolved {
     double eg = 0;           // the drive's open-circuit voltage, RMS
     double radiatorXmax = 0; // m, 0 for no limit
     BoxCircuit box;
+    // The signal chain's enabled filters, and the listening space: an ideal
+    // solid angle's or a cabin's gain, or a room's modes.
+    std::vector<FilterStage> chain;
+    SpaceKind space = SpaceKind::HalfSpace;
+    double freeFieldGain = 1.0; // pressure over half space's
+    double cabinCornerHz = 0, cabinSlope = 0, cabinMaxGainDb = 0;
+    std::optional<RoomResponse> room;
+    // The amplifier's clipping voltage and current limit, RMS; 0 for none.
+    double ampVoltage = 0, ampCurrent = 0;
 };
 
 // The drive's figures at 1 V of open-circuit voltage at one frequency.
@@ -50,6 +59,7 @@ struct CircuitPoint {
     Complex coneVelocity;      // of each driver, m/s
     Complex coilVoltage;       // across one voice coil
     Complex terminalImpedance; // of the wired drivers
+    Complex amplifierCurrent;  // drawn from the amplifier
     Complex ventFlow[2];       // of each set of vents together, m^3/s
     Complex radiatorFlow;      // of all radiators together
 };
@@ -116,6 +126,7 @@ CircuitPoint Solve(const Resolved &d, double f) {
     point.coilVoltage = coil.value * current + d.bl * point.coneVelocity;
     point.terminalImpedance =
         d.seriesCoils / d.parallelStrings * Divide(point.coilVoltage, current);
+    point.amplifierCurrent = d.parallelStrings * current;
     return point;
 }
 
@@ -158,6 +169,33 @@ double Usable(const DesignSetup &s, ModelInput input, double otherwise = 0.0) {
 constexpr double NominalRe = 1.0;
 constexpr double NominalSd = 0.1;
 
+// The listening space as the circuit's numbers; a space whose values are
+// not usable stays half space (its charts say what it lacks).
+void ResolveSpace(const DesignSetup &s, Resolved &d) {
+    const ListeningSpace &space = s.environment;
+    if (UnusableSpaceInputs(space))
+        return;
+    d.space = space.kind;
+    switch (space.kind) {
+    case SpaceKind::FullSpace:
+    case SpaceKind::HalfSpace:
+    case SpaceKind::QuarterSpace:
+    case SpaceKind::EighthSpace:
+        d.freeFieldGain = std::pow(10.0, FreeFieldGainDb(space.kind) / 20.0);
+        break;
+    case SpaceKind::Car:
+        d.cabinCornerHz = space.cabin.cornerFromLength
+                              ? CabinCornerHz(*space.cabin.lengthM, d.air.soundSpeed)
+                              : *space.cabin.cornerHz;
+        d.cabinSlope = *space.cabin.slopeDbPerOctave;
+        d.cabinMaxGainDb = *space.cabin.maxGainDb;
+        break;
+    case SpaceKind::Room:
+        d.room = MakeRoomResponse(space.room, d.air.soundSpeed, RoomChartHighestHz);
+        break;
+    }
+}
+
 Resolved Resolve(const DesignSetup &s) {
     using I = ModelInput;
     Resolved d;
@@ -189,6 +227,16 @@ Resolved Resolve(const DesignSetup &s) {
     load.movingMass = d.mms;
     load.fs = d.fs;
     d.box = d.kind->circuit(s.enclosure, d.air, load);
+    // A chain with a filter that cannot be used is not applied at all (its
+    // charts say so): its arithmetic is only defined for usable values.
+    if (!ChainFault(s.filters))
+        for (const FilterStage &f : s.filters)
+            if (f.enabled)
+                d.chain.push_back(f);
+    ResolveSpace(s, d);
+    if (const std::optional<double> v = AmplifierClippingVoltage(s.amplifier))
+        d.ampVoltage = *v;
+    d.ampCurrent = Usable(s, I::AmpCurrentLimit);
     return d;
 }
 
@@ -217,7 +265,36 @@ ModelInputs Unusable(const DesignSetup &s) {
         m |= Bit(I::SoundSpeed);
     if (!IsArrangementPossible(s.drivers))
         m |= Bit(I::DriverCount);
+    if (ChainFault(s.filters))
+        m |= Bit(I::SignalChain);
+    // The space's values are usable by its own rules only.
+    const ModelInputs space = Bit(I::CabinCorner) | Bit(I::CabinLength) | Bit(I::CabinSlope) |
+                              Bit(I::CabinMaxGain) | Bit(I::RoomLength) | Bit(I::RoomWidth) |
+                              Bit(I::RoomHeight) | Bit(I::RoomReverberation) | Bit(I::SourceX) |
+                              Bit(I::SourceY) | Bit(I::SourceZ) | Bit(I::ListenerX) |
+                              Bit(I::ListenerY) | Bit(I::ListenerZ);
+    m = (m & ~space) | UnusableSpaceInputs(s.environment);
+    // A rated power needs its rated load, and the other way round.
+    const AmplifierParameters &amp = s.amplifier;
+    if (amp.ratedPowerW.has_value() != amp.ratedLoadOhm.has_value())
+        m |= Bit(amp.ratedPowerW ? I::AmpRatedLoad : I::AmpRatedPower);
     return m;
+}
+
+// What the listening space needs besides the design.
+ModelInputs SpaceNeeds(const ListeningSpace &space) {
+    using I = ModelInput;
+    switch (space.kind) {
+    case SpaceKind::Car:
+        return Bit(space.cabin.cornerFromLength ? I::CabinLength : I::CabinCorner) |
+               Bit(I::CabinSlope) | Bit(I::CabinMaxGain);
+    case SpaceKind::Room:
+        return Bit(I::RoomLength) | Bit(I::RoomWidth) | Bit(I::RoomHeight) |
+               Bit(I::RoomReverberation) | Bit(I::SourceX) | Bit(I::SourceY) | Bit(I::SourceZ) |
+               Bit(I::ListenerX) | Bit(I::ListenerY) | Bit(I::ListenerZ);
+    default:
+        return 0;
+    }
 }
 
 // What each chart needs of a design of its kind.
@@ -238,21 +315,33 @@ ModelInputs Needs(Chart chart, const DesignSetup &s) {
         voltage || Usable(s, I::SourceResistance) > 0.0 || Usable(s, I::Le) > 0.0;
     if (reMatters)
         core |= Bit(I::Re);
-    const ModelInputs level = core | Bit(voltage ? I::Voltage : I::Power);
+    const ModelInputs chain = Bit(I::SignalChain);
+    const ModelInputs space = SpaceNeeds(s.environment);
+    const ModelInputs level = core | chain | Bit(voltage ? I::Voltage : I::Power);
     const ModelInputs excursion = level | Bit(I::Sd);
+    // The amplifier's limits are voltages and currents: the drive's
+    // voltage, and so Re, matters to them.
+    const AmplifierParameters &amp = s.amplifier;
+    const ModelInputs amplifier = Bit(I::AmpRatedPower) | Bit(I::AmpRatedLoad) |
+                                  Bit(I::AmpCurrentLimit) |
+                                  (amp.hasRating() || amp.currentLimitA ? Bit(I::Re) : 0);
     switch (chart) {
     case Chart::Spl:
-        return level;
+        return level | space;
     case Chart::Excursion:
         return excursion;
     case Chart::PortVelocity:
-        return kind.ventNeeds.empty() ? Bit(I::VentedBox) : excursion | Bits(kind.ventNeeds);
+        return kind.ventNeeds.empty() ? Bit(I::NotApplicable) : excursion | Bits(kind.ventNeeds);
     case Chart::Impedance:
         return core | Bit(I::Re);
     case Chart::GroupDelay:
-        return core;
+        return core | chain | space;
     case Chart::Limits:
-        return excursion | Bit(I::Xmax) | Bit(I::PEmax);
+        return excursion | space | amplifier | Bit(I::Xmax) | Bit(I::PEmax);
+    case Chart::Chain:
+        return chain;
+    case Chart::Room:
+        return s.environment.kind == SpaceKind::Room ? level | space : Bit(I::NotApplicable);
     }
     return 0;
 }
@@ -276,8 +365,18 @@ std::vector<std::vector<double> DesignCurves::*> CurvesOf(Chart chart) {
     case Chart::GroupDelay:
         return {&C::responseDb, &C::groupDelayMs};
     case Chart::Limits:
-        return {&C::excursionLimitW,   &C::maxPowerW,           &C::maxSplDb,
-                &C::thermalLimitSplDb, &C::excursionLimitSplDb, &C::radiatorLimitSplDb};
+        return {&C::excursionLimitW,
+                &C::maxPowerW,
+                &C::maxSplDb,
+                &C::thermalLimitSplDb,
+                &C::excursionLimitSplDb,
+                &C::radiatorLimitSplDb,
+                &C::amplifierVoltageLimitSplDb,
+                &C::amplifierCurrentLimitSplDb};
+    case Chart::Chain:
+        return {&C::chainDb, &C::chainPhaseDeg};
+    case Chart::Room:
+        return {&C::splDb, &C::spaceDb};
     }
     return {};
 }
@@ -298,9 +397,11 @@ double PeakDisplacement(Complex velocity, double w) {
 // The level with each limit reached, from the level at the drive: the most
 // power the design takes is set by the lowest of them.
 void FillLimits(const Resolved &d, const CircuitPoint &p, double w, double spl, double power,
-                bool radiators, size_t i, DesignCurves &c) {
-    const double coilV = Magnitude(p.coilVoltage) * d.eg;
-    const double cone = PeakDisplacement(p.coneVelocity, w) * d.eg;
+                double chainGain, bool radiators, size_t i, DesignCurves &c) {
+    // The amplifier's output at this frequency: the drive through the chain.
+    const double eg = d.eg * chainGain;
+    const double coilV = Magnitude(p.coilVoltage) * eg;
+    const double cone = PeakDisplacement(p.coneVelocity, w) * eg;
     const double thermal = power * d.peMax / (coilV * coilV / d.re);
     const double excursionRatio = d.xmax / cone;
     const double excursion = power * (excursionRatio * excursionRatio);
@@ -311,7 +412,7 @@ void FillLimits(const Resolved &d, const CircuitPoint &p, double w, double spl, 
     double leastSpl = std::min(c.thermalLimitSplDb[i], c.excursionLimitSplDb[i]);
     if (radiators) {
         const Outlet &r = d.box.rear.outlets.front();
-        const double travel = PeakDisplacement(p.radiatorFlow, w) * d.eg / (r.count * r.area);
+        const double travel = PeakDisplacement(p.radiatorFlow, w) * eg / (r.count * r.area);
         const double radiatorRatio = d.radiatorXmax / travel;
         const double radiator = power * (radiatorRatio * radiatorRatio);
         c.radiatorLimitSplDb[i] = spl + 10.0 * std::log10(radiator / power);
@@ -321,16 +422,48 @@ void FillLimits(const Resolved &d, const CircuitPoint &p, double w, double spl, 
             leastSpl = c.radiatorLimitSplDb[i];
         }
     }
+    // The amplifier clips where its output voltage or current reaches its
+    // limit: power and level scale with the square of either.
+    const auto amplifierLimit = [&](double ratio, LimitKind kind, std::vector<double> &levels) {
+        const double limit = power * (ratio * ratio);
+        levels[i] = spl + 20.0 * std::log10(ratio);
+        if (limit < least) {
+            least = limit;
+            which = kind;
+            leastSpl = levels[i];
+        }
+    };
+    if (d.ampVoltage > 0.0)
+        amplifierLimit(d.ampVoltage / eg, LimitKind::AmplifierVoltage,
+                       c.amplifierVoltageLimitSplDb);
+    if (d.ampCurrent > 0.0)
+        amplifierLimit(d.ampCurrent / (Magnitude(p.amplifierCurrent) * eg),
+                       LimitKind::AmplifierCurrent, c.amplifierCurrentLimitSplDb);
     c.excursionLimitW[i] = excursion;
     c.maxPowerW[i] = least;
     c.maxSplDb[i] = leastSpl;
     c.limit[i] = which;
 }
 
+// The listening space's pressure over half space's at f, with its slope in w.
+DualComplex SpaceResponse(const Resolved &d, double f, double w) {
+    switch (d.space) {
+    case SpaceKind::Car:
+        // An average cabin's gain, its phase unknown: a real factor.
+        return DualComplex(
+            std::pow(10.0, CabinGainDb(f, d.cabinCornerHz, d.cabinSlope, d.cabinMaxGainDb) / 20.0));
+    case SpaceKind::Room:
+        return d.room->at(w);
+    default:
+        return DualComplex(d.freeFieldGain);
+    }
+}
+
 void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
     const bool spl = c.has(Chart::Spl), excursion = c.has(Chart::Excursion),
                port = c.has(Chart::PortVelocity), impedance = c.has(Chart::Impedance),
-               delay = c.has(Chart::GroupDelay), limits = c.has(Chart::Limits);
+               delay = c.has(Chart::GroupDelay), limits = c.has(Chart::Limits),
+               chain = c.has(Chart::Chain), space = !c.spaceDb.empty();
     const bool radiators = d.kind->hasRadiators;
     // Levels from |p|^2: one logarithm a point for the level, the response
     // relative to the drivers' mass-controlled pressure as a difference.
@@ -350,36 +483,54 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
         const double f = c.frequencies[i];
         const double w = 2.0 * Pi * f;
         const CircuitPoint p = Solve(d, f);
-        const Complex pressure = p.pressure.value;
-        const double relative = 10.0 * std::log10(std::norm(pressure) / reference2);
-        const double level = relative + referenceLevel;
+        const Complex boxPressure = p.pressure.value;
+        const double relative = 10.0 * std::log10(std::norm(boxPressure) / reference2);
+        // The chain in front of the amplifier and the space around the
+        // listener multiply the box's pressure.
+        const DualComplex chainResponse =
+            d.chain.empty() ? DualComplex(1.0) : ChainResponse(d.chain, w);
+        const DualComplex spaceResponse = SpaceResponse(d, f, w);
+        const DualComplex heard = d.chain.empty() && d.space == SpaceKind::HalfSpace
+                                      ? p.pressure
+                                      : p.pressure * chainResponse * spaceResponse;
+        const double chainGain = Magnitude(chainResponse.value);
+        const double chainGain2 = std::norm(chainResponse.value);
+        const double spaceGain2 = std::norm(spaceResponse.value);
+        const double level = relative + referenceLevel + 10.0 * std::log10(chainGain2 * spaceGain2);
+        if (chain) {
+            c.chainDb[i] = 10.0 * std::log10(chainGain2);
+            c.chainPhaseDeg[i] = Degrees(std::arg(chainResponse.value));
+        }
+        if (space)
+            c.spaceDb[i] = 10.0 * std::log10(spaceGain2);
         if (spl) {
             c.splDb[i] = level;
-            c.splPhaseDeg[i] = Degrees(std::arg(pressure));
+            c.splPhaseDeg[i] = Degrees(std::arg(heard.value));
         }
         if (delay) {
             c.responseDb[i] = relative;
-            c.groupDelayMs[i] = -1e3 * Divide(p.pressure.slope, pressure).imag();
+            c.groupDelayMs[i] = -1e3 * Divide(heard.slope, heard.value).imag();
         }
         if (impedance) {
             c.impedanceOhm[i] = Magnitude(p.terminalImpedance);
             c.impedancePhaseDeg[i] = Degrees(std::arg(p.terminalImpedance));
         }
         if (excursion) {
-            c.excursionMm[i] = 1e3 * PeakDisplacement(p.coneVelocity, w) * d.eg;
+            c.excursionMm[i] = 1e3 * PeakDisplacement(p.coneVelocity, w) * d.eg * chainGain;
             if (radiators)
-                c.radiatorExcursionMm[i] = 1e3 * PeakDisplacement(p.radiatorFlow, w) * d.eg /
+                c.radiatorExcursionMm[i] = 1e3 * PeakDisplacement(p.radiatorFlow, w) * d.eg *
+                                           chainGain /
                                            (radiatorOutlet->count * radiatorOutlet->area);
         }
         if (port) {
             c.portVelocity[i] =
-                std::sqrt(2.0) * Magnitude(p.ventFlow[0]) * d.eg / ventArea(mainVents);
+                std::sqrt(2.0) * Magnitude(p.ventFlow[0]) * d.eg * chainGain / ventArea(mainVents);
             if (d.kind->hasRearVents)
-                c.rearPortVelocity[i] =
-                    std::sqrt(2.0) * Magnitude(p.ventFlow[1]) * d.eg / ventArea(&d.box.rear);
+                c.rearPortVelocity[i] = std::sqrt(2.0) * Magnitude(p.ventFlow[1]) * d.eg *
+                                        chainGain / ventArea(&d.box.rear);
         }
         if (limits)
-            FillLimits(d, p, w, level, power, radiatorLimit, i, c);
+            FillLimits(d, p, w, level, power, chainGain, radiatorLimit, i, c);
     }
 }
 
@@ -461,7 +612,7 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
     const ModelInputs unusable = Unusable(setup);
     for (int i = 0; i < ChartCount; ++i) {
         const ModelInputs needs = Needs(static_cast<Chart>(i), setup);
-        c.missing[i] = needs & Bit(ModelInput::VentedBox) ? needs : unusable & needs;
+        c.missing[i] = needs & Bit(ModelInput::NotApplicable) ? needs : unusable & needs;
     }
     const Resolved d = Resolve(setup);
     if (!(unusable & (Bit(ModelInput::Re) | Bit(ModelInput::DriverCount)))) {
@@ -484,6 +635,15 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
                     &c.excursionLimitSplDb})
         Size(c, *v, limits);
     Size(c, c.radiatorLimitSplDb, limits && radiatorLimit);
+    Size(c, c.amplifierVoltageLimitSplDb, limits && d.ampVoltage > 0.0);
+    Size(c, c.amplifierCurrentLimitSplDb, limits && d.ampCurrent > 0.0);
+    Size(c, c.chainDb, c.has(Chart::Chain));
+    Size(c, c.chainPhaseDeg, c.has(Chart::Chain));
+    Size(c, c.spaceDb, !(unusable & (SpaceNeeds(setup.environment) | Bit(ModelInput::SoundSpeed))));
+    if (d.room) {
+        c.schroederHz = d.room->schroederHz;
+        c.highestModeHz = d.room->highestModeHz;
+    }
     if (limits)
         c.limit.assign(frequencies.size(), LimitKind::Thermal);
     // A power means a voltage only through the coils' resistance.
@@ -543,6 +703,10 @@ QString ChartTitle(Chart chart) {
         return QStringLiteral("Group delay");
     case Chart::Limits:
         return QStringLiteral("Maximum SPL and power");
+    case Chart::Chain:
+        return QStringLiteral("Signal chain");
+    case Chart::Room:
+        return QStringLiteral("Room placement");
     }
     return {};
 }
@@ -560,6 +724,7 @@ const OtherInput OtherInputs[] = {
     {ModelInput::SoundSpeed, "the speed of sound", InputPage::ThisWindow},
     {ModelInput::DriverCount, "a count of drivers that can be mounted and wired so",
      InputPage::ThisWindow},
+    {ModelInput::SignalChain, "a signal chain of usable filters", InputPage::ThisWindow},
 };
 
 QString JoinedWithAnd(const QStringList &list) {
@@ -572,8 +737,11 @@ QString JoinedWithAnd(const QStringList &list) {
 } // namespace
 
 QString MissingInputsSentence(Chart chart, ModelInputs missing) {
-    if (missing & Bit(ModelInput::VentedBox))
-        return ChartTitle(chart) + QStringLiteral(" applies to a vented box.");
+    if (missing & Bit(ModelInput::NotApplicable))
+        return chart == Chart::Room
+                   ? ChartTitle(chart) + QStringLiteral(" applies to a room: choose Room as the "
+                                                        "listening space.")
+                   : ChartTitle(chart) + QStringLiteral(" applies to a vented box.");
     if (missing & Bit(ModelInput::Computable))
         return ChartTitle(chart) + QStringLiteral(" cannot be computed from these values.");
     // Names grouped by page, pages in the order they first come.
@@ -605,6 +773,37 @@ QString MissingInputsSentence(Chart chart, ModelInputs missing) {
 
 double DriveVoltage(double powerW, double resistance) {
     return std::sqrt(powerW * resistance);
+}
+
+std::optional<double> AmplifierClippingVoltage(const AmplifierParameters &amplifier) {
+    if (!IsUsable(ModelInput::AmpRatedPower, amplifier.ratedPowerW) ||
+        !IsUsable(ModelInput::AmpRatedLoad, amplifier.ratedLoadOhm) || !amplifier.ratedPowerW ||
+        !amplifier.ratedLoadOhm)
+        return std::nullopt;
+    return DriveVoltage(*amplifier.ratedPowerW, *amplifier.ratedLoadOhm);
+}
+
+DesignCurves ComputeDesignCurvesAt(const DesignSetup &setup, const std::array<double, 3> &sourceM,
+                                   const std::vector<double> &frequencies) {
+    DesignSetup moved = setup;
+    for (size_t i = 0; i < 3; ++i)
+        moved.environment.room.sourceM[i] = sourceM[i];
+    return ComputeDesignCurves(moved, frequencies);
+}
+
+std::optional<double> LevelVariationDb(const DesignCurves &curves, double lowHz, double highHz) {
+    double least = std::numeric_limits<double>::infinity();
+    double most = -least;
+    for (size_t i = 0; i < curves.frequencies.size() && i < curves.splDb.size(); ++i) {
+        const double f = curves.frequencies[i];
+        if (f < lowHz || f > highHz || !std::isfinite(curves.splDb[i]))
+            continue;
+        least = std::min(least, curves.splDb[i]);
+        most = std::max(most, curves.splDb[i]);
+    }
+    if (!std::isfinite(least))
+        return std::nullopt;
+    return most - least;
 }
 
 } // namespace dravik

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -12,11 +13,20 @@
 namespace dravik {
 
 // A limit that sets the most power the design takes at one frequency.
-enum class LimitKind : std::uint8_t { Thermal, Excursion, Radiator };
+// The driver's three, and the amplifier's two when it has a rating or a
+// current limit.
+enum class LimitKind : std::uint8_t {
+    Thermal,
+    Excursion,
+    Radiator,
+    AmplifierVoltage,
+    AmplifierCurrent
+};
 
-// The six charts.
-enum class Chart { Spl, Excursion, PortVelocity, Impedance, GroupDelay, Limits };
-inline constexpr int ChartCount = 6;
+// The charts: the design's six, the signal chain's response, and the level
+// at a listener in a room.
+enum class Chart { Spl, Excursion, PortVelocity, Impedance, GroupDelay, Limits, Chain, Room };
+inline constexpr int ChartCount = 8;
 
 // The frequencies the charts are computed at: `pointsPerOctave` or a little
 // more, logarithmically spaced from 5 Hz to 1 kHz, both ends included.
@@ -26,8 +36,10 @@ inline constexpr double ChartHighestHz = 1000.0;
 
 // Every curve of one design at its drive, a value per frequency. A chart
 // whose inputs are missing has no values; missing(chart) says what it lacks.
-// Levels are at 1 m in half space; excursion and air velocity are peak
-// values, of one driver and of the vents of one set.
+// Levels are at the listener: at 1 m in the listening space, or at the
+// listener's seat in a car or a room; the signal chain is in front of the
+// amplifier. Excursion and air velocity are peak values, of one driver and
+// of the vents of one set.
 struct DesignCurves {
     std::vector<double> frequencies;
     std::vector<double> responseDb;          // relative to the drivers' mass-controlled level
@@ -40,13 +52,22 @@ struct DesignCurves {
     std::vector<double> impedanceOhm;        // magnitude at the wired drivers' terminals
     std::vector<double> impedancePhaseDeg;
     std::vector<double> groupDelayMs;
-    std::vector<double> excursionLimitW;     // power that drives the cones to Xmax
-    std::vector<double> maxPowerW;           // the least power at which a limit is reached
-    std::vector<double> maxSplDb;            // level at maxPowerW
-    std::vector<double> thermalLimitSplDb;   // level with a voice coil at PEmax
-    std::vector<double> excursionLimitSplDb; // level with the cones at Xmax
-    std::vector<double> radiatorLimitSplDb;  // level with the radiators at their Xmax
-    std::vector<LimitKind> limit;            // which limit sets maxPowerW
+    std::vector<double> excursionLimitW;            // power that drives the cones to Xmax
+    std::vector<double> maxPowerW;                  // the least power at which a limit is reached
+    std::vector<double> maxSplDb;                   // level at maxPowerW
+    std::vector<double> thermalLimitSplDb;          // level with a voice coil at PEmax
+    std::vector<double> excursionLimitSplDb;        // level with the cones at Xmax
+    std::vector<double> radiatorLimitSplDb;         // level with the radiators at their Xmax
+    std::vector<double> amplifierVoltageLimitSplDb; // level with the amplifier at its voltage
+    std::vector<double> amplifierCurrentLimitSplDb; // level with the amplifier at its current
+    std::vector<LimitKind> limit;                   // which limit sets maxPowerW
+    std::vector<double> chainDb;                    // the signal chain's gain
+    std::vector<double> chainPhaseDeg;
+    std::vector<double> spaceDb; // the listening space's gain over half space
+    // In a room: the frequency above which its field is statistical, and
+    // the highest mode summed.
+    std::optional<double> schroederHz;
+    std::optional<double> highestModeHz;
     ModelInputs missing[ChartCount] = {};
     // The figures an amplifier is matched to: the wired coils' DC resistance
     // and, where the impedance chart applies, its least value 10-250 Hz.
@@ -66,6 +87,15 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
 // and no inductance or source resistance.
 DesignCurves ComputeDesignCurves(const DriverParameters &driver, const BoxParameters &box,
                                  double powerW, const std::vector<double> &frequencies);
+
+// The same for the box in another place of the same room, the rest of the
+// design as it is: the placement view's positions.
+DesignCurves ComputeDesignCurvesAt(const DesignSetup &setup, const std::array<double, 3> &sourceM,
+                                   const std::vector<double> &frequencies);
+
+// The level variation at the listener (most less least, dB) over a band,
+// of a design's level curve; empty when the band holds no figure.
+std::optional<double> LevelVariationDb(const DesignCurves &curves, double lowHz, double highHz);
 
 // The DC resistance of the wired voice coils: Re/n, n Re or 4 Re/n.
 double WiredResistance(const DriverArrangement &drivers, double re);
@@ -99,6 +129,14 @@ QString ChartTitle(Chart chart);
 
 // The drive voltage, RMS, that puts powerW into a resistance: sqrt(P x R).
 double DriveVoltage(double powerW, double resistance);
+
+// The inputs of a listening space that cannot be used as they stand: a wall,
+// a position outside the room, a reverberation time, a cabin's values.
+ModelInputs UnusableSpaceInputs(const ListeningSpace &space);
+
+// The amplifier's clipping voltage, sqrt(P_rated x R_rated) RMS, or empty
+// without a rating.
+std::optional<double> AmplifierClippingVoltage(const AmplifierParameters &amplifier);
 
 // The peak air velocity the user is warned above by default: about 5 % of
 // the speed of sound, where vents start to be heard.

@@ -71,10 +71,22 @@ bool operator==(const DriveParameters &a, const DriveParameters &b) {
     return a.given == b.given && EqualAsPartOfSetup(a, b, &DesignSetup::drive);
 }
 
+bool operator==(const AmplifierParameters &a, const AmplifierParameters &b) {
+    return EqualAsPartOfSetup(a, b, &DesignSetup::amplifier);
+}
+
+bool operator==(const ListeningSpace &a, const ListeningSpace &b) {
+    return a.kind == b.kind && a.cabin.cornerFromLength == b.cabin.cornerFromLength &&
+           EqualAsPartOfSetup(a, b, &DesignSetup::environment);
+}
+
 bool operator==(const DesignSetup &a, const DesignSetup &b) {
     return a.label == b.label && a.manufacturer == b.manufacturer && a.model == b.model &&
            a.air == b.air && a.drivers == b.drivers && a.enclosure.kind == b.enclosure.kind &&
-           a.drive.given == b.drive.given && NumbersEqual(a, b);
+           a.drive.given == b.drive.given && a.filters == b.filters &&
+           a.environment.kind == b.environment.kind &&
+           a.environment.cabin.cornerFromLength == b.environment.cabin.cornerFromLength &&
+           NumbersEqual(a, b);
 }
 
 QString DriverName(const DesignSetup &setup) {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "ListeningSpace.h"
+#include "SignalChain.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace dravik {
 
@@ -126,6 +130,22 @@ inline bool operator!=(const DriveParameters &a, const DriveParameters &b) {
     return !(a == b);
 }
 
+// The amplifier's limits: its rated power into its rated load gives the
+// voltage it clips at, sqrt(P x R) RMS; an optional current limit, RMS.
+// Without a rating the amplifier has no limit.
+struct AmplifierParameters {
+    std::optional<double> ratedPowerW;
+    std::optional<double> ratedLoadOhm;
+    std::optional<double> currentLimitA;
+
+    bool hasRating() const { return ratedPowerW || ratedLoadOhm; }
+};
+
+bool operator==(const AmplifierParameters &a, const AmplifierParameters &b);
+inline bool operator!=(const AmplifierParameters &a, const AmplifierParameters &b) {
+    return !(a == b);
+}
+
 // The whole engineering design the charts compute from.
 struct DesignSetup {
     QString label;
@@ -135,6 +155,9 @@ struct DesignSetup {
     DriverArrangement drivers;
     BoxParameters enclosure;
     DriveParameters drive;
+    AmplifierParameters amplifier;
+    std::vector<FilterStage> filters; // the signal chain, in order
+    ListeningSpace environment;
 };
 
 bool operator==(const DesignSetup &a, const DesignSetup &b);

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dravik {
@@ -106,6 +107,47 @@ bool SaysDrivers(const DriverArrangement &a) {
     return a.count != 1 || a.mounting != Mounting::Normal;
 }
 
+// The signal chain, the amplifier and the listening space, where they are
+// not the plain ones (no filter, no limit, half space).
+void DescribeSystem(const DesignSetup &s, QStringList &parts) {
+    const auto enabled = std::count_if(s.filters.begin(), s.filters.end(),
+                                       [](const FilterStage &f) { return f.enabled; });
+    if (enabled == 1)
+        parts << QStringLiteral("1 filter");
+    else if (enabled > 1)
+        parts << QString::number(enabled) + QStringLiteral(" filters");
+    const AmplifierParameters &a = s.amplifier;
+    if (a.ratedPowerW && a.ratedLoadOhm)
+        parts << QStringLiteral("amplifier ") + Figure(*a.ratedPowerW) +
+                     QStringLiteral(" W into ") + Figure(*a.ratedLoadOhm) + QStringLiteral(" ohm");
+    if (a.currentLimitA)
+        parts << QStringLiteral("current limit ") + Figure(*a.currentLimitA) + QStringLiteral(" A");
+    const ListeningSpace &e = s.environment;
+    switch (e.kind) {
+    case SpaceKind::HalfSpace:
+        break;
+    case SpaceKind::Car:
+        parts << QStringLiteral("car") +
+                     (e.cabin.cornerFromLength && e.cabin.lengthM
+                          ? QStringLiteral(" ") + Figure(*e.cabin.lengthM) + QStringLiteral(" m")
+                      : e.cabin.cornerHz
+                          ? QStringLiteral(" ") + Figure(*e.cabin.cornerHz) + QStringLiteral(" Hz")
+                          : QString());
+        break;
+    case SpaceKind::Room:
+        parts << QStringLiteral("room") +
+                     (e.room.lengthM && e.room.widthM && e.room.heightM
+                          ? QStringLiteral(" ") + Figure(*e.room.lengthM) + QStringLiteral(" x ") +
+                                Figure(*e.room.widthM) + QStringLiteral(" x ") +
+                                Figure(*e.room.heightM) + QStringLiteral(" m")
+                          : QString());
+        break;
+    default:
+        parts << QString::fromLatin1(SpaceKindCaption(e.kind)).toLower();
+        break;
+    }
+}
+
 } // namespace
 
 QString DesignSummary(const QString &title, const DesignSetup &setup) {
@@ -120,7 +162,44 @@ QString DesignSummary(const QString &title, const DesignSetup &setup) {
         parts << QStringLiteral("Le ") + Figure(*setup.driver.leMh) + QStringLiteral(" mH");
     if (const auto &rs = setup.drive.sourceResistanceOhm; rs && *rs > 0.0)
         parts << QStringLiteral("Rs ") + Figure(*rs) + QStringLiteral(" ohm");
+    DescribeSystem(setup, parts);
     return parts.join(QStringLiteral(", "));
+}
+
+QStringList SystemNotes(const DesignSetup &s) {
+    QStringList chain;
+    for (const FilterStage &f : s.filters)
+        chain << FilterText(f) + (f.enabled ? QString() : QStringLiteral(" (off)"));
+    QStringList notes;
+    notes << QStringLiteral("Signal chain: ") +
+                 (chain.isEmpty() ? QStringLiteral("none") : chain.join(QStringLiteral("; ")));
+    const ListeningSpace &e = s.environment;
+    QString space = QStringLiteral("Listening space: ") +
+                    QString::fromLatin1(SpaceKindCaption(e.kind)).toLower();
+    const auto figure = [](const std::optional<double> &v) {
+        return v ? Figure(*v) : QStringLiteral("?");
+    };
+    if (e.kind == SpaceKind::Car)
+        space +=
+            (e.cabin.cornerFromLength
+                 ? QStringLiteral(", cabin ") + figure(e.cabin.lengthM) + QStringLiteral(" m long")
+                 : QStringLiteral(", corner ") + figure(e.cabin.cornerHz) + QStringLiteral(" Hz")) +
+            QStringLiteral(", ") + figure(e.cabin.slopeDbPerOctave) +
+            QStringLiteral(" dB per octave, at most ") + figure(e.cabin.maxGainDb) +
+            QStringLiteral(" dB");
+    if (e.kind == SpaceKind::Room) {
+        const RoomParameters &r = e.room;
+        space += QStringLiteral(" ") + figure(r.lengthM) + QStringLiteral(" x ") +
+                 figure(r.widthM) + QStringLiteral(" x ") + figure(r.heightM) +
+                 QStringLiteral(" m, T60 ") + figure(r.reverberationS) +
+                 QStringLiteral(" s, box at (") + figure(r.sourceM[0]) + QStringLiteral(", ") +
+                 figure(r.sourceM[1]) + QStringLiteral(", ") + figure(r.sourceM[2]) +
+                 QStringLiteral(") m, listener at (") + figure(r.listenerM[0]) +
+                 QStringLiteral(", ") + figure(r.listenerM[1]) + QStringLiteral(", ") +
+                 figure(r.listenerM[2]) + QStringLiteral(") m");
+    }
+    notes << space;
+    return notes;
 }
 
 QString DriveText(const DriveParameters &drive) {

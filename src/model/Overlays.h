@@ -31,6 +31,11 @@ QString DesignSummary(const QString &title, const DesignSetup &setup);
 // label with the drivers always said ("1 driver") and the drive:
 // "Fane Colossus 18 XB, vented, Vb 240 l, Fb 22 Hz, 1 driver, 600 W".
 QString DesignExportTitle(const QString &title, const DesignSetup &setup);
+// The signal chain, the amplifier and the listening space in full, one line
+// each, for the comment lines of an export of the system's response:
+// "Signal chain: High-pass Butterworth 4th order 18 Hz", "Listening space:
+// car, corner 69 Hz, 9 dB per octave, at most 40 dB".
+QStringList SystemNotes(const DesignSetup &setup);
 // The drive as the labels give it: "600 W" or "28.3 V".
 QString DriveText(const DriveParameters &drive);
 

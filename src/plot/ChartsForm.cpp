@@ -12,8 +12,10 @@
 
 #include <QBuffer>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QEvent>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -67,8 +69,35 @@ QString Caption(const InputRow &row) {
 constexpr int PictureWidth = 1600;
 
 // Object name prefixes of the charts' own widgets: SplView, SplMessage, ...
-const char *const ChartNames[ChartCount] = {"Spl",       "Excursion",  "PortVelocity",
-                                            "Impedance", "GroupDelay", "Limits"};
+const char *const ChartNames[ChartCount] = {"Spl",        "Excursion", "PortVelocity", "Impedance",
+                                            "GroupDelay", "Limits",    "ChainChart",   "RoomChart"};
+
+// The tab of the charts that share it with their controls.
+const char *const ChartPageNames[ChartCount] = {"", "", "", "", "", "", "ChainPanel", "RoomPanel"};
+
+const char *SpaceChoiceName(SpaceKind kind) {
+    switch (kind) {
+    case SpaceKind::FullSpace:
+        return "FullSpaceChoice";
+    case SpaceKind::HalfSpace:
+        return "HalfSpaceChoice";
+    case SpaceKind::QuarterSpace:
+        return "QuarterSpaceChoice";
+    case SpaceKind::EighthSpace:
+        return "EighthSpaceChoice";
+    case SpaceKind::Car:
+        return "CarChoice";
+    case SpaceKind::Room:
+        return "RoomChoice";
+    }
+    return "";
+}
+
+// The placement grid's buttons, front left to back right.
+const char *const PlacementNames[9] = {
+    "PlaceFrontLeftButton",  "PlaceFrontCentreButton",  "PlaceFrontRightButton",
+    "PlaceMiddleLeftButton", "PlaceMiddleCentreButton", "PlaceMiddleRightButton",
+    "PlaceBackLeftButton",   "PlaceBackCentreButton",   "PlaceBackRightButton"};
 
 const char *const SetupFilter = "Design setup files (*.dvsetup)|*.dvsetup";
 
@@ -112,11 +141,20 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     layout->addWidget(buildKindFields());
     layout->addLayout(buildDriversRow());
     layout->addLayout(buildAirRow());
+    layout->addLayout(buildSystemRow());
+    layout->addWidget(buildSpaceFields());
     layout->addLayout(notices);
     layout->addLayout(buildOverlayRow());
     layout->addWidget(splitter_, 1);
-    resize(1000, 1000);
+    resize(1000, 1060);
+    // The chain editor belongs to its tab, made with the charts; it exists
+    // from the start, as the design reads it.
+    chainEditor_ =
+        new TChainEditor([this](const std::function<void()> &edit) { runOwnCommand(edit); },
+                         [this] { refresh(); }, this);
+    chainEditor_->hide();
     kindChosen();
+    spaceChosen();
 }
 
 TChartsForm::~TChartsForm() = default;
@@ -170,6 +208,13 @@ QLayout *TChartsForm::buildDriveRow() {
     frdAt1W_ = frdChoice("FrdAt1WChoice", "1 W");
     frdAtChartPower_ = frdChoice("FrdAtChartPowerChoice", "Chart power");
     frdAt283V_->setChecked(true);
+    // The box's own response (1 m, half space, no filters) unless the
+    // system's is asked for.
+    frdSystem_ = new QCheckBox(QStringLiteral("System"));
+    frdSystem_->setObjectName(QStringLiteral("FrdSystemCheck"));
+    frdSystem_->setToolTip(
+        QStringLiteral("The response with the signal chain, at the listener in the space."));
+    frdLayout->addWidget(frdSystem_);
     row->addWidget(frd);
     row->addStretch(1);
     QPushButton *update = Button("UpdateButton", QStringLiteral("Update"));
@@ -293,6 +338,202 @@ QLayout *TChartsForm::buildAirRow() {
     return row;
 }
 
+// The amplifier's rating and current limit, and the listening space.
+QLayout *TChartsForm::buildSystemRow() {
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Amplifier")));
+    for (ModelInput input :
+         {ModelInput::AmpRatedPower, ModelInput::AmpRatedLoad, ModelInput::AmpCurrentLimit}) {
+        const InputRow &r = DesignInputRow(input);
+        QLineEdit *e = addField(row, r.field, Caption(r), QString(), 50);
+        e->setToolTip(QStringLiteral("Empty: no amplifier limit."));
+    }
+    amplifierLimit_ = Readout("AmplifierLimitLabel");
+    row->addWidget(amplifierLimit_);
+    auto *space = new QGroupBox(QStringLiteral("Listening space"));
+    space->setObjectName(QStringLiteral("SpaceGroup"));
+    auto *spaceLayout = new QHBoxLayout(space);
+    for (int i = 0; i < SpaceKindCount; ++i) {
+        const auto kind = static_cast<SpaceKind>(i);
+        QRadioButton *b =
+            addChoice(spaceLayout, SpaceChoiceName(kind), QLatin1String(SpaceKindCaption(kind)));
+        spaces_[kind] = b;
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                spaceChosen();
+        });
+    }
+    {
+        const QSignalBlocker quiet(spaces_[SpaceKind::HalfSpace]);
+        spaces_[SpaceKind::HalfSpace]->setChecked(true);
+    }
+    row->addWidget(space);
+    row->addStretch(1);
+    return row;
+}
+
+// The car's and the room's own values, with their presets.
+QWidget *TChartsForm::buildSpaceFields() {
+    auto *panel = new QWidget;
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    spacePresets_ = new QListWidget;
+    spacePresets_->setObjectName(QStringLiteral("SpacePresetList"));
+    spacePresets_->setMaximumHeight(52);
+    spacePresets_->setMaximumWidth(130);
+    connect(spacePresets_, &QListWidget::currentRowChanged, this,
+            [this](int r) { presetChosen(r); });
+    row->addWidget(spacePresets_);
+    spaceFields_ = new QStackedWidget;
+    spaceFields_->setObjectName(QStringLiteral("SpaceFields"));
+    // Free field: nothing to give.
+    spaceFields_->addWidget(new QLabel(QStringLiteral(
+        "An ideal space: the level at 1 m, -6.02, 0, +6.02 or +12.04 dB over half space.")));
+    auto *car = new QWidget;
+    auto *carRow = new QHBoxLayout(car);
+    carRow->setContentsMargins(0, 0, 0, 0);
+    QHBoxLayout *corner = nullptr;
+    QWidget *cornerGroup = ChoiceGroup(corner);
+    const auto cabinField = [&](QLayout *layout, ModelInput input, const QString &caption) {
+        const InputRow &r = DesignInputRow(input);
+        addField(layout, r.field, caption, WindowValueText(InputValue(DesignSetup(), r)), 45);
+    };
+    addChoice(corner, "CabinCornerChoice", QStringLiteral("Corner (Hz):"))->setChecked(true);
+    cabinField(corner, ModelInput::CabinCorner, QString());
+    cabinFromLength_ =
+        addChoice(corner, "CabinLengthChoice", QStringLiteral("or c / 2L, cabin length (m):"));
+    cabinField(corner, ModelInput::CabinLength, QString());
+    carRow->addWidget(cornerGroup);
+    cabinField(carRow, ModelInput::CabinSlope, QStringLiteral("Slope (dB/oct):"));
+    cabinField(carRow, ModelInput::CabinMaxGain, QStringLiteral("At most (dB):"));
+    carRow->addStretch(1);
+    spaceFields_->addWidget(car);
+    auto *room = new QWidget;
+    auto *roomRow = new QHBoxLayout(room);
+    roomRow->setContentsMargins(0, 0, 0, 0);
+    for (const InputRow &r : DesignInputRows())
+        if (r.group == InputGroup::Room)
+            addField(roomRow, r.field, Caption(r), QString(), 38);
+    roomRow->addStretch(1);
+    spaceFields_->addWidget(room);
+    row->addWidget(spaceFields_, 1);
+    return panel;
+}
+
+SpaceKind TChartsForm::spaceKind() const {
+    for (const auto &[kind, button] : spaces_)
+        if (button->isChecked())
+            return kind;
+    return SpaceKind::HalfSpace;
+}
+
+// The fields and presets of the space chosen; a car or a room chosen for the
+// first time starts from its first preset.
+void TChartsForm::spaceChosen() {
+    const SpaceKind kind = spaceKind();
+    const int page = kind == SpaceKind::Car ? 1 : kind == SpaceKind::Room ? 2 : 0;
+    spaceFields_->setCurrentIndex(page);
+    const QSignalBlocker quiet(spacePresets_);
+    spacePresets_->clear();
+    if (kind == SpaceKind::Car)
+        for (const CabinPreset &p : CabinPresets())
+            spacePresets_->addItem(QLatin1String(p.name));
+    if (kind == SpaceKind::Room)
+        for (const RoomPreset &p : RoomPresets())
+            spacePresets_->addItem(QLatin1String(p.name));
+    spacePresets_->setVisible(page != 0);
+    const char *first = kind == SpaceKind::Car ? "ECabinSlope" : "ERoomLength";
+    if (page != 0 && edits_.at(QLatin1String(first))->text().isEmpty())
+        presetChosen(0);
+}
+
+void TChartsForm::presetChosen(int row) {
+    if (row < 0)
+        return;
+    std::vector<std::pair<QString, QString>> texts;
+    const auto r = static_cast<size_t>(row);
+    if (spaceKind() == SpaceKind::Car && r < CabinPresets().size()) {
+        texts = CabinPresetTexts(CabinPresets()[r]);
+        cabinFromLength_->setChecked(true);
+    } else if (spaceKind() == SpaceKind::Room && r < RoomPresets().size()) {
+        texts = RoomPresetTexts(RoomPresets()[r]);
+    }
+    for (const auto &[name, text] : texts)
+        edits_.at(name)->setText(text);
+}
+
+// The room's tab: the level at the listener, and beside it the variation
+// over a band for the box at each of nine places, as a plan of the room
+// seen from above with the front wall at the top.
+QWidget *TChartsForm::buildRoomPage() {
+    // The chart spans the page, so its frequency scale lines up with the
+    // SPL chart's; the places lie below it.
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(charts_[static_cast<int>(Chart::Room)]->widget(), 1);
+    auto *row = new QHBoxLayout;
+    layout->addLayout(row);
+    auto *side = new QVBoxLayout;
+    auto *band = new QHBoxLayout;
+    addField(band, "EPlacementLow", QStringLiteral("Band (Hz):"), QStringLiteral("30"), 40);
+    addField(band, "EPlacementHigh", QStringLiteral("to"), QStringLiteral("80"), 40);
+    band->addStretch(1);
+    side->addLayout(band);
+    auto *grid = new QGridLayout;
+    for (int i = 0; i < 9; ++i) {
+        placements_[i] = new QPushButton;
+        placements_[i]->setObjectName(QLatin1String(PlacementNames[i]));
+        placements_[i]->setMinimumWidth(130);
+        connect(placements_[i], &QPushButton::clicked, this,
+                [this, i] { PlacementButtonClick(i); });
+        grid->addWidget(placements_[i], i / 3, i % 3);
+    }
+    placementNote_ = Readout("PlacementLabel");
+    placementNote_->setWordWrap(true);
+    side->addWidget(placementNote_);
+    side->addStretch(1);
+    row->addLayout(side, 1);
+    row->addLayout(grid);
+    return page;
+}
+
+void TChartsForm::showPlacement() {
+    const std::optional<DesignSetup> &shown = presenter_.shown();
+    const double low = ParseFieldText(edits_.at("EPlacementLow")->text());
+    const double high = ParseFieldText(edits_.at("EPlacementHigh")->text());
+    std::vector<PlacementFigure> figures;
+    if (shown && std::isfinite(low) && std::isfinite(high) && low > 0.0 && high > low)
+        figures = PlacementFigures(*shown, low, high);
+    const int best = BestPlacement(figures);
+    for (int i = 0; i < 9; ++i) {
+        const bool has = static_cast<size_t>(i) < figures.size();
+        placements_[i]->setText(has ? PlacementText(figures[static_cast<size_t>(i)]) : QString());
+        placements_[i]->setEnabled(has);
+        QFont font = placements_[i]->font();
+        font.setBold(i == best);
+        placements_[i]->setFont(font);
+    }
+    placementNote_->setText(
+        figures.empty()
+            ? QStringLiteral("Choose Room as the listening space and a band from low to high.")
+            : QStringLiteral("How much the level at the listener varies from %1 to %2 Hz with "
+                             "the box at each place (front wall at the top); the least is in "
+                             "bold, %3. Click a place to put the box there.")
+                  .arg(QString::number(low, 'g', 4), QString::number(high, 'g', 4),
+                       best >= 0 ? figures[static_cast<size_t>(best)].name : QStringLiteral("-")));
+}
+
+void TChartsForm::PlacementButtonClick(int position) {
+    const std::optional<DesignSetup> &shown = presenter_.shown();
+    if (!shown || shown->environment.kind != SpaceKind::Room || position < 0 || position >= 9)
+        return;
+    const std::vector<GridPosition> grid = PlacementGrid(shown->environment.room);
+    const GridPosition &p = grid[static_cast<size_t>(position)];
+    edits_.at("ESourceX")->setText(WindowValueText(p.m[0]));
+    edits_.at("ESourceY")->setText(WindowValueText(p.m[1]));
+    refresh();
+}
+
 QLayout *TChartsForm::buildOverlayRow() {
     // The overlays: designs kept beside the current one.
     auto *overlayRow = new QHBoxLayout;
@@ -354,7 +595,19 @@ void TChartsForm::buildCharts() {
             std::make_unique<DesignChart>(static_cast<Chart>(i), QLatin1String(ChartNames[i]));
     splSlot_->layout()->addWidget(charts_[0]->widget());
     for (int i = 1; i < ChartCount; ++i)
-        tabs_->addTab(charts_[i]->widget(), ChartTitle(static_cast<Chart>(i)));
+        pages_[i] = charts_[i]->widget();
+    auto *chain = new QWidget;
+    auto *chainLayout = new QVBoxLayout(chain);
+    chainLayout->addWidget(chainEditor_);
+    chainLayout->addWidget(charts_[static_cast<int>(Chart::Chain)]->widget(), 1);
+    chainEditor_->show();
+    pages_[static_cast<int>(Chart::Chain)] = chain;
+    pages_[static_cast<int>(Chart::Room)] = buildRoomPage();
+    for (int i = 1; i < ChartCount; ++i) {
+        if (*ChartPageNames[i])
+            pages_[i]->setObjectName(QLatin1String(ChartPageNames[i]));
+        tabs_->addTab(pages_[i], ChartTitle(static_cast<Chart>(i)));
+    }
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { drawChartsInView(); });
     std::fill(std::begin(stale_), std::end(stale_), true);
     for (auto &chart : charts_)
@@ -384,6 +637,9 @@ WindowControls TChartsForm::controls() const {
     c.drive =
         byVoltage_->isChecked() ? DriveParameters::Given::Voltage : DriveParameters::Given::Power;
     c.airFromConditions = fromConditions_->isChecked();
+    c.space = spaceKind();
+    c.cabinCornerFromLength = cabinFromLength_->isChecked();
+    c.filters = chainEditor_->filters();
     return c;
 }
 
@@ -458,6 +714,7 @@ void TChartsForm::showReadouts(const DesignSetup &design) {
     ventLength_->setText(VentLengthText(design));
     qualityNotice_->setText(QualityFactorNotice(design.driver).value_or(QString()));
     air_->setText(AirText(design.air));
+    amplifierLimit_->setText(AmplifierLimitText(design));
     source_->setText(presenter_.sourceText());
 }
 
@@ -494,6 +751,8 @@ ChartMarks TChartsForm::marks() const {
     if (const std::optional<DesignSetup> &shown = presenter_.shown()) {
         m.designLabel = DesignLabel(DriverName(*shown), *shown);
         m.peMaxW = shown->driver.peMaxW;
+        m.amplifierVoltage = AmplifierClippingVoltage(shown->amplifier);
+        m.amplifierCurrent = shown->amplifier.currentLimitA;
         if (shown->enclosure.kind == BoxKind::Vented || shown->enclosure.kind == BoxKind::Bandpass4)
             m.fbHz = shown->enclosure.fbHz;
         else if (shown->enclosure.kind == BoxKind::PassiveRadiator)
@@ -514,10 +773,12 @@ void TChartsForm::drawChartsInView() {
             shownOverlays.push_back(
                 {set.label(i), OverlayColour(set.all()[i].colour), &set.all()[i].curves});
     for (int i = 0; i < ChartCount; ++i) {
-        const bool inView = i == 0 || tabs_->currentWidget() == charts_[i]->widget();
+        const bool inView = i == 0 || tabs_->currentWidget() == pages_[i];
         if (inView && stale_[i]) {
             charts_[i]->show(curves(), marks(), shownOverlays, presenter_.overlayGeneration());
             stale_[i] = false;
+            if (static_cast<Chart>(i) == Chart::Room)
+                showPlacement();
         }
     }
 }
@@ -624,6 +885,10 @@ void TChartsForm::setControls(const DesignSetup &setup) {
                                                             : "ParallelWiringChoice");
     choose(setup.drive.given == DriveParameters::Given::Voltage ? "VoltageChoice" : "PowerChoice");
     choose(setup.air.conditions ? "AirConditionsChoice" : "AirTypedChoice");
+    spaces_.at(setup.environment.kind)->setChecked(true);
+    spaceChosen();
+    choose(setup.environment.cabin.cornerFromLength ? "CabinLengthChoice" : "CabinCornerChoice");
+    chainEditor_->setFilters(setup.filters);
     for (const auto &[name, text] : ControlTexts(setup))
         if (const auto it = edits_.find(name); it != edits_.end())
             it->second->setText(text);
@@ -727,12 +992,22 @@ void TChartsForm::exportFrd(const QString &path, const QString &name) {
         throw DravikError(QStringLiteral("An FRD file at 2.83 V needs Re (Driver page)."));
     design.drive.given = DriveParameters::Given::Power;
     design.drive.powerW = power;
-    const DesignCurves atLevel = level == FrdLevel::AtChartPower
-                                     ? curves()
-                                     : ComputeDesignCurves(design, ChartsPresenter::Frequencies());
+    const bool system = frdSystem_->isChecked();
+    QStringList notes = {FrdLevelNote(level, *power, rdc)};
+    if (system) {
+        notes << SystemNotes(design);
+    } else {
+        // The box's own response: the chain and the space stay out of it.
+        design.filters.clear();
+        design.environment = ListeningSpace();
+    }
+    const bool asShown =
+        level == FrdLevel::AtChartPower && (system || *presenter_.shown() == design);
+    const DesignCurves atLevel =
+        asShown ? curves() : ComputeDesignCurves(design, ChartsPresenter::Frequencies());
     // The file names the design at the level it is written at.
     WriteCurvesFile(path, atLevel, QStringLiteral("Dravik: ") + DesignExportTitle(name, design),
-                    {FrdLevelNote(level, *power, rdc)});
+                    notes, system ? FrdResponse::System : FrdResponse::Box);
 }
 
 // The two charts on screen, the SPL chart above the tab in front, with their
@@ -748,7 +1023,7 @@ void TChartsForm::exportPicture(const QString &path, ExportFormat format, const 
     drawChartsInView();
     DesignChart *shown[] = {charts_[0].get(), nullptr};
     for (int i = 1; i < ChartCount; ++i)
-        if (tabs_->currentWidget() == charts_[i]->widget())
+        if (tabs_->currentWidget() == pages_[i])
             shown[1] = charts_[i].get();
     constexpr double width = 1000.0; // device-independent pixels, scaled to PictureWidth
     const double top = shown[0]->pictureHeight(width), bottom = shown[1]->pictureHeight(width);

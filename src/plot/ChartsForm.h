@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChainEditor.h"
 #include "ChartsPresenter.h"
 #include "CurveFormats.h"
 #include "DesignChart.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QLineEdit;
@@ -77,6 +79,9 @@ public slots:
     void OpenSetupButtonClick();
     void PrTuneButtonClick();
     void Bp4DesignButtonClick();
+    // Puts the box at one of the room's grid positions: 0 front left to 8
+    // back right.
+    void PlacementButtonClick(int position);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -87,6 +92,13 @@ private:
     QLayout *buildBoxRow();
     QLayout *buildDriversRow();
     QLayout *buildAirRow();
+    QLayout *buildSystemRow();
+    QWidget *buildSpaceFields();
+    QWidget *buildRoomPage();
+    SpaceKind spaceKind() const;
+    void spaceChosen();
+    void presetChosen(int row);
+    void showPlacement();
     QWidget *buildKindFields();
     QLayout *buildOverlayRow();
     QLineEdit *addField(QLayout *row, const char *name, const QString &caption, const QString &text,
@@ -143,6 +155,16 @@ private:
     QLabel *overlayNotice_ = nullptr;
     QWidget *splSlot_ = nullptr;
     std::unique_ptr<DesignChart> charts_[ChartCount];
+    QWidget *pages_[ChartCount] = {}; // the tab of each chart below the SPL chart
+    TChainEditor *chainEditor_ = nullptr;
+    std::map<SpaceKind, QRadioButton *> spaces_;
+    QRadioButton *cabinFromLength_ = nullptr;
+    QStackedWidget *spaceFields_ = nullptr;
+    QListWidget *spacePresets_ = nullptr;
+    QLabel *amplifierLimit_ = nullptr;
+    QCheckBox *frdSystem_ = nullptr;
+    QPushButton *placements_[9] = {};
+    QLabel *placementNote_ = nullptr;
 };
 
 } // namespace dravik

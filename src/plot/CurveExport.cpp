@@ -42,7 +42,7 @@ void RefuseWritingInPlace(const QString &path) {
 } // namespace
 
 void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title,
-                     const QStringList &notes) {
+                     const QStringList &notes, FrdResponse response) {
     const ExportFormat format = ExportFormatOrRefuse(path);
     if (IsPicture(format))
         throw std::invalid_argument("a picture is written by WritePictureFile");
@@ -51,7 +51,7 @@ void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QStr
     checkFileName(path);
     RefuseWritingInPlace(path);
     TextWriter out(path);
-    for (const QString &line : ExportLines(format, curves, title, notes))
+    for (const QString &line : ExportLines(format, curves, title, notes, response))
         out.writeLine(line);
     out.commit();
 }

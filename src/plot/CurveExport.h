@@ -24,7 +24,7 @@ ExportFormat ExportFormatOrRefuse(const QString &path);
 // chart's sentence names the field), curves without one finite figure; a
 // file error raises the program's usual file error.
 void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title,
-                     const QStringList &notes = {});
+                     const QStringList &notes = {}, FrdResponse response = FrdResponse::Box);
 
 // Writes a finished picture (PNG or SVG bytes) the same way.
 void WritePictureFile(const QString &path, const QByteArray &bytes);

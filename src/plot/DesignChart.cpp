@@ -79,6 +79,10 @@ Axes AxesOf(Chart chart) {
         return {"Group delay (ms)", "", false};
     case Chart::Limits:
         return {"Maximum SPL at 1 m (dB)", "Maximum power (W)", true};
+    case Chart::Chain:
+        return {"Gain (dB)", "Phase (degrees)", false};
+    case Chart::Room:
+        return {"SPL at the listener (dB)", "", false};
     }
     return {"", "", false};
 }
@@ -97,6 +101,10 @@ QString UnitOf(Chart chart, bool rightAxis) {
         return QStringLiteral("ms");
     case Chart::Limits:
         return rightAxis ? QStringLiteral("W") : QStringLiteral("dB");
+    case Chart::Chain:
+        return rightAxis ? QStringLiteral("degrees") : QStringLiteral("dB");
+    case Chart::Room:
+        return QStringLiteral("dB");
     }
     return {};
 }
@@ -108,6 +116,7 @@ const QColor Grey(0x70, 0x70, 0x70);
 const QColor PowerGreen(0x2a, 0x8a, 0x3a);
 const QColor XmaxOrange(0xe0, 0x80, 0x00);
 const QColor MarkerDark(0x30, 0x30, 0x30);
+const QColor AmplifierPurple(0x80, 0x30, 0xa0);
 
 QPen Pen(const QColor &colour, int width, Qt::PenStyle style) {
     QPen pen(colour);
@@ -282,6 +291,27 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         // A passive radiator's own limit, after the lines every box has.
         addCurve(QStringLiteral("Radiator limit"), &DesignCurves::radiatorLimitSplDb, false,
                  Pen(Grey, 1, Qt::DashDotLine));
+        // The amplifier's limits where it has them, and the level at the
+        // drive set, so the headroom shows.
+        addCurve(QStringLiteral("Amplifier voltage limit"),
+                 &DesignCurves::amplifierVoltageLimitSplDb, false,
+                 Pen(AmplifierPurple, 1, Qt::DashLine));
+        addCurve(QStringLiteral("Amplifier current limit"),
+                 &DesignCurves::amplifierCurrentLimitSplDb, false,
+                 Pen(AmplifierPurple, 1, Qt::DotLine));
+        addCurve(QStringLiteral("Level at the drive"), &DesignCurves::splDb, false,
+                 Pen(CurrentBlue, 1, Qt::SolidLine));
+        break;
+    case Chart::Chain:
+        addCurve(QStringLiteral("Gain"), &DesignCurves::chainDb, false,
+                 Pen(CurrentBlue, 2, Qt::SolidLine));
+        addCurve(QStringLiteral("Phase"), &DesignCurves::chainPhaseDeg, true,
+                 Pen(Grey, 1, Qt::DashLine));
+        break;
+    case Chart::Room:
+        addCurve(QStringLiteral("SPL at the listener"), &DesignCurves::splDb, false,
+                 Pen(CurrentBlue, 2, Qt::SolidLine));
+        schroederLine_ = addLine(Pen(MarkerDark, 1, Qt::DashDotLine));
         break;
     }
 
@@ -418,23 +448,33 @@ void DesignChart::showOverlays(const std::vector<ChartOverlay> &overlays) {
 // maximum curve, each widened by a point either side so that it meets the
 // blue curve.
 void DesignChart::showBindingLimit(const DesignCurves &curves) {
-    std::vector<std::pair<size_t, size_t>> runs;
+    // Runs of the cone's limit in orange, of the amplifier's in purple.
+    std::vector<std::pair<size_t, size_t>> runs[2];
     if (which_ == Chart::Limits && sentence_.isEmpty()) {
-        std::vector<bool> xmaxSets(curves.frequencies.size(), false);
-        for (size_t i = 0; i < xmaxSets.size() && i < curves.excursionLimitSplDb.size(); ++i)
-            xmaxSets[i] = curves.excursionLimitSplDb[i] < curves.thermalLimitSplDb[i];
-        runs = Runs(xmaxSets);
+        const size_t n = curves.frequencies.size();
+        std::vector<bool> xmaxSets(n, false), amplifierSets(n, false);
+        for (size_t i = 0; i < n && i < curves.limit.size(); ++i) {
+            xmaxSets[i] = curves.limit[i] == LimitKind::Excursion;
+            amplifierSets[i] = curves.limit[i] == LimitKind::AmplifierVoltage ||
+                               curves.limit[i] == LimitKind::AmplifierCurrent;
+        }
+        runs[0] = Runs(xmaxSets);
+        runs[1] = Runs(amplifierSets);
     }
-    while (boundSeries_.size() < runs.size())
-        boundSeries_.push_back(addLine(Pen(XmaxOrange, 3, Qt::SolidLine)));
-    const size_t n = curves.frequencies.size();
-    for (size_t i = 0; i < boundSeries_.size(); ++i) {
-        const bool drawn = i < runs.size();
-        boundSeries_[i]->replace(drawn ? Points(curves.frequencies, curves.maxSplDb, false,
-                                                runs[i].first > 0 ? runs[i].first - 1 : 0,
-                                                std::min(runs[i].second + 1, n - 1))
-                                       : QList<QPointF>());
-        boundSeries_[i]->setVisible(drawn);
+    const QColor colours[2] = {XmaxOrange, AmplifierPurple};
+    for (int k = 0; k < 2; ++k) {
+        std::vector<QLineSeries *> &series = boundSeries_[k];
+        while (series.size() < runs[k].size())
+            series.push_back(addLine(Pen(colours[k], 3, Qt::SolidLine)));
+        const size_t n = curves.frequencies.size();
+        for (size_t i = 0; i < series.size(); ++i) {
+            const bool drawn = i < runs[k].size();
+            series[i]->replace(drawn ? Points(curves.frequencies, curves.maxSplDb, false,
+                                              runs[k][i].first > 0 ? runs[k][i].first - 1 : 0,
+                                              std::min(runs[k][i].second + 1, n - 1))
+                                     : QList<QPointF>());
+            series[i]->setVisible(drawn);
+        }
     }
 }
 
@@ -472,16 +512,18 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     }
     showBindingLimit(curves);
     showMark(curves, drawn);
+    const auto onAxis = [](std::optional<double> f) {
+        return f && IsUsablePositive(*f) && *f >= ChartLowestHz && *f <= ChartHighestHz
+                   ? f
+                   : std::nullopt;
+    };
     if (which_ == Chart::Spl) {
-        const auto onAxis = [](std::optional<double> f) {
-            return f && IsUsablePositive(*f) && *f >= ChartLowestHz && *f <= ChartHighestHz
-                       ? f
-                       : std::nullopt;
-        };
         fbHz_ = drawn ? onAxis(marks.fbHz) : std::nullopt;
         f3Hz_ = drawn ? onAxis(CrossingFromAbove(curves.frequencies, curves.responseDb, -3.0))
                       : std::nullopt;
     }
+    if (which_ == Chart::Room)
+        schroederHz_ = drawn ? onAxis(curves.schroederHz) : std::nullopt;
     if (radiatorMark_) {
         const bool showMark =
             drawn && marks.radiatorXmaxMm && IsUsablePositive(*marks.radiatorXmaxMm) &&
@@ -535,8 +577,14 @@ void DesignChart::fitVerticalAxes() {
     switch (which_) {
     case Chart::Spl:
     case Chart::Limits:
+    case Chart::Room:
         high = Ceil5(left.high + 3.0);
         low = std::max(Floor5(left.low), high - 60.0);
+        break;
+    case Chart::Chain:
+        // A flat chain still shows a few decibels either side of 0 dB.
+        high = std::max(Ceil5(left.high + 1.0), 5.0);
+        low = std::min(Floor5(left.low - 1.0), -5.0);
         break;
     case Chart::Excursion:
     case Chart::PortVelocity:
@@ -560,8 +608,12 @@ void DesignChart::fitVerticalAxes() {
         leftAxis_->setTickCount(nice.steps + 1);
     if (leftAxis_->min() != nice.low || leftAxis_->max() != nice.high)
         leftAxis_->setRange(nice.low, nice.high);
-    if (rightValueAxis_ && (rightValueAxis_->min() != -90.0 || rightValueAxis_->max() != 90.0))
-        rightValueAxis_->setRange(-90.0, 90.0);
+    // An impedance's phase lies within a quarter turn, a chain's within a half.
+    const double phase = which_ == Chart::Chain ? 180.0 : 90.0;
+    if (rightValueAxis_ && (rightValueAxis_->min() != -phase || rightValueAxis_->max() != phase)) {
+        rightValueAxis_->setRange(-phase, phase);
+        rightValueAxis_->setTickCount(which_ == Chart::Chain ? 9 : rightValueAxis_->tickCount());
+    }
     placeMarkers();
 }
 
@@ -601,7 +653,7 @@ void DesignChart::fitLimitsAxes(double lowHz, double highHz) {
 
 // The tuning and the -3 dB frequency as vertical lines through the plot.
 void DesignChart::placeMarkers() {
-    if (which_ != Chart::Spl)
+    if (which_ != Chart::Spl && which_ != Chart::Room)
         return;
     const auto place = [this](QLineSeries *line, std::optional<double> f) {
         line->replace(
@@ -609,6 +661,10 @@ void DesignChart::placeMarkers() {
               : QList<QPointF>());
         line->setVisible(f.has_value());
     };
+    if (which_ == Chart::Room) {
+        place(schroederLine_, schroederHz_);
+        return;
+    }
     place(fbLine_, fbHz_);
     place(f3Line_, f3Hz_);
 }
@@ -622,9 +678,12 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
     const QPen mainPen = curves_.front().series->pen();
     if (which_ == Chart::Limits) {
         legend_.push_back({DisplayLabel(design), mainPen});
-        if (!boundSeries_.empty() && boundSeries_.front()->isVisible())
+        if (!boundSeries_[0].empty() && boundSeries_[0].front()->isVisible())
             legend_.push_back({QStringLiteral("Where Xmax, not PEmax, sets the maximum"),
-                               boundSeries_.front()->pen()});
+                               boundSeries_[0].front()->pen()});
+        if (!boundSeries_[1].empty() && boundSeries_[1].front()->isVisible())
+            legend_.push_back({QStringLiteral("Where the amplifier sets the maximum"),
+                               boundSeries_[1].front()->pen()});
         const auto figure = [](std::optional<double> v, const char *unit) {
             return v && IsUsablePositive(*v) ? QLatin1Char(' ') + LegendFigure(*v) +
                                                    QLatin1Char(' ') + QLatin1String(unit)
@@ -641,9 +700,26 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
             legend_.push_back({QStringLiteral("Radiator limit (Xmax") +
                                    figure(marks_.radiatorXmaxMm, "mm") + QLatin1Char(')'),
                                curves_[4].series->pen()});
+        if (curves_[5].series->isVisible())
+            legend_.push_back(
+                {QStringLiteral("Amplifier voltage limit") +
+                     (marks_.amplifierVoltage
+                          ? QStringLiteral(" (") + LegendFigure(*marks_.amplifierVoltage) +
+                                QStringLiteral(" V)")
+                          : QString()),
+                 curves_[5].series->pen()});
+        if (curves_[6].series->isVisible())
+            legend_.push_back(
+                {QStringLiteral("Amplifier current limit") +
+                     (marks_.amplifierCurrent
+                          ? QStringLiteral(" (") + LegendFigure(*marks_.amplifierCurrent) +
+                                QStringLiteral(" A)")
+                          : QString()),
+                 curves_[6].series->pen()});
+        legend_.push_back({QStringLiteral("Level at the drive set"), curves_[7].series->pen()});
     } else {
         legend_.push_back({DisplayLabel(design), mainPen});
-        if (which_ == Chart::Impedance)
+        if (which_ == Chart::Impedance || which_ == Chart::Chain)
             legend_.push_back({QStringLiteral("Phase (right axis)"), curves_[1].series->pen()});
         // The radiators' excursion and the rear vents, where the box has them.
         if (which_ == Chart::Excursion || which_ == Chart::PortVelocity)
@@ -671,6 +747,10 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
         legend_.push_back(
             {QStringLiteral("-3 dB at ") + LegendFigure(*f3Hz_) + QStringLiteral(" Hz"),
              f3Line_->pen()});
+    if (schroederHz_)
+        legend_.push_back({QStringLiteral("Statistical field above ") +
+                               LegendFigure(*schroederHz_) + QStringLiteral(" Hz (Schroeder)"),
+                           schroederLine_->pen()});
 }
 
 QStringList DesignChart::legendTexts() const {

@@ -25,12 +25,14 @@ class ChartView;
 
 // What a chart draws besides the curves of the model.
 struct ChartMarks {
-    std::optional<double> xmaxMm;         // the driver's Xmax, on the excursion chart
-    std::optional<double> radiatorXmaxMm; // the passive radiators' Xmax there
-    double portVelocityWarning = 0;       // m/s, on the port velocity chart
-    QString designLabel;                  // the current design: driver, box, tuning, power
-    std::optional<double> fbHz;           // a vented box's tuning, marked on the SPL chart
-    std::optional<double> peMaxW;         // named by the thermal limit's legend entry
+    std::optional<double> xmaxMm;           // the driver's Xmax, on the excursion chart
+    std::optional<double> radiatorXmaxMm;   // the passive radiators' Xmax there
+    double portVelocityWarning = 0;         // m/s, on the port velocity chart
+    QString designLabel;                    // the current design: driver, box, tuning, power
+    std::optional<double> fbHz;             // a vented box's tuning, marked on the SPL chart
+    std::optional<double> peMaxW;           // named by the thermal limit's legend entry
+    std::optional<double> amplifierVoltage; // V RMS, named by its limit's legend entry
+    std::optional<double> amplifierCurrent; // A RMS
 };
 
 // A design drawn beside the current one, in its own colour.
@@ -124,12 +126,14 @@ private:
     std::vector<Curve> curves_;
     std::vector<QLineSeries *> overlaySeries_; // as many as overlays were ever shown
     std::vector<const DesignCurves *> overlays_;
-    std::vector<QLineSeries *> boundSeries_; // the maximum SPL where Xmax sets it
+    // The maximum SPL where Xmax sets it, and where the amplifier does.
+    std::vector<QLineSeries *> boundSeries_[2];
     int overlayGeneration_ = -1;
-    QLineSeries *mark_ = nullptr;   // Xmax or the velocity warning
-    QLineSeries *fbLine_ = nullptr; // the tuning, on the SPL chart
-    QLineSeries *f3Line_ = nullptr; // the -3 dB frequency, on the SPL chart
-    std::optional<double> fbHz_, f3Hz_;
+    QLineSeries *mark_ = nullptr;          // Xmax or the velocity warning
+    QLineSeries *fbLine_ = nullptr;        // the tuning, on the SPL chart
+    QLineSeries *f3Line_ = nullptr;        // the -3 dB frequency, on the SPL chart
+    QLineSeries *schroederLine_ = nullptr; // where a room's field turns statistical
+    std::optional<double> fbHz_, f3Hz_, schroederHz_;
     double powerLow_ = 1, powerHigh_ = 10; // the labelled part of the power axis
     QLineSeries *radiatorMark_ = nullptr;
     const DesignCurves *shown_ = nullptr;

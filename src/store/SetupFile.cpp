@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -57,7 +58,10 @@ std::optional<double> atFilePrecision(double x, int shift) {
 // ---------------------------------------------------------------------------
 // What a number of the file may be
 
-enum class Range { Positive, ZeroOrMore, WholeFromOne, Percent, Temperature };
+enum class Range { Positive, ZeroOrMore, WholeFromOne, Percent, Temperature, Any, FilterOrder };
+
+// The highest order of a high-pass or low-pass filter of any alignment.
+constexpr int HighestFilterOrder = 8;
 
 QString rangePhrase(Range range) {
     switch (range) {
@@ -71,6 +75,10 @@ QString rangePhrase(Range range) {
         return QStringLiteral("a number from 0 to 100");
     case Range::Temperature:
         return QStringLiteral("a number from -100 to 100");
+    case Range::Any:
+        return QStringLiteral("a number");
+    case Range::FilterOrder:
+        return QStringLiteral("a whole number from 1 to %1").arg(HighestFilterOrder);
     }
     return QString();
 }
@@ -87,6 +95,10 @@ bool inRange(Range range, double x) {
         return x >= 0.0 && x <= 100.0;
     case Range::Temperature:
         return x >= -100.0 && x <= 100.0;
+    case Range::Any:
+        return true;
+    case Range::FilterOrder:
+        return x >= 1.0 && x <= HighestFilterOrder && x == std::floor(x);
     }
     return false;
 }
@@ -226,8 +238,120 @@ QString choiceList(const QStringList &texts) {
            QStringLiteral(" or ") + quoted.back();
 }
 
-const char *const AmplifierKeys[] = {"rated_power_w", "rated_load_ohm", "current_limit_a"};
-constexpr const char *HalfSpace = "half-space";
+// The choices of an enumeration the model names, in its order:
+// FilterTypeName, FilterAlignmentName, SpaceKindName.
+template <class Enum> std::vector<Choice> namedChoices(int count, const char *(*name)(Enum)) {
+    std::vector<Choice> choices;
+    for (int i = 0; i < count; ++i)
+        choices.push_back({name(Enum(i)), i});
+    return choices;
+}
+const std::vector<Choice> FilterTypes = namedChoices(FilterTypeCount, &FilterTypeName);
+const std::vector<Choice> FilterAlignments =
+    namedChoices(FilterAlignmentCount, &FilterAlignmentName);
+const std::vector<Choice> SpaceKinds = namedChoices(SpaceKindCount, &SpaceKindName);
+
+// The amplifier's limits: each a positive number, or null (or absent) when
+// not given.
+const std::vector<NumberKey> AmplifierKeys = {
+    {"rated_power_w", I::AmpRatedPower, Range::Positive, true, Absent::NotGiven},
+    {"rated_load_ohm", I::AmpRatedLoad, Range::Positive, true, Absent::NotGiven},
+    {"current_limit_a", I::AmpCurrentLimit, Range::Positive, true, Absent::NotGiven},
+};
+
+// A number of a filter and the member of FilterStage it fills. Filters are
+// not rows of the table of inputs: the number is read as any number of its
+// range, and FilterFault judges the filter as a whole.
+struct FilterKey {
+    NumberKey number; // its input is unused
+    double FilterStage::*member;
+};
+
+FilterKey filterKey(const char *key, double FilterStage::*member, Range range,
+                    std::optional<double> byDefault = std::nullopt) {
+    return {{key, I::Count, range, false, byDefault ? Absent::Default : Absent::Refused,
+             byDefault.value_or(0.0)},
+            member};
+}
+
+const NumberKey FilterOrderKey = {"order", I::Count, Range::FilterOrder};
+
+bool isPassFilter(FilterType type) {
+    return type == FilterType::HighPass || type == FilterType::LowPass;
+}
+
+// The numbers a filter of this type (and alignment) has, in the order the
+// writer puts them; a high-pass or low-pass filter has its alignment and
+// order before them.
+std::vector<FilterKey> filterKeys(const FilterStage &f) {
+    const FilterKey frequency =
+        filterKey("frequency_hz", &FilterStage::frequencyHz, Range::Positive);
+    const FilterKey q = filterKey("q", &FilterStage::q, Range::Positive);
+    const FilterKey gain = filterKey("gain_db", &FilterStage::gainDb, Range::Any);
+    switch (f.type) {
+    case FilterType::HighPass:
+    case FilterType::LowPass:
+        if (f.alignment == FilterAlignment::Q)
+            return {frequency, q};
+        return {frequency};
+    case FilterType::LinkwitzTransform:
+        return {filterKey("f0_hz", &FilterStage::frequencyHz, Range::Positive),
+                filterKey("q0", &FilterStage::q, Range::Positive),
+                filterKey("fp_hz", &FilterStage::fpHz, Range::Positive),
+                filterKey("qp", &FilterStage::qp, Range::Positive)};
+    case FilterType::Peaking:
+        return {frequency, q, gain};
+    case FilterType::LowShelf:
+    case FilterType::HighShelf:
+        return {frequency,
+                filterKey("q", &FilterStage::q, Range::Positive, FilterStage::DefaultShelfQ), gain};
+    case FilterType::Gain:
+        return {gain};
+    }
+    return {};
+}
+
+// A car's cabin: its corner typed, or following from its length; then the
+// slope and the most gain.
+const NumberKey CabinCornerKey = {"corner_hz", I::CabinCorner, Range::Positive};
+const NumberKey CabinLengthKey = {"cabin_length_m", I::CabinLength, Range::Positive};
+std::vector<NumberKey> cabinKeys(bool cornerFromLength) {
+    return {cornerFromLength ? CabinLengthKey : CabinCornerKey,
+            {"slope_db_per_octave", I::CabinSlope, Range::Positive},
+            {"max_gain_db", I::CabinMaxGain, Range::Positive, false, Absent::Default,
+             CabinParameters::DefaultMaxGainDb}};
+}
+
+// A room: its size and reverberation, then the box's and the listener's
+// points, each an array [x, y, z].
+const std::vector<NumberKey> RoomKeys = {
+    {"length_m", I::RoomLength, Range::Positive},
+    {"width_m", I::RoomWidth, Range::Positive},
+    {"height_m", I::RoomHeight, Range::Positive},
+    {"reverberation_s", I::RoomReverberation, Range::Positive},
+};
+struct PointKey {
+    const char *key;
+    std::array<ModelInput, 3> inputs;
+};
+const PointKey RoomPoints[] = {
+    {"source_m", {I::SourceX, I::SourceY, I::SourceZ}},
+    {"listener_m", {I::ListenerX, I::ListenerY, I::ListenerZ}},
+};
+NumberKey pointKey(const PointKey &p, size_t axis) {
+    return {p.key, p.inputs[axis], Range::ZeroOrMore};
+}
+
+// A sentence of the model as the reason of a refusal, in the file's style:
+// "The box must stand inside the room." gives "the box must stand inside the
+// room".
+QString asReason(QString sentence) {
+    if (sentence.endsWith(QLatin1Char('.')))
+        sentence.chop(1);
+    if (!sentence.isEmpty())
+        sentence[0] = sentence[0].toLower();
+    return sentence;
+}
 
 // Why a constraint of the drivers' arrangement fails, empty when it holds.
 QString arrangementFault(const DriverArrangement &d) {
@@ -362,7 +486,12 @@ public:
             setup.drivers = arrangement(section(top, "drivers"));
         enclosure(section(top, "enclosure", true), setup);
         drive(section(top, "drive", true), setup);
-        checkEmptyParts(top);
+        if (top.has("amplifier"))
+            amplifier(section(top, "amplifier"), setup);
+        if (top.has("filters"))
+            setup.filters = filters(top.value("filters"));
+        if (top.has("environment"))
+            environment(section(top, "environment"), setup);
         return setup;
     }
 
@@ -454,11 +583,14 @@ private:
         return v.toString();
     }
 
+    // One of the choices' texts; absent, the default, or refused without one.
     int choice(const Section &s, const char *key, const std::vector<Choice> &choices,
-               int byDefault) const {
+               std::optional<int> byDefault) const {
         const QJsonValue v = s.value(key);
+        if (v.isUndefined() && !byDefault)
+            refuse(s.keyPath(QLatin1String(key)), QStringLiteral("is missing"));
         if (v.isUndefined())
-            return byDefault;
+            return *byDefault;
         QStringList texts;
         for (const Choice &c : choices) {
             if (v.isString() && v.toString() == QLatin1String(c.text))
@@ -468,11 +600,19 @@ private:
         refuse(s.keyPath(QLatin1String(key)), QStringLiteral("must be ") + choiceList(texts));
     }
 
+    bool flag(const Section &s, const char *key, bool byDefault) const {
+        const QJsonValue v = s.value(key);
+        if (v.isUndefined())
+            return byDefault;
+        if (!v.isBool())
+            refuse(s.keyPath(QLatin1String(key)),
+                   QStringLiteral("must be true or false, not ") + typeName(v));
+        return v.toBool();
+    }
+
     std::optional<double> number(const Section &s, const NumberKey &k) const {
         const QJsonValue v = s.value(k.key);
         const QString path = s.keyPath(QLatin1String(k.key));
-        const QString wanted =
-            rangePhrase(k.range) + (k.nullable ? QStringLiteral(" or null") : QString());
         if (v.isUndefined()) {
             if (k.absent == Absent::Refused)
                 refuse(path, QStringLiteral("is missing"));
@@ -480,6 +620,14 @@ private:
                 return std::nullopt;
             return k.byDefault;
         }
+        return number(path, v, k);
+    }
+
+    // A value that is there, at `path`, as the number key `k` takes it.
+    std::optional<double> number(const QString &path, const QJsonValue &v,
+                                 const NumberKey &k) const {
+        const QString wanted =
+            rangePhrase(k.range) + (k.nullable ? QStringLiteral(" or null") : QString());
         if (v.isNull() && k.nullable)
             return std::nullopt;
         if (!v.isDouble())
@@ -615,42 +763,127 @@ private:
                 setup);
     }
 
-    // The parts a later version of the program fills in: accepted only with
-    // their empty values.
-    void checkEmptyParts(const Section &top) const {
-        if (top.has("amplifier")) {
-            const Section a = section(top, "amplifier");
-            checkKeys(a, {AmplifierKeys[0], AmplifierKeys[1], AmplifierKeys[2]});
-            for (const char *key : AmplifierKeys)
-                if (a.has(key) && !a.value(key).isNull())
-                    refuse(a.keyPath(QLatin1String(key)),
-                           QStringLiteral("this version of Dravik does not read amplifier limits "
-                                          "yet (only null)"));
+    void amplifier(const Section &s, DesignSetup &setup) const {
+        checkKeys(s, keyNames(AmplifierKeys));
+        numbers(s, AmplifierKeys, setup);
+        // The rating is a pair: the power alone, or the load alone, says nothing.
+        const AmplifierParameters &a = setup.amplifier;
+        if (a.ratedPowerW && !a.ratedLoadOhm)
+            refuse(s.keyPath(QStringLiteral("rated_load_ohm")),
+                   QStringLiteral("must be given with rated_power_w"));
+        if (a.ratedLoadOhm && !a.ratedPowerW)
+            refuse(s.keyPath(QStringLiteral("rated_power_w")),
+                   QStringLiteral("must be given with rated_load_ohm"));
+    }
+
+    std::vector<FilterStage> filters(const QJsonValue &v) const {
+        const QString path = QStringLiteral("filters");
+        if (!v.isArray())
+            refuse(path, QStringLiteral("must be an array, not ") + typeName(v));
+        const QJsonArray list = v.toArray();
+        if (list.size() > MaxFilters)
+            refuse(path, QStringLiteral("must hold at most %1 filters, not %2")
+                             .arg(MaxFilters)
+                             .arg(list.size()));
+        std::vector<FilterStage> chain;
+        for (int i = 0; i < int(list.size()); ++i) {
+            const QString at = path + QLatin1Char('[') + QString::number(i) + QLatin1Char(']');
+            const QJsonValue f = list.at(i);
+            if (!f.isObject())
+                refuse(at, QStringLiteral("must be an object, not ") + typeName(f));
+            chain.push_back(filter({at, f.toObject()}, i + 1));
         }
-        if (top.has("filters")) {
-            const QJsonValue f = top.value("filters");
-            if (!f.isArray())
-                refuse(QStringLiteral("filters"),
-                       QStringLiteral("must be an array, not ") + typeName(f));
-            if (!f.toArray().isEmpty())
-                refuse(QStringLiteral("filters"),
-                       QStringLiteral("this version of Dravik does not read filters yet "
-                                      "(only [])"));
+        return chain;
+    }
+
+    // The filter at `position` of the chain, counted from 1.
+    FilterStage filter(const Section &s, int position) const {
+        FilterStage f;
+        f.type = FilterType(choice(s, "type", FilterTypes, std::nullopt));
+        std::vector<const char *> known = {"type"};
+        QString of = QStringLiteral(" for a \"") + QLatin1String(FilterTypeName(f.type)) +
+                     QStringLiteral("\" filter");
+        const bool pass = isPassFilter(f.type);
+        if (pass) {
+            f.alignment = FilterAlignment(choice(s, "alignment", FilterAlignments, std::nullopt));
+            known.insert(known.end(), {"alignment", FilterOrderKey.key});
+            of += QStringLiteral(" of alignment \"") +
+                  QLatin1String(FilterAlignmentName(f.alignment)) + QLatin1Char('"');
         }
-        if (top.has("environment")) {
-            const Section e = section(top, "environment");
-            const QString kindPath = e.keyPath(QStringLiteral("kind"));
-            const QJsonValue kind = e.value("kind");
-            if (kind.isUndefined())
-                refuse(kindPath, QStringLiteral("is missing"));
-            if (!kind.isString())
-                refuse(kindPath, QStringLiteral("must be a string, not ") + typeName(kind));
-            if (kind.toString() != QLatin1String(HalfSpace))
-                refuse(kindPath, QStringLiteral("this version of Dravik does not read the "
-                                                "environment \"") +
-                                     kind.toString() +
-                                     QStringLiteral("\" yet (only \"half-space\")"));
-            checkKeys(e, {"kind"}, QStringLiteral(" for a \"half-space\" environment"));
+        const std::vector<FilterKey> keys = filterKeys(f);
+        for (const FilterKey &k : keys)
+            known.push_back(k.number.key);
+        known.push_back("enabled");
+        checkKeys(s, known, of);
+        if (pass)
+            f.order = static_cast<int>(*number(s, FilterOrderKey));
+        for (const FilterKey &k : keys)
+            f.*k.member = *number(s, k.number);
+        f.enabled = flag(s, "enabled", true);
+        if (const std::optional<QString> fault = FilterFault(f, position)) {
+            // The key path names the filter already.
+            QString why = *fault;
+            const QString lead = QStringLiteral("Filter %1: ").arg(position);
+            if (why.startsWith(lead))
+                why.remove(0, lead.size());
+            refuse(s.path, asReason(why));
+        }
+        return f;
+    }
+
+    void environment(const Section &s, DesignSetup &setup) const {
+        ListeningSpace &space = setup.environment;
+        space = ListeningSpace();
+        space.kind = SpaceKind(choice(s, "kind", SpaceKinds, std::nullopt));
+        const QString of = QStringLiteral(" for a \"") + QLatin1String(SpaceKindName(space.kind)) +
+                           QStringLiteral("\" environment");
+        if (space.kind == SpaceKind::Car) {
+            checkKeys(s,
+                      {"kind", CabinCornerKey.key, CabinLengthKey.key, "slope_db_per_octave",
+                       "max_gain_db"},
+                      of);
+            const bool length = s.has(CabinLengthKey.key);
+            if (length && s.has(CabinCornerKey.key))
+                refuse(s.keyPath(QLatin1String(CabinLengthKey.key)),
+                       QStringLiteral("cannot be given together with corner_hz"));
+            if (!length && !s.has(CabinCornerKey.key))
+                refuse(s.keyPath(QLatin1String(CabinCornerKey.key)),
+                       QStringLiteral("is missing (give corner_hz or cabin_length_m)"));
+            space.cabin.cornerFromLength = length;
+            numbers(s, cabinKeys(length), setup);
+        } else if (space.kind == SpaceKind::Room) {
+            std::vector<const char *> known = keyNames(RoomKeys);
+            known.insert(known.begin(), "kind");
+            for (const PointKey &p : RoomPoints)
+                known.push_back(p.key);
+            checkKeys(s, known, of);
+            numbers(s, RoomKeys, setup);
+            for (const PointKey &p : RoomPoints)
+                point(s, p, setup);
+        } else {
+            checkKeys(s, {"kind"}, of);
+        }
+        if (const std::optional<QString> fault = SpaceFault(space))
+            refuse(s.path, asReason(*fault));
+    }
+
+    // A point of the room: an array of exactly three numbers, x, y and z.
+    void point(const Section &s, const PointKey &p, DesignSetup &setup) const {
+        const QString path = s.keyPath(QLatin1String(p.key));
+        const QJsonValue v = s.value(p.key);
+        if (v.isUndefined())
+            refuse(path, QStringLiteral("is missing"));
+        if (!v.isArray())
+            refuse(path, QStringLiteral("must be an array [x, y, z], not ") + typeName(v));
+        const QJsonArray xyz = v.toArray();
+        for (qsizetype i = 0; i < std::max<qsizetype>(xyz.size(), 3); ++i) {
+            const QString at = path + QLatin1Char('[') + QString::number(i) + QLatin1Char(']');
+            if (i >= 3)
+                refuse(at, QStringLiteral("is one too many: a point is [x, y, z]"));
+            if (i >= xyz.size())
+                refuse(at, QStringLiteral("is missing: a point is [x, y, z]"));
+            const NumberKey k = pointKey(p, size_t(i));
+            DesignInputRow(k.input).member(setup) = number(at, xyz.at(i), k);
         }
     }
 
@@ -701,8 +934,11 @@ QByteArray jsonString(const QString &text) {
 // indent level.
 class OrderedWriter {
 public:
+    // Without a key: an object or array in an array.
     void beginObject(const char *key = nullptr) { open(key, '{'); }
     void endObject() { close('}'); }
+    void beginArray(const char *key = nullptr) { open(key, '['); }
+    void endArray() { close(']'); }
     void emptyArray(const char *key) {
         member(key);
         out_ += "[]";
@@ -757,7 +993,9 @@ public:
         drivers(out, setup.drivers);
         enclosure(out, setup);
         drive(out, setup);
-        emptyParts(out);
+        amplifier(out, setup);
+        filters(out, setup.filters);
+        environment(out, setup);
         out.endObject();
         return out.finish();
     }
@@ -867,14 +1105,77 @@ private:
         out.endObject();
     }
 
-    static void emptyParts(OrderedWriter &out) {
+    void amplifier(OrderedWriter &out, const DesignSetup &setup) const {
+        const AmplifierParameters &a = setup.amplifier;
+        if (a.ratedPowerW.has_value() != a.ratedLoadOhm.has_value()) {
+            const ModelInput given = a.ratedPowerW ? I::AmpRatedPower : I::AmpRatedLoad;
+            const ModelInput missing = a.ratedPowerW ? I::AmpRatedLoad : I::AmpRatedPower;
+            refuse(QStringLiteral("it needs ") + inputName(missing) + QStringLiteral(" with ") +
+                   QLatin1String(DesignInputRow(given).name));
+        }
         out.beginObject("amplifier");
-        for (const char *key : AmplifierKeys)
-            out.value(key, "null");
+        numbers(out, AmplifierKeys, setup);
         out.endObject();
-        out.emptyArray("filters");
+    }
+
+    void filters(OrderedWriter &out, const std::vector<FilterStage> &chain) const {
+        if (const std::optional<QString> fault = ChainFault(chain))
+            refuse(asReason(*fault));
+        if (chain.empty()) {
+            out.emptyArray("filters");
+            return;
+        }
+        out.beginArray("filters");
+        for (size_t i = 0; i < chain.size(); ++i)
+            filter(out, chain[i], int(i) + 1);
+        out.endArray();
+    }
+
+    // The filter at `position` of the chain, counted from 1.
+    void filter(OrderedWriter &out, const FilterStage &f, int position) const {
+        out.beginObject();
+        out.value("type", jsonString(QLatin1String(FilterTypeName(f.type))));
+        if (isPassFilter(f.type)) {
+            out.value("alignment", jsonString(QLatin1String(FilterAlignmentName(f.alignment))));
+            out.value(FilterOrderKey.key, QByteArray::number(f.order));
+        }
+        // The filter as the reader takes it back: its numbers at the file's
+        // precision must still make a usable filter.
+        FilterStage filed = f;
+        for (const FilterKey &k : filterKeys(f)) {
+            const QString name =
+                QStringLiteral("%1 of filter %2").arg(QLatin1String(k.number.key)).arg(position);
+            out.value(k.number.key, numberFor(f.*k.member, k.number, name));
+            filed.*k.member = *atFilePrecision(f.*k.member, 0);
+        }
+        if (const std::optional<QString> fault = FilterFault(filed, position))
+            refuse(asReason(*fault));
+        out.value("enabled", f.enabled ? "true" : "false");
+        out.endObject();
+    }
+
+    void environment(OrderedWriter &out, const DesignSetup &setup) const {
+        const ListeningSpace &space = setup.environment;
+        if (const std::optional<QString> fault = SpaceFault(space))
+            refuse(asReason(*fault));
         out.beginObject("environment");
-        out.value("kind", jsonString(QLatin1String(HalfSpace)));
+        out.value("kind", jsonString(QLatin1String(SpaceKindName(space.kind))));
+        if (space.kind == SpaceKind::Car) {
+            numbers(out, cabinKeys(space.cabin.cornerFromLength), setup);
+        } else if (space.kind == SpaceKind::Room) {
+            numbers(out, RoomKeys, setup);
+            // A point on one line: "[2.5, 1, 0.4]".
+            for (const PointKey &p : RoomPoints) {
+                QByteArray xyz = "[";
+                for (size_t i = 0; i < p.inputs.size(); ++i) {
+                    const NumberKey k = pointKey(p, i);
+                    xyz +=
+                        (i > 0 ? ", " : "") + numberFor(InputValue(setup, DesignInputRow(k.input)),
+                                                        k, inputName(k.input));
+                }
+                out.value(p.key, xyz + ']');
+            }
+        }
         out.endObject();
     }
 

@@ -23,8 +23,17 @@ namespace dravik {
 // gives the same design back (a value missing or out of range) is refused
 // with a sentence naming the value, and nothing is written.
 //
-// The amplifier, the filters and the environment are read and written only
-// with their empty values (no amplifier limit, no filter, half space).
+// The amplifier's rating is a pair (power and load, or neither); each limit
+// may be null. The filters are a list of at most 8, each with the keys of
+// its type (and, for a high-pass or low-pass, its alignment). The
+// environment has the keys of its kind: none for an ideal space, a car's
+// corner or cabin length (the one its design uses), slope and most gain, a
+// room's size, reverberation time and the box's and the listener's points
+// as [x, y, z]. A filter or space the model cannot use is refused with the
+// model's own reason, by the reader under the key path of the filter
+// ("filters[2]") or "environment". Left out, they are no amplifier limit,
+// no filter and half space, which the writer writes as nulls, [] and
+// "half-space".
 
 inline constexpr const char *SetupFileFormat = "dravik-design-setup";
 inline constexpr int SetupFileVersion = 1;

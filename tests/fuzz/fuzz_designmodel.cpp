@@ -118,7 +118,7 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
         const auto chart = static_cast<Chart>(i);
         const ModelInputs lacks = c.lacks(chart);
         if (!vents && chart == Chart::PortVelocity) {
-            FUZZ_CHECK(lacks == Bit(ModelInput::VentedBox), "no vents");
+            FUZZ_CHECK(lacks == Bit(ModelInput::NotApplicable), "no vents");
             continue;
         }
         FUZZ_CHECK((lacks & usableInputs) == 0, "a usable input named as lacking");

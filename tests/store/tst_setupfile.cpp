@@ -101,6 +101,65 @@ DesignSetup ofKind(BoxKind kind) {
     return s;
 }
 
+// A filter of frequency, Q and gain (peaking, shelf); a high-pass or
+// low-pass; a Linkwitz transform; a gain.
+FilterStage filter(FilterType type, double hz, double q, double gainDb = 0.0) {
+    FilterStage f;
+    f.type = type;
+    f.frequencyHz = hz;
+    f.q = q;
+    f.gainDb = gainDb;
+    return f;
+}
+FilterStage pass(FilterType type, FilterAlignment alignment, int order, double hz,
+                 double q = FilterStage::DefaultShelfQ) {
+    FilterStage f = filter(type, hz, q);
+    f.alignment = alignment;
+    f.order = order;
+    return f;
+}
+FilterStage transform(double f0, double q0, double fp, double qp) {
+    FilterStage f = filter(FilterType::LinkwitzTransform, f0, q0);
+    f.fpHz = fp;
+    f.qp = qp;
+    return f;
+}
+FilterStage gain(double db, bool enabled = true) {
+    FilterStage f;
+    f.type = FilterType::Gain;
+    f.gainDb = db;
+    f.enabled = enabled;
+    return f;
+}
+
+ListeningSpace space(SpaceKind kind) {
+    ListeningSpace s;
+    s.kind = kind;
+    return s;
+}
+ListeningSpace car(std::optional<double> cornerHz, std::optional<double> lengthM, double slope,
+                   double maxGainDb = 40.0) {
+    ListeningSpace s = space(SpaceKind::Car);
+    s.cabin = {lengthM.has_value(), cornerHz, lengthM, slope, maxGainDb};
+    return s;
+}
+// A living room, the box in a front corner on the floor.
+ListeningSpace room() {
+    ListeningSpace s = space(SpaceKind::Room);
+    s.room = {5.2, 4.1, 2.4, 0.35, {0.3, 0.3, 0.0}, {3.1, 2.05, 1.1}};
+    return s;
+}
+
+// The Fane design with an amplifier, a signal chain and a listening space.
+DesignSetup with(std::vector<FilterStage> chain, ListeningSpace environment = {},
+                 AmplifierParameters amplifier = {}) {
+    DesignSetup s = fane();
+    s.filters = std::move(chain);
+    s.environment = environment;
+    s.amplifier = amplifier;
+    return s;
+}
+
 // The keys of a document in the order they stand, with their nesting:
 // "enclosure.radiator.mass_g".
 QStringList keyOrder(const QByteArray &json) {
@@ -120,7 +179,7 @@ QStringList keyOrder(const QByteArray &json) {
 }
 
 // The layout of a setup document as it is published, every key on a line of
-// its own, and the filters left empty (this version reads no filter).
+// its own, and the filters left empty.
 const char *const Layout = R"({
   "format": "dravik-design-setup",
   "version": 1,
@@ -201,6 +260,32 @@ const QString VentedEnclosure = QStringLiteral(R"("enclosure": {
 
 QByteArray withEnclosure(const QString &enclosure) {
     return edited(VentedEnclosure, enclosure);
+}
+
+QByteArray withFilters(const QString &list) {
+    return edited("\"filters\": []", "\"filters\": [" + list + ']');
+}
+QByteArray withEnvironment(const QString &object) {
+    return edited(R"("environment": { "kind": "half-space" })", "\"environment\": " + object);
+}
+QByteArray withAmplifier(const QString &object) {
+    return edited(R"({ "rated_power_w": null, "rated_load_ohm": null, "current_limit_a": null })",
+                  object);
+}
+
+// A filter, a car and a room as a file may hold them, and one piece of
+// them replaced (the piece must be there).
+const char *const Butterworth =
+    R"({"type": "high-pass", "alignment": "butterworth", "order": 4, "frequency_hz": 18})";
+const char *const Peaking = R"({"type": "peaking", "frequency_hz": 45, "q": 2.5, "gain_db": -3})";
+const char *const Car = R"({"kind": "car", "corner_hz": 40, "slope_db_per_octave": 12})";
+const char *const Room = R"({"kind": "room", "length_m": 5, "width_m": 4, "height_m": 2.5, )"
+                         R"("reverberation_s": 0.4, "source_m": [0.3, 0.3, 0], )"
+                         R"("listener_m": [3, 2, 1.1]})";
+QString spoilt(const QString &sample, const QString &from, const QString &to) {
+    if (!sample.contains(from))
+        qFatal("the sample holds no \"%s\"", qPrintable(from));
+    return QString(sample).replace(from, to);
 }
 
 } // namespace
@@ -324,6 +409,38 @@ private slots:
             s.driver.fs = std::numeric_limits<double>::denorm_min();
             QTest::newRow("the smallest positive number") << s;
         }
+
+        QTest::newRow("amplifier rating") << with({}, {}, {1200.0, 4.0, std::nullopt});
+        QTest::newRow("rating and current limit") << with({}, {}, {2500.0, 2.7, 35.5});
+        QTest::newRow("current limit alone") << with({}, {}, {std::nullopt, std::nullopt, 20.0});
+        using T = FilterType;
+        using A = FilterAlignment;
+        QTest::newRow("Butterworth") << with({pass(T::HighPass, A::Butterworth, 4, 18.0)});
+        QTest::newRow("Butterworth 1st order, fine frequency")
+            << with({pass(T::LowPass, A::Butterworth, 1, 80.12345678)});
+        QTest::newRow("Linkwitz-Riley") << with({pass(T::LowPass, A::LinkwitzRiley, 8, 90.0)});
+        QTest::newRow("Bessel") << with({pass(T::HighPass, A::Bessel, 3, 15.5)});
+        QTest::newRow("chosen Q") << with({pass(T::HighPass, A::Q, 2, 22.0, 1.2)});
+        QTest::newRow("Linkwitz transform") << with({transform(32.9, 0.38, 20.0, 0.5)});
+        QTest::newRow("peaking") << with({filter(T::Peaking, 45.0, 4.3, -6.5)});
+        QTest::newRow("low shelf") << with({filter(T::LowShelf, 30.0, 0.7071, 6.0)});
+        QTest::newRow("high shelf") << with({filter(T::HighShelf, 100.0, 0.5, -12.0)});
+        QTest::newRow("gain, turned off") << with({gain(-3.25, false)});
+        QTest::newRow("eight filters, amplifier, room")
+            << with({pass(T::HighPass, A::LinkwitzRiley, 2, 12.0), pass(T::LowPass, A::Q, 2, 20.0),
+                     transform(40.0, 0.7, 25.0, 0.6), filter(T::Peaking, 63.0, 8.0, 3.0),
+                     filter(T::LowShelf, 25.0, 0.8, -2.0), filter(T::HighShelf, 150.0, 0.6, -20.0),
+                     gain(-120.0), pass(T::LowPass, A::Butterworth, 5, 100000.0)},
+                    room(), {600.0, 8.0, 12.0});
+        for (const SpaceKind kind :
+             {SpaceKind::FullSpace, SpaceKind::QuarterSpace, SpaceKind::EighthSpace})
+            QTest::addRow("%s", SpaceKindName(kind)) << with({}, space(kind));
+        QTest::newRow("car by its corner") << with({}, car(40.0, std::nullopt, 12.0));
+        QTest::newRow("car by its length") << with({}, car(std::nullopt, 2.85, 10.5, 24.0));
+        ListeningSpace corners = room();
+        corners.room.sourceM = {5.2, 4.1, 2.4};
+        corners.room.listenerM = {0.0, 0.0, 0.0};
+        QTest::newRow("room, box and listener in far corners") << with({}, corners);
     }
     void roundTrip() {
         QFETCH(DesignSetup, setup);
@@ -409,6 +526,75 @@ private slots:
         QVERIFY(json.contains("\n  \"amplifier\": {\n    \"rated_power_w\": null,\n"));
     }
 
+    // The amplifier, the filters and the environment as written: the keys in
+    // the published order, one a line.
+    void partsAsWritten_data() {
+        QTest::addColumn<DesignSetup>("setup");
+        QTest::addColumn<QByteArray>("tail");
+        FilterStage shelf = filter(FilterType::LowShelf, 30.0, 0.7071, 6.0);
+        shelf.enabled = false;
+        QTest::newRow("amplifier, filters, room")
+            << with({pass(FilterType::HighPass, FilterAlignment::Q, 2, 18.0, 0.5),
+                     transform(32.9, 0.38, 20.0, 0.5), shelf},
+                    room(), {2500.0, 2.0, 1.0 / 3.0})
+            << QByteArray(R"(  "amplifier": {
+    "rated_power_w": 2500,
+    "rated_load_ohm": 2,
+    "current_limit_a": 0.3333333333
+  },
+  "filters": [
+    {
+      "type": "high-pass",
+      "alignment": "q",
+      "order": 2,
+      "frequency_hz": 18,
+      "q": 0.5,
+      "enabled": true
+    },
+    {
+      "type": "linkwitz-transform",
+      "f0_hz": 32.9,
+      "q0": 0.38,
+      "fp_hz": 20,
+      "qp": 0.5,
+      "enabled": true
+    },
+    {
+      "type": "low-shelf",
+      "frequency_hz": 30,
+      "q": 0.7071,
+      "gain_db": 6,
+      "enabled": false
+    }
+  ],
+  "environment": {
+    "kind": "room",
+    "length_m": 5.2,
+    "width_m": 4.1,
+    "height_m": 2.4,
+    "reverberation_s": 0.35,
+    "source_m": [0.3, 0.3, 0],
+    "listener_m": [3.1, 2.05, 1.1]
+  }
+}
+)");
+        QTest::newRow("car by its length")
+            << with({}, car(std::nullopt, 2.8, 12.0)) << QByteArray(R"(  "environment": {
+    "kind": "car",
+    "cabin_length_m": 2.8,
+    "slope_db_per_octave": 12,
+    "max_gain_db": 40
+  }
+}
+)");
+    }
+    void partsAsWritten() {
+        QFETCH(DesignSetup, setup);
+        QFETCH(QByteArray, tail);
+        const QByteArray json = SerializeDesignSetup(setup);
+        QVERIFY2(json.endsWith(tail), json.constData());
+    }
+
     // Numbers are written with a point whatever the user's locale, and with
     // at most 10 significant digits.
     void numbersIgnoreTheLocale() {
@@ -423,8 +609,7 @@ private slots:
         QVERIFY(SerializeDesignSetup(s).contains("\"fs_hz\": 0.3333333333,"));
     }
 
-    // The published layout reads as the values it shows; as published, with
-    // a filter, this version refuses it.
+    // The published layout reads as the values it shows, its filter too.
     void publishedLayoutReads() {
         const DesignSetup s = ParseDesignSetup(Layout);
         QVERIFY(s == fane());
@@ -437,8 +622,26 @@ private slots:
         QVERIFY(!s.enclosure.ventQ);
         QCOMPARE(s.drive.given, DriveParameters::Given::Power);
         QCOMPARE(s.drive.powerW, std::optional<double>(600.0));
-        QCOMPARE(errorOf([] { ParseDesignSetup(edited("[]", PublishedFilter)); }),
-                 NotRead + "filters: this version of Dravik does not read filters yet (only [])");
+        QVERIFY(ParseDesignSetup(edited("[]", PublishedFilter)) ==
+                with({pass(FilterType::HighPass, FilterAlignment::Butterworth, 4, 18.0)}));
+    }
+
+    // The amplifier's, a filter's and a car's keys left out take their
+    // defaults.
+    void partsTakeTheirDefaults_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<DesignSetup>("setup");
+        QTest::newRow("amplifier without keys") << withAmplifier("{}") << fane();
+        QTest::newRow("shelf without Q, filter without enabled")
+            << withFilters(R"({"type": "high-shelf", "frequency_hz": 80, "gain_db": -4})")
+            << with({filter(FilterType::HighShelf, 80.0, 0.7071, -4.0)});
+        QTest::newRow("car without most gain")
+            << withEnvironment(Car) << with({}, car(40.0, std::nullopt, 12.0, 40.0));
+    }
+    void partsTakeTheirDefaults() {
+        QFETCH(QByteArray, json);
+        QFETCH(DesignSetup, setup);
+        QVERIFY(ParseDesignSetup(json) == setup);
     }
 
     // Keys left out take their defaults.
@@ -685,9 +888,12 @@ private slots:
         row("voltage zero", edited("\"power_w\": 600.0", "\"voltage_v\": 0"),
             "drive.voltage_v: must be a positive number");
         row("drive missing", edited("\"drive\"", "\"driving\""), "driving: is an unknown key");
-        row("amplifier limit", edited("\"rated_power_w\": null", "\"rated_power_w\": 1000"),
-            "amplifier.rated_power_w: this version of Dravik does not read amplifier limits yet "
-            "(only null)");
+        row("amplifier power alone", edited("\"rated_power_w\": null", "\"rated_power_w\": 1000"),
+            "amplifier.rated_load_ohm: must be given with rated_power_w");
+        row("amplifier load alone", withAmplifier(R"({"rated_load_ohm": 4})"),
+            "amplifier.rated_power_w: must be given with rated_load_ohm");
+        row("current limit as a string", withAmplifier(R"({"current_limit_a": "20"})"),
+            "amplifier.current_limit_a: must be a positive number or null, not a string");
         row("amplifier unknown key",
             edited("\"current_limit_a\": null", "\"current_limit_a\": null, \"class\": null"),
             "amplifier.class: is an unknown key");
@@ -697,16 +903,94 @@ private slots:
             "amplifier: must be an object, not null");
         row("filters an object", edited("\"filters\": []", "\"filters\": {}"),
             "filters: must be an array, not an object");
-        row("a room", edited("\"kind\": \"half-space\"", "\"kind\": \"room\", \"length_m\": 5"),
-            "environment.kind: this version of Dravik does not read the environment \"room\" yet "
-            "(only \"half-space\")");
+        row("a room of one length",
+            edited("\"kind\": \"half-space\"", "\"kind\": \"room\", \"length_m\": 5"),
+            "environment.width_m: is missing");
         row("half space with a key",
             edited("\"kind\": \"half-space\"", "\"kind\": \"half-space\", \"corner_hz\": 40"),
             "environment.corner_hz: is an unknown key for a \"half-space\" environment");
         row("environment without kind", edited("\"kind\": \"half-space\"", ""),
             "environment.kind: is missing");
         row("environment kind a number", edited("\"kind\": \"half-space\"", "\"kind\": 2"),
-            "environment.kind: must be a string, not a number");
+            "environment.kind: must be \"full-space\", \"half-space\", \"quarter-space\", "
+            "\"eighth-space\", \"car\" or \"room\"");
+        row("quarter space with a room's key",
+            withEnvironment(R"({"kind": "quarter-space", "length_m": 5})"),
+            "environment.length_m: is an unknown key for a \"quarter-space\" environment");
+        row("corner and cabin length",
+            withEnvironment(spoilt(Car, "40", "40, \"cabin_length_m\": 3")),
+            "environment.cabin_length_m: cannot be given together with corner_hz");
+        row("neither corner nor cabin length",
+            withEnvironment(spoilt(Car, "\"corner_hz\": 40, ", "")),
+            "environment.corner_hz: is missing (give corner_hz or cabin_length_m)");
+        row("corner of 2 kHz", withEnvironment(spoilt(Car, "40", "2000")),
+            "environment: the cabin's corner frequency must be from 1 to 1000 Hz");
+        row("cabin length as a string",
+            withEnvironment(spoilt(Car, "\"corner_hz\": 40", "\"cabin_length_m\": \"3\"")),
+            "environment.cabin_length_m: must be a positive number, not a string");
+        row("most gain null", withEnvironment(spoilt(Car, "12", "12, \"max_gain_db\": null")),
+            "environment.max_gain_db: must be a positive number, not null");
+        row("car with a room's key", withEnvironment(spoilt(Car, "12", "12, \"width_m\": 2")),
+            "environment.width_m: is an unknown key for a \"car\" environment");
+        row("room of zero length", withEnvironment(spoilt(Room, ": 5", ": 0")),
+            "environment.length_m: must be a positive number");
+        row("negative reverberation", withEnvironment(spoilt(Room, "0.4", "-0.4")),
+            "environment.reverberation_s: must be a positive number");
+        row("reverberation of 0.1 ms", withEnvironment(spoilt(Room, "0.4", "1e-4")),
+            "environment: the room's reverberation time T60 must be above 0 s and at most 100 s");
+        row("listener outside the room", withEnvironment(spoilt(Room, "1.1]", "2.6]")),
+            "environment: the listener must be inside the room");
+        row("box at two numbers", withEnvironment(spoilt(Room, "0.3, 0]", "0.3]")),
+            "environment.source_m[2]: is missing: a point is [x, y, z]");
+        row("listener at four numbers", withEnvironment(spoilt(Room, "1.1]", "1.1, 0]")),
+            "environment.listener_m[3]: is one too many: a point is [x, y, z]");
+        row("listener's y as a string", withEnvironment(spoilt(Room, "3, 2,", "3, \"2\",")),
+            "environment.listener_m[1]: must be a number of 0 or more, not a string");
+        row("box as an object", withEnvironment(spoilt(Room, "[0.3, 0.3, 0]", "{}")),
+            "environment.source_m: must be an array [x, y, z], not an object");
+
+        row("nine filters", withFilters(QStringList(9, Peaking).join(", ")),
+            "filters: must hold at most 8 filters, not 9");
+        row("order 9", withFilters(Peaking + QString(", ") + spoilt(Butterworth, "4", "9")),
+            "filters[1].order: must be a whole number from 1 to 8");
+        row("order 2.5", withFilters(spoilt(Butterworth, "4", "2.5")),
+            "filters[0].order: must be a whole number from 1 to 8");
+        row("Linkwitz-Riley of order 3",
+            withFilters(spoilt(Butterworth, "\"butterworth\", \"order\": 4",
+                               "\"linkwitz-riley\", \"order\": 3")),
+            "filters[0]: a Linkwitz-Riley filter's order must be 2, 4, 6 or 8");
+        row("chosen Q without q", withFilters(spoilt(Butterworth, "\"butterworth\"", "\"q\"")),
+            "filters[0].q: is missing");
+        row("q of a Butterworth high-pass", withFilters(spoilt(Butterworth, "18", "18, \"q\": 1")),
+            "filters[0].q: is an unknown key for a \"high-pass\" filter of alignment "
+            "\"butterworth\"");
+        row("unknown alignment", withFilters(spoilt(Butterworth, "butterworth", "chebyshev")),
+            "filters[0].alignment: must be \"butterworth\", \"linkwitz-riley\", \"bessel\" or "
+            "\"q\"");
+        row("frequency zero", withFilters(spoilt(Butterworth, "18", "0")),
+            "filters[0].frequency_hz: must be a positive number");
+        row("frequency as a string", withFilters(spoilt(Butterworth, "18", "\"NaN\"")),
+            "filters[0].frequency_hz: must be a positive number, not a string");
+        row("frequency of 200 kHz", withFilters(spoilt(Butterworth, "18", "2e5")),
+            "filters[0]: the corner frequency must be above 0 Hz and at most 100000 Hz");
+        row("q of 0", withFilters(spoilt(Peaking, "2.5", "0")),
+            "filters[0].q: must be a positive number");
+        row("gain 1e308", withFilters(spoilt(Peaking, "-3", "1e308")),
+            "filters[0]: the gain must be from -120 to 120 dB");
+        row("gain as a string", withFilters(spoilt(Peaking, "-3", "\"-3\"")),
+            "filters[0].gain_db: must be a number, not a string");
+        row("transform by a pass filter's names",
+            withFilters(R"({"type": "linkwitz-transform", "frequency_hz": 30, "q0": 0.4})"),
+            "filters[0].frequency_hz: is an unknown key for a \"linkwitz-transform\" filter");
+        row("unknown key in a filter", withFilters(spoilt(Peaking, "-3", "-3, \"slope\": 1")),
+            "filters[0].slope: is an unknown key for a \"peaking\" filter");
+        row("enabled as a string", withFilters(spoilt(Peaking, "-3", "-3, \"enabled\": \"true\"")),
+            "filters[0].enabled: must be true or false, not a string");
+        row("unknown type", withFilters(spoilt(Peaking, "peaking", "band-pass")),
+            "filters[0].type: must be \"high-pass\", \"low-pass\", \"linkwitz-transform\", "
+            "\"peaking\", \"low-shelf\", \"high-shelf\" or \"gain\"");
+        row("filter as a number", withFilters(Peaking + QString(", 18")),
+            "filters[1]: must be an object, not a number");
     }
     void refusals() {
         QFETCH(QByteArray, json);
@@ -751,9 +1035,17 @@ private slots:
     }
 
     // A file cut at any byte before its end is refused, and never crashes.
-    void truncatedFilesAreRefused() {
+    void truncatedFilesAreRefused_data() {
+        QTest::addColumn<DesignSetup>("s");
         DesignSetup s = ofKind(BoxKind::PassiveRadiator);
         s.label = QString::fromUtf8("\xc3\xbc\xf0\x9f\x94\x8a \"cut\"");
+        QTest::newRow("radiator") << s;
+        QTest::newRow("amplifier, filters, room")
+            << with({pass(FilterType::HighPass, FilterAlignment::Q, 2, 20.0, 0.8), gain(3.0)},
+                    room(), {1000.0, 4.0, 25.0});
+    }
+    void truncatedFilesAreRefused() {
+        QFETCH(DesignSetup, s);
         const QByteArray json = SerializeDesignSetup(s);
         const qsizetype end = json.lastIndexOf('}');
         for (qsizetype n = 0; n <= end; ++n) {
@@ -934,6 +1226,30 @@ private slots:
         s.enclosure.vbLitres = 1.7976931348623157e308;
         QTest::newRow("Vb rounds beyond the largest double")
             << s << "Vb (Box page) must be a positive number";
+
+        QTest::newRow("rated power without load")
+            << with({}, {}, {1000.0, std::nullopt, std::nullopt})
+            << "it needs the amplifier's rated load (this window) with the amplifier's rated power";
+        QTest::newRow("current limit zero")
+            << with({}, {}, {1000.0, 4.0, 0.0})
+            << "the amplifier's current limit (this window) must be a positive number";
+        QTest::newRow("nine filters") << with(std::vector<FilterStage>(9, gain(1.0)))
+                                      << "the signal chain holds at most 8 filters";
+        QTest::newRow("frequency not a number")
+            << with(
+                   {gain(1.0), pass(FilterType::LowPass, FilterAlignment::Bessel, 2, std::nan(""))})
+            << "filter 2: the corner frequency must be above 0 Hz and at most 100000 Hz";
+        ListeningSpace cabin = car(40.0, std::nullopt, 12.0);
+        cabin.cabin.cornerFromLength = true;
+        QTest::newRow("cabin by a length not given")
+            << with({}, cabin) << "the cabin's length must be from 0.1 m to 1000 m";
+        QTest::newRow("cabin of no slope")
+            << with({}, car(40.0, std::nullopt, 0.0))
+            << "the cabin's slope (this window) must be a positive number";
+        ListeningSpace outside = room();
+        outside.room.listenerM[1] = 4.5;
+        QTest::newRow("listener outside the room")
+            << with({}, outside) << "the listener must be inside the room";
     }
     void unwritableDesigns() {
         QFETCH(DesignSetup, setup);

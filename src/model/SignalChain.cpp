@@ -1,0 +1,388 @@
+#include "SignalChain.h"
+
+#include "Acoustics.h"
+
+#include <QLocale>
+
+#include <array>
+#include <cmath>
+#include <tuple>
+
+namespace dravik {
+
+namespace {
+
+using Complex = std::complex<double>;
+constexpr double Pi = acoustics::PiFull;
+
+constexpr double LowestFilterHz = 1e-3;
+constexpr double HighestFilterHz = 1e5;
+constexpr double HighestQ = 1000.0;
+
+struct TypeNames {
+    FilterType type;
+    const char *name;
+    const char *caption;
+};
+constexpr TypeNames Types[] = {
+    {FilterType::HighPass, "high-pass", "High-pass"},
+    {FilterType::LowPass, "low-pass", "Low-pass"},
+    {FilterType::LinkwitzTransform, "linkwitz-transform", "Linkwitz transform"},
+    {FilterType::Peaking, "peaking", "Peaking"},
+    {FilterType::LowShelf, "low-shelf", "Low shelf"},
+    {FilterType::HighShelf, "high-shelf", "High shelf"},
+    {FilterType::Gain, "gain", "Gain"},
+};
+
+struct AlignmentNames {
+    FilterAlignment alignment;
+    const char *name;
+    const char *caption;
+};
+constexpr AlignmentNames Alignments[] = {
+    {FilterAlignment::Butterworth, "butterworth", "Butterworth"},
+    {FilterAlignment::LinkwitzRiley, "linkwitz-riley", "Linkwitz-Riley"},
+    {FilterAlignment::Bessel, "bessel", "Bessel"},
+    {FilterAlignment::Q, "q", "Q"},
+};
+
+// The reverse Bessel polynomial of order n, lowest power first:
+// c_k = (2n - k)! / (2^(n - k) k! (n - k)!).
+std::vector<double> BesselPolynomial(int n) {
+    std::vector<double> c(static_cast<size_t>(n) + 1);
+    for (int k = 0; k <= n; ++k) {
+        double v = 1.0;
+        // (2n - k)! / (n - k)! = (n - k + 1) ... (2n - k)
+        for (int i = n - k + 1; i <= 2 * n - k; ++i)
+            v *= i;
+        for (int i = 2; i <= k; ++i)
+            v /= i;
+        c[static_cast<size_t>(k)] = v / std::pow(2.0, n - k);
+    }
+    return c;
+}
+
+template <class Number> Number Polynomial(const std::vector<double> &c, const Number &x) {
+    Number sum(c.back());
+    for (size_t k = c.size() - 1; k-- > 0;)
+        sum = sum * x + Number(c[k]);
+    return sum;
+}
+
+// The scale of the Bessel polynomial that puts its phase at the corner at
+// half its whole shift: arg theta_n(j a) = n pi / 4, found by following the
+// phase up from 0 (it rises steadily to n pi / 2) and halving the last step.
+double BesselCornerScale(const std::vector<double> &c) {
+    const int n = static_cast<int>(c.size()) - 1;
+    const double wanted = n * Pi / 4.0;
+    const auto phaseStep = [&c](double from, double to) {
+        return std::arg(Polynomial(c, Complex(0.0, to)) / Polynomial(c, Complex(0.0, from)));
+    };
+    double x = 0.0, phase = 0.0;
+    constexpr double Step = 1e-2;
+    while (phase + phaseStep(x, x + Step) < wanted) {
+        phase += phaseStep(x, x + Step);
+        x += Step;
+    }
+    double low = x, high = x + Step;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = 0.5 * (low + high);
+        if (phase + phaseStep(x, mid) < wanted)
+            low = mid;
+        else
+            high = mid;
+    }
+    return 0.5 * (low + high);
+}
+
+struct BesselTable {
+    std::array<std::vector<double>, 9> polynomial; // scaled, theta(a u) / theta(0)
+    BesselTable() {
+        for (int n = 2; n <= 8; ++n) {
+            std::vector<double> c = BesselPolynomial(n);
+            const double a = BesselCornerScale(c);
+            const double c0 = c.front();
+            double scale = 1.0;
+            for (double &ck : c) {
+                ck *= scale / c0;
+                scale *= a;
+            }
+            polynomial[static_cast<size_t>(n)] = c;
+        }
+    }
+};
+
+const std::vector<double> &BesselDenominator(int order) {
+    static const BesselTable table;
+    return table.polynomial[static_cast<size_t>(order)];
+}
+
+// The Butterworth denominator of order n in the normalised variable u:
+// sections u^2 + 2 sin((2k - 1) pi / 2n) u + 1, and u + 1 for an odd order.
+DualComplex Butterworth(int order, const DualComplex &u) {
+    DualComplex d(1.0);
+    for (int k = 1; k <= order / 2; ++k)
+        d = d * (u * u + DualComplex(2.0 * std::sin((2 * k - 1) * Pi / (2.0 * order))) * u +
+                 DualComplex(1.0));
+    if (order % 2 != 0)
+        d = d * (u + DualComplex(1.0));
+    return d;
+}
+
+// The denominator of a high-pass or low-pass filter in u = s / w0 (low-pass)
+// or w0 / s (high-pass).
+DualComplex PassDenominator(const FilterStage &f, const DualComplex &u) {
+    switch (f.alignment) {
+    case FilterAlignment::Butterworth:
+        return Butterworth(f.order, u);
+    case FilterAlignment::LinkwitzRiley: {
+        const DualComplex half = Butterworth(f.order / 2, u);
+        return half * half;
+    }
+    case FilterAlignment::Bessel:
+        return Polynomial(BesselDenominator(f.order), u);
+    case FilterAlignment::Q:
+        return u * u + DualComplex(1.0 / f.q) * u + DualComplex(1.0);
+    }
+    return DualComplex(1.0);
+}
+
+// s^2 + (w0 / Q) s + w0^2.
+DualComplex Quadratic(const DualComplex &s, double w0, double q) {
+    return s * s + DualComplex(w0 / q) * s + DualComplex(w0 * w0);
+}
+
+double GainFactor(double db) {
+    return std::pow(10.0, db / 20.0);
+}
+
+QString Number(double v) {
+    return QLocale::c().toString(v, 'g', 6);
+}
+
+QString SignedDb(double db) {
+    return (db > 0 ? QStringLiteral("+") : QString()) + Number(db) + QStringLiteral(" dB");
+}
+
+QString Ordinal(int n) {
+    const char *suffix = n == 1 ? "st" : n == 2 ? "nd" : n == 3 ? "rd" : "th";
+    return QString::number(n) + QLatin1String(suffix) + QStringLiteral(" order");
+}
+
+bool FrequencyUsable(double hz) {
+    return std::isfinite(hz) && hz >= LowestFilterHz && hz <= HighestFilterHz;
+}
+
+bool QUsable(double q) {
+    return std::isfinite(q) && q > 0.0 && q <= HighestQ;
+}
+
+bool GainUsable(double db) {
+    return std::isfinite(db) && std::fabs(db) <= MaxFilterGainDb;
+}
+
+std::optional<QString> OrderFault(const FilterStage &f) {
+    const int n = f.order;
+    switch (f.alignment) {
+    case FilterAlignment::Butterworth:
+        if (n < 1 || n > 8)
+            return QStringLiteral("a Butterworth filter's order must be 1 to 8");
+        break;
+    case FilterAlignment::LinkwitzRiley:
+        if (n < 2 || n > 8 || n % 2 != 0)
+            return QStringLiteral("a Linkwitz-Riley filter's order must be 2, 4, 6 or 8");
+        break;
+    case FilterAlignment::Bessel:
+        if (n < 2 || n > 8)
+            return QStringLiteral("a Bessel filter's order must be 2 to 8");
+        break;
+    case FilterAlignment::Q:
+        if (n != 2)
+            return QStringLiteral("a filter of chosen Q must be of order 2");
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> ValuesFault(const FilterStage &f) {
+    const QString frequencyRange = QStringLiteral(" must be above 0 Hz and at most ") +
+                                   Number(HighestFilterHz) + QStringLiteral(" Hz");
+    const QString qRange = QStringLiteral(" must be above 0 and at most ") + Number(HighestQ);
+    const QString gainRange = QStringLiteral("the gain must be from -") + Number(MaxFilterGainDb) +
+                              QStringLiteral(" to ") + Number(MaxFilterGainDb) +
+                              QStringLiteral(" dB");
+    switch (f.type) {
+    case FilterType::HighPass:
+    case FilterType::LowPass:
+        if (const auto fault = OrderFault(f))
+            return fault;
+        if (!FrequencyUsable(f.frequencyHz))
+            return QStringLiteral("the corner frequency") + frequencyRange;
+        if (f.alignment == FilterAlignment::Q && !QUsable(f.q))
+            return QStringLiteral("the Q") + qRange;
+        break;
+    case FilterType::LinkwitzTransform:
+        if (!FrequencyUsable(f.frequencyHz))
+            return QStringLiteral("f0") + frequencyRange;
+        if (!QUsable(f.q))
+            return QStringLiteral("Q0") + qRange;
+        if (!FrequencyUsable(f.fpHz))
+            return QStringLiteral("fp") + frequencyRange;
+        if (!QUsable(f.qp))
+            return QStringLiteral("Qp") + qRange;
+        // The transform's gain towards DC, (f0 / fp)^2, within the gain range.
+        if (!GainUsable(40.0 * std::log10(f.frequencyHz / f.fpHz)))
+            return QStringLiteral("its gain towards DC, (f0 / fp)^2, must be within ") +
+                   Number(MaxFilterGainDb) + QStringLiteral(" dB");
+        break;
+    case FilterType::Peaking:
+    case FilterType::LowShelf:
+    case FilterType::HighShelf:
+        if (!FrequencyUsable(f.frequencyHz))
+            return QStringLiteral("the frequency") + frequencyRange;
+        if (!QUsable(f.q))
+            return QStringLiteral("the Q") + qRange;
+        if (!GainUsable(f.gainDb))
+            return gainRange;
+        break;
+    case FilterType::Gain:
+        if (!GainUsable(f.gainDb))
+            return gainRange;
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool operator==(const FilterStage &a, const FilterStage &b) {
+    return std::tie(a.type, a.alignment, a.order, a.frequencyHz, a.q, a.gainDb, a.fpHz, a.qp,
+                    a.enabled) == std::tie(b.type, b.alignment, b.order, b.frequencyHz, b.q,
+                                           b.gainDb, b.fpHz, b.qp, b.enabled);
+}
+
+std::optional<QString> FilterFault(const FilterStage &stage, int position) {
+    const std::optional<QString> fault = ValuesFault(stage);
+    if (!fault)
+        return std::nullopt;
+    return QStringLiteral("Filter %1: %2.").arg(position).arg(*fault);
+}
+
+std::optional<QString> ChainFault(const std::vector<FilterStage> &chain) {
+    if (chain.size() > static_cast<size_t>(MaxFilters))
+        return QStringLiteral("The signal chain holds at most %1 filters.").arg(MaxFilters);
+    for (size_t i = 0; i < chain.size(); ++i)
+        if (const auto fault = FilterFault(chain[i], static_cast<int>(i) + 1))
+            return fault;
+    return std::nullopt;
+}
+
+DualComplex FilterResponse(const FilterStage &f, const DualComplex &s) {
+    using D = DualComplex;
+    const double w0 = 2.0 * Pi * f.frequencyHz;
+    switch (f.type) {
+    case FilterType::LowPass:
+        return D(1.0) / PassDenominator(f, s * D(1.0 / w0));
+    case FilterType::HighPass:
+        return D(1.0) / PassDenominator(f, D(w0) / s);
+    case FilterType::LinkwitzTransform:
+        return Quadratic(s, w0, f.q) / Quadratic(s, 2.0 * Pi * f.fpHz, f.qp);
+    case FilterType::Peaking: {
+        const double a = std::pow(10.0, f.gainDb / 40.0);
+        return Quadratic(s, w0, f.q / a) / Quadratic(s, w0, a * f.q);
+    }
+    case FilterType::LowShelf: {
+        const double a = std::pow(10.0, f.gainDb / 40.0);
+        const D middle = D(std::sqrt(a) / f.q * w0) * s;
+        return D(a) * (s * s + middle + D(a * w0 * w0)) / (D(a) * s * s + middle + D(w0 * w0));
+    }
+    case FilterType::HighShelf: {
+        const double a = std::pow(10.0, f.gainDb / 40.0);
+        const D middle = D(std::sqrt(a) / f.q * w0) * s;
+        return D(a) * (D(a) * s * s + middle + D(w0 * w0)) / (s * s + middle + D(a * w0 * w0));
+    }
+    case FilterType::Gain:
+        return D(GainFactor(f.gainDb));
+    }
+    return D(1.0);
+}
+
+DualComplex ChainResponse(const std::vector<FilterStage> &chain, double w) {
+    const DualComplex s = DualComplex::ImaginaryFrequency(w);
+    DualComplex h(1.0);
+    for (const FilterStage &f : chain)
+        if (f.enabled)
+            h = h * FilterResponse(f, s);
+    return h;
+}
+
+const char *FilterTypeName(FilterType type) {
+    for (const TypeNames &t : Types)
+        if (t.type == type)
+            return t.name;
+    return "";
+}
+
+const char *FilterTypeCaption(FilterType type) {
+    for (const TypeNames &t : Types)
+        if (t.type == type)
+            return t.caption;
+    return "";
+}
+
+const char *FilterAlignmentName(FilterAlignment a) {
+    for (const AlignmentNames &n : Alignments)
+        if (n.alignment == a)
+            return n.name;
+    return "";
+}
+
+const char *FilterAlignmentCaption(FilterAlignment a) {
+    for (const AlignmentNames &n : Alignments)
+        if (n.alignment == a)
+            return n.caption;
+    return "";
+}
+
+std::optional<FilterType> FilterTypeNamed(const QString &name) {
+    for (const TypeNames &t : Types)
+        if (name == QLatin1String(t.name))
+            return t.type;
+    return std::nullopt;
+}
+
+std::optional<FilterAlignment> FilterAlignmentNamed(const QString &name) {
+    for (const AlignmentNames &n : Alignments)
+        if (name == QLatin1String(n.name))
+            return n.alignment;
+    return std::nullopt;
+}
+
+QString FilterText(const FilterStage &f) {
+    const QString type = QLatin1String(FilterTypeCaption(f.type));
+    const QString hz = QStringLiteral(" Hz");
+    switch (f.type) {
+    case FilterType::HighPass:
+    case FilterType::LowPass: {
+        QString text = type + QLatin1Char(' ') + QLatin1String(FilterAlignmentCaption(f.alignment));
+        if (f.alignment == FilterAlignment::Q)
+            text += QLatin1Char(' ') + Number(f.q);
+        return text + QLatin1Char(' ') + Ordinal(f.order) + QLatin1Char(' ') +
+               Number(f.frequencyHz) + hz;
+    }
+    case FilterType::LinkwitzTransform:
+        return type + QLatin1Char(' ') + Number(f.frequencyHz) + QStringLiteral(" Hz Q ") +
+               Number(f.q) + QStringLiteral(" to ") + Number(f.fpHz) + QStringLiteral(" Hz Q ") +
+               Number(f.qp);
+    case FilterType::Peaking:
+    case FilterType::LowShelf:
+    case FilterType::HighShelf:
+        return type + QLatin1Char(' ') + Number(f.frequencyHz) + QStringLiteral(" Hz Q ") +
+               Number(f.q) + QLatin1Char(' ') + SignedDb(f.gainDb);
+    case FilterType::Gain:
+        return type + QLatin1Char(' ') + SignedDb(f.gainDb);
+    }
+    return type;
+}
+
+} // namespace dravik

@@ -1,0 +1,331 @@
+#include "ChainEditor.h"
+
+#include "DesignReader.h"
+#include "Fp.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace dravik {
+
+namespace {
+
+// The editor's fields: object name, caption, and the filter types that use it.
+struct FieldRow {
+    const char *name;
+    const char *caption;
+    const char *start;
+};
+constexpr FieldRow Fields[] = {
+    {"EFilterOrder", "Order:", "4"},   {"EFilterFrequency", "f / f0 (Hz):", "18"},
+    {"EFilterQ", "Q / Q0:", "0.7071"}, {"EFilterGain", "Gain (dB):", "0"},
+    {"EFilterFp", "fp (Hz):", "25"},   {"EFilterQp", "Qp:", "0.7071"},
+};
+
+const char *TypeChoiceName(FilterType type) {
+    switch (type) {
+    case FilterType::HighPass:
+        return "HighPassChoice";
+    case FilterType::LowPass:
+        return "LowPassChoice";
+    case FilterType::LinkwitzTransform:
+        return "LinkwitzTransformChoice";
+    case FilterType::Peaking:
+        return "PeakingChoice";
+    case FilterType::LowShelf:
+        return "LowShelfChoice";
+    case FilterType::HighShelf:
+        return "HighShelfChoice";
+    case FilterType::Gain:
+        return "GainChoice";
+    }
+    return "";
+}
+
+const char *AlignmentChoiceName(FilterAlignment a) {
+    switch (a) {
+    case FilterAlignment::Butterworth:
+        return "ButterworthChoice";
+    case FilterAlignment::LinkwitzRiley:
+        return "LinkwitzRileyChoice";
+    case FilterAlignment::Bessel:
+        return "BesselChoice";
+    case FilterAlignment::Q:
+        return "QAlignmentChoice";
+    }
+    return "";
+}
+
+QPushButton *Button(const char *name, const char *caption) {
+    auto *b = new QPushButton(QLatin1String(caption));
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+QString Text(double v) {
+    return WindowValueText(v);
+}
+
+} // namespace
+
+TChainEditor::TChainEditor(std::function<void(const std::function<void()> &)> runCommand,
+                           std::function<void()> changed, QWidget *parent)
+    : QWidget(parent), runCommand_(std::move(runCommand)), changed_(std::move(changed)) {
+    setObjectName(QStringLiteral("ChainEditor"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto *top = new QHBoxLayout;
+    list_ = new QListWidget;
+    list_->setObjectName(QStringLiteral("ChainList"));
+    list_->setMaximumHeight(110);
+    top->addWidget(list_, 1);
+    auto *buttons = new QVBoxLayout;
+    const struct {
+        const char *name;
+        const char *caption;
+        void (TChainEditor::*slot)();
+    } commands[] = {
+        {"AddFilterButton", "Add", &TChainEditor::AddFilterButtonClick},
+        {"ApplyFilterButton", "Apply", &TChainEditor::ApplyFilterButtonClick},
+        {"RemoveFilterButton", "Remove", &TChainEditor::RemoveFilterButtonClick},
+        {"FilterUpButton", "Up", &TChainEditor::FilterUpButtonClick},
+        {"FilterDownButton", "Down", &TChainEditor::FilterDownButtonClick},
+    };
+    auto *buttonRow = new QHBoxLayout;
+    for (const auto &c : commands) {
+        QPushButton *b = Button(c.name, c.caption);
+        connect(b, &QPushButton::clicked, this, c.slot);
+        buttonRow->addWidget(b);
+    }
+    buttons->addLayout(buttonRow);
+    buttons->addWidget(new QLabel(
+        QStringLiteral("Filters before the amplifier, in order; a tick turns one on or off.")));
+    buttons->addStretch(1);
+    top->addLayout(buttons);
+    layout->addLayout(top);
+
+    auto *typeRow = new QHBoxLayout;
+    auto *typeGroup = new QWidget;
+    auto *typeLayout = new QHBoxLayout(typeGroup);
+    typeLayout->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < FilterTypeCount; ++i) {
+        const auto type = static_cast<FilterType>(i);
+        auto *b = new QRadioButton(QLatin1String(FilterTypeCaption(type)));
+        b->setObjectName(QLatin1String(TypeChoiceName(type)));
+        typeLayout->addWidget(b);
+        types_[type] = b;
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                showTypeFields();
+        });
+    }
+    typeRow->addWidget(typeGroup);
+    typeRow->addStretch(1);
+    layout->addLayout(typeRow);
+
+    auto *valueRow = new QHBoxLayout;
+    auto *alignmentGroup = new QWidget;
+    auto *alignmentLayout = new QHBoxLayout(alignmentGroup);
+    alignmentLayout->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < FilterAlignmentCount; ++i) {
+        const auto a = static_cast<FilterAlignment>(i);
+        auto *b = new QRadioButton(QLatin1String(FilterAlignmentCaption(a)));
+        b->setObjectName(QLatin1String(AlignmentChoiceName(a)));
+        alignmentLayout->addWidget(b);
+        alignments_[a] = b;
+    }
+    valueRow->addWidget(alignmentGroup);
+    for (const FieldRow &f : Fields) {
+        valueRow->addWidget(new QLabel(QLatin1String(f.caption)));
+        auto *edit = new QLineEdit(QLatin1String(f.start));
+        edit->setObjectName(QLatin1String(f.name));
+        edit->setFixedWidth(55);
+        valueRow->addWidget(edit);
+        fields_[QLatin1String(f.name)] = edit;
+    }
+    valueRow->addStretch(1);
+    layout->addLayout(valueRow);
+
+    types_[FilterType::HighPass]->setChecked(true);
+    alignments_[FilterAlignment::Butterworth]->setChecked(true);
+
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && static_cast<size_t>(row) < filters_.size())
+            showFilter(filters_[static_cast<size_t>(row)]);
+    });
+    // A tick turns a filter on or off at once: it is an edit of the chain.
+    connect(list_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        const auto row = static_cast<size_t>(list_->row(item));
+        const bool on = item->checkState() == Qt::Checked;
+        if (row < filters_.size() && filters_[row].enabled != on) {
+            filters_[row].enabled = on;
+            changed_();
+        }
+    });
+}
+
+void TChainEditor::setFilters(const std::vector<FilterStage> &filters) {
+    filters_ = filters;
+    list(filters_.empty() ? -1 : 0);
+}
+
+void TChainEditor::list(int current) {
+    {
+        const QSignalBlocker quiet(list_);
+        list_->clear();
+        for (const FilterStage &f : filters_) {
+            auto *item = new QListWidgetItem(FilterText(f));
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(f.enabled ? Qt::Checked : Qt::Unchecked);
+            list_->addItem(item);
+        }
+    }
+    list_->setCurrentRow(current);
+}
+
+void TChainEditor::showFilter(const FilterStage &f) {
+    types_.at(f.type)->setChecked(true);
+    alignments_.at(f.alignment)->setChecked(true);
+    fields_.at("EFilterOrder")->setText(QString::number(f.order));
+    fields_.at("EFilterFrequency")->setText(Text(f.frequencyHz));
+    fields_.at("EFilterQ")->setText(Text(f.q));
+    fields_.at("EFilterGain")->setText(Text(f.gainDb));
+    fields_.at("EFilterFp")->setText(Text(f.fpHz));
+    fields_.at("EFilterQp")->setText(Text(f.qp));
+    showTypeFields();
+}
+
+// Only the fields a type uses can be typed into.
+void TChainEditor::showTypeFields() {
+    FilterType type = FilterType::HighPass;
+    for (const auto &[t, b] : types_)
+        if (b->isChecked())
+            type = t;
+    const bool pass = type == FilterType::HighPass || type == FilterType::LowPass;
+    const bool transform = type == FilterType::LinkwitzTransform;
+    const bool shaping = type == FilterType::Peaking || type == FilterType::LowShelf ||
+                         type == FilterType::HighShelf;
+    for (const auto &[a, b] : alignments_)
+        b->setEnabled(pass);
+    fields_.at("EFilterOrder")->setEnabled(pass);
+    fields_.at("EFilterFrequency")->setEnabled(type != FilterType::Gain);
+    fields_.at("EFilterQ")->setEnabled(pass || transform || shaping);
+    fields_.at("EFilterGain")->setEnabled(shaping || type == FilterType::Gain);
+    fields_.at("EFilterFp")->setEnabled(transform);
+    fields_.at("EFilterQp")->setEnabled(transform);
+}
+
+// The filter the fields describe; one that cannot be used is refused with
+// the sentence that names its value.
+FilterStage TChainEditor::edited(int position) const {
+    FilterStage f;
+    for (const auto &[t, b] : types_)
+        if (b->isChecked())
+            f.type = t;
+    for (const auto &[a, b] : alignments_)
+        if (b->isChecked())
+            f.alignment = a;
+    const auto number = [this](const char *name) {
+        return ParseWindowValue(fields_.at(QLatin1String(name))->text()).value_or(std::nan(""));
+    };
+    const double order = number("EFilterOrder");
+    f.order = order >= 0.0 && order <= 99.0 && order == std::floor(order) ? int(order) : 0;
+    f.frequencyHz = number("EFilterFrequency");
+    f.q = number("EFilterQ");
+    f.gainDb = number("EFilterGain");
+    f.fpHz = number("EFilterFp");
+    f.qp = number("EFilterQp");
+    // Values a type does not use keep their defaults, so they never refuse it.
+    const FilterStage plain;
+    const bool pass = f.type == FilterType::HighPass || f.type == FilterType::LowPass;
+    if (!pass) {
+        f.alignment = plain.alignment;
+        f.order = plain.order;
+    }
+    if (pass && f.alignment != FilterAlignment::Q)
+        f.q = plain.q;
+    if (f.type == FilterType::Gain)
+        f.frequencyHz = plain.frequencyHz;
+    if (f.type != FilterType::LinkwitzTransform) {
+        f.fpHz = plain.fpHz;
+        f.qp = plain.qp;
+    }
+    if (f.type != FilterType::Gain && f.type != FilterType::Peaking &&
+        f.type != FilterType::LowShelf && f.type != FilterType::HighShelf)
+        f.gainDb = plain.gainDb;
+    if (f.type == FilterType::Gain)
+        f.q = plain.q;
+    if (const std::optional<QString> fault = FilterFault(f, position))
+        throw DravikError(*fault);
+    return f;
+}
+
+void TChainEditor::changeChain(const std::function<void()> &edit) {
+    bool done = false;
+    runCommand_([&] {
+        edit();
+        done = true;
+    });
+    if (done)
+        changed_();
+}
+
+void TChainEditor::AddFilterButtonClick() {
+    changeChain([this] {
+        if (filters_.size() >= static_cast<size_t>(MaxFilters))
+            throw DravikError(
+                QStringLiteral("The signal chain holds at most %1 filters.").arg(MaxFilters));
+        filters_.push_back(edited(static_cast<int>(filters_.size()) + 1));
+        list(static_cast<int>(filters_.size()) - 1);
+    });
+}
+
+void TChainEditor::ApplyFilterButtonClick() {
+    changeChain([this] {
+        const int row = list_->currentRow();
+        if (row < 0 || static_cast<size_t>(row) >= filters_.size())
+            throw DravikError(QStringLiteral("Choose the filter to change in the list first."));
+        FilterStage f = edited(row + 1);
+        f.enabled = filters_[static_cast<size_t>(row)].enabled;
+        filters_[static_cast<size_t>(row)] = f;
+        list(row);
+    });
+}
+
+void TChainEditor::RemoveFilterButtonClick() {
+    const int row = list_->currentRow();
+    if (row < 0 || static_cast<size_t>(row) >= filters_.size())
+        return;
+    filters_.erase(filters_.begin() + row);
+    list(std::min(row, static_cast<int>(filters_.size()) - 1));
+    changed_();
+}
+
+void TChainEditor::FilterUpButtonClick() {
+    const int row = list_->currentRow();
+    if (row <= 0 || static_cast<size_t>(row) >= filters_.size())
+        return;
+    std::swap(filters_[static_cast<size_t>(row)], filters_[static_cast<size_t>(row) - 1]);
+    list(row - 1);
+    changed_();
+}
+
+void TChainEditor::FilterDownButtonClick() {
+    const int row = list_->currentRow();
+    if (row < 0 || static_cast<size_t>(row) + 1 >= filters_.size())
+        return;
+    std::swap(filters_[static_cast<size_t>(row)], filters_[static_cast<size_t>(row) + 1]);
+    list(row + 1);
+    changed_();
+}
+
+} // namespace dravik
