@@ -9,6 +9,7 @@
 #include "Overlays.h"
 
 #include "ChartsForm.h"
+#include "ChartsPresenter.h"
 #include "CrossoverArrays.h"
 #include "CurveFormats.h"
 #include "DesignModel.h"
@@ -552,6 +553,100 @@ void benchLargestDesign(const Options &o, Findings &f) {
              label + QStringLiteral(" p99 within 0.2 ms: ") + millis(model.p99()) + " ms");
 }
 
+// The start-up design behind a chain of eight filters and a rated amplifier,
+// in a room of about 2,000 modes (every mode to 500 Hz) or in half space,
+// and the placement view's nine positions of the box in that room.
+DesignSetup ChainAndRoomDesign(bool room) {
+    test::MemoryFieldStore store;
+    DesignSetup s;
+    s.driver = ReadDriverParameters(store);
+    s.enclosure = ReadBoxParameters(store, BoxKind::Vented);
+    s.drive.powerW = 600.0;
+    s.amplifier.ratedPowerW = 1000.0;
+    s.amplifier.ratedLoadOhm = 4.0;
+    s.amplifier.currentLimitA = 20.0;
+    const auto stage = [](FilterType type, FilterAlignment alignment, int order, double hz) {
+        FilterStage f;
+        f.type = type;
+        f.alignment = alignment;
+        f.order = order;
+        f.frequencyHz = hz;
+        f.gainDb = -3.0;
+        f.fpHz = 20.0;
+        f.qp = 0.6;
+        f.q = 0.9;
+        return f;
+    };
+    using T = FilterType;
+    using A = FilterAlignment;
+    s.filters = {stage(T::HighPass, A::Butterworth, 8, 15),
+                 stage(T::HighPass, A::Bessel, 4, 12),
+                 stage(T::LowPass, A::LinkwitzRiley, 8, 90),
+                 stage(T::LinkwitzTransform, A::Q, 2, 30),
+                 stage(T::Peaking, A::Q, 2, 45),
+                 stage(T::LowShelf, A::Q, 2, 35),
+                 stage(T::HighShelf, A::Q, 2, 70),
+                 stage(T::Gain, A::Q, 2, 0)};
+    if (room) {
+        s.environment.kind = SpaceKind::Room;
+        RoomParameters &r = s.environment.room;
+        r.lengthM = 7.6;
+        r.widthM = 5.4;
+        r.heightM = 2.8;
+        r.reverberationS = 0.5;
+        r.sourceM = {0.3, 0.3, 0.3};
+        r.listenerM = {4.7, 2.7, 1.1};
+    }
+    return s;
+}
+
+void benchChainAndRoom(const Options &o, Findings &f) {
+    const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
+    for (bool room : {false, true}) {
+        const DesignSetup s = ChainAndRoomDesign(room);
+        const QString label =
+            room ? QStringLiteral("design model, 8 filters, a room of ") +
+                       FormatInteger(long(
+                           MakeRoomResponse(s.environment.room, 345.0, RoomChartHighestHz).modes)) +
+                       QStringLiteral(" modes")
+                 : QStringLiteral("design model, 8 filters and an amplifier, half space");
+        if (!o.wants(label))
+            continue;
+        const double limit = room ? 2.0 : 0.3;
+        Samples model(label);
+        size_t points = 0;
+        const int runs = room ? o.runs : o.runs * 10;
+        for (int i = 0; i < runs; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            const DesignCurves c = ComputeDesignCurves(s, frequencies);
+            model.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+            points += c.chainDb.size() + c.spaceDb.size();
+        }
+        printRow(model);
+        if (points != 2 * frequencies.size() * static_cast<size_t>(runs))
+            f.failures << label + QStringLiteral(": curves missing");
+        f.target(model.p99() <= limit, label + QStringLiteral(" p99 within ") + millis(limit) +
+                                           QStringLiteral(" ms: ") + millis(model.p99()) + " ms");
+    }
+    const QString label = QStringLiteral("placement view, the box at 9 places of the room");
+    if (!o.wants(label))
+        return;
+    const DesignSetup s = ChainAndRoomDesign(true);
+    Samples placement(label);
+    for (int i = 0; i < o.runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        const std::vector<PlacementFigure> figures = PlacementFigures(s, 30.0, 80.0);
+        placement.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        if (BestPlacement(figures) < 0)
+            f.failures << label + QStringLiteral(": no figure");
+    }
+    printRow(placement);
+    f.target(placement.p99() <= 100.0,
+             label + QStringLiteral(" p99 within 100 ms: ") + millis(placement.p99()) + " ms");
+}
+
 // The Measure Driver window's fit alone: a measurement of 2,000 points with
 // 1 % noise, the voice coil's R2-L2 model (the plain fit and the lossy
 // model's starts, as the window runs it).
@@ -1034,6 +1129,7 @@ int main(int argc, char *argv[]) {
     benchChartsWindow(o, findings);
     benchDesignModel(o, findings);
     benchLargestDesign(o, findings);
+    benchChainAndRoom(o, findings);
     benchImpedanceFit(o, findings);
     benchLongLegendTexts(o, findings);
     benchHostileInputs(o, findings);

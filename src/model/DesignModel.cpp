@@ -44,7 +44,7 @@ struct Resolved {
     BoxCircuit box;
     // The signal chain's enabled filters, and the listening space: an ideal
     // solid angle's or a cabin's gain, or a room's modes.
-    std::vector<FilterStage> chain;
+    PreparedChain chain;
     SpaceKind space = SpaceKind::HalfSpace;
     double freeFieldGain = 1.0; // pressure over half space's
     double cabinCornerHz = 0, cabinSlope = 0, cabinMaxGainDb = 0;
@@ -230,9 +230,7 @@ Resolved Resolve(const DesignSetup &s) {
     // A chain with a filter that cannot be used is not applied at all (its
     // charts say so): its arithmetic is only defined for usable values.
     if (!ChainFault(s.filters))
-        for (const FilterStage &f : s.filters)
-            if (f.enabled)
-                d.chain.push_back(f);
+        d.chain = PrepareChain(s.filters);
     ResolveSpace(s, d);
     if (const std::optional<double> v = AmplifierClippingVoltage(s.amplifier))
         d.ampVoltage = *v;
@@ -479,6 +477,7 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
         return 0.0;
     };
     const Chamber *mainVents = d.box.front ? &*d.box.front : &d.box.rear;
+    const double freeFieldDb = 20.0 * std::log10(d.freeFieldGain);
     for (size_t i = 0; i < c.frequencies.size(); ++i) {
         const double f = c.frequencies[i];
         const double w = 2.0 * Pi * f;
@@ -487,22 +486,26 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
         const double relative = 10.0 * std::log10(std::norm(boxPressure) / reference2);
         // The chain in front of the amplifier and the space around the
         // listener multiply the box's pressure.
-        const DualComplex chainResponse =
-            d.chain.empty() ? DualComplex(1.0) : ChainResponse(d.chain, w);
+        const DualComplex chainResponse = d.chain.at(w);
         const DualComplex spaceResponse = SpaceResponse(d, f, w);
-        const DualComplex heard = d.chain.empty() && d.space == SpaceKind::HalfSpace
+        const DualComplex heard = d.chain.filters.empty() && d.space == SpaceKind::HalfSpace
                                       ? p.pressure
                                       : p.pressure * chainResponse * spaceResponse;
         const double chainGain = Magnitude(chainResponse.value);
-        const double chainGain2 = std::norm(chainResponse.value);
-        const double spaceGain2 = std::norm(spaceResponse.value);
-        const double level = relative + referenceLevel + 10.0 * std::log10(chainGain2 * spaceGain2);
+        // No filter, or an ideal space: 0 dB or the same gain at every
+        // frequency, without a logarithm a point.
+        const double chainDb =
+            d.chain.filters.empty() ? 0.0 : 10.0 * std::log10(std::norm(chainResponse.value));
+        const double spaceDb = d.space == SpaceKind::Car || d.space == SpaceKind::Room
+                                   ? 10.0 * std::log10(std::norm(spaceResponse.value))
+                                   : freeFieldDb;
+        const double level = relative + referenceLevel + (chainDb + spaceDb);
         if (chain) {
-            c.chainDb[i] = 10.0 * std::log10(chainGain2);
+            c.chainDb[i] = chainDb;
             c.chainPhaseDeg[i] = Degrees(std::arg(chainResponse.value));
         }
         if (space)
-            c.spaceDb[i] = 10.0 * std::log10(spaceGain2);
+            c.spaceDb[i] = spaceDb;
         if (spl) {
             c.splDb[i] = level;
             c.splPhaseDeg[i] = Degrees(std::arg(heard.value));

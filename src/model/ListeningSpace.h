@@ -96,11 +96,10 @@ double SchroederHz(double reverberationS, double volumeM3);
 // The room as the model sums it: its modes with each one's weight at the
 // source and listener, ready to be evaluated at many frequencies.
 struct RoomResponse {
-    struct Term {
-        double wn2;    // w_n^2
-        double weight; // psi_n(source) psi_n(listener) / Lambda_n
-    };
-    std::vector<Term> terms;
+    // w_n^2 and psi_n(source) psi_n(listener) / Lambda_n of each mode, as
+    // plain arrays, padded to an even length with modes of no weight.
+    std::vector<double> wn2, weight;
+    size_t modes = 0;
     double damping = 0.0; // 2 delta = 2 x 6.91 / T60, the same for every mode
     double factor = 0.0;  // 2 pi (1 m) c^2 / V: the room's pressure over half space's
     double schroederHz = 0.0;

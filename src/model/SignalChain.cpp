@@ -19,6 +19,8 @@ constexpr double LowestFilterHz = 1e-3;
 constexpr double HighestFilterHz = 1e5;
 constexpr double HighestQ = 1000.0;
 
+using Coefficients = std::vector<double>; // lowest power first
+
 struct TypeNames {
     FilterType type;
     const char *name;
@@ -48,7 +50,7 @@ constexpr AlignmentNames Alignments[] = {
 
 // The reverse Bessel polynomial of order n, lowest power first:
 // c_k = (2n - k)! / (2^(n - k) k! (n - k)!).
-std::vector<double> BesselPolynomial(int n) {
+Coefficients BesselPolynomial(int n) {
     std::vector<double> c(static_cast<size_t>(n) + 1);
     for (int k = 0; k <= n; ++k) {
         double v = 1.0;
@@ -62,21 +64,21 @@ std::vector<double> BesselPolynomial(int n) {
     return c;
 }
 
-template <class Number> Number Polynomial(const std::vector<double> &c, const Number &x) {
-    Number sum(c.back());
+double PhaseOf(const Coefficients &c, double y) {
+    Complex sum(c.back());
     for (size_t k = c.size() - 1; k-- > 0;)
-        sum = sum * x + Number(c[k]);
-    return sum;
+        sum = Complex(-sum.imag() * y, sum.real() * y) + c[k];
+    return std::arg(sum);
 }
 
 // The scale of the Bessel polynomial that puts its phase at the corner at
 // half its whole shift: arg theta_n(j a) = n pi / 4, found by following the
 // phase up from 0 (it rises steadily to n pi / 2) and halving the last step.
-double BesselCornerScale(const std::vector<double> &c) {
+double BesselCornerScale(const Coefficients &c) {
     const int n = static_cast<int>(c.size()) - 1;
     const double wanted = n * Pi / 4.0;
     const auto phaseStep = [&c](double from, double to) {
-        return std::arg(Polynomial(c, Complex(0.0, to)) / Polynomial(c, Complex(0.0, from)));
+        return std::remainder(PhaseOf(c, to) - PhaseOf(c, from), 2.0 * Pi);
     };
     double x = 0.0, phase = 0.0;
     constexpr double Step = 1e-2;
@@ -96,10 +98,10 @@ double BesselCornerScale(const std::vector<double> &c) {
 }
 
 struct BesselTable {
-    std::array<std::vector<double>, 9> polynomial; // scaled, theta(a u) / theta(0)
+    std::array<Coefficients, 9> polynomial; // theta(a x) / theta(0)
     BesselTable() {
         for (int n = 2; n <= 8; ++n) {
-            std::vector<double> c = BesselPolynomial(n);
+            Coefficients c = BesselPolynomial(n);
             const double a = BesselCornerScale(c);
             const double c0 = c.front();
             double scale = 1.0;
@@ -112,44 +114,80 @@ struct BesselTable {
     }
 };
 
-const std::vector<double> &BesselDenominator(int order) {
+const Coefficients &BesselDenominator(int order) {
     static const BesselTable table;
     return table.polynomial[static_cast<size_t>(order)];
 }
 
-// The Butterworth denominator of order n in the normalised variable u:
-// sections u^2 + 2 sin((2k - 1) pi / 2n) u + 1, and u + 1 for an odd order.
-DualComplex Butterworth(int order, const DualComplex &u) {
-    DualComplex d(1.0);
+Coefficients Product(const Coefficients &a, const Coefficients &b) {
+    Coefficients p(a.size() + b.size() - 1, 0.0);
+    for (size_t i = 0; i < a.size(); ++i)
+        for (size_t j = 0; j < b.size(); ++j)
+            p[i + j] += a[i] * b[j];
+    return p;
+}
+
+// The Butterworth denominator of order n: sections x^2 + 2 sin((2k - 1) pi
+// / 2n) x + 1, and x + 1 for an odd order.
+Coefficients Butterworth(int order) {
+    Coefficients d = {1.0};
     for (int k = 1; k <= order / 2; ++k)
-        d = d * (u * u + DualComplex(2.0 * std::sin((2 * k - 1) * Pi / (2.0 * order))) * u +
-                 DualComplex(1.0));
+        d = Product(d, {1.0, 2.0 * std::sin((2 * k - 1) * Pi / (2.0 * order)), 1.0});
     if (order % 2 != 0)
-        d = d * (u + DualComplex(1.0));
+        d = Product(d, {1.0, 1.0});
     return d;
 }
 
-// The denominator of a high-pass or low-pass filter in u = s / w0 (low-pass)
-// or w0 / s (high-pass).
-DualComplex PassDenominator(const FilterStage &f, const DualComplex &u) {
+// The low-pass denominator of a high-pass or low-pass filter.
+Coefficients PassDenominator(const FilterStage &f) {
     switch (f.alignment) {
     case FilterAlignment::Butterworth:
-        return Butterworth(f.order, u);
+        return Butterworth(f.order);
     case FilterAlignment::LinkwitzRiley: {
-        const DualComplex half = Butterworth(f.order / 2, u);
-        return half * half;
+        const Coefficients half = Butterworth(f.order / 2);
+        return Product(half, half);
     }
     case FilterAlignment::Bessel:
-        return Polynomial(BesselDenominator(f.order), u);
+        return BesselDenominator(f.order);
     case FilterAlignment::Q:
-        return u * u + DualComplex(1.0 / f.q) * u + DualComplex(1.0);
+        return {1.0, 1.0 / f.q, 1.0};
     }
-    return DualComplex(1.0);
+    return {1.0};
 }
 
-// s^2 + (w0 / Q) s + w0^2.
-DualComplex Quadratic(const DualComplex &s, double w0, double q) {
-    return s * s + DualComplex(w0 / q) * s + DualComplex(w0 * w0);
+// The even and odd parts of a polynomial at x = j y: P(j y) = E(y^2) + j y
+// O(y^2), with E's coefficients c0, -c2, c4, ... and O's c1, -c3, c5, ...
+void SplitAtImaginary(const Coefficients &c, Coefficients &even, Coefficients &odd) {
+    even.clear();
+    odd.clear();
+    for (size_t k = 0; k < c.size(); ++k) {
+        const double sign = (k / 2) % 2 == 0 ? 1.0 : -1.0;
+        (k % 2 == 0 ? even : odd).push_back(sign * c[k]);
+    }
+    if (odd.empty())
+        odd.push_back(0.0);
+}
+
+// A real polynomial and its derivative at t, by Horner's rule.
+void Horner(const Coefficients &c, double t, double &p, double &dp) {
+    p = c.back();
+    dp = 0.0;
+    for (size_t k = c.size() - 1; k-- > 0;) {
+        dp = dp * t + p;
+        p = p * t + c[k];
+    }
+}
+
+// P(j y) and dP/dy from its even and odd parts:
+// d/dy [E(y^2) + j y O(y^2)] = 2 y E'(y^2) + j (O(y^2) + 2 y^2 O'(y^2)).
+void Evaluate(const Coefficients &even, const Coefficients &odd, double y, Complex &p,
+              Complex &dp) {
+    const double t = y * y;
+    double e, de, o, dO;
+    Horner(even, t, e, de);
+    Horner(odd, t, o, dO);
+    p = Complex(e, y * o);
+    dp = Complex(2.0 * y * de, o + 2.0 * t * dO);
 }
 
 double GainFactor(double db) {
@@ -277,43 +315,81 @@ std::optional<QString> ChainFault(const std::vector<FilterStage> &chain) {
     return std::nullopt;
 }
 
-DualComplex FilterResponse(const FilterStage &f, const DualComplex &s) {
-    using D = DualComplex;
-    const double w0 = 2.0 * Pi * f.frequencyHz;
+PreparedFilter PrepareFilter(const FilterStage &f) {
+    PreparedFilter p;
+    p.w0 = 2.0 * Pi * f.frequencyHz;
+    const double a = std::pow(10.0, f.gainDb / 40.0);
     switch (f.type) {
     case FilterType::LowPass:
-        return D(1.0) / PassDenominator(f, s * D(1.0 / w0));
-    case FilterType::HighPass:
-        return D(1.0) / PassDenominator(f, D(w0) / s);
-    case FilterType::LinkwitzTransform:
-        return Quadratic(s, w0, f.q) / Quadratic(s, 2.0 * Pi * f.fpHz, f.qp);
-    case FilterType::Peaking: {
-        const double a = std::pow(10.0, f.gainDb / 40.0);
-        return Quadratic(s, w0, f.q / a) / Quadratic(s, w0, a * f.q);
+        p.numerator = {1.0};
+        p.denominator = PassDenominator(f);
+        break;
+    case FilterType::HighPass: {
+        // 1 / D(1 / x) = x^n / (D's coefficients reversed).
+        const Coefficients d = PassDenominator(f);
+        p.numerator.assign(d.size(), 0.0);
+        p.numerator.back() = 1.0;
+        p.denominator.assign(d.rbegin(), d.rend());
+        break;
     }
-    case FilterType::LowShelf: {
-        const double a = std::pow(10.0, f.gainDb / 40.0);
-        const D middle = D(std::sqrt(a) / f.q * w0) * s;
-        return D(a) * (s * s + middle + D(a * w0 * w0)) / (D(a) * s * s + middle + D(w0 * w0));
+    case FilterType::LinkwitzTransform: {
+        // (s^2 + (w0 / Q0) s + w0^2) / (s^2 + (wp / Qp) s + wp^2) over w0^2.
+        const double r = f.fpHz / f.frequencyHz;
+        p.numerator = {1.0, 1.0 / f.q, 1.0};
+        p.denominator = {r * r, r / f.qp, 1.0};
+        break;
     }
-    case FilterType::HighShelf: {
-        const double a = std::pow(10.0, f.gainDb / 40.0);
-        const D middle = D(std::sqrt(a) / f.q * w0) * s;
-        return D(a) * (D(a) * s * s + middle + D(w0 * w0)) / (s * s + middle + D(a * w0 * w0));
-    }
+    case FilterType::Peaking:
+        // (s^2 + s (A / Q) w0 + w0^2) / (s^2 + s w0 / (A Q) + w0^2).
+        p.numerator = {1.0, a / f.q, 1.0};
+        p.denominator = {1.0, 1.0 / (a * f.q), 1.0};
+        break;
+    case FilterType::LowShelf:
+        // A (s^2 + (sqrt A / Q) w0 s + A w0^2) / (A s^2 + (sqrt A / Q) w0 s + w0^2).
+        p.numerator = {a * a, a * std::sqrt(a) / f.q, a};
+        p.denominator = {1.0, std::sqrt(a) / f.q, a};
+        break;
+    case FilterType::HighShelf:
+        // A (A s^2 + (sqrt A / Q) w0 s + w0^2) / (s^2 + (sqrt A / Q) w0 s + A w0^2).
+        p.numerator = {a, a * std::sqrt(a) / f.q, a * a};
+        p.denominator = {a, std::sqrt(a) / f.q, 1.0};
+        break;
     case FilterType::Gain:
-        return D(GainFactor(f.gainDb));
+        p.w0 = 1.0;
+        p.numerator = {GainFactor(f.gainDb)};
+        p.denominator = {1.0};
+        break;
     }
-    return D(1.0);
+    SplitAtImaginary(p.numerator, p.numeratorEven, p.numeratorOdd);
+    SplitAtImaginary(p.denominator, p.denominatorEven, p.denominatorOdd);
+    return p;
+}
+
+PreparedChain PrepareChain(const std::vector<FilterStage> &chain) {
+    PreparedChain prepared;
+    for (const FilterStage &f : chain)
+        if (f.enabled)
+            prepared.filters.push_back(PrepareFilter(f));
+    return prepared;
+}
+
+DualComplex PreparedChain::at(double w) const {
+    DualComplex h(1.0);
+    for (const PreparedFilter &f : filters) {
+        // H = N / D at x = j y, y = w / w0; dH/dw = (dN/dy - H dD/dy) / D / w0.
+        const double y = w / f.w0;
+        Complex n, dn, d, dd;
+        Evaluate(f.numeratorEven, f.numeratorOdd, y, n, dn);
+        Evaluate(f.denominatorEven, f.denominatorOdd, y, d, dd);
+        const Complex q = Divide(n, d);
+        const Complex dq = Divide(dn - Multiply(q, dd), d);
+        h = h * DualComplex(q, dq / f.w0);
+    }
+    return h;
 }
 
 DualComplex ChainResponse(const std::vector<FilterStage> &chain, double w) {
-    const DualComplex s = DualComplex::ImaginaryFrequency(w);
-    DualComplex h(1.0);
-    for (const FilterStage &f : chain)
-        if (f.enabled)
-            h = h * FilterResponse(f, s);
-    return h;
+    return PrepareChain(chain).at(w);
 }
 
 const char *FilterTypeName(FilterType type) {

@@ -75,9 +75,28 @@ std::optional<QString> FilterFault(const FilterStage &stage, int position);
 // The first fault of a chain, more filters than it holds included.
 std::optional<QString> ChainFault(const std::vector<FilterStage> &chain);
 
-// The response of one filter at s = j w (w in rad/s), with its slope in w.
-DualComplex FilterResponse(const FilterStage &stage, const DualComplex &jw);
-// The product of the enabled filters' responses; 1 for an empty chain.
+// A filter as a ratio of two polynomials with real coefficients in the
+// normalised frequency x = s / w0, lowest power first: worked out once for
+// a design, evaluated at every frequency.
+struct PreparedFilter {
+    double w0 = 1.0; // rad/s
+    std::vector<double> numerator, denominator;
+    // At x = j y a polynomial is E(y^2) + j y O(y^2): its even and odd
+    // coefficients with their signs, so each frequency costs real arithmetic.
+    std::vector<double> numeratorEven, numeratorOdd, denominatorEven, denominatorOdd;
+};
+PreparedFilter PrepareFilter(const FilterStage &stage);
+
+// The enabled filters of a chain, ready to evaluate.
+struct PreparedChain {
+    std::vector<PreparedFilter> filters;
+    // The product of the filters' responses at s = j w (w in rad/s), with
+    // its slope in w; 1 for no filter.
+    DualComplex at(double w) const;
+};
+PreparedChain PrepareChain(const std::vector<FilterStage> &chain);
+
+// The same at one frequency, for a chain used once.
 DualComplex ChainResponse(const std::vector<FilterStage> &chain, double w);
 
 // The names the setup file and the window use.
