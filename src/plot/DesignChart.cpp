@@ -171,6 +171,20 @@ QList<QPointF> Points(const std::vector<double> &frequencies, const std::vector<
     return points;
 }
 
+// The indices of the frequencies in view, with one more on each side so the
+// curve runs to the plot's edges. The raster engine strokes every segment
+// of a path before it clips, so the curves carry only these points.
+std::pair<size_t, size_t> SliceInView(const std::vector<double> &frequencies, double lowHz,
+                                      double highHz) {
+    if (frequencies.empty())
+        return {0, 0};
+    const auto first = std::lower_bound(frequencies.begin(), frequencies.end(), lowHz);
+    const auto last = std::upper_bound(frequencies.begin(), frequencies.end(), highHz);
+    const size_t from = first == frequencies.begin() ? 0 : size_t(first - frequencies.begin()) - 1;
+    const size_t to = std::min(size_t(last - frequencies.begin()), frequencies.size() - 1);
+    return {from, std::max(from, to)};
+}
+
 // The span of a curve's values above 0, for a logarithmic axis.
 Span PositiveSpanOf(const std::vector<double> &frequencies, const std::vector<double> &values,
                     double lowHz, double highHz) {
@@ -339,8 +353,10 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     // every line of the curves is cut against.
     view_->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     view_->setMinimumSize(420, 220);
-    QObject::connect(frequencyAxis_, &QLogValueAxis::rangeChanged, view_,
-                     [this] { placeAxisLabels(); });
+    QObject::connect(frequencyAxis_, &QLogValueAxis::rangeChanged, view_, [this] {
+        sliceToView();
+        placeAxisLabels();
+    });
     if (rightLogAxis_)
         QObject::connect(rightLogAxis_, &QLogValueAxis::rangeChanged, view_,
                          [this] { placeAxisLabels(); });
@@ -418,7 +434,6 @@ QWidget *DesignChart::view() const {
 }
 
 void DesignChart::showOverlays(const std::vector<ChartOverlay> &overlays) {
-    const Curve &main = curves_.front();
     while (overlaySeries_.size() < overlays.size()) {
         auto *series = new QLineSeries;
         chart_->addSeries(series);
@@ -435,12 +450,25 @@ void DesignChart::showOverlays(const std::vector<ChartOverlay> &overlays) {
             if (series->pen().color() != overlays[i].colour)
                 series->setPen(Pen(overlays[i].colour, 2, Qt::SolidLine));
         }
-        series->replace(drawn ? Points(overlays[i].curves->frequencies,
-                                       (*overlays[i].curves).*main.values, false)
-                              : QList<QPointF>());
         series->setVisible(drawn);
         if (drawn)
             overlays_.push_back(overlays[i].curves);
+    }
+    replaceOverlayPoints();
+}
+
+void DesignChart::replaceOverlayPoints() {
+    const Curve &main = curves_.front();
+    size_t drawn = 0;
+    for (QLineSeries *series : overlaySeries_) {
+        if (!series->isVisible() || drawn >= overlays_.size()) {
+            series->replace(QList<QPointF>());
+            continue;
+        }
+        const DesignCurves *o = overlays_[drawn++];
+        const auto [first, last] =
+            SliceInView(o->frequencies, frequencyAxis_->min(), frequencyAxis_->max());
+        series->replace(Points(o->frequencies, (*o).*main.values, false, first, last));
     }
 }
 
@@ -503,13 +531,8 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     showMessage(curves);
     const bool drawn = sentence_.isEmpty();
     readout_->clear();
-    for (const Curve &c : curves_) {
-        c.series->replace(
-            drawn ? Points(curves.frequencies, curves.*c.values, c.rightAxis && rightLogAxis_)
-                  : QList<QPointF>());
-        // A curve of another kind of box (radiators, rear vents) stays hidden.
-        c.series->setVisible(drawn && !(curves.*c.values).empty());
-    }
+    drawn_ = drawn;
+    showCurves();
     showBindingLimit(curves);
     showMark(curves, drawn);
     const auto onAxis = [](std::optional<double> f) {
@@ -541,6 +564,36 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     buildLegend(overlays);
     fitVerticalAxes();
     fitToView();
+}
+
+// The current design's curves, the points in view.
+void DesignChart::showCurves() {
+    if (!shown_)
+        return;
+    const DesignCurves &curves = *shown_;
+    const auto [first, last] =
+        SliceInView(curves.frequencies, frequencyAxis_->min(), frequencyAxis_->max());
+    for (const Curve &c : curves_) {
+        c.series->replace(drawn_ ? Points(curves.frequencies, curves.*c.values,
+                                          c.rightAxis && rightLogAxis_, first, last)
+                                 : QList<QPointF>());
+        // A curve of another kind of box (radiators, rear vents) stays hidden.
+        c.series->setVisible(drawn_ && !(curves.*c.values).empty());
+    }
+    curvesSlice_ = {first, last};
+}
+
+// The frequency axis moved (a zoom, the view reset): the curves take the
+// points now in view.
+void DesignChart::sliceToView() {
+    if (!shown_ || shown_->frequencies.empty())
+        return;
+    const std::pair<size_t, size_t> slice =
+        SliceInView(shown_->frequencies, frequencyAxis_->min(), frequencyAxis_->max());
+    if (slice == curvesSlice_)
+        return;
+    showCurves();
+    replaceOverlayPoints();
 }
 
 void DesignChart::resetView() {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QChart;
@@ -101,6 +102,9 @@ private:
     void fitVerticalAxes();
     void fitLimitsAxes(double lowHz, double highHz);
     void showOverlays(const std::vector<ChartOverlay> &overlays);
+    void showCurves();
+    void replaceOverlayPoints();
+    void sliceToView();
     void showBindingLimit(const DesignCurves &curves);
     void showMark(const DesignCurves &curves, bool drawn);
     void placeMarkers();
@@ -137,6 +141,9 @@ private:
     double powerLow_ = 1, powerHigh_ = 10; // the labelled part of the power axis
     QLineSeries *radiatorMark_ = nullptr;
     const DesignCurves *shown_ = nullptr;
+    bool drawn_ = false;
+    // The points the curves carry: those in view.
+    std::pair<size_t, size_t> curvesSlice_{0, 0};
     ChartMarks marks_;
     std::vector<LegendEntry> legend_;
     QRectF plot_;

@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QLogValueAxis>
 #include <QPainter>
 #include <QPushButton>
@@ -242,6 +243,37 @@ private slots:
             chartscale::ValueAt(curves.frequencies, curves.responseDb, f);
         QVERIFY(level);
         QVERIFY2(std::fabs(*level + 3.0) < 0.05, qPrintable(QString::number(*level)));
+    }
+
+    // The curves carry the points in view and one beyond each edge; a zoom
+    // out and the view reset bring the others, the overlays' too.
+    void curvesReachTheEdgesOfEveryView() {
+        const Design d = StartUpDesign(BoxKind::Vented);
+        const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        DesignChart spl(Chart::Spl, QStringLiteral("S"));
+        spl.show(curves, ChartMarks(), {{QStringLiteral("pinned"), OverlayColour(0), &curves}}, 1);
+        auto *view = qobject_cast<QChartView *>(spl.view());
+        auto *axis = qobject_cast<QLogValueAxis *>(view->chart()->axes(Qt::Horizontal).front());
+        const auto check = [&](double low, double high) {
+            axis->setRange(low, high);
+            for (QAbstractSeries *series : view->chart()->series()) {
+                auto *line = qobject_cast<QLineSeries *>(series);
+                if (!line->isVisible() || line->count() < 3) // marker lines
+                    continue;
+                QVERIFY2(line->at(0).x() <= low && line->at(line->count() - 1).x() >= high,
+                         qPrintable(QStringLiteral("%1 to %2 Hz: %3 to %4")
+                                        .arg(low)
+                                        .arg(high)
+                                        .arg(line->at(0).x())
+                                        .arg(line->at(line->count() - 1).x())));
+                QVERIFY(line->at(1).x() > low && line->at(line->count() - 2).x() < high);
+            }
+        };
+        check(ChartViewLowHz, ChartViewHighHz);
+        check(30.0, 40.0);
+        check(6.0, 900.0);
+        spl.resetView();
+        check(ChartViewLowHz, ChartViewHighHz);
     }
 
     // A 128 KiB label (a design file's manufacturer line) and 40,000
