@@ -753,6 +753,8 @@ ChartMarks TChartsForm::marks() const {
         m.peMaxW = shown->driver.peMaxW;
         m.amplifierVoltage = AmplifierClippingVoltage(shown->amplifier);
         m.amplifierCurrent = shown->amplifier.currentLimitA;
+        m.atListener =
+            shown->environment.kind == SpaceKind::Car || shown->environment.kind == SpaceKind::Room;
         if (shown->enclosure.kind == BoxKind::Vented || shown->enclosure.kind == BoxKind::Bandpass4)
             m.fbHz = shown->enclosure.fbHz;
         else if (shown->enclosure.kind == BoxKind::PassiveRadiator)

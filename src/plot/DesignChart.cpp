@@ -532,6 +532,14 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     const bool drawn = sentence_.isEmpty();
     readout_->clear();
     drawn_ = drawn;
+    if (which_ == Chart::Spl || which_ == Chart::Limits) {
+        const QString title = QString::fromLatin1(AxesOf(which_).left)
+                                  .replace(QStringLiteral("at 1 m"),
+                                           marks.atListener ? QStringLiteral("at the listener")
+                                                            : QStringLiteral("at 1 m"));
+        if (leftAxis_->titleText() != title)
+            leftAxis_->setTitleText(title);
+    }
     showCurves();
     showBindingLimit(curves);
     showMark(curves, drawn);

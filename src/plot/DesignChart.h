@@ -34,6 +34,9 @@ struct ChartMarks {
     std::optional<double> peMaxW;           // named by the thermal limit's legend entry
     std::optional<double> amplifierVoltage; // V RMS, named by its limit's legend entry
     std::optional<double> amplifierCurrent; // A RMS
+    // Where the levels are heard: at 1 m in an ideal space, or at the
+    // listener in a car or a room.
+    bool atListener = false;
 };
 
 // A design drawn beside the current one, in its own colour.
