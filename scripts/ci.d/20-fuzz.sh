@@ -74,7 +74,7 @@ fuzz_target() {
 fuzz_target fieldtext 4096
 fuzz_target filterfile 32768
 fuzz_target driverdb 16384
-fuzz_target designmodel 1024
+fuzz_target designmodel 2048
 fuzz_target designfile 65536
 fuzz_target setupfile 16384
 echo "-- fuzzing found nothing"

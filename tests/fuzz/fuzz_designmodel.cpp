@@ -3,14 +3,23 @@
 // The input is the design's field texts, one a line, in the order of
 // InputFields below, then the input power's text, then the texts of the
 // charts window's own fields (its rows of the table of inputs, in table
-// order, then the driver count). Every box kind is computed. Checked:
+// order, then the driver count), then the listening space (a number taken
+// modulo the six kinds; a second line non-empty for a cabin given by its
+// length), then up to eight filters, one a line: type, alignment, order,
+// frequency, Q, gain, fp, Qp and "on" as numbers separated by blanks. Every
+// box kind is computed. Checked:
 // - a chart is either computed, every one of its curves holding a value per
 //   frequency, or it lacks inputs, and then only inputs whose text is not a
 //   usable number are named as lacking, and its sentence says so (or that
 //   the values together are not computable);
-// - an input whose text is a usable number is never named as lacking;
-// - the CSV export has its comment, its header and twelve cells on every
-//   line, and never writes "nan" or "inf".
+// - an input whose text is a usable number is never named as lacking,
+//   unless the listening space's own rules refuse it (a listener outside
+//   the room);
+// - a chain with an unusable filter is named by every chart it reaches and
+//   by no other, a usable one never;
+// - the CSV export has its comment, its header and fourteen cells on every
+//   line, and never writes "nan" or "inf";
+// - in a room, the placement view gives nine positions.
 
 #include "ChartsPresenter.h"
 #include "CurveFormats.h"
@@ -62,7 +71,34 @@ bool usable(const QString &text) {
 // The charts window's own fields that the input gives, by object name.
 struct WindowTexts {
     std::map<QString, QString> texts;
+    SpaceKind space = SpaceKind::HalfSpace;
+    bool cabinFromLength = false;
+    std::vector<FilterStage> filters;
 };
+
+// A filter from a line of numbers; what is missing keeps its default.
+FilterStage FilterOfLine(const QString &line) {
+    const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const auto number = [&](int i, double otherwise) {
+        return i < parts.size() ? ParseFieldText(parts[i]) : otherwise;
+    };
+    const auto index = [&](int i, int count) {
+        const double v = number(i, 0.0);
+        return std::isfinite(v) ? static_cast<int>(std::fmod(std::fabs(v), count)) : 0;
+    };
+    FilterStage f;
+    f.type = static_cast<FilterType>(index(0, FilterTypeCount));
+    f.alignment = static_cast<FilterAlignment>(index(1, FilterAlignmentCount));
+    const double order = number(2, 2.0);
+    f.order = std::isfinite(order) && std::fabs(order) < 100.0 ? static_cast<int>(order) : 99;
+    f.frequencyHz = number(3, f.frequencyHz);
+    f.q = number(4, f.q);
+    f.gainDb = number(5, f.gainDb);
+    f.fpHz = number(6, f.fpHz);
+    f.qp = number(7, f.qp);
+    f.enabled = number(8, 1.0) != 0.0;
+    return f;
+}
 
 std::vector<double> DesignCurves::*const AllCurves[] = {
     &DesignCurves::responseDb,         &DesignCurves::splDb,
@@ -95,6 +131,9 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
         }
     WindowControls controls;
     controls.kind = kind;
+    controls.space = window.space;
+    controls.cabinCornerFromLength = window.cabinFromLength;
+    controls.filters = window.filters;
     controls.text = [&](const char *name) {
         if (QLatin1String(name) == QLatin1String("EPower"))
             return powerText;
@@ -113,6 +152,10 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
         presenter.design([&store](Field field) { return store.text(field); }, controls);
     const DesignCurves c = ComputeDesignCurves(setup, frequencies);
     FUZZ_CHECK(c.frequencies == frequencies, "frequencies");
+    // A room's or a cabin's values usable one by one may still not fit
+    // together: the space's own rules name those.
+    usableInputs &= ~UnusableSpaceInputs(setup.environment);
+    const bool chainFault = ChainFault(setup.filters).has_value();
     const bool vents = !KindOf(kind).ventNeeds.empty();
     for (int i = 0; i < ChartCount; ++i) {
         const auto chart = static_cast<Chart>(i);
@@ -121,7 +164,17 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
             FUZZ_CHECK(lacks == Bit(ModelInput::NotApplicable), "no vents");
             continue;
         }
+        if (chart == Chart::Room && setup.environment.kind != SpaceKind::Room) {
+            FUZZ_CHECK(lacks == Bit(ModelInput::NotApplicable), "no room");
+            continue;
+        }
         FUZZ_CHECK((lacks & usableInputs) == 0, "a usable input named as lacking");
+        // Everything but the impedance follows the chain.
+        const bool reachesChain = chart != Chart::Impedance;
+        if (!chainFault || !reachesChain)
+            FUZZ_CHECK(!(lacks & Bit(ModelInput::SignalChain)), "a usable chain named as lacking");
+        else if (!(lacks & Bit(ModelInput::NotApplicable)))
+            FUZZ_CHECK(lacks & Bit(ModelInput::SignalChain), "an unusable chain not named");
         if (lacks != 0) {
             const QString sentence = MissingInputsSentence(chart, lacks);
             const bool named = sentence.startsWith(ChartTitle(chart) + QStringLiteral(" needs ")) ||
@@ -133,11 +186,13 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
         const size_t n = (c.*curve).size();
         FUZZ_CHECK(n == 0 || n == frequencies.size(), "a curve of the wrong length");
     }
+    if (setup.environment.kind == SpaceKind::Room && c.has(Chart::Room) && kind == BoxKind::Vented)
+        FUZZ_CHECK(PlacementFigures(setup, 30.0, 80.0).size() == 9, "nine places");
     QStringList lines = ExportLines(ExportFormat::Csv, c, QString());
     FUZZ_CHECK(lines.size() == static_cast<qsizetype>(frequencies.size()) + 2, "CSV rows");
     FUZZ_CHECK(lines.takeFirst().startsWith(QLatin1Char('#')), "CSV comment");
     for (const QString &line : lines) {
-        FUZZ_CHECK(line.count(QLatin1Char(',')) == 11, show(line));
+        FUZZ_CHECK(line.count(QLatin1Char(',')) == 13, show(line));
         FUZZ_CHECK(!line.contains(QLatin1String("nan")) && !line.contains(QLatin1String("inf")),
                    show(line));
     }
@@ -154,9 +209,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             windowFields.push_back(row.field);
     windowFields.push_back(control::DriverCount);
     const size_t mainLines = std::size(InputFields) + 1;
+    const size_t systemLines = 2 + MaxFilters;
     const std::vector<QString> lines =
         fuzz::textLines(std::string_view(reinterpret_cast<const char *>(data), size),
-                        mainLines + windowFields.size());
+                        mainLines + windowFields.size() + systemLines);
     test::MemoryFieldStore store;
     for (size_t i = 0; i < std::size(InputFields); ++i)
         if (i < lines.size())
@@ -169,6 +225,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (size_t i = 0; i < windowFields.size(); ++i)
         if (mainLines + i < lines.size())
             window.texts[QLatin1String(windowFields[i])] = lines[mainLines + i];
+    const size_t system = mainLines + windowFields.size();
+    if (system < lines.size()) {
+        const double kind = ParseFieldText(lines[system]);
+        if (std::isfinite(kind))
+            window.space = static_cast<SpaceKind>(std::fmod(std::fabs(kind), SpaceKindCount));
+    }
+    window.cabinFromLength = !fuzz::lineOrEmpty(lines, system + 1).isEmpty();
+    for (size_t i = system + 2; i < lines.size(); ++i)
+        window.filters.push_back(FilterOfLine(lines[i]));
     static const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
     for (const EnclosureKind &k : EnclosureKinds())
         checkKind(store, k.kind, power, window, frequencies);
