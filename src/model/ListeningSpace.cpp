@@ -246,15 +246,18 @@ std::vector<SpaceValueFault> SpaceFaults(const ListeningSpace &space) {
             faults.push_back(
                 {I::CabinCorner,
                  QStringLiteral("The cabin's corner frequency must be from 1 to 1000 Hz.")});
-        if (!Within(c.slopeDbPerOctave, 0.0, SteepestCabinSlope))
+        // Above 0, as the setup file takes them: a cabin that adds nothing
+        // is half space.
+        if (!Within(c.slopeDbPerOctave, 0.0, SteepestCabinSlope) || *c.slopeDbPerOctave <= 0.0)
             faults.push_back(
                 {I::CabinSlope,
-                 QStringLiteral("The cabin's slope must be from 0 to %1 dB per octave.")
+                 QStringLiteral("The cabin's slope must be above 0 and at most %1 dB per octave.")
                      .arg(SteepestCabinSlope)});
-        if (!Within(c.maxGainDb, 0.0, LargestCabinGainDb))
-            faults.push_back(
-                {I::CabinMaxGain, QStringLiteral("The cabin's most gain must be from 0 to %1 dB.")
-                                      .arg(LargestCabinGainDb)});
+        if (!Within(c.maxGainDb, 0.0, LargestCabinGainDb) || *c.maxGainDb <= 0.0)
+            faults.push_back({I::CabinMaxGain,
+                              QStringLiteral("The cabin's most gain must be above 0 and at most "
+                                             "%1 dB.")
+                                  .arg(LargestCabinGainDb)});
     }
     if (space.kind == SpaceKind::Room) {
         const RoomParameters &r = space.room;
@@ -355,7 +358,10 @@ RoomParameters RoomOfPreset(const RoomPreset &preset) {
     r.heightM = preset.heightM;
     r.reverberationS = preset.reverberationS;
     r.sourceM = {FromWalls, FromWalls, FromWalls};
-    r.listenerM = {preset.lengthM * (1.0 - ListenerFromBack), preset.widthM / 2.0, EarHeight};
+    // To the centimetre, as a user would type it.
+    const auto centimetres = [](double m) { return std::round(m * 100.0) / 100.0; };
+    r.listenerM = {centimetres(preset.lengthM * (1.0 - ListenerFromBack)),
+                   centimetres(preset.widthM / 2.0), EarHeight};
     return r;
 }
 

@@ -141,6 +141,10 @@ void DescribeSystem(const DesignSetup &s, QStringList &parts) {
                                 Figure(*e.room.widthM) + QStringLiteral(" x ") +
                                 Figure(*e.room.heightM) + QStringLiteral(" m")
                           : QString());
+        // Two places of the box in one room tell apart.
+        if (e.room.sourceM[0] && e.room.sourceM[1])
+            parts << QStringLiteral("box at ") + Figure(*e.room.sourceM[0]) + QStringLiteral(", ") +
+                         Figure(*e.room.sourceM[1]) + QStringLiteral(" m");
         break;
     default:
         parts << QString::fromLatin1(SpaceKindCaption(e.kind)).toLower();

@@ -113,13 +113,14 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     setWindowTitle(QStringLiteral("Design Charts"));
 
     auto *notices = new QVBoxLayout;
-    for (QLabel **label : {&ventLength_, &qualityNotice_, &source_}) {
+    for (QLabel **label : {&ventLength_, &qualityNotice_, &spaceNotice_, &source_}) {
         *label = new QLabel;
         (*label)->setWordWrap(true);
         notices->addWidget(*label);
     }
     ventLength_->setObjectName(QStringLiteral("VentLengthLabel"));
     qualityNotice_->setObjectName(QStringLiteral("QtsNoticeLabel"));
+    spaceNotice_->setObjectName(QStringLiteral("SpaceNoticeLabel"));
     source_->setObjectName(QStringLiteral("DesignSourceLabel"));
 
     // The SPL chart always on top; the others on tabs below it. The charts
@@ -715,6 +716,7 @@ void TChartsForm::showReadouts(const DesignSetup &design) {
     qualityNotice_->setText(QualityFactorNotice(design.driver).value_or(QString()));
     air_->setText(AirText(design.air));
     amplifierLimit_->setText(AmplifierLimitText(design));
+    spaceNotice_->setText(SpaceFault(design.environment).value_or(QString()));
     source_->setText(presenter_.sourceText());
 }
 
@@ -915,8 +917,10 @@ void TChartsForm::SaveSetupButtonClick() {
         if (!path)
             return;
         DesignSetup setup = currentDesign();
+        // The driver names an unlabelled design: the box, the drive and the
+        // rest are in the file, and every export says them after the label.
         if (setup.label.isEmpty())
-            setup.label = DesignLabel(DriverName(setup), setup);
+            setup.label = DriverName(setup);
         WriteSetupFile(*path, setup);
     });
 }
@@ -999,8 +1003,10 @@ void TChartsForm::exportFrd(const QString &path, const QString &name) {
     if (system) {
         notes << SystemNotes(design);
     } else {
-        // The box's own response: the chain and the space stay out of it.
+        // The box's own response: the chain, the amplifier and the space
+        // stay out of it.
         design.filters.clear();
+        design.amplifier = AmplifierParameters();
         design.environment = ListeningSpace();
     }
     const bool asShown =

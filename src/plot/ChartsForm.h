@@ -143,6 +143,7 @@ private:
     QLabel *amplifierLoad_ = nullptr;
     QLabel *ventLength_ = nullptr;
     QLabel *qualityNotice_ = nullptr;
+    QLabel *spaceNotice_ = nullptr; // why a car's or a room's values cannot be used
     QLabel *air_ = nullptr;
     QLabel *source_ = nullptr;
     QRadioButton *frdAt283V_ = nullptr;

@@ -253,6 +253,9 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         } else {
             rightValueAxis_ = new QValueAxis;
             rightValueAxis_->setTitleText(QLatin1String(axes.right));
+            // A chain's phase runs to -180: its labels take the title's room,
+            // and the legend names the axis.
+            rightValueAxis_->setTitleVisible(which != Chart::Chain);
             rightValueAxis_->setLabelFormat(QStringLiteral("%g"));
             rightValueAxis_->setGridLineVisible(false);
             chart_->addAxis(rightValueAxis_, Qt::AlignRight);
@@ -326,6 +329,7 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         addCurve(QStringLiteral("SPL at the listener"), &DesignCurves::splDb, false,
                  Pen(CurrentBlue, 2, Qt::SolidLine));
         schroederLine_ = addLine(Pen(MarkerDark, 1, Qt::DashDotLine));
+        modesLine_ = addLine(Pen(LimitRed, 1, Qt::DotLine));
         break;
     }
 
@@ -482,7 +486,8 @@ void DesignChart::showBindingLimit(const DesignCurves &curves) {
         const size_t n = curves.frequencies.size();
         std::vector<bool> xmaxSets(n, false), amplifierSets(n, false);
         for (size_t i = 0; i < n && i < curves.limit.size(); ++i) {
-            xmaxSets[i] = curves.limit[i] == LimitKind::Excursion;
+            xmaxSets[i] =
+                curves.limit[i] == LimitKind::Excursion || curves.limit[i] == LimitKind::Radiator;
             amplifierSets[i] = curves.limit[i] == LimitKind::AmplifierVoltage ||
                                curves.limit[i] == LimitKind::AmplifierCurrent;
         }
@@ -550,11 +555,21 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     };
     if (which_ == Chart::Spl) {
         fbHz_ = drawn ? onAxis(marks.fbHz) : std::nullopt;
-        f3Hz_ = drawn ? onAxis(CrossingFromAbove(curves.frequencies, curves.responseDb, -3.0))
-                      : std::nullopt;
+        // The -3 dB point of the response through the chain; a cabin or a
+        // room has none to speak of.
+        std::vector<double> heard = curves.responseDb;
+        for (size_t i = 0; i < heard.size() && i < curves.chainDb.size(); ++i)
+            heard[i] += curves.chainDb[i];
+        f3Hz_ = drawn && !marks.atListener
+                    ? onAxis(CrossingFromAbove(curves.frequencies, heard, -3.0))
+                    : std::nullopt;
     }
-    if (which_ == Chart::Room)
+    if (which_ == Chart::Room) {
         schroederHz_ = drawn ? onAxis(curves.schroederHz) : std::nullopt;
+        modesHz_ = drawn && curves.highestModeHz && *curves.highestModeHz < RoomModesUpToHz
+                       ? onAxis(curves.highestModeHz)
+                       : std::nullopt;
+    }
     if (radiatorMark_) {
         const bool showMark =
             drawn && marks.radiatorXmaxMm && IsUsablePositive(*marks.radiatorXmaxMm) &&
@@ -724,6 +739,7 @@ void DesignChart::placeMarkers() {
     };
     if (which_ == Chart::Room) {
         place(schroederLine_, schroederHz_);
+        place(modesLine_, modesHz_);
         return;
     }
     place(fbLine_, fbHz_);
@@ -734,8 +750,10 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
     legend_.clear();
     if (!sentence_.isEmpty())
         return;
-    const QString design = marks_.designLabel.trimmed().isEmpty() ? QStringLiteral("Current design")
-                                                                  : marks_.designLabel;
+    const QString design = which_ == Chart::Chain ? QStringLiteral("Gain of the signal chain")
+                                                  : (marks_.designLabel.trimmed().isEmpty()
+                                                         ? QStringLiteral("Current design")
+                                                         : marks_.designLabel);
     const QPen mainPen = curves_.front().series->pen();
     if (which_ == Chart::Limits) {
         legend_.push_back({DisplayLabel(design), mainPen});
@@ -780,8 +798,11 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
         legend_.push_back({QStringLiteral("Level at the drive set"), curves_[7].series->pen()});
     } else {
         legend_.push_back({DisplayLabel(design), mainPen});
-        if (which_ == Chart::Impedance || which_ == Chart::Chain)
+        if (which_ == Chart::Impedance)
             legend_.push_back({QStringLiteral("Phase (right axis)"), curves_[1].series->pen()});
+        if (which_ == Chart::Chain)
+            legend_.push_back(
+                {QStringLiteral("Phase in degrees (right axis)"), curves_[1].series->pen()});
         // The radiators' excursion and the rear vents, where the box has them.
         if (which_ == Chart::Excursion || which_ == Chart::PortVelocity)
             for (size_t i = 1; i < curves_.size(); ++i)
@@ -812,6 +833,10 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
         legend_.push_back({QStringLiteral("Statistical field above ") +
                                LegendFigure(*schroederHz_) + QStringLiteral(" Hz (Schroeder)"),
                            schroederLine_->pen()});
+    if (modesHz_)
+        legend_.push_back({QStringLiteral("Modes summed to ") + LegendFigure(*modesHz_) +
+                               QStringLiteral(" Hz only: the level above falls short"),
+                           modesLine_->pen()});
 }
 
 QStringList DesignChart::legendTexts() const {

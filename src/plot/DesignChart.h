@@ -140,7 +140,8 @@ private:
     QLineSeries *fbLine_ = nullptr;        // the tuning, on the SPL chart
     QLineSeries *f3Line_ = nullptr;        // the -3 dB frequency, on the SPL chart
     QLineSeries *schroederLine_ = nullptr; // where a room's field turns statistical
-    std::optional<double> fbHz_, f3Hz_, schroederHz_;
+    QLineSeries *modesLine_ = nullptr;     // the room's highest mode summed, when cut short
+    std::optional<double> fbHz_, f3Hz_, schroederHz_, modesHz_;
     double powerLow_ = 1, powerHigh_ = 10; // the labelled part of the power axis
     QLineSeries *radiatorMark_ = nullptr;
     const DesignCurves *shown_ = nullptr;

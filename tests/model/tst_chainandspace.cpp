@@ -481,8 +481,14 @@ void TestChainAndSpace::refusedSpaces_data() {
     QTest::newRow("corner NaN") << car << "The cabin's corner frequency must be from 1 to 1000 Hz."
                                 << Bit(ModelInput::CabinCorner);
     car.cabin.cornerHz = 70.0;
+    car.cabin.slopeDbPerOctave = 0.0;
+    QTest::newRow("slope 0") << car
+                             << "The cabin's slope must be above 0 and at most 48 dB per octave."
+                             << Bit(ModelInput::CabinSlope);
+    car.cabin.slopeDbPerOctave = 9.0;
     car.cabin.maxGainDb = 1e308;
-    QTest::newRow("gain 1e308") << car << "The cabin's most gain must be from 0 to 120 dB."
+    QTest::newRow("gain 1e308") << car
+                                << "The cabin's most gain must be above 0 and at most 120 dB."
                                 << Bit(ModelInput::CabinMaxGain);
 }
 

@@ -241,6 +241,119 @@ private slots:
         s.drive.powerW = 1e308;
         QVERIFY(DriveVoltageText(ComputeDesignCurves(s, {20.0})).isEmpty());
     }
+
+    // A setup file with an amplifier, a chain and a space is shown exactly
+    // as the file says; a space chosen in the window leaves the file's other
+    // space's values unread.
+    void systemShownExactly_data() {
+        QTest::addColumn<int>("space");
+        QTest::addColumn<bool>("fromLength");
+        QTest::newRow("car by its corner") << int(SpaceKind::Car) << false;
+        QTest::newRow("car by its length") << int(SpaceKind::Car) << true;
+        QTest::newRow("room") << int(SpaceKind::Room) << false;
+        QTest::newRow("quarter space") << int(SpaceKind::QuarterSpace) << false;
+    }
+    void systemShownExactly() {
+        QFETCH(int, space);
+        QFETCH(bool, fromLength);
+        DesignSetup file = Bandpass6Design();
+        file.amplifier.ratedPowerW = 800.0;
+        file.amplifier.ratedLoadOhm = 2.0;
+        FilterStage highPass;
+        highPass.order = 4;
+        highPass.frequencyHz = 18.0;
+        FilterStage shelf;
+        shelf.type = FilterType::LowShelf;
+        shelf.gainDb = 4.0;
+        shelf.enabled = false;
+        file.filters = {highPass, shelf};
+        file.environment.kind = static_cast<SpaceKind>(space);
+        if (file.environment.kind == SpaceKind::Car) {
+            file.environment.cabin.cornerFromLength = fromLength;
+            (fromLength ? file.environment.cabin.lengthM : file.environment.cabin.cornerHz) =
+                fromLength ? 2.4 : 70.0;
+            file.environment.cabin.slopeDbPerOctave = 12.0;
+        }
+        if (file.environment.kind == SpaceKind::Room)
+            file.environment.room = RoomOfPreset(RoomPresets()[2]);
+        MemoryFieldStore main;
+        FakeWindow w;
+        ChartsPresenter p;
+        p.openSetup(file, QStringLiteral("system.dvsetup"));
+        w.take(ControlTexts(file));
+        w.controls.kind = file.enclosure.kind;
+        w.controls.mounting = file.drivers.mounting;
+        w.controls.wiring = file.drivers.wiring;
+        w.controls.drive = file.drive.given;
+        w.controls.airFromConditions = true;
+        w.controls.space = file.environment.kind;
+        w.controls.cabinCornerFromLength = fromLength;
+        w.controls.filters = file.filters;
+        QCOMPARE(p.design(Fields(main), w.controls), file);
+        QCOMPARE(AmplifierLimitText(file), QStringLiteral("Clips at 40.00 V RMS."));
+        // Half space chosen: the file's cabin or room stays as it was, unread.
+        w.texts["ECabinSlope"] = "bad";
+        w.texts["ERoomLength"] = "bad";
+        w.controls.space = SpaceKind::HalfSpace;
+        const DesignSetup half = p.design(Fields(main), w.controls);
+        QCOMPARE(half.environment.kind, SpaceKind::HalfSpace);
+        QCOMPARE(half.environment.cabin.slopeDbPerOctave, file.environment.cabin.slopeDbPerOctave);
+        QCOMPARE(half.environment.room.lengthM, file.environment.room.lengthM);
+        // An empty rating is no amplifier; a typed one that is no number is named.
+        w.texts["EAmpRatedPower"] = "";
+        w.texts["EAmpRatedLoad"] = "";
+        QVERIFY(!p.design(Fields(main), w.controls).amplifier.hasRating());
+        w.texts["EAmpRatedPower"] = "lots";
+        w.texts["EAmpRatedLoad"] = "4";
+        const DesignCurves c =
+            ComputeDesignCurves(p.design(Fields(main), w.controls), ChartsPresenter::Frequencies());
+        QCOMPARE(c.lacks(Chart::Limits), Bit(ModelInput::AmpRatedPower));
+        QVERIFY(c.has(Chart::Spl));
+    }
+
+    // The presets fill every field of their space; the placement view finds
+    // the position of least variation among nine.
+    void presetsAndPlacement() {
+        for (const RoomPreset &preset : RoomPresets()) {
+            FakeWindow w;
+            w.take(RoomPresetTexts(preset));
+            w.controls.space = SpaceKind::Room;
+            MemoryFieldStore main;
+            const DesignSetup d = ChartsPresenter().design(Fields(main), w.controls);
+            QCOMPARE(d.environment.room.lengthM, RoomOfPreset(preset).lengthM);
+            QCOMPARE(d.environment.room.listenerM, RoomOfPreset(preset).listenerM);
+            QVERIFY2(!SpaceFault(d.environment), preset.name);
+        }
+        for (const CabinPreset &preset : CabinPresets()) {
+            FakeWindow w;
+            w.take(CabinPresetTexts(preset));
+            w.controls.space = SpaceKind::Car;
+            w.controls.cabinCornerFromLength = true;
+            MemoryFieldStore main;
+            const DesignSetup d = ChartsPresenter().design(Fields(main), w.controls);
+            QCOMPARE(*d.environment.cabin.lengthM, preset.lengthM);
+            QVERIFY2(!SpaceFault(d.environment), preset.name);
+        }
+        FakeWindow w;
+        w.take(RoomPresetTexts(RoomPresets()[1]));
+        w.controls.space = SpaceKind::Room;
+        w.texts["EPower"] = "100";
+        MemoryFieldStore main;
+        const DesignSetup d = ChartsPresenter().design(Fields(main), w.controls);
+        const std::vector<PlacementFigure> figures = PlacementFigures(d, 30.0, 80.0);
+        QCOMPARE(figures.size(), size_t(9));
+        const int best = BestPlacement(figures);
+        QVERIFY(best >= 0);
+        for (const PlacementFigure &f : figures)
+            QVERIFY(*f.variationDb >= *figures[size_t(best)].variationDb);
+        QVERIFY(PlacementText(figures[0]).startsWith(QStringLiteral("front left: ")));
+        QVERIFY(PlacementText(figures[0]).endsWith(QStringLiteral(" dB")));
+        // Not a room, or a band without a frequency: no figures.
+        w.controls.space = SpaceKind::Car;
+        QVERIFY(
+            PlacementFigures(ChartsPresenter().design(Fields(main), w.controls), 30, 80).empty());
+        QCOMPARE(BestPlacement(PlacementFigures(d, 2000.0, 3000.0)), -1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestChartsPresenter)

@@ -1245,7 +1245,7 @@ private slots:
             << with({}, cabin) << "the cabin's length must be from 0.1 m to 1000 m";
         QTest::newRow("cabin of no slope")
             << with({}, car(40.0, std::nullopt, 0.0))
-            << "the cabin's slope (this window) must be a positive number";
+            << "the cabin's slope must be above 0 and at most 48 dB per octave";
         ListeningSpace outside = room();
         outside.room.listenerM[1] = 4.5;
         QTest::newRow("listener outside the room")
