@@ -688,7 +688,7 @@ void DesignChart::fitVerticalAxes() {
     const double phase = which_ == Chart::Chain ? 180.0 : 90.0;
     if (rightValueAxis_ && (rightValueAxis_->min() != -phase || rightValueAxis_->max() != phase)) {
         rightValueAxis_->setRange(-phase, phase);
-        rightValueAxis_->setTickCount(which_ == Chart::Chain ? 9 : rightValueAxis_->tickCount());
+        rightValueAxis_->setTickCount(which_ == Chart::Chain ? 5 : rightValueAxis_->tickCount());
     }
     placeMarkers();
 }
