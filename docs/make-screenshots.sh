@@ -131,6 +131,46 @@ set ChartsForm.EDriverCount 2
 choose ChartsForm.IsobaricMountingChoice
 click ChartsForm.UpdateButton
 grab ChartsForm charts-bandpass-6.png
+# The signal chain, the amplifier and the listening space, for the start-up
+# design again: one driver in the vented box of 240 l tuned to 22 Hz, 600 W.
+set ChartsForm.EDriverCount 1
+choose ChartsForm.NormalMountingChoice
+choose ChartsForm.VentedChoice
+set EVb 240
+set EFb 22
+click Button1
+# An 18 Hz subsonic filter: a 4th-order Butterworth high-pass.
+page ChartsForm.ChainPanel
+choose ChartsForm.HighPassChoice
+choose ChartsForm.ButterworthChoice
+set ChartsForm.EFilterOrder 4
+set ChartsForm.EFilterFrequency 18
+click ChartsForm.AddFilterButton
+grab ChartsForm.ChainPanel chart-signal-chain.png
+select ChartsForm.ChainList 0
+click ChartsForm.RemoveFilterButton
+# In a saloon car, with an amplifier of 600 W into 4 ohm: the cone sets the
+# maximum below 16 Hz, the amplifier above.
+choose ChartsForm.CarChoice
+select ChartsForm.SpacePresetList 0
+set ChartsForm.EAmpRatedPower 600
+set ChartsForm.EAmpRatedLoad 4
+click ChartsForm.UpdateButton
+page ChartsForm.LimitsPanel
+grab ChartsForm charts-car-amplifier.png
+# In the medium room preset, no amplifier limit: the level at the listener
+# with the box where the preset puts it (front left, pinned) and at the
+# best of the nine places (back centre).
+set ChartsForm.EAmpRatedPower
+set ChartsForm.EAmpRatedLoad
+choose ChartsForm.RoomChoice
+select ChartsForm.SpacePresetList 1
+click ChartsForm.UpdateButton
+page ChartsForm.RoomPanel
+click ChartsForm.PinButton
+click ChartsForm.PlaceBackCentreButton
+grab ChartsForm.RoomPanel chart-room-placement.png
+click ChartsForm.ClearButton
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.
