@@ -341,14 +341,31 @@ std::vector<PlacementFigure> PlacementFigures(const DesignSetup &design, double 
     std::vector<PlacementFigure> figures;
     if (design.environment.kind != SpaceKind::Room || UnusableSpaceInputs(design.environment))
         return figures;
-    // Only the band's frequencies are computed: nine designs stay quick.
+    // Only the band's frequencies are computed. The box, the drive and the
+    // chain are the same at every place: the design is computed once in
+    // half space, and each place adds the room's gain from the same modes.
     std::vector<double> band;
     for (double f : ChartsPresenter::Frequencies())
         if (f >= lowHz && f <= highHz)
             band.push_back(f);
-    for (const GridPosition &p : PlacementGrid(design.environment.room)) {
-        const DesignCurves c = ComputeDesignCurvesAt(design, p.m, band);
-        figures.push_back({p.name, p.m, LevelVariationDb(c, lowHz, highHz)});
+    DesignSetup halfSpace = design;
+    halfSpace.environment.kind = SpaceKind::HalfSpace;
+    const DesignCurves free = ComputeDesignCurves(halfSpace, band);
+    const RoomParameters &room = design.environment.room;
+    const double c = design.air.soundSpeed;
+    const std::vector<RoomMode> modes = SummedRoomModes(room, c, RoomChartHighestHz);
+    for (const GridPosition &p : PlacementGrid(room)) {
+        RoomParameters here = room;
+        for (size_t i = 0; i < 3; ++i)
+            here.sourceM[i] = p.m[i];
+        const RoomResponse response = MakeRoomResponse(here, c, modes, RoomChartHighestHz);
+        DesignCurves heard;
+        heard.frequencies = band;
+        heard.splDb = free.splDb;
+        for (size_t i = 0; i < heard.splDb.size(); ++i)
+            heard.splDb[i] +=
+                10.0 * std::log10(std::norm(response.at(2.0 * acoustics::PiFull * band[i]).value));
+        figures.push_back({p.name, p.m, LevelVariationDb(heard, lowHz, highHz)});
     }
     return figures;
 }

@@ -120,7 +120,7 @@ std::vector<RoomMode> RoomModes(double lx, double ly, double lz, double c, doubl
         }
         fCap = high;
     }
-    const double k2 = std::pow(2.0 * fCap / c, 2); // (n_x/L_x)^2 + ... at most
+    const double k2 = (2.0 * fCap / c) * (2.0 * fCap / c); // (n_x/L_x)^2 + ... at most
     std::vector<RoomMode> modes;
     for (int nx = 0; nx / lx * (nx / lx) <= k2; ++nx)
         for (int ny = 0; std::pow(nx / lx, 2) + std::pow(ny / ly, 2) <= k2; ++ny)
@@ -143,28 +143,46 @@ double SchroederHz(double reverberationS, double volumeM3) {
     return 2000.0 * std::sqrt(reverberationS / volumeM3);
 }
 
-RoomResponse MakeRoomResponse(const RoomParameters &room, double c, double chartHighestHz,
+double RoomModesWantedHz(double chartHighestHz) {
+    return std::min(2.0 * chartHighestHz, RoomModesUpToHz);
+}
+
+std::vector<RoomMode> SummedRoomModes(const RoomParameters &room, double c, double chartHighestHz,
+                                      int maxModes) {
+    return RoomModes(*room.lengthM, *room.widthM, *room.heightM, c,
+                     RoomModesWantedHz(chartHighestHz), maxModes);
+}
+
+RoomResponse MakeRoomResponse(const RoomParameters &room, double c,
+                              const std::vector<RoomMode> &modes, double chartHighestHz,
                               int maxModes) {
     RoomResponse r;
     const double lx = *room.lengthM, ly = *room.widthM, lz = *room.heightM;
     const double volume = lx * ly * lz;
-    const double wanted = std::min(2.0 * chartHighestHz, RoomModesUpToHz);
-    const std::vector<RoomMode> modes = RoomModes(lx, ly, lz, c, wanted, maxModes);
+    // Each mode's shape is a product of one cosine an axis: the factors
+    // 2 cos(n pi x_s / L) cos(n pi x_l / L) (psi at the source and the
+    // listener over Lambda's 1/2), worked out once for every index in use.
     const double length[3] = {lx, ly, lz};
-    for (const RoomMode &m : modes) {
-        double weight = 1.0;
-        for (int i = 0; i < 3; ++i) {
-            const int n = m.index[static_cast<size_t>(i)];
-            if (n == 0)
-                continue;
+    std::vector<double> factors[3];
+    for (size_t i = 0; i < 3; ++i) {
+        int highest = 0;
+        for (const RoomMode &m : modes)
+            highest = std::max(highest, m.index[i]);
+        factors[i].assign(static_cast<size_t>(highest) + 1, 1.0);
+        for (int n = 1; n <= highest; ++n) {
             const double k = n * Pi / length[i];
-            // psi at the source and the listener, over Lambda's 1/2.
-            weight *= 2.0 * std::cos(k * *room.sourceM[static_cast<size_t>(i)]) *
-                      std::cos(k * *room.listenerM[static_cast<size_t>(i)]);
+            factors[i][static_cast<size_t>(n)] =
+                2.0 * std::cos(k * *room.sourceM[i]) * std::cos(k * *room.listenerM[i]);
         }
+    }
+    r.wn2.reserve(modes.size() + 1);
+    r.weight.reserve(modes.size() + 1);
+    for (const RoomMode &m : modes) {
         const double wn = 2.0 * Pi * m.hz;
         r.wn2.push_back(wn * wn);
-        r.weight.push_back(weight);
+        r.weight.push_back(factors[0][static_cast<size_t>(m.index[0])] *
+                           factors[1][static_cast<size_t>(m.index[1])] *
+                           factors[2][static_cast<size_t>(m.index[2])]);
     }
     r.modes = modes.size();
     if (r.wn2.size() % 2 != 0) {
@@ -175,8 +193,15 @@ RoomResponse MakeRoomResponse(const RoomParameters &room, double c, double chart
     r.factor = 2.0 * Pi * c * c / volume;
     r.schroederHz = SchroederHz(*room.reverberationS, volume);
     r.highestModeHz = modes.empty() ? 0.0 : modes.back().hz;
-    r.truncated = modes.size() == static_cast<size_t>(maxModes) && r.highestModeHz < wanted;
+    r.truncated = modes.size() == static_cast<size_t>(maxModes) &&
+                  r.highestModeHz < RoomModesWantedHz(chartHighestHz);
     return r;
+}
+
+RoomResponse MakeRoomResponse(const RoomParameters &room, double c, double chartHighestHz,
+                              int maxModes) {
+    return MakeRoomResponse(room, c, SummedRoomModes(room, c, chartHighestHz, maxModes),
+                            chartHighestHz, maxModes);
 }
 
 namespace {

@@ -112,6 +112,13 @@ struct RoomResponse {
 };
 RoomResponse MakeRoomResponse(const RoomParameters &room, double soundSpeed, double chartHighestHz,
                               int maxModes = MaxRoomModes);
+// The modes that sums, and the response of the same room for other places
+// of the box or the listener: the modes depend on the walls alone.
+std::vector<RoomMode> SummedRoomModes(const RoomParameters &room, double soundSpeed,
+                                      double chartHighestHz, int maxModes = MaxRoomModes);
+RoomResponse MakeRoomResponse(const RoomParameters &room, double soundSpeed,
+                              const std::vector<RoomMode> &modes, double chartHighestHz,
+                              int maxModes = MaxRoomModes);
 
 // Why the space cannot be used, or empty: a wall of zero length, the box or
 // the listener outside the room, a reverberation time not above zero, a

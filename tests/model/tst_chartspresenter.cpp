@@ -346,6 +346,16 @@ private slots:
         QVERIFY(best >= 0);
         for (const PlacementFigure &f : figures)
             QVERIFY(*f.variationDb >= *figures[size_t(best)].variationDb);
+        // Each place's figure is the whole design computed with the box there.
+        for (const PlacementFigure &f : figures) {
+            std::vector<double> band;
+            for (double hz : ChartsPresenter::Frequencies())
+                if (hz >= 30.0 && hz <= 80.0)
+                    band.push_back(hz);
+            const std::optional<double> whole =
+                LevelVariationDb(ComputeDesignCurvesAt(d, f.m, band), 30.0, 80.0);
+            QVERIFY2(std::fabs(*whole - *f.variationDb) < 1e-9, qPrintable(f.name));
+        }
         QVERIFY(PlacementText(figures[0]).startsWith(QStringLiteral("front left: ")));
         QVERIFY(PlacementText(figures[0]).endsWith(QStringLiteral(" dB")));
         // Not a room, or a band without a frequency: no figures.
