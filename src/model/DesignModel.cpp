@@ -196,7 +196,9 @@ void ResolveSpace(const DesignSetup &s, Resolved &d) {
     }
 }
 
-Resolved Resolve(const DesignSetup &s) {
+// `chainUsable`: every filter of the chain can be used (the design's
+// unusable inputs say so).
+Resolved Resolve(const DesignSetup &s, bool chainUsable) {
     using I = ModelInput;
     Resolved d;
     d.kind = &KindOf(s.enclosure.kind);
@@ -229,7 +231,7 @@ Resolved Resolve(const DesignSetup &s) {
     d.box = d.kind->circuit(s.enclosure, d.air, load);
     // A chain with a filter that cannot be used is not applied at all (its
     // charts say so): its arithmetic is only defined for usable values.
-    if (!ChainFault(s.filters))
+    if (chainUsable)
         d.chain = PrepareChain(s.filters);
     ResolveSpace(s, d);
     if (const std::optional<double> v = AmplifierClippingVoltage(s.amplifier))
@@ -617,7 +619,7 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
         const ModelInputs needs = Needs(static_cast<Chart>(i), setup);
         c.missing[i] = needs & Bit(ModelInput::NotApplicable) ? needs : unusable & needs;
     }
-    const Resolved d = Resolve(setup);
+    const Resolved d = Resolve(setup, !(unusable & Bit(ModelInput::SignalChain)));
     if (!(unusable & (Bit(ModelInput::Re) | Bit(ModelInput::DriverCount)))) {
         c.dcResistanceOhm = d.rdc;
     }

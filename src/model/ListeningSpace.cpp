@@ -2,6 +2,7 @@
 
 #include "Acoustics.h"
 #include "DesignModel.h"
+#include "NamedValues.h"
 
 #include <QLocale>
 
@@ -14,12 +15,7 @@ namespace {
 
 constexpr double Pi = acoustics::PiFull;
 
-struct KindNames {
-    SpaceKind kind;
-    const char *name;
-    const char *caption;
-};
-constexpr KindNames Kinds[] = {
+constexpr NamedValue<SpaceKind> Kinds[] = {
     {SpaceKind::FullSpace, "full-space", "Full space"},
     {SpaceKind::HalfSpace, "half-space", "Half space"},
     {SpaceKind::QuarterSpace, "quarter-space", "Quarter space"},
@@ -63,24 +59,15 @@ bool Within(const std::optional<double> &v, double low, double high) {
 } // namespace
 
 const char *SpaceKindName(SpaceKind kind) {
-    for (const KindNames &k : Kinds)
-        if (k.kind == kind)
-            return k.name;
-    return "";
+    return NameOf(Kinds, kind);
 }
 
 const char *SpaceKindCaption(SpaceKind kind) {
-    for (const KindNames &k : Kinds)
-        if (k.kind == kind)
-            return k.caption;
-    return "";
+    return CaptionOf(Kinds, kind);
 }
 
 std::optional<SpaceKind> SpaceKindNamed(const QString &name) {
-    for (const KindNames &k : Kinds)
-        if (name == QLatin1String(k.name))
-            return k.kind;
-    return std::nullopt;
+    return ValueNamed(Kinds, name);
 }
 
 double FreeFieldGainDb(SpaceKind kind) {

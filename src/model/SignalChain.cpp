@@ -1,6 +1,7 @@
 #include "SignalChain.h"
 
 #include "Acoustics.h"
+#include "NamedValues.h"
 
 #include <QLocale>
 
@@ -21,12 +22,7 @@ constexpr double HighestQ = 1000.0;
 
 using Coefficients = std::vector<double>; // lowest power first
 
-struct TypeNames {
-    FilterType type;
-    const char *name;
-    const char *caption;
-};
-constexpr TypeNames Types[] = {
+constexpr NamedValue<FilterType> Types[] = {
     {FilterType::HighPass, "high-pass", "High-pass"},
     {FilterType::LowPass, "low-pass", "Low-pass"},
     {FilterType::LinkwitzTransform, "linkwitz-transform", "Linkwitz transform"},
@@ -36,12 +32,7 @@ constexpr TypeNames Types[] = {
     {FilterType::Gain, "gain", "Gain"},
 };
 
-struct AlignmentNames {
-    FilterAlignment alignment;
-    const char *name;
-    const char *caption;
-};
-constexpr AlignmentNames Alignments[] = {
+constexpr NamedValue<FilterAlignment> Alignments[] = {
     {FilterAlignment::Butterworth, "butterworth", "Butterworth"},
     {FilterAlignment::LinkwitzRiley, "linkwitz-riley", "Linkwitz-Riley"},
     {FilterAlignment::Bessel, "bessel", "Bessel"},
@@ -242,32 +233,42 @@ std::optional<QString> OrderFault(const FilterStage &f) {
     return std::nullopt;
 }
 
+// The ranges as the sentences give them, made only for a filter refused:
+// every design is checked before every computation.
+QString FrequencyRange() {
+    return QStringLiteral(" must be above 0 Hz and at most ") + Number(HighestFilterHz) +
+           QStringLiteral(" Hz");
+}
+
+QString QRange() {
+    return QStringLiteral(" must be above 0 and at most ") + Number(HighestQ);
+}
+
+QString GainRange() {
+    return QStringLiteral("the gain must be from -") + Number(MaxFilterGainDb) +
+           QStringLiteral(" to ") + Number(MaxFilterGainDb) + QStringLiteral(" dB");
+}
+
 std::optional<QString> ValuesFault(const FilterStage &f) {
-    const QString frequencyRange = QStringLiteral(" must be above 0 Hz and at most ") +
-                                   Number(HighestFilterHz) + QStringLiteral(" Hz");
-    const QString qRange = QStringLiteral(" must be above 0 and at most ") + Number(HighestQ);
-    const QString gainRange = QStringLiteral("the gain must be from -") + Number(MaxFilterGainDb) +
-                              QStringLiteral(" to ") + Number(MaxFilterGainDb) +
-                              QStringLiteral(" dB");
     switch (f.type) {
     case FilterType::HighPass:
     case FilterType::LowPass:
         if (const auto fault = OrderFault(f))
             return fault;
         if (!FrequencyUsable(f.frequencyHz))
-            return QStringLiteral("the corner frequency") + frequencyRange;
+            return QStringLiteral("the corner frequency") + FrequencyRange();
         if (f.alignment == FilterAlignment::Q && !QUsable(f.q))
-            return QStringLiteral("the Q") + qRange;
+            return QStringLiteral("the Q") + QRange();
         break;
     case FilterType::LinkwitzTransform:
         if (!FrequencyUsable(f.frequencyHz))
-            return QStringLiteral("f0") + frequencyRange;
+            return QStringLiteral("f0") + FrequencyRange();
         if (!QUsable(f.q))
-            return QStringLiteral("Q0") + qRange;
+            return QStringLiteral("Q0") + QRange();
         if (!FrequencyUsable(f.fpHz))
-            return QStringLiteral("fp") + frequencyRange;
+            return QStringLiteral("fp") + FrequencyRange();
         if (!QUsable(f.qp))
-            return QStringLiteral("Qp") + qRange;
+            return QStringLiteral("Qp") + QRange();
         // The transform's gain towards DC, (f0 / fp)^2, within the gain range.
         if (!GainUsable(40.0 * std::log10(f.frequencyHz / f.fpHz)))
             return QStringLiteral("its gain towards DC, (f0 / fp)^2, must be within ") +
@@ -277,15 +278,15 @@ std::optional<QString> ValuesFault(const FilterStage &f) {
     case FilterType::LowShelf:
     case FilterType::HighShelf:
         if (!FrequencyUsable(f.frequencyHz))
-            return QStringLiteral("the frequency") + frequencyRange;
+            return QStringLiteral("the frequency") + FrequencyRange();
         if (!QUsable(f.q))
-            return QStringLiteral("the Q") + qRange;
+            return QStringLiteral("the Q") + QRange();
         if (!GainUsable(f.gainDb))
-            return gainRange;
+            return GainRange();
         break;
     case FilterType::Gain:
         if (!GainUsable(f.gainDb))
-            return gainRange;
+            return GainRange();
         break;
     }
     return std::nullopt;
@@ -393,45 +394,27 @@ DualComplex ChainResponse(const std::vector<FilterStage> &chain, double w) {
 }
 
 const char *FilterTypeName(FilterType type) {
-    for (const TypeNames &t : Types)
-        if (t.type == type)
-            return t.name;
-    return "";
+    return NameOf(Types, type);
 }
 
 const char *FilterTypeCaption(FilterType type) {
-    for (const TypeNames &t : Types)
-        if (t.type == type)
-            return t.caption;
-    return "";
+    return CaptionOf(Types, type);
 }
 
 const char *FilterAlignmentName(FilterAlignment a) {
-    for (const AlignmentNames &n : Alignments)
-        if (n.alignment == a)
-            return n.name;
-    return "";
+    return NameOf(Alignments, a);
 }
 
 const char *FilterAlignmentCaption(FilterAlignment a) {
-    for (const AlignmentNames &n : Alignments)
-        if (n.alignment == a)
-            return n.caption;
-    return "";
+    return CaptionOf(Alignments, a);
 }
 
 std::optional<FilterType> FilterTypeNamed(const QString &name) {
-    for (const TypeNames &t : Types)
-        if (name == QLatin1String(t.name))
-            return t.type;
-    return std::nullopt;
+    return ValueNamed(Types, name);
 }
 
 std::optional<FilterAlignment> FilterAlignmentNamed(const QString &name) {
-    for (const AlignmentNames &n : Alignments)
-        if (name == QLatin1String(n.name))
-            return n.alignment;
-    return std::nullopt;
+    return ValueNamed(Alignments, name);
 }
 
 QString FilterText(const FilterStage &f) {
