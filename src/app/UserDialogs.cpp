@@ -12,6 +12,8 @@ UserDialogs::~UserDialogs() = default;
 void DesktopDialogs::showError(QWidget *parent, const QString &reportText) {
     QMessageBox box(QMessageBox::Critical, QString::fromLatin1(ApplicationTitle), reportText,
                     QMessageBox::Ok, parent);
+    // A message may quote a file's or a driver's name: text, never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

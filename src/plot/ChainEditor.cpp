@@ -3,6 +3,7 @@
 #include "DesignReader.h"
 #include "Fp.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,12 +84,12 @@ TChainEditor::TChainEditor(std::function<void(const std::function<void()> &)> ru
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    auto *top = new QHBoxLayout;
+    // A column narrow enough for the side panel: the list, its commands,
+    // then the filter being edited.
     list_ = new QListWidget;
     list_->setObjectName(QStringLiteral("ChainList"));
     list_->setMaximumHeight(110);
-    top->addWidget(list_, 1);
-    auto *buttons = new QVBoxLayout;
+    layout->addWidget(list_);
     const struct {
         const char *name;
         const char *caption;
@@ -106,54 +107,57 @@ TChainEditor::TChainEditor(std::function<void(const std::function<void()> &)> ru
         connect(b, &QPushButton::clicked, this, c.slot);
         buttonRow->addWidget(b);
     }
-    buttons->addLayout(buttonRow);
-    buttons->addWidget(new QLabel(
-        QStringLiteral("Filters before the amplifier, in order; a tick turns one on or off.")));
-    buttons->addStretch(1);
-    top->addLayout(buttons);
-    layout->addLayout(top);
+    layout->addLayout(buttonRow);
+    auto *hint = new QLabel(
+        QStringLiteral("Filters before the amplifier, in order; a tick turns one on or off."));
+    hint->setTextFormat(Qt::PlainText);
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
 
-    auto *typeRow = new QHBoxLayout;
     auto *typeGroup = new QWidget;
-    auto *typeLayout = new QHBoxLayout(typeGroup);
+    auto *typeLayout = new QGridLayout(typeGroup);
     typeLayout->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < FilterTypeCount; ++i) {
         const auto type = static_cast<FilterType>(i);
         auto *b = new QRadioButton(QLatin1String(FilterTypeCaption(type)));
         b->setObjectName(QLatin1String(TypeChoiceName(type)));
-        typeLayout->addWidget(b);
+        typeLayout->addWidget(b, i / 3, i % 3);
         types_[type] = b;
         connect(b, &QRadioButton::toggled, this, [this](bool on) {
             if (on)
                 showTypeFields();
         });
     }
-    typeRow->addWidget(typeGroup);
-    typeRow->addStretch(1);
-    layout->addLayout(typeRow);
+    layout->addWidget(typeGroup);
 
-    auto *valueRow = new QHBoxLayout;
     auto *alignmentGroup = new QWidget;
-    auto *alignmentLayout = new QHBoxLayout(alignmentGroup);
+    auto *alignmentLayout = new QGridLayout(alignmentGroup);
     alignmentLayout->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < FilterAlignmentCount; ++i) {
         const auto a = static_cast<FilterAlignment>(i);
         auto *b = new QRadioButton(QLatin1String(FilterAlignmentCaption(a)));
         b->setObjectName(QLatin1String(AlignmentChoiceName(a)));
-        alignmentLayout->addWidget(b);
+        alignmentLayout->addWidget(b, i / 2, i % 2);
         alignments_[a] = b;
     }
-    valueRow->addWidget(alignmentGroup);
+    layout->addWidget(alignmentGroup);
+    // The values two to a line.
+    auto *values = new QGridLayout;
+    int index = 0;
     for (const FieldRow &f : Fields) {
-        valueRow->addWidget(new QLabel(QLatin1String(f.caption)));
+        auto *caption = new QLabel(QLatin1String(f.caption));
+        caption->setTextFormat(Qt::PlainText);
         auto *edit = new QLineEdit(QLatin1String(f.start));
         edit->setObjectName(QLatin1String(f.name));
         edit->setFixedWidth(55);
-        valueRow->addWidget(edit);
+        caption->setBuddy(edit);
+        values->addWidget(caption, index / 2, 2 * (index % 2));
+        values->addWidget(edit, index / 2, 2 * (index % 2) + 1);
         fields_[QLatin1String(f.name)] = edit;
+        ++index;
     }
-    valueRow->addStretch(1);
-    layout->addLayout(valueRow);
+    values->setColumnStretch(4, 1);
+    layout->addLayout(values);
 
     types_[FilterType::HighPass]->setChecked(true);
     alignments_[FilterAlignment::Butterworth]->setChecked(true);

@@ -124,6 +124,13 @@ std::vector<double> LogLabels(double low, double high, int maxLabels) {
     return labels;
 }
 
+std::vector<double> LogLabelsFromLow(double low, double high, int maxLabels) {
+    std::vector<double> labels = LogLabels(low, high, std::max(1, maxLabels - 1));
+    if (!labels.empty() && labels.front() > low * (1.0 + Slack))
+        labels.insert(labels.begin(), low);
+    return labels;
+}
+
 QString LogLabelText(double v) {
     if (v >= 1000.0)
         return QString::number(v / 1000.0, 'g', 4) + QLatin1Char('k');

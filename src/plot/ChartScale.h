@@ -62,6 +62,11 @@ std::optional<LogRange> LogRangeOf(double low, double high);
 std::vector<double> LogLabels(double low, double high, int maxLabels = 16);
 
 // A label of a logarithmic axis: "5", "20", "500", "1k", "2k", "0.5".
+// The labels of a band of a logarithmic axis that starts at `low`: the
+// band's start is always one of them, so that no part of a curve lies below
+// the lowest label; at most maxLabels in all.
+std::vector<double> LogLabelsFromLow(double low, double high, int maxLabels);
+
 QString LogLabelText(double v);
 
 // The position of v on a logarithmic axis from low to high, 0 at low and 1

@@ -9,6 +9,7 @@
 #include "Fp.h"
 #include "NumberText.h"
 #include "SetupFile.h"
+#include "SidePanel.h"
 
 #include <QBuffer>
 #include <QButtonGroup>
@@ -24,6 +25,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -44,10 +46,44 @@ QPushButton *Button(const char *name, const QString &caption) {
     return b;
 }
 
+// Every label of the window shows its text as it is: a driver's name or a
+// file's name is never read as markup.
+QLabel *PlainLabel(const QString &text) {
+    auto *label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
 QLabel *Readout(const char *name) {
-    auto *label = new QLabel;
+    QLabel *label = PlainLabel(QString());
     label->setObjectName(QLatin1String(name));
     return label;
+}
+
+// A sentence about the design, wrapped to the panel's width.
+QLabel *Notice(const char *name) {
+    QLabel *label = Readout(name);
+    label->setWordWrap(true);
+    return label;
+}
+
+// A stack of fields as tall as the page in front, not as its tallest page:
+// the panel has no gap under a short one.
+void ShowPage(QStackedWidget *stack, int index) {
+    for (int i = 0; i < stack->count(); ++i)
+        stack->widget(i)->setSizePolicy(QSizePolicy::Preferred,
+                                        i == index ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    stack->setCurrentIndex(index);
+    stack->updateGeometry();
+}
+
+// The window opens at a size that fits a 1366 x 768 laptop with its task
+// bar, or the screen it opens on when that is smaller.
+QSize OpeningSize(const QScreen *screen) {
+    QSize size(1240, 690);
+    if (screen)
+        size = size.boundedTo(screen->availableGeometry().size());
+    return size;
 }
 
 // A row of choices in a widget of its own, so that they exclude each other
@@ -112,16 +148,10 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     setObjectName(QStringLiteral("ChartsForm"));
     setWindowTitle(QStringLiteral("Design Charts"));
 
-    auto *notices = new QVBoxLayout;
-    for (QLabel **label : {&ventLength_, &qualityNotice_, &spaceNotice_, &source_}) {
-        *label = new QLabel;
-        (*label)->setWordWrap(true);
-        notices->addWidget(*label);
-    }
-    ventLength_->setObjectName(QStringLiteral("VentLengthLabel"));
-    qualityNotice_->setObjectName(QStringLiteral("QtsNoticeLabel"));
-    spaceNotice_->setObjectName(QStringLiteral("SpaceNoticeLabel"));
-    source_->setObjectName(QStringLiteral("DesignSourceLabel"));
+    ventLength_ = Notice("VentLengthLabel");
+    qualityNotice_ = Notice("QtsNoticeLabel");
+    spaceNotice_ = Notice("SpaceNoticeLabel");
+    source_ = Notice("DesignSourceLabel");
 
     // The SPL chart always on top; the others on tabs below it. The charts
     // themselves are made on first show, so that start-up does not pay for them.
@@ -131,44 +161,52 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     splSlot_->layout()->setContentsMargins(0, 0, 0, 0);
     tabs_ = new QTabWidget;
     tabs_->setObjectName(QStringLiteral("ChartPages"));
+    tabs_->setUsesScrollButtons(true);
     splitter_ = new QSplitter(Qt::Vertical);
+    splitter_->setObjectName(QStringLiteral("ChartSplitter"));
     splitter_->addWidget(splSlot_);
     splitter_->addWidget(tabs_);
     splitter_->setChildrenCollapsible(false); // the SPL chart stays at hand
+    splitter_->setProperty(ChartColumnProperty, true);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(buildDriveRow());
-    layout->addLayout(buildBoxRow());
-    layout->addWidget(buildKindFields());
-    layout->addLayout(buildDriversRow());
-    layout->addLayout(buildAirRow());
-    layout->addLayout(buildSystemRow());
-    layout->addWidget(buildSpaceFields());
-    layout->addLayout(notices);
-    layout->addLayout(buildOverlayRow());
+    // The controls in a panel of sections beside the charts: the panel
+    // scrolls, the charts keep the window's height.
+    auto *panel = new SidePanel;
+    panel->addSection(buildDriversSection());
+    panel->addSection(buildEnclosureSection());
+    panel->addSection(buildDriveSection());
+    panel->addSection(buildChainSection());
+    panel->addSection(buildSpaceSection());
+    panel->addSection(buildDesignsSection());
+    panel->finish();
+    auto *side = new QVBoxLayout;
+    side->addLayout(buildCommandRow());
+    side->addWidget(panel, 1);
+    side->addWidget(source_);
+    auto *layout = new QHBoxLayout(this);
+    layout->addLayout(side);
     layout->addWidget(splitter_, 1);
-    resize(1000, 1060);
-    // The chain editor belongs to its tab, made with the charts; it exists
-    // from the start, as the design reads it.
-    chainEditor_ =
-        new TChainEditor([this](const std::function<void()> &edit) { runOwnCommand(edit); },
-                         [this] { refresh(); }, this);
-    chainEditor_->hide();
+    resize(OpeningSize(screen()));
     kindChosen();
     spaceChosen();
 }
 
 TChartsForm::~TChartsForm() = default;
 
-QLineEdit *TChartsForm::addField(QLayout *row, const char *name, const QString &caption,
-                                 const QString &text, int width) {
-    if (!caption.isEmpty())
-        row->addWidget(new QLabel(caption));
+QLineEdit *TChartsForm::makeField(const char *name, const QString &text, int width) {
     auto *edit = new QLineEdit(text);
     edit->setObjectName(QLatin1String(name));
     edit->setFixedWidth(width);
-    row->addWidget(edit);
     edits_[QLatin1String(name)] = edit;
+    return edit;
+}
+
+QLineEdit *TChartsForm::addField(QLayout *row, const char *name, const QString &caption,
+                                 const QString &text, int width) {
+    if (!caption.isEmpty())
+        row->addWidget(PlainLabel(caption));
+    QLineEdit *edit = makeField(name, text, width);
+    row->addWidget(edit);
     return edit;
 }
 
@@ -179,21 +217,377 @@ QRadioButton *TChartsForm::addChoice(QLayout *row, const char *name, const QStri
     return b;
 }
 
-QLayout *TChartsForm::buildDriveRow() {
+// The fields of inputs from the table, a line each; a caption that goes on
+// from the one before ("into", "y") stays on its line.
+void TChartsForm::addInputLines(QGridLayout *grid, const std::vector<ModelInput> &inputs, int width,
+                                const QString &tip) {
+    QHBoxLayout *line = nullptr;
+    for (ModelInput input : inputs) {
+        const InputRow &r = DesignInputRow(input);
+        const QString caption = Caption(r);
+        const bool continues = line && caption.at(0).isLower();
+        if (!continues) {
+            auto *host = new QWidget;
+            line = new QHBoxLayout(host);
+            line->setContentsMargins(0, 0, 0, 0);
+            const int row = grid->rowCount();
+            grid->addWidget(PlainLabel(caption), row, 0);
+            grid->addWidget(host, row, 1, 1, -1, Qt::AlignLeft);
+            QLineEdit *e = makeField(r.field, QString(), width);
+            line->addWidget(e);
+            if (!tip.isEmpty())
+                e->setToolTip(tip);
+            continue;
+        }
+        QLineEdit *e = addField(line, r.field, caption, QString(), width);
+        if (!tip.isEmpty())
+            e->setToolTip(tip);
+    }
+}
+
+QLayout *TChartsForm::buildCommandRow() {
     auto *row = new QHBoxLayout;
-    QHBoxLayout *choices = nullptr;
-    QWidget *group = ChoiceGroup(choices);
-    addChoice(choices, "PowerChoice", QStringLiteral("Power (W):"))->setChecked(true);
-    power_ = addField(choices, "EPower", QString(), QString(), 70);
+    QPushButton *update = Button("UpdateButton", QStringLiteral("Update"));
+    QPushButton *reset = Button("ResetViewButton", QStringLiteral("Reset view"));
+    QPushButton *exportButton = Button("ExportButton", QStringLiteral("Export..."));
+    row->addWidget(update);
+    row->addWidget(reset);
+    row->addWidget(exportButton);
+    row->addStretch(1);
+    connect(update, &QPushButton::clicked, this, &TChartsForm::UpdateButtonClick);
+    connect(reset, &QPushButton::clicked, this, &TChartsForm::ResetViewButtonClick);
+    connect(exportButton, &QPushButton::clicked, this, &TChartsForm::ExportButtonClick);
+    return row;
+}
+
+// The filters in front of the amplifier; their chart is on its tab.
+CollapsibleSection *TChartsForm::buildChainSection() {
+    auto *section =
+        new CollapsibleSection(QStringLiteral("ChainSection"), QStringLiteral("Signal chain"));
+    chainEditor_ = new TChainEditor(
+        [this](const std::function<void()> &edit) { runOwnCommand(edit); }, [this] { refresh(); });
+    section->addWide(chainEditor_);
+    return section;
+}
+
+// The drive: a power or a voltage, the source's resistance, the vent's
+// warning line, and the amplifier's rating and current limit.
+CollapsibleSection *TChartsForm::buildDriveSection() {
+    auto *section = new CollapsibleSection(QStringLiteral("DriveSection"),
+                                           QStringLiteral("Drive and amplifier"));
+    auto *group = new QWidget;
+    auto *choices = new QGridLayout(group);
+    choices->setContentsMargins(0, 0, 0, 0);
+    auto *powerChoice = new QRadioButton(QStringLiteral("Power (W):"));
+    powerChoice->setObjectName(QStringLiteral("PowerChoice"));
+    powerChoice->setChecked(true);
+    choices->addWidget(powerChoice, 0, 0);
+    power_ = makeField("EPower", QString(), 70);
+    choices->addWidget(power_, 0, 1);
     voltage_ = Readout("VoltageLabel");
     voltage_->setMinimumWidth(90);
-    choices->addWidget(voltage_);
-    byVoltage_ = addChoice(choices, "VoltageChoice", QStringLiteral("Voltage (V RMS):"));
-    addField(choices, "EVoltage", QString(), QStringLiteral("20"), 60);
-    row->addWidget(group);
-    addField(row, "ESourceResistance", QStringLiteral("Rs (ohm):"), QStringLiteral("0"), 50);
-    ventWarning_ = addField(row, "EVentWarning", QStringLiteral("Vent warning (m/s):"),
-                            QStringLiteral("17"), 50);
+    choices->addWidget(voltage_, 0, 2);
+    byVoltage_ = new QRadioButton(QStringLiteral("Voltage (V RMS):"));
+    byVoltage_->setObjectName(QStringLiteral("VoltageChoice"));
+    choices->addWidget(byVoltage_, 1, 0);
+    choices->addWidget(makeField("EVoltage", QStringLiteral("20"), 70), 1, 1);
+    choices->setColumnStretch(3, 1);
+    section->addWide(group);
+    section->addRow(QStringLiteral("Rs (ohm):"),
+                    makeField("ESourceResistance", QStringLiteral("0"), 50));
+    ventWarning_ = makeField("EVentWarning", QStringLiteral("17"), 50);
+    section->addRow(QStringLiteral("Vent warning (m/s):"), ventWarning_);
+    auto *amplifier = PlainLabel(QStringLiteral("Amplifier"));
+    QFont bold = amplifier->font();
+    bold.setItalic(true);
+    amplifier->setFont(bold);
+    section->addWide(amplifier);
+    addInputLines(
+        section->grid(),
+        {ModelInput::AmpRatedPower, ModelInput::AmpRatedLoad, ModelInput::AmpCurrentLimit}, 50,
+        QStringLiteral("Empty: no amplifier limit."));
+    amplifierLimit_ = Readout("AmplifierLimitLabel");
+    amplifierLimit_->setWordWrap(true);
+    section->addWide(amplifierLimit_);
+    return section;
+}
+
+// The enclosure: its kind, its own values and helpers, its losses, and what
+// the design says of its vents and its driver.
+CollapsibleSection *TChartsForm::buildEnclosureSection() {
+    auto *section =
+        new CollapsibleSection(QStringLiteral("EnclosureSection"), QStringLiteral("Enclosure"));
+    auto *kind = new QGroupBox(QStringLiteral("Box"));
+    kind->setObjectName(QStringLiteral("BoxKindGroup"));
+    auto *kindLayout = new QGridLayout(kind);
+    int index = 0;
+    for (const EnclosureKind &k : EnclosureKinds()) {
+        auto *b = new QRadioButton(QLatin1String(k.caption));
+        b->setObjectName(QLatin1String(k.choiceName));
+        kindLayout->addWidget(b, index / 2, index % 2);
+        ++index;
+        kinds_[k.kind] = b;
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                kindChosen();
+        });
+    }
+    {
+        const QSignalBlocker quiet(kinds_[BoxKind::Vented]);
+        kinds_[BoxKind::Vented]->setChecked(true);
+    }
+    section->addWide(kind);
+    section->addWide(buildKindFields());
+    for (ModelInput input : {ModelInput::LeakageQ, ModelInput::VentQ}) {
+        const InputRow &r = DesignInputRow(input);
+        QLineEdit *e = makeField(r.field, WindowValueText(InputValue(DesignSetup(), r)), 50);
+        e->setToolTip(QStringLiteral("Empty: no such loss."));
+        section->addRow(Caption(r), e);
+    }
+    section->addWide(ventLength_);
+    section->addWide(qualityNotice_);
+    return section;
+}
+
+QWidget *TChartsForm::buildKindFields() {
+    kindFields_ = new QStackedWidget;
+    kindFields_->setObjectName(QStringLiteral("BoxFields"));
+    for (const EnclosureKind &k : EnclosureKinds()) {
+        auto *page = new QWidget;
+        auto *grid = new QGridLayout(page);
+        grid->setContentsMargins(0, 0, 0, 0);
+        grid->setVerticalSpacing(3);
+        if (k.followsMainWindow) {
+            grid->addWidget(PlainLabel(QStringLiteral("Vb, Fb and the vents of the main window.")),
+                            0, 0, 1, -1);
+        } else {
+            std::vector<ModelInput> inputs = k.needs;
+            inputs.insert(inputs.end(), k.ventNeeds.begin(), k.ventNeeds.end());
+            addInputLines(grid, inputs, 55, QString());
+        }
+        // A helper: a value to aim at and the button that works out the
+        // fields from it.
+        const auto helper = [this, grid](const QString &caption, QWidget *fields) {
+            const int row = grid->rowCount();
+            grid->addWidget(PlainLabel(caption), row, 0);
+            grid->addWidget(fields, row, 1, 1, -1, Qt::AlignLeft);
+        };
+        if (k.kind == BoxKind::PassiveRadiator) {
+            auto *host = new QWidget;
+            auto *line = new QHBoxLayout(host);
+            line->setContentsMargins(0, 0, 0, 0);
+            line->addWidget(makeField("EPrTuning", QString(), 50));
+            QPushButton *tune = Button("PrTuneButton", QStringLiteral("Added mass"));
+            connect(tune, &QPushButton::clicked, this, &TChartsForm::PrTuneButtonClick);
+            line->addWidget(tune);
+            helper(QStringLiteral("Tune to (Hz):"), host);
+        } else if (k.kind == BoxKind::Bandpass4) {
+            auto *host = new QWidget;
+            auto *line = new QHBoxLayout(host);
+            line->setContentsMargins(0, 0, 0, 0);
+            line->addWidget(makeField("EBp4S", QStringLiteral("0.7"), 40));
+            addField(line, "EBp4Gain", QStringLiteral("Gain (dB):"), QStringLiteral("3"), 40);
+            QPushButton *design = Button("Bp4DesignButton", QStringLiteral("Design"));
+            connect(design, &QPushButton::clicked, this, &TChartsForm::Bp4DesignButtonClick);
+            line->addWidget(design);
+            helper(QStringLiteral("S:"), host);
+        }
+        grid->setColumnStretch(1, 1);
+        kindFields_->addWidget(page);
+    }
+    return kindFields_;
+}
+
+// The drivers, their mounting and wiring, the voice coil, and the air.
+CollapsibleSection *TChartsForm::buildDriversSection() {
+    auto *section =
+        new CollapsibleSection(QStringLiteral("DriversSection"), QStringLiteral("Drivers and air"));
+    section->addRow(QStringLiteral("Drivers:"),
+                    makeField(control::DriverCount, QStringLiteral("1"), 30));
+    QHBoxLayout *mounting = nullptr;
+    QWidget *mountingGroup = ChoiceGroup(mounting);
+    addChoice(mounting, "NormalMountingChoice", QStringLiteral("Normal"))->setChecked(true);
+    isobaric_ = addChoice(mounting, "IsobaricMountingChoice", QStringLiteral("Isobaric pairs"));
+    section->addRow(QStringLiteral("Mounted:"), mountingGroup);
+    QHBoxLayout *wiring = nullptr;
+    QWidget *wiringGroup = ChoiceGroup(wiring);
+    addChoice(wiring, "ParallelWiringChoice", QStringLiteral("Parallel"))->setChecked(true);
+    series_ = addChoice(wiring, "SeriesWiringChoice", QStringLiteral("Series"));
+    seriesParallel_ =
+        addChoice(wiring, "SeriesParallelWiringChoice", QStringLiteral("Series-parallel"));
+    section->addRow(QStringLiteral("Wired:"), wiringGroup);
+    const InputRow &le = DesignInputRow(ModelInput::Le);
+    section->addRow(Caption(le), makeField(le.field, QStringLiteral("0"), 50));
+    amplifierLoad_ = Readout("AmplifierLoadLabel");
+    amplifierLoad_->setWordWrap(true);
+    section->addWide(amplifierLoad_);
+
+    auto *group = new QWidget;
+    auto *air = new QGridLayout(group);
+    air->setContentsMargins(0, 0, 0, 0);
+    const auto unit = [](const char *text) { return PlainLabel(QLatin1String(text)); };
+    auto *typed = new QRadioButton(QStringLiteral("Air:"));
+    typed->setObjectName(QStringLiteral("AirTypedChoice"));
+    typed->setChecked(true);
+    air->addWidget(typed, 0, 0);
+    air->addWidget(makeField(control::AirDensity, QStringLiteral("1.18"), 50), 0, 1);
+    air->addWidget(unit("kg/m^3"), 0, 2);
+    air->addWidget(makeField(control::SoundSpeed, QStringLiteral("345"), 50), 0, 3);
+    air->addWidget(unit("m/s"), 0, 4);
+    fromConditions_ = new QRadioButton(QStringLiteral("From:"));
+    fromConditions_->setObjectName(QStringLiteral("AirConditionsChoice"));
+    air->addWidget(fromConditions_, 1, 0);
+    air->addWidget(makeField(control::Temperature, QStringLiteral("20"), 50), 1, 1);
+    air->addWidget(unit("C"), 1, 2);
+    air->addWidget(makeField(control::Pressure, QStringLiteral("101325"), 60), 1, 3);
+    air->addWidget(unit("Pa"), 1, 4);
+    air->addWidget(makeField(control::Humidity, QStringLiteral("50"), 50), 2, 1);
+    air->addWidget(unit("% humidity"), 2, 2, 1, 3);
+    air->setColumnStretch(5, 1);
+    section->addWide(group);
+    air_ = Readout("AirLabel");
+    air_->setWordWrap(true);
+    section->addWide(air_);
+    return section;
+}
+
+// The listening space: its kind, a car's or a room's values with their
+// presets, and why they cannot be used when they cannot.
+CollapsibleSection *TChartsForm::buildSpaceSection() {
+    auto *section =
+        new CollapsibleSection(QStringLiteral("SpaceSection"), QStringLiteral("Listening space"));
+    auto *space = new QGroupBox;
+    space->setObjectName(QStringLiteral("SpaceGroup"));
+    auto *spaceLayout = new QGridLayout(space);
+    for (int i = 0; i < SpaceKindCount; ++i) {
+        const auto kind = static_cast<SpaceKind>(i);
+        auto *b = new QRadioButton(QLatin1String(SpaceKindCaption(kind)));
+        b->setObjectName(QLatin1String(SpaceChoiceName(kind)));
+        spaceLayout->addWidget(b, i / 3, i % 3);
+        spaces_[kind] = b;
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                spaceChosen();
+        });
+    }
+    {
+        const QSignalBlocker quiet(spaces_[SpaceKind::HalfSpace]);
+        spaces_[SpaceKind::HalfSpace]->setChecked(true);
+    }
+    section->addWide(space);
+    section->addWide(buildSpaceFields());
+    section->addWide(spaceNotice_);
+    return section;
+}
+
+// The car's and the room's own values, with their presets.
+QWidget *TChartsForm::buildSpaceFields() {
+    auto *panel = new QWidget;
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    spacePresets_ = new QListWidget;
+    spacePresets_->setObjectName(QStringLiteral("SpacePresetList"));
+    spacePresets_->setMaximumHeight(72);
+    connect(spacePresets_, &QListWidget::currentRowChanged, this,
+            [this](int r) { presetChosen(r); });
+    column->addWidget(spacePresets_);
+    spaceFields_ = new QStackedWidget;
+    spaceFields_->setObjectName(QStringLiteral("SpaceFields"));
+    // Free field: nothing to give.
+    auto *ideal = PlainLabel(QStringLiteral(
+        "An ideal space: the level at 1 m, -6.02, 0, +6.02 or +12.04 dB over half space."));
+    ideal->setWordWrap(true);
+    spaceFields_->addWidget(ideal);
+    auto *car = new QWidget;
+    auto *carGrid = new QGridLayout(car);
+    carGrid->setContentsMargins(0, 0, 0, 0);
+    auto *cornerGroup = new QWidget;
+    auto *corner = new QGridLayout(cornerGroup);
+    corner->setContentsMargins(0, 0, 0, 0);
+    const auto cabinField = [&](ModelInput input) {
+        const InputRow &r = DesignInputRow(input);
+        return makeField(r.field, WindowValueText(InputValue(DesignSetup(), r)), 45);
+    };
+    auto *byCorner = new QRadioButton(QStringLiteral("Corner (Hz):"));
+    byCorner->setObjectName(QStringLiteral("CabinCornerChoice"));
+    byCorner->setChecked(true);
+    corner->addWidget(byCorner, 0, 0);
+    corner->addWidget(cabinField(ModelInput::CabinCorner), 0, 1, Qt::AlignLeft);
+    cabinFromLength_ = new QRadioButton(QStringLiteral("or c / 2L, cabin length (m):"));
+    cabinFromLength_->setObjectName(QStringLiteral("CabinLengthChoice"));
+    corner->addWidget(cabinFromLength_, 1, 0);
+    corner->addWidget(cabinField(ModelInput::CabinLength), 1, 1, Qt::AlignLeft);
+    carGrid->addWidget(cornerGroup, 0, 0, 1, -1);
+    carGrid->addWidget(PlainLabel(QStringLiteral("Slope (dB/oct):")), 1, 0);
+    carGrid->addWidget(cabinField(ModelInput::CabinSlope), 1, 1, Qt::AlignLeft);
+    carGrid->addWidget(PlainLabel(QStringLiteral("At most (dB):")), 2, 0);
+    carGrid->addWidget(cabinField(ModelInput::CabinMaxGain), 2, 1, Qt::AlignLeft);
+    carGrid->setColumnStretch(1, 1);
+    spaceFields_->addWidget(car);
+    auto *room = new QWidget;
+    auto *roomGrid = new QGridLayout(room);
+    roomGrid->setContentsMargins(0, 0, 0, 0);
+    std::vector<ModelInput> roomInputs;
+    for (const InputRow &r : DesignInputRows())
+        if (r.group == InputGroup::Room)
+            roomInputs.push_back(r.input);
+    addInputLines(roomGrid, roomInputs, 38, QString());
+    roomGrid->setColumnStretch(1, 1);
+    spaceFields_->addWidget(room);
+    column->addWidget(spaceFields_);
+    return panel;
+}
+
+// The designs beside the current one, the setup files, and the level of an
+// FRD export.
+CollapsibleSection *TChartsForm::buildDesignsSection() {
+    auto *section = new CollapsibleSection(QStringLiteral("DesignsSection"),
+                                           QStringLiteral("Overlays, setups and FRD"));
+    // The list and its caption only while there are overlays to list.
+    overlayCaption_ = PlainLabel(QStringLiteral("Overlays:"));
+    overlayCaption_->hide();
+    section->addWide(overlayCaption_);
+    overlayList_ = new QListWidget;
+    overlayList_->hide();
+    overlayList_->setObjectName(QStringLiteral("OverlayList"));
+    overlayList_->setMaximumHeight(90);
+    section->addWide(overlayList_);
+    const struct {
+        const char *name;
+        const char *caption;
+        void (TChartsForm::*slot)();
+    } overlayCommands[] = {
+        {"PinButton", "Pin", &TChartsForm::PinButtonClick},
+        {"AddDesignButton", "Add design...", &TChartsForm::AddDesignButtonClick},
+        {"HideOverlayButton", "Hide / show", &TChartsForm::HideOverlayButtonClick},
+        {"RemoveOverlayButton", "Remove", &TChartsForm::RemoveOverlayButtonClick},
+        {"ClearButton", "Clear", &TChartsForm::ClearButtonClick},
+        {"OpenSetupButton", "Open setup...", &TChartsForm::OpenSetupButtonClick},
+        {"SaveSetupButton", "Save setup...", &TChartsForm::SaveSetupButtonClick},
+    };
+    auto *buttons = new QWidget;
+    auto *buttonGrid = new QGridLayout(buttons);
+    buttonGrid->setContentsMargins(0, 0, 0, 0);
+    int index = 0;
+    for (const auto &c : overlayCommands) {
+        QPushButton *b = Button(c.name, QLatin1String(c.caption));
+        connect(b, &QPushButton::clicked, this, c.slot);
+        buttonGrid->addWidget(b, index / 3, index % 3);
+        ++index;
+    }
+    section->addWide(buttons);
+    overlayNotice_ = Notice("OverlayNotice");
+    section->addWide(overlayNotice_);
+    // A tick in the list shows or hides that overlay.
+    connect(overlayList_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        const auto row = static_cast<size_t>(overlayList_->row(item));
+        const bool visible = item->checkState() == Qt::Checked;
+        OverlaySet &set = presenter_.overlays();
+        if (row < set.all().size() && set.all()[row].visible != visible) {
+            set.setVisible(row, visible);
+            overlaysChanged();
+        }
+    });
     // The level an FRD export is written at: what crossover programs expect
     // (2.83 V or 1 W into Re), or the charts' own power.
     auto *frd = new QGroupBox(QStringLiteral("FRD level"));
@@ -216,209 +610,8 @@ QLayout *TChartsForm::buildDriveRow() {
     frdSystem_->setToolTip(
         QStringLiteral("The response with the signal chain, at the listener in the space."));
     frdLayout->addWidget(frdSystem_);
-    row->addWidget(frd);
-    row->addStretch(1);
-    QPushButton *update = Button("UpdateButton", QStringLiteral("Update"));
-    QPushButton *reset = Button("ResetViewButton", QStringLiteral("Reset view"));
-    QPushButton *exportButton = Button("ExportButton", QStringLiteral("Export..."));
-    row->addWidget(update);
-    row->addWidget(reset);
-    row->addWidget(exportButton);
-    connect(update, &QPushButton::clicked, this, &TChartsForm::UpdateButtonClick);
-    connect(reset, &QPushButton::clicked, this, &TChartsForm::ResetViewButtonClick);
-    connect(exportButton, &QPushButton::clicked, this, &TChartsForm::ExportButtonClick);
-    return row;
-}
-
-QLayout *TChartsForm::buildBoxRow() {
-    auto *row = new QHBoxLayout;
-    auto *kind = new QGroupBox(QStringLiteral("Box"));
-    kind->setObjectName(QStringLiteral("BoxKindGroup"));
-    auto *kindLayout = new QHBoxLayout(kind);
-    for (const EnclosureKind &k : EnclosureKinds()) {
-        QRadioButton *b = addChoice(kindLayout, k.choiceName, QLatin1String(k.caption));
-        kinds_[k.kind] = b;
-        connect(b, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                kindChosen();
-        });
-    }
-    {
-        const QSignalBlocker quiet(kinds_[BoxKind::Vented]);
-        kinds_[BoxKind::Vented]->setChecked(true);
-    }
-    row->addWidget(kind);
-    for (ModelInput input : {ModelInput::LeakageQ, ModelInput::VentQ}) {
-        const InputRow &r = DesignInputRow(input);
-        QLineEdit *e =
-            addField(row, r.field, Caption(r), WindowValueText(InputValue(DesignSetup(), r)), 50);
-        e->setToolTip(QStringLiteral("Empty: no such loss."));
-    }
-    row->addStretch(1);
-    return row;
-}
-
-QWidget *TChartsForm::buildKindFields() {
-    kindFields_ = new QStackedWidget;
-    kindFields_->setObjectName(QStringLiteral("BoxFields"));
-    for (const EnclosureKind &k : EnclosureKinds()) {
-        auto *page = new QWidget;
-        auto *row = new QHBoxLayout(page);
-        row->setContentsMargins(0, 0, 0, 0);
-        if (k.followsMainWindow) {
-            row->addWidget(new QLabel(QStringLiteral("Vb, Fb and the vents of the main window.")));
-        } else {
-            std::vector<ModelInput> inputs = k.needs;
-            inputs.insert(inputs.end(), k.ventNeeds.begin(), k.ventNeeds.end());
-            for (ModelInput input : inputs) {
-                const InputRow &r = DesignInputRow(input);
-                addField(row, r.field, Caption(r), QString(), 55);
-            }
-        }
-        if (k.kind == BoxKind::PassiveRadiator) {
-            addField(row, "EPrTuning", QStringLiteral("Tune to (Hz):"), QString(), 50);
-            QPushButton *tune = Button("PrTuneButton", QStringLiteral("Added mass"));
-            connect(tune, &QPushButton::clicked, this, &TChartsForm::PrTuneButtonClick);
-            row->addWidget(tune);
-        } else if (k.kind == BoxKind::Bandpass4) {
-            addField(row, "EBp4S", QStringLiteral("S:"), QStringLiteral("0.7"), 40);
-            addField(row, "EBp4Gain", QStringLiteral("Gain (dB):"), QStringLiteral("3"), 40);
-            QPushButton *design = Button("Bp4DesignButton", QStringLiteral("Design"));
-            connect(design, &QPushButton::clicked, this, &TChartsForm::Bp4DesignButtonClick);
-            row->addWidget(design);
-        }
-        row->addStretch(1);
-        kindFields_->addWidget(page);
-    }
-    return kindFields_;
-}
-
-QLayout *TChartsForm::buildDriversRow() {
-    auto *row = new QHBoxLayout;
-    addField(row, control::DriverCount, QStringLiteral("Drivers:"), QStringLiteral("1"), 30);
-    QHBoxLayout *mounting = nullptr;
-    QWidget *mountingGroup = ChoiceGroup(mounting);
-    addChoice(mounting, "NormalMountingChoice", QStringLiteral("Normal"))->setChecked(true);
-    isobaric_ = addChoice(mounting, "IsobaricMountingChoice", QStringLiteral("Isobaric pairs"));
-    row->addWidget(mountingGroup);
-    QHBoxLayout *wiring = nullptr;
-    QWidget *wiringGroup = ChoiceGroup(wiring);
-    addChoice(wiring, "ParallelWiringChoice", QStringLiteral("Parallel"))->setChecked(true);
-    series_ = addChoice(wiring, "SeriesWiringChoice", QStringLiteral("Series"));
-    seriesParallel_ =
-        addChoice(wiring, "SeriesParallelWiringChoice", QStringLiteral("Series-parallel"));
-    row->addWidget(wiringGroup);
-    const InputRow &le = DesignInputRow(ModelInput::Le);
-    addField(row, le.field, Caption(le), QStringLiteral("0"), 50);
-    amplifierLoad_ = Readout("AmplifierLoadLabel");
-    row->addWidget(amplifierLoad_);
-    row->addStretch(1);
-    return row;
-}
-
-QLayout *TChartsForm::buildAirRow() {
-    auto *row = new QHBoxLayout;
-    QHBoxLayout *choices = nullptr;
-    QWidget *group = ChoiceGroup(choices);
-    addChoice(choices, "AirTypedChoice", QStringLiteral("Air:"))->setChecked(true);
-    addField(choices, control::AirDensity, QString(), QStringLiteral("1.18"), 50);
-    choices->addWidget(new QLabel(QStringLiteral("kg/m^3")));
-    addField(choices, control::SoundSpeed, QString(), QStringLiteral("345"), 50);
-    choices->addWidget(new QLabel(QStringLiteral("m/s")));
-    fromConditions_ = addChoice(choices, "AirConditionsChoice", QStringLiteral("From:"));
-    addField(choices, control::Temperature, QString(), QStringLiteral("20"), 40);
-    choices->addWidget(new QLabel(QStringLiteral("C")));
-    addField(choices, control::Pressure, QString(), QStringLiteral("101325"), 60);
-    choices->addWidget(new QLabel(QStringLiteral("Pa")));
-    addField(choices, control::Humidity, QString(), QStringLiteral("50"), 40);
-    choices->addWidget(new QLabel(QStringLiteral("% humidity")));
-    row->addWidget(group);
-    air_ = Readout("AirLabel");
-    row->addWidget(air_);
-    row->addStretch(1);
-    return row;
-}
-
-// The amplifier's rating and current limit, and the listening space.
-QLayout *TChartsForm::buildSystemRow() {
-    auto *row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Amplifier")));
-    for (ModelInput input :
-         {ModelInput::AmpRatedPower, ModelInput::AmpRatedLoad, ModelInput::AmpCurrentLimit}) {
-        const InputRow &r = DesignInputRow(input);
-        QLineEdit *e = addField(row, r.field, Caption(r), QString(), 50);
-        e->setToolTip(QStringLiteral("Empty: no amplifier limit."));
-    }
-    amplifierLimit_ = Readout("AmplifierLimitLabel");
-    row->addWidget(amplifierLimit_);
-    auto *space = new QGroupBox(QStringLiteral("Listening space"));
-    space->setObjectName(QStringLiteral("SpaceGroup"));
-    auto *spaceLayout = new QHBoxLayout(space);
-    for (int i = 0; i < SpaceKindCount; ++i) {
-        const auto kind = static_cast<SpaceKind>(i);
-        QRadioButton *b =
-            addChoice(spaceLayout, SpaceChoiceName(kind), QLatin1String(SpaceKindCaption(kind)));
-        spaces_[kind] = b;
-        connect(b, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                spaceChosen();
-        });
-    }
-    {
-        const QSignalBlocker quiet(spaces_[SpaceKind::HalfSpace]);
-        spaces_[SpaceKind::HalfSpace]->setChecked(true);
-    }
-    row->addWidget(space);
-    row->addStretch(1);
-    return row;
-}
-
-// The car's and the room's own values, with their presets.
-QWidget *TChartsForm::buildSpaceFields() {
-    auto *panel = new QWidget;
-    auto *row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    spacePresets_ = new QListWidget;
-    spacePresets_->setObjectName(QStringLiteral("SpacePresetList"));
-    spacePresets_->setMaximumHeight(52);
-    spacePresets_->setMaximumWidth(130);
-    connect(spacePresets_, &QListWidget::currentRowChanged, this,
-            [this](int r) { presetChosen(r); });
-    row->addWidget(spacePresets_);
-    spaceFields_ = new QStackedWidget;
-    spaceFields_->setObjectName(QStringLiteral("SpaceFields"));
-    // Free field: nothing to give.
-    spaceFields_->addWidget(new QLabel(QStringLiteral(
-        "An ideal space: the level at 1 m, -6.02, 0, +6.02 or +12.04 dB over half space.")));
-    auto *car = new QWidget;
-    auto *carRow = new QHBoxLayout(car);
-    carRow->setContentsMargins(0, 0, 0, 0);
-    QHBoxLayout *corner = nullptr;
-    QWidget *cornerGroup = ChoiceGroup(corner);
-    const auto cabinField = [&](QLayout *layout, ModelInput input, const QString &caption) {
-        const InputRow &r = DesignInputRow(input);
-        addField(layout, r.field, caption, WindowValueText(InputValue(DesignSetup(), r)), 45);
-    };
-    addChoice(corner, "CabinCornerChoice", QStringLiteral("Corner (Hz):"))->setChecked(true);
-    cabinField(corner, ModelInput::CabinCorner, QString());
-    cabinFromLength_ =
-        addChoice(corner, "CabinLengthChoice", QStringLiteral("or c / 2L, cabin length (m):"));
-    cabinField(corner, ModelInput::CabinLength, QString());
-    carRow->addWidget(cornerGroup);
-    cabinField(carRow, ModelInput::CabinSlope, QStringLiteral("Slope (dB/oct):"));
-    cabinField(carRow, ModelInput::CabinMaxGain, QStringLiteral("At most (dB):"));
-    carRow->addStretch(1);
-    spaceFields_->addWidget(car);
-    auto *room = new QWidget;
-    auto *roomRow = new QHBoxLayout(room);
-    roomRow->setContentsMargins(0, 0, 0, 0);
-    for (const InputRow &r : DesignInputRows())
-        if (r.group == InputGroup::Room)
-            addField(roomRow, r.field, Caption(r), QString(), 38);
-    roomRow->addStretch(1);
-    spaceFields_->addWidget(room);
-    row->addWidget(spaceFields_, 1);
-    return panel;
+    section->addWide(frd);
+    return section;
 }
 
 SpaceKind TChartsForm::spaceKind() const {
@@ -433,7 +626,7 @@ SpaceKind TChartsForm::spaceKind() const {
 void TChartsForm::spaceChosen() {
     const SpaceKind kind = spaceKind();
     const int page = kind == SpaceKind::Car ? 1 : kind == SpaceKind::Room ? 2 : 0;
-    spaceFields_->setCurrentIndex(page);
+    ShowPage(spaceFields_, page);
     const QSignalBlocker quiet(spacePresets_);
     spacePresets_->clear();
     if (kind == SpaceKind::Car)
@@ -471,6 +664,7 @@ QWidget *TChartsForm::buildRoomPage() {
     // SPL chart's; the places lie below it.
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(charts_[static_cast<int>(Chart::Room)]->widget(), 1);
     auto *row = new QHBoxLayout;
     layout->addLayout(row);
@@ -484,7 +678,7 @@ QWidget *TChartsForm::buildRoomPage() {
     for (int i = 0; i < 9; ++i) {
         placements_[i] = new QPushButton;
         placements_[i]->setObjectName(QLatin1String(PlacementNames[i]));
-        placements_[i]->setMinimumWidth(130);
+        placements_[i]->setMinimumWidth(110);
         connect(placements_[i], &QPushButton::clicked, this,
                 [this, i] { PlacementButtonClick(i); });
         grid->addWidget(placements_[i], i / 3, i % 3);
@@ -535,59 +729,6 @@ void TChartsForm::PlacementButtonClick(int position) {
     refresh();
 }
 
-QLayout *TChartsForm::buildOverlayRow() {
-    // The overlays: designs kept beside the current one.
-    auto *overlayRow = new QHBoxLayout;
-    // The list and its caption only while there are overlays to list.
-    overlayCaption_ = new QLabel(QStringLiteral("Overlays:"));
-    overlayCaption_->setAlignment(Qt::AlignTop);
-    overlayCaption_->hide();
-    overlayRow->addWidget(overlayCaption_);
-    overlayList_ = new QListWidget;
-    overlayList_->hide();
-    overlayList_->setObjectName(QStringLiteral("OverlayList"));
-    overlayList_->setMaximumHeight(90);
-    overlayRow->addWidget(overlayList_, 1);
-    auto *overlayButtons = new QVBoxLayout;
-    const struct {
-        const char *name;
-        const char *caption;
-        void (TChartsForm::*slot)();
-    } overlayCommands[] = {
-        {"PinButton", "Pin", &TChartsForm::PinButtonClick},
-        {"AddDesignButton", "Add design...", &TChartsForm::AddDesignButtonClick},
-        {"HideOverlayButton", "Hide / show", &TChartsForm::HideOverlayButtonClick},
-        {"RemoveOverlayButton", "Remove", &TChartsForm::RemoveOverlayButtonClick},
-        {"ClearButton", "Clear", &TChartsForm::ClearButtonClick},
-        {"OpenSetupButton", "Open setup...", &TChartsForm::OpenSetupButtonClick},
-        {"SaveSetupButton", "Save setup...", &TChartsForm::SaveSetupButtonClick},
-    };
-    auto *buttonGrid = new QHBoxLayout;
-    for (const auto &c : overlayCommands) {
-        QPushButton *b = Button(c.name, QLatin1String(c.caption));
-        connect(b, &QPushButton::clicked, this, c.slot);
-        buttonGrid->addWidget(b);
-    }
-    overlayButtons->addLayout(buttonGrid);
-    overlayNotice_ = new QLabel;
-    overlayNotice_->setObjectName(QStringLiteral("OverlayNotice"));
-    overlayNotice_->setWordWrap(true);
-    overlayButtons->addWidget(overlayNotice_);
-    overlayButtons->addStretch(1);
-    overlayRow->addLayout(overlayButtons);
-    // A tick in the list shows or hides that overlay.
-    connect(overlayList_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
-        const auto row = static_cast<size_t>(overlayList_->row(item));
-        const bool visible = item->checkState() == Qt::Checked;
-        OverlaySet &set = presenter_.overlays();
-        if (row < set.all().size() && set.all()[row].visible != visible) {
-            set.setVisible(row, visible);
-            overlaysChanged();
-        }
-    });
-    return overlayRow;
-}
-
 void TChartsForm::buildCharts() {
     if (charts_[0])
         return;
@@ -599,9 +740,8 @@ void TChartsForm::buildCharts() {
         pages_[i] = charts_[i]->widget();
     auto *chain = new QWidget;
     auto *chainLayout = new QVBoxLayout(chain);
-    chainLayout->addWidget(chainEditor_);
+    chainLayout->setContentsMargins(0, 0, 0, 0);
     chainLayout->addWidget(charts_[static_cast<int>(Chart::Chain)]->widget(), 1);
-    chainEditor_->show();
     pages_[static_cast<int>(Chart::Chain)] = chain;
     pages_[static_cast<int>(Chart::Room)] = buildRoomPage();
     for (int i = 1; i < ChartCount; ++i) {
@@ -655,10 +795,24 @@ void TChartsForm::followBoxKind(BoxKind kind) {
 // A kind chosen for the first time starts from the current design.
 void TChartsForm::kindChosen() {
     const BoxKind kind = boxKind();
-    kindFields_->setCurrentIndex(static_cast<int>(kind));
+    ShowPage(kindFields_, static_cast<int>(kind));
+    showLossFields(KindOf(kind));
     if (!started_[kind]) {
         started_[kind] = true;
         startKindFields(kind);
+    }
+}
+
+// A box without a leak or without vents has no use for their Q: the field
+// stays, greyed, with its value, and says why.
+void TChartsForm::showLossFields(const EnclosureKind &kind) {
+    const std::pair<ModelInput, bool> losses[] = {{ModelInput::LeakageQ, kind.hasLeak},
+                                                  {ModelInput::VentQ, kind.hasVentLoss}};
+    for (const auto &[input, used] : losses) {
+        QLineEdit *edit = edits_.at(QLatin1String(DesignInputRow(input).field));
+        edit->setEnabled(used);
+        edit->setToolTip(used ? QStringLiteral("Empty: no such loss.")
+                              : QStringLiteral("Not used by a box of this kind."));
     }
 }
 
@@ -753,6 +907,7 @@ ChartMarks TChartsForm::marks() const {
     if (const std::optional<DesignSetup> &shown = presenter_.shown()) {
         m.designLabel = DesignLabel(DriverName(*shown), *shown);
         m.peMaxW = shown->driver.peMaxW;
+        m.driverCount = shown->drivers.count;
         m.amplifierVoltage = AmplifierClippingVoltage(shown->amplifier);
         m.amplifierCurrent = shown->amplifier.currentLimitA;
         m.atListener =
@@ -1059,7 +1214,8 @@ void TChartsForm::exportPicture(const QString &path, ExportFormat format, const 
         svg.setOutputDevice(&buffer);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(title);
+        // The generator writes the title into the XML as it is given.
+        svg.setTitle(title.toHtmlEscaped());
         QPainter painter(&svg);
         paint(painter);
     } else {

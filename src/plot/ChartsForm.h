@@ -5,6 +5,7 @@
 #include "CurveFormats.h"
 #include "DesignChart.h"
 #include "DesignModel.h"
+#include "Enclosures.h"
 #include "FieldStore.h"
 #include "Overlays.h"
 
@@ -16,6 +17,7 @@
 #include <optional>
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QListWidget;
 class QLineEdit;
@@ -26,6 +28,8 @@ class QStackedWidget;
 class QTabWidget;
 
 namespace dravik {
+
+class CollapsibleSection;
 
 // The design charts: what the box does to the drivers at real power. SPL,
 // cone and radiator excursion, vent air velocity, impedance, group delay and
@@ -88,11 +92,13 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    QLayout *buildDriveRow();
-    QLayout *buildBoxRow();
-    QLayout *buildDriversRow();
-    QLayout *buildAirRow();
-    QLayout *buildSystemRow();
+    QLayout *buildCommandRow();
+    CollapsibleSection *buildDriveSection();
+    CollapsibleSection *buildChainSection();
+    CollapsibleSection *buildEnclosureSection();
+    CollapsibleSection *buildDriversSection();
+    CollapsibleSection *buildSpaceSection();
+    CollapsibleSection *buildDesignsSection();
     QWidget *buildSpaceFields();
     QWidget *buildRoomPage();
     SpaceKind spaceKind() const;
@@ -100,7 +106,9 @@ private:
     void presetChosen(int row);
     void showPlacement();
     QWidget *buildKindFields();
-    QLayout *buildOverlayRow();
+    QLineEdit *makeField(const char *name, const QString &text, int width);
+    void addInputLines(QGridLayout *grid, const std::vector<ModelInput> &inputs, int width,
+                       const QString &tip);
     QLineEdit *addField(QLayout *row, const char *name, const QString &caption, const QString &text,
                         int width = 60);
     QRadioButton *addChoice(QLayout *row, const char *name, const QString &caption);
@@ -113,6 +121,7 @@ private:
     void showReadouts(const DesignSetup &design);
     void setControls(const DesignSetup &setup);
     void startKindFields(BoxKind kind);
+    void showLossFields(const EnclosureKind &kind);
     void kindChosen();
     void listOverlays();
     void overlaysChanged();

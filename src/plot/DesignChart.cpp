@@ -2,6 +2,7 @@
 
 #include "ChartScale.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QFontMetricsF>
@@ -185,15 +186,65 @@ std::pair<size_t, size_t> SliceInView(const std::vector<double> &frequencies, do
     return {from, std::max(from, to)};
 }
 
-// The span of a curve's values above 0, for a logarithmic axis.
+// The span of a curve's values above 0, for a logarithmic axis. A curve
+// that leaves the axis's reach at the top (the power a steep low-pass asks
+// for near 1 kHz) is clipped there, as long as some of it lies below: only
+// a curve wholly out of reach leaves the span empty of usable values.
 Span PositiveSpanOf(const std::vector<double> &frequencies, const std::vector<double> &values,
                     double lowHz, double highHz) {
     Span s;
+    bool above = false;
     const size_t n = std::min(frequencies.size(), values.size());
-    for (size_t i = 0; i < n; ++i)
-        if (frequencies[i] >= lowHz && frequencies[i] <= highHz && values[i] > 0.0)
+    for (size_t i = 0; i < n; ++i) {
+        if (!(frequencies[i] >= lowHz && frequencies[i] <= highHz && values[i] > 0.0))
+            continue;
+        if (values[i] > MaxLogAxis)
+            above = true;
+        else
             s.add(values[i]);
+    }
+    if (above)
+        s.add(s.empty ? MaxLogAxis * 10.0 : MaxLogAxis);
     return s;
+}
+
+// The level axis of the maximum-level chart: its steps labelled in the
+// upper part only, where the levels lie; the lower part is the power's.
+void LabelLevelBand(QCategoryAxis *axis, const LinearRange &range) {
+    const double bandLow = range.high - (range.high - range.low) * LevelShare;
+    QStringList labels;
+    std::vector<double> values;
+    for (int i = 0; i <= range.steps; ++i) {
+        const double v = range.low + i * range.step;
+        if (v >= bandLow - 1e-9 * std::max(1.0, std::fabs(v))) {
+            labels << QString::number(v, 'g', 6);
+            values.push_back(v);
+        }
+    }
+    if (axis->categoriesLabels() == labels && axis->startValue() == range.low)
+        return; // unchanged: no new layout
+    for (const QString &label : axis->categoriesLabels())
+        axis->remove(label);
+    axis->setStartValue(range.low);
+    for (size_t i = 0; i < values.size(); ++i)
+        axis->append(labels[qsizetype(i)], values[i]);
+}
+
+// The thermal limit's legend entry names the power that all the drivers
+// take together, the figure the drive is compared with: "Thermal limit
+// (PEmax 2 x 125 W = 250 W)".
+QString ThermalLimitEntry(std::optional<double> peMaxW, int drivers) {
+    QString entry = QStringLiteral("Thermal limit (PEmax");
+    if (peMaxW && IsUsablePositive(*peMaxW)) {
+        entry += QLatin1Char(' ');
+        if (drivers > 1)
+            entry += QString::number(drivers) + QStringLiteral(" x ") + LegendFigure(*peMaxW) +
+                     QStringLiteral(" W = ") + LegendFigure(drivers * *peMaxW);
+        else
+            entry += LegendFigure(*peMaxW);
+        entry += QStringLiteral(" W");
+    }
+    return entry + QLatin1Char(')');
 }
 
 QGraphicsSimpleTextItem *Text(QGraphicsItem *parent, const QString &text, const QFont &font,
@@ -213,12 +264,14 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     auto *layout = new QVBoxLayout(panel_);
     layout->setContentsMargins(0, 0, 0, 0);
     message_ = new QLabel;
+    message_->setTextFormat(Qt::PlainText); // a sentence may name the design
     message_->setObjectName(objectNamePrefix + QStringLiteral("Message"));
     message_->setWordWrap(true);
     message_->setAlignment(Qt::AlignCenter);
-    message_->setMinimumSize(420, 120);
+    message_->setMinimumSize(400, 100);
     message_->hide();
     readout_ = new QLabel;
+    readout_->setTextFormat(Qt::PlainText);
     readout_->setObjectName(objectNamePrefix + QStringLiteral("Readout"));
 
     chart_ = new QChart;
@@ -235,7 +288,15 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     frequencyAxis_->setTitleVisible(false);
     chart_->addAxis(frequencyAxis_, Qt::AlignBottom);
     const Axes axes = AxesOf(which);
-    leftAxis_ = new QValueAxis;
+    // The maximum-level chart's levels are labelled only where the levels
+    // lie, above the power curve's band.
+    if (which == Chart::Limits) {
+        auto *levels = new QCategoryAxis;
+        levels->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        leftAxis_ = levels;
+    } else {
+        leftAxis_ = new QValueAxis;
+    }
     leftAxis_->setTitleText(QLatin1String(axes.left));
     leftAxis_->setLabelFormat(QStringLiteral("%g"));
     chart_->addAxis(leftAxis_, Qt::AlignLeft);
@@ -299,8 +360,10 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         // drawn over it (showBindingLimit); the thin limit lines on top.
         addCurve(QStringLiteral("Maximum SPL"), &DesignCurves::maxSplDb, false,
                  Pen(CurrentBlue, 3, Qt::SolidLine));
+        // Where the voice coil sets the maximum the thermal line lies on it:
+        // wide red dashes that the blue shows between.
         addCurve(QStringLiteral("Thermal limit"), &DesignCurves::thermalLimitSplDb, false,
-                 Pen(LimitRed, 1, Qt::DashLine));
+                 Pen(LimitRed, 2, Qt::DashLine));
         addCurve(QStringLiteral("Excursion limit"), &DesignCurves::excursionLimitSplDb, false,
                  Pen(Grey, 1, Qt::DotLine));
         addCurve(QStringLiteral("Maximum power"), &DesignCurves::maxPowerW, true,
@@ -356,7 +419,7 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     // marker lines would otherwise make a clip of many small rectangles that
     // every line of the curves is cut against.
     view_->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
-    view_->setMinimumSize(420, 220);
+    view_->setMinimumSize(400, 180);
     QObject::connect(frequencyAxis_, &QLogValueAxis::rangeChanged, view_, [this] {
         sliceToView();
         placeAxisLabels();
@@ -719,6 +782,7 @@ void DesignChart::fitLimitsAxes(double lowHz, double highHz) {
         leftAxis_->setTickCount(nice.steps + 1);
     if (leftAxis_->min() != nice.low || leftAxis_->max() != nice.high)
         leftAxis_->setRange(nice.low, nice.high);
+    LabelLevelBand(static_cast<QCategoryAxis *>(leftAxis_), nice);
     const LogRange r = LogRangeOf(power.low, power.high).value_or(LogRange{});
     powerLow_ = r.low;
     powerHigh_ = r.high;
@@ -769,8 +833,7 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
                                              : QString();
         };
         legend_.push_back(
-            {QStringLiteral("Thermal limit (PEmax") + figure(marks_.peMaxW, "W") + QLatin1Char(')'),
-             curves_[1].series->pen()});
+            {ThermalLimitEntry(marks_.peMaxW, marks_.driverCount), curves_[1].series->pen()});
         legend_.push_back({QStringLiteral("Excursion limit (Xmax") + figure(marks_.xmaxMm, "mm") +
                                QLatin1Char(')'),
                            curves_[2].series->pen()});
@@ -846,10 +909,19 @@ QStringList DesignChart::legendTexts() const {
     return texts;
 }
 
-// The chart fills its view; its plot area starts and ends at the window's
-// common pixels.
+// The charts shown together: the nearest ancestor that says so, or else
+// the window.
+static const QWidget *ChartColumn(const QWidget *view) {
+    for (const QWidget *w = view->parentWidget(); w; w = w->parentWidget())
+        if (w->property(ChartColumnProperty).toBool() || w->isWindow())
+            return w;
+    return view->window();
+}
+
+// The chart fills its view; its plot area starts and ends at the common
+// pixels of the charts shown together.
 void DesignChart::fitToView() {
-    const QWidget *window = view_->window();
+    const QWidget *window = ChartColumn(view_);
     int left = MinPlotLeft, right = MinPlotRight;
     if (window && window != view_) {
         const int x = view_->mapTo(window, QPoint(0, 0)).x();
@@ -937,7 +1009,8 @@ void DesignChart::placeAxisLabels() {
     const double bandHeight =
         plot_.height() * LogFraction(std::min(pHigh, powerHigh_), pLow, pHigh);
     const int room = std::max(2, static_cast<int>(bandHeight / (1.5 * fm.height())));
-    for (double p : LogLabels(std::max(pLow, powerLow_), std::min(pHigh, powerHigh_), room)) {
+    for (double p :
+         LogLabelsFromLow(std::max(pLow, powerLow_), std::min(pHigh, powerHigh_), room)) {
         const QString text = LogLabelText(p);
         const double y = plot_.bottom() - plot_.height() * LogFraction(p, pLow, pHigh);
         QGraphicsSimpleTextItem *item = Text(chart_, text, font, brush);

@@ -32,6 +32,7 @@ struct ChartMarks {
     QString designLabel;                    // the current design: driver, box, tuning, power
     std::optional<double> fbHz;             // a vented box's tuning, marked on the SPL chart
     std::optional<double> peMaxW;           // named by the thermal limit's legend entry
+    int driverCount = 1;                    // the thermal limit is that of them all
     std::optional<double> amplifierVoltage; // V RMS, named by its limit's legend entry
     std::optional<double> amplifierCurrent; // A RMS
     // Where the levels are heard: at 1 m in an ideal space, or at the
@@ -54,6 +55,10 @@ struct ChartOverlay {
 // frequency reads across all of them. The legend lies below the plot and
 // names every curve, line style included. Drag a rectangle to zoom; "Reset
 // view" (or a right click at the outermost zoom) brings back 10 to 250 Hz.
+// The property that marks the widget holding charts shown one above the
+// other: their plots start and end at the same pixels of it.
+inline constexpr char ChartColumnProperty[] = "dravikChartColumn";
+
 class DesignChart {
 public:
     DesignChart(Chart which, const QString &objectNamePrefix);

@@ -4,6 +4,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -188,6 +189,27 @@ private slots:
         QCOMPARE(got.size(), labels.size());
         for (size_t i = 0; i < got.size(); ++i)
             QVERIFY2(std::fabs(got[i] / labels[i] - 1) < 1e-9, qPrintable(QString::number(got[i])));
+    }
+
+    // A power band thinned to decades still labels its lowest end: the
+    // maximum power's lowest figures never lie under the lowest label.
+    void logBandLabelsStartAtTheBand_data() {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<int>("room");
+        QTest::newRow("20-5000 W, room for 3") << 20.0 << 5000.0 << 3;
+        QTest::newRow("2-1e6 W, room for 4") << 2.0 << 1e6 << 4;
+        QTest::newRow("100-1000 W, room for 10") << 100.0 << 1000.0 << 10;
+    }
+    void logBandLabelsStartAtTheBand() {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(int, room);
+        const std::vector<double> got = LogLabelsFromLow(low, high, room);
+        QVERIFY(!got.empty());
+        QVERIFY(std::fabs(got.front() / low - 1) < 1e-9);
+        QVERIFY(std::is_sorted(got.begin(), got.end()));
+        QVERIFY(got.back() <= high * (1 + 1e-9));
     }
 
     void logLabelTexts_data() {
