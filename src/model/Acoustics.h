@@ -208,16 +208,18 @@ template <class Number> Number ClosedDenominatorSquared(Number x2, Number qtc) {
     return below * below + x2 / (qtc * qtc);
 }
 
-// The Helmholtz length (cm) of `vents` round vents of inner diameter dv
-// (cm) that tune vb (litres) to fb (Hz), less the end correction
-// endFactor x dv: helmholtz dv^2 vents / (fb^2 vb) - endFactor dv. The vent
-// field uses the constant 22700 with the end correction 0.79.
-inline constexpr double VentHelmholtzConstant = 22700.0;
-inline constexpr double VentEndCorrection = 0.79;
-template <class Number>
-Number HelmholtzVentLengthCm(double helmholtz, Number dv, Number vents, Number fb, Number vb,
-                             Number endFactor) {
-    return helmholtz * (dv * dv) * vents / ((fb * fb) * vb) - endFactor * dv;
+// The acoustic length (m) of `vents` vents of area `area` (m^2 each) whose
+// air mass tunes a chamber of `volume` (m^3) to `fb` (Hz) in air of sound
+// speed c (m/s): k S c^2 / ((2 pi fb)^2 V). It is the length that the
+// charts' circuit gives the vents; a vent cut to it less its end correction
+// tunes the box where the charts say.
+inline double TuningVentLengthM(double vents, double area, double volume, double fb, double c) {
+    const double w = 2.0 * PiFull * fb;
+    return vents * area * c * c / (w * w * volume);
 }
+
+// The end correction of a vent of one flanged and one free end, in vent
+// diameters: 0.85 / 2 + 0.614 / 2 of the radius each, 0.732 in all.
+inline constexpr double FlangedAndFreeEndCorrection = 0.732;
 
 } // namespace dravik::acoustics

@@ -260,19 +260,25 @@ QString AmplifierLoadText(const DesignCurves &curves) {
 
 namespace {
 
-// One chamber's vents: how long each is, and whether it fits.
+// One chamber's vents: how long to cut each, and whether it fits. The
+// length is the one the charts' circuit tunes the chamber with, in the
+// design's air, less the end correction of a vent with one flanged and one
+// free end.
 QString VentLine(const char *which, double litres, double tuning,
-                 const std::optional<double> &count, const std::optional<double> &diameterMm) {
+                 const std::optional<double> &count, const std::optional<double> &diameterMm,
+                 const AirProperties &air) {
     const auto usable = [](const std::optional<double> &v) {
         return v && std::isfinite(*v) && *v > 0.0 && *v < 1e12;
     };
     if (!(litres > 0.0 && litres < 1e12 && tuning > 0.0 && tuning < 1e12 && usable(count) &&
-          usable(diameterMm)))
+          usable(diameterMm) && std::isfinite(air.soundSpeed) && air.soundSpeed > 0.0))
         return QString();
     using namespace acoustics;
-    const double dv = *diameterMm / 10.0;
-    const double length =
-        HelmholtzVentLengthCm(VentHelmholtzConstant, dv, *count, tuning, litres, VentEndCorrection);
+    const double dv = *diameterMm / 1000.0; // m
+    const double area = PiFull / 4.0 * dv * dv;
+    const double acoustic =
+        TuningVentLengthM(*count, area, litres / 1000.0, tuning, air.soundSpeed);
+    const double length = (acoustic - FlangedAndFreeEndCorrection * dv) * 100.0; // cm
     if (!std::isfinite(length))
         return QString();
     QString vents = *count == 1.0 ? QStringLiteral("vent") : QStringLiteral("each vent");
@@ -296,15 +302,15 @@ QString VentLengthText(const DesignSetup &s) {
     const auto value = [](const std::optional<double> &v) { return v.value_or(0.0); };
     switch (b.kind) {
     case BoxKind::Vented:
-        return VentLine("", value(b.vbLitres), value(b.fbHz), b.ventCount, b.ventDiameterMm);
+        return VentLine("", value(b.vbLitres), value(b.fbHz), b.ventCount, b.ventDiameterMm, s.air);
     case BoxKind::Bandpass4:
         return VentLine("Front chamber: ", value(b.frontVolumeLitres), value(b.fbHz), b.ventCount,
-                        b.ventDiameterMm);
+                        b.ventDiameterMm, s.air);
     case BoxKind::Bandpass6: {
         const QString rear = VentLine("Rear chamber: ", value(b.vbLitres), value(b.rearTuningHz),
-                                      b.rearVentCount, b.rearVentDiameterMm);
+                                      b.rearVentCount, b.rearVentDiameterMm, s.air);
         const QString front = VentLine("Front chamber: ", value(b.frontVolumeLitres), value(b.fbHz),
-                                       b.ventCount, b.ventDiameterMm);
+                                       b.ventCount, b.ventDiameterMm, s.air);
         return (rear + QLatin1Char(' ') + front).trimmed();
     }
     case BoxKind::Closed:

@@ -163,6 +163,18 @@ QString PrintableText(const QString &text) {
     return out;
 }
 
+QString ShownText(const QString &text, int maxLength) {
+    maxLength = std::max(maxLength, 2);
+    const bool cut = text.size() > maxLength;
+    qsizetype keep = cut ? maxLength - 1 : text.size();
+    if (cut && text.at(keep - 1).isHighSurrogate())
+        --keep;
+    QString shown = PrintableText(text.left(keep));
+    if (cut)
+        shown.append(QChar(0x2026));
+    return shown;
+}
+
 std::optional<double> FrdPower(FrdLevel level, const std::optional<double> &re,
                                double chartPowerW) {
     switch (level) {

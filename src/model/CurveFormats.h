@@ -49,6 +49,12 @@ QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const Q
 // text can end a comment line or make an SVG file invalid XML.
 QString PrintableText(const QString &text);
 
+// A text as a window or a chart shows it: printable as above, and cut with
+// an ellipsis when longer than maxLength characters (never within a
+// surrogate pair). Linear in the text's length; the result is never longer
+// than maxLength.
+QString ShownText(const QString &text, int maxLength);
+
 // The level an FRD file is written at. Crossover programs expect the level
 // at 2.83 V or at 1 W; the charts' own power is the third choice.
 enum class FrdLevel { At283V, At1W, AtChartPower };

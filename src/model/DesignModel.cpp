@@ -539,6 +539,16 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
     }
 }
 
+// A phase that runs on past a half turn instead of jumping back by a whole
+// one: a steep chain turns through several, and its chart draws no jump.
+void UnwrapDegrees(std::vector<double> &phase) {
+    for (size_t i = 1; i < phase.size(); ++i) {
+        const double step = phase[i] - phase[i - 1];
+        if (std::isfinite(step))
+            phase[i] -= 360.0 * std::round(step / 360.0);
+    }
+}
+
 } // namespace
 
 DriverMechanics MechanicsOf(double fs, double vasLitres, double sd, const AirProperties &air) {
@@ -657,6 +667,7 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
     c.drivePowerW = d.eg * d.eg / d.rdc;
     c.driveVoltageV = voltageKnown ? d.eg : std::numeric_limits<double>::quiet_NaN();
     FillCurves(d, c, radiatorLimit);
+    UnwrapDegrees(c.chainPhaseDeg);
 
     // Values usable one by one may still overflow together: such a chart
     // says so rather than draw what is not a number.

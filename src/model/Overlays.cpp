@@ -1,5 +1,6 @@
 #include "Overlays.h"
 
+#include "CurveFormats.h"
 #include "Enclosures.h"
 
 #include <QStringList>
@@ -251,7 +252,9 @@ std::optional<Overlay> OverlaySet::add(const QString &title, const DesignSetup &
     else if (!SameLevel(drive, drive_))
         recompute(drive, frequencies);
     Overlay o;
-    o.title = title;
+    // A title from a file may be a megabyte long: cut before any list,
+    // notice or legend lays it out.
+    o.title = ShownText(title, MaxTitleLength);
     o.setup = setup;
     TakeLevel(o.setup.drive, drive_);
     o.colour = freeColour();

@@ -43,6 +43,8 @@ QString DriveText(const DriveParameters &drive);
 class OverlaySet {
 public:
     static constexpr int MaxOverlays = 8;
+    // The longest title an overlay keeps, in characters.
+    static constexpr int MaxTitleLength = 200;
     static constexpr int Colours = MaxOverlays;
 
     // Adds a design computed at the set's drive, or at its own when the set

@@ -220,16 +220,7 @@ std::vector<std::pair<size_t, size_t>> Runs(const std::vector<bool> &where) {
 }
 
 QString DisplayLabel(const QString &label, int maxLength) {
-    maxLength = std::max(maxLength, 2);
-    const bool cut = label.size() > maxLength;
-    qsizetype keep = cut ? maxLength - 1 : label.size();
-    // Never half of a surrogate pair at the cut.
-    if (cut && label.at(keep - 1).isHighSurrogate())
-        --keep;
-    QString shown = PrintableText(label.left(keep));
-    if (cut)
-        shown.append(QChar(0x2026));
-    return shown;
+    return ShownText(label, maxLength);
 }
 
 QString LegendFigure(double v) {

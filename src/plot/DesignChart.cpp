@@ -208,6 +208,33 @@ Span PositiveSpanOf(const std::vector<double> &frequencies, const std::vector<do
     return s;
 }
 
+struct PhaseAxis {
+    double low, high;
+    int ticks;
+};
+
+// The chain's phase axis: whole half turns around the phase in view, at
+// least one turn, labelled every 90 degrees or every 180, 360, ... so that
+// no more than nine labels stand on it.
+PhaseAxis ChainPhaseAxis(const Span &phase) {
+    if (phase.empty || !std::isfinite(phase.low) || !std::isfinite(phase.high) ||
+        phase.high - phase.low > 36000.0)
+        return {-180.0, 180.0, 5};
+    double low = 180.0 * std::floor(phase.low / 180.0 + 1e-9);
+    double high = 180.0 * std::ceil(phase.high / 180.0 - 1e-9);
+    if (high - low < 360.0) {
+        const double middle = 180.0 * std::round((low + high) / 360.0);
+        low = middle - 180.0;
+        high = middle + 180.0;
+    }
+    double step = 90.0;
+    while ((high - low) / step > 8.0)
+        step *= 2.0;
+    low = step * std::floor(low / step);
+    high = step * std::ceil(high / step);
+    return {low, high, static_cast<int>(std::lround((high - low) / step)) + 1};
+}
+
 // The level axis of the maximum-level chart: its steps labelled in the
 // upper part only, where the levels lie; the lower part is the power's.
 void LabelLevelBand(QCategoryAxis *axis, const LinearRange &range) {
@@ -747,11 +774,18 @@ void DesignChart::fitVerticalAxes() {
         leftAxis_->setTickCount(nice.steps + 1);
     if (leftAxis_->min() != nice.low || leftAxis_->max() != nice.high)
         leftAxis_->setRange(nice.low, nice.high);
-    // An impedance's phase lies within a quarter turn, a chain's within a half.
-    const double phase = which_ == Chart::Chain ? 180.0 : 90.0;
-    if (rightValueAxis_ && (rightValueAxis_->min() != -phase || rightValueAxis_->max() != phase)) {
-        rightValueAxis_->setRange(-phase, phase);
-        rightValueAxis_->setTickCount(which_ == Chart::Chain ? 5 : rightValueAxis_->tickCount());
+    // An impedance's phase lies within a quarter turn; a chain's runs on
+    // through as many half turns as its filters take, in steps of 90
+    // degrees or more.
+    if (rightValueAxis_) {
+        PhaseAxis axis{-90.0, 90.0, rightValueAxis_->tickCount()};
+        if (which_ == Chart::Chain)
+            axis =
+                ChainPhaseAxis(SpanOf(shown_->frequencies, shown_->chainPhaseDeg, lowHz, highHz));
+        if (rightValueAxis_->min() != axis.low || rightValueAxis_->max() != axis.high)
+            rightValueAxis_->setRange(axis.low, axis.high);
+        if (rightValueAxis_->tickCount() != axis.ticks)
+            rightValueAxis_->setTickCount(axis.ticks);
     }
     placeMarkers();
 }

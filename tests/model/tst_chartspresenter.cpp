@@ -195,33 +195,74 @@ private slots:
         }
     }
 
-    // Vent lengths by the vent calculator's constants, 22700 and 0.79.
+    // Vent lengths that tune the chamber as the charts' circuit does, in the
+    // design's air, less the end correction 0.732 D (one flanged end, one
+    // free): D 10 cm, 50 l, Fb 35 Hz, c 344 m/s gives 38.44 - 7.32 = 31.12 cm.
     void ventLength_data() {
         QTest::addColumn<double>("litres");
+        QTest::addColumn<double>("tuning");
         QTest::addColumn<double>("vents");
+        QTest::addColumn<double>("diameter");
+        QTest::addColumn<double>("soundSpeed");
         QTest::addColumn<QString>("text");
-        // 22700 x 15.2^2 / (22^2 x 240) - 0.79 x 15.2 = 33.14 cm.
-        QTest::newRow("the start-up box") << 240.0 << 1.0 << "Vent 33.1 cm long.";
-        QTest::newRow("two vents") << 240.0 << 2.0
-                                   << "Each vent 78.3 cm long: longer than the "
+        QTest::newRow("D 10 cm, 50 l, 35 Hz, c 344")
+            << 50.0 << 35.0 << 1.0 << 100.0 << 344.0 << "Vent 31.1 cm long.";
+        QTest::newRow("the start-up box, c 345")
+            << 240.0 << 22.0 << 1.0 << 152.0 << 345.0 << "Vent 36.0 cm long.";
+        QTest::newRow("two vents") << 240.0 << 22.0 << 2.0 << 152.0 << 345.0
+                                   << "Each vent 83.1 cm long: longer than the "
                                       "chamber is deep (62 cm for a cube); it "
                                       "does not fit.";
-        QTest::newRow("too narrow") << 5000.0 << 1.0
-                                    << "Vent -9.8 cm long: a vent this narrow cannot tune so high; "
+        QTest::newRow("too narrow") << 5000.0 << 22.0 << 1.0 << 152.0 << 345.0
+                                    << "Vent -8.9 cm long: a vent this narrow cannot tune so high; "
                                        "choose a wider one.";
     }
     void ventLength() {
         QFETCH(double, litres);
+        QFETCH(double, tuning);
         QFETCH(double, vents);
+        QFETCH(double, diameter);
+        QFETCH(double, soundSpeed);
         QFETCH(QString, text);
         DesignSetup s;
         s.enclosure.vbLitres = litres;
-        s.enclosure.fbHz = 22.0;
+        s.enclosure.fbHz = tuning;
         s.enclosure.ventCount = vents;
-        s.enclosure.ventDiameterMm = 152.0;
+        s.enclosure.ventDiameterMm = diameter;
+        s.air.soundSpeed = soundSpeed;
         QCOMPARE(VentLengthText(s), text);
         s.enclosure.kind = BoxKind::Closed;
         QVERIFY(VentLengthText(s).isEmpty());
+    }
+
+    // A vent cut to the length the window gives tunes the circuit's box
+    // where the design says: its acoustic mass rho (L + 0.732 D) / S equals
+    // the one the circuit resonates with the chamber at Fb.
+    void ventLengthTunesTheCircuit_data() {
+        QTest::addColumn<double>("litres");
+        QTest::addColumn<double>("tuning");
+        QTest::addColumn<double>("diameter");
+        QTest::newRow("50 l, 35 Hz, 100 mm") << 50.0 << 35.0 << 100.0;
+        QTest::newRow("240 l, 22 Hz, 152 mm") << 240.0 << 22.0 << 152.0;
+        QTest::newRow("20 l, 60 Hz, 50 mm") << 20.0 << 60.0 << 50.0;
+    }
+    void ventLengthTunesTheCircuit() {
+        QFETCH(double, litres);
+        QFETCH(double, tuning);
+        QFETCH(double, diameter);
+        DesignSetup s;
+        s.enclosure.vbLitres = litres;
+        s.enclosure.fbHz = tuning;
+        s.enclosure.ventCount = 1.0;
+        s.enclosure.ventDiameterMm = diameter;
+        s.air = AirFromConditions(AirConditions{});
+        const QString text = VentLengthText(s);
+        const double cm = text.section(QLatin1Char(' '), 1, 1).toDouble();
+        const double d = diameter / 1000.0, area = M_PI * d * d / 4.0;
+        const double mass = s.air.density * (cm / 100.0 + 0.732 * d) / area;
+        const double compliance = litres / 1000.0 / (s.air.density * std::pow(s.air.soundSpeed, 2));
+        const double fb = 1.0 / (2.0 * M_PI * std::sqrt(mass * compliance));
+        QVERIFY2(std::fabs(fb / tuning - 1.0) < 0.005, qPrintable(text)); // the 0.1 cm shown
     }
 
     // What an amplifier sees: the wired coils' DC resistance and the least

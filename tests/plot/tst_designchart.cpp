@@ -229,6 +229,64 @@ private slots:
             QVERIFY2(label.toDouble() >= bottom - 1e-9, qPrintable(label));
     }
 
+    // A chain of steep filters turns its phase through several half turns:
+    // the curve runs on without a jump, within its axis.
+    void chainPhaseRunsWithoutJumps_data() {
+        QTest::addColumn<int>("highPassOrder");
+        QTest::addColumn<int>("lowPassOrder");
+        QTest::newRow("BW2 high-pass") << 2 << 0;
+        QTest::newRow("LR8 high-pass, BW8 low-pass") << 8 << 8;
+        QTest::newRow("BW4 low-pass") << 0 << 4;
+    }
+    void chainPhaseRunsWithoutJumps() {
+        QFETCH(int, highPassOrder);
+        QFETCH(int, lowPassOrder);
+        const Design d = StartUpDesign(BoxKind::Vented);
+        DesignSetup setup;
+        setup.driver = d.driver;
+        setup.enclosure = d.box;
+        setup.drive.powerW = 100.0;
+        if (highPassOrder) {
+            FilterStage f;
+            f.alignment =
+                highPassOrder == 8 ? FilterAlignment::LinkwitzRiley : FilterAlignment::Butterworth;
+            f.order = highPassOrder;
+            f.frequencyHz = 25.0;
+            setup.filters.push_back(f);
+        }
+        if (lowPassOrder) {
+            FilterStage f;
+            f.type = FilterType::LowPass;
+            f.order = lowPassOrder;
+            f.frequencyHz = 80.0;
+            setup.filters.push_back(f);
+        }
+        const DesignCurves curves = ComputeDesignCurves(setup, Frequencies());
+        DesignChart chart(Chart::Chain, QStringLiteral("T"));
+        chart.show(curves, ChartMarks(), {}, 0);
+        QVERIFY(chart.sentence(curves).isEmpty());
+        auto *view = qobject_cast<QChartView *>(chart.view());
+        QValueAxis *phaseAxis = nullptr;
+        for (QAbstractAxis *a : view->chart()->axes(Qt::Vertical))
+            if (a->alignment() == Qt::AlignRight)
+                phaseAxis = qobject_cast<QValueAxis *>(a);
+        QVERIFY(phaseAxis);
+        QLineSeries *phase = nullptr;
+        for (QAbstractSeries *series : view->chart()->series())
+            if (series->name() == QLatin1String("Phase"))
+                phase = qobject_cast<QLineSeries *>(series);
+        QVERIFY(phase && phase->count() > 10);
+        for (int i = 0; i < phase->count(); ++i) {
+            const QPointF p = phase->at(i);
+            if (i > 0)
+                QVERIFY2(std::fabs(p.y() - phase->at(i - 1).y()) < 90.0,
+                         qPrintable(QString::number(p.x())));
+            if (p.x() >= 10.0 && p.x() <= 250.0)
+                QVERIFY(p.y() >= phaseAxis->min() && p.y() <= phaseAxis->max());
+        }
+        QVERIFY(phaseAxis->tickCount() <= 9);
+    }
+
     // The thermal limit names the power all the drivers take together.
     void thermalLimitNamesEveryDriversPower_data() {
         QTest::addColumn<int>("drivers");
