@@ -1208,12 +1208,18 @@ DesignSetup ReadSetupFile(const QString &path) {
 
 void WriteSetupFile(const QString &path, const DesignSetup &setup) {
     checkFileName(path);
-    const QByteArray bytes = SetupWriter(QStringLiteral("The setup file ") + fileName(path) +
-                                         QStringLiteral(" was not written: "))
-                                 .write(setup);
-    TextWriter out(path);
-    out.writeBytes(bytes);
-    out.commit();
+    const QString prefix =
+        QStringLiteral("The setup file ") + fileName(path) + QStringLiteral(" was not written: ");
+    const QByteArray bytes = SetupWriter(prefix).write(setup);
+    // Never over the old file in place: a full disk would leave it cut short.
+    try {
+        TextWriter out(path);
+        out.writeBytes(bytes);
+        out.commit();
+    } catch (const InPlaceRefused &) {
+        throw DravikError(prefix + QStringLiteral("no temporary file can be made beside it, and it "
+                                                  "is not written over in place"));
+    }
 }
 
 } // namespace dravik

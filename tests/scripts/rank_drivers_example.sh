@@ -64,6 +64,24 @@ check '[ "$status" -eq 1 ]'
 check '[ "$(cat hostile/err.txt)" = "dravik-rank: Driver database header is damaged." ]'
 check '[ ! -e hostile/pwned ] && [ ! -e pwned ] && [ ! -e hostile/table.csv ]'
 
+# --output onto a file the user may write, in a directory the user may not:
+# no temporary file can be made beside it, so it is refused, never written
+# over in place (a full disk would leave it cut short). Root ignores the
+# permissions; the unprivileged user "nobody" is needed to stage this.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv > /dev/null; then
+    mkdir locked && cp spk.db spkdb.hdr locked/ && printf 'old table\r\n' > locked/table.csv
+    chmod 755 "$work" && chmod 666 locked/table.csv && chmod 555 locked
+    status=0
+    (cd locked && setpriv --reuid=65534 --regid=65534 --clear-groups \
+        "$rank" --output table.csv . 2> ../locked-err.txt) || status=$?
+    check '[ "$status" -eq 1 ]'
+    check '[ "$(cat locked-err.txt)" = "dravik-rank: cannot write \"$work/locked/table.csv\": File access denied." ]'
+    check '[ "$(cat locked/table.csv)" = "$(printf "old table\r")" ] && [ "$(ls -A locked | wc -l)" -eq 3 ]'
+    chmod 755 locked
+else
+    echo "SKIP: --output beside no temporary file (needs root and setpriv)"
+fi
+
 # The command line: refusals with status 2 and a sentence, help, version.
 refused() { local st=0; "$rank" "$@" . > /dev/null 2> why.txt || st=$?; [ "$st" -eq 2 ] && cat why.txt; }
 check '[ "$(refused --by maker)" = "dravik-rank: cannot rank by \"maker\"; a numeric column is needed" ]'
