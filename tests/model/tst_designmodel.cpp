@@ -331,6 +331,57 @@ private slots:
         QCOMPARE(ExportFormatOf("a.csv/b"), std::optional<ExportFormat>());
     }
 
+    // A label or a driver's name from a setup file stays on its comment line:
+    // every control character (a line break too) becomes a blank, so no
+    // made-up row stands before the header and no control byte is written.
+    void commentLinesStayOneLine_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("first"); // the title's comment line
+        const int csv = int(ExportFormat::Csv), frd = int(ExportFormat::Frd);
+        QTest::newRow("CSV, LF and a fake row") << csv << "Fane\n5,99,1"
+                                                << ""
+                                                << "# Fane 5,99,1";
+        QTest::newRow("CSV, CR LF") << csv << "a\r\nb"
+                                    << ""
+                                    << "# a  b";
+        QTest::newRow("CSV, tab, NUL, ESC, DEL")
+            << csv << QStringLiteral("a\tb") + QChar(0) + "\x1b\x7f"
+            << ""
+            << "# a b   ";
+        QTest::newRow("CSV, line separator") << csv << "a\u2028b"
+                                             << ""
+                                             << "# a b";
+        QTest::newRow("FRD, LF in title and note") << frd << "a\nb"
+                                                   << "c\r\nd\x01"
+                                                   << "* a b";
+        QTest::newRow("ZMA, CR") << int(ExportFormat::Zma) << "a\rb"
+                                 << ""
+                                 << "* a b";
+    }
+    void commentLinesStayOneLine() {
+        QFETCH(int, format);
+        QFETCH(QString, title);
+        QFETCH(QString, note);
+        QFETCH(QString, first);
+        MemoryFieldStore store;
+        const DesignCurves c = ComputeDesignCurves(ReadDriverParameters(store),
+                                                   ReadBoxParameters(store, BoxKind::Vented), 600.0,
+                                                   ChartFrequencies(ExportPointsPerOctave));
+        const QStringList notes = note.isEmpty() ? QStringList() : QStringList{note};
+        const QStringList lines = ExportLines(ExportFormat(format), c, title, notes);
+        QCOMPARE(lines.front(), first);
+        const QChar marker = first.front();
+        qsizetype comments = 0;
+        while (lines[comments].startsWith(marker))
+            ++comments;
+        QCOMPARE(comments, format == int(ExportFormat::Csv) ? 1 : 3 + notes.size());
+        for (const QString &line : lines)
+            for (const QChar ch : line)
+                QVERIFY2(ch.category() != QChar::Other_Control, qPrintable(line));
+    }
+
     // FRD and ZMA read back as the model's figures: comment lines first,
     // each beginning with "*", then three numbers a line, the frequency
     // rising, at least 48 an octave.
