@@ -142,7 +142,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("comma in a number column") << "0,38";
         QTest::newRow("quote") << "say \"hi\"";
-        QTest::newRow("tab") << "\tFane\t";
+        QTest::newRow("tab") << "Fa\tne\t";
         QTest::newRow("lone CR") << "a\rb";
         QTest::newRow("LF") << "a\nb";
         QTest::newRow("CR LF") << "a\r\nb";
@@ -159,6 +159,53 @@ private slots:
         QCOMPARE(read[0].last(), QStringLiteral("problem"));
         for (int r = 1; r <= 3; ++r)
             QCOMPARE(read[r], rows[static_cast<size_t>(r - 1)].cells);
+    }
+
+    // A text a spreadsheet would run as a formula gets a single quote before
+    // it, in a text column or wherever it is not a number; a figure stays as
+    // it is.
+    void formulaCellsNeutralised_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("maker"); // as the table writes the cell
+        QTest::addColumn<QString>("qts");
+        QTest::newRow("=") << "=HYPERLINK(\"x\")"
+                           << "\"'=HYPERLINK(\"\"x\"\")\""
+                           << "\"'=HYPERLINK(\"\"x\"\")\"";
+        QTest::newRow("+") << "+1+cmd"
+                           << "\"'+1+cmd\""
+                           << "\"'+1+cmd\"";
+        QTest::newRow("-") << "-2+3"
+                           << "\"'-2+3\""
+                           << "\"'-2+3\"";
+        QTest::newRow("@") << "@SUM(A1)"
+                           << "\"'@SUM(A1)\""
+                           << "\"'@SUM(A1)\"";
+        QTest::newRow("tab") << "\t=1"
+                             << "\"'\t=1\""
+                             << "\"'\t=1\"";
+        QTest::newRow("CR") << "\r=1"
+                            << "\"'\r=1\""
+                            << "\"'\r=1\"";
+        QTest::newRow("negative number") << "-9.5"
+                                         << "\"'-9.5\""
+                                         << "-9.5";
+        QTest::newRow("signed exponent") << "+1e-3"
+                                         << "\"'+1e-3\""
+                                         << "+1e-3";
+        QTest::newRow("formula later in the text") << "a=1"
+                                                   << "\"a=1\""
+                                                   << "a=1";
+    }
+    void formulaCellsNeutralised() {
+        QFETCH(QString, text);
+        QFETCH(QString, maker);
+        QFETCH(QString, qts);
+        RankRow row = rowWith(0, RankColumn::Maker, text);
+        row.cells[int(RankColumn::Qts)] = text;
+        const QStringList lines =
+            QString::fromUtf8(RankTableCsv({row})).split(QStringLiteral("\r\n"));
+        QVERIFY(lines[1].contains(QLatin1Char(',') + maker + QLatin1Char(',')));
+        QVERIFY(lines[1].contains(QLatin1Char(',') + qts + QLatin1Char(',')));
     }
 
     // Computed drivers first, by the value (none after any), the budget's
