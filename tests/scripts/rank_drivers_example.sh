@@ -64,10 +64,8 @@ check '[ "$status" -eq 1 ]'
 check '[ "$(cat hostile/err.txt)" = "dravik-rank: Driver database header is damaged." ]'
 check '[ ! -e hostile/pwned ] && [ ! -e pwned ] && [ ! -e hostile/table.csv ]'
 
-# --output onto a file the user may write, in a directory the user may not:
-# no temporary file can be made beside it, so it is refused, never written
-# over in place (a full disk would leave it cut short). Root ignores the
-# permissions; the unprivileged user "nobody" is needed to stage this.
+# --output onto a writable file in a directory "nobody" may not write: no
+# temporary file beside it, so refused rather than written over in place.
 if [ "$(id -u)" -eq 0 ] && command -v setpriv > /dev/null; then
     mkdir locked && cp spk.db spkdb.hdr locked/ && printf 'old table\r\n' > locked/table.csv
     chmod 755 "$work" && chmod 666 locked/table.csv && chmod 555 locked
