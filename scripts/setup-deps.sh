@@ -17,7 +17,11 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-if ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null 2>&1; then
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another install (unattended upgrades on a fresh machine, a second build)
+# may hold the package manager's lock: wait for it, up to ten minutes, rather
+# than fail and leave a check skipped for want of its tools.
+wait=(-o DPkg::Lock::Timeout=600)
+if ! $sudo apt-get "${wait[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null 2>&1; then
+    $sudo apt-get "${wait[@]}" update -qq
+    $sudo apt-get "${wait[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -117,7 +117,7 @@ void fillSlot(CrossoverArray &entries, const std::vector<FilterPoint> &points) {
 
 void writeTestLog(int slot, const CrossoverArray &entries) {
     TextWriter log(QStringLiteral("test") + FormatInteger(slot) + QStringLiteral(".log"),
-                   TextWriter::Mode::Scratch);
+                   TextWriter::Mode::Scratch, TextWriter::InPlace::Allowed);
     for (int j = 0; j < UsedEntries; ++j)
         log.writeLine(FormatInteger(j) + QStringLiteral(" Hz, ") +
                       FormatFieldValue(entries[static_cast<size_t>(j)]) + QStringLiteral(" dB"));

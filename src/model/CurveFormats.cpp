@@ -49,12 +49,21 @@ QString LimitCell(const DesignCurves &c, size_t i) {
     return QString();
 }
 
+// A comment line of a file of figures: the format's marker ("#" for CSV, "*"
+// for FRD and ZMA), a blank and the text as PrintableText makes it. The title
+// holds the label and the driver's names as a setup file gives them, so a
+// line break there would otherwise start rows of made-up figures before the
+// header; every text of every comment line comes through here.
+QString CommentLine(char marker, const QString &text) {
+    return QString(QLatin1Char(marker)) + QLatin1Char(' ') + PrintableText(text);
+}
+
 // A comment line naming the design, then the header and a row a frequency.
 // The first nine columns are those of every earlier export; the new ones
 // come after them, so that a reader of the old columns reads on.
 QStringList CsvLines(const DesignCurves &c, const QString &title) {
     QStringList lines;
-    lines << QStringLiteral("# ") + title;
+    lines << CommentLine('#', title);
     lines << QStringLiteral("frequency_hz,spl_db,excursion_mm,port_velocity_ms,impedance_ohm,"
                             "impedance_phase_deg,group_delay_ms,max_spl_db,max_power_w,"
                             "radiator_excursion_mm,rear_port_velocity_ms,limit,chain_db,space_db");
@@ -78,10 +87,10 @@ QStringList ThreeColumns(const DesignCurves &c, const QString &title, const QStr
                          const QStringList &notes, const char *columns,
                          const std::vector<double> &magnitude, const std::vector<double> &phase) {
     QStringList lines;
-    lines << QStringLiteral("* ") + PrintableText(title) << QStringLiteral("* ") + what;
+    lines << CommentLine('*', title) << CommentLine('*', what);
     for (const QString &note : notes)
-        lines << QStringLiteral("* ") + PrintableText(note);
-    lines << QStringLiteral("* ") + QLatin1String(columns);
+        lines << CommentLine('*', note);
+    lines << CommentLine('*', QLatin1String(columns));
     for (size_t i = 0; i < c.frequencies.size(); ++i)
         if (std::isfinite(magnitude[i]) && std::isfinite(phase[i]))
             lines << Number(c.frequencies[i]) + QLatin1Char(' ') + Number(magnitude[i]) +
@@ -129,7 +138,10 @@ bool HoldsFigures(ExportFormat format, const DesignCurves &c) {
 // A character no exported line may hold (see PrintableText).
 bool IsUnprintable(const QString &s, qsizetype i) {
     const QChar c = s.at(i);
-    if (c.category() == QChar::Other_Control || c.unicode() == 0xfffe || c.unicode() == 0xffff)
+    const QChar::Category category = c.category();
+    // The line and paragraph separators end a line for many readers, too.
+    if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+        category == QChar::Separator_Paragraph || c.unicode() == 0xfffe || c.unicode() == 0xffff)
         return true;
     if (c.isHighSurrogate())
         return i + 1 >= s.size() || !s.at(i + 1).isLowSurrogate();

@@ -32,21 +32,24 @@ QString ExportExtensions();
 std::optional<QString> ExportRefusal(ExportFormat format, const DesignCurves &curves);
 
 // The lines of an exported file of figures, `title` naming the design.
-// CSV: one header line, then one row per frequency; a value that does not
-// apply to the design is an empty cell. FRD and ZMA: comment lines that
-// begin with "*" (the title, what the figures are, each of `notes`, the
-// columns), then frequency, level (dB) or impedance (ohm), and phase
-// (degrees), separated by a blank, one line per frequency, rising.
-// An FRD file holds the box's own response (1 m, half space, no filters)
-// unless the system's is asked for; its comment line says which.
+// CSV: a comment line, "# " and the title; one header line, then one row
+// per frequency; a value that does not apply to the design is an empty
+// cell. FRD and ZMA: comment lines that begin with "*" (the title, what the
+// figures are, each of `notes`, the columns), then frequency, level (dB) or
+// impedance (ohm), and phase (degrees), separated by a blank, one line per
+// frequency, rising. An FRD file holds the box's own response (1 m, half
+// space, no filters) unless the system's is asked for; its comment line says
+// which.
 enum class FrdResponse { Box, System };
 QStringList ExportLines(ExportFormat format, const DesignCurves &curves, const QString &title,
                         const QStringList &notes = {}, FrdResponse response = FrdResponse::Box);
 
 // A text as one line of an exported file or a picture: every control
-// character (CR and LF included), the two non-characters U+FFFE and U+FFFF
-// and every surrogate that is not half of a pair become a blank, so that no
-// text can end a comment line or make an SVG file invalid XML.
+// character (CR, LF and TAB included), the line and paragraph separators
+// U+2028 and U+2029, the two non-characters U+FFFE and U+FFFF and every
+// surrogate that is not half of a pair become a blank, one for one, so that
+// no text can end a comment line of a CSV, FRD or ZMA file (each of them
+// goes through this) or make an SVG file invalid XML.
 QString PrintableText(const QString &text);
 
 // A text as a window or a chart shows it: printable as above, and cut with

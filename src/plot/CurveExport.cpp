@@ -3,10 +3,6 @@
 #include "Fp.h"
 #include "TextFile.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
-
 #include <stdexcept>
 
 namespace dravik {
@@ -24,23 +20,6 @@ ExportFormat ExportFormatOrRefuse(const QString &path) {
     return *format;
 }
 
-namespace {
-
-// An export replaces a file only through a temporary file beside it. Where
-// none can be made (a directory the user may not write, holding a file the
-// user may), the writer would overwrite the file in place, and a full disk
-// would leave it cut short: refused instead, the old file as it was.
-void RefuseWritingInPlace(const QString &path) {
-    const QFileInfo target(path);
-    if (!target.exists() || !target.isFile())
-        return;
-    QTemporaryFile probe(target.absoluteDir().filePath(QStringLiteral(".dravik-export-XXXXXX")));
-    if (!probe.open())
-        fail(msg::FileAccessDenied);
-}
-
-} // namespace
-
 void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title,
                      const QStringList &notes, FrdResponse response) {
     const ExportFormat format = ExportFormatOrRefuse(path);
@@ -48,8 +27,8 @@ void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QStr
         throw std::invalid_argument("a picture is written by WritePictureFile");
     if (const std::optional<QString> why = ExportRefusal(format, curves))
         throw DravikError(*why);
-    checkFileName(path);
-    RefuseWritingInPlace(path);
+    // Through a temporary file beside it, never in place: a full disk
+    // cannot leave an older export cut short.
     TextWriter out(path);
     for (const QString &line : ExportLines(format, curves, title, notes, response))
         out.writeLine(line);
@@ -57,8 +36,6 @@ void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QStr
 }
 
 void WritePictureFile(const QString &path, const QByteArray &bytes) {
-    checkFileName(path);
-    RefuseWritingInPlace(path);
     TextWriter out(path);
     out.writeBytes(bytes);
     out.commit();

@@ -10,6 +10,8 @@
 #include "MainFields.h"
 #include "NumberText.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -258,6 +260,33 @@ QString overBudget(const RankRow &row, const RankOptions &options) {
     return QString::fromLatin1(text);
 }
 
+// A spreadsheet opening the table runs a cell that begins with one of these
+// as a formula: a maker named "=HYPERLINK(...)" in a database from elsewhere
+// would be a link, or worse, rather than a name.
+bool startsLikeFormula(const QString &cell) {
+    if (cell.isEmpty())
+        return false;
+    const QChar c = cell.front();
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+           c == QLatin1Char('@') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
+}
+
+// A figure as the spreadsheet should read it: "-9", "1.5e3".
+bool isNumber(const QString &cell) {
+    static const QRegularExpression number(
+        QStringLiteral("^[-+]?([0-9]+([.][0-9]*)?|[.][0-9]+)([eE][-+]?[0-9]+)?$"));
+    return number.match(cell).hasMatch();
+}
+
+// What the table writes for a cell: a text a spreadsheet would run has a
+// single quote put before it, which the spreadsheet shows as text; a number
+// (a negative figure among them) stays a number.
+QString neutralised(const QString &cell, bool textColumn) {
+    if (!startsLikeFormula(cell) || (!textColumn && isNumber(cell)))
+        return cell;
+    return QLatin1Char('\'') + cell;
+}
+
 bool needsQuotes(const QString &cell) {
     for (const QChar c : cell)
         if (c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\r') ||
@@ -427,8 +456,9 @@ QByteArray RankTableCsv(const std::vector<RankRow> &rows) {
         for (int i = 0; i < RankColumnCount; ++i) {
             if (i > 0)
                 line += QLatin1Char(',');
-            const QString &cell = row.cells[i];
-            line += Columns[i].text || needsQuotes(cell) ? QuotedCsvField(cell) : cell;
+            const QString cell = neutralised(row.cells[i], Columns[i].text);
+            const bool quoted = Columns[i].text || cell != row.cells[i] || needsQuotes(cell);
+            line += quoted ? QuotedCsvField(cell) : cell;
         }
         csv += line.toUtf8() + "\r\n";
     }

@@ -117,7 +117,10 @@ void RankRows(std::vector<RankRow> &rows, const RankOptions &options);
 
 // The table as RFC 4180 CSV: the header line, then one line per row, each
 // ended by CR LF. Text columns are always quoted; any other cell is quoted
-// where it holds a comma, a double quote, a CR or an LF.
+// where it holds a comma, a double quote, a CR or an LF. A text that begins
+// with =, +, -, @, a tab or a CR (which a spreadsheet would run as a formula)
+// is written with a single quote before it, inside its quotes; a number in a
+// column of figures is written as it is, a negative one too.
 QByteArray RankTableCsv(const std::vector<RankRow> &rows);
 // One field as RFC 4180 writes it: in double quotes, each quote doubled.
 QString QuotedCsvField(const QString &text);

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <thread>
@@ -54,6 +55,47 @@ struct Refusal {
     int status;
 };
 
+// What a numeric option takes: digits with at most one point (and a leading
+// minus where negative numbers make sense), within its bounds. The value is
+// then used as typed, so a field gets the very text the user gave; a value
+// the design cannot use is refused here, not turned into rows of problems
+// or silently empty columns.
+struct NumberRule {
+    const char *needs; // "--jobs needs ..."
+    double least;
+    bool leastIncluded;
+    double most;
+    bool whole;
+};
+
+const NumberRule JobsRule = {"a number of threads from 1 to 64", 1.0, true, 64.0, true};
+const NumberRule MaxBoxRule = {"a number of litres (0: no budget)", 0.0, true, HUGE_VAL, false};
+const NumberRule TargetFbRule = {"a tuning in hertz above 0", 0.0, false, HUGE_VAL, false};
+const NumberRule TargetDbRule = {"a level in dB", -HUGE_VAL, false, HUGE_VAL, false};
+const NumberRule VentsRule = {"a whole number of vents of 1 or more", 1.0, true, HUGE_VAL, true};
+const NumberRule VentDiamRule = {"a diameter in millimetres above 0", 0.0, false, HUGE_VAL, false};
+
+bool followsRule(const QString &text, const NumberRule &rule) {
+    static const QRegularExpression unsignedNumber(QStringLiteral("^[0-9]+([.][0-9]*)?$"));
+    static const QRegularExpression signedNumber(QStringLiteral("^-?[0-9]+([.][0-9]*)?$"));
+    const bool negativeAllowed = rule.least < 0.0;
+    if (!(negativeAllowed ? signedNumber : unsignedNumber).match(text).hasMatch())
+        return false;
+    bool ok = false;
+    const double x = text.toDouble(&ok);
+    const bool aboveLeast = rule.leastIncluded ? x >= rule.least : x > rule.least;
+    return ok && std::isfinite(x) && aboveLeast && x <= rule.most &&
+           (!rule.whole || x == std::floor(x));
+}
+
+// The option's value as typed, or its refusal: "--jobs needs a number of
+// threads from 1 to 64".
+QString checkedNumber(const QString &option, const QString &text, const NumberRule &rule) {
+    if (!followsRule(text, rule))
+        throw Refusal{option + QStringLiteral(" needs ") + QLatin1String(rule.needs), 2};
+    return text;
+}
+
 CommandLine parse(const QStringList &args, bool &stop) {
     CommandLine c;
     stop = false;
@@ -70,28 +112,20 @@ CommandLine parse(const QStringList &args, bool &stop) {
         else if (a == QLatin1String("--ascending"))
             c.options.ascending = true;
         else if (a == QLatin1String("--target-fb"))
-            c.options.targetFb = value();
+            c.options.targetFb = checkedNumber(a, value(), TargetFbRule);
         else if (a == QLatin1String("--target-db"))
-            c.options.targetDb = value();
-        else if (a == QLatin1String("--max-box")) {
-            const QString litres = value();
-            static const QRegularExpression number(QStringLiteral("^[0-9]+([.][0-9]*)?$"));
-            if (!number.match(litres).hasMatch())
-                throw Refusal{QStringLiteral("--max-box needs a number of litres (0: no budget)"),
-                              2};
-            c.options.maxBoxLitres = litres.toDouble();
-        } else if (a == QLatin1String("--vents"))
-            c.options.vents = value();
+            c.options.targetDb = checkedNumber(a, value(), TargetDbRule);
+        else if (a == QLatin1String("--max-box"))
+            c.options.maxBoxLitres = checkedNumber(a, value(), MaxBoxRule).toDouble();
+        else if (a == QLatin1String("--vents"))
+            c.options.vents = checkedNumber(a, value(), VentsRule);
         else if (a == QLatin1String("--vent-diam"))
-            c.options.ventDiameter = value();
+            c.options.ventDiameter = checkedNumber(a, value(), VentDiamRule);
         else if (a == QLatin1String("--output"))
             c.output = value();
-        else if (a == QLatin1String("--jobs")) {
-            bool ok = false;
-            c.jobs = value().toInt(&ok);
-            if (!ok || c.jobs < 1 || c.jobs > 64)
-                throw Refusal{QStringLiteral("--jobs needs a number of threads from 1 to 64"), 2};
-        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+        else if (a == QLatin1String("--jobs"))
+            c.jobs = static_cast<int>(checkedNumber(a, value(), JobsRule).toDouble());
+        else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             std::fputs(Usage, stdout);
             stop = true;
             return c;

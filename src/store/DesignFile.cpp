@@ -295,7 +295,9 @@ void WriteDesignFile(const FieldStore &main, const Responses &responses,
     const QString fileName = main.text(Field::EDesignFile);
     if (fileName.isEmpty())
         fail(EmptyDesignFileName);
-    TextWriter out(fileName);
+    // Older versions wrote design files over in place where nothing could be
+    // made beside them; users keep designs in such folders.
+    TextWriter out(fileName, TextWriter::Mode::Safe, TextWriter::InPlace::Allowed);
     for (const Line &line : Layout)
         writeLine(out, line, main, responses, crossover);
     out.commit();

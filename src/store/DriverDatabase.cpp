@@ -220,7 +220,9 @@ private:
 };
 
 void writeLastIndex(const QString &line) {
-    TextWriter out(IndexFile);
+    // The database's own folder may be one the user cannot add files to; the
+    // header is one short line, written over in place there as it always was.
+    TextWriter out(IndexFile, TextWriter::Mode::Safe, TextWriter::InPlace::Allowed);
     out.writeLine(line);
     out.commit();
 }

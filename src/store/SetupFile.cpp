@@ -118,6 +118,18 @@ struct NumberKey {
     int shift = 0; // the file's number is the member times 10^shift
 };
 
+// The number the file holds for a member's value: at the file's precision,
+// scaled by the key's shift, and in the key's range; empty when the file
+// cannot hold it. The writer writes only this; the reader takes a number
+// only where the member it gives has this very number, so a file that opens
+// can always be saved (an sd_cm2 of 5e-324 would give an area of 0 m^2).
+std::optional<double> filedNumber(const NumberKey &k, double member) {
+    const std::optional<double> inFile = atFilePrecision(member, k.shift);
+    if (!inFile || !inRange(k.range, *inFile))
+        return std::nullopt;
+    return inFile;
+}
+
 const std::vector<NumberKey> DriverKeys = {
     {"fs_hz", I::Fs, Range::Positive},
     {"qes", I::Qes, Range::Positive},
@@ -636,7 +648,12 @@ private:
         const std::optional<double> x = atFilePrecision(v.toDouble(), 0);
         if (!x || !inRange(k.range, *x))
             refuse(path, QStringLiteral("must be ") + wanted);
-        return k.shift == 0 ? x : atFilePrecision(*x, -k.shift);
+        const std::optional<double> member = atFilePrecision(*x, -k.shift);
+        if (!member || filedNumber(k, *member) != x)
+            refuse(path, QStringLiteral("must be ") + rangePhrase(k.range) +
+                             QStringLiteral(" that keeps its 10 significant digits in the "
+                                            "design's own unit"));
+        return member;
     }
 
     void numbers(const Section &s, const std::vector<NumberKey> &keys, DesignSetup &setup) const {
@@ -1020,8 +1037,8 @@ private:
                 return "null";
             refuse(QStringLiteral("it needs ") + name);
         }
-        const std::optional<double> inFile = atFilePrecision(*x, k.shift);
-        if (!inFile || !inRange(k.range, *inFile))
+        const std::optional<double> inFile = filedNumber(k, *x);
+        if (!inFile)
             refuse(name + QStringLiteral(" must be ") + rangePhrase(k.range));
         return numberText(*inFile);
     }
@@ -1208,12 +1225,18 @@ DesignSetup ReadSetupFile(const QString &path) {
 
 void WriteSetupFile(const QString &path, const DesignSetup &setup) {
     checkFileName(path);
-    const QByteArray bytes = SetupWriter(QStringLiteral("The setup file ") + fileName(path) +
-                                         QStringLiteral(" was not written: "))
-                                 .write(setup);
-    TextWriter out(path);
-    out.writeBytes(bytes);
-    out.commit();
+    const QString prefix =
+        QStringLiteral("The setup file ") + fileName(path) + QStringLiteral(" was not written: ");
+    const QByteArray bytes = SetupWriter(prefix).write(setup);
+    // Never over the old file in place: a full disk would leave it cut short.
+    try {
+        TextWriter out(path);
+        out.writeBytes(bytes);
+        out.commit();
+    } catch (const InPlaceRefused &) {
+        throw DravikError(prefix + QStringLiteral("no temporary file can be made beside it, and it "
+                                                  "is not written over in place"));
+    }
 }
 
 } // namespace dravik

@@ -54,7 +54,9 @@ DesignSetup ReadSetupFile(const QString &path);
 
 // Writes the setup file through a temporary file beside it, put in place
 // only when complete. A design the file cannot hold is refused with "The
-// setup file NAME was not written: " and why, before anything is written.
+// setup file NAME was not written: " and why, before anything is written;
+// so is an existing file beside which no temporary file can be made (it is
+// never written over in place).
 void WriteSetupFile(const QString &path, const DesignSetup &setup);
 
 } // namespace dravik

@@ -331,6 +331,36 @@ private slots:
         QCOMPARE(ExportFormatOf("a.csv/b"), std::optional<ExportFormat>());
     }
 
+    // A label or a driver's name from a setup file stays on its comment line:
+    // each control character (a line break too) becomes a blank, so no
+    // made-up row stands before the CSV header.
+    void commentLinesStayOneLine_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("CSV, LF") << int(ExportFormat::Csv) << "A\n5,9"
+                                 << "# A 5,9";
+        QTest::newRow("CSV, CR LF, TAB, ESC") << int(ExportFormat::Csv) << "\r\n\t\x1b"
+                                              << "#     ";
+        QTest::newRow("CSV, U+2028") << int(ExportFormat::Csv) << "a\u2028b"
+                                     << "# a b";
+        QTest::newRow("ZMA, CR") << int(ExportFormat::Zma) << "a\rb"
+                                 << "* a b";
+    }
+    void commentLinesStayOneLine() {
+        QFETCH(int, format);
+        QFETCH(QString, title);
+        QFETCH(QString, first);
+        MemoryFieldStore store;
+        const DesignCurves c = ComputeDesignCurves(ReadDriverParameters(store),
+                                                   ReadBoxParameters(store, BoxKind::Vented), 600.0,
+                                                   ChartFrequencies(ExportPointsPerOctave));
+        const QStringList lines = ExportLines(ExportFormat(format), c, title, {title});
+        QCOMPARE(lines.front(), first);
+        const bool csv = format == int(ExportFormat::Csv);
+        QVERIFY(csv ? lines[1].startsWith(QLatin1String("frequency_hz")) : lines[2] == first);
+    }
+
     // FRD and ZMA read back as the model's figures: comment lines first,
     // each beginning with "*", then three numbers a line, the frequency
     // rising, at least 48 an octave.

@@ -142,7 +142,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("comma in a number column") << "0,38";
         QTest::newRow("quote") << "say \"hi\"";
-        QTest::newRow("tab") << "\tFane\t";
+        QTest::newRow("tab") << "Fa\tne\t";
         QTest::newRow("lone CR") << "a\rb";
         QTest::newRow("LF") << "a\nb";
         QTest::newRow("CR LF") << "a\r\nb";
@@ -159,6 +159,30 @@ private slots:
         QCOMPARE(read[0].last(), QStringLiteral("problem"));
         for (int r = 1; r <= 3; ++r)
             QCOMPARE(read[r], rows[static_cast<size_t>(r - 1)].cells);
+    }
+
+    // A text a spreadsheet would run as a formula gets a single quote before
+    // it; in a column of figures only where it is not a number.
+    void formulaCellsNeutralised_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("asFigure"); // kept as it is in the qts column
+        QTest::newRow("=") << "=HYPERLINK(\"x\")" << false;
+        QTest::newRow("+") << "+1+1" << false;
+        QTest::newRow("- not a number") << "-1+1" << false;
+        QTest::newRow("@") << "@SUM(A1)" << false;
+        QTest::newRow("tab") << "\t=1" << false;
+        QTest::newRow("CR") << "\r=1" << false;
+        QTest::newRow("negative figure") << "-9.5" << true;
+        QTest::newRow("signed exponent") << "+1e-3" << true;
+    }
+    void formulaCellsNeutralised() {
+        QFETCH(QString, text);
+        QFETCH(bool, asFigure);
+        RankRow row = rowWith(0, RankColumn::Maker, text);
+        row.cells[int(RankColumn::Qts)] = text;
+        const QStringList read = parseCsv(QString::fromUtf8(RankTableCsv({row}))).at(1);
+        QCOMPARE(read[int(RankColumn::Maker)], QLatin1Char('\'') + text);
+        QCOMPARE(read[int(RankColumn::Qts)], asFigure ? text : QLatin1Char('\'') + text);
     }
 
     // Computed drivers first, by the value (none after any), the budget's

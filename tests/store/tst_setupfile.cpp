@@ -779,6 +779,14 @@ private slots:
             "driver.fs_hz: must be a positive number");
         row("fs negative", edited("\"fs_hz\": 32.9", "\"fs_hz\": -32.9"),
             "driver.fs_hz: must be a positive number");
+        // What opens can be saved: a number that the design's own unit
+        // (m^2 for sd_cm2) cannot hold at the file's precision is refused.
+        const QString keepsDigits =
+            QStringLiteral(" that keeps its 10 significant digits in the design's own unit");
+        row("sd the smallest number", edited("\"sd_cm2\": 1640.3", "\"sd_cm2\": 5e-324"),
+            "driver.sd_cm2: must be a positive number" + keepsDigits);
+        row("sd losing digits", edited("\"sd_cm2\": 1640.3", "\"sd_cm2\": 1.234567891e-316"),
+            "driver.sd_cm2: must be a positive number" + keepsDigits);
         row("le negative", edited("\"le_mh\": 0.0", "\"le_mh\": -0.1"),
             "driver.le_mh: must be a number of 0 or more");
         row("rs negative",

@@ -279,7 +279,9 @@ std::optional<QByteArray> readSmallFile(const QString &path, qint64 maxBytes) {
     return bytes;
 }
 
-TextWriter::TextWriter(const QString &path, Mode mode) : path_(path) {
+InPlaceRefused::InPlaceRefused() : DravikError(QLatin1String(msg::FileAccessDenied)) {}
+
+TextWriter::TextWriter(const QString &path, Mode mode, InPlace inPlace) : path_(path) {
     checkFileName(path);
     const QFileInfo info(path);
     if (info.isDir())
@@ -295,14 +297,18 @@ TextWriter::TextWriter(const QString &path, Mode mode) : path_(path) {
         QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
     if (mode == Mode::Safe) {
         safeFile_ = std::make_unique<QSaveFile>(path);
-        safeFile_->setDirectWriteFallback(true); // a directory we may not write
+        // A directory we may not write: the file itself, where it may be.
+        safeFile_->setDirectWriteFallback(inPlace == InPlace::Allowed);
         file_ = safeFile_.get();
     } else {
         scratchFile_ = std::make_unique<QTemporaryFile>(path + QStringLiteral(".XXXXXX"));
         file_ = scratchFile_.get();
     }
     if (!file_->open(openMode)) {
-        if (!scratchFile_ || !info.exists() || !info.isWritable())
+        const bool writableTarget = info.exists() && info.isWritable();
+        if (writableTarget && inPlace == InPlace::Refused)
+            throw InPlaceRefused();
+        if (!scratchFile_ || !writableTarget)
             throwOpenError(path, true);
         // No temporary file beside it, but the file itself may be written.
         scratchFile_.reset();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Fp.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -109,6 +111,15 @@ private:
 // more. Empty when the file is larger than maxBytes.
 std::optional<QByteArray> readSmallFile(const QString &path, qint64 maxBytes);
 
+// The refusal of a writer that may not overwrite a file in place where no
+// temporary file can be made beside it. Its text is "File access denied", as
+// for a new file in such a directory; a caller that words its own refusals
+// ("The setup file NAME was not written: ...") can tell it apart.
+class InPlaceRefused : public DravikError {
+public:
+    InPlaceRefused();
+};
+
 // Writes a whole text file through a temporary file in the same directory, and
 // replaces the old file only when everything was written: a failure never
 // leaves a truncated file behind. An existing file without write permission is
@@ -116,8 +127,11 @@ std::optional<QByteArray> readSmallFile(const QString &path, qint64 maxBytes);
 //
 // Where no temporary file can be made beside an existing target that may be
 // written (a directory the user may not write, holding a file the user may),
-// the target is overwritten in place instead; a failure during that write is
-// reported as any other, and may leave the file cut short.
+// the write is refused with InPlaceRefused and the file stays as it was. Only
+// the files whose older versions of the program wrote them there anyway (a
+// design file, spkdb.hdr, a test log) ask for InPlace::Allowed: the target is
+// then overwritten in place, and a failure during that write, reported as any
+// other, may leave it cut short.
 class TextWriter {
 public:
     // Both modes write a temporary file beside the target and put it in place
@@ -125,8 +139,11 @@ public:
     // for throwaway dumps such as the filter test logs, where a sync per file
     // would cost more than the whole command.
     enum class Mode { Safe, Scratch };
+    // Where no temporary file can be made beside an existing target.
+    enum class InPlace { Refused, Allowed };
 
-    explicit TextWriter(const QString &path, Mode mode = Mode::Safe);
+    explicit TextWriter(const QString &path, Mode mode = Mode::Safe,
+                        InPlace inPlace = InPlace::Refused);
     ~TextWriter();
 
     void writeLine(const QString &line);
@@ -143,7 +160,7 @@ private:
     QString path_;
     std::unique_ptr<QSaveFile> safeFile_;
     std::unique_ptr<QTemporaryFile> scratchFile_;
-    std::unique_ptr<QFile> inPlaceFile_; // Scratch mode where no temporary file can be made
+    std::unique_ptr<QFile> inPlaceFile_; // Scratch mode, InPlace::Allowed, no temporary file
     QFileDevice *file_ = nullptr;
     QByteArray buffer_;
 };
