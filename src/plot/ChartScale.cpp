@@ -189,21 +189,50 @@ Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &v
     return s;
 }
 
-std::optional<double> CrossingFromAbove(const std::vector<double> &frequencies,
-                                        const std::vector<double> &values, double level) {
+namespace {
+
+// Between points a and b, where the curve crosses `level`, on a logarithmic
+// frequency axis.
+double CrossingBetween(const std::vector<double> &f, const std::vector<double> &v, size_t a,
+                       size_t b, double level) {
+    if (!std::isfinite(v[a]))
+        return f[b];
+    if (!std::isfinite(v[b]))
+        return f[a];
+    const double t = (level - v[a]) / (v[b] - v[a]);
+    return f[a] * std::pow(f[b] / f[a], t);
+}
+
+} // namespace
+
+PassbandEdges PassbandEdgesOf(const std::vector<double> &frequencies,
+                              const std::vector<double> &values, double lowHz, double highHz,
+                              double drop) {
+    PassbandEdges edges;
     const size_t n = std::min(frequencies.size(), values.size());
-    if (n < 2 || !(values[n - 1] >= level))
-        return std::nullopt;
-    for (size_t i = n - 1; i > 0; --i) {
-        const double below = values[i - 1];
-        if (below >= level)
+    size_t first = n, last = 0, top = n;
+    for (size_t i = 0; i < n; ++i) {
+        if (frequencies[i] < lowHz || frequencies[i] > highHz)
             continue;
-        if (!std::isfinite(below))
-            return frequencies[i];
-        const double t = (level - below) / (values[i] - below);
-        return frequencies[i - 1] * std::pow(frequencies[i] / frequencies[i - 1], t);
+        first = std::min(first, i);
+        last = i;
+        if (std::isfinite(values[i]) && (top == n || values[i] > values[top]))
+            top = i;
     }
-    return std::nullopt;
+    if (top == n)
+        return edges;
+    const double level = values[top] - drop;
+    for (size_t i = top; i > first; --i)
+        if (!(values[i - 1] >= level)) {
+            edges.lowHz = CrossingBetween(frequencies, values, i - 1, i, level);
+            break;
+        }
+    for (size_t i = top; i < last; ++i)
+        if (!(values[i + 1] >= level)) {
+            edges.highHz = CrossingBetween(frequencies, values, i, i + 1, level);
+            break;
+        }
+    return edges;
 }
 
 std::vector<std::pair<size_t, size_t>> Runs(const std::vector<bool> &where) {

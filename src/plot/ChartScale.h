@@ -89,12 +89,17 @@ struct Span {
 Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &values, double lowHz,
             double highHz);
 
-// The frequency where a rising response first stays above `level`: read down
-// from the top, the first crossing of the curve below it, between the two
-// points on the logarithmic frequency axis. Empty when the curve never falls
-// below the level or never rises above it.
-std::optional<double> CrossingFromAbove(const std::vector<double> &frequencies,
-                                        const std::vector<double> &values, double level);
+// Where a response falls 3 dB (or `drop`) below its passband's top, the
+// highest value between lowHz and highHz: below the top and, for a response
+// that falls again within the band (a bandpass box), above it. Each edge
+// lies between two points on the logarithmic frequency axis; empty where
+// the response does not fall so far within the band.
+struct PassbandEdges {
+    std::optional<double> lowHz, highHz;
+};
+PassbandEdges PassbandEdgesOf(const std::vector<double> &frequencies,
+                              const std::vector<double> &values, double lowHz, double highHz,
+                              double drop = 3.0);
 
 // The runs of consecutive points where `where` is true, as [first, last]
 // index pairs. Neighbouring runs share nothing; a curve drawn run by run

@@ -912,8 +912,12 @@ ChartMarks TChartsForm::marks() const {
         m.amplifierCurrent = shown->amplifier.currentLimitA;
         m.atListener =
             shown->environment.kind == SpaceKind::Car || shown->environment.kind == SpaceKind::Room;
-        if (shown->enclosure.kind == BoxKind::Vented || shown->enclosure.kind == BoxKind::Bandpass4)
+        if (shown->enclosure.kind == BoxKind::Vented ||
+            shown->enclosure.kind == BoxKind::Bandpass4 ||
+            shown->enclosure.kind == BoxKind::Bandpass6)
             m.fbHz = shown->enclosure.fbHz;
+        if (shown->enclosure.kind == BoxKind::Bandpass6)
+            m.rearFbHz = shown->enclosure.rearTuningHz;
         else if (shown->enclosure.kind == BoxKind::PassiveRadiator)
             m.fbHz = TuningOfRadiators(shown->enclosure, shown->air).fb;
     }

@@ -1,5 +1,6 @@
 #include "DesignChart.h"
 
+#include "Acoustics.h"
 #include "ChartScale.h"
 
 #include <QCategoryAxis>
@@ -355,7 +356,9 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         addCurve(QStringLiteral("SPL"), &DesignCurves::splDb, false,
                  Pen(CurrentBlue, 2, Qt::SolidLine));
         fbLine_ = addLine(Pen(MarkerDark, 1, Qt::DashDotLine));
+        rearFbLine_ = addLine(Pen(MarkerDark, 1, Qt::DashDotLine));
         f3Line_ = addLine(Pen(MarkerDark, 1, Qt::DotLine));
+        f3HighLine_ = addLine(Pen(MarkerDark, 1, Qt::DotLine));
         break;
     case Chart::Excursion:
         addCurve(QStringLiteral("Excursion"), &DesignCurves::excursionMm, false,
@@ -645,14 +648,18 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     };
     if (which_ == Chart::Spl) {
         fbHz_ = drawn ? onAxis(marks.fbHz) : std::nullopt;
-        // The -3 dB point of the response through the chain; a cabin or a
-        // room has none to speak of.
+        rearFbHz_ = drawn ? onAxis(marks.rearFbHz) : std::nullopt;
+        // The -3 dB points of the response through the chain, below the top
+        // of its passband; a cabin or a room has none to speak of.
         std::vector<double> heard = curves.responseDb;
         for (size_t i = 0; i < heard.size() && i < curves.chainDb.size(); ++i)
             heard[i] += curves.chainDb[i];
-        f3Hz_ = drawn && !marks.atListener
-                    ? onAxis(CrossingFromAbove(curves.frequencies, heard, -3.0))
-                    : std::nullopt;
+        PassbandEdges edges;
+        if (drawn && !marks.atListener)
+            edges = PassbandEdgesOf(curves.frequencies, heard, acoustics::ResponseFirstHz,
+                                    acoustics::ResponseLastHz);
+        f3Hz_ = onAxis(edges.lowHz);
+        f3HighHz_ = onAxis(edges.highHz);
     }
     if (which_ == Chart::Room) {
         schroederHz_ = drawn ? onAxis(curves.schroederHz) : std::nullopt;
@@ -841,7 +848,9 @@ void DesignChart::placeMarkers() {
         return;
     }
     place(fbLine_, fbHz_);
+    place(rearFbLine_, rearFbHz_);
     place(f3Line_, f3Hz_);
+    place(f3HighLine_, f3HighHz_);
 }
 
 void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
@@ -919,13 +928,24 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
         legend_.push_back({QStringLiteral("Radiator Xmax ") +
                                LegendFigure(radiatorMark_->at(0).y()) + QStringLiteral(" mm"),
                            radiatorMark_->pen()});
-    if (fbHz_)
-        legend_.push_back(
-            {QStringLiteral("Fb ") + LegendFigure(*fbHz_) + QStringLiteral(" Hz"), fbLine_->pen()});
-    if (f3Hz_)
-        legend_.push_back(
-            {QStringLiteral("-3 dB at ") + LegendFigure(*f3Hz_) + QStringLiteral(" Hz"),
-             f3Line_->pen()});
+    const auto frequencies = [](std::optional<double> a, std::optional<double> b) {
+        std::vector<double> values;
+        for (const std::optional<double> &f : {a, b})
+            if (f)
+                values.push_back(*f);
+        std::sort(values.begin(), values.end());
+        QStringList figures;
+        for (double f : values)
+            figures << LegendFigure(f);
+        return figures.join(QStringLiteral(" and ")) + QStringLiteral(" Hz");
+    };
+    if (fbHz_ || rearFbHz_)
+        legend_.push_back({QStringLiteral("Fb ") + frequencies(rearFbHz_, fbHz_),
+                           (fbHz_ ? fbLine_ : rearFbLine_)->pen()});
+    if (f3Hz_ || f3HighHz_)
+        legend_.push_back({QStringLiteral("-3 dB at ") + frequencies(f3Hz_, f3HighHz_) +
+                               QStringLiteral(" (from the passband's top)"),
+                           f3Line_->pen()});
     if (schroederHz_)
         legend_.push_back({QStringLiteral("Statistical field above ") +
                                LegendFigure(*schroederHz_) + QStringLiteral(" Hz (Schroeder)"),

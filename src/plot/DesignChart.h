@@ -31,6 +31,7 @@ struct ChartMarks {
     double portVelocityWarning = 0;         // m/s, on the port velocity chart
     QString designLabel;                    // the current design: driver, box, tuning, power
     std::optional<double> fbHz;             // a vented box's tuning, marked on the SPL chart
+    std::optional<double> rearFbHz;         // a 6th-order bandpass box's rear chamber's tuning
     std::optional<double> peMaxW;           // named by the thermal limit's legend entry
     int driverCount = 1;                    // the thermal limit is that of them all
     std::optional<double> amplifierVoltage; // V RMS, named by its limit's legend entry
@@ -143,10 +144,12 @@ private:
     int overlayGeneration_ = -1;
     QLineSeries *mark_ = nullptr;          // Xmax or the velocity warning
     QLineSeries *fbLine_ = nullptr;        // the tuning, on the SPL chart
+    QLineSeries *rearFbLine_ = nullptr;    // a bandpass box's second tuning
     QLineSeries *f3Line_ = nullptr;        // the -3 dB frequency, on the SPL chart
+    QLineSeries *f3HighLine_ = nullptr;    // a bandpass box's upper -3 dB frequency
     QLineSeries *schroederLine_ = nullptr; // where a room's field turns statistical
     QLineSeries *modesLine_ = nullptr;     // the room's highest mode summed, when cut short
-    std::optional<double> fbHz_, f3Hz_, schroederHz_, modesHz_;
+    std::optional<double> fbHz_, rearFbHz_, f3Hz_, f3HighHz_, schroederHz_, modesHz_;
     double powerLow_ = 1, powerHigh_ = 10; // the labelled part of the power axis
     QLineSeries *radiatorMark_ = nullptr;
     const DesignCurves *shown_ = nullptr;

@@ -262,32 +262,53 @@ private slots:
         QVERIFY(std::fabs(*v - expected) < 1e-9);
     }
 
-    // A second-order Butterworth high-pass is 3.01 dB down at its corner.
-    void minus3dBOfAButterworthHighPass_data() {
-        QTest::addColumn<double>("corner");
-        QTest::newRow("20 Hz") << 20.0;
-        QTest::newRow("35.5 Hz") << 35.5;
-        QTest::newRow("7 Hz") << 7.0;
+    // A second-order Butterworth high-pass is 3.01 dB down at its corner,
+    // and has no upper edge; a second-order bandpass of centre f0 and Q is
+    // 3.01 dB down at f0 (sqrt(1 + 1/4Q^2) -+ 1/2Q).
+    void passbandEdges_data() {
+        QTest::addColumn<double>("f0");
+        QTest::addColumn<double>("q"); // 0: the high-pass
+        QTest::newRow("high-pass 20 Hz") << 20.0 << 0.0;
+        QTest::newRow("high-pass 35.5 Hz") << 35.5 << 0.0;
+        QTest::newRow("high-pass 7 Hz") << 7.0 << 0.0;
+        QTest::newRow("bandpass 50 Hz, Q 0.7") << 50.0 << 0.7;
+        QTest::newRow("bandpass 40 Hz, Q 2") << 40.0 << 2.0;
     }
-    void minus3dBOfAButterworthHighPass() {
-        QFETCH(double, corner);
+    void passbandEdges() {
+        QFETCH(double, f0);
+        QFETCH(double, q);
         std::vector<double> f, db;
         for (int i = 0; i <= 368; ++i) {
             f.push_back(5.0 * std::pow(200.0, i / 368.0));
-            const double r = f.back() / corner;
-            db.push_back(10.0 * std::log10(std::pow(r, 4) / (1.0 + std::pow(r, 4))));
+            const double r = f.back() / f0;
+            db.push_back(q == 0.0 ? 10.0 * std::log10(std::pow(r, 4) / (1.0 + std::pow(r, 4)))
+                                  : -10.0 * std::log10(1.0 + q * q * std::pow(r - 1.0 / r, 2)));
         }
-        const std::optional<double> f3 = CrossingFromAbove(f, db, -10.0 * std::log10(2.0));
-        QVERIFY(f3);
-        QVERIFY2(std::fabs(*f3 / corner - 1) < 1e-3, qPrintable(QString::number(*f3)));
+        const double drop = 10.0 * std::log10(2.0);
+        const PassbandEdges edges = PassbandEdgesOf(f, db, 5.0, 1000.0, drop);
+        QVERIFY(edges.lowHz);
+        if (q == 0.0) {
+            QVERIFY2(std::fabs(*edges.lowHz / f0 - 1) < 1e-3,
+                     qPrintable(QString::number(*edges.lowHz)));
+            QVERIFY(!edges.highHz);
+            return;
+        }
+        const double root = std::sqrt(1.0 + 1.0 / (4.0 * q * q)), half = 1.0 / (2.0 * q);
+        QVERIFY(edges.highHz);
+        QVERIFY2(std::fabs(*edges.lowHz / (f0 * (root - half)) - 1) < 2e-3,
+                 qPrintable(QString::number(*edges.lowHz)));
+        QVERIFY2(std::fabs(*edges.highHz / (f0 * (root + half)) - 1) < 2e-3,
+                 qPrintable(QString::number(*edges.highHz)));
     }
 
-    void noCrossingNoFrequency() {
+    void noDropNoEdge() {
         const std::vector<double> f{10, 20, 40};
-        QVERIFY(!CrossingFromAbove(f, {0, 0, 0}, -3));     // never below
-        QVERIFY(!CrossingFromAbove(f, {-9, -8, -7}, -3));  // never above
-        QVERIFY(!CrossingFromAbove(f, {-9, -1, NaN}, -3)); // the top unknown
-        QCOMPARE(*CrossingFromAbove(f, {-Inf, 0, 0}, -3), 20.0);
+        QVERIFY(!PassbandEdgesOf(f, {0, 0, 0}, 10, 40).lowHz);    // never below
+        QVERIFY(!PassbandEdgesOf(f, {-9, -8, -7}, 10, 40).lowHz); // within 3 dB
+        QVERIFY(!PassbandEdgesOf(f, {NaN, NaN, NaN}, 10, 40).lowHz);
+        QCOMPARE(*PassbandEdgesOf(f, {-Inf, 0, 0}, 10, 40).lowHz, 20.0);
+        QCOMPARE(*PassbandEdgesOf(f, {0, 0, -Inf}, 10, 40).highHz, 20.0);
+        QVERIFY(!PassbandEdgesOf(f, {-9, 0, -9}, 15, 30).lowHz); // outside the band
     }
 
     void runsOfTheBindingLimit_data() {

@@ -353,28 +353,65 @@ private slots:
         VerifyAxesBounded(velocity);
     }
 
-    // The SPL chart marks the tuning and the -3 dB frequency, where the
-    // response is 3 dB below its passband.
+    // The SPL chart marks the tunings and the -3 dB frequencies, where the
+    // response is 3 dB below the top of its passband: one for a box that
+    // rises to its passband, two for a bandpass box that falls again.
+    void splChartMarksFbAndMinus3dB_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("edges");
+        QTest::addColumn<QString>("tunings");
+        QTest::newRow("vented") << int(BoxKind::Vented) << 1 << "Fb 22 Hz";
+        QTest::newRow("4th-order bandpass") << int(BoxKind::Bandpass4) << 2 << "Fb 50 Hz";
+        QTest::newRow("6th-order bandpass") << int(BoxKind::Bandpass6) << 2 << "Fb 30 and 70 Hz";
+    }
     void splChartMarksFbAndMinus3dB() {
+        QFETCH(int, kind);
+        QFETCH(int, edges);
+        QFETCH(QString, tunings);
         const Design d = StartUpDesign(BoxKind::Vented);
-        const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        DesignSetup setup;
+        setup.driver = d.driver;
+        setup.enclosure = d.box;
+        setup.enclosure.kind = static_cast<BoxKind>(kind);
+        setup.drive.powerW = 600.0;
         ChartMarks marks;
         marks.fbHz = d.box.fbHz;
-        marks.designLabel = QStringLiteral("the start-up design");
+        if (setup.enclosure.kind != BoxKind::Vented) {
+            BoxParameters &b = setup.enclosure;
+            b.vbLitres = 100.0;
+            b.frontVolumeLitres = 80.0;
+            b.fbHz = setup.enclosure.kind == BoxKind::Bandpass4 ? 50.0 : 70.0;
+            b.rearTuningHz = 30.0;
+            b.ventCount = b.rearVentCount = 1.0;
+            b.ventDiameterMm = b.rearVentDiameterMm = 150.0;
+            marks.fbHz = b.fbHz;
+            if (setup.enclosure.kind == BoxKind::Bandpass6)
+                marks.rearFbHz = b.rearTuningHz;
+        }
+        const DesignCurves curves = ComputeDesignCurves(setup, Frequencies());
+        marks.designLabel = QStringLiteral("the design");
         DesignChart spl(Chart::Spl, QStringLiteral("S"));
         spl.show(curves, marks, {}, 0);
         const QStringList legend = spl.legendTexts();
-        QCOMPARE(legend.front(), QStringLiteral("the start-up design"));
-        QVERIFY(legend.contains(QStringLiteral("Fb 22 Hz")));
+        QCOMPARE(legend.front(), QStringLiteral("the design"));
+        QVERIFY2(legend.contains(tunings), qPrintable(legend.join('|')));
         const auto f3 = std::find_if(legend.begin(), legend.end(), [](const QString &e) {
             return e.startsWith(QStringLiteral("-3 dB at "));
         });
         QVERIFY(f3 != legend.end());
-        const double f = f3->mid(9).section(QLatin1Char(' '), 0, 0).toDouble();
-        const std::optional<double> level =
-            chartscale::ValueAt(curves.frequencies, curves.responseDb, f);
-        QVERIFY(level);
-        QVERIFY2(std::fabs(*level + 3.0) < 0.05, qPrintable(QString::number(*level)));
+        QVERIFY(f3->endsWith(QStringLiteral(" Hz (from the passband's top)")));
+        const QStringList figures =
+            f3->mid(9).section(QStringLiteral(" Hz"), 0, 0).split(QStringLiteral(" and "));
+        QCOMPARE(figures.size(), edges);
+        const chartscale::Span band =
+            chartscale::SpanOf(curves.frequencies, curves.responseDb, 10.0, 250.0);
+        for (const QString &figure : figures) {
+            const std::optional<double> level =
+                chartscale::ValueAt(curves.frequencies, curves.responseDb, figure.toDouble());
+            QVERIFY(level);
+            QVERIFY2(std::fabs(*level - (band.high - 3.0)) < 0.05,
+                     qPrintable(figure + QLatin1Char(' ') + QString::number(*level)));
+        }
     }
 
     // The curves carry the points in view and one beyond each edge; a zoom
