@@ -657,7 +657,8 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
     Size(c, c.spaceDb, !(unusable & (SpaceNeeds(setup.environment) | Bit(ModelInput::SoundSpeed))));
     if (d.room) {
         c.schroederHz = d.room->schroederHz;
-        c.highestModeHz = d.room->highestModeHz;
+        if (d.room->truncated)
+            c.modesCutAtHz = d.room->highestModeHz;
     }
     if (limits)
         c.limit.assign(frequencies.size(), LimitKind::Thermal);

@@ -64,10 +64,11 @@ struct DesignCurves {
     std::vector<double> chainDb;                    // the signal chain's gain
     std::vector<double> chainPhaseDeg;
     std::vector<double> spaceDb; // the listening space's gain over half space
-    // In a room: the frequency above which its field is statistical, and
-    // the highest mode summed.
+    // In a room: the frequency above which its field is statistical, and,
+    // where the modes were cut short of the chart's range, the highest one
+    // summed.
     std::optional<double> schroederHz;
-    std::optional<double> highestModeHz;
+    std::optional<double> modesCutAtHz;
     ModelInputs missing[ChartCount] = {};
     // The figures an amplifier is matched to: the wired coils' DC resistance
     // and, where the impedance chart applies, its least value 10-250 Hz.

@@ -205,6 +205,24 @@ double CrossingBetween(const std::vector<double> &f, const std::vector<double> &
 
 } // namespace
 
+SpikeFreeSpan SpikeFreeSpanOf(std::vector<double> values) {
+    values.erase(
+        std::remove_if(values.begin(), values.end(), [](double v) { return !std::isfinite(v); }),
+        values.end());
+    SpikeFreeSpan s;
+    if (values.empty())
+        return s;
+    std::sort(values.begin(), values.end());
+    const auto at = [&values](double share) {
+        return values[static_cast<size_t>(share * static_cast<double>(values.size() - 1))];
+    };
+    const double low = at(0.05), high = at(0.95), spread = high - low;
+    s.span.add(std::max(values.front(), low - spread));
+    s.span.add(std::min(values.back(), high + spread));
+    s.cut = values.front() < s.span.low || values.back() > s.span.high;
+    return s;
+}
+
 PassbandEdges PassbandEdgesOf(const std::vector<double> &frequencies,
                               const std::vector<double> &values, double lowHz, double highHz,
                               double drop) {

@@ -89,6 +89,16 @@ struct Span {
 Span SpanOf(const std::vector<double> &frequencies, const std::vector<double> &values, double lowHz,
             double highHz);
 
+// The span of a curve's values in view without its spikes (a radiator's
+// notch, a room's modes): the 5th to the 95th percentile widened by their
+// distance on each side, within the values' own ends. Values beyond it are
+// cut at the axis, and `cut` says so.
+struct SpikeFreeSpan {
+    Span span;
+    bool cut = false;
+};
+SpikeFreeSpan SpikeFreeSpanOf(std::vector<double> values);
+
 // Where a response falls 3 dB (or `drop`) below its passband's top, the
 // highest value between lowHz and highHz: below the top and, for a response
 // that falls again within the band (a bandpass box), above it. Each edge
@@ -107,7 +117,9 @@ PassbandEdges PassbandEdgesOf(const std::vector<double> &frequencies,
 std::vector<std::pair<size_t, size_t>> Runs(const std::vector<bool> &where);
 
 // The longest label a chart or legend shows, in characters.
-inline constexpr int MaxLabelLength = 90;
+// A legend entry longer than its row goes on over further rows, so that a
+// design in a room keeps its listener's place.
+inline constexpr int MaxLabelLength = 200;
 
 // A label as a chart may show it: control characters (which no picture
 // format takes) become blanks, and a label longer than maxLength is cut with

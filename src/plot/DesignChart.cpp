@@ -663,9 +663,7 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     }
     if (which_ == Chart::Room) {
         schroederHz_ = drawn ? onAxis(curves.schroederHz) : std::nullopt;
-        modesHz_ = drawn && curves.highestModeHz && *curves.highestModeHz < RoomModesUpToHz
-                       ? onAxis(curves.highestModeHz)
-                       : std::nullopt;
+        modesHz_ = drawn ? onAxis(curves.modesCutAtHz) : std::nullopt;
     }
     if (radiatorMark_) {
         const bool showMark =
@@ -721,6 +719,21 @@ void DesignChart::resetView() {
     fitVerticalAxes();
 }
 
+// The group delay of the design and its overlays in view, spikes apart.
+SpikeFreeSpan DesignChart::DelaySpan(double lowHz, double highHz) const {
+    std::vector<double> values;
+    const auto collect = [&](const DesignCurves &c) {
+        const size_t n = std::min(c.frequencies.size(), c.groupDelayMs.size());
+        for (size_t i = 0; i < n; ++i)
+            if (c.frequencies[i] >= lowHz && c.frequencies[i] <= highHz)
+                values.push_back(c.groupDelayMs[i]);
+    };
+    collect(*shown_);
+    for (const DesignCurves *o : overlays_)
+        collect(*o);
+    return SpikeFreeSpanOf(std::move(values));
+}
+
 void DesignChart::fitVerticalAxes() {
     if (!shown_ || !sentence_.isEmpty())
         return;
@@ -769,10 +782,19 @@ void DesignChart::fitVerticalAxes() {
         high *= 1.1;
         break;
     case Chart::Impedance:
-    case Chart::GroupDelay:
         low = std::min(0.0, left.low);
         high = left.high * 1.1;
         break;
+    case Chart::GroupDelay: {
+        // The delay of the passband sets the range: a spike is cut at the
+        // axis, and the legend says so.
+        const Span delay = DelaySpan(lowHz, highHz).span;
+        low = std::min(0.0, delay.empty ? left.low : delay.low);
+        high = (delay.empty ? left.high : delay.high) * 1.1;
+        if (high <= low)
+            high = low + 1.0;
+        break;
+    }
     }
     const LinearRange nice = NiceRange(low, high, 7).value_or(LinearRange{});
     // A range set, even to the same values, makes every curve of the chart
@@ -939,6 +961,14 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
             figures << LegendFigure(f);
         return figures.join(QStringLiteral(" and ")) + QStringLiteral(" Hz");
     };
+    if (which_ == Chart::GroupDelay && shown_) {
+        const SpikeFreeSpan delay = DelaySpan(ChartViewLowHz, ChartViewHighHz);
+        if (delay.cut)
+            legend_.push_back({QStringLiteral("Spikes of the delay cut at the axis (") +
+                                   LegendFigure(delay.span.low) + QStringLiteral(" to ") +
+                                   LegendFigure(delay.span.high) + QStringLiteral(" ms shown)"),
+                               QPen(Qt::NoPen)});
+    }
     if (fbHz_ || rearFbHz_)
         legend_.push_back({QStringLiteral("Fb ") + frequencies(rearFbHz_, fbHz_),
                            (fbHz_ ? fbLine_ : rearFbLine_)->pen()});
@@ -1093,22 +1123,72 @@ void DesignChart::placeAxisLabels() {
 }
 
 // The legend flows in rows under the axis title, as wide as the plot.
+namespace {
+
+// One piece of the legend as laid out: an entry's text, or a line of it,
+// where it goes (row, and x from the plot's left) and whether its line
+// sample stands before it.
+struct LegendPiece {
+    size_t entry;
+    QString text;
+    int row;
+    double x;
+    bool sample;
+};
+
+// An entry's text broken at its blanks into lines no wider than `width`;
+// a word wider than the line stands alone.
+QStringList WrappedLines(const QString &text, double width, const QFontMetricsF &fm) {
+    if (fm.horizontalAdvance(text) <= width)
+        return {text};
+    QStringList lines;
+    QString line;
+    for (const QString &word : text.split(QLatin1Char(' '))) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && fm.horizontalAdvance(longer) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    lines << line;
+    return lines;
+}
+
+// The legend in rows as wide as the plot: entries side by side while they
+// fit, an entry wider than a row on lines of its own, under its sample.
+template <class Entry>
+std::vector<LegendPiece> LayOutLegend(const std::vector<Entry> &entries, double width,
+                                      const QFontMetricsF &fm) {
+    std::vector<LegendPiece> pieces;
+    const double indent = SampleLength + SampleGap;
+    double x = 0.0;
+    int row = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const QStringList lines = WrappedLines(entries[i].text, width - indent, fm);
+        const double w = indent + fm.horizontalAdvance(lines.front());
+        if (x > 0.0 && (x + w > width || lines.size() > 1)) {
+            ++row;
+            x = 0.0;
+        }
+        for (qsizetype l = 0; l < lines.size(); ++l)
+            pieces.push_back({i, lines[l], row + int(l), x, l == 0});
+        row += int(lines.size()) - 1;
+        x = lines.size() > 1 ? width : x + w + EntryGap; // the next entry on a new row
+    }
+    return pieces;
+}
+
+} // namespace
+
 double DesignChart::legendHeight(double width) const {
     if (legend_.empty())
         return 0.0;
     const QFontMetricsF fm(frequencyAxis_->labelsFont());
     const double row = fm.height() + RowGap;
-    double x = 0.0;
-    int rows = 1;
-    for (const LegendEntry &e : legend_) {
-        const double w = SampleLength + SampleGap + fm.horizontalAdvance(e.text);
-        if (x > 0.0 && x + w > width) {
-            ++rows;
-            x = 0.0;
-        }
-        x += w + EntryGap;
-    }
-    return rows * row;
+    const std::vector<LegendPiece> pieces = LayOutLegend(legend_, width, fm);
+    return (pieces.back().row + 1) * row;
 }
 
 void DesignChart::placeLegend() {
@@ -1123,24 +1203,23 @@ void DesignChart::placeLegend() {
     const QFontMetricsF fm(font);
     const double band = BottomBand(fm, QFontMetricsF(frequencyAxis_->titleFont()));
     const double row = fm.height() + RowGap;
-    double x = 0.0, y = plot_.bottom() + band;
-    for (const LegendEntry &e : legend_) {
-        const double textWidth = fm.horizontalAdvance(e.text);
-        const double w = SampleLength + SampleGap + textWidth;
-        if (x > 0.0 && x + w > plot_.width()) {
-            x = 0.0;
-            y += row;
+    const double top = plot_.bottom() + band;
+    for (const LegendPiece &piece : LayOutLegend(legend_, plot_.width(), fm)) {
+        const double y = top + piece.row * row;
+        if (piece.sample) {
+            const double middle = y + fm.height() / 2.0;
+            auto *sample =
+                new QGraphicsLineItem(QLineF(plot_.left() + piece.x, middle,
+                                             plot_.left() + piece.x + SampleLength, middle),
+                                      chart_);
+            sample->setPen(legend_[piece.entry].pen);
+            sample->setZValue(10);
+            legendItems_.push_back(sample);
         }
-        const double middle = y + fm.height() / 2.0;
-        auto *sample = new QGraphicsLineItem(
-            QLineF(plot_.left() + x, middle, plot_.left() + x + SampleLength, middle), chart_);
-        sample->setPen(e.pen);
-        sample->setZValue(10);
-        QGraphicsSimpleTextItem *text = Text(chart_, e.text, font, frequencyAxis_->labelsBrush());
-        text->setPos(plot_.left() + x + SampleLength + SampleGap, y);
-        legendItems_.push_back(sample);
+        QGraphicsSimpleTextItem *text =
+            Text(chart_, piece.text, font, frequencyAxis_->labelsBrush());
+        text->setPos(plot_.left() + piece.x + SampleLength + SampleGap, y);
         legendItems_.push_back(text);
-        x += w + EntryGap;
     }
 }
 

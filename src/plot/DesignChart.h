@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartScale.h"
 #include "DesignModel.h"
 
 #include <QColor>
@@ -109,6 +110,7 @@ private:
                   const QPen &pen);
     QLineSeries *addLine(const QPen &pen);
     void fitVerticalAxes();
+    chartscale::SpikeFreeSpan DelaySpan(double lowHz, double highHz) const;
     void fitLimitsAxes(double lowHz, double highHz);
     void showOverlays(const std::vector<ChartOverlay> &overlays);
     void showCurves();

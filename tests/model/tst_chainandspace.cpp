@@ -94,6 +94,8 @@ private slots:
     void roomBelowItsFirstMode();
     void modeCountIsBounded_data();
     void modeCountIsBounded();
+    void modesCutShortOnlyWhenCut_data();
+    void modesCutShortOnlyWhenCut();
     void refusedSpaces_data();
     void refusedSpaces();
     void maximumPowerReachesOneLimit_data();
@@ -447,6 +449,35 @@ void TestChainAndSpace::modeCountIsBounded() {
         QVERIFY(modes[i - 1].hz <= modes[i].hz);
     // The lowest are kept: the first axial mode along the longest wall.
     QCOMPARE_LE(std::fabs(modes[1].hz - 345.0 / (2.0 * std::max({x, y, z}))), 1e-9);
+}
+
+// The chart says the modes were cut short only where they were: a living
+// room's all fit under the chart's range, a hall's do not.
+void TestChainAndSpace::modesCutShortOnlyWhenCut_data() {
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<double>("z");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("5 x 4 x 2.5 m") << 5.0 << 4.0 << 2.5 << false;
+    QTest::newRow("hall") << 45.0 << 28.0 << 15.0 << true;
+}
+
+void TestChainAndSpace::modesCutShortOnlyWhenCut() {
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(double, z);
+    QFETCH(bool, cut);
+    DesignSetup s = Design();
+    s.environment.kind = SpaceKind::Room;
+    s.environment.room = RoomOfPreset(RoomPresets()[1]);
+    s.environment.room.lengthM = x;
+    s.environment.room.widthM = y;
+    s.environment.room.heightM = z;
+    const DesignCurves c = ComputeDesignCurves(s, Frequencies());
+    QVERIFY(c.has(Chart::Room));
+    QCOMPARE(c.modesCutAtHz.has_value(), cut);
+    if (cut)
+        QVERIFY(*c.modesCutAtHz < RoomModesUpToHz);
 }
 
 void TestChainAndSpace::refusedSpaces_data() {

@@ -301,6 +301,37 @@ private slots:
                  qPrintable(QString::number(*edges.highHz)));
     }
 
+    // A smooth curve keeps its whole span; a spike of a few points, or a
+    // row of them, is cut and said to be.
+    void spikeFreeSpan_data() {
+        QTest::addColumn<int>("spikes"); // points replaced by a spike
+        QTest::addColumn<double>("spike");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("smooth") << 0 << 0.0 << false;
+        QTest::newRow("a notch of -193 ms") << 3 << -193.0 << true;
+        QTest::newRow("modes of +300 ms") << 8 << 300.0 << true;
+    }
+    void spikeFreeSpan() {
+        QFETCH(int, spikes);
+        QFETCH(double, spike);
+        QFETCH(bool, cut);
+        std::vector<double> values;
+        for (int i = 0; i < 200; ++i)
+            values.push_back(20.0 * std::exp(-std::pow((i - 60) / 30.0, 2)) + 2.0);
+        for (int i = 0; i < spikes; ++i)
+            values[size_t(100 + 10 * i)] = spike;
+        const SpikeFreeSpan s = SpikeFreeSpanOf(values);
+        QCOMPARE(s.cut, cut);
+        QVERIFY(!s.span.empty);
+        if (!cut) {
+            QCOMPARE(s.span.low, *std::min_element(values.begin(), values.end()));
+            QCOMPARE(s.span.high, *std::max_element(values.begin(), values.end()));
+        } else {
+            QVERIFY(s.span.low <= 2.001 && s.span.high >= 21.99); // the curve itself
+            QVERIFY(s.span.low > -193.0 && s.span.high < 300.0);
+        }
+    }
+
     void noDropNoEdge() {
         const std::vector<double> f{10, 20, 40};
         QVERIFY(!PassbandEdgesOf(f, {0, 0, 0}, 10, 40).lowHz);    // never below
@@ -349,8 +380,8 @@ private slots:
                                         << " x";
         QTest::newRow("pair kept")
             << QString::fromUtf8("\xf0\x9f\x94\x8a") << QString::fromUtf8("\xf0\x9f\x94\x8a");
-        QTest::newRow("cut") << QString(100, QLatin1Char('a'))
-                             << QString(89, QLatin1Char('a')) + QChar(0x2026);
+        QTest::newRow("cut") << QString(MaxLabelLength + 10, QLatin1Char('a'))
+                             << QString(MaxLabelLength - 1, QLatin1Char('a')) + QChar(0x2026);
     }
     void labelsAsShown() {
         QFETCH(QString, label);

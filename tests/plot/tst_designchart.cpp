@@ -14,6 +14,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QFile>
+#include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -591,6 +592,34 @@ private slots:
         }
         // The charts keep a readable height.
         QVERIFY(w.form->findChild<QChartView *>(QStringLiteral("SplView"))->height() >= 150);
+    }
+
+    // A legend entry wider than the plot goes on over further lines: the
+    // room's label keeps the box's place, every word within the chart.
+    void legendEntriesWrapWithinTheChart() {
+        ChartsWindow w;
+        w.fields.setText(Field::EManufacturer, QStringLiteral("A maker whose name is long"));
+        w.form->findChild<QRadioButton *>(QStringLiteral("RoomChoice"))->setChecked(true);
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        w.form->resize(1024, 640);
+        QTRY_COMPARE(w.form->size(), QSize(1024, 640));
+        auto *tabs = w.form->findChild<QTabWidget *>(QStringLiteral("ChartPages"));
+        tabs->setCurrentWidget(w.form->findChild<QWidget *>(QStringLiteral("RoomPanel")));
+        auto *view = w.form->findChild<QChartView *>(QStringLiteral("RoomChartView"));
+        QTRY_VERIFY(view->isVisible());
+        QString words;
+        for (QGraphicsItem *item : view->scene()->items()) {
+            auto *text = dynamic_cast<QGraphicsSimpleTextItem *>(item);
+            if (!text || !text->isVisible())
+                continue;
+            words += text->text() + QLatin1Char(' ');
+            QVERIFY2(text->sceneBoundingRect().right() <= view->width(), qPrintable(text->text()));
+        }
+        // The label's end, the box's place and the power, is on show.
+        QVERIFY2(words.contains(QStringLiteral("box at")) &&
+                     words.contains(QStringLiteral("600 W")),
+                 qPrintable(words));
     }
 
     // Labels show names as they are: markup in a file's name is text.
