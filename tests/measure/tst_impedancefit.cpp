@@ -3,7 +3,9 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace dravik;
 using namespace dravik::test;
@@ -102,6 +104,10 @@ private slots:
     void noResonance();
     void boundedOnCurvesTheModelCannotFollow_data();
     void boundedOnCurvesTheModelCannotFollow();
+    void loneBadPointLeavesFs_data();
+    void loneBadPointLeavesFs();
+    void implausibleFigures_data();
+    void implausibleFigures();
     void addedMass_data();
     void addedMass();
     void testBox_data();
@@ -224,6 +230,7 @@ void TestImpedanceFit::noResonance_data() {
     QTest::newRow("peak at the top of the band") << 2;
     QTest::newRow("peak at the bottom of the band") << 3;
     QTest::newRow("coil only, rising") << 4;
+    QTest::newRow("a peak of one point on a resistor") << 5;
 }
 
 void TestImpedanceFit::noResonance() {
@@ -242,6 +249,13 @@ void TestImpedanceFit::noResonance() {
         // The band ends at Fs, or starts there.
         c = SyntheticCurve(truth, shape == 2 ? LogGrid(d.fs / 20, d.fs, 100)
                                              : LogGrid(d.fs, d.fs * 20, 100));
+    } else if (shape == 5) {
+        // One line of the file is 10 Re: a bad line, not a resonance.
+        c = SyntheticCurve(electricalModel(shipped(120), InductanceModel::Lossy, 2),
+                           LogGrid(5, 20000, 40));
+        for (size_t i = 0; i < c.size(); ++i)
+            c.z[i] = Impedance(shipped(120).re, 0.0);
+        c.z[20] = Impedance(10 * shipped(120).re, 0.0);
     } else {
         ElectricalModel coil;
         coil.re = 4.0;
@@ -259,7 +273,6 @@ void TestImpedanceFit::boundedOnCurvesTheModelCannotFollow_data() {
     QTest::addColumn<int>("shape");
     QTest::newRow("two resonances") << 0;
     QTest::newRow("resonance under 10 % noise") << 1;
-    QTest::newRow("resonance of one point") << 2;
 }
 
 // However badly the model fits, the solver stops within its bound.
@@ -273,11 +286,6 @@ void TestImpedanceFit::boundedOnCurvesTheModelCannotFollow() {
         second.fs = 4 * truth.fs;
         for (size_t i = 0; i < c.size(); ++i)
             c.z[i] += MotionalImpedance(second, c.hz[i]);
-    } else if (shape == 2) {
-        c = SyntheticCurve(truth, LogGrid(5, 20000, 40));
-        for (size_t i = 0; i < c.size(); ++i)
-            c.z[i] = Impedance(d.re, 0.0);
-        c.z[20] = Impedance(10 * d.re, 0.0);
     }
     for (InductanceModel kind : {InductanceModel::Plain, InductanceModel::Lossy}) {
         const std::optional<FitResult> fit = FitImpedance(c, {kind, std::nullopt});
@@ -286,6 +294,93 @@ void TestImpedanceFit::boundedOnCurvesTheModelCannotFollow() {
         QVERIFY(fit->iterations <= MaxFitIterations);
         QVERIFY(std::isfinite(fit->rmsOhm));
     }
+}
+
+void TestImpedanceFit::loneBadPointLeavesFs_data() {
+    QTest::addColumn<int>("record");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("hzOverFs"); // where the bad line is
+    QTest::addColumn<double>("ohm");      // its magnitude; its phase stays
+    for (int r : {0, 250})
+        for (InductanceModel kind : {InductanceModel::Plain, InductanceModel::Lossy}) {
+            const QString name = QStringLiteral("record %1, %2, ")
+                                     .arg(r)
+                                     .arg(kind == InductanceModel::Plain ? "Le" : "R2-L2");
+            QTest::newRow(qPrintable(name + "80 ohm at 6.6 Fs")) << r << int(kind) << 6.6 << 80.0;
+            QTest::newRow(qPrintable(name + "80 ohm on the upper flank"))
+                << r << int(kind) << 1.5 << 80.0;
+            QTest::newRow(qPrintable(name + "80 ohm below resonance"))
+                << r << int(kind) << 0.4 << 80.0;
+            QTest::newRow(qPrintable(name + "0.3 ohm above resonance"))
+                << r << int(kind) << 3.0 << 0.3;
+        }
+}
+
+// One bad line of a file: Fs comes out as without it, within 0.5 %, and the
+// line is the one point left out.
+void TestImpedanceFit::loneBadPointLeavesFs() {
+    QFETCH(int, record);
+    QFETCH(int, kind);
+    QFETCH(double, hzOverFs);
+    QFETCH(double, ohm);
+    const ShippedDriver d = shipped(record);
+    const auto inductance = InductanceModel(kind);
+    const ImpedanceCurve clean = SyntheticCurve(electricalModel(d, inductance, 1), grid());
+    ImpedanceCurve bad = clean;
+    const size_t at =
+        size_t(std::lower_bound(grid().begin(), grid().end(), hzOverFs * d.fs) - grid().begin());
+    bad.z[at] = std::polar(ohm, std::arg(bad.z[at]));
+    const FitOptions options{inductance, std::nullopt};
+    const std::optional<FitResult> right = FitImpedance(clean, options);
+    const std::optional<FitResult> fit = FitImpedance(bad, options);
+    QVERIFY(right && fit);
+    QCOMPARE(right->setAside, 0);
+    QCOMPARE(fit->setAside, 1);
+    QVERIFY2(relativeError(fit->model.fs, right->model.fs) < 0.005,
+             qPrintable(QString::number(fit->model.fs)));
+    QVERIFY2(relativeError(fit->classic.fs, right->classic.fs) < 0.005,
+             qPrintable(QString::number(fit->classic.fs)));
+    QVERIFY(!ImplausibleFigure(fit->model, bad));
+}
+
+void TestImpedanceFit::implausibleFigures_data() {
+    QTest::addColumn<QString>("figure");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("refused"); // empty: a driver's figures
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("a driver") << "Fs" << 30.0 << "";
+    QTest::newRow("Fs at the solver's bound") << "Fs" << std::exp(40.0) << "Fs";
+    QTest::newRow("Fs above every woofer") << "Fs" << 1428.0 << "Fs";
+    QTest::newRow("Fs below the band") << "Fs" << 8.0 << "Fs";
+    QTest::newRow("Fs not a number") << "Fs" << std::nan("") << "Fs";
+    QTest::newRow("Qms 0") << "Qms" << 0.0 << "Qms";
+    QTest::newRow("Qms 1e-5") << "Qms" << 1e-5 << "Qms";
+    QTest::newRow("Qes at the solver's bound") << "Qes" << std::exp(40.0) << "Qes";
+    QTest::newRow("Qes infinite") << "Qes" << inf << "Qes";
+    QTest::newRow("Re 0") << "Re" << 0.0 << "Re";
+    QTest::newRow("Re 1 kohm") << "Re" << 1000.0 << "Re";
+    QTest::newRow("Le 1 H") << "Le" << 1.0 << "Le";
+}
+
+void TestImpedanceFit::implausibleFigures() {
+    QFETCH(QString, figure);
+    QFETCH(double, value);
+    QFETCH(QString, refused);
+    ElectricalModel m;
+    m.re = 6.0;
+    m.fs = 30.0;
+    m.qms = 5.0;
+    m.qes = 0.5;
+    m.le = 1e-3;
+    const ImpedanceCurve band = SyntheticCurve(m, LogGrid(10.0, 5000.0, 100));
+    double &changed = figure == "Fs"    ? m.fs
+                      : figure == "Qms" ? m.qms
+                      : figure == "Qes" ? m.qes
+                      : figure == "Re"  ? m.re
+                                        : m.le;
+    changed = value;
+    const std::optional<FigureOutOfRange> out = ImplausibleFigure(m, band);
+    QCOMPARE(out ? QString::fromLatin1(out->name) : QString(), refused);
 }
 
 void TestImpedanceFit::addedMass_data() {
