@@ -60,9 +60,10 @@ void showMechanics(MeasureReport &r, const QString &prefix, const MechanicalEsti
         r.fields[prefix + QStringLiteral("Vas")] = plain(*e.vasLitres, 2);
 }
 
-// A figure in a sentence: three significant digits, as far as they go.
+// A figure in a sentence: four significant digits, an exponent only for
+// figures far beyond a driver's.
 QString roughly(double v) {
-    return QString::number(v, 'g', 3);
+    return QString::number(v, 'g', 4);
 }
 
 // Why a fit is not a driver's: it misses the curve, or one of its figures
