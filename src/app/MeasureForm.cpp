@@ -1,13 +1,17 @@
 #include "MeasureForm.h"
 
+#include "Fp.h"
+
 #include <QChart>
 #include <QChartView>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QLogValueAxis>
@@ -41,17 +45,30 @@ QLineEdit *ShownField(const char *name, int width) {
     return edit;
 }
 
-// The curve's magnitude as a chart series.
-QLineSeries *MagnitudeSeries(const QString &name, const std::vector<double> &hz,
-                             const std::vector<Impedance> &z) {
-    auto *series = new QLineSeries;
-    series->setName(name);
+// The curve's magnitude as the points of a chart series.
+QList<QPointF> MagnitudePoints(const std::vector<double> &hz, const std::vector<Impedance> &z) {
     QList<QPointF> points;
     points.reserve(qsizetype(hz.size()));
     for (size_t i = 0; i < hz.size(); ++i)
         points.append(QPointF(hz[i], std::abs(z[i])));
+    return points;
+}
+
+QLogValueAxis *LogAxis(const QString &title) {
+    auto *axis = new QLogValueAxis;
+    axis->setTitleText(title);
+    axis->setLabelFormat(QStringLiteral("%g"));
+    axis->setBase(10.0);
+    axis->setMinorTickCount(8);
+    return axis;
+}
+
+// A curve shows, with its entry in the legend, only while it has points.
+void ShowSeries(QChart *chart, QLineSeries *series, const QList<QPointF> &points) {
     series->replace(points);
-    return series;
+    series->setVisible(!points.isEmpty());
+    for (QLegendMarker *marker : chart->legend()->markers(series))
+        marker->setVisible(!points.isEmpty());
 }
 
 } // namespace
@@ -61,8 +78,7 @@ TMeasureForm::TMeasureForm(Hooks hooks, QWidget *parent)
     setObjectName(QStringLiteral("MeasureForm"));
     setWindowTitle(QStringLiteral("Measure Driver"));
 
-    chart_ = new QChart;
-    chart_->legend()->setAlignment(Qt::AlignBottom);
+    buildChart();
     chartView_ = new QChartView(chart_);
     chartView_->setObjectName(QStringLiteral("ImpedanceView"));
     chartView_->setMinimumSize(420, 320);
@@ -172,11 +188,22 @@ void TMeasureForm::openCurve(Slot slot) {
             return;
         // A refused file leaves the curve that was there.
         curves_[slot] = ReadImpedanceFile(*path);
-        fileFields_[slot]->setText(QFileInfo(*path).fileName());
+        showFileName(slot, *path);
         // The figures shown were made from other curves.
         report_.reset();
         showReport();
     });
+}
+
+// A field shows the end of a text longer than itself unless told otherwise:
+// the start of the name is what tells measurements apart ("free_air_...",
+// "mass_10g_..."), so it stays in sight, and the whole path is one pause of
+// the mouse away.
+void TMeasureForm::showFileName(Slot slot, const QString &path) {
+    QLineEdit *field = fileFields_[slot];
+    field->setText(QFileInfo(path).fileName());
+    field->setCursorPosition(0);
+    field->setToolTip(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
 void TMeasureForm::FreeAirButtonClick() {
@@ -217,10 +244,13 @@ void TMeasureForm::FitButtonClick() {
 
 void TMeasureForm::UseButtonClick() {
     hooks_.runCommand([&] {
+        if (report_ && !report_->refusal.isEmpty())
+            throw DravikError(report_->refusal);
         if (!report_ || !report_->driver) {
             status_->setText(QString::fromLatin1(NothingToUseSentence));
             return;
         }
+        CheckDriverFields(*report_->driver);
         hooks_.useParameters(*report_->driver);
     });
 }
@@ -239,50 +269,51 @@ void TMeasureForm::showReport() {
     drawCurves();
 }
 
-void TMeasureForm::drawCurves() {
-    chart_->removeAllSeries();
-    // The chart gives up a removed axis without deleting it.
-    for (QAbstractAxis *axis : chart_->axes()) {
-        chart_->removeAxis(axis);
-        delete axis;
-    }
-    auto *x = new QLogValueAxis;
-    x->setTitleText(QStringLiteral("Frequency (Hz)"));
-    x->setLabelFormat(QStringLiteral("%g"));
-    x->setBase(10.0);
-    x->setMinorTickCount(8);
+void TMeasureForm::buildChart() {
+    chart_ = new QChart;
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    xAxis_ = LogAxis(QStringLiteral("Frequency (Hz)"));
     // The resonance and the coil's rise at the top of the band differ by
     // orders of magnitude: a logarithmic axis shows both.
-    auto *y = new QLogValueAxis;
-    y->setTitleText(QStringLiteral("|Z| (ohm)"));
-    y->setLabelFormat(QStringLiteral("%g"));
-    y->setBase(10.0);
-    y->setMinorTickCount(8);
-    chart_->addAxis(x, Qt::AlignBottom);
-    chart_->addAxis(y, Qt::AlignLeft);
+    yAxis_ = LogAxis(QStringLiteral("|Z| (ohm)"));
+    chart_->addAxis(xAxis_, Qt::AlignBottom);
+    chart_->addAxis(yAxis_, Qt::AlignLeft);
+    measured_ = new QLineSeries;
+    measured_->setName(QStringLiteral("Measured"));
+    fitted_ = new QLineSeries;
+    fitted_->setName(QStringLiteral("Fitted"));
+    for (QLineSeries *s : {measured_, fitted_}) {
+        chart_->addSeries(s);
+        s->attachAxis(xAxis_);
+        s->attachAxis(yAxis_);
+    }
+}
+
+// The chart's own pieces are reused: an axis taken out of a chart and
+// deleted leaves its drawing behind in the chart's scene, so axes made anew
+// each time pile up, drawn over each other, and every drawing costs more
+// than the last.
+void TMeasureForm::drawCurves() {
     const std::optional<ImpedanceCurve> &free = curves_[FreeAir];
     if (!free) {
-        x->setRange(10.0, 1000.0);
-        y->setRange(1.0, 100.0);
+        ShowSeries(chart_, measured_, {});
+        ShowSeries(chart_, fitted_, {});
+        xAxis_->setRange(10.0, 1000.0);
+        yAxis_->setRange(1.0, 100.0);
         return;
     }
-    QLineSeries *measured = MagnitudeSeries(QStringLiteral("Measured"), free->hz, free->z);
-    chart_->addSeries(measured);
+    ShowSeries(chart_, measured_, MagnitudePoints(free->hz, free->z));
     double bottom = std::abs(free->z.front()), top = bottom;
     for (const Impedance &z : free->z) {
         bottom = std::min(bottom, std::abs(z));
         top = std::max(top, std::abs(z));
     }
-    if (report_ && report_->freeAirFit) {
-        const std::vector<Impedance> fitted = ModelImpedances(*report_->freeAirFit, free->hz);
-        chart_->addSeries(MagnitudeSeries(QStringLiteral("Fitted"), free->hz, fitted));
-    }
-    for (QAbstractSeries *s : chart_->series()) {
-        s->attachAxis(x);
-        s->attachAxis(y);
-    }
-    x->setRange(free->hz.front(), free->hz.back());
-    y->setRange(bottom / 1.25, top * 1.25);
+    QList<QPointF> fitted;
+    if (report_ && report_->freeAirFit)
+        fitted = MagnitudePoints(free->hz, ModelImpedances(*report_->freeAirFit, free->hz));
+    ShowSeries(chart_, fitted_, fitted);
+    xAxis_->setRange(free->hz.front(), free->hz.back());
+    yAxis_->setRange(bottom / 1.25, top * 1.25);
 }
 
 } // namespace dravik

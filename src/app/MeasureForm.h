@@ -12,6 +12,8 @@ class QLineEdit;
 class QRadioButton;
 class QChart;
 class QChartView;
+class QLineSeries;
+class QLogValueAxis;
 
 namespace dravik {
 
@@ -56,7 +58,9 @@ private:
     void openCurve(Slot slot);
     MeasureInputs inputs() const;
     void showReport();
+    void buildChart();
     void drawCurves();
+    void showFileName(Slot slot, const QString &path);
 
     Hooks hooks_;
     std::optional<ImpedanceCurve> curves_[SlotCount];
@@ -71,8 +75,14 @@ private:
     QRadioButton *lossyLe_ = nullptr;
     QLineEdit *status_ = nullptr;
     std::map<QString, QLineEdit *> results_;
+    // The chart keeps its axes and its two curves from the start; a drawing
+    // only gives them new points and ranges.
     QChart *chart_ = nullptr;
     QChartView *chartView_ = nullptr;
+    QLogValueAxis *xAxis_ = nullptr;
+    QLogValueAxis *yAxis_ = nullptr;
+    QLineSeries *measured_ = nullptr;
+    QLineSeries *fitted_ = nullptr;
     std::optional<MeasureReport> report_;
 };
 

@@ -240,7 +240,83 @@ constexpr int ResistanceRefinements = 4;
 
 } // namespace
 
-std::optional<ClassicEstimate> EstimateClassic(const ImpedanceCurve &c,
+namespace {
+
+// ---------------------------------------------------------------- lone points
+
+// A point is a lone spike when its |Z| is more than this many times that of
+// both its neighbours, or less than their share by as much.
+constexpr double SpikeRatio = 2.0;
+// More lone points than one in this many is noise, not a few bad lines.
+constexpr size_t LonePointShare = 20;
+
+// A resonance lifts its neighbours with it and turns the phase from above
+// zero to below; a bad line of a file does neither. The first and the last
+// point have one neighbour only and are not judged.
+bool loneSpike(const ImpedanceCurve &c, size_t i) {
+    const double here = std::abs(c.z[i]);
+    const double before = std::abs(c.z[i - 1]), after = std::abs(c.z[i + 1]);
+    const bool above = here > SpikeRatio * before && here > SpikeRatio * after;
+    const bool below = SpikeRatio * here < before && SpikeRatio * here < after;
+    const bool phaseTurns = std::arg(c.z[i - 1]) > 0.0 && std::arg(c.z[i + 1]) < 0.0;
+    return below || (above && !phaseTurns);
+}
+
+// The lone points to leave out, none when there are too many to be bad lines.
+std::vector<size_t> fewOrNone(std::vector<size_t> lone, size_t count) {
+    if (lone.size() * LonePointShare > count)
+        lone.clear();
+    return lone;
+}
+
+std::vector<size_t> loneSpikes(const ImpedanceCurve &c) {
+    std::vector<size_t> lone;
+    for (size_t i = 1; i + 1 < c.size(); ++i)
+        if (loneSpike(c, i))
+            lone.push_back(i);
+    return fewOrNone(std::move(lone), c.size());
+}
+
+// The curve without the points at `drop` (rising indices).
+ImpedanceCurve without(const ImpedanceCurve &c, const std::vector<size_t> &drop) {
+    ImpedanceCurve kept;
+    kept.hz.reserve(c.size());
+    kept.z.reserve(c.size());
+    size_t next = 0;
+    for (size_t i = 0; i < c.size(); ++i) {
+        if (next < drop.size() && drop[next] == i) {
+            ++next;
+            continue;
+        }
+        kept.hz.push_back(c.hz[i]);
+        kept.z.push_back(c.z[i]);
+    }
+    return kept;
+}
+
+// A point the model misses by this share of |Z| or more, and by this many
+// times the median miss, while it follows both neighbours within half as
+// much, is a bad line the spike test did not see: a phase that is off, or a
+// spike on the flank of the resonance. Noise of a few percent misses by a
+// few percent everywhere and stays.
+constexpr double LoneMissFloor = 0.25;
+constexpr double LoneMissSpread = 8.0;
+
+std::vector<size_t> loneMisses(const ImpedanceCurve &c, const ElectricalModel &m) {
+    std::vector<double> miss(c.size());
+    for (size_t i = 0; i < c.size(); ++i)
+        miss[i] = std::abs(ModelImpedance(m, c.hz[i]) - c.z[i]) / std::abs(c.z[i]);
+    const double limit = std::max(LoneMissFloor, LoneMissSpread * median(miss));
+    std::vector<size_t> lone;
+    if (!std::isfinite(limit))
+        return lone;
+    for (size_t i = 1; i + 1 < c.size(); ++i)
+        if (miss[i] > limit && miss[i - 1] < 0.5 * limit && miss[i + 1] < 0.5 * limit)
+            lone.push_back(i);
+    return fewOrNone(std::move(lone), c.size());
+}
+
+std::optional<ClassicEstimate> estimateClassic(const ImpedanceCurve &c,
                                                std::optional<double> dcResistance) {
     if (c.size() < 3)
         return std::nullopt;
@@ -261,6 +337,15 @@ std::optional<ClassicEstimate> EstimateClassic(const ImpedanceCurve &c,
         e = next;
     }
     return e;
+}
+
+} // namespace
+
+std::optional<ClassicEstimate> EstimateClassic(const ImpedanceCurve &c,
+                                               std::optional<double> dcResistance) {
+    if (c.size() < 3)
+        return std::nullopt;
+    return estimateClassic(without(c, loneSpikes(c)), dcResistance);
 }
 
 // ---------------------------------------------------------------- fit
@@ -516,8 +601,13 @@ Residual FitResidual(const ElectricalModel &m, const ImpedanceCurve &c) {
     return {std::sqrt(absolute / n), 100.0 * std::sqrt(relative / n)};
 }
 
-std::optional<FitResult> FitImpedance(const ImpedanceCurve &c, const FitOptions &options) {
-    const std::optional<ClassicEstimate> classic = EstimateClassic(c, options.dcResistance);
+std::optional<FitResult> FitImpedance(const ImpedanceCurve &measured, const FitOptions &options) {
+    if (measured.size() < 3)
+        return std::nullopt;
+    const std::vector<size_t> spikes = loneSpikes(measured);
+    ImpedanceCurve c = without(measured, spikes);
+    int setAside = int(spikes.size());
+    const std::optional<ClassicEstimate> classic = estimateClassic(c, options.dcResistance);
     if (!classic)
         return std::nullopt;
     ElectricalModel start;
@@ -530,6 +620,13 @@ std::optional<FitResult> FitImpedance(const ImpedanceCurve &c, const FitOptions 
     Problem plain = makeProblem(c, InductanceModel::Plain, options.dcResistance);
     Solution best = solve(plain, start);
     int iterations = best.iterations;
+    if (const std::vector<size_t> misses = loneMisses(c, best.model); !misses.empty()) {
+        c = without(c, misses);
+        setAside += int(misses.size());
+        plain = makeProblem(c, InductanceModel::Plain, options.dcResistance);
+        best = solve(plain, best.model);
+        iterations += best.iterations;
+    }
     if (options.inductance == InductanceModel::Lossy) {
         Problem lossy = makeProblem(c, InductanceModel::Lossy, options.dcResistance);
         std::optional<Solution> lossyBest;
@@ -556,7 +653,26 @@ std::optional<FitResult> FitImpedance(const ImpedanceCurve &c, const FitOptions 
     r.rmsPercent = residual.percent;
     r.iterations = iterations;
     r.converged = best.converged;
+    r.setAside = setAside;
     return r;
+}
+
+std::optional<FigureOutOfRange> ImplausibleFigure(const ElectricalModel &m,
+                                                  const ImpedanceCurve &curve) {
+    const double lowFs = curve.size() ? std::max(MinDriverFs, curve.hz.front()) : MinDriverFs;
+    const double highFs = curve.size() ? std::min(MaxDriverFs, curve.hz.back()) : MaxDriverFs;
+    const FigureOutOfRange figures[] = {
+        {"Fs", "Hz", m.fs, lowFs, highFs},
+        {"Qms", "", m.qms, MinDriverQ, MaxDriverQ},
+        {"Qes", "", m.qes, MinDriverQ, MaxDriverQ},
+        {"Qts", "", TotalQ(m.qms, m.qes), MinDriverQ, MaxDriverQ},
+        {"Re", "ohm", m.re, MinDriverRe, MaxDriverRe},
+        {"Le", "H", m.le, 0.0, MaxDriverLe},
+    };
+    for (const FigureOutOfRange &f : figures)
+        if (!std::isfinite(f.value) || !(f.value >= f.low && f.value <= f.high))
+            return f;
+    return std::nullopt;
 }
 
 // ---------------------------------------------------------------- mechanics

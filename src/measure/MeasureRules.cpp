@@ -1,6 +1,7 @@
 #include "MeasureRules.h"
 
 #include "Acoustics.h"
+#include "Fp.h"
 #include "NumberText.h"
 
 #include <cmath>
@@ -59,15 +60,98 @@ void showMechanics(MeasureReport &r, const QString &prefix, const MechanicalEsti
         r.fields[prefix + QStringLiteral("Vas")] = plain(*e.vasLitres, 2);
 }
 
+// A figure in a sentence: four significant digits, an exponent only for
+// figures far beyond a driver's.
+QString roughly(double v) {
+    return QString::number(v, 'g', 4);
+}
+
+// Why a fit is not a driver's: it misses the curve, or one of its figures
+// lies where no driver's does. Empty when it is a driver's.
+QString notADriver(const FitResult &fit, const ImpedanceCurve &c) {
+    if (const std::optional<FigureOutOfRange> f = ImplausibleFigure(fit.model, c)) {
+        const QString unit = *f->unit ? QLatin1Char(' ') + QLatin1String(f->unit) : QString();
+        return QStringLiteral("the fit gives %1 = %2%3, outside %4 to %5%3")
+            .arg(QLatin1String(f->name), roughly(f->value), unit, roughly(f->low),
+                 roughly(f->high));
+    }
+    if (!(fit.rmsPercent <= MaxDriverResidualPercent))
+        return QStringLiteral("the fit misses the curve by %1 % RMS, more than %2 %")
+            .arg(roughly(fit.rmsPercent), roughly(MaxDriverResidualPercent));
+    return QString();
+}
+
 // A curve besides the free-air one, fitted as that one was; the sentence
-// names it when it shows no resonance.
+// names it when it shows no resonance or its fit is not a driver's.
 std::optional<FitResult> fitOther(MeasureReport &r, const ImpedanceCurve &c,
                                   const FitOptions &options, const char *which) {
     std::optional<FitResult> fit = FitImpedance(c, options);
-    if (!fit)
+    if (!fit) {
         r.status += QStringLiteral(" No resonance in the band of the ") + QLatin1String(which) +
                     QLatin1Char('.');
+        return fit;
+    }
+    if (const QString why = notADriver(*fit, c); !why.isEmpty()) {
+        r.status += QStringLiteral(" The %1 is left out: %2.").arg(QLatin1String(which), why);
+        fit.reset();
+    }
     return fit;
+}
+
+// The sentence of a free-air fit that came out; lone points left out are
+// told, so that a bad line does not go unseen.
+QString fittedSentence(const FitResult &fit) {
+    QString s = fit.converged
+                    ? QStringLiteral("Fitted in %1 iterations.").arg(fit.iterations)
+                    : QStringLiteral("The fit stopped after %1 iterations; its figures may be "
+                                     "rough.")
+                          .arg(fit.iterations);
+    if (fit.setAside == 1)
+        s += QStringLiteral(" One point that stood alone was left out.");
+    else if (fit.setAside > 1)
+        s += QStringLiteral(" %1 points that stood alone were left out.").arg(fit.setAside);
+    return s;
+}
+
+// One figure as the Driver page gets it.
+struct WrittenFigure {
+    Field field;
+    const char *name; // for the refusal
+    double value;
+    QString (*text)(double);
+};
+
+QString volumeText(double litres) {
+    return FormatFieldValue(litres, 2);
+}
+QString diameterText(double mm) {
+    return FormatFieldValue(mm, 1);
+}
+
+std::vector<WrittenFigure> writtenFigures(const MeasuredDriver &d) {
+    std::vector<WrittenFigure> figures = {
+        {Field::EFs, "Fs", d.fs, FrequencyText},  {Field::EQes, "Qes", d.qes, QualityText},
+        {Field::EQms, "Qms", d.qms, QualityText}, {Field::EQts, "Qts", d.qts, QualityText},
+        {Field::ERe, "Re", d.re, ResistanceText},
+    };
+    if (d.vasLitres)
+        figures.push_back({Field::EVas, "Vas", *d.vasLitres, volumeText});
+    if (d.effectiveDiameterMm)
+        figures.push_back({Field::EEffPDiam, "the effective piston diameter",
+                           *d.effectiveDiameterMm, diameterText});
+    return figures;
+}
+
+// The text the field gets. The page reads it back as the user's typing, so
+// that is what must be a number above 0: 5e-324 is one, its "0.00" is not.
+QString writableText(const WrittenFigure &f) {
+    const QString text = f.text(f.value);
+    const double back = ParseFieldText(text);
+    if (!std::isfinite(f.value) || !std::isfinite(back) || !(back > 0.0))
+        throw DravikError(QStringLiteral("Use these parameters refuses %1: it would read %2 "
+                                         "in the Driver page")
+                              .arg(QLatin1String(f.name), text));
+    return text;
 }
 
 struct Mass {
@@ -162,11 +246,14 @@ MeasureReport FitMeasurements(const MeasureInputs &in) {
     showClassic(r, free->classic);
     showFit(r, *free);
     r.freeAirFit = free->model;
-    r.status = free->converged
-                   ? QStringLiteral("Fitted in %1 iterations.").arg(free->iterations)
-                   : QStringLiteral("The fit stopped after %1 iterations; its figures may be "
-                                    "rough.")
-                         .arg(free->iterations);
+    // The figures stay in sight, so that the user sees what went wrong; they
+    // go nowhere.
+    if (const QString why = notADriver(*free, *in.freeAir); !why.isEmpty()) {
+        r.status = QStringLiteral("No driver's parameters: %1.").arg(why);
+        r.refusal = QStringLiteral("Use these parameters refuses this fit: %1").arg(why);
+        return r;
+    }
+    r.status = fittedSentence(*free);
 
     MeasuredDriver d;
     d.fs = free->model.fs;
@@ -227,16 +314,21 @@ MeasureReport FitMeasurements(const MeasureInputs &in) {
     return r;
 }
 
+void CheckDriverFields(const MeasuredDriver &d) {
+    for (const WrittenFigure &f : writtenFigures(d))
+        writableText(f);
+}
+
 void WriteDriverFields(FieldStore &main, const MeasuredDriver &d) {
-    main.setText(Field::EFs, FrequencyText(d.fs));
-    main.setText(Field::EQes, QualityText(d.qes));
-    main.setText(Field::EQms, QualityText(d.qms));
-    main.setText(Field::EQts, QualityText(d.qts));
-    main.setText(Field::ERe, ResistanceText(d.re));
-    if (d.vasLitres)
-        main.setText(Field::EVas, FormatFieldValue(*d.vasLitres, 2));
-    if (d.effectiveDiameterMm)
-        main.setText(Field::EEffPDiam, FormatFieldValue(*d.effectiveDiameterMm, 1));
+    // All are checked before the first is written: a refused figure leaves
+    // the page as it was.
+    const std::vector<WrittenFigure> figures = writtenFigures(d);
+    std::vector<QString> texts;
+    texts.reserve(figures.size());
+    for (const WrittenFigure &f : figures)
+        texts.push_back(writableText(f));
+    for (size_t i = 0; i < figures.size(); ++i)
+        main.setText(figures[i].field, texts[i]);
 }
 
 } // namespace dravik

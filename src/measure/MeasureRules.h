@@ -45,6 +45,9 @@ struct MeasureReport {
     std::map<QString, QString> fields;    // result texts by object name; others empty
     std::optional<MeasuredDriver> driver; // nothing when no parameters came out
     std::optional<ElectricalModel> freeAirFit;
+    // Why "Use these parameters" refuses the figures shown: a fit that does
+    // not describe a driver. Empty when nothing was refused.
+    QString refusal;
 };
 
 inline const char *const NoFreeAirSentence = "Open the free-air measurement first.";
@@ -55,9 +58,15 @@ std::optional<double> SdFromInputs(const QString &sdCm2, const QString &effectiv
 
 MeasureReport FitMeasurements(const MeasureInputs &inputs);
 
+// Raises DravikError naming the first figure the Driver page cannot take:
+// one that is not a number, or not above 0 as its field shows it (1e300 l
+// of Vas reads INF, 5e-324 reads 0.00). Every written figure goes through it.
+void CheckDriverFields(const MeasuredDriver &driver);
+
 // Writes the measured figures into the Driver page's fields, as typing
 // would: Fs, Qes, Qms, Qts, Re, and Vas and the effective piston diameter
-// where they are known. Nothing else changes.
+// where they are known. Nothing else changes; nothing at all when
+// CheckDriverFields refuses a figure.
 void WriteDriverFields(FieldStore &main, const MeasuredDriver &driver);
 
 // The texts the fields get, as the rest of the program writes its figures.

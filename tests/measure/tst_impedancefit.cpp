@@ -3,6 +3,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace dravik;
@@ -102,6 +103,10 @@ private slots:
     void noResonance();
     void boundedOnCurvesTheModelCannotFollow_data();
     void boundedOnCurvesTheModelCannotFollow();
+    void loneBadPointLeavesFs_data();
+    void loneBadPointLeavesFs();
+    void implausibleFigures_data();
+    void implausibleFigures();
     void addedMass_data();
     void addedMass();
     void testBox_data();
@@ -224,6 +229,7 @@ void TestImpedanceFit::noResonance_data() {
     QTest::newRow("peak at the top of the band") << 2;
     QTest::newRow("peak at the bottom of the band") << 3;
     QTest::newRow("coil only, rising") << 4;
+    QTest::newRow("a peak of one point on a resistor") << 5;
 }
 
 void TestImpedanceFit::noResonance() {
@@ -242,6 +248,13 @@ void TestImpedanceFit::noResonance() {
         // The band ends at Fs, or starts there.
         c = SyntheticCurve(truth, shape == 2 ? LogGrid(d.fs / 20, d.fs, 100)
                                              : LogGrid(d.fs, d.fs * 20, 100));
+    } else if (shape == 5) {
+        // One line of the file is 10 Re: a bad line, not a resonance.
+        c = SyntheticCurve(electricalModel(shipped(120), InductanceModel::Lossy, 2),
+                           LogGrid(5, 20000, 40));
+        for (size_t i = 0; i < c.size(); ++i)
+            c.z[i] = Impedance(shipped(120).re, 0.0);
+        c.z[20] = Impedance(10 * shipped(120).re, 0.0);
     } else {
         ElectricalModel coil;
         coil.re = 4.0;
@@ -259,7 +272,6 @@ void TestImpedanceFit::boundedOnCurvesTheModelCannotFollow_data() {
     QTest::addColumn<int>("shape");
     QTest::newRow("two resonances") << 0;
     QTest::newRow("resonance under 10 % noise") << 1;
-    QTest::newRow("resonance of one point") << 2;
 }
 
 // However badly the model fits, the solver stops within its bound.
@@ -273,11 +285,6 @@ void TestImpedanceFit::boundedOnCurvesTheModelCannotFollow() {
         second.fs = 4 * truth.fs;
         for (size_t i = 0; i < c.size(); ++i)
             c.z[i] += MotionalImpedance(second, c.hz[i]);
-    } else if (shape == 2) {
-        c = SyntheticCurve(truth, LogGrid(5, 20000, 40));
-        for (size_t i = 0; i < c.size(); ++i)
-            c.z[i] = Impedance(d.re, 0.0);
-        c.z[20] = Impedance(10 * d.re, 0.0);
     }
     for (InductanceModel kind : {InductanceModel::Plain, InductanceModel::Lossy}) {
         const std::optional<FitResult> fit = FitImpedance(c, {kind, std::nullopt});
@@ -286,6 +293,63 @@ void TestImpedanceFit::boundedOnCurvesTheModelCannotFollow() {
         QVERIFY(fit->iterations <= MaxFitIterations);
         QVERIFY(std::isfinite(fit->rmsOhm));
     }
+}
+
+void TestImpedanceFit::loneBadPointLeavesFs_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("hzOverFs"); // where the bad line is
+    QTest::addColumn<double>("ohm");      // its magnitude; its phase stays
+    QTest::newRow("Le, 80 ohm at 6.6 Fs") << int(InductanceModel::Plain) << 6.6 << 80.0;
+    QTest::newRow("R2-L2, 80 ohm at 6.6 Fs") << int(InductanceModel::Lossy) << 6.6 << 80.0;
+    QTest::newRow("Le, 80 ohm on the upper flank") << int(InductanceModel::Plain) << 1.5 << 80.0;
+    QTest::newRow("R2-L2, 80 ohm below Fs") << int(InductanceModel::Lossy) << 0.4 << 80.0;
+    QTest::newRow("Le, 0.3 ohm above Fs") << int(InductanceModel::Plain) << 3.0 << 0.3;
+}
+
+// One bad line of a file: Fs as without it, within 0.5 %, the line left out.
+void TestImpedanceFit::loneBadPointLeavesFs() {
+    QFETCH(int, kind);
+    QFETCH(double, hzOverFs);
+    QFETCH(double, ohm);
+    const ShippedDriver d = shipped(0);
+    const FitOptions options{InductanceModel(kind), std::nullopt};
+    const ImpedanceCurve clean = SyntheticCurve(electricalModel(d, options.inductance, 1), grid());
+    ImpedanceCurve bad = clean;
+    const auto at =
+        std::lower_bound(grid().begin(), grid().end(), hzOverFs * d.fs) - grid().begin();
+    bad.z[size_t(at)] = std::polar(ohm, std::arg(bad.z[size_t(at)]));
+    const std::optional<FitResult> right = FitImpedance(clean, options),
+                                   fit = FitImpedance(bad, options);
+    QVERIFY(right && fit);
+    QCOMPARE(right->setAside, 0);
+    QCOMPARE(fit->setAside, 1);
+    QVERIFY2(relativeError(fit->model.fs, right->model.fs) < 0.005,
+             qPrintable(QString::number(fit->model.fs)));
+    QVERIFY(relativeError(fit->classic.fs, right->classic.fs) < 0.005);
+}
+
+void TestImpedanceFit::implausibleFigures_data() {
+    QTest::addColumn<int>("figure"); // Fs, Qms, Qes, Le
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("refused"); // empty: a driver's figures
+    QTest::newRow("a driver") << 0 << 30.0 << "";
+    QTest::newRow("Fs at the solver's bound") << 0 << std::exp(40.0) << "Fs";
+    QTest::newRow("Qms 0") << 1 << 0.0 << "Qms";
+    QTest::newRow("Qes not a number") << 2 << std::nan("") << "Qes";
+    QTest::newRow("Le 1 H") << 3 << 1.0 << "Le";
+}
+
+void TestImpedanceFit::implausibleFigures() {
+    QFETCH(int, figure);
+    QFETCH(double, value);
+    QFETCH(QString, refused);
+    ElectricalModel m{InductanceModel::Plain, 6.0, 1e-3, 0, 0, 30.0, 5.0, 0.5};
+    const ImpedanceCurve band = SyntheticCurve(m, LogGrid(10.0, 5000.0, 100));
+    double ElectricalModel::*const figures[] = {&ElectricalModel::fs, &ElectricalModel::qms,
+                                                &ElectricalModel::qes, &ElectricalModel::le};
+    m.*figures[figure] = value;
+    const std::optional<FigureOutOfRange> out = ImplausibleFigure(m, band);
+    QCOMPARE(out ? QString::fromLatin1(out->name) : QString(), refused);
 }
 
 void TestImpedanceFit::addedMass_data() {

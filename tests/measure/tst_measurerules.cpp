@@ -2,6 +2,7 @@
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
 #include "SyntheticImpedance.h"
+#include "TestFiles.h"
 
 #include <QTest>
 
@@ -76,6 +77,10 @@ private slots:
     void massesAndBox();
     void writesOnlyTheDriverFigures_data();
     void writesOnlyTheDriverFigures();
+    void refusesFiguresThePageCannotShow_data();
+    void refusesFiguresThePageCannotShow();
+    void refusesTypedFiguresThatOverflow_data();
+    void refusesTypedFiguresThatOverflow();
 };
 
 void TestMeasureRules::sentencesWithoutParameters_data() {
@@ -264,6 +269,67 @@ void TestMeasureRules::writesOnlyTheDriverFigures() {
             driverPageWrites().count(name) && (withVas || (name != "EVas" && name != "EEffPDiam"));
         QVERIFY2(store.writes(f.id) == (written ? 1 : 0), f.name);
     }
+}
+
+void TestMeasureRules::refusesFiguresThePageCannotShow_data() {
+    QTest::addColumn<int>("figure"); // Fs, Qms, Vas, diameter
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("refusal"); // empty: written
+    QTest::newRow("Vas 1e300 is a number") << 2 << 1e300 << "";
+    QTest::newRow("Vas infinite") << 2 << HUGE_VAL << "refuses Vas: it would read INF";
+    QTest::newRow("Vas 5e-324") << 2 << 5e-324 << "refuses Vas: it would read 0.00";
+    QTest::newRow("Vas negative") << 2 << -3.0 << "refuses Vas: it would read -3.00";
+    QTest::newRow("diameter not a number")
+        << 3 << std::nan("") << "refuses the effective piston diameter: it would read NAN";
+    QTest::newRow("Fs 0.004") << 0 << 0.004 << "refuses Fs: it would read 0.00";
+    QTest::newRow("Qms 0.0004") << 1 << 0.0004 << "refuses Qms: it would read 0.000";
+    QTest::newRow("Qms 0.0005 rounds up") << 1 << 0.0005 << "";
+}
+
+// One check for every figure the Driver page gets: refused, none is written.
+void TestMeasureRules::refusesFiguresThePageCannotShow() {
+    QFETCH(int, figure);
+    QFETCH(double, value);
+    QFETCH(QString, refusal);
+    MeasuredDriver d{27.5, 0.43, 5.4, 0.4, 5.7, 1.0, 40.0, 300.0};
+    double *const figures[] = {&d.fs, &d.qms, &*d.vasLitres, &*d.effectiveDiameterMm};
+    *figures[figure] = value;
+    const QString message =
+        refusal.isEmpty() ? QString() : "Use these parameters " + refusal + " in the Driver page";
+    QCOMPARE(errorOf([&] { CheckDriverFields(d); }), message);
+    MemoryFieldStore store;
+    QCOMPARE(errorOf([&] { WriteDriverFields(store, d); }), message);
+    QCOMPARE(store.writes("EFs") + store.writes("EEffPDiam"), refusal.isEmpty() ? 2 : 0);
+}
+
+void TestMeasureRules::refusesTypedFiguresThatOverflow_data() {
+    QTest::addColumn<QString>("sdCm2");
+    QTest::addColumn<QString>("grams");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("as measured") << "500"
+                                 << "12" << false;
+    QTest::newRow("Sd 1e300") << "1e300"
+                              << "12" << true;
+    QTest::newRow("Sd 5e-324") << "5e-324"
+                               << "12" << true;
+    QTest::newRow("mass 1e300 g") << "500"
+                                  << "1e300" << true;
+}
+
+// Typed beyond reason, Sd and the mass made Vas INF or 0.00: refused by name.
+void TestMeasureRules::refusesTypedFiguresThatOverflow() {
+    QFETCH(QString, sdCm2);
+    QFETCH(QString, grams);
+    QFETCH(bool, refused);
+    MeasureInputs in;
+    in.freeAir = curveOf(Woofer().model(InductanceModel::Plain));
+    in.addedMass1 = curveOf(Woofer().model(InductanceModel::Plain, 0.012));
+    in.addedMass1Grams = grams;
+    in.sdCm2 = sdCm2;
+    const MeasureReport r = FitMeasurements(in);
+    QVERIFY(r.driver);
+    const QString refusal = errorOf([&] { CheckDriverFields(*r.driver); });
+    QCOMPARE(refusal.startsWith(QStringLiteral("Use these parameters refuses Vas: ")), refused);
 }
 
 QTEST_GUILESS_MAIN(TestMeasureRules)

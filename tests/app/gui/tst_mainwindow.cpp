@@ -7,15 +7,20 @@
 #include "Program.h"
 #include "ProgramState.h"
 #include "ResponseArrays.h"
+#include "SyntheticImpedance.h"
 #include "TestFiles.h"
 #include "mainprg2.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -654,6 +659,39 @@ private slots:
         child<QAbstractButton>("GETDRIVERButton")->click(); // no database in this directory
         QCOMPARE(dialogs_.errors, QStringList{"File not found."});
         QVERIFY(program_->window("GETDRIVERForm")->isVisible());
+    }
+
+    void measureChartSameEveryTime_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Free air...") << "FreeAirButton";
+        QTest::newRow("Fit") << "FitButton";
+    }
+
+    // The 50th open or fit draws what the 2nd drew: one pair of axes, two
+    // curves, no more items in the scene; and the file name's start shows.
+    void measureChartSameEveryTime() {
+        QFETCH(QString, button);
+        const QString path =
+            QDir::current().absoluteFilePath("free_air_of_woofer_A_after_break_in.zma");
+        ElectricalModel m{InductanceModel::Plain, 6.0, 1e-3, 0, 0, 28.0, 6.0, 0.45};
+        const auto curve = test::SyntheticCurve(m, test::LogGrid(10, 2e4, 300));
+        test::writeBytes(path, test::ZmaLines(curve).join('\n').toUtf8());
+        QWidget *form = program_->window("MeasureForm");
+        form->show();
+        QGraphicsScene *scene = child<QChartView>("ImpedanceView", form)->scene();
+        qsizetype items = 0;
+        for (int i = 0; i < 50; ++i) {
+            dialogs_.answers.push_back(path); // left unused by "Fit"
+            child<QAbstractButton>(i ? qPrintable(button) : "FreeAirButton", form)->click();
+            items = i == 1 ? scene->items().size() : items;
+        }
+        QCOMPARE(scene->items().size(), items);
+        QCOMPARE(child<QChartView>("ImpedanceView", form)->chart()->axes().size(), 2);
+        auto *file = child<QLineEdit>("EFreeAirFile", form);
+        QCOMPARE(file->text(), QFileInfo(path).fileName());
+        QCOMPARE(file->cursorPosition(), 0); // the field scrolls to its cursor
+        QCOMPARE(file->toolTip(), QDir::toNativeSeparators(path));
+        QVERIFY(dialogs_.errors.isEmpty());
     }
 };
 
