@@ -320,6 +320,45 @@ QString VentLengthText(const DesignSetup &s) {
     return QString();
 }
 
+AddedMassAnswer AddedMassFor(const BoxParameters &box, const AirProperties &air, double tuningHz) {
+    AddedMassAnswer a;
+    a.grams = AddedMassForTuning(box, air, tuningHz);
+    const double ownGrams = box.radiatorMassG.value_or(0.0);
+    if (!a.grams) {
+        BoxParameters bare = box;
+        bare.radiatorAddedMassG = 0.0;
+        const double highest = TuningOfRadiators(bare, air).fb;
+        a.sentence =
+            std::isfinite(highest) && highest > 0.0 && std::isfinite(tuningHz) && tuningHz > highest
+                ? QStringLiteral("The radiators cannot tune the box to %1 Hz: without "
+                                 "added mass they tune it to %2 Hz, the highest they "
+                                 "reach. A smaller box or stiffer radiators tune higher.")
+                      .arg(Figure(tuningHz, 1), Figure(highest, 1))
+                : QStringLiteral("The radiators cannot tune the box there: a value of the "
+                                 "radiators or the tuning is not a usable number");
+        return a;
+    }
+    // More than twice its own mass on a radiator: it swings far and its
+    // tuning drifts with its suspension; more or larger radiators suit.
+    if (ownGrams > 0.0 && *a.grams > 2.0 * ownGrams)
+        a.sentence =
+            QStringLiteral("%1 g on a radiator of %2 g, %3 times its own mass: it will "
+                           "swing far to reach so low a tuning. A larger or a second "
+                           "radiator, or a larger box, needs less.")
+                .arg(Figure(*a.grams, 1), Figure(ownGrams, 1), Figure(*a.grams / ownGrams, 1));
+    return a;
+}
+
+QString BandpassSizeNotice(const BandpassDesign &design, double qts, double vasLitres) {
+    const double largest = std::max(design.rearLitres, design.frontLitres);
+    if (!(vasLitres > 0.0) || largest <= 3.0 * vasLitres)
+        return QString();
+    return QStringLiteral("A chamber of %1 l is %2 times Vas: a driver of Qts %3 makes this "
+                          "bandpass box far larger than it suits (a Qts below about 0.4 does). "
+                          "A smaller S or a higher gain makes it smaller.")
+        .arg(Figure(largest, 0), Figure(largest / vasLitres, 1), Figure(qts, 2));
+}
+
 QString AirText(const AirProperties &air) {
     if (!(std::isfinite(air.density) && std::isfinite(air.soundSpeed)))
         return QStringLiteral("The air needs numbers.");

@@ -2,6 +2,7 @@
 
 #include "DesignModel.h"
 #include "DesignSetup.h"
+#include "Enclosures.h"
 #include "FieldTable.h"
 #include "Overlays.h"
 
@@ -110,11 +111,26 @@ std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const Desig
 QString DriveVoltageText(const DesignCurves &curves);
 // "DC 3.25 ohm, least 4.1 ohm (10-250 Hz)", what an amplifier is matched to.
 QString AmplifierLoadText(const DesignCurves &curves);
-// The length of each vent for the tuning by the vent calculator's formula,
-// with a warning when a vent is longer than its chamber is deep (the edge
-// of a cube of its volume) or would need a negative length: "Vent 33.1 cm
-// long." or empty.
+// The length to cut each vent to, so that it tunes the chamber as the
+// charts' circuit does in the design's air (less the end correction of one
+// flanged and one free end), with a warning when a vent is longer than its
+// chamber is deep (the edge of a cube of its volume) or would need a
+// negative length: "Vent 36.0 cm long." or empty.
 QString VentLengthText(const DesignSetup &setup);
+// The helpers of the passive radiator and the bandpass box. Each answer
+// that no builder would want comes with a sentence saying why, and a
+// refusal says what can be had instead.
+//   The added mass that tunes the radiators to `tuningHz`, in grams, or a
+//   refusal naming the highest tuning the radiators reach without any.
+struct AddedMassAnswer {
+    std::optional<double> grams;
+    QString sentence; // the refusal, or a warning beside the figure
+};
+AddedMassAnswer AddedMassFor(const BoxParameters &box, const AirProperties &air, double tuningHz);
+//   A warning when a 4th-order bandpass box's chambers are far larger than
+//   the driver's Vas (more than three times), or empty.
+QString BandpassSizeNotice(const BandpassDesign &design, double qts, double vasLitres);
+
 // The air as the charts take it: "Air 1.2010 kg/m^3, 343.68 m/s".
 QString AirText(const AirProperties &air);
 // The amplifier's limits as the design takes them: "Clips at 63.25 V RMS,

@@ -344,6 +344,8 @@ CollapsibleSection *TChartsForm::buildEnclosureSection() {
         e->setToolTip(QStringLiteral("Empty: no such loss."));
         section->addRow(Caption(r), e);
     }
+    helperNotice_ = Notice("HelperNoticeLabel");
+    section->addWide(helperNotice_);
     section->addWide(ventLength_);
     section->addWide(qualityNotice_);
     return section;
@@ -796,6 +798,8 @@ void TChartsForm::followBoxKind(BoxKind kind) {
 void TChartsForm::kindChosen() {
     const BoxKind kind = boxKind();
     ShowPage(kindFields_, static_cast<int>(kind));
+    if (helperNotice_)
+        helperNotice_->clear(); // it spoke of another kind's helper
     showLossFields(KindOf(kind));
     if (!started_[kind]) {
         started_[kind] = true;
@@ -1088,13 +1092,13 @@ void TChartsForm::PrTuneButtonClick() {
     runOwnCommand([this] {
         const DesignSetup design = currentDesign();
         const std::optional<double> tuning = ParseWindowValue(edits_.at("EPrTuning")->text());
-        const std::optional<double> added =
-            tuning ? AddedMassForTuning(design.enclosure, design.air, *tuning) : std::nullopt;
-        if (!added)
-            throw DravikError(QStringLiteral(
-                "The radiators cannot tune the box there: it would take a negative added mass, "
-                "or a value of the radiators or the tuning is not a usable number"));
-        edits_.at("EPrAddedMass")->setText(QString::number(*added, 'f', 2));
+        helperNotice_->clear();
+        const AddedMassAnswer added =
+            AddedMassFor(design.enclosure, design.air, tuning.value_or(std::nan("")));
+        if (!added.grams)
+            throw DravikError(added.sentence);
+        edits_.at("EPrAddedMass")->setText(QString::number(*added.grams, 'f', 2));
+        helperNotice_->setText(added.sentence);
     });
 }
 
@@ -1113,6 +1117,8 @@ void TChartsForm::Bp4DesignButtonClick() {
                 "A 4th-order bandpass box needs Fs, Qes, Qms and Vas, an S above 0 and a gain "
                 "that puts Qbp above Qts"));
         const auto figure = [](double v) { return QString::number(v, 'f', 2); };
+        helperNotice_->setText(
+            BandpassSizeNotice(*bp, *d.qes * *qms / (*d.qes + *qms), *d.vasLitres));
         edits_.at("EBp4RearVolume")->setText(figure(bp->rearLitres));
         edits_.at("EBp4FrontVolume")->setText(figure(bp->frontLitres));
         edits_.at("EBp4Tuning")->setText(figure(bp->fbHz));

@@ -151,6 +151,7 @@ private:
     QStackedWidget *kindFields_ = nullptr;
     QLabel *amplifierLoad_ = nullptr;
     QLabel *ventLength_ = nullptr;
+    QLabel *helperNotice_ = nullptr; // what a box helper's answer is worth
     QLabel *qualityNotice_ = nullptr;
     QLabel *spaceNotice_ = nullptr; // why a car's or a room's values cannot be used
     QLabel *air_ = nullptr;

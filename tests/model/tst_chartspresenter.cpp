@@ -158,6 +158,15 @@ private slots:
                     .startsWith(QStringLiteral("The charts keep 8 overlays: the oldest, six, ")));
     }
 
+    // A megabyte of title from a setup file is cut on entry: nothing that
+    // lists, notes or draws an overlay ever lays out more.
+    void hugeOverlayTitlesAreCutOnEntry() {
+        ChartsPresenter p;
+        p.addOverlay(QString(1000000, QLatin1Char('L')), Bandpass6Design());
+        QVERIFY(p.overlays().label(0).size() < 2 * OverlaySet::MaxTitleLength);
+        QVERIFY(p.overlays().label(0).contains(QChar(0x2026)));
+    }
+
     // Every kind's starting values, for a shipped driver of the main window,
     // give a design every chart of that kind can draw.
     void startingValues_data() {
@@ -263,6 +272,68 @@ private slots:
         const double compliance = litres / 1000.0 / (s.air.density * std::pow(s.air.soundSpeed, 2));
         const double fb = 1.0 / (2.0 * M_PI * std::sqrt(mass * compliance));
         QVERIFY2(std::fabs(fb / tuning - 1.0) < 0.005, qPrintable(text)); // the 0.1 cm shown
+    }
+
+    // The radiators' helper: a tuning above the highest they reach is
+    // refused naming it (and that tuning itself needs no added mass); a
+    // tuning that needs more than twice a radiator's mass says so.
+    void radiatorHelperSaysWhatItsAnswerIsWorth_data() {
+        QTest::addColumn<double>("tuning"); // 0: the highest reachable
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("the highest reachable") << 0.0 << false << false;
+        QTest::newRow("above it") << 80.0 << true << false;
+        QTest::newRow("a little below it") << -2.0 << false << false;
+        QTest::newRow("far below it") << 12.0 << false << true;
+    }
+    void radiatorHelperSaysWhatItsAnswerIsWorth() {
+        QFETCH(double, tuning);
+        QFETCH(bool, refused);
+        QFETCH(bool, warned);
+        BoxParameters box;
+        box.kind = BoxKind::PassiveRadiator;
+        box.vbLitres = 60.0;
+        box.radiatorCount = 1.0;
+        box.radiatorAreaCm2 = 500.0;
+        box.radiatorMassG = 36.0;
+        box.radiatorAddedMassG = 0.0;
+        box.radiatorComplianceMmPerN = 0.5;
+        box.radiatorQms = 5.0;
+        const AirProperties air;
+        const double highest = TuningOfRadiators(box, air).fb;
+        QVERIFY(highest > 20.0 && highest < 80.0);
+        const double asked = tuning <= 0.0 ? highest + tuning : tuning;
+        const AddedMassAnswer a = AddedMassFor(box, air, asked);
+        QCOMPARE(!a.grams, refused);
+        if (refused) {
+            QVERIFY2(a.sentence.contains(QString::number(highest, 'f', 1) + QStringLiteral(" Hz")),
+                     qPrintable(a.sentence));
+            return;
+        }
+        QCOMPARE(!a.sentence.isEmpty(), warned);
+        // The mass found tunes the box where it was asked to.
+        box.radiatorAddedMassG = *a.grams;
+        QVERIFY(std::fabs(TuningOfRadiators(box, air).fb / asked - 1.0) < 1e-9);
+    }
+
+    // A 4th-order bandpass box for a driver of high Qts is far larger than
+    // its Vas: said so.
+    void bandpassHelperWarnsOfHugeChambers_data() {
+        QTest::addColumn<double>("qts");
+        QTest::addColumn<double>("s");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("Qts 0.3, S 0.7") << 0.3 << 0.7 << false;
+        QTest::newRow("Qts 0.58, S 0.7") << 0.58 << 0.7 << false;
+        QTest::newRow("Qts 0.58, S 0.8") << 0.58 << 0.8 << true;
+    }
+    void bandpassHelperWarnsOfHugeChambers() {
+        QFETCH(double, qts);
+        QFETCH(double, s);
+        QFETCH(bool, warned);
+        const std::optional<BandpassDesign> bp = DesignBandpass4(30.0, qts, 100.0, s, 0.0);
+        QVERIFY(bp);
+        QCOMPARE(std::max(bp->rearLitres, bp->frontLitres) > 300.0, warned);
+        QCOMPARE(!BandpassSizeNotice(*bp, qts, 100.0).isEmpty(), warned);
     }
 
     // What an amplifier sees: the wired coils' DC resistance and the least
