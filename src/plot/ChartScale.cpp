@@ -205,6 +205,33 @@ double CrossingBetween(const std::vector<double> &f, const std::vector<double> &
 
 } // namespace
 
+std::vector<double> SmoothedAbove(const std::vector<double> &frequencies,
+                                  const std::vector<double> &db, double fromHz, double fraction) {
+    std::vector<double> out = db;
+    const size_t n = std::min(frequencies.size(), db.size());
+    const double halfWidth = std::pow(2.0, 0.5 / fraction);
+    size_t low = 0, high = 0; // the window [low, high) slides up with i
+    for (size_t i = 0; i < n; ++i) {
+        if (!(frequencies[i] > fromHz))
+            continue;
+        while (low < n && frequencies[low] < frequencies[i] / halfWidth)
+            ++low;
+        high = std::max(high, low);
+        while (high < n && frequencies[high] <= frequencies[i] * halfWidth)
+            ++high;
+        double power = 0.0;
+        int count = 0;
+        for (size_t j = low; j < high; ++j)
+            if (std::isfinite(db[j])) {
+                power += std::pow(10.0, db[j] / 10.0);
+                ++count;
+            }
+        if (count > 0 && power > 0.0)
+            out[i] = 10.0 * std::log10(power / count);
+    }
+    return out;
+}
+
 SpikeFreeSpan SpikeFreeSpanOf(std::vector<double> values) {
     values.erase(
         std::remove_if(values.begin(), values.end(), [](double v) { return !std::isfinite(v); }),

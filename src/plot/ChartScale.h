@@ -99,6 +99,16 @@ struct SpikeFreeSpan {
 };
 SpikeFreeSpan SpikeFreeSpanOf(std::vector<double> values);
 
+// A level curve (dB) averaged in power over a window 1/fraction of an
+// octave wide around each point above fromHz; the points below are kept.
+// Where a room's field turns statistical its modes lie closer than the
+// chart's points and a single sample of them zig-zags: the average is what
+// a listener hears there.
+std::vector<double> SmoothedAbove(const std::vector<double> &frequencies,
+                                  const std::vector<double> &db, double fromHz, double fraction);
+// The fraction of an octave the charts smooth a room's level over.
+inline constexpr double RoomSmoothingFraction = 12.0;
+
 // Where a response falls 3 dB (or `drop`) below its passband's top, the
 // highest value between lowHz and highHz: below the top and, for a response
 // that falls again within the band (a bandpass box), above it. Each edge

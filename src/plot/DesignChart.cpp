@@ -565,7 +565,7 @@ void DesignChart::replaceOverlayPoints() {
         const DesignCurves *o = overlays_[drawn++];
         const auto [first, last] =
             SliceInView(o->frequencies, frequencyAxis_->min(), frequencyAxis_->max());
-        series->replace(Points(o->frequencies, (*o).*main.values, false, first, last));
+        series->replace(Points(o->frequencies, drawnLevels(*o, main.values), false, first, last));
     }
 }
 
@@ -685,6 +685,21 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
 }
 
 // The current design's curves, the points in view.
+// The level in a room is drawn smoothed where its field is statistical;
+// the other curves, and levels elsewhere, as computed.
+bool DesignChart::smoothsInRoom(const DesignCurves &curves) const {
+    return (which_ == Chart::Room || which_ == Chart::Spl) && curves.schroederHz &&
+           std::isfinite(*curves.schroederHz);
+}
+
+std::vector<double> DesignChart::drawnLevels(const DesignCurves &curves,
+                                             std::vector<double> DesignCurves::*values) const {
+    if (values != &DesignCurves::splDb || !smoothsInRoom(curves))
+        return curves.*values;
+    return SmoothedAbove(curves.frequencies, curves.splDb, *curves.schroederHz,
+                         RoomSmoothingFraction);
+}
+
 void DesignChart::showCurves() {
     if (!shown_)
         return;
@@ -692,7 +707,7 @@ void DesignChart::showCurves() {
     const auto [first, last] =
         SliceInView(curves.frequencies, frequencyAxis_->min(), frequencyAxis_->max());
     for (const Curve &c : curves_) {
-        c.series->replace(drawn_ ? Points(curves.frequencies, curves.*c.values,
+        c.series->replace(drawn_ ? Points(curves.frequencies, drawnLevels(curves, c.values),
                                           c.rightAxis && rightLogAxis_, first, last)
                                  : QList<QPointF>());
         // A curve of another kind of box (radiators, rear vents) stays hidden.
@@ -977,9 +992,17 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
                                QStringLiteral(" (from the passband's top)"),
                            f3Line_->pen()});
     if (schroederHz_)
-        legend_.push_back({QStringLiteral("Statistical field above ") +
-                               LegendFigure(*schroederHz_) + QStringLiteral(" Hz (Schroeder)"),
-                           schroederLine_->pen()});
+        legend_.push_back(
+            {QStringLiteral("Statistical field above ") + LegendFigure(*schroederHz_) +
+                 QStringLiteral(" Hz (Schroeder): the level smoothed to 1/") +
+                 LegendFigure(RoomSmoothingFraction) + QStringLiteral(" octave there"),
+             schroederLine_->pen()});
+    if (which_ == Chart::Spl && shown_ && smoothsInRoom(*shown_))
+        legend_.push_back({QStringLiteral("Smoothed to 1/") + LegendFigure(RoomSmoothingFraction) +
+                               QStringLiteral(" octave above ") +
+                               LegendFigure(*shown_->schroederHz) +
+                               QStringLiteral(" Hz, where the room's field is statistical"),
+                           QPen(Qt::NoPen)});
     if (modesHz_)
         legend_.push_back({QStringLiteral("Modes summed to ") + LegendFigure(*modesHz_) +
                                QStringLiteral(" Hz only: the level above falls short"),

@@ -114,6 +114,9 @@ private:
     void fitLimitsAxes(double lowHz, double highHz);
     void showOverlays(const std::vector<ChartOverlay> &overlays);
     void showCurves();
+    bool smoothsInRoom(const DesignCurves &curves) const;
+    std::vector<double> drawnLevels(const DesignCurves &curves,
+                                    std::vector<double> DesignCurves::*values) const;
     void replaceOverlayPoints();
     void sliceToView();
     void showBindingLimit(const DesignCurves &curves);
