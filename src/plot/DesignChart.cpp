@@ -940,7 +940,13 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
                  curves_[6].series->pen()});
         legend_.push_back({QStringLiteral("Level at the drive set"), curves_[7].series->pen()});
     } else {
-        legend_.push_back({DisplayLabel(design), mainPen});
+        // Beside a bandpass box's rear vents, the main curve is its front
+        // vents'.
+        const bool frontAndRear =
+            which_ == Chart::PortVelocity && curves_.size() > 1 && curves_[1].series->isVisible();
+        legend_.push_back(
+            {DisplayLabel(frontAndRear ? QStringLiteral("Front vents: ") + design : design),
+             mainPen});
         if (which_ == Chart::Impedance)
             legend_.push_back({QStringLiteral("Phase (right axis)"), curves_[1].series->pen()});
         if (which_ == Chart::Chain)

@@ -391,6 +391,12 @@ private slots:
         }
         const DesignCurves curves = ComputeDesignCurves(setup, Frequencies());
         marks.designLabel = QStringLiteral("the design");
+        // The vent chart names the front vents beside the rear ones.
+        DesignChart vents(Chart::PortVelocity, QStringLiteral("V"));
+        vents.show(curves, marks, {}, 0);
+        QCOMPARE(vents.legendTexts().front(), setup.enclosure.kind == BoxKind::Bandpass6
+                                                  ? QStringLiteral("Front vents: the design")
+                                                  : QStringLiteral("the design"));
         DesignChart spl(Chart::Spl, QStringLiteral("S"));
         spl.show(curves, marks, {}, 0);
         const QStringList legend = spl.legendTexts();
