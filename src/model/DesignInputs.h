@@ -2,6 +2,8 @@
 
 #include "DesignSetup.h"
 
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -91,11 +93,45 @@ enum class ModelInput : std::uint8_t {
     Computable,
     Count
 };
-using ModelInputs = std::uint64_t;
-static_assert(static_cast<int>(ModelInput::Count) <= 64, "one bit an input");
+// A set of inputs, as many as the table has: a chart's needs, what a design
+// lacks. Grows with the table; no fixed width to outgrow.
+class ModelInputs {
+public:
+    ModelInputs() = default;
+    ModelInputs(std::nullptr_t) {} // "0": the empty set
+    static ModelInputs of(ModelInput input) {
+        ModelInputs m;
+        m.bits_.set(static_cast<size_t>(input));
+        return m;
+    }
+    bool has(ModelInput input) const { return bits_.test(static_cast<size_t>(input)); }
+    explicit operator bool() const { return bits_.any(); }
+    ModelInputs &operator|=(const ModelInputs &o) {
+        bits_ |= o.bits_;
+        return *this;
+    }
+    ModelInputs &operator&=(const ModelInputs &o) {
+        bits_ &= o.bits_;
+        return *this;
+    }
+    ModelInputs operator~() const {
+        ModelInputs m = *this;
+        m.bits_.flip();
+        return m;
+    }
+    friend ModelInputs operator|(ModelInputs a, const ModelInputs &b) { return a |= b; }
+    friend ModelInputs operator&(ModelInputs a, const ModelInputs &b) { return a &= b; }
+    friend bool operator==(const ModelInputs &a, const ModelInputs &b) {
+        return a.bits_ == b.bits_;
+    }
+    friend bool operator!=(const ModelInputs &a, const ModelInputs &b) { return !(a == b); }
 
-inline constexpr ModelInputs Bit(ModelInput input) {
-    return ModelInputs{1} << static_cast<unsigned>(input);
+private:
+    std::bitset<static_cast<size_t>(ModelInput::Count)> bits_;
+};
+
+inline ModelInputs Bit(ModelInput input) {
+    return ModelInputs::of(input);
 }
 
 // What a value may be: a positive number; a number of zero or more; or, for
