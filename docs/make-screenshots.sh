@@ -36,6 +36,11 @@ work="$tmp/Dravik"
 mkdir -p "$work" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
 cp "$root"/data/shipped/* "$work/"
+# A screen of a 1366 x 768 laptop, so that each window opens at the size a
+# user sees (Qt's offscreen screen is 800 x 600 otherwise).
+cat >"$tmp/screen.json" <<'SCREEN'
+{ "screens": [ { "name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768, "logicalDpi": 96 } ] }
+SCREEN
 
 cat >"$tmp/screenshots.dvs" <<'SCRIPT'
 # Start-up: the Driver page with the default driver.
@@ -139,16 +144,23 @@ choose ChartsForm.VentedChoice
 set EVb 240
 set EFb 22
 click Button1
-# An 18 Hz subsonic filter: a 4th-order Butterworth high-pass.
+# An 18 Hz subsonic filter: a 4th-order Butterworth high-pass, added in the
+# side panel's Signal chain section (the sections above it folded, so that
+# it shows) with the chain's chart on its tab.
+click ChartsForm.DriversSectionHeader
+click ChartsForm.EnclosureSectionHeader
+click ChartsForm.DriveSectionHeader
 page ChartsForm.ChainPanel
 choose ChartsForm.HighPassChoice
 choose ChartsForm.ButterworthChoice
 set ChartsForm.EFilterOrder 4
 set ChartsForm.EFilterFrequency 18
 click ChartsForm.AddFilterButton
-grab ChartsForm.ChainPanel chart-signal-chain.png
+grab ChartsForm chart-signal-chain.png
 select ChartsForm.ChainList 0
 click ChartsForm.RemoveFilterButton
+click ChartsForm.ChainSectionHeader
+click ChartsForm.DriveSectionHeader
 # In a saloon car, with an amplifier of 600 W into 4 ohm: the cone sets the
 # maximum below 16 Hz, the amplifier above.
 choose ChartsForm.CarChoice
@@ -174,7 +186,8 @@ click ChartsForm.ClearButton
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.
-(cd "$work" && XDG_RUNTIME_DIR="$tmp/runtime" timeout 120 "$script" "$tmp/screenshots.dvs") \
+(cd "$work" && XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM="offscreen:configfile=$tmp/screen.json" \
+    timeout 120 "$script" "$tmp/screenshots.dvs") \
     2> >(grep -v '^This plugin does not support' >&2)
 
 mkdir -p "$images"
