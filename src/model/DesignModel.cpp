@@ -541,12 +541,23 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
 
 // A phase that runs on past a half turn instead of jumping back by a whole
 // one: a steep chain turns through several, and its chart draws no jump.
-void UnwrapDegrees(std::vector<double> &phase) {
+// Whole turns are then taken off so that it lies within a half turn of 0
+// where the gain is greatest: a high-pass reads 0 above its corner, a
+// low-pass below.
+void UnwrapDegrees(std::vector<double> &phase, const std::vector<double> &gainDb) {
     for (size_t i = 1; i < phase.size(); ++i) {
         const double step = phase[i] - phase[i - 1];
         if (std::isfinite(step))
             phase[i] -= 360.0 * std::round(step / 360.0);
     }
+    if (phase.empty() || gainDb.size() != phase.size())
+        return;
+    const size_t top = size_t(std::max_element(gainDb.begin(), gainDb.end()) - gainDb.begin());
+    if (!std::isfinite(phase[top]))
+        return;
+    const double turns = 360.0 * std::round(phase[top] / 360.0);
+    for (double &p : phase)
+        p -= turns;
 }
 
 } // namespace
@@ -668,7 +679,7 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
     c.drivePowerW = d.eg * d.eg / d.rdc;
     c.driveVoltageV = voltageKnown ? d.eg : std::numeric_limits<double>::quiet_NaN();
     FillCurves(d, c, radiatorLimit);
-    UnwrapDegrees(c.chainPhaseDeg);
+    UnwrapDegrees(c.chainPhaseDeg, c.chainDb);
 
     // Values usable one by one may still overflow together: such a chart
     // says so rather than draw what is not a number.

@@ -128,6 +128,15 @@ std::vector<double> LogLabelsFromLow(double low, double high, int maxLabels) {
     std::vector<double> labels = LogLabels(low, high, std::max(1, maxLabels - 1));
     if (!labels.empty() && labels.front() > low * (1.0 + Slack))
         labels.insert(labels.begin(), low);
+    // Where even the powers of ten are too many, every k-th from the start.
+    const size_t room = static_cast<size_t>(std::max(2, maxLabels));
+    if (labels.size() > room) {
+        const size_t k = (labels.size() + room - 1) / room;
+        std::vector<double> thinned;
+        for (size_t i = 0; i < labels.size(); i += k)
+            thinned.push_back(labels[i]);
+        labels = thinned;
+    }
     return labels;
 }
 

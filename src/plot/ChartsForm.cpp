@@ -64,7 +64,14 @@ QLabel *Readout(const char *name) {
 QLabel *Notice(const char *name) {
     QLabel *label = Readout(name);
     label->setWordWrap(true);
+    label->hide(); // until it has something to say
     return label;
+}
+
+// A notice says its sentence, or takes no room at all while it has none.
+void Say(QLabel *label, const QString &text) {
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
 }
 
 // A stack of fields as tall as the page in front, not as its tallest page:
@@ -360,8 +367,11 @@ QWidget *TChartsForm::buildKindFields() {
         grid->setContentsMargins(0, 0, 0, 0);
         grid->setVerticalSpacing(3);
         if (k.followsMainWindow) {
-            grid->addWidget(PlainLabel(QStringLiteral("Vb, Fb and the vents of the main window.")),
-                            0, 0, 1, -1);
+            grid->addWidget(
+                PlainLabel(k.ventNeeds.empty()
+                               ? QStringLiteral("Vb of the main window.")
+                               : QStringLiteral("Vb, Fb and the vents of the main window.")),
+                0, 0, 1, -1);
         } else {
             std::vector<ModelInput> inputs = k.needs;
             inputs.insert(inputs.end(), k.ventNeeds.begin(), k.ventNeeds.end());
@@ -799,7 +809,7 @@ void TChartsForm::kindChosen() {
     const BoxKind kind = boxKind();
     ShowPage(kindFields_, static_cast<int>(kind));
     if (helperNotice_)
-        helperNotice_->clear(); // it spoke of another kind's helper
+        Say(helperNotice_, QString()); // it spoke of another kind's helper
     showLossFields(KindOf(kind));
     if (!started_[kind]) {
         started_[kind] = true;
@@ -870,11 +880,11 @@ void TChartsForm::showReadouts(const DesignSetup &design) {
     voltage_->setText(design.drive.given == DriveParameters::Given::Power ? DriveVoltageText(c)
                                                                           : QString());
     amplifierLoad_->setText(AmplifierLoadText(c));
-    ventLength_->setText(VentLengthText(design));
-    qualityNotice_->setText(QualityFactorNotice(design.driver).value_or(QString()));
+    Say(ventLength_, VentLengthText(design));
+    Say(qualityNotice_, QualityFactorNotice(design.driver).value_or(QString()));
     air_->setText(AirText(design.air));
-    amplifierLimit_->setText(AmplifierLimitText(design));
-    spaceNotice_->setText(SpaceFault(design.environment).value_or(QString()));
+    Say(amplifierLimit_, AmplifierLimitText(design));
+    Say(spaceNotice_, SpaceFault(design.environment).value_or(QString()));
     source_->setText(presenter_.sourceText());
 }
 
@@ -977,7 +987,7 @@ void TChartsForm::overlaysChanged() {
 void TChartsForm::PinButtonClick() {
     refresh();
     const DesignSetup &shown = *presenter_.shown();
-    overlayNotice_->setText(presenter_.addOverlay(DriverName(shown), shown));
+    Say(overlayNotice_, presenter_.addOverlay(DriverName(shown), shown));
     overlaysChanged();
 }
 
@@ -1006,7 +1016,7 @@ void TChartsForm::AddDesignButtonClick() {
             title = saved.fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver);
         }
         refresh(); // the drive of the overlays is the one shown
-        overlayNotice_->setText(presenter_.addOverlay(title, setup));
+        Say(overlayNotice_, presenter_.addOverlay(title, setup));
         overlaysChanged();
     });
 }
@@ -1016,7 +1026,7 @@ void TChartsForm::RemoveOverlayButtonClick() {
     if (row < 0)
         return;
     presenter_.overlays().remove(static_cast<size_t>(row));
-    overlayNotice_->clear();
+    Say(overlayNotice_, QString());
     overlaysChanged();
 }
 
@@ -1033,7 +1043,7 @@ void TChartsForm::HideOverlayButtonClick() {
 
 void TChartsForm::ClearButtonClick() {
     presenter_.overlays().clear();
-    overlayNotice_->clear();
+    Say(overlayNotice_, QString());
     overlaysChanged();
 }
 
@@ -1092,13 +1102,13 @@ void TChartsForm::PrTuneButtonClick() {
     runOwnCommand([this] {
         const DesignSetup design = currentDesign();
         const std::optional<double> tuning = ParseWindowValue(edits_.at("EPrTuning")->text());
-        helperNotice_->clear();
+        Say(helperNotice_, QString());
         const AddedMassAnswer added =
             AddedMassFor(design.enclosure, design.air, tuning.value_or(std::nan("")));
         if (!added.grams)
             throw DravikError(added.sentence);
         edits_.at("EPrAddedMass")->setText(QString::number(*added.grams, 'f', 2));
-        helperNotice_->setText(added.sentence);
+        Say(helperNotice_, added.sentence);
     });
 }
 
@@ -1117,8 +1127,7 @@ void TChartsForm::Bp4DesignButtonClick() {
                 "A 4th-order bandpass box needs Fs, Qes, Qms and Vas, an S above 0 and a gain "
                 "that puts Qbp above Qts"));
         const auto figure = [](double v) { return QString::number(v, 'f', 2); };
-        helperNotice_->setText(
-            BandpassSizeNotice(*bp, *d.qes * *qms / (*d.qes + *qms), *d.vasLitres));
+        Say(helperNotice_, BandpassSizeNotice(*bp, *d.qes * *qms / (*d.qes + *qms), *d.vasLitres));
         edits_.at("EBp4RearVolume")->setText(figure(bp->rearLitres));
         edits_.at("EBp4FrontVolume")->setText(figure(bp->frontLitres));
         edits_.at("EBp4Tuning")->setText(figure(bp->fbHz));

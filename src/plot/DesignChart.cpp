@@ -985,9 +985,11 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
     if (which_ == Chart::GroupDelay && shown_) {
         const SpikeFreeSpan delay = DelaySpan(ChartViewLowHz, ChartViewHighHz);
         if (delay.cut)
-            legend_.push_back({QStringLiteral("Spikes of the delay cut at the axis (") +
-                                   LegendFigure(delay.span.low) + QStringLiteral(" to ") +
-                                   LegendFigure(delay.span.high) + QStringLiteral(" ms shown)"),
+            legend_.push_back({QStringLiteral("Spikes of the delay beyond ") +
+                                   QString::number(delay.span.low, 'f', 1) +
+                                   QStringLiteral(" to ") +
+                                   QString::number(delay.span.high, 'f', 1) +
+                                   QStringLiteral(" ms cut at the axis"),
                                QPen(Qt::NoPen)});
     }
     if (fbHz_ || rearFbHz_)

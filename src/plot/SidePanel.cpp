@@ -102,7 +102,10 @@ void SidePanel::finish() {
 // not the bar shows, so that folding a section never moves the charts.
 void SidePanel::fitWidth() {
     const int bar = scroll_->verticalScrollBar()->sizeHint().width();
-    scroll_->setMinimumWidth(content_->minimumSizeHint().width() + bar + 2);
+    const int width = content_->minimumSizeHint().width() + bar + 2;
+    // A folded section takes its width along: the panel keeps the widest.
+    if (width > scroll_->minimumWidth())
+        scroll_->setMinimumWidth(width);
 }
 
 bool SidePanel::eventFilter(QObject *watched, QEvent *event) {

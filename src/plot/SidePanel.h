@@ -40,8 +40,9 @@ private:
 };
 
 // The sections one below the other in a vertical scroll area as wide as the
-// widest of them, so that nothing is cut at the side and the panel scrolls
-// where the window is too low to hold it.
+// widest of them ever was, so that nothing is cut at the side, folding a
+// section never moves the charts, and the panel scrolls where the window is
+// too low to hold it.
 class SidePanel : public QWidget {
     Q_OBJECT
 public:

@@ -200,6 +200,7 @@ private slots:
         QTest::newRow("20-5000 W, room for 3") << 20.0 << 5000.0 << 3;
         QTest::newRow("2-1e6 W, room for 4") << 2.0 << 1e6 << 4;
         QTest::newRow("100-1000 W, room for 10") << 100.0 << 1000.0 << 10;
+        QTest::newRow("50-500 W, room for 2") << 50.0 << 500.0 << 2;
     }
     void logBandLabelsStartAtTheBand() {
         QFETCH(double, low);
@@ -207,6 +208,7 @@ private slots:
         QFETCH(int, room);
         const std::vector<double> got = LogLabelsFromLow(low, high, room);
         QVERIFY(!got.empty());
+        QVERIFY(int(got.size()) <= std::max(room, 2));
         QVERIFY(std::fabs(got.front() / low - 1) < 1e-9);
         QVERIFY(std::is_sorted(got.begin(), got.end()));
         QVERIFY(got.back() <= high * (1 + 1e-9));

@@ -286,6 +286,11 @@ private slots:
                 QVERIFY(p.y() >= phaseAxis->min() && p.y() <= phaseAxis->max());
         }
         QVERIFY(phaseAxis->tickCount() <= 9);
+        // Where the gain is greatest the phase lies within a half turn of 0.
+        const size_t top = size_t(std::max_element(curves.chainDb.begin(), curves.chainDb.end()) -
+                                  curves.chainDb.begin());
+        QVERIFY2(std::fabs(curves.chainPhaseDeg[top]) <= 180.0,
+                 qPrintable(QString::number(curves.chainPhaseDeg[top])));
     }
 
     // The thermal limit names the power all the drivers take together.
