@@ -1156,32 +1156,28 @@ void DesignChart::placeAxisLabels() {
 // The legend flows in rows under the axis title, as wide as the plot.
 namespace {
 
-// One piece of the legend as laid out: an entry's text, or a line of it,
-// where it goes (row, and x from the plot's left) and whether its line
-// sample stands before it.
-struct LegendPiece {
-    size_t entry;
-    QString text;
-    int row;
-    double x;
-    bool sample;
-};
-
 // An entry's text broken at its blanks into lines no wider than `width`;
-// a word wider than the line stands alone.
+// a word wider than the line stands alone. Each word is measured once.
 QStringList WrappedLines(const QString &text, double width, const QFontMetricsF &fm) {
     if (fm.horizontalAdvance(text) <= width)
         return {text};
+    const double blank = fm.horizontalAdvance(QLatin1Char(' '));
     QStringList lines;
     QString line;
+    double lineWidth = 0.0;
     for (const QString &word : text.split(QLatin1Char(' '))) {
-        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-        if (!line.isEmpty() && fm.horizontalAdvance(longer) > width) {
+        const double w = fm.horizontalAdvance(word);
+        if (!line.isEmpty() && lineWidth + blank + w > width) {
             lines << line;
-            line = word;
-        } else {
-            line = longer;
+            line.clear();
+            lineWidth = 0.0;
         }
+        if (!line.isEmpty()) {
+            line += QLatin1Char(' ');
+            lineWidth += blank;
+        }
+        line += word;
+        lineWidth += w;
     }
     lines << line;
     return lines;
@@ -1213,13 +1209,23 @@ std::vector<LegendPiece> LayOutLegend(const std::vector<Entry> &entries, double 
 
 } // namespace
 
+// The legend laid out for a width, kept until the legend or the width
+// changes: measuring its texts is the dearest part of a redraw.
+const std::vector<LegendPiece> &DesignChart::legendLayout(double width) const {
+    if (width != legendLayoutWidth_ || !(legend_ == legendLayoutFor_)) {
+        legendLayout_ = LayOutLegend(legend_, width, QFontMetricsF(frequencyAxis_->labelsFont()));
+        legendLayoutWidth_ = width;
+        legendLayoutFor_ = legend_;
+    }
+    return legendLayout_;
+}
+
 double DesignChart::legendHeight(double width) const {
     if (legend_.empty())
         return 0.0;
     const QFontMetricsF fm(frequencyAxis_->labelsFont());
     const double row = fm.height() + RowGap;
-    const std::vector<LegendPiece> pieces = LayOutLegend(legend_, width, fm);
-    return (pieces.back().row + 1) * row;
+    return (legendLayout(width).back().row + 1) * row;
 }
 
 void DesignChart::placeLegend() {
@@ -1235,7 +1241,7 @@ void DesignChart::placeLegend() {
     const double band = BottomBand(fm, QFontMetricsF(frequencyAxis_->titleFont()));
     const double row = fm.height() + RowGap;
     const double top = plot_.bottom() + band;
-    for (const LegendPiece &piece : LayOutLegend(legend_, plot_.width(), fm)) {
+    for (const LegendPiece &piece : legendLayout(plot_.width())) {
         const double y = top + piece.row * row;
         if (piece.sample) {
             const double middle = y + fm.height() / 2.0;

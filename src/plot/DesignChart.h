@@ -61,6 +61,17 @@ struct ChartOverlay {
 // other: their plots start and end at the same pixels of it.
 inline constexpr char ChartColumnProperty[] = "dravikChartColumn";
 
+// One piece of a chart's legend as laid out: an entry's text, or a line of
+// it, where it goes (row, and x from the plot's left) and whether its line
+// sample stands before it.
+struct LegendPiece {
+    size_t entry;
+    QString text;
+    int row;
+    double x;
+    bool sample;
+};
+
 class DesignChart {
 public:
     DesignChart(Chart which, const QString &objectNamePrefix);
@@ -127,6 +138,7 @@ private:
     void layOut(const QSizeF &size, double left, double right);
     void placeAxisLabels();
     double legendHeight(double width) const;
+    const std::vector<LegendPiece> &legendLayout(double width) const;
     void placeLegend();
     void clearItems(std::vector<QGraphicsItem *> &items);
     QRectF plotArea() const { return plot_; }
@@ -168,6 +180,10 @@ private:
     // What the items were last placed for: unchanged, they stay.
     std::vector<double> axisItemsFor_;
     std::vector<LegendEntry> legendItemsFor_;
+    // The legend's layout as last measured, and for what.
+    mutable std::vector<LegendPiece> legendLayout_;
+    mutable std::vector<LegendEntry> legendLayoutFor_;
+    mutable double legendLayoutWidth_ = -1.0;
     QRectF legendPlotFor_;
     QString sentence_;
 };
