@@ -2,12 +2,14 @@
 
 #include "Application.h"
 #include "ChartsForm.h"
+#include "DesignFile.h"
 #include "Dialogs.h"
 #include "DriverDatabase.h"
 #include "Fp.h"
 #include "MeasureForm.h"
 #include "OutpFrm.h"
 #include "ProgramState.h"
+#include "SetupFile.h"
 #include "UserDialogs.h"
 #include "mainprg2.h"
 #include "outptw.h"
@@ -16,6 +18,8 @@
 
 #include <QApplication>
 #include <QScreen>
+
+#include <memory>
 
 namespace dravik {
 
@@ -51,6 +55,15 @@ Program::Program(UserDialogs &dialogs) {
     };
     chartHooks.chooseOpenFile = [mainWindow, &dialogs](const QString &filter) {
         return dialogs.openFile(mainWindow, filter);
+    };
+    chartHooks.readSetup = [](const QString &path) { return ReadSetupFile(path); };
+    chartHooks.writeSetup = [](const QString &path, const DesignSetup &setup) {
+        WriteSetupFile(path, setup);
+    };
+    chartHooks.readDesign = [](const QString &path) {
+        const auto saved = std::make_shared<const SavedDesign>(ReadDesignFile(path));
+        return TChartsForm::SavedFields{saved->fileName,
+                                        [saved](Field field) { return saved->text(field); }};
     };
     charts_ = std::make_unique<TChartsForm>(main_->fields(), chartHooks);
     TChartsForm *charts = charts_.get();

@@ -3,12 +3,10 @@
 #include "ChartScale.h"
 #include "CurveExport.h"
 #include "DesignChart.h"
-#include "DesignFile.h"
 #include "DesignReader.h"
 #include "Enclosures.h"
 #include "Fp.h"
 #include "NumberText.h"
-#include "SetupFile.h"
 #include "SidePanel.h"
 
 #include <QBuffer>
@@ -302,7 +300,7 @@ CollapsibleSection *TChartsForm::buildDriveSection() {
     section->addWide(group);
     section->addRow(QStringLiteral("Rs (ohm):"),
                     makeField("ESourceResistance", QStringLiteral("0"), 50));
-    ventWarning_ = makeField("EVentWarning", QStringLiteral("17"), 50);
+    ventWarning_ = makeField("EVentWarning", WindowValueText(DefaultPortVelocityWarning), 50);
     section->addRow(QStringLiteral("Vent warning (m/s):"), ventWarning_);
     auto *amplifier = PlainLabel(QStringLiteral("Amplifier"));
     QFont bold = amplifier->font();
@@ -1000,15 +998,15 @@ void TChartsForm::AddDesignButtonClick() {
         DesignSetup setup;
         QString title;
         if (IsSetupFile(*path)) {
-            setup = ReadSetupFile(*path);
+            setup = hooks_.readSetup(*path);
             const QString name = setup.label.isEmpty() ? DriverName(setup) : setup.label;
             title = QFileInfo(*path).fileName() +
                     (name.isEmpty() ? QString() : QStringLiteral(": ") + name);
         } else {
             // A design file holds the main window's fields: a vented or a
             // closed box of one driver.
-            const SavedDesign saved = ReadDesignFile(*path);
-            const FieldText text = [&saved](Field field) { return saved.text(field); };
+            const SavedFields saved = hooks_.readDesign(*path);
+            const FieldText &text = saved.text;
             setup.enclosure.kind =
                 KindOf(boxKind()).followsMainWindow ? boxKind() : BoxKind::Vented;
             ReadMainWindowDesign(text, setup);
@@ -1076,7 +1074,7 @@ void TChartsForm::OpenSetupButtonClick() {
         const std::optional<QString> path = hooks_.chooseOpenFile(QLatin1String(SetupFilter));
         if (!path)
             return;
-        const DesignSetup setup = ReadSetupFile(*path);
+        const DesignSetup setup = hooks_.readSetup(*path);
         presenter_.openSetup(setup, QFileInfo(*path).fileName());
         setControls(setup);
         presenter_.forget();
@@ -1094,7 +1092,7 @@ void TChartsForm::SaveSetupButtonClick() {
         // rest are in the file, and every export says them after the label.
         if (setup.label.isEmpty())
             setup.label = DriverName(setup);
-        WriteSetupFile(*path, setup);
+        hooks_.writeSetup(*path, setup);
     });
 }
 

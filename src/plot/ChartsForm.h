@@ -5,6 +5,7 @@
 #include "CurveFormats.h"
 #include "DesignChart.h"
 #include "DesignModel.h"
+#include "DesignReader.h"
 #include "Enclosures.h"
 #include "FieldStore.h"
 #include "Overlays.h"
@@ -43,12 +44,23 @@ class CollapsibleSection;
 class TChartsForm : public QWidget {
     Q_OBJECT
 public:
+    // A design file of the main window as the window takes it: its name
+    // without the directory, and the text of each of its fields.
+    struct SavedFields {
+        QString fileName;
+        FieldText text;
+    };
     // How the window reaches the rest of the program: the command wrapper
-    // that reports the program's errors, and the file dialogs.
+    // that reports the program's errors, the file dialogs, and the files it
+    // opens and saves (the program's store reads and writes them; the
+    // window knows none of their formats).
     struct Hooks {
         std::function<void(const std::function<void()> &)> runCommand;
         std::function<std::optional<QString>(const QString &pipeFilter)> chooseSaveFile;
         std::function<std::optional<QString>(const QString &pipeFilter)> chooseOpenFile;
+        std::function<DesignSetup(const QString &path)> readSetup;
+        std::function<void(const QString &path, const DesignSetup &setup)> writeSetup;
+        std::function<SavedFields(const QString &path)> readDesign;
     };
 
     TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *parent = nullptr);
