@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Acoustics.h"
 #include "ChartScale.h"
 #include "DesignModel.h"
 
@@ -189,7 +190,7 @@ private:
 };
 
 // The default view of every chart, as the plot window shows it.
-inline constexpr double ChartViewLowHz = 10.0;
-inline constexpr double ChartViewHighHz = 250.0;
+inline constexpr double ChartViewLowHz = acoustics::ResponseFirstHz;
+inline constexpr double ChartViewHighHz = acoustics::ResponseLastHz;
 
 } // namespace dravik
