@@ -138,6 +138,36 @@ inline ModelInputs Bit(ModelInput input) {
 // optional values (a loss, a radiator's Xmax), also left out.
 enum class InputRange { Positive, ZeroOrMore, PositiveOrNone };
 
+// What an input measures. Each quantity has the unit the window shows it in
+// and its SI unit with the factor between them; captions, sentences and any
+// other system of units come from this one place.
+enum class Quantity {
+    None, // a count or a ratio
+    Frequency,
+    Volume,
+    Resistance,
+    Length,   // a driver's or a vent's, in millimetres
+    Distance, // a room's or a cabin's, in metres
+    Power,
+    Inductance,
+    Area,
+    Mass,
+    Compliance,
+    Voltage,
+    Current,
+    Time,
+    Level,
+    LevelSlope,
+};
+
+struct QuantityUnits {
+    Quantity quantity;
+    const char *shown; // as a caption shows it: "l", "Hz", "" for none
+    const char *si;    // "m^3", "Hz"
+    double toSi;       // one shown unit in SI units: 1e-3 for litres
+};
+const QuantityUnits &UnitsOf(Quantity quantity);
+
 // Where the user types a value.
 enum class InputPage { Driver, Box, Vent, ThisWindow };
 
@@ -149,7 +179,7 @@ struct InputRow {
     std::optional<double> &(*member)(DesignSetup &);
     const char *name; // in a sentence: "Vb", "the vent diameter"
     InputPage page;
-    const char *unit; // as a caption shows it: "l", "Hz", "" for none
+    Quantity quantity; // its unit in captions and sentences comes from it
     // The field: a main window field's object name for the Driver, Box and
     // Vent pages; the charts window's own control otherwise.
     const char *field;

@@ -102,8 +102,8 @@ QWidget *ChoiceGroup(QHBoxLayout *&row) {
 
 QString Caption(const InputRow &row) {
     QString caption = QLatin1String(row.caption);
-    if (*row.unit)
-        caption += QStringLiteral(" (") + QLatin1String(row.unit) + QLatin1Char(')');
+    if (const char *unit = UnitsOf(row.quantity).shown; *unit)
+        caption += QStringLiteral(" (") + QLatin1String(unit) + QLatin1Char(')');
     return caption + QLatin1Char(':');
 }
 

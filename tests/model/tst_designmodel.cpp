@@ -95,6 +95,32 @@ class TestDesignModel : public QObject {
     }
 
 private slots:
+    // Every input measures a quantity with a unit to show and an SI unit:
+    // a unit shown has one in SI, and no row is left without. The
+    // quantities of a few inputs whose unit a builder must not misread.
+    void everyInputHasAQuantity_data() {
+        QTest::addColumn<int>("input");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<double>("toSi");
+        QTest::newRow("Vb in litres") << int(ModelInput::Vb) << "l" << 1e-3;
+        QTest::newRow("radiator area in cm^2") << int(ModelInput::RadiatorArea) << "cm^2" << 1e-4;
+        QTest::newRow("Le in mH") << int(ModelInput::Le) << "mH" << 1e-3;
+        QTest::newRow("room length in m") << int(ModelInput::RoomLength) << "m" << 1.0;
+    }
+    void everyInputHasAQuantity() {
+        QFETCH(int, input);
+        QFETCH(QString, shown);
+        QFETCH(double, toSi);
+        for (const InputRow &row : DesignInputRows()) {
+            const QuantityUnits &u = UnitsOf(row.quantity);
+            QVERIFY(u.toSi > 0.0 && u.quantity == row.quantity);
+            QCOMPARE(*u.si == '\0', *u.shown == '\0');
+        }
+        const QuantityUnits &u = UnitsOf(DesignInputRow(ModelInput(input)).quantity);
+        QCOMPARE(QLatin1String(u.shown), shown);
+        QCOMPARE(u.toSi, toSi);
+    }
+
     void initTestCase() {
         startDir_ = QDir::currentPath();
         QDir::setCurrent(dir_.path());
