@@ -258,6 +258,24 @@ void LabelLevelBand(QCategoryAxis *axis, const LinearRange &range) {
         axis->append(labels[qsizetype(i)], values[i]);
 }
 
+// A curve's legend entry that is a fixed text.
+std::function<QString(const ChartMarks &)> Named(const char *text) {
+    return [text](const ChartMarks &) { return QLatin1String(text); };
+}
+
+// " 14.3 mm" of a usable figure, or nothing.
+QString Figure(std::optional<double> v, const char *unit) {
+    return v && IsUsablePositive(*v)
+               ? QLatin1Char(' ') + LegendFigure(*v) + QLatin1Char(' ') + QLatin1String(unit)
+               : QString();
+}
+
+// " (48.99 V)" of a figure, or nothing.
+QString InBrackets(std::optional<double> v, const char *unit) {
+    return v ? QStringLiteral(" (") + LegendFigure(*v) + QLatin1String(unit) + QLatin1Char(')')
+             : QString();
+}
+
 // The thermal limit's legend entry names the power that all the drivers
 // take together, the figure the drive is compared with: "Thermal limit
 // (PEmax 2 x 125 W = 250 W)".
@@ -364,7 +382,7 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         addCurve(QStringLiteral("Excursion"), &DesignCurves::excursionMm, false,
                  Pen(CurrentBlue, 2, Qt::SolidLine));
         addCurve(QStringLiteral("Radiator excursion"), &DesignCurves::radiatorExcursionMm, false,
-                 Pen(CurrentBlue, 2, Qt::DashLine));
+                 Pen(CurrentBlue, 2, Qt::DashLine), Named("Radiator excursion"));
         mark_ = addLine(Pen(LimitRed, 2, Qt::DashLine));
         radiatorMark_ = addLine(Pen(LimitRed, 1, Qt::DashDotLine));
         break;
@@ -372,14 +390,14 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         addCurve(QStringLiteral("Air velocity"), &DesignCurves::portVelocity, false,
                  Pen(CurrentBlue, 2, Qt::SolidLine));
         addCurve(QStringLiteral("Rear vents"), &DesignCurves::rearPortVelocity, false,
-                 Pen(CurrentBlue, 2, Qt::DashLine));
+                 Pen(CurrentBlue, 2, Qt::DashLine), Named("Rear vents"));
         mark_ = addLine(Pen(LimitRed, 2, Qt::DashLine));
         break;
     case Chart::Impedance:
         addCurve(QStringLiteral("Magnitude"), &DesignCurves::impedanceOhm, false,
                  Pen(CurrentBlue, 2, Qt::SolidLine));
         addCurve(QStringLiteral("Phase"), &DesignCurves::impedancePhaseDeg, true,
-                 Pen(Grey, 1, Qt::DashLine));
+                 Pen(Grey, 1, Qt::DashLine), Named("Phase (right axis)"));
         break;
     case Chart::GroupDelay:
         addCurve(QStringLiteral("Group delay"), &DesignCurves::groupDelayMs, false,
@@ -393,30 +411,43 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
         // Where the voice coil sets the maximum the thermal line lies on it:
         // wide red dashes that the blue shows between.
         addCurve(QStringLiteral("Thermal limit"), &DesignCurves::thermalLimitSplDb, false,
-                 Pen(LimitRed, 2, Qt::DashLine));
+                 Pen(LimitRed, 2, Qt::DashLine),
+                 [](const ChartMarks &m) { return ThermalLimitEntry(m.peMaxW, m.driverCount); });
         addCurve(QStringLiteral("Excursion limit"), &DesignCurves::excursionLimitSplDb, false,
-                 Pen(Grey, 1, Qt::DotLine));
+                 Pen(Grey, 1, Qt::DotLine), [](const ChartMarks &m) {
+                     return QStringLiteral("Excursion limit (Xmax") + Figure(m.xmaxMm, "mm") +
+                            QLatin1Char(')');
+                 });
         addCurve(QStringLiteral("Maximum power"), &DesignCurves::maxPowerW, true,
-                 Pen(PowerGreen, 2, Qt::SolidLine));
+                 Pen(PowerGreen, 2, Qt::SolidLine), Named("Maximum power (right axis)"));
         // A passive radiator's own limit, after the lines every box has.
         addCurve(QStringLiteral("Radiator limit"), &DesignCurves::radiatorLimitSplDb, false,
-                 Pen(Grey, 1, Qt::DashDotLine));
+                 Pen(Grey, 1, Qt::DashDotLine), [](const ChartMarks &m) {
+                     return QStringLiteral("Radiator limit (Xmax") +
+                            Figure(m.radiatorXmaxMm, "mm") + QLatin1Char(')');
+                 });
         // The amplifier's limits where it has them, and the level at the
         // drive set, so the headroom shows.
         addCurve(QStringLiteral("Amplifier voltage limit"),
                  &DesignCurves::amplifierVoltageLimitSplDb, false,
-                 Pen(AmplifierPurple, 1, Qt::DashLine));
+                 Pen(AmplifierPurple, 1, Qt::DashLine), [](const ChartMarks &m) {
+                     return QStringLiteral("Amplifier voltage limit") +
+                            InBrackets(m.amplifierVoltage, " V");
+                 });
         addCurve(QStringLiteral("Amplifier current limit"),
                  &DesignCurves::amplifierCurrentLimitSplDb, false,
-                 Pen(AmplifierPurple, 1, Qt::DotLine));
+                 Pen(AmplifierPurple, 1, Qt::DotLine), [](const ChartMarks &m) {
+                     return QStringLiteral("Amplifier current limit") +
+                            InBrackets(m.amplifierCurrent, " A");
+                 });
         addCurve(QStringLiteral("Level at the drive"), &DesignCurves::splDb, false,
-                 Pen(CurrentBlue, 1, Qt::SolidLine));
+                 Pen(CurrentBlue, 1, Qt::SolidLine), Named("Level at the drive set"));
         break;
     case Chart::Chain:
         addCurve(QStringLiteral("Gain"), &DesignCurves::chainDb, false,
                  Pen(CurrentBlue, 2, Qt::SolidLine));
         addCurve(QStringLiteral("Phase"), &DesignCurves::chainPhaseDeg, true,
-                 Pen(Grey, 1, Qt::DashLine));
+                 Pen(Grey, 1, Qt::DashLine), Named("Phase in degrees (right axis)"));
         break;
     case Chart::Room:
         addCurve(QStringLiteral("SPL at the listener"), &DesignCurves::splDb, false,
@@ -466,7 +497,7 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
 DesignChart::~DesignChart() = default;
 
 void DesignChart::addCurve(const QString &name, std::vector<double> DesignCurves::*values,
-                           bool rightAxis, const QPen &pen) {
+                           bool rightAxis, const QPen &pen, LegendText legend) {
     auto *series = new QLineSeries;
     series->setName(name);
     series->setPen(pen);
@@ -478,7 +509,7 @@ void DesignChart::addCurve(const QString &name, std::vector<double> DesignCurves
         series->attachAxis(rightLogAxis_);
     else
         series->attachAxis(rightValueAxis_);
-    curves_.push_back({series, values, rightAxis});
+    curves_.push_back({series, values, rightAxis, std::move(legend)});
 }
 
 QLineSeries *DesignChart::addLine(const QPen &pen) {
@@ -899,65 +930,24 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
                                                          ? QStringLiteral("Current design")
                                                          : marks_.designLabel);
     const QPen mainPen = curves_.front().series->pen();
+    // Beside a bandpass box's rear vents, the main curve is its front
+    // vents'.
+    const bool frontAndRear =
+        which_ == Chart::PortVelocity && curves_.size() > 1 && curves_[1].series->isVisible();
+    legend_.push_back(
+        {DisplayLabel(frontAndRear ? QStringLiteral("Front vents: ") + design : design), mainPen});
     if (which_ == Chart::Limits) {
-        legend_.push_back({DisplayLabel(design), mainPen});
         if (!boundSeries_[0].empty() && boundSeries_[0].front()->isVisible())
             legend_.push_back({QStringLiteral("Where Xmax, not PEmax, sets the maximum"),
                                boundSeries_[0].front()->pen()});
         if (!boundSeries_[1].empty() && boundSeries_[1].front()->isVisible())
             legend_.push_back({QStringLiteral("Where the amplifier sets the maximum"),
                                boundSeries_[1].front()->pen()});
-        const auto figure = [](std::optional<double> v, const char *unit) {
-            return v && IsUsablePositive(*v) ? QLatin1Char(' ') + LegendFigure(*v) +
-                                                   QLatin1Char(' ') + QLatin1String(unit)
-                                             : QString();
-        };
-        legend_.push_back(
-            {ThermalLimitEntry(marks_.peMaxW, marks_.driverCount), curves_[1].series->pen()});
-        legend_.push_back({QStringLiteral("Excursion limit (Xmax") + figure(marks_.xmaxMm, "mm") +
-                               QLatin1Char(')'),
-                           curves_[2].series->pen()});
-        legend_.push_back({QStringLiteral("Maximum power (right axis)"), curves_[3].series->pen()});
-        if (curves_[4].series->isVisible())
-            legend_.push_back({QStringLiteral("Radiator limit (Xmax") +
-                                   figure(marks_.radiatorXmaxMm, "mm") + QLatin1Char(')'),
-                               curves_[4].series->pen()});
-        if (curves_[5].series->isVisible())
-            legend_.push_back(
-                {QStringLiteral("Amplifier voltage limit") +
-                     (marks_.amplifierVoltage
-                          ? QStringLiteral(" (") + LegendFigure(*marks_.amplifierVoltage) +
-                                QStringLiteral(" V)")
-                          : QString()),
-                 curves_[5].series->pen()});
-        if (curves_[6].series->isVisible())
-            legend_.push_back(
-                {QStringLiteral("Amplifier current limit") +
-                     (marks_.amplifierCurrent
-                          ? QStringLiteral(" (") + LegendFigure(*marks_.amplifierCurrent) +
-                                QStringLiteral(" A)")
-                          : QString()),
-                 curves_[6].series->pen()});
-        legend_.push_back({QStringLiteral("Level at the drive set"), curves_[7].series->pen()});
-    } else {
-        // Beside a bandpass box's rear vents, the main curve is its front
-        // vents'.
-        const bool frontAndRear =
-            which_ == Chart::PortVelocity && curves_.size() > 1 && curves_[1].series->isVisible();
-        legend_.push_back(
-            {DisplayLabel(frontAndRear ? QStringLiteral("Front vents: ") + design : design),
-             mainPen});
-        if (which_ == Chart::Impedance)
-            legend_.push_back({QStringLiteral("Phase (right axis)"), curves_[1].series->pen()});
-        if (which_ == Chart::Chain)
-            legend_.push_back(
-                {QStringLiteral("Phase in degrees (right axis)"), curves_[1].series->pen()});
-        // The radiators' excursion and the rear vents, where the box has them.
-        if (which_ == Chart::Excursion || which_ == Chart::PortVelocity)
-            for (size_t i = 1; i < curves_.size(); ++i)
-                if (curves_[i].series->isVisible())
-                    legend_.push_back({curves_[i].series->name(), curves_[i].series->pen()});
     }
+    // Every other curve on show names itself.
+    for (const Curve &c : curves_)
+        if (c.legend && c.series->isVisible())
+            legend_.push_back({c.legend(marks_), c.series->pen()});
     for (size_t i = 0; i < overlaySeries_.size() && i < overlays.size(); ++i)
         if (overlaySeries_[i]->isVisible())
             legend_.push_back({overlaySeries_[i]->name(), overlaySeries_[i]->pen()});

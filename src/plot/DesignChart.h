@@ -9,6 +9,8 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
+
 #include <optional>
 #include <utility>
 #include <vector>
@@ -108,10 +110,14 @@ public:
     QStringList legendTexts() const;
 
 private:
+    // A curve's legend entry, from the marks of the design shown; none for
+    // the main curve, whose entry is the design's label.
+    using LegendText = std::function<QString(const ChartMarks &)>;
     struct Curve {
         QLineSeries *series;
         std::vector<double> DesignCurves::*values;
         bool rightAxis;
+        LegendText legend;
     };
     struct LegendEntry {
         QString text;
@@ -119,7 +125,7 @@ private:
         bool operator==(const LegendEntry &o) const { return text == o.text && pen == o.pen; }
     };
     void addCurve(const QString &name, std::vector<double> DesignCurves::*values, bool rightAxis,
-                  const QPen &pen);
+                  const QPen &pen, LegendText legend = {});
     QLineSeries *addLine(const QPen &pen);
     void fitVerticalAxes();
     chartscale::SpikeFreeSpan DelaySpan(double lowHz, double highHz) const;
