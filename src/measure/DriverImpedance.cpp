@@ -44,8 +44,4 @@ std::vector<Impedance> ModelImpedances(const ElectricalModel &m, const std::vect
     return z;
 }
 
-double TotalQ(double qms, double qes) {
-    return qms * qes / (qms + qes);
-}
-
 } // namespace dravik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DesignSetup.h"
+
 #include <complex>
 #include <vector>
 
@@ -43,8 +45,5 @@ Impedance ModelImpedance(const ElectricalModel &m, double hz);
 
 // The same at every frequency of `hz`.
 std::vector<Impedance> ModelImpedances(const ElectricalModel &m, const std::vector<double> &hz);
-
-// The total Q of two Q's in parallel, Qms Qes / (Qms + Qes).
-double TotalQ(double qms, double qes);
 
 } // namespace dravik

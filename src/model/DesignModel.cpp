@@ -613,7 +613,7 @@ std::optional<QString> QualityFactorNotice(const DriverParameters &driver) {
     if (!usable(ModelInput::Qts, driver.qts) || !usable(ModelInput::Qes, driver.qes) ||
         !usable(ModelInput::Qms, driver.qms))
         return std::nullopt;
-    const double total = *driver.qes * *driver.qms / (*driver.qes + *driver.qms);
+    const double total = TotalQ(*driver.qms, *driver.qes);
     if (std::fabs(*driver.qts - total) <= 0.01 * total)
         return std::nullopt;
     return QStringLiteral("Qts %1 differs from Qes and Qms (%2); the charts use Qes and Qms.")

@@ -13,6 +13,12 @@ namespace dravik {
 
 // The air the box works in. The program's own air is 1.18 kg/m^3 and 345 m/s;
 // a user may type other values or give the conditions they follow from.
+// The total Q of two Q's in parallel, the driver's mechanical and electrical
+// losses together: Qms Qes / (Qms + Qes).
+inline double TotalQ(double qms, double qes) {
+    return qms * qes / (qms + qes);
+}
+
 struct AirConditions {
     double temperatureC = 20.0;
     double pressurePa = 101325.0;

@@ -1119,13 +1119,13 @@ void TChartsForm::Bp4DesignButtonClick() {
         const std::optional<double> qms = EffectiveQms(d);
         std::optional<BandpassDesign> bp;
         if (s && gain && d.fs && d.qes && qms && d.vasLitres)
-            bp = DesignBandpass4(*d.fs, *d.qes * *qms / (*d.qes + *qms), *d.vasLitres, *s, *gain);
+            bp = DesignBandpass4(*d.fs, TotalQ(*qms, *d.qes), *d.vasLitres, *s, *gain);
         if (!bp)
             throw DravikError(QStringLiteral(
                 "A 4th-order bandpass box needs Fs, Qes, Qms and Vas, an S above 0 and a gain "
                 "that puts Qbp above Qts"));
         const auto figure = [](double v) { return QString::number(v, 'f', 2); };
-        Say(helperNotice_, BandpassSizeNotice(*bp, *d.qes * *qms / (*d.qes + *qms), *d.vasLitres));
+        Say(helperNotice_, BandpassSizeNotice(*bp, TotalQ(*qms, *d.qes), *d.vasLitres));
         edits_.at("EBp4RearVolume")->setText(figure(bp->rearLitres));
         edits_.at("EBp4FrontVolume")->setText(figure(bp->frontLitres));
         edits_.at("EBp4Tuning")->setText(figure(bp->fbHz));
