@@ -3,6 +3,7 @@
 // room's modes, the cabin's gain, and a design driven at its maximum power
 // reaching exactly one limit.
 #include "DesignModel.h"
+#include "FilterStages.h"
 #include "ListeningSpace.h"
 #include "SignalChain.h"
 
@@ -27,14 +28,7 @@ DualComplex At(const FilterStage &f, double hz) {
     return ChainResponse({f}, 2.0 * Pi * hz);
 }
 
-FilterStage Pass(FilterType type, FilterAlignment alignment, int order, double hz = 100.0) {
-    FilterStage f;
-    f.type = type;
-    f.alignment = alignment;
-    f.order = order;
-    f.frequencyHz = hz;
-    return f;
-}
+using test::Pass;
 
 FilterStage Shaping(FilterType type, double hz, double q, double gainDb) {
     FilterStage f;
