@@ -596,7 +596,9 @@ void DesignChart::replaceOverlayPoints() {
         const DesignCurves *o = overlays_[drawn++];
         const auto [first, last] =
             SliceInView(o->frequencies, frequencyAxis_->min(), frequencyAxis_->max());
-        series->replace(Points(o->frequencies, drawnLevels(*o, main.values), false, first, last));
+        std::vector<double> smoothed;
+        series->replace(
+            Points(o->frequencies, drawnLevels(*o, main.values, smoothed), false, first, last));
     }
 }
 
@@ -715,7 +717,6 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     fitToView();
 }
 
-// The current design's curves, the points in view.
 // The level in a room is drawn smoothed where its field is statistical;
 // the other curves, and levels elsewhere, as computed.
 bool DesignChart::smoothsInRoom(const DesignCurves &curves) const {
@@ -723,14 +724,19 @@ bool DesignChart::smoothsInRoom(const DesignCurves &curves) const {
            std::isfinite(*curves.schroederHz);
 }
 
-std::vector<double> DesignChart::drawnLevels(const DesignCurves &curves,
-                                             std::vector<double> DesignCurves::*values) const {
+// The curve as computed, or its smoothed copy in `smoothed`: no copy of a
+// curve that is drawn as it is.
+const std::vector<double> &DesignChart::drawnLevels(const DesignCurves &curves,
+                                                    std::vector<double> DesignCurves::*values,
+                                                    std::vector<double> &smoothed) const {
     if (values != &DesignCurves::splDb || !smoothsInRoom(curves))
         return curves.*values;
-    return SmoothedAbove(curves.frequencies, curves.splDb, *curves.schroederHz,
-                         RoomSmoothingFraction);
+    smoothed =
+        SmoothedAbove(curves.frequencies, curves.splDb, *curves.schroederHz, RoomSmoothingFraction);
+    return smoothed;
 }
 
+// The current design's curves, the points in view.
 void DesignChart::showCurves() {
     if (!shown_)
         return;
@@ -738,9 +744,11 @@ void DesignChart::showCurves() {
     const auto [first, last] =
         SliceInView(curves.frequencies, frequencyAxis_->min(), frequencyAxis_->max());
     for (const Curve &c : curves_) {
-        c.series->replace(drawn_ ? Points(curves.frequencies, drawnLevels(curves, c.values),
-                                          c.rightAxis && rightLogAxis_, first, last)
-                                 : QList<QPointF>());
+        std::vector<double> smoothed;
+        c.series->replace(drawn_
+                              ? Points(curves.frequencies, drawnLevels(curves, c.values, smoothed),
+                                       c.rightAxis && rightLogAxis_, first, last)
+                              : QList<QPointF>());
         // A curve of another kind of box (radiators, rear vents) stays hidden.
         c.series->setVisible(drawn_ && !(curves.*c.values).empty());
     }

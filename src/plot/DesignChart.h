@@ -133,8 +133,9 @@ private:
     void showOverlays(const std::vector<ChartOverlay> &overlays);
     void showCurves();
     bool smoothsInRoom(const DesignCurves &curves) const;
-    std::vector<double> drawnLevels(const DesignCurves &curves,
-                                    std::vector<double> DesignCurves::*values) const;
+    const std::vector<double> &drawnLevels(const DesignCurves &curves,
+                                           std::vector<double> DesignCurves::*values,
+                                           std::vector<double> &smoothed) const;
     void replaceOverlayPoints();
     void sliceToView();
     void showBindingLimit(const DesignCurves &curves);
