@@ -1,5 +1,7 @@
 #include "CurveFormats.h"
 
+#include "ChartKinds.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -59,22 +61,21 @@ QString CommentLine(char marker, const QString &text) {
 }
 
 // A comment line naming the design, then the header and a row a frequency.
-// The first nine columns are those of every earlier export; the new ones
-// come after them, so that a reader of the old columns reads on.
+// Each chart's row names its columns and their places: the first nine are
+// those of every earlier export and the new ones come after them, so that a
+// reader of the old columns reads on.
 QStringList CsvLines(const DesignCurves &c, const QString &title) {
+    const std::vector<CsvColumn> columns = CsvColumns();
+    QStringList header{QStringLiteral("frequency_hz")};
+    for (const CsvColumn &column : columns)
+        header << QLatin1String(column.header);
     QStringList lines;
-    lines << CommentLine('#', title);
-    lines << QStringLiteral("frequency_hz,spl_db,excursion_mm,port_velocity_ms,impedance_ohm,"
-                            "impedance_phase_deg,group_delay_ms,max_spl_db,max_power_w,"
-                            "radiator_excursion_mm,rear_port_velocity_ms,limit,chain_db,space_db");
+    lines << CommentLine('#', title) << header.join(QLatin1Char(','));
     for (size_t i = 0; i < c.frequencies.size(); ++i) {
-        const QStringList cells = {Number(c.frequencies[i]),    Cell(c.splDb, i),
-                                   Cell(c.excursionMm, i),      Cell(c.portVelocity, i),
-                                   Cell(c.impedanceOhm, i),     Cell(c.impedancePhaseDeg, i),
-                                   Cell(c.groupDelayMs, i),     Cell(c.maxSplDb, i),
-                                   Cell(c.maxPowerW, i),        Cell(c.radiatorExcursionMm, i),
-                                   Cell(c.rearPortVelocity, i), LimitCell(c, i),
-                                   Cell(c.chainDb, i),          Cell(c.spaceDb, i)};
+        QStringList cells{Number(c.frequencies[i])};
+        for (const CsvColumn &column : columns)
+            cells << (column.cell == CsvCell::LimitName ? LimitCell(c, i)
+                                                        : Cell(c.*column.values, i));
         lines << cells.join(QLatin1Char(','));
     }
     return lines;

@@ -1,6 +1,7 @@
 #include "DesignModel.h"
 
 #include "Acoustics.h"
+#include "ChartKinds.h"
 
 #include "DualComplex.h"
 #include "Enclosures.h"
@@ -297,88 +298,77 @@ ModelInputs SpaceNeeds(const ListeningSpace &space) {
     }
 }
 
-// What each chart needs of a design of its kind.
+// What each chart needs of a design of its kind: its row's groups of
+// inputs, resolved against the design.
 ModelInputs Needs(Chart chart, const DesignSetup &s) {
     using I = ModelInput;
+    using G = NeedGroup;
+    const ChartKind &row = ChartKindOf(chart);
     const EnclosureKind &kind = KindOf(s.enclosure.kind);
-    ModelInputs core = Bit(I::Fs) | Bit(I::Qes) | Bit(I::Qms) | Bit(I::Vas) | Bit(I::Le) |
-                       Bit(I::SourceResistance) | Bit(I::AirDensity) | Bit(I::SoundSpeed) |
-                       Bit(I::DriverCount) | Bits(kind.needs);
-    if (kind.hasLeak)
-        core |= Bit(I::LeakageQ);
-    if (kind.hasVentLoss)
-        core |= Bit(I::VentQ);
-    // Re matters to the response only through inductance, the source
-    // resistance or a drive given as a voltage.
+    if ((row.applies == Applicability::WithVents && kind.ventNeeds.empty()) ||
+        (row.applies == Applicability::InRoom && s.environment.kind != SpaceKind::Room))
+        return Bit(I::NotApplicable);
     const bool voltage = s.drive.given == DriveParameters::Given::Voltage;
-    const bool reMatters =
-        voltage || Usable(s, I::SourceResistance) > 0.0 || Usable(s, I::Le) > 0.0;
-    if (reMatters)
-        core |= Bit(I::Re);
-    const ModelInputs chain = Bit(I::SignalChain);
-    const ModelInputs space = SpaceNeeds(s.environment);
-    const ModelInputs level = core | chain | Bit(voltage ? I::Voltage : I::Power);
-    const ModelInputs excursion = level | Bit(I::Sd);
-    // The amplifier's limits are voltages and currents: the drive's
-    // voltage, and so Re, matters to them.
-    const AmplifierParameters &amp = s.amplifier;
-    const ModelInputs amplifier = Bit(I::AmpRatedPower) | Bit(I::AmpRatedLoad) |
-                                  Bit(I::AmpCurrentLimit) |
-                                  (amp.hasRating() || amp.currentLimitA ? Bit(I::Re) : 0);
-    switch (chart) {
-    case Chart::Spl:
-        return level | space;
-    case Chart::Excursion:
-        return excursion;
-    case Chart::PortVelocity:
-        return kind.ventNeeds.empty() ? Bit(I::NotApplicable) : excursion | Bits(kind.ventNeeds);
-    case Chart::Impedance:
-        return core | Bit(I::Re);
-    case Chart::GroupDelay:
-        return core | chain | space;
-    case Chart::Limits:
-        return excursion | space | amplifier | Bit(I::Xmax) | Bit(I::PEmax);
-    case Chart::Chain:
-        return chain;
-    case Chart::Room:
-        return s.environment.kind == SpaceKind::Room ? level | space : Bit(I::NotApplicable);
+    ModelInputs needs;
+    if (row.needsGroup(G::Driver)) {
+        needs |= Bit(I::Fs) | Bit(I::Qes) | Bit(I::Qms) | Bit(I::Vas) | Bit(I::Le) |
+                 Bit(I::SourceResistance) | Bit(I::AirDensity) | Bit(I::SoundSpeed) |
+                 Bit(I::DriverCount) | Bits(kind.needs);
+        if (kind.hasLeak)
+            needs |= Bit(I::LeakageQ);
+        if (kind.hasVentLoss)
+            needs |= Bit(I::VentQ);
+        // Re matters to the response only through inductance, the source
+        // resistance or a drive given as a voltage.
+        if (voltage || Usable(s, I::SourceResistance) > 0.0 || Usable(s, I::Le) > 0.0)
+            needs |= Bit(I::Re);
     }
-    return 0;
+    if (row.needsGroup(G::Chain))
+        needs |= Bit(I::SignalChain);
+    if (row.needsGroup(G::Drive))
+        needs |= Bit(voltage ? I::Voltage : I::Power);
+    if (row.needsGroup(G::Sd))
+        needs |= Bit(I::Sd);
+    if (row.needsGroup(G::Re))
+        needs |= Bit(I::Re);
+    if (row.needsGroup(G::Vents))
+        needs |= Bits(kind.ventNeeds);
+    if (row.needsGroup(G::Space))
+        needs |= SpaceNeeds(s.environment);
+    if (row.needsGroup(G::Amplifier)) {
+        // The amplifier's limits are voltages and currents: the drive's
+        // voltage, and so Re, matters to them.
+        const AmplifierParameters &amp = s.amplifier;
+        needs |= Bit(I::AmpRatedPower) | Bit(I::AmpRatedLoad) | Bit(I::AmpCurrentLimit);
+        if (amp.hasRating() || amp.currentLimitA)
+            needs |= Bit(I::Re);
+    }
+    if (row.needsGroup(G::Ratings))
+        needs |= Bit(I::Xmax) | Bit(I::PEmax);
+    return needs;
 }
 
 bool AllFinite(const std::vector<double> &v) {
     return std::all_of(v.begin(), v.end(), [](double x) { return std::isfinite(x); });
 }
 
-// The curves each chart draws, to find a chart whose figures overflowed.
-std::vector<std::vector<double> DesignCurves::*> CurvesOf(Chart chart) {
-    using C = DesignCurves;
-    switch (chart) {
-    case Chart::Spl:
-        return {&C::splDb, &C::splPhaseDeg};
-    case Chart::Excursion:
-        return {&C::excursionMm, &C::radiatorExcursionMm};
-    case Chart::PortVelocity:
-        return {&C::portVelocity, &C::rearPortVelocity};
-    case Chart::Impedance:
-        return {&C::impedanceOhm, &C::impedancePhaseDeg};
-    case Chart::GroupDelay:
-        return {&C::responseDb, &C::groupDelayMs};
-    case Chart::Limits:
-        return {&C::excursionLimitW,
-                &C::maxPowerW,
-                &C::maxSplDb,
-                &C::thermalLimitSplDb,
-                &C::excursionLimitSplDb,
-                &C::radiatorLimitSplDb,
-                &C::amplifierVoltageLimitSplDb,
-                &C::amplifierCurrentLimitSplDb};
-    case Chart::Chain:
-        return {&C::chainDb, &C::chainPhaseDeg};
-    case Chart::Room:
-        return {&C::splDb, &C::spaceDb};
+// The curves a chart computes that no chart before it draws: a chart whose
+// figures overflow clears these, and leaves the level of the SPL chart,
+// which the limits and the room chart draw too, to the SPL chart.
+std::vector<CurveValues> OwnCurvesOf(Chart chart) {
+    std::vector<CurveValues> own;
+    for (CurveValues values : ChartKindOf(chart).computed()) {
+        bool earlier = false;
+        for (const ChartKind &other : ChartKinds()) {
+            if (other.chart == chart)
+                break;
+            for (const ChartCurve &c : other.curves)
+                earlier = earlier || c.values == values;
+        }
+        if (!earlier)
+            own.push_back(values);
     }
-    return {};
+    return own;
 }
 
 void Size(DesignCurves &c, std::vector<double> &v, bool present) {
@@ -687,10 +677,11 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
         const auto chart = static_cast<Chart>(i);
         if (!c.has(chart))
             continue;
-        for (auto member : CurvesOf(chart))
+        const std::vector<CurveValues> own = OwnCurvesOf(chart);
+        for (auto member : own)
             if (!AllFinite(c.*member)) {
                 c.missing[i] = Bit(ModelInput::Computable);
-                for (auto clear : CurvesOf(chart))
+                for (auto clear : own)
                     (c.*clear).clear();
                 if (chart == Chart::Limits)
                     c.limit.clear();
@@ -718,25 +709,7 @@ DesignCurves ComputeDesignCurves(const DriverParameters &driver, const BoxParame
 }
 
 QString ChartTitle(Chart chart) {
-    switch (chart) {
-    case Chart::Spl:
-        return QStringLiteral("SPL");
-    case Chart::Excursion:
-        return QStringLiteral("Cone excursion");
-    case Chart::PortVelocity:
-        return QStringLiteral("Port air velocity");
-    case Chart::Impedance:
-        return QStringLiteral("Impedance");
-    case Chart::GroupDelay:
-        return QStringLiteral("Group delay");
-    case Chart::Limits:
-        return QStringLiteral("Maximum SPL and power");
-    case Chart::Chain:
-        return QStringLiteral("Signal chain");
-    case Chart::Room:
-        return QStringLiteral("Room placement");
-    }
-    return {};
+    return QLatin1String(ChartKindOf(chart).title);
 }
 
 namespace {
@@ -766,10 +739,10 @@ QString JoinedWithAnd(const QStringList &list) {
 
 QString MissingInputsSentence(Chart chart, ModelInputs missing) {
     if (missing & Bit(ModelInput::NotApplicable))
-        return chart == Chart::Room
-                   ? ChartTitle(chart) + QStringLiteral(" applies to a room: choose Room as the "
-                                                        "listening space.")
-                   : ChartTitle(chart) + QStringLiteral(" applies to a vented box.");
+        return ChartTitle(chart) +
+               (ChartKindOf(chart).applies == Applicability::InRoom
+                    ? QStringLiteral(" applies to a room: choose Room as the listening space.")
+                    : QStringLiteral(" applies to a vented box."));
     if (missing & Bit(ModelInput::Computable))
         return ChartTitle(chart) + QStringLiteral(" cannot be computed from these values.");
     // Names grouped by page, pages in the order they first come.

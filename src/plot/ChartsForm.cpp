@@ -109,13 +109,6 @@ QString Caption(const InputRow &row) {
 
 constexpr int PictureWidth = 1600;
 
-// Object name prefixes of the charts' own widgets: SplView, SplMessage, ...
-const char *const ChartNames[ChartCount] = {"Spl",        "Excursion", "PortVelocity", "Impedance",
-                                            "GroupDelay", "Limits",    "ChainChart",   "RoomChart"};
-
-// The tab of the charts that share it with their controls.
-const char *const ChartPageNames[ChartCount] = {"", "", "", "", "", "", "ChainPanel", "RoomPanel"};
-
 const char *SpaceChoiceName(SpaceKind kind) {
     switch (kind) {
     case SpaceKind::FullSpace:
@@ -743,8 +736,7 @@ void TChartsForm::buildCharts() {
     if (charts_[0])
         return;
     for (int i = 0; i < ChartCount; ++i)
-        charts_[i] =
-            std::make_unique<DesignChart>(static_cast<Chart>(i), QLatin1String(ChartNames[i]));
+        charts_[i] = std::make_unique<DesignChart>(static_cast<Chart>(i));
     splSlot_->layout()->addWidget(charts_[0]->widget());
     for (int i = 1; i < ChartCount; ++i)
         pages_[i] = charts_[i]->widget();
@@ -755,8 +747,8 @@ void TChartsForm::buildCharts() {
     pages_[static_cast<int>(Chart::Chain)] = chain;
     pages_[static_cast<int>(Chart::Room)] = buildRoomPage();
     for (int i = 1; i < ChartCount; ++i) {
-        if (*ChartPageNames[i])
-            pages_[i]->setObjectName(QLatin1String(ChartPageNames[i]));
+        if (const char *panel = ChartKindOf(static_cast<Chart>(i)).panelName; *panel)
+            pages_[i]->setObjectName(QLatin1String(panel));
         tabs_->addTab(pages_[i], ChartTitle(static_cast<Chart>(i)));
     }
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { drawChartsInView(); });

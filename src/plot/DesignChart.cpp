@@ -61,56 +61,6 @@ private:
 
 namespace {
 
-struct Axes {
-    const char *left;
-    const char *right; // none when empty
-    bool rightIsLog;
-};
-
-Axes AxesOf(Chart chart) {
-    switch (chart) {
-    case Chart::Spl:
-        return {"SPL at 1 m (dB)", "", false};
-    case Chart::Excursion:
-        return {"Peak excursion (mm)", "", false};
-    case Chart::PortVelocity:
-        return {"Peak air velocity (m/s)", "", false};
-    case Chart::Impedance:
-        return {"Impedance (ohm)", "Phase (degrees)", false};
-    case Chart::GroupDelay:
-        return {"Group delay (ms)", "", false};
-    case Chart::Limits:
-        return {"Maximum SPL at 1 m (dB)", "Maximum power (W)", true};
-    case Chart::Chain:
-        return {"Gain (dB)", "Phase (degrees)", false};
-    case Chart::Room:
-        return {"SPL at the listener (dB)", "", false};
-    }
-    return {"", "", false};
-}
-
-QString UnitOf(Chart chart, bool rightAxis) {
-    switch (chart) {
-    case Chart::Spl:
-        return QStringLiteral("dB");
-    case Chart::Excursion:
-        return QStringLiteral("mm");
-    case Chart::PortVelocity:
-        return QStringLiteral("m/s");
-    case Chart::Impedance:
-        return rightAxis ? QStringLiteral("degrees") : QStringLiteral("ohm");
-    case Chart::GroupDelay:
-        return QStringLiteral("ms");
-    case Chart::Limits:
-        return rightAxis ? QStringLiteral("W") : QStringLiteral("dB");
-    case Chart::Chain:
-        return rightAxis ? QStringLiteral("degrees") : QStringLiteral("dB");
-    case Chart::Room:
-        return QStringLiteral("dB");
-    }
-    return {};
-}
-
 // The colours of the fixed curves; the overlays' palette avoids all of them.
 const QColor CurrentBlue(0x1f, 0x5f, 0xbf);
 const QColor LimitRed(0xc0, 0x30, 0x30);
@@ -125,6 +75,44 @@ QPen Pen(const QColor &colour, int width, Qt::PenStyle style) {
     pen.setWidth(width);
     pen.setStyle(style);
     return pen;
+}
+
+QColor ColourOf(CurveColour colour) {
+    switch (colour) {
+    case CurveColour::Current:
+        return CurrentBlue;
+    case CurveColour::Limit:
+        return LimitRed;
+    case CurveColour::Grey:
+        return Grey;
+    case CurveColour::Power:
+        return PowerGreen;
+    case CurveColour::Xmax:
+        return XmaxOrange;
+    case CurveColour::Marker:
+        return MarkerDark;
+    case CurveColour::Amplifier:
+        return AmplifierPurple;
+    }
+    return CurrentBlue;
+}
+
+Qt::PenStyle PenStyleOf(LineStyle style) {
+    switch (style) {
+    case LineStyle::Solid:
+        return Qt::SolidLine;
+    case LineStyle::Dash:
+        return Qt::DashLine;
+    case LineStyle::Dot:
+        return Qt::DotLine;
+    case LineStyle::DashDot:
+        return Qt::DashDotLine;
+    }
+    return Qt::SolidLine;
+}
+
+QPen PenOf(const CurveStyle &style) {
+    return Pen(ColourOf(style.colour), style.width, PenStyleOf(style.style));
 }
 
 // Where the plot areas of the window's charts start and end, in pixels from
@@ -258,41 +246,6 @@ void LabelLevelBand(QCategoryAxis *axis, const LinearRange &range) {
         axis->append(labels[qsizetype(i)], values[i]);
 }
 
-// A curve's legend entry that is a fixed text.
-std::function<QString(const ChartMarks &)> Named(const char *text) {
-    return [text](const ChartMarks &) { return QLatin1String(text); };
-}
-
-// " 14.3 mm" of a usable figure, or nothing.
-QString Figure(std::optional<double> v, const char *unit) {
-    return v && IsUsablePositive(*v)
-               ? QLatin1Char(' ') + LegendFigure(*v) + QLatin1Char(' ') + QLatin1String(unit)
-               : QString();
-}
-
-// " (48.99 V)" of a figure, or nothing.
-QString InBrackets(std::optional<double> v, const char *unit) {
-    return v ? QStringLiteral(" (") + LegendFigure(*v) + QLatin1String(unit) + QLatin1Char(')')
-             : QString();
-}
-
-// The thermal limit's legend entry names the power that all the drivers
-// take together, the figure the drive is compared with: "Thermal limit
-// (PEmax 2 x 125 W = 250 W)".
-QString ThermalLimitEntry(std::optional<double> peMaxW, int drivers) {
-    QString entry = QStringLiteral("Thermal limit (PEmax");
-    if (peMaxW && IsUsablePositive(*peMaxW)) {
-        entry += QLatin1Char(' ');
-        if (drivers > 1)
-            entry += QString::number(drivers) + QStringLiteral(" x ") + LegendFigure(*peMaxW) +
-                     QStringLiteral(" W = ") + LegendFigure(drivers * *peMaxW);
-        else
-            entry += LegendFigure(*peMaxW);
-        entry += QStringLiteral(" W");
-    }
-    return entry + QLatin1Char(')');
-}
-
 QGraphicsSimpleTextItem *Text(QGraphicsItem *parent, const QString &text, const QFont &font,
                               const QBrush &brush) {
     auto *item = new QGraphicsSimpleTextItem(text, parent);
@@ -304,7 +257,8 @@ QGraphicsSimpleTextItem *Text(QGraphicsItem *parent, const QString &text, const 
 
 } // namespace
 
-DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(which) {
+DesignChart::DesignChart(Chart which) : which_(which), kind_(ChartKindOf(which)) {
+    const QString objectNamePrefix = QLatin1String(kind_.objectName);
     panel_ = new QWidget;
     panel_->setObjectName(objectNamePrefix + QStringLiteral("Panel"));
     auto *layout = new QVBoxLayout(panel_);
@@ -333,21 +287,20 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
     frequencyAxis_->setLabelsVisible(false);
     frequencyAxis_->setTitleVisible(false);
     chart_->addAxis(frequencyAxis_, Qt::AlignBottom);
-    const Axes axes = AxesOf(which);
     // The maximum-level chart's levels are labelled only where the levels
     // lie, above the power curve's band.
-    if (which == Chart::Limits) {
+    if (kind_.left.scale == AxisScale::LevelBand) {
         auto *levels = new QCategoryAxis;
         levels->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
         leftAxis_ = levels;
     } else {
         leftAxis_ = new QValueAxis;
     }
-    leftAxis_->setTitleText(QLatin1String(axes.left));
+    leftAxis_->setTitleText(QLatin1String(kind_.left.title));
     leftAxis_->setLabelFormat(QStringLiteral("%g"));
     chart_->addAxis(leftAxis_, Qt::AlignLeft);
-    if (*axes.right) {
-        if (axes.rightIsLog) {
+    if (kind_.right.exists()) {
+        if (kind_.right.scale == AxisScale::Logarithmic) {
             rightLogAxis_ = new QLogValueAxis;
             rightLogAxis_->setBase(10.0);
             rightLogAxis_->setLabelsVisible(false);
@@ -359,103 +312,32 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
             chart_->addAxis(rightLogAxis_, Qt::AlignRight);
         } else {
             rightValueAxis_ = new QValueAxis;
-            rightValueAxis_->setTitleText(QLatin1String(axes.right));
-            // A chain's phase runs to -180: its labels take the title's room,
-            // and the legend names the axis.
-            rightValueAxis_->setTitleVisible(which != Chart::Chain);
+            rightValueAxis_->setTitleText(QLatin1String(kind_.right.title));
+            rightValueAxis_->setTitleVisible(kind_.right.titleShown);
             rightValueAxis_->setLabelFormat(QStringLiteral("%g"));
             rightValueAxis_->setGridLineVisible(false);
             chart_->addAxis(rightValueAxis_, Qt::AlignRight);
         }
     }
 
-    switch (which) {
-    case Chart::Spl:
-        addCurve(QStringLiteral("SPL"), &DesignCurves::splDb, false,
-                 Pen(CurrentBlue, 2, Qt::SolidLine));
-        fbLine_ = addLine(Pen(MarkerDark, 1, Qt::DashDotLine));
-        rearFbLine_ = addLine(Pen(MarkerDark, 1, Qt::DashDotLine));
-        f3Line_ = addLine(Pen(MarkerDark, 1, Qt::DotLine));
-        f3HighLine_ = addLine(Pen(MarkerDark, 1, Qt::DotLine));
-        break;
-    case Chart::Excursion:
-        addCurve(QStringLiteral("Excursion"), &DesignCurves::excursionMm, false,
-                 Pen(CurrentBlue, 2, Qt::SolidLine));
-        addCurve(QStringLiteral("Radiator excursion"), &DesignCurves::radiatorExcursionMm, false,
-                 Pen(CurrentBlue, 2, Qt::DashLine), Named("Radiator excursion"));
-        mark_ = addLine(Pen(LimitRed, 2, Qt::DashLine));
-        radiatorMark_ = addLine(Pen(LimitRed, 1, Qt::DashDotLine));
-        break;
-    case Chart::PortVelocity:
-        addCurve(QStringLiteral("Air velocity"), &DesignCurves::portVelocity, false,
-                 Pen(CurrentBlue, 2, Qt::SolidLine));
-        addCurve(QStringLiteral("Rear vents"), &DesignCurves::rearPortVelocity, false,
-                 Pen(CurrentBlue, 2, Qt::DashLine), Named("Rear vents"));
-        mark_ = addLine(Pen(LimitRed, 2, Qt::DashLine));
-        break;
-    case Chart::Impedance:
-        addCurve(QStringLiteral("Magnitude"), &DesignCurves::impedanceOhm, false,
-                 Pen(CurrentBlue, 2, Qt::SolidLine));
-        addCurve(QStringLiteral("Phase"), &DesignCurves::impedancePhaseDeg, true,
-                 Pen(Grey, 1, Qt::DashLine), Named("Phase (right axis)"));
-        break;
-    case Chart::GroupDelay:
-        addCurve(QStringLiteral("Group delay"), &DesignCurves::groupDelayMs, false,
-                 Pen(CurrentBlue, 2, Qt::SolidLine));
-        break;
-    case Chart::Limits:
-        // The maximum first and thick; where Xmax sets it, orange runs are
-        // drawn over it (showBindingLimit); the thin limit lines on top.
-        addCurve(QStringLiteral("Maximum SPL"), &DesignCurves::maxSplDb, false,
-                 Pen(CurrentBlue, 3, Qt::SolidLine));
-        // Where the voice coil sets the maximum the thermal line lies on it:
-        // wide red dashes that the blue shows between.
-        addCurve(QStringLiteral("Thermal limit"), &DesignCurves::thermalLimitSplDb, false,
-                 Pen(LimitRed, 2, Qt::DashLine),
-                 [](const ChartMarks &m) { return ThermalLimitEntry(m.peMaxW, m.driverCount); });
-        addCurve(QStringLiteral("Excursion limit"), &DesignCurves::excursionLimitSplDb, false,
-                 Pen(Grey, 1, Qt::DotLine), [](const ChartMarks &m) {
-                     return QStringLiteral("Excursion limit (Xmax") + Figure(m.xmaxMm, "mm") +
-                            QLatin1Char(')');
-                 });
-        addCurve(QStringLiteral("Maximum power"), &DesignCurves::maxPowerW, true,
-                 Pen(PowerGreen, 2, Qt::SolidLine), Named("Maximum power (right axis)"));
-        // A passive radiator's own limit, after the lines every box has.
-        addCurve(QStringLiteral("Radiator limit"), &DesignCurves::radiatorLimitSplDb, false,
-                 Pen(Grey, 1, Qt::DashDotLine), [](const ChartMarks &m) {
-                     return QStringLiteral("Radiator limit (Xmax") +
-                            Figure(m.radiatorXmaxMm, "mm") + QLatin1Char(')');
-                 });
-        // The amplifier's limits where it has them, and the level at the
-        // drive set, so the headroom shows.
-        addCurve(QStringLiteral("Amplifier voltage limit"),
-                 &DesignCurves::amplifierVoltageLimitSplDb, false,
-                 Pen(AmplifierPurple, 1, Qt::DashLine), [](const ChartMarks &m) {
-                     return QStringLiteral("Amplifier voltage limit") +
-                            InBrackets(m.amplifierVoltage, " V");
-                 });
-        addCurve(QStringLiteral("Amplifier current limit"),
-                 &DesignCurves::amplifierCurrentLimitSplDb, false,
-                 Pen(AmplifierPurple, 1, Qt::DotLine), [](const ChartMarks &m) {
-                     return QStringLiteral("Amplifier current limit") +
-                            InBrackets(m.amplifierCurrent, " A");
-                 });
-        addCurve(QStringLiteral("Level at the drive"), &DesignCurves::splDb, false,
-                 Pen(CurrentBlue, 1, Qt::SolidLine), Named("Level at the drive set"));
-        break;
-    case Chart::Chain:
-        addCurve(QStringLiteral("Gain"), &DesignCurves::chainDb, false,
-                 Pen(CurrentBlue, 2, Qt::SolidLine));
-        addCurve(QStringLiteral("Phase"), &DesignCurves::chainPhaseDeg, true,
-                 Pen(Grey, 1, Qt::DashLine), Named("Phase in degrees (right axis)"));
-        break;
-    case Chart::Room:
-        addCurve(QStringLiteral("SPL at the listener"), &DesignCurves::splDb, false,
-                 Pen(CurrentBlue, 2, Qt::SolidLine));
-        schroederLine_ = addLine(Pen(MarkerDark, 1, Qt::DashDotLine));
-        modesLine_ = addLine(Pen(LimitRed, 1, Qt::DotLine));
-        break;
+    // The curves, then the lines of the marks over them.
+    for (const ChartCurve &curve : kind_.curves)
+        addCurve(curve);
+    for (const LevelMark &mark : kind_.levelMarks)
+        levelLines_.push_back({addLine(PenOf(mark.style)), &mark});
+    const QPen tuning = Pen(MarkerDark, 1, Qt::DashDotLine), edge = Pen(MarkerDark, 1, Qt::DotLine);
+    if (kind_.marks(FrequencyMark::Tuning)) {
+        fbLine_ = addLine(tuning);
+        rearFbLine_ = addLine(tuning);
     }
+    if (kind_.marks(FrequencyMark::PassbandEdges)) {
+        f3Line_ = addLine(edge);
+        f3HighLine_ = addLine(edge);
+    }
+    if (kind_.marks(FrequencyMark::Schroeder))
+        schroederLine_ = addLine(tuning);
+    if (kind_.marks(FrequencyMark::ModesCut))
+        modesLine_ = addLine(Pen(LimitRed, 1, Qt::DotLine));
 
     view_ = new ChartView(
         chart_,
@@ -470,7 +352,8 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
                         ValueAt(shown_->frequencies, (*shown_).*c.values, f))
                     text += QStringLiteral("   ") + c.series->name() + QStringLiteral(": ") +
                             QString::number(*v, 'f', std::fabs(*v) < 10.0 ? 2 : 1) +
-                            QLatin1Char(' ') + UnitOf(which_, c.rightAxis);
+                            QLatin1Char(' ') +
+                            QLatin1String(c.rightAxis ? kind_.right.unit : kind_.left.unit);
             }
             readout_->setText(text);
         },
@@ -496,20 +379,20 @@ DesignChart::DesignChart(Chart which, const QString &objectNamePrefix) : which_(
 
 DesignChart::~DesignChart() = default;
 
-void DesignChart::addCurve(const QString &name, std::vector<double> DesignCurves::*values,
-                           bool rightAxis, const QPen &pen, LegendText legend) {
+void DesignChart::addCurve(const ChartCurve &curve) {
     auto *series = new QLineSeries;
-    series->setName(name);
-    series->setPen(pen);
+    series->setName(QLatin1String(curve.name));
+    series->setPen(PenOf(curve.style));
     chart_->addSeries(series);
     series->attachAxis(frequencyAxis_);
+    const bool rightAxis = curve.axis == AxisSide::Right;
     if (!rightAxis)
         series->attachAxis(leftAxis_);
     else if (rightLogAxis_)
         series->attachAxis(rightLogAxis_);
     else
         series->attachAxis(rightValueAxis_);
-    curves_.push_back({series, values, rightAxis, std::move(legend)});
+    curves_.push_back({series, curve.values, rightAxis, curve.legend});
 }
 
 QLineSeries *DesignChart::addLine(const QPen &pen) {
@@ -608,7 +491,7 @@ void DesignChart::replaceOverlayPoints() {
 void DesignChart::showBindingLimit(const DesignCurves &curves) {
     // Runs of the cone's limit in orange, of the amplifier's in purple.
     std::vector<std::pair<size_t, size_t>> runs[2];
-    if (which_ == Chart::Limits && sentence_.isEmpty()) {
+    if (kind_.keeps(ChartRule::BindingLimitRuns) && sentence_.isEmpty()) {
         const size_t n = curves.frequencies.size();
         std::vector<bool> xmaxSets(n, false), amplifierSets(n, false);
         for (size_t i = 0; i < n && i < curves.limit.size(); ++i) {
@@ -637,22 +520,21 @@ void DesignChart::showBindingLimit(const DesignCurves &curves) {
     }
 }
 
-void DesignChart::showMark(const DesignCurves &curves, bool drawn) {
-    if (!mark_)
-        return;
-    std::optional<double> level;
-    if (which_ == Chart::Excursion)
-        level = marks_.xmaxMm;
-    else
-        level = marks_.portVelocityWarning;
-    // A denormal, infinite or absurd level is no level at all.
-    if (level && (!IsUsablePositive(*level) || *level > MaxAxisMagnitude))
-        level.reset();
-    const bool showMark = drawn && level.has_value() && curves.has(which_);
-    mark_->replace(
-        showMark ? QList<QPointF>{QPointF(ChartLowestHz, *level), QPointF(ChartHighestHz, *level)}
-                 : QList<QPointF>());
-    mark_->setVisible(showMark);
+// The level marks across the chart (Xmax, the velocity warning) where the
+// chart is drawn and their level is a usable figure.
+void DesignChart::showLevelMarks(const DesignCurves &curves, bool drawn) {
+    for (const LevelLine &line : levelLines_) {
+        std::optional<double> level = line.mark->level(marks_);
+        // A denormal, infinite or absurd level is no level at all.
+        if (level && (!IsUsablePositive(*level) || *level > MaxAxisMagnitude))
+            level.reset();
+        const bool shown = drawn && level.has_value() &&
+                           (!line.mark->shownWith || !(curves.*line.mark->shownWith).empty());
+        line.series->replace(
+            shown ? QList<QPointF>{QPointF(ChartLowestHz, *level), QPointF(ChartHighestHz, *level)}
+                  : QList<QPointF>());
+        line.series->setVisible(shown);
+    }
 }
 
 void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
@@ -663,8 +545,8 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     const bool drawn = sentence_.isEmpty();
     readout_->clear();
     drawn_ = drawn;
-    if (which_ == Chart::Spl || which_ == Chart::Limits) {
-        const QString title = QString::fromLatin1(AxesOf(which_).left)
+    if (kind_.keeps(ChartRule::TitleAtListener)) {
+        const QString title = QString::fromLatin1(kind_.left.title)
                                   .replace(QStringLiteral("at 1 m"),
                                            marks.atListener ? QStringLiteral("at the listener")
                                                             : QStringLiteral("at 1 m"));
@@ -673,15 +555,17 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     }
     showCurves();
     showBindingLimit(curves);
-    showMark(curves, drawn);
+    showLevelMarks(curves, drawn);
     const auto onAxis = [](std::optional<double> f) {
         return f && IsUsablePositive(*f) && *f >= ChartLowestHz && *f <= ChartHighestHz
                    ? f
                    : std::nullopt;
     };
-    if (which_ == Chart::Spl) {
+    if (kind_.marks(FrequencyMark::Tuning)) {
         fbHz_ = drawn ? onAxis(marks.fbHz) : std::nullopt;
         rearFbHz_ = drawn ? onAxis(marks.rearFbHz) : std::nullopt;
+    }
+    if (kind_.marks(FrequencyMark::PassbandEdges)) {
         // The -3 dB points of the response through the chain, below the top
         // of its passband; a cabin or a room has none to speak of.
         std::vector<double> heard = curves.responseDb;
@@ -694,20 +578,10 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
         f3Hz_ = onAxis(edges.lowHz);
         f3HighHz_ = onAxis(edges.highHz);
     }
-    if (which_ == Chart::Room) {
+    if (kind_.marks(FrequencyMark::Schroeder))
         schroederHz_ = drawn ? onAxis(curves.schroederHz) : std::nullopt;
+    if (kind_.marks(FrequencyMark::ModesCut))
         modesHz_ = drawn ? onAxis(curves.modesCutAtHz) : std::nullopt;
-    }
-    if (radiatorMark_) {
-        const bool showMark =
-            drawn && marks.radiatorXmaxMm && IsUsablePositive(*marks.radiatorXmaxMm) &&
-            *marks.radiatorXmaxMm <= MaxAxisMagnitude && !curves.radiatorExcursionMm.empty();
-        radiatorMark_->replace(showMark
-                                   ? QList<QPointF>{QPointF(ChartLowestHz, *marks.radiatorXmaxMm),
-                                                    QPointF(ChartHighestHz, *marks.radiatorXmaxMm)}
-                                   : QList<QPointF>());
-        radiatorMark_->setVisible(showMark);
-    }
     if (overlayGeneration != overlayGeneration_) {
         showOverlays(overlays);
         overlayGeneration_ = overlayGeneration;
@@ -720,7 +594,7 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
 // The level in a room is drawn smoothed where its field is statistical;
 // the other curves, and levels elsewhere, as computed.
 bool DesignChart::smoothsInRoom(const DesignCurves &curves) const {
-    return (which_ == Chart::Room || which_ == Chart::Spl) && curves.schroederHz &&
+    return kind_.keeps(ChartRule::SmoothedInRoom) && curves.schroederHz &&
            std::isfinite(*curves.schroederHz);
 }
 
@@ -792,7 +666,7 @@ void DesignChart::fitVerticalAxes() {
     if (!shown_ || !sentence_.isEmpty())
         return;
     const double lowHz = frequencyAxis_->min(), highHz = frequencyAxis_->max();
-    if (which_ == Chart::Limits) {
+    if (kind_.fit == RangeFit::LevelsOverPower) {
         fitLimitsAxes(lowHz, highHz);
         return;
     }
@@ -810,24 +684,24 @@ void DesignChart::fitVerticalAxes() {
     Span left = spanIn(lowHz, highHz);
     if (left.empty)
         left = spanIn(ChartLowestHz, ChartHighestHz);
+    // The first mark on show that bounds the range.
     std::optional<double> mark;
-    if (mark_ && mark_->isVisible() && mark_->count() > 0)
-        mark = mark_->at(0).y();
+    for (const LevelLine &line : levelLines_)
+        if (!mark && line.mark->boundsRange && line.series->isVisible() && line.series->count() > 0)
+            mark = line.series->at(0).y();
     double low = 0.0, high = 1.0;
-    switch (which_) {
-    case Chart::Spl:
-    case Chart::Limits:
-    case Chart::Room:
+    switch (kind_.fit) {
+    case RangeFit::Level:
+    case RangeFit::LevelsOverPower:
         high = Ceil5(left.high + 3.0);
         low = std::max(Floor5(left.low), high - 60.0);
         break;
-    case Chart::Chain:
+    case RangeFit::GainAroundZero:
         // A flat chain still shows a few decibels either side of 0 dB.
         high = std::max(Ceil5(left.high + 1.0), 5.0);
         low = std::min(Floor5(left.low - 1.0), -5.0);
         break;
-    case Chart::Excursion:
-    case Chart::PortVelocity:
+    case RangeFit::UpToLevelMark:
         // Far below tuning the cone and the vent run away; the view stops at
         // a few times the limit so the useful range stays readable.
         high = left.high;
@@ -835,11 +709,11 @@ void DesignChart::fitVerticalAxes() {
             high = std::max(std::min(high, 3.0 * *mark), 1.25 * *mark);
         high *= 1.1;
         break;
-    case Chart::Impedance:
+    case RangeFit::FromZero:
         low = std::min(0.0, left.low);
         high = left.high * 1.1;
         break;
-    case Chart::GroupDelay: {
+    case RangeFit::SpikeFreeDelay: {
         // The delay of the passband sets the range: a spike is cut at the
         // axis, and the legend says so.
         const Span delay = DelaySpan(lowHz, highHz).span;
@@ -862,9 +736,11 @@ void DesignChart::fitVerticalAxes() {
     // degrees or more.
     if (rightValueAxis_) {
         PhaseAxis axis{-90.0, 90.0, rightValueAxis_->tickCount()};
-        if (which_ == Chart::Chain)
-            axis =
-                ChainPhaseAxis(SpanOf(shown_->frequencies, shown_->chainPhaseDeg, lowHz, highHz));
+        if (kind_.phase == PhaseFit::HalfTurns)
+            for (const Curve &c : curves_)
+                if (c.rightAxis)
+                    axis = ChainPhaseAxis(
+                        SpanOf(shown_->frequencies, (*shown_).*c.values, lowHz, highHz));
         if (rightValueAxis_->min() != axis.low || rightValueAxis_->max() != axis.high)
             rightValueAxis_->setRange(axis.low, axis.high);
         if (rightValueAxis_->tickCount() != axis.ticks)
@@ -910,41 +786,38 @@ void DesignChart::fitLimitsAxes(double lowHz, double highHz) {
 
 // The tuning and the -3 dB frequency as vertical lines through the plot.
 void DesignChart::placeMarkers() {
-    if (which_ != Chart::Spl && which_ != Chart::Room)
-        return;
     const auto place = [this](QLineSeries *line, std::optional<double> f) {
+        if (!line)
+            return;
         line->replace(
             f ? QList<QPointF>{QPointF(*f, leftAxis_->min()), QPointF(*f, leftAxis_->max())}
               : QList<QPointF>());
         line->setVisible(f.has_value());
     };
-    if (which_ == Chart::Room) {
-        place(schroederLine_, schroederHz_);
-        place(modesLine_, modesHz_);
-        return;
-    }
     place(fbLine_, fbHz_);
     place(rearFbLine_, rearFbHz_);
     place(f3Line_, f3Hz_);
     place(f3HighLine_, f3HighHz_);
+    place(schroederLine_, schroederHz_);
+    place(modesLine_, modesHz_);
 }
 
 void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
     legend_.clear();
     if (!sentence_.isEmpty())
         return;
-    const QString design = which_ == Chart::Chain ? QStringLiteral("Gain of the signal chain")
-                                                  : (marks_.designLabel.trimmed().isEmpty()
-                                                         ? QStringLiteral("Current design")
-                                                         : marks_.designLabel);
+    const QString design = kind_.mainLegend ? QLatin1String(kind_.mainLegend)
+                                            : (marks_.designLabel.trimmed().isEmpty()
+                                                   ? QStringLiteral("Current design")
+                                                   : marks_.designLabel);
     const QPen mainPen = curves_.front().series->pen();
     // Beside a bandpass box's rear vents, the main curve is its front
     // vents'.
-    const bool frontAndRear =
-        which_ == Chart::PortVelocity && curves_.size() > 1 && curves_[1].series->isVisible();
+    const bool beside = kind_.mainBesideSecond && curves_.size() > 1 && !curves_[1].rightAxis &&
+                        curves_[1].series->isVisible();
     legend_.push_back(
-        {DisplayLabel(frontAndRear ? QStringLiteral("Front vents: ") + design : design), mainPen});
-    if (which_ == Chart::Limits) {
+        {DisplayLabel(beside ? QLatin1String(kind_.mainBesideSecond) + design : design), mainPen});
+    if (kind_.keeps(ChartRule::BindingLimitRuns)) {
         if (!boundSeries_[0].empty() && boundSeries_[0].front()->isVisible())
             legend_.push_back({QStringLiteral("Where Xmax, not PEmax, sets the maximum"),
                                boundSeries_[0].front()->pen()});
@@ -959,16 +832,12 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
     for (size_t i = 0; i < overlaySeries_.size() && i < overlays.size(); ++i)
         if (overlaySeries_[i]->isVisible())
             legend_.push_back({overlaySeries_[i]->name(), overlaySeries_[i]->pen()});
-    if (mark_ && mark_->isVisible())
-        legend_.push_back(
-            {(which_ == Chart::Excursion ? QStringLiteral("Xmax ") : QStringLiteral("Warning ")) +
-                 LegendFigure(mark_->at(0).y()) +
-                 (which_ == Chart::Excursion ? QStringLiteral(" mm") : QStringLiteral(" m/s")),
-             mark_->pen()});
-    if (radiatorMark_ && radiatorMark_->isVisible())
-        legend_.push_back({QStringLiteral("Radiator Xmax ") +
-                               LegendFigure(radiatorMark_->at(0).y()) + QStringLiteral(" mm"),
-                           radiatorMark_->pen()});
+    for (const LevelLine &line : levelLines_)
+        if (line.series->isVisible())
+            legend_.push_back({QLatin1String(line.mark->word) + QLatin1Char(' ') +
+                                   LegendFigure(line.series->at(0).y()) + QLatin1Char(' ') +
+                                   QLatin1String(kind_.left.unit),
+                               line.series->pen()});
     const auto frequencies = [](std::optional<double> a, std::optional<double> b) {
         std::vector<double> values;
         for (const std::optional<double> &f : {a, b})
@@ -980,7 +849,7 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
             figures << LegendFigure(f);
         return figures.join(QStringLiteral(" and ")) + QStringLiteral(" Hz");
     };
-    if (which_ == Chart::GroupDelay && shown_) {
+    if (kind_.fit == RangeFit::SpikeFreeDelay && shown_) {
         const SpikeFreeSpan delay = DelaySpan(ChartViewLowHz, ChartViewHighHz);
         if (delay.cut)
             legend_.push_back({QStringLiteral("Spikes of the delay beyond ") +
@@ -1003,7 +872,7 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
                  QStringLiteral(" Hz (Schroeder): the level smoothed to 1/") +
                  LegendFigure(RoomSmoothingFraction) + QStringLiteral(" octave there"),
              schroederLine_->pen()});
-    if (which_ == Chart::Spl && shown_ && smoothsInRoom(*shown_))
+    if (kind_.keeps(ChartRule::SmoothingNote) && shown_ && smoothsInRoom(*shown_))
         legend_.push_back({QStringLiteral("Smoothed to 1/") + LegendFigure(RoomSmoothingFraction) +
                                QStringLiteral(" octave above ") +
                                LegendFigure(*shown_->schroederHz) +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Acoustics.h"
+#include "ChartKinds.h"
 #include "ChartScale.h"
 #include "DesignModel.h"
 
@@ -27,23 +28,6 @@ class QWidget;
 namespace dravik {
 
 class ChartView;
-
-// What a chart draws besides the curves of the model.
-struct ChartMarks {
-    std::optional<double> xmaxMm;           // the driver's Xmax, on the excursion chart
-    std::optional<double> radiatorXmaxMm;   // the passive radiators' Xmax there
-    double portVelocityWarning = 0;         // m/s, on the port velocity chart
-    QString designLabel;                    // the current design: driver, box, tuning, power
-    std::optional<double> fbHz;             // a vented box's tuning, marked on the SPL chart
-    std::optional<double> rearFbHz;         // a 6th-order bandpass box's rear chamber's tuning
-    std::optional<double> peMaxW;           // named by the thermal limit's legend entry
-    int driverCount = 1;                    // the thermal limit is that of them all
-    std::optional<double> amplifierVoltage; // V RMS, named by its limit's legend entry
-    std::optional<double> amplifierCurrent; // A RMS
-    // Where the levels are heard: at 1 m in an ideal space, or at the
-    // listener in a car or a room.
-    bool atListener = false;
-};
 
 // A design drawn beside the current one, in its own colour.
 struct ChartOverlay {
@@ -77,7 +61,9 @@ struct LegendPiece {
 
 class DesignChart {
 public:
-    DesignChart(Chart which, const QString &objectNamePrefix);
+    // A chart as its row describes it; its widgets' object names start with
+    // the row's.
+    explicit DesignChart(Chart which);
     ~DesignChart();
     DesignChart(const DesignChart &) = delete;
     DesignChart &operator=(const DesignChart &) = delete;
@@ -110,22 +96,24 @@ public:
     QStringList legendTexts() const;
 
 private:
-    // A curve's legend entry, from the marks of the design shown; none for
-    // the main curve, whose entry is the design's label.
-    using LegendText = std::function<QString(const ChartMarks &)>;
     struct Curve {
         QLineSeries *series;
         std::vector<double> DesignCurves::*values;
         bool rightAxis;
-        LegendText legend;
+        // Its legend entry, from the marks of the design shown; none for the
+        // main curve, whose entry is the design's label.
+        QString (*legend)(const ChartMarks &);
+    };
+    struct LevelLine {
+        QLineSeries *series;
+        const LevelMark *mark;
     };
     struct LegendEntry {
         QString text;
         QPen pen;
         bool operator==(const LegendEntry &o) const { return text == o.text && pen == o.pen; }
     };
-    void addCurve(const QString &name, std::vector<double> DesignCurves::*values, bool rightAxis,
-                  const QPen &pen, LegendText legend = {});
+    void addCurve(const ChartCurve &curve);
     QLineSeries *addLine(const QPen &pen);
     void fitVerticalAxes();
     chartscale::SpikeFreeSpan DelaySpan(double lowHz, double highHz) const;
@@ -139,7 +127,7 @@ private:
     void replaceOverlayPoints();
     void sliceToView();
     void showBindingLimit(const DesignCurves &curves);
-    void showMark(const DesignCurves &curves, bool drawn);
+    void showLevelMarks(const DesignCurves &curves, bool drawn);
     void placeMarkers();
     void buildLegend(const std::vector<ChartOverlay> &overlays);
     void fitToView();
@@ -152,6 +140,7 @@ private:
     QRectF plotArea() const { return plot_; }
 
     Chart which_;
+    const ChartKind &kind_;
     QWidget *panel_ = nullptr;
     QLabel *message_ = nullptr;
     QLabel *readout_ = nullptr;
@@ -167,7 +156,7 @@ private:
     // The maximum SPL where Xmax sets it, and where the amplifier does.
     std::vector<QLineSeries *> boundSeries_[2];
     int overlayGeneration_ = -1;
-    QLineSeries *mark_ = nullptr;          // Xmax or the velocity warning
+    std::vector<LevelLine> levelLines_;    // Xmax, the velocity warning
     QLineSeries *fbLine_ = nullptr;        // the tuning, on the SPL chart
     QLineSeries *rearFbLine_ = nullptr;    // a bandpass box's second tuning
     QLineSeries *f3Line_ = nullptr;        // the -3 dB frequency, on the SPL chart
@@ -176,7 +165,6 @@ private:
     QLineSeries *modesLine_ = nullptr;     // the room's highest mode summed, when cut short
     std::optional<double> fbHz_, rearFbHz_, f3Hz_, f3HighHz_, schroederHz_, modesHz_;
     double powerLow_ = 1, powerHigh_ = 10; // the labelled part of the power axis
-    QLineSeries *radiatorMark_ = nullptr;
     const DesignCurves *shown_ = nullptr;
     bool drawn_ = false;
     // The points the curves carry: those in view.

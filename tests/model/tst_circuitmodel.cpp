@@ -1,9 +1,11 @@
 // The circuit model alone, from designs written as values: the enclosure
 // kinds, the driver arrangements, inductance and source resistance against
 // closed forms and against each other.
+#include "ChartKinds.h"
 #include "DesignModel.h"
 #include "Enclosures.h"
 
+#include <QSet>
 #include <QTest>
 
 #include <algorithm>
@@ -495,6 +497,66 @@ private slots:
         const DesignCurves c = ComputeDesignCurves(s, Audio());
         QVERIFY(c.has(Chart::Limits));
         QCOMPARE(*c.dcResistanceOhm, 6.5);
+    }
+
+    // Every chart is one row, complete: its own title and object name, a
+    // left axis with a unit, a main curve named by the design and every
+    // other curve by itself, an axis for each curve, and the CSV columns in
+    // their places. Then, in a room with an amplifier, every chart of every
+    // kind either says why it is not drawn, or has its main curve and every
+    // other curve a value per frequency or none (a curve of another kind).
+    void everyChartIsOneCompleteRow_data() {
+        QTest::addColumn<BoxKind>("kind");
+        for (BoxKind kind : {BoxKind::Vented, BoxKind::Closed, BoxKind::PassiveRadiator,
+                             BoxKind::Bandpass4, BoxKind::Bandpass6})
+            QTest::newRow(KindOf(kind).setupName) << kind;
+    }
+    void everyChartIsOneCompleteRow() {
+        QFETCH(BoxKind, kind);
+        QSet<QString> titles, names;
+        for (const ChartKind &row : ChartKinds()) {
+            QCOMPARE(&ChartKindOf(row.chart), &row);
+            titles.insert(QLatin1String(row.title));
+            names.insert(QLatin1String(row.objectName));
+            QVERIFY(row.left.exists() && *row.left.unit && *row.horizontal.unit);
+            QCOMPARE(row.abscissa, &DesignCurves::frequencies);
+            QVERIFY(!row.curves.empty() && !row.curves.front().legend);
+            QCOMPARE(row.curves.front().axis, AxisSide::Left);
+            QSet<QString> curveNames;
+            for (const ChartCurve &c : row.curves) {
+                curveNames.insert(QLatin1String(c.name));
+                QVERIFY(c.axis == AxisSide::Left || row.right.exists());
+                QVERIFY(&c == &row.curves.front() || c.legend);
+            }
+            QCOMPARE(curveNames.size(), qsizetype(row.curves.size()));
+            QCOMPARE(row.phase != PhaseFit::None,
+                     row.right.exists() && row.right.scale == AxisScale::Linear);
+            QVERIFY(row.needs != 0 && !row.csv.empty());
+        }
+        QCOMPARE(titles.size(), qsizetype(ChartCount));
+        QCOMPARE(names.size(), qsizetype(ChartCount));
+        const std::vector<CsvColumn> columns = CsvColumns();
+        for (size_t i = 0; i < columns.size(); ++i)
+            QCOMPARE(columns[i].position, int(i) + 1);
+
+        DesignSetup s = OfKind(kind);
+        s.environment.kind = SpaceKind::Room;
+        s.environment.room = RoomOfPreset(RoomPresets()[1]);
+        s.amplifier = {500.0, 4.0, 30.0};
+        const DesignCurves c = ComputeDesignCurves(s, Audio());
+        for (const ChartKind &row : ChartKinds()) {
+            const bool applies =
+                row.applies != Applicability::WithVents || !KindOf(kind).ventNeeds.empty();
+            QCOMPARE(c.has(row.chart), applies);
+            if (!applies) {
+                QVERIFY(MissingInputsSentence(row.chart, c.lacks(row.chart))
+                            .startsWith(QLatin1String(row.title) + QStringLiteral(" applies to")));
+                continue;
+            }
+            QCOMPARE((c.*row.curves.front().values).size(), Audio().size());
+            for (CurveValues values : row.computed())
+                QVERIFY((c.*values).empty() || (c.*values).size() == Audio().size());
+        }
     }
 
     void qualityFactorNotice() {

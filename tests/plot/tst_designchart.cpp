@@ -191,7 +191,7 @@ private slots:
         marks.designLabel = QStringLiteral("a design");
         for (int i = 0; i < ChartCount; ++i) {
             const auto which = static_cast<Chart>(i);
-            DesignChart chart(which, QStringLiteral("T"));
+            DesignChart chart(which);
             chart.show(curves, marks, {}, 0);
             const QString sentence = chart.sentence(curves);
             if (figures.isEmpty() && !(closed && which == Chart::PortVelocity) &&
@@ -235,7 +235,7 @@ private slots:
             Frequencies());
         QVERIFY(*std::max_element(curves.maxPowerW.begin(), curves.maxPowerW.end()) >
                 chartscale::MaxLogAxis);
-        DesignChart chart(Chart::Limits, QStringLiteral("T"));
+        DesignChart chart(Chart::Limits);
         chart.show(curves, ChartMarks(), {}, 0);
         QVERIFY2(chart.sentence(curves).isEmpty(), qPrintable(chart.sentence(curves)));
         VerifyAxesBounded(chart);
@@ -268,7 +268,7 @@ private slots:
                 Pass(FilterType::LowPass, FilterAlignment::Butterworth, lowPassOrder, 80.0));
         const DesignCurves curves =
             ComputeDesignCurves(StartUpSetup(100.0, filters), Frequencies());
-        DesignChart chart(Chart::Chain, QStringLiteral("T"));
+        DesignChart chart(Chart::Chain);
         chart.show(curves, ChartMarks(), {}, 0);
         auto *axis = AxisAt<QValueAxis>(chart, Qt::AlignRight);
         QLineSeries *phase = SeriesNamed(chart, QStringLiteral("Phase"));
@@ -302,7 +302,7 @@ private slots:
         ChartMarks marks;
         marks.peMaxW = peMax;
         marks.driverCount = drivers;
-        DesignChart chart(Chart::Limits, QStringLiteral("T"));
+        DesignChart chart(Chart::Limits);
         chart.show(curves, marks, {}, 0);
         QVERIFY2(chart.legendTexts().contains(entry), qPrintable(chart.legendTexts().join('|')));
     }
@@ -332,9 +332,9 @@ private slots:
         ChartMarks marks;
         marks.xmaxMm = xmax;
         marks.portVelocityWarning = warning;
-        DesignChart excursion(Chart::Excursion, QStringLiteral("E"));
+        DesignChart excursion(Chart::Excursion);
         excursion.show(curves, marks, {}, 0);
-        DesignChart velocity(Chart::PortVelocity, QStringLiteral("V"));
+        DesignChart velocity(Chart::PortVelocity);
         velocity.show(curves, marks, {}, 0);
         const auto has = [](const QStringList &legend, const QString &prefix) {
             return std::any_of(legend.begin(), legend.end(),
@@ -384,12 +384,12 @@ private slots:
         const DesignCurves curves = ComputeDesignCurves(setup, Frequencies());
         marks.designLabel = QStringLiteral("the design");
         // The vent chart names the front vents beside the rear ones.
-        DesignChart vents(Chart::PortVelocity, QStringLiteral("V"));
+        DesignChart vents(Chart::PortVelocity);
         vents.show(curves, marks, {}, 0);
         QCOMPARE(vents.legendTexts().front(), setup.enclosure.kind == BoxKind::Bandpass6
                                                   ? QStringLiteral("Front vents: the design")
                                                   : QStringLiteral("the design"));
-        DesignChart spl(Chart::Spl, QStringLiteral("S"));
+        DesignChart spl(Chart::Spl);
         spl.show(curves, marks, {}, 0);
         const QStringList legend = spl.legendTexts();
         QCOMPARE(legend.front(), QStringLiteral("the design"));
@@ -418,7 +418,7 @@ private slots:
     void curvesReachTheEdgesOfEveryView() {
         const Design d = StartUpDesign(BoxKind::Vented);
         const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
-        DesignChart spl(Chart::Spl, QStringLiteral("S"));
+        DesignChart spl(Chart::Spl);
         spl.show(curves, ChartMarks(), {{QStringLiteral("pinned"), OverlayColour(0), &curves}}, 1);
         auto *view = qobject_cast<QChartView *>(spl.view());
         auto *axis = qobject_cast<QLogValueAxis *>(view->chart()->axes(Qt::Horizontal).front());
@@ -461,7 +461,7 @@ private slots:
         const std::vector<ChartOverlay> overlays{
             {QString(length, QLatin1Char('W')), OverlayColour(0), &curves}};
         for (int i = 0; i < ChartCount; ++i) {
-            DesignChart chart(static_cast<Chart>(i), QStringLiteral("T"));
+            DesignChart chart(static_cast<Chart>(i));
             chart.show(curves, marks, overlays, 1);
             const QStringList legend = chart.legendTexts();
             // The room's chart is a sentence in half space.
