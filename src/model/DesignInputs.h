@@ -85,12 +85,6 @@ enum class ModelInput : std::uint8_t {
     ListenerZ,
     // Not a number: every filter of the signal chain usable.
     SignalChain,
-    // Not a number: the chart does not apply to this design (the vent chart
-    // to a box without vents, the room chart to another listening space).
-    NotApplicable,
-    // Not an input: the values are usable one by one, but the curves they
-    // give are not finite numbers.
-    Computable,
     Count
 };
 // A set of inputs, as many as the table has: a chart's needs, what a design

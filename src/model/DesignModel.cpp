@@ -298,6 +298,19 @@ ModelInputs SpaceNeeds(const ListeningSpace &space) {
     }
 }
 
+// Whether a chart applies to the design at all.
+bool Applies(Chart chart, const DesignSetup &s) {
+    switch (ChartKindOf(chart).applies) {
+    case Applicability::Always:
+        return true;
+    case Applicability::WithVents:
+        return !KindOf(s.enclosure.kind).ventNeeds.empty();
+    case Applicability::InRoom:
+        return s.environment.kind == SpaceKind::Room;
+    }
+    return true;
+}
+
 // What each chart needs of a design of its kind: its row's groups of
 // inputs, resolved against the design.
 ModelInputs Needs(Chart chart, const DesignSetup &s) {
@@ -305,9 +318,6 @@ ModelInputs Needs(Chart chart, const DesignSetup &s) {
     using G = NeedGroup;
     const ChartKind &row = ChartKindOf(chart);
     const EnclosureKind &kind = KindOf(s.enclosure.kind);
-    if ((row.applies == Applicability::WithVents && kind.ventNeeds.empty()) ||
-        (row.applies == Applicability::InRoom && s.environment.kind != SpaceKind::Room))
-        return Bit(I::NotApplicable);
     const bool voltage = s.drive.given == DriveParameters::Given::Voltage;
     ModelInputs needs;
     if (row.needsGroup(G::Driver)) {
@@ -627,8 +637,9 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
     c.frequencies = frequencies;
     const ModelInputs unusable = Unusable(setup);
     for (int i = 0; i < ChartCount; ++i) {
-        const ModelInputs needs = Needs(static_cast<Chart>(i), setup);
-        c.missing[i] = needs & Bit(ModelInput::NotApplicable) ? needs : unusable & needs;
+        const auto chart = static_cast<Chart>(i);
+        c.missing[i] = Applies(chart, setup) ? ChartLack::Of(unusable & Needs(chart, setup))
+                                             : ChartLack::Because(ChartReason::NotApplicable);
     }
     const Resolved d = Resolve(setup, !(unusable & Bit(ModelInput::SignalChain)));
     if (!(unusable & (Bit(ModelInput::Re) | Bit(ModelInput::DriverCount)))) {
@@ -680,7 +691,7 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
         const std::vector<CurveValues> own = OwnCurvesOf(chart);
         for (auto member : own)
             if (!AllFinite(c.*member)) {
-                c.missing[i] = Bit(ModelInput::Computable);
+                c.missing[i] = ChartLack::Because(ChartReason::NotComputable);
                 for (auto clear : own)
                     (c.*clear).clear();
                 if (chart == Chart::Limits)
@@ -737,14 +748,23 @@ QString JoinedWithAnd(const QStringList &list) {
 
 } // namespace
 
-QString MissingInputsSentence(Chart chart, ModelInputs missing) {
-    if (missing & Bit(ModelInput::NotApplicable))
+QString MissingInputsSentence(Chart chart, const ChartLack &lack) {
+    switch (lack.reason) {
+    case ChartReason::NotApplicable:
         return ChartTitle(chart) +
                (ChartKindOf(chart).applies == Applicability::InRoom
                     ? QStringLiteral(" applies to a room: choose Room as the listening space.")
                     : QStringLiteral(" applies to a vented box."));
-    if (missing & Bit(ModelInput::Computable))
+    case ChartReason::NotComputable:
         return ChartTitle(chart) + QStringLiteral(" cannot be computed from these values.");
+    case ChartReason::None:
+    case ChartReason::MissingInputs:
+        break;
+    }
+    return MissingInputsSentence(chart, lack.inputs);
+}
+
+QString MissingInputsSentence(Chart chart, const ModelInputs &missing) {
     // Names grouped by page, pages in the order they first come.
     QStringList pages;
     QList<QStringList> names;

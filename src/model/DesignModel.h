@@ -34,6 +34,23 @@ std::vector<double> ChartFrequencies(int pointsPerOctave);
 inline constexpr double ChartLowestHz = 5.0;
 inline constexpr double ChartHighestHz = 1000.0;
 
+// Why a chart is not drawn: the design lacks inputs it needs (which are
+// named), the chart does not apply to the design (the vent chart to a box
+// without vents, the room chart to another listening space), or its values
+// are usable one by one but the curves they give are not finite numbers.
+enum class ChartReason { None, MissingInputs, NotApplicable, NotComputable };
+struct ChartLack {
+    ChartReason reason = ChartReason::None;
+    ModelInputs inputs; // those missing, with MissingInputs
+
+    // The inputs missing of those needed: none, or a lack naming them.
+    static ChartLack Of(const ModelInputs &missing) {
+        return missing ? ChartLack{ChartReason::MissingInputs, missing} : ChartLack{};
+    }
+    static ChartLack Because(ChartReason reason) { return {reason, {}}; }
+    explicit operator bool() const { return reason != ChartReason::None; }
+};
+
 // Every curve of one design at its drive, a value per frequency. A chart
 // whose inputs are missing has no values; missing(chart) says what it lacks.
 // Levels are at the listener: at 1 m in the listening space, or at the
@@ -69,7 +86,7 @@ struct DesignCurves {
     // summed.
     std::optional<double> schroederHz;
     std::optional<double> modesCutAtHz;
-    ModelInputs missing[ChartCount] = {};
+    ChartLack missing[ChartCount] = {};
     // The figures an amplifier is matched to: the wired coils' DC resistance
     // and, where the impedance chart applies, its least value 10-250 Hz.
     std::optional<double> dcResistanceOhm;
@@ -77,8 +94,8 @@ struct DesignCurves {
     double drivePowerW = 0.0; // the drive as a power into the DC resistance
     double driveVoltageV = 0.0;
 
-    ModelInputs lacks(Chart chart) const { return missing[static_cast<int>(chart)]; }
-    bool has(Chart chart) const { return lacks(chart) == 0; }
+    const ChartLack &lacks(Chart chart) const { return missing[static_cast<int>(chart)]; }
+    bool has(Chart chart) const { return !lacks(chart); }
 };
 
 // Computes every chart of a design.
@@ -122,8 +139,10 @@ std::optional<double> EffectiveQms(const DriverParameters &driver);
 std::optional<QString> QualityFactorNotice(const DriverParameters &driver);
 
 // The sentence a chart shows instead of its curves, naming the fields it
-// lacks and their pages, e.g. "Impedance needs Re and Qms (Driver page)."
-QString MissingInputsSentence(Chart chart, ModelInputs missing);
+// lacks and their pages, e.g. "Impedance needs Re and Qms (Driver page).",
+// or saying that it does not apply or cannot be computed.
+QString MissingInputsSentence(Chart chart, const ChartLack &lack);
+QString MissingInputsSentence(Chart chart, const ModelInputs &missing);
 
 // The chart's name as the window and the sentences use it.
 QString ChartTitle(Chart chart);

@@ -159,26 +159,30 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
     const bool vents = !KindOf(kind).ventNeeds.empty();
     for (int i = 0; i < ChartCount; ++i) {
         const auto chart = static_cast<Chart>(i);
-        const ModelInputs lacks = c.lacks(chart);
+        const ChartLack &lack = c.lacks(chart);
+        const ModelInputs &lacks = lack.inputs;
         if (!vents && chart == Chart::PortVelocity) {
-            FUZZ_CHECK(lacks == Bit(ModelInput::NotApplicable), "no vents");
+            FUZZ_CHECK(lack.reason == ChartReason::NotApplicable && !lacks, "no vents");
             continue;
         }
         if (chart == Chart::Room && setup.environment.kind != SpaceKind::Room) {
-            FUZZ_CHECK(lacks == Bit(ModelInput::NotApplicable), "no room");
+            FUZZ_CHECK(lack.reason == ChartReason::NotApplicable && !lacks, "no room");
             continue;
         }
+        FUZZ_CHECK(lack.reason != ChartReason::NotApplicable, "an applicable chart refused");
         FUZZ_CHECK((lacks & usableInputs) == 0, "a usable input named as lacking");
+        FUZZ_CHECK((lack.reason == ChartReason::MissingInputs) == bool(lacks),
+                   "inputs named without lacking them");
         // Everything but the impedance follows the chain.
         const bool reachesChain = chart != Chart::Impedance;
         if (!chainFault || !reachesChain)
             FUZZ_CHECK(!(lacks & Bit(ModelInput::SignalChain)), "a usable chain named as lacking");
-        else if (!(lacks & Bit(ModelInput::NotApplicable)))
+        else
             FUZZ_CHECK(lacks & Bit(ModelInput::SignalChain), "an unusable chain not named");
-        if (lacks != 0) {
-            const QString sentence = MissingInputsSentence(chart, lacks);
+        if (lack) {
+            const QString sentence = MissingInputsSentence(chart, lack);
             const bool named = sentence.startsWith(ChartTitle(chart) + QStringLiteral(" needs ")) ||
-                               lacks == Bit(ModelInput::Computable);
+                               lack.reason == ChartReason::NotComputable;
             FUZZ_CHECK(named && sentence.endsWith(QLatin1Char('.')), show(sentence));
         }
     }

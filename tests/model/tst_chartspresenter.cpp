@@ -402,7 +402,7 @@ private slots:
         w.texts["EAmpRatedLoad"] = "4";
         const DesignCurves c =
             ComputeDesignCurves(p.design(Fields(main), w.controls), ChartsPresenter::Frequencies());
-        QCOMPARE(c.lacks(Chart::Limits), Bit(ModelInput::AmpRatedPower));
+        QCOMPARE(c.lacks(Chart::Limits).inputs, Bit(ModelInput::AmpRatedPower));
         QVERIFY(c.has(Chart::Spl));
     }
 
