@@ -185,6 +185,7 @@ std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const Desig
     const double fb = value(current.enclosure.fbHz, 30.0);
     const double vent = value(current.enclosure.ventDiameterMm, 100.0);
     const auto text = [](double v) { return QString::number(v, 'g', 4); };
+    using I = ModelInput;
     std::vector<std::pair<QString, QString>> t;
     switch (kind) {
     case BoxKind::PassiveRadiator: {
@@ -203,35 +204,35 @@ std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const Desig
         b.radiatorComplianceMmPerN = cms * 1e3;
         b.radiatorQms = 5.0;
         const double added = AddedMassForTuning(b, current.air, fb).value_or(0.0);
-        t = {{"EPrVolume", text(vb)},
-             {"EPrCount", QStringLiteral("1")},
-             {"EPrArea", text(*b.radiatorAreaCm2)},
-             {"EPrMass", text(*b.radiatorMassG)},
-             {"EPrAddedMass", text(std::round(added))},
-             {"EPrCompliance", text(*b.radiatorComplianceMmPerN)},
-             {"EPrQms", QStringLiteral("5")},
-             {"EPrXmax", text(2.0 * value(d.xmaxMm, 10.0))}};
+        t = {{FieldOf(I::PrVolume), text(vb)},
+             {FieldOf(I::RadiatorCount), QStringLiteral("1")},
+             {FieldOf(I::RadiatorArea), text(*b.radiatorAreaCm2)},
+             {FieldOf(I::RadiatorMass), text(*b.radiatorMassG)},
+             {FieldOf(I::RadiatorAddedMass), text(std::round(added))},
+             {FieldOf(I::RadiatorCompliance), text(*b.radiatorComplianceMmPerN)},
+             {FieldOf(I::RadiatorQms), QStringLiteral("5")},
+             {FieldOf(I::RadiatorXmax), text(2.0 * value(d.xmaxMm, 10.0))}};
         break;
     }
     case BoxKind::Bandpass4: {
         const std::optional<BandpassDesign> bp = DesignBandpass4(
             value(d.fs, 30.0), value(d.qts, 0.4), value(d.vasLitres, 100.0), 0.7, 3.0);
-        t = {{"EBp4RearVolume", text(bp ? bp->rearLitres : vb / 2.0)},
-             {"EBp4FrontVolume", text(bp ? bp->frontLitres : vb / 2.0)},
-             {"EBp4Tuning", text(bp ? bp->fbHz : 2.0 * fb)},
-             {"EBp4VentCount", QStringLiteral("1")},
-             {"EBp4VentDiameter", text(vent)}};
+        t = {{FieldOf(I::Bp4RearVolume), text(bp ? bp->rearLitres : vb / 2.0)},
+             {FieldOf(I::Bp4FrontVolume), text(bp ? bp->frontLitres : vb / 2.0)},
+             {FieldOf(I::Bp4Tuning), text(bp ? bp->fbHz : 2.0 * fb)},
+             {FieldOf(I::Bp4VentCount), QStringLiteral("1")},
+             {FieldOf(I::Bp4VentDiameter), text(vent)}};
         break;
     }
     case BoxKind::Bandpass6:
-        t = {{"EBp6RearVolume", text(vb)},
-             {"EBp6RearTuning", text(fb)},
-             {"EBp6RearVentCount", QStringLiteral("1")},
-             {"EBp6RearVentDiameter", text(vent)},
-             {"EBp6FrontVolume", text(vb / 2.0)},
-             {"EBp6FrontTuning", text(2.0 * fb)},
-             {"EBp6FrontVentCount", QStringLiteral("1")},
-             {"EBp6FrontVentDiameter", text(vent)}};
+        t = {{FieldOf(I::Bp6RearVolume), text(vb)},
+             {FieldOf(I::Bp6RearTuning), text(fb)},
+             {FieldOf(I::Bp6RearVentCount), QStringLiteral("1")},
+             {FieldOf(I::Bp6RearVentDiameter), text(vent)},
+             {FieldOf(I::Bp6FrontVolume), text(vb / 2.0)},
+             {FieldOf(I::Bp6FrontTuning), text(2.0 * fb)},
+             {FieldOf(I::Bp6FrontVentCount), QStringLiteral("1")},
+             {FieldOf(I::Bp6FrontVentDiameter), text(vent)}};
         break;
     case BoxKind::Vented:
     case BoxKind::Closed:
@@ -431,9 +432,10 @@ QString PlacementText(const PlacementFigure &figure) {
 }
 
 std::vector<std::pair<QString, QString>> CabinPresetTexts(const CabinPreset &preset) {
-    return {{QStringLiteral("ECabinLength"), WindowValueText(preset.lengthM)},
-            {QStringLiteral("ECabinSlope"), WindowValueText(preset.slopeDbPerOctave)},
-            {QStringLiteral("ECabinMaxGain"), WindowValueText(CabinParameters::DefaultMaxGainDb)}};
+    return {
+        {FieldOf(ModelInput::CabinLength), WindowValueText(preset.lengthM)},
+        {FieldOf(ModelInput::CabinSlope), WindowValueText(preset.slopeDbPerOctave)},
+        {FieldOf(ModelInput::CabinMaxGain), WindowValueText(CabinParameters::DefaultMaxGainDb)}};
 }
 
 std::vector<std::pair<QString, QString>> RoomPresetTexts(const RoomPreset &preset) {

@@ -29,7 +29,8 @@ struct WindowControls {
     std::vector<FilterStage> filters; // the chain as the window lists it
 };
 
-// The window's own fields beyond the table of inputs.
+// The window's own fields beyond the table of inputs: the drivers, the air,
+// and the helpers' fields, which are no part of the design.
 namespace control {
 inline constexpr const char *DriverCount = "EDriverCount";
 inline constexpr const char *AirDensity = "EAirDensity";
@@ -37,6 +38,12 @@ inline constexpr const char *SoundSpeed = "ESoundSpeed";
 inline constexpr const char *Temperature = "ETemperature";
 inline constexpr const char *Pressure = "EPressure";
 inline constexpr const char *Humidity = "EHumidity";
+inline constexpr const char *VentWarning = "EVentWarning";
+inline constexpr const char *RadiatorTuning = "EPrTuning";
+inline constexpr const char *BandpassS = "EBp4S";
+inline constexpr const char *BandpassGain = "EBp4Gain";
+inline constexpr const char *PlacementLow = "EPlacementLow";
+inline constexpr const char *PlacementHigh = "EPlacementHigh";
 } // namespace control
 
 // Where the window's design comes from: the main window's fields, or the

@@ -187,6 +187,10 @@ struct InputRow {
 
 const std::vector<InputRow> &DesignInputRows();
 const InputRow &DesignInputRow(ModelInput input);
+// The object name of the field the user types an input in.
+inline const char *FieldOf(ModelInput input) {
+    return DesignInputRow(input).field;
+}
 
 // The value of a row in a design (const access).
 const std::optional<double> &InputValue(const DesignSetup &setup, const InputRow &row);

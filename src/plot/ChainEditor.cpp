@@ -19,16 +19,35 @@ namespace dravik {
 
 namespace {
 
-// The editor's fields: object name, caption, and the filter types that use it.
+bool IsPass(FilterType t) {
+    return t == FilterType::HighPass || t == FilterType::LowPass;
+}
+bool IsShaping(FilterType t) {
+    return t == FilterType::Peaking || t == FilterType::LowShelf || t == FilterType::HighShelf;
+}
+
+// The editor's fields: object name, caption, starting text, the filter's
+// value it holds (none: the order, a whole number) and the filter types
+// that use it.
 struct FieldRow {
     const char *name;
     const char *caption;
     const char *start;
+    double FilterStage::*value;
+    bool (*usedBy)(FilterType);
 };
-constexpr FieldRow Fields[] = {
-    {"EFilterOrder", "Order:", "4"},   {"EFilterFrequency", "f / f0 (Hz):", "18"},
-    {"EFilterQ", "Q / Q0:", "0.7071"}, {"EFilterGain", "Gain (dB):", "0"},
-    {"EFilterFp", "fp (Hz):", "25"},   {"EFilterQp", "Qp:", "0.7071"},
+const FieldRow Fields[] = {
+    {"EFilterOrder", "Order:", "4", nullptr, IsPass},
+    {"EFilterFrequency", "f / f0 (Hz):", "18", &FilterStage::frequencyHz,
+     [](FilterType t) { return t != FilterType::Gain; }},
+    {"EFilterQ", "Q / Q0:", "0.7071", &FilterStage::q,
+     [](FilterType t) { return IsPass(t) || t == FilterType::LinkwitzTransform || IsShaping(t); }},
+    {"EFilterGain", "Gain (dB):", "0", &FilterStage::gainDb,
+     [](FilterType t) { return IsShaping(t) || t == FilterType::Gain; }},
+    {"EFilterFp", "fp (Hz):", "25", &FilterStage::fpHz,
+     [](FilterType t) { return t == FilterType::LinkwitzTransform; }},
+    {"EFilterQp", "Qp:", "0.7071", &FilterStage::qp,
+     [](FilterType t) { return t == FilterType::LinkwitzTransform; }},
 };
 
 const char *TypeChoiceName(FilterType type) {
@@ -199,12 +218,9 @@ void TChainEditor::list(int current) {
 void TChainEditor::showFilter(const FilterStage &f) {
     types_.at(f.type)->setChecked(true);
     alignments_.at(f.alignment)->setChecked(true);
-    fields_.at("EFilterOrder")->setText(QString::number(f.order));
-    fields_.at("EFilterFrequency")->setText(Text(f.frequencyHz));
-    fields_.at("EFilterQ")->setText(Text(f.q));
-    fields_.at("EFilterGain")->setText(Text(f.gainDb));
-    fields_.at("EFilterFp")->setText(Text(f.fpHz));
-    fields_.at("EFilterQp")->setText(Text(f.qp));
+    for (const FieldRow &row : Fields)
+        fields_.at(QLatin1String(row.name))
+            ->setText(row.value ? Text(f.*row.value) : QString::number(f.order));
     showTypeFields();
 }
 
@@ -214,18 +230,10 @@ void TChainEditor::showTypeFields() {
     for (const auto &[t, b] : types_)
         if (b->isChecked())
             type = t;
-    const bool pass = type == FilterType::HighPass || type == FilterType::LowPass;
-    const bool transform = type == FilterType::LinkwitzTransform;
-    const bool shaping = type == FilterType::Peaking || type == FilterType::LowShelf ||
-                         type == FilterType::HighShelf;
     for (const auto &[a, b] : alignments_)
-        b->setEnabled(pass);
-    fields_.at("EFilterOrder")->setEnabled(pass);
-    fields_.at("EFilterFrequency")->setEnabled(type != FilterType::Gain);
-    fields_.at("EFilterQ")->setEnabled(pass || transform || shaping);
-    fields_.at("EFilterGain")->setEnabled(shaping || type == FilterType::Gain);
-    fields_.at("EFilterFp")->setEnabled(transform);
-    fields_.at("EFilterQp")->setEnabled(transform);
+        b->setEnabled(IsPass(type));
+    for (const FieldRow &row : Fields)
+        fields_.at(QLatin1String(row.name))->setEnabled(row.usedBy(type));
 }
 
 // The filter the fields describe; one that cannot be used is refused with
@@ -238,35 +246,26 @@ FilterStage TChainEditor::edited(int position) const {
     for (const auto &[a, b] : alignments_)
         if (b->isChecked())
             f.alignment = a;
-    const auto number = [this](const char *name) {
-        return ParseWindowValue(fields_.at(QLatin1String(name))->text()).value_or(std::nan(""));
-    };
-    const double order = number("EFilterOrder");
-    f.order = order >= 0.0 && order <= 99.0 && order == std::floor(order) ? int(order) : 0;
-    f.frequencyHz = number("EFilterFrequency");
-    f.q = number("EFilterQ");
-    f.gainDb = number("EFilterGain");
-    f.fpHz = number("EFilterFp");
-    f.qp = number("EFilterQp");
+    for (const FieldRow &row : Fields) {
+        const double v =
+            ParseWindowValue(fields_.at(QLatin1String(row.name))->text()).value_or(std::nan(""));
+        if (row.value)
+            f.*row.value = v;
+        else
+            f.order = v >= 0.0 && v <= 99.0 && v == std::floor(v) ? int(v) : 0;
+    }
     // Values a type does not use keep their defaults, so they never refuse it.
     const FilterStage plain;
-    const bool pass = f.type == FilterType::HighPass || f.type == FilterType::LowPass;
-    if (!pass) {
+    for (const FieldRow &row : Fields)
+        if (!row.usedBy(f.type)) {
+            if (row.value)
+                f.*row.value = plain.*row.value;
+            else
+                f.order = plain.order;
+        }
+    if (!IsPass(f.type))
         f.alignment = plain.alignment;
-        f.order = plain.order;
-    }
-    if (pass && f.alignment != FilterAlignment::Q)
-        f.q = plain.q;
-    if (f.type == FilterType::Gain)
-        f.frequencyHz = plain.frequencyHz;
-    if (f.type != FilterType::LinkwitzTransform) {
-        f.fpHz = plain.fpHz;
-        f.qp = plain.qp;
-    }
-    if (f.type != FilterType::Gain && f.type != FilterType::Peaking &&
-        f.type != FilterType::LowShelf && f.type != FilterType::HighShelf)
-        f.gainDb = plain.gainDb;
-    if (f.type == FilterType::Gain)
+    else if (f.alignment != FilterAlignment::Q)
         f.q = plain.q;
     if (const std::optional<QString> fault = FilterFault(f, position))
         throw DravikError(*fault);

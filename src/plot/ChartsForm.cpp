@@ -280,7 +280,7 @@ CollapsibleSection *TChartsForm::buildDriveSection() {
     powerChoice->setObjectName(QStringLiteral("PowerChoice"));
     powerChoice->setChecked(true);
     choices->addWidget(powerChoice, 0, 0);
-    power_ = makeField("EPower", QString(), 70);
+    power_ = makeField(FieldOf(ModelInput::Power), QString(), 70);
     choices->addWidget(power_, 0, 1);
     voltage_ = Readout("VoltageLabel");
     voltage_->setMinimumWidth(90);
@@ -288,12 +288,12 @@ CollapsibleSection *TChartsForm::buildDriveSection() {
     byVoltage_ = new QRadioButton(QStringLiteral("Voltage (V RMS):"));
     byVoltage_->setObjectName(QStringLiteral("VoltageChoice"));
     choices->addWidget(byVoltage_, 1, 0);
-    choices->addWidget(makeField("EVoltage", QStringLiteral("20"), 70), 1, 1);
+    choices->addWidget(makeField(FieldOf(ModelInput::Voltage), QStringLiteral("20"), 70), 1, 1);
     choices->setColumnStretch(3, 1);
     section->addWide(group);
     section->addRow(QStringLiteral("Rs (ohm):"),
-                    makeField("ESourceResistance", QStringLiteral("0"), 50));
-    ventWarning_ = makeField("EVentWarning", WindowValueText(DefaultPortVelocityWarning), 50);
+                    makeField(FieldOf(ModelInput::SourceResistance), QStringLiteral("0"), 50));
+    ventWarning_ = makeField(control::VentWarning, WindowValueText(DefaultPortVelocityWarning), 50);
     section->addRow(QStringLiteral("Vent warning (m/s):"), ventWarning_);
     auto *amplifier = PlainLabel(QStringLiteral("Amplifier"));
     QFont bold = amplifier->font();
@@ -379,7 +379,7 @@ QWidget *TChartsForm::buildKindFields() {
             auto *host = new QWidget;
             auto *line = new QHBoxLayout(host);
             line->setContentsMargins(0, 0, 0, 0);
-            line->addWidget(makeField("EPrTuning", QString(), 50));
+            line->addWidget(makeField(control::RadiatorTuning, QString(), 50));
             QPushButton *tune = Button("PrTuneButton", QStringLiteral("Added mass"));
             connect(tune, &QPushButton::clicked, this, &TChartsForm::PrTuneButtonClick);
             line->addWidget(tune);
@@ -388,8 +388,9 @@ QWidget *TChartsForm::buildKindFields() {
             auto *host = new QWidget;
             auto *line = new QHBoxLayout(host);
             line->setContentsMargins(0, 0, 0, 0);
-            line->addWidget(makeField("EBp4S", QStringLiteral("0.7"), 40));
-            addField(line, "EBp4Gain", QStringLiteral("Gain (dB):"), QStringLiteral("3"), 40);
+            line->addWidget(makeField(control::BandpassS, QStringLiteral("0.7"), 40));
+            addField(line, control::BandpassGain, QStringLiteral("Gain (dB):"), QStringLiteral("3"),
+                     40);
             QPushButton *design = Button("Bp4DesignButton", QStringLiteral("Design"));
             connect(design, &QPushButton::clicked, this, &TChartsForm::Bp4DesignButtonClick);
             line->addWidget(design);
@@ -639,7 +640,8 @@ void TChartsForm::spaceChosen() {
         for (const RoomPreset &p : RoomPresets())
             spacePresets_->addItem(QLatin1String(p.name));
     spacePresets_->setVisible(page != 0);
-    const char *first = kind == SpaceKind::Car ? "ECabinSlope" : "ERoomLength";
+    const char *first =
+        kind == SpaceKind::Car ? FieldOf(ModelInput::CabinSlope) : FieldOf(ModelInput::RoomLength);
     if (page != 0 && edits_.at(QLatin1String(first))->text().isEmpty())
         presetChosen(0);
 }
@@ -673,8 +675,8 @@ QWidget *TChartsForm::buildRoomPage() {
     layout->addLayout(row);
     auto *side = new QVBoxLayout;
     auto *band = new QHBoxLayout;
-    addField(band, "EPlacementLow", QStringLiteral("Band (Hz):"), QStringLiteral("30"), 40);
-    addField(band, "EPlacementHigh", QStringLiteral("to"), QStringLiteral("80"), 40);
+    addField(band, control::PlacementLow, QStringLiteral("Band (Hz):"), QStringLiteral("30"), 40);
+    addField(band, control::PlacementHigh, QStringLiteral("to"), QStringLiteral("80"), 40);
     band->addStretch(1);
     side->addLayout(band);
     auto *grid = new QGridLayout;
@@ -697,8 +699,8 @@ QWidget *TChartsForm::buildRoomPage() {
 
 void TChartsForm::showPlacement() {
     const std::optional<DesignSetup> &shown = presenter_.shown();
-    const double low = ParseFieldText(edits_.at("EPlacementLow")->text());
-    const double high = ParseFieldText(edits_.at("EPlacementHigh")->text());
+    const double low = ParseFieldText(edits_.at(control::PlacementLow)->text());
+    const double high = ParseFieldText(edits_.at(control::PlacementHigh)->text());
     std::vector<PlacementFigure> figures;
     if (shown && std::isfinite(low) && std::isfinite(high) && low > 0.0 && high > low)
         figures = PlacementFigures(*shown, low, high);
@@ -727,8 +729,8 @@ void TChartsForm::PlacementButtonClick(int position) {
         return;
     const std::vector<GridPosition> grid = PlacementGrid(shown->environment.room);
     const GridPosition &p = grid[static_cast<size_t>(position)];
-    edits_.at("ESourceX")->setText(WindowValueText(p.m[0]));
-    edits_.at("ESourceY")->setText(WindowValueText(p.m[1]));
+    edits_.at(FieldOf(ModelInput::SourceX))->setText(WindowValueText(p.m[0]));
+    edits_.at(FieldOf(ModelInput::SourceY))->setText(WindowValueText(p.m[1]));
     refresh();
 }
 
@@ -1091,13 +1093,15 @@ void TChartsForm::SaveSetupButtonClick() {
 void TChartsForm::PrTuneButtonClick() {
     runOwnCommand([this] {
         const DesignSetup design = currentDesign();
-        const std::optional<double> tuning = ParseWindowValue(edits_.at("EPrTuning")->text());
+        const std::optional<double> tuning =
+            ParseWindowValue(edits_.at(control::RadiatorTuning)->text());
         Say(helperNotice_, QString());
         const AddedMassAnswer added =
             AddedMassFor(design.enclosure, design.air, tuning.value_or(std::nan("")));
         if (!added.grams)
             throw DravikError(added.sentence);
-        edits_.at("EPrAddedMass")->setText(QString::number(*added.grams, 'f', 2));
+        edits_.at(FieldOf(ModelInput::RadiatorAddedMass))
+            ->setText(QString::number(*added.grams, 'f', 2));
         Say(helperNotice_, added.sentence);
     });
 }
@@ -1106,8 +1110,9 @@ void TChartsForm::Bp4DesignButtonClick() {
     runOwnCommand([this] {
         const DesignSetup design = currentDesign();
         const DriverParameters &d = design.driver;
-        const std::optional<double> s = ParseWindowValue(edits_.at("EBp4S")->text());
-        const std::optional<double> gain = ParseWindowValue(edits_.at("EBp4Gain")->text());
+        const std::optional<double> s = ParseWindowValue(edits_.at(control::BandpassS)->text());
+        const std::optional<double> gain =
+            ParseWindowValue(edits_.at(control::BandpassGain)->text());
         const std::optional<double> qms = EffectiveQms(d);
         std::optional<BandpassDesign> bp;
         if (s && gain && d.fs && d.qes && qms && d.vasLitres)
@@ -1118,9 +1123,9 @@ void TChartsForm::Bp4DesignButtonClick() {
                 "that puts Qbp above Qts"));
         const auto figure = [](double v) { return QString::number(v, 'f', 2); };
         Say(helperNotice_, BandpassSizeNotice(*bp, TotalQ(*qms, *d.qes), *d.vasLitres));
-        edits_.at("EBp4RearVolume")->setText(figure(bp->rearLitres));
-        edits_.at("EBp4FrontVolume")->setText(figure(bp->frontLitres));
-        edits_.at("EBp4Tuning")->setText(figure(bp->fbHz));
+        edits_.at(FieldOf(ModelInput::Bp4RearVolume))->setText(figure(bp->rearLitres));
+        edits_.at(FieldOf(ModelInput::Bp4FrontVolume))->setText(figure(bp->frontLitres));
+        edits_.at(FieldOf(ModelInput::Bp4Tuning))->setText(figure(bp->fbHz));
     });
 }
 
