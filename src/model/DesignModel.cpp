@@ -65,40 +65,14 @@ struct CircuitPoint {
     Complex radiatorFlow;      // of all radiators together
 };
 
-template <class Number> Number OutletImpedance(const Outlet &o, const Number &jw) {
-    Number z = Number(o.resistance) + jw * Number(o.mass);
-    if (o.compliance > 0.0)
-        z = z + Number(1.0) / (jw * Number(o.compliance));
-    return z;
-}
-
-template <class Number> Number ChamberImpedance(const Chamber &c, const Number &jw) {
-    Number y = jw * Number(c.compliance);
-    for (const Outlet &o : c.outlets)
-        y = y + Number(1.0) / OutletImpedance(o, jw);
-    return Number(1.0) / y;
-}
-
-// Flows out of a chamber at pressure p: into every outlet, by role and set.
-void AddOutletFlows(const Chamber &c, const DualComplex &p, const DualComplex &jw,
-                    CircuitPoint &point, DualComplex &radiated) {
-    for (const Outlet &o : c.outlets) {
-        const DualComplex flow = p / OutletImpedance(o, jw);
-        radiated = radiated + flow;
-        if (o.role == Outlet::Role::Vents)
-            point.ventFlow[static_cast<int>(o.set)] += flow.value;
-        else if (o.role == Outlet::Role::Radiators)
-            point.radiatorFlow += flow.value;
-    }
-}
-
 // The drivers as one acoustic source: each coil sees the open-circuit
 // voltage shared among the coils of its string, behind its own impedance
 // and its share of the source resistance. Each unit (a driver, or an
 // isobaric pair whose cones move together) pushes the volume velocity U from
-// the rear chamber to the front, with the source pressure k Bl e / (Ze Sd)
-// behind (k Zm + k Bl^2 / Ze) / Sd^2; the units stand side by side, and the
-// box closes the loop through its chambers.
+// the node its back faces to the node its front faces, with the source
+// pressure k Bl e / (Ze Sd) behind (k Zm + k Bl^2 / Ze) / Sd^2; the units
+// stand side by side. The box's elements close the circuit, and one nodal
+// solve gives every pressure and flow.
 CircuitPoint Solve(const Resolved &d, double f) {
     using D = DualComplex;
     const double w = 2.0 * Pi * f;
@@ -111,15 +85,15 @@ CircuitPoint Solve(const Resolved &d, double f) {
                  D(1.0) / (jw * D(d.cms / k));
     const D sourcePressure = D(k * d.bl) * e / (coilAndSource * D(d.sd));
     const D unitImpedance = (zm + D(k * d.bl * d.bl) / coilAndSource) / D(d.sd * d.sd);
-    const D rear = ChamberImpedance(d.box.rear, jw);
-    const D front = d.box.front ? ChamberImpedance(*d.box.front, jw) : D(0.0);
-    const D u = sourcePressure / (unitImpedance / D(d.units) + rear + front);
+    const D drivers = D(1.0) / (unitImpedance / D(d.units));
 
+    const CircuitFlows flows = SolveCircuit(d.box, {drivers, sourcePressure}, jw);
+    const D u = flows.driverFlow;
     CircuitPoint point;
-    D radiated = d.box.front ? D(0.0) : u;
-    AddOutletFlows(d.box.rear, -u * rear, jw, point, radiated);
-    if (d.box.front)
-        AddOutletFlows(*d.box.front, u * front, jw, point, radiated);
+    point.ventFlow[0] = flows.ventFlow[0];
+    point.ventFlow[1] = flows.ventFlow[1];
+    point.radiatorFlow = flows.radiatorFlow;
+    const D radiated = flows.radiated;
     point.pressure = jw * D(d.air.density / (2.0 * Pi * ListeningDistance)) * radiated;
 
     point.coneVelocity = u.value / (d.units * d.sd);
@@ -411,7 +385,7 @@ void FillLimits(const Resolved &d, const CircuitPoint &p, double w, double spl, 
     c.excursionLimitSplDb[i] = spl + 10.0 * std::log10(excursion / power);
     double leastSpl = std::min(c.thermalLimitSplDb[i], c.excursionLimitSplDb[i]);
     if (radiators) {
-        const Outlet &r = d.box.rear.outlets.front();
+        const Outlet &r = *d.box.firstOutlet(Outlet::Role::Radiators);
         const double travel = PeakDisplacement(p.radiatorFlow, w) * eg / (r.count * r.area);
         const double radiatorRatio = d.radiatorXmax / travel;
         const double radiator = power * (radiatorRatio * radiatorRatio);
@@ -471,14 +445,7 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
     const double reference2 = reference * reference;
     const double referenceLevel = 20.0 * std::log10(reference * d.eg / ReferencePressure);
     const double power = d.eg * d.eg / d.rdc;
-    const Outlet *radiatorOutlet = radiators ? &d.box.rear.outlets.front() : nullptr;
-    const auto ventArea = [](const Chamber *chamber) {
-        for (const Outlet &o : chamber->outlets)
-            if (o.role == Outlet::Role::Vents)
-                return o.count * o.area;
-        return 0.0;
-    };
-    const Chamber *mainVents = d.box.front ? &*d.box.front : &d.box.rear;
+    const Outlet *radiatorOutlet = d.box.firstOutlet(Outlet::Role::Radiators);
     const double freeFieldDb = 20.0 * std::log10(d.freeFieldGain);
     for (size_t i = 0; i < c.frequencies.size(); ++i) {
         const double f = c.frequencies[i];
@@ -528,11 +495,11 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
                                            (radiatorOutlet->count * radiatorOutlet->area);
         }
         if (port) {
-            c.portVelocity[i] =
-                std::sqrt(2.0) * Magnitude(p.ventFlow[0]) * d.eg * chainGain / ventArea(mainVents);
+            c.portVelocity[i] = std::sqrt(2.0) * Magnitude(p.ventFlow[0]) * d.eg * chainGain /
+                                d.box.ventArea(VentSet::Main);
             if (d.kind->hasRearVents)
                 c.rearPortVelocity[i] = std::sqrt(2.0) * Magnitude(p.ventFlow[1]) * d.eg *
-                                        chainGain / ventArea(&d.box.rear);
+                                        chainGain / d.box.ventArea(VentSet::Rear);
         }
         if (limits)
             FillLimits(d, p, w, level, power, chainGain, radiatorLimit, i, c);

@@ -28,29 +28,32 @@ double CircleArea(double diameterMm) {
 // A chamber tuned by its vents to `tuningHz`: the vents' acoustic mass
 // resonates with the chamber's compliance there. The leak QL / (2 pi f C)
 // is taken at the same tuning, and the vents' own loss 2 pi f Mav / Qv is in
-// series with their mass.
-Chamber VentedChamber(double litres, double tuningHz, const std::optional<double> &count,
-                      const std::optional<double> &diameterMm, const BoxParameters &box,
-                      const AirProperties &air, VentSet set) {
-    Chamber c;
-    c.compliance = ChamberCompliance(litres, air);
+// series with their mass. Returns the chamber's node.
+AcousticNode AddVentedChamber(BoxCircuit &b, double litres, double tuningHz,
+                              const std::optional<double> &count,
+                              const std::optional<double> &diameterMm, const BoxParameters &box,
+                              const AirProperties &air, VentSet set) {
+    const double compliance = ChamberCompliance(litres, air);
+    const AcousticNode node = b.addChamber(compliance);
     const double wb = 2.0 * Pi * tuningHz;
     Outlet vents{Outlet::Role::Vents, set};
-    vents.mass = 1.0 / (wb * wb * c.compliance);
+    vents.mass = 1.0 / (wb * wb * compliance);
     if (box.ventQ)
         vents.resistance = wb * vents.mass / *box.ventQ;
     vents.count = Value(count, 1.0);
     vents.area = CircleArea(Value(diameterMm));
-    c.outlets.push_back(vents);
+    b.addOutlet(node, vents);
     if (box.leakageQ)
-        c.outlets.push_back({Outlet::Role::Leak, set, *box.leakageQ / (wb * c.compliance)});
-    return c;
+        b.addOutlet(node, {Outlet::Role::Leak, set, *box.leakageQ / (wb * compliance)});
+    return node;
 }
 
+// The drivers' backs in the box, their fronts to the outside air.
 BoxCircuit VentedBox(const BoxParameters &box, const AirProperties &air, const DriverLoad &) {
-    return {VentedChamber(Value(box.vbLitres), Value(box.fbHz), box.ventCount, box.ventDiameterMm,
-                          box, air, VentSet::Main),
-            std::nullopt};
+    BoxCircuit b;
+    b.driverRear = AddVentedChamber(b, Value(box.vbLitres), Value(box.fbHz), box.ventCount,
+                                    box.ventDiameterMm, box, air, VentSet::Main);
+    return b;
 }
 
 // The closed box keeps its losses in series with each driver, at the system's
@@ -58,8 +61,9 @@ BoxCircuit VentedBox(const BoxParameters &box, const AirProperties &air, const D
 BoxCircuit ClosedBox(const BoxParameters &box, const AirProperties &air,
                      const DriverLoad &drivers) {
     BoxCircuit b;
-    b.rear.compliance = ChamberCompliance(Value(box.vbLitres), air);
-    const double alpha = drivers.units * drivers.unitCompliance / b.rear.compliance;
+    const double compliance = ChamberCompliance(Value(box.vbLitres), air);
+    b.driverRear = b.addChamber(compliance);
+    const double alpha = drivers.units * drivers.unitCompliance / compliance;
     const double fc = drivers.fs * std::sqrt(1.0 + alpha);
     b.driverLossResistance = ClosedBoxLossFactor * 2.0 * Pi * fc * drivers.movingMass;
     return b;
@@ -85,7 +89,8 @@ RadiatorFigures Radiators(const BoxParameters &box) {
 BoxCircuit PassiveRadiatorBox(const BoxParameters &box, const AirProperties &air,
                               const DriverLoad &) {
     BoxCircuit b;
-    b.rear.compliance = ChamberCompliance(Value(box.vbLitres), air);
+    const double compliance = ChamberCompliance(Value(box.vbLitres), air);
+    b.driverRear = b.addChamber(compliance);
     const RadiatorFigures r = Radiators(box);
     const double area2 = r.area * r.area;
     Outlet radiators{Outlet::Role::Radiators};
@@ -94,11 +99,11 @@ BoxCircuit PassiveRadiatorBox(const BoxParameters &box, const AirProperties &air
     radiators.compliance = r.compliance * r.count * area2;
     radiators.count = r.count;
     radiators.area = r.area;
-    b.rear.outlets.push_back(radiators);
+    b.addOutlet(b.driverRear, radiators);
     if (box.leakageQ) {
         const double wb = 2.0 * Pi * TuningOfRadiators(box, air).fb;
-        b.rear.outlets.push_back(
-            {Outlet::Role::Leak, VentSet::Main, *box.leakageQ / (wb * b.rear.compliance)});
+        b.addOutlet(b.driverRear,
+                    {Outlet::Role::Leak, VentSet::Main, *box.leakageQ / (wb * compliance)});
     }
     return b;
 }
@@ -107,19 +112,20 @@ BoxCircuit PassiveRadiatorBox(const BoxParameters &box, const AirProperties &air
 // its vents tune. Only the front chamber reaches the outside.
 BoxCircuit Bandpass4Box(const BoxParameters &box, const AirProperties &air, const DriverLoad &) {
     BoxCircuit b;
-    b.rear.compliance = ChamberCompliance(Value(box.vbLitres), air);
-    b.front = VentedChamber(Value(box.frontVolumeLitres), Value(box.fbHz), box.ventCount,
-                            box.ventDiameterMm, box, air, VentSet::Main);
+    b.driverRear = b.addChamber(ChamberCompliance(Value(box.vbLitres), air));
+    b.driverFront = AddVentedChamber(b, Value(box.frontVolumeLitres), Value(box.fbHz),
+                                     box.ventCount, box.ventDiameterMm, box, air, VentSet::Main);
     return b;
 }
 
 // Both chambers vented to the outside, each at its own tuning.
 BoxCircuit Bandpass6Box(const BoxParameters &box, const AirProperties &air, const DriverLoad &) {
     BoxCircuit b;
-    b.rear = VentedChamber(Value(box.vbLitres), Value(box.rearTuningHz), box.rearVentCount,
-                           box.rearVentDiameterMm, box, air, VentSet::Rear);
-    b.front = VentedChamber(Value(box.frontVolumeLitres), Value(box.fbHz), box.ventCount,
-                            box.ventDiameterMm, box, air, VentSet::Main);
+    b.driverRear =
+        AddVentedChamber(b, Value(box.vbLitres), Value(box.rearTuningHz), box.rearVentCount,
+                         box.rearVentDiameterMm, box, air, VentSet::Rear);
+    b.driverFront = AddVentedChamber(b, Value(box.frontVolumeLitres), Value(box.fbHz),
+                                     box.ventCount, box.ventDiameterMm, box, air, VentSet::Main);
     return b;
 }
 

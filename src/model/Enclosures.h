@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AcousticCircuit.h"
 #include "DesignInputs.h"
 #include "DesignSetup.h"
 
@@ -7,43 +8,6 @@
 #include <vector>
 
 namespace dravik {
-
-// The enclosures in the acoustic analogy: pressures are voltages, volume
-// velocities currents. Each chamber is a compliance V / (rho c^2) to the
-// outside air, which is at zero pressure; each opening of a chamber to the
-// outside (vents, a leak, passive radiators) is a branch whose flow
-// radiates. The drivers' backs face the rear chamber; their fronts face the
-// outside, or a front chamber.
-
-// The two sets of vents a box may have: the box's (or the front chamber's)
-// and, in a bandpass box vented on both sides, the rear chamber's.
-enum class VentSet { Main, Rear };
-
-struct Outlet {
-    enum class Role { Vents, Leak, Radiators };
-    Role role;
-    VentSet set = VentSet::Main;
-    // Acoustic resistance (Pa s/m^3), mass (kg/m^4) and compliance (m^5/N,
-    // 0 for none) of the branch, all vents or radiators of it together.
-    double resistance = 0.0;
-    double mass = 0.0;
-    double compliance = 0.0;
-    double count = 1.0; // vents or radiators sharing the flow
-    double area = 0.0;  // of one, m^2
-};
-
-struct Chamber {
-    double compliance = 0.0; // m^5/N
-    std::vector<Outlet> outlets;
-};
-
-struct BoxCircuit {
-    Chamber rear;
-    std::optional<Chamber> front; // none: the fronts face the outside
-    // A mechanical resistance in series with each driver (N s/m): the closed
-    // box's losses.
-    double driverLossResistance = 0.0;
-};
 
 // What the box needs of the drivers to build its circuit.
 struct DriverLoad {

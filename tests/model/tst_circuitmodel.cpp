@@ -1,6 +1,7 @@
 // The circuit model alone, from designs written as values: the enclosure
 // kinds, the driver arrangements, inductance and source resistance against
 // closed forms and against each other.
+#include "AcousticCircuit.h"
 #include "ChartKinds.h"
 #include "DesignModel.h"
 #include "Enclosures.h"
@@ -118,6 +119,30 @@ double Db(double ratio) {
 void Lossless(DesignSetup &s) {
     s.enclosure.leakageQ.reset();
     s.enclosure.ventQ.reset();
+}
+
+// An opening of the given figures, as the circuit takes it.
+Outlet Vent(double resistance, double mass, VentSet set = VentSet::Main) {
+    Outlet o{Outlet::Role::Vents, set};
+    o.resistance = resistance;
+    o.mass = mass;
+    return o;
+}
+
+// A branch as a two-port: the same flow in at one end as out at the other.
+std::function<TwoPortAdmittance(const DualComplex &)> BranchAsTwoPort(const Outlet &o) {
+    return [o](const DualComplex &jw) {
+        const DualComplex y =
+            DualComplex(1.0) / (DualComplex(o.resistance) + jw * DualComplex(o.mass));
+        return TwoPortAdmittance{y, -y, -y, y};
+    };
+}
+
+bool Near(const DualComplex &a, const DualComplex &b) {
+    const auto near = [](std::complex<double> x, std::complex<double> y) {
+        return std::abs(x - y) <= 1e-12 * std::max(std::abs(x), std::abs(y));
+    };
+    return near(a.value, b.value) && near(a.slope, b.slope);
 }
 
 } // namespace
@@ -556,6 +581,86 @@ private slots:
             QCOMPARE((c.*row.curves.front().values).size(), Audio().size());
             for (CurveValues values : row.computed())
                 QVERIFY((c.*values).empty() || (c.*values).size() == Audio().size());
+        }
+    }
+
+    // The one nodal solve against the impedances of the same circuits put
+    // in series and in parallel by hand, value and slope: one chamber with
+    // its vents; a sealed chamber behind and a vented one in front; both
+    // vented. A vent entered as a two-port (to the outside air, or between
+    // two chambers) gives the same flows as the vent entered as a branch.
+    void nodalSolveMatchesSeriesAndParallel_data() {
+        QTest::addColumn<int>("chambers");
+        QTest::addColumn<bool>("rearVented");
+        QTest::addColumn<int>("ventAsTwoPort"); // 0 no, 1 to the outside, 2 between chambers
+        QTest::newRow("vented") << 1 << false << 0;
+        QTest::newRow("bandpass-4") << 2 << false << 0;
+        QTest::newRow("bandpass-6") << 2 << true << 0;
+        QTest::newRow("vent as a duct to the outside") << 1 << false << 1;
+        QTest::newRow("duct between two chambers") << 2 << false << 2;
+    }
+    void nodalSolveMatchesSeriesAndParallel() {
+        QFETCH(int, chambers);
+        QFETCH(bool, rearVented);
+        QFETCH(int, ventAsTwoPort);
+        using D = DualComplex;
+        const double rearC = 1.2e-6, frontC = 0.7e-6, ventM = 90.0, ventR = 2e3;
+        const Outlet rearVent = Vent(ventR, ventM * 2.0, VentSet::Rear),
+                     frontVent = Vent(ventR, ventM);
+        for (double f : {7.0, 31.0, 113.0, 640.0}) {
+            const D jw = D::ImaginaryFrequency(2.0 * Pi * f);
+            const DriverSource drivers{D(1.0) / (D(3e3) + jw * D(40.0) + D(1.0) / (jw * D(2e-6))),
+                                       D(2.5)};
+            BoxCircuit box;
+            const auto chamberZ = [&](double c, const Outlet *vent) {
+                D y = jw * D(c);
+                if (vent)
+                    y = y + D(1.0) / (D(vent->resistance) + jw * D(vent->mass));
+                return D(1.0) / y;
+            };
+            D expectedFlow, expectedRadiated;
+            if (chambers == 1) {
+                box.driverRear = box.addChamber(rearC);
+                if (ventAsTwoPort == 1)
+                    box.addTwoPort(box.driverRear, OutsideAir, BranchAsTwoPort(frontVent));
+                else
+                    box.addOutlet(box.driverRear, frontVent);
+                const D zr = chamberZ(rearC, &frontVent);
+                expectedFlow = drivers.pressure / (D(1.0) / drivers.admittance + zr);
+                // The cone's front and the vent, whose flow is the rear's pressure over it.
+                expectedRadiated = expectedFlow - expectedFlow * zr / (D(ventR) + jw * D(ventM));
+            } else {
+                box.driverRear = box.addChamber(rearC);
+                box.driverFront = box.addChamber(frontC);
+                const Outlet *rear = rearVented ? &rearVent : nullptr;
+                if (rear)
+                    box.addOutlet(box.driverRear, *rear);
+                const D zr = chamberZ(rearC, rear);
+                D zf = chamberZ(frontC, &frontVent);
+                D toVent = zf / (D(ventR) + jw * D(ventM));
+                if (ventAsTwoPort == 2) {
+                    // The front chamber's vent as a duct into a third
+                    // chamber, vented to the outside by an opening of its own.
+                    const double thirdC = 0.4e-6;
+                    const Outlet last = Vent(ventR / 2.0, ventM / 3.0);
+                    const AcousticNode third = box.addChamber(thirdC);
+                    box.addTwoPort(box.driverFront, third, BranchAsTwoPort(frontVent));
+                    box.addOutlet(third, last);
+                    const D duct = D(ventR) + jw * D(ventM), zt = chamberZ(thirdC, &last);
+                    zf = D(1.0) / (jw * D(frontC) + D(1.0) / (duct + zt));
+                    toVent = zf / (duct + zt) * zt / (D(last.resistance) + jw * D(last.mass));
+                } else {
+                    box.addOutlet(box.driverFront, frontVent);
+                }
+                expectedFlow = drivers.pressure / (D(1.0) / drivers.admittance + zr + zf);
+                expectedRadiated = expectedFlow * toVent;
+                if (rear)
+                    expectedRadiated =
+                        expectedRadiated - expectedFlow * zr / (D(ventR) + jw * D(ventM * 2.0));
+            }
+            const CircuitFlows flows = SolveCircuit(box, drivers, jw);
+            QVERIFY2(Near(flows.driverFlow, expectedFlow), qPrintable(QString::number(f)));
+            QVERIFY2(Near(flows.radiated, expectedRadiated), qPrintable(QString::number(f)));
         }
     }
 
