@@ -177,68 +177,22 @@ std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup) 
 }
 
 std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const DesignSetup &current) {
-    const DriverParameters &d = current.driver;
-    const auto value = [](const std::optional<double> &v, double otherwise) {
-        return v && std::isfinite(*v) && *v > 0.0 ? *v : otherwise;
-    };
-    const double vb = value(current.enclosure.vbLitres, 100.0);
-    const double fb = value(current.enclosure.fbHz, 30.0);
-    const double vent = value(current.enclosure.ventDiameterMm, 100.0);
-    const auto text = [](double v) { return QString::number(v, 'g', 4); };
-    using I = ModelInput;
-    std::vector<std::pair<QString, QString>> t;
-    switch (kind) {
-    case BoxKind::PassiveRadiator: {
-        // A radiator of the driver's size and suspension, weighted to tune the
-        // box to the main window's Fb.
-        BoxParameters b;
-        b.kind = kind;
-        b.vbLitres = vb;
-        b.radiatorCount = 1.0;
-        const double sd = value(d.sd, 0.05);
-        const DriverMechanics driver =
-            MechanicsOf(value(d.fs, 30.0), value(d.vasLitres, 100.0), sd, current.air);
-        const double cms = driver.cms, mms = driver.mms;
-        b.radiatorAreaCm2 = std::round(sd * 1e4);
-        b.radiatorMassG = std::round(mms * 1e3);
-        b.radiatorComplianceMmPerN = cms * 1e3;
-        b.radiatorQms = 5.0;
-        const double added = AddedMassForTuning(b, current.air, fb).value_or(0.0);
-        t = {{FieldOf(I::PrVolume), text(vb)},
-             {FieldOf(I::RadiatorCount), QStringLiteral("1")},
-             {FieldOf(I::RadiatorArea), text(*b.radiatorAreaCm2)},
-             {FieldOf(I::RadiatorMass), text(*b.radiatorMassG)},
-             {FieldOf(I::RadiatorAddedMass), text(std::round(added))},
-             {FieldOf(I::RadiatorCompliance), text(*b.radiatorComplianceMmPerN)},
-             {FieldOf(I::RadiatorQms), QStringLiteral("5")},
-             {FieldOf(I::RadiatorXmax), text(2.0 * value(d.xmaxMm, 10.0))}};
-        break;
+    const EnclosureKind &row = KindOf(kind);
+    std::vector<std::pair<QString, QString>> texts;
+    if (!row.startingBox)
+        return texts;
+    const std::optional<BoxParameters> box = row.startingBox(current);
+    if (!box)
+        return texts;
+    DesignSetup start = current;
+    start.enclosure = *box;
+    std::vector<ModelInput> inputs = row.needs;
+    inputs.insert(inputs.end(), row.ventNeeds.begin(), row.ventNeeds.end());
+    for (ModelInput input : inputs) {
+        const std::optional<double> &v = InputValue(start, DesignInputRow(input));
+        texts.emplace_back(FieldOf(input), v ? QString::number(*v, 'g', 4) : QString());
     }
-    case BoxKind::Bandpass4: {
-        const std::optional<BandpassDesign> bp = DesignBandpass4(
-            value(d.fs, 30.0), value(d.qts, 0.4), value(d.vasLitres, 100.0), 0.7, 3.0);
-        t = {{FieldOf(I::Bp4RearVolume), text(bp ? bp->rearLitres : vb / 2.0)},
-             {FieldOf(I::Bp4FrontVolume), text(bp ? bp->frontLitres : vb / 2.0)},
-             {FieldOf(I::Bp4Tuning), text(bp ? bp->fbHz : 2.0 * fb)},
-             {FieldOf(I::Bp4VentCount), QStringLiteral("1")},
-             {FieldOf(I::Bp4VentDiameter), text(vent)}};
-        break;
-    }
-    case BoxKind::Bandpass6:
-        t = {{FieldOf(I::Bp6RearVolume), text(vb)},
-             {FieldOf(I::Bp6RearTuning), text(fb)},
-             {FieldOf(I::Bp6RearVentCount), QStringLiteral("1")},
-             {FieldOf(I::Bp6RearVentDiameter), text(vent)},
-             {FieldOf(I::Bp6FrontVolume), text(vb / 2.0)},
-             {FieldOf(I::Bp6FrontTuning), text(2.0 * fb)},
-             {FieldOf(I::Bp6FrontVentCount), QStringLiteral("1")},
-             {FieldOf(I::Bp6FrontVentDiameter), text(vent)}};
-        break;
-    case BoxKind::Vented:
-    case BoxKind::Closed:
-        break;
-    }
-    return t;
+    return texts;
 }
 
 QString DriveVoltageText(const DesignCurves &curves) {
@@ -301,24 +255,12 @@ QString VentLine(const char *which, double litres, double tuning,
 QString VentLengthText(const DesignSetup &s) {
     const BoxParameters &b = s.enclosure;
     const auto value = [](const std::optional<double> &v) { return v.value_or(0.0); };
-    switch (b.kind) {
-    case BoxKind::Vented:
-        return VentLine("", value(b.vbLitres), value(b.fbHz), b.ventCount, b.ventDiameterMm, s.air);
-    case BoxKind::Bandpass4:
-        return VentLine("Front chamber: ", value(b.frontVolumeLitres), value(b.fbHz), b.ventCount,
-                        b.ventDiameterMm, s.air);
-    case BoxKind::Bandpass6: {
-        const QString rear = VentLine("Rear chamber: ", value(b.vbLitres), value(b.rearTuningHz),
-                                      b.rearVentCount, b.rearVentDiameterMm, s.air);
-        const QString front = VentLine("Front chamber: ", value(b.frontVolumeLitres), value(b.fbHz),
-                                       b.ventCount, b.ventDiameterMm, s.air);
-        return (rear + QLatin1Char(' ') + front).trimmed();
-    }
-    case BoxKind::Closed:
-    case BoxKind::PassiveRadiator:
-        break;
-    }
-    return QString();
+    QStringList lines;
+    for (const KindChamber &c : KindOf(b.kind).chambers)
+        if (c.vented())
+            lines << VentLine(c.ventLine, value(b.*c.volume), value(b.*c.tuning), b.*c.ventCount,
+                              b.*c.ventDiameterMm, s.air);
+    return lines.join(QLatin1Char(' ')).trimmed();
 }
 
 AddedMassAnswer AddedMassFor(const BoxParameters &box, const AirProperties &air, double tuningHz) {

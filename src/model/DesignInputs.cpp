@@ -44,7 +44,7 @@ const std::vector<InputRow> &Rows() {
 
         {I::Vb, DRAVIK_MEMBER(enclosure.vbLitres), "Vb", P::Box, Q::Volume, "EVb", "", R::Positive},
         {I::Fb, DRAVIK_MEMBER(enclosure.fbHz), "Fb", P::Box, Q::Frequency, "EFb", "", R::Positive},
-        {I::VentCount, DRAVIK_MEMBER(enclosure.ventCount), "the number of vents", P::Vent, Q::None,
+        {I::VentCount, DRAVIK_MEMBER(enclosure.ventCount), "the number of vents", P::Vent, Q::Count,
          "ENumOfVents", "", R::Positive},
         {I::VentDiameter, DRAVIK_MEMBER(enclosure.ventDiameterMm), "the vent diameter", P::Vent,
          Q::Length, "EVentDiam", "", R::Positive},
@@ -52,7 +52,7 @@ const std::vector<InputRow> &Rows() {
         {I::PrVolume, DRAVIK_MEMBER(enclosure.vbLitres), "the box volume", P::ThisWindow, Q::Volume,
          "EPrVolume", "Box volume", R::Positive},
         {I::RadiatorCount, DRAVIK_MEMBER(enclosure.radiatorCount), "the number of radiators",
-         P::ThisWindow, Q::None, "EPrCount", "Radiators", R::Positive},
+         P::ThisWindow, Q::Count, "EPrCount", "Radiators", R::Positive},
         {I::RadiatorArea, DRAVIK_MEMBER(enclosure.radiatorAreaCm2), "the radiator's area",
          P::ThisWindow, Q::Area, "EPrArea", "Sd", R::Positive},
         {I::RadiatorMass, DRAVIK_MEMBER(enclosure.radiatorMassG), "the radiator's moving mass",
@@ -76,7 +76,7 @@ const std::vector<InputRow> &Rows() {
         {I::Bp4Tuning, DRAVIK_MEMBER(enclosure.fbHz), "the front chamber's tuning", P::ThisWindow,
          Q::Frequency, "EBp4Tuning", "Tuning", R::Positive},
         {I::Bp4VentCount, DRAVIK_MEMBER(enclosure.ventCount), "the number of vents", P::ThisWindow,
-         Q::None, "EBp4VentCount", "Vents", R::Positive},
+         Q::Count, "EBp4VentCount", "Vents", R::Positive},
         {I::Bp4VentDiameter, DRAVIK_MEMBER(enclosure.ventDiameterMm), "the vent diameter",
          P::ThisWindow, Q::Length, "EBp4VentDiameter", "Vent diameter", R::Positive},
 
@@ -85,7 +85,7 @@ const std::vector<InputRow> &Rows() {
         {I::Bp6RearTuning, DRAVIK_MEMBER(enclosure.rearTuningHz), "the rear chamber's tuning",
          P::ThisWindow, Q::Frequency, "EBp6RearTuning", "Rear tuning", R::Positive},
         {I::Bp6RearVentCount, DRAVIK_MEMBER(enclosure.rearVentCount), "the number of rear vents",
-         P::ThisWindow, Q::None, "EBp6RearVentCount", "Rear vents", R::Positive},
+         P::ThisWindow, Q::Count, "EBp6RearVentCount", "Rear vents", R::Positive},
         {I::Bp6RearVentDiameter, DRAVIK_MEMBER(enclosure.rearVentDiameterMm),
          "the rear vent diameter", P::ThisWindow, Q::Length, "EBp6RearVentDiameter",
          "Rear vent diameter", R::Positive},
@@ -95,7 +95,7 @@ const std::vector<InputRow> &Rows() {
         {I::Bp6FrontTuning, DRAVIK_MEMBER(enclosure.fbHz), "the front chamber's tuning",
          P::ThisWindow, Q::Frequency, "EBp6FrontTuning", "Front tuning", R::Positive},
         {I::Bp6FrontVentCount, DRAVIK_MEMBER(enclosure.ventCount), "the number of front vents",
-         P::ThisWindow, Q::None, "EBp6FrontVentCount", "Front vents", R::Positive},
+         P::ThisWindow, Q::Count, "EBp6FrontVentCount", "Front vents", R::Positive},
         {I::Bp6FrontVentDiameter, DRAVIK_MEMBER(enclosure.ventDiameterMm),
          "the front vent diameter", P::ThisWindow, Q::Length, "EBp6FrontVentDiameter",
          "Front vent diameter", R::Positive},
@@ -164,6 +164,7 @@ const std::vector<InputRow> &Rows() {
 const QuantityUnits &UnitsOf(Quantity quantity) {
     static const QuantityUnits units[] = {
         {Q::None, "", "", 1.0},
+        {Q::Count, "", "", 1.0},
         {Q::Frequency, "Hz", "Hz", 1.0},
         {Q::Volume, "l", "m^3", 1e-3},
         {Q::Resistance, "ohm", "ohm", 1.0},

@@ -136,7 +136,8 @@ enum class InputRange { Positive, ZeroOrMore, PositiveOrNone };
 // and its SI unit with the factor between them; captions, sentences and any
 // other system of units come from this one place.
 enum class Quantity {
-    None, // a count or a ratio
+    None,  // a ratio
+    Count, // of drivers, vents, radiators: a whole number
     Frequency,
     Volume,
     Resistance,

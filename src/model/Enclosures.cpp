@@ -1,6 +1,7 @@
 #include "Enclosures.h"
 
 #include "Acoustics.h"
+#include "DesignModel.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -64,7 +65,7 @@ BoxCircuit ClosedBox(const BoxParameters &box, const AirProperties &air,
     const double compliance = ChamberCompliance(Value(box.vbLitres), air);
     b.driverRear = b.addChamber(compliance);
     const double alpha = drivers.units * drivers.unitCompliance / compliance;
-    const double fc = drivers.fs * std::sqrt(1.0 + alpha);
+    const double fc = ResonanceWithBox(drivers.fs, alpha);
     b.driverLossResistance = ClosedBoxLossFactor * 2.0 * Pi * fc * drivers.movingMass;
     return b;
 }
@@ -129,7 +130,90 @@ BoxCircuit Bandpass6Box(const BoxParameters &box, const AirProperties &air, cons
     return b;
 }
 
+// A figure of the current design, or a sensible one where it has none.
+double Given(const std::optional<double> &v, double otherwise) {
+    return v && std::isfinite(*v) && *v > 0.0 ? *v : otherwise;
+}
+
+// The closed box's resonance with the drivers' compliance together: an
+// isobaric pair has half a driver's.
+std::optional<double> ClosedBoxFc(const DesignSetup &s) {
+    const BoxParameters &b = s.enclosure;
+    const DriverParameters &d = s.driver;
+    if (!b.vbLitres || !d.fs || !d.vasLitres)
+        return std::nullopt;
+    return ResonanceWithBox(*d.fs, DriversVasShare(s.drivers) * *d.vasLitres / *b.vbLitres);
+}
+
+std::optional<double> RadiatorsFb(const DesignSetup &s) {
+    const double fb = TuningOfRadiators(s.enclosure, s.air).fb;
+    return std::isfinite(fb) && fb > 0.0 ? std::optional<double>(fb) : std::nullopt;
+}
+
+// A radiator of the driver's size and suspension, weighted to tune the box
+// to the main window's Fb.
+std::optional<BoxParameters> StartingRadiatorBox(const DesignSetup &current) {
+    const DriverParameters &d = current.driver;
+    BoxParameters b;
+    b.kind = BoxKind::PassiveRadiator;
+    b.vbLitres = Given(current.enclosure.vbLitres, 100.0);
+    b.radiatorCount = 1.0;
+    const double sd = Given(d.sd, 0.05);
+    const DriverMechanics driver =
+        MechanicsOf(Given(d.fs, 30.0), Given(d.vasLitres, 100.0), sd, current.air);
+    b.radiatorAreaCm2 = std::round(sd * 1e4);
+    b.radiatorMassG = std::round(driver.mms * 1e3);
+    b.radiatorComplianceMmPerN = driver.cms * 1e3;
+    b.radiatorQms = 5.0;
+    b.radiatorAddedMassG = std::round(
+        AddedMassForTuning(b, current.air, Given(current.enclosure.fbHz, 30.0)).value_or(0.0));
+    b.radiatorXmaxMm = 2.0 * Given(d.xmaxMm, 10.0);
+    return b;
+}
+
+// The closed forms' 4th-order bandpass box (S 0.7, 3 dB of gain), or the
+// main window's box halved where the driver gives none.
+std::optional<BoxParameters> StartingBandpass4(const DesignSetup &current) {
+    const DriverParameters &d = current.driver;
+    const double vb = Given(current.enclosure.vbLitres, 100.0);
+    const std::optional<BandpassDesign> bp =
+        DesignBandpass4(Given(d.fs, 30.0), Given(d.qts, 0.4), Given(d.vasLitres, 100.0), 0.7, 3.0);
+    BoxParameters b;
+    b.kind = BoxKind::Bandpass4;
+    b.vbLitres = bp ? bp->rearLitres : vb / 2.0;
+    b.frontVolumeLitres = bp ? bp->frontLitres : vb / 2.0;
+    b.fbHz = bp ? bp->fbHz : 2.0 * Given(current.enclosure.fbHz, 30.0);
+    b.ventCount = 1.0;
+    b.ventDiameterMm = Given(current.enclosure.ventDiameterMm, 100.0);
+    return b;
+}
+
+// The main window's box behind the drivers, tuned as it is, and half of it
+// in front tuned an octave higher.
+std::optional<BoxParameters> StartingBandpass6(const DesignSetup &current) {
+    const double vb = Given(current.enclosure.vbLitres, 100.0);
+    const double fb = Given(current.enclosure.fbHz, 30.0);
+    const double vent = Given(current.enclosure.ventDiameterMm, 100.0);
+    BoxParameters b;
+    b.kind = BoxKind::Bandpass6;
+    b.vbLitres = vb;
+    b.rearTuningHz = fb;
+    b.rearVentCount = 1.0;
+    b.rearVentDiameterMm = vent;
+    b.frontVolumeLitres = vb / 2.0;
+    b.fbHz = 2.0 * fb;
+    b.ventCount = 1.0;
+    b.ventDiameterMm = vent;
+    return b;
+}
+
+using B = BoxParameters;
+
+const KindChamber BoxChamber{"Vb", &B::vbLitres};
+const KindChamber VentedBoxChamber{"Vb",          &B::vbLitres,       "Fb", &B::fbHz,
+                                   &B::ventCount, &B::ventDiameterMm, "",   VentSet::Main};
 const std::vector<EnclosureKind> &Kinds() {
+    const KindFileKey leakage{"", "leakage_q", I::LeakageQ}, ventQ{"", "vent_q", I::VentQ};
     static const std::vector<EnclosureKind> kinds = {
         {BoxKind::Vented,
          "vented",
@@ -142,7 +226,17 @@ const std::vector<EnclosureKind> &Kinds() {
          false,
          true,
          true,
-         &VentedBox},
+         &VentedBox,
+         {VentedBoxChamber},
+         std::nullopt,
+         nullptr,
+         {{"", "volume_l", I::Vb},
+          {"", "tuning_hz", I::Fb},
+          {"", "vent_count", I::VentCount},
+          {"", "vent_diameter_mm", I::VentDiameter},
+          leakage,
+          ventQ},
+         KindHelper::None},
         {BoxKind::Closed,
          "closed",
          "Closed",
@@ -154,7 +248,12 @@ const std::vector<EnclosureKind> &Kinds() {
          false,
          false,
          false,
-         &ClosedBox},
+         &ClosedBox,
+         {BoxChamber},
+         KindResonance{"Fc", &ClosedBoxFc, false},
+         nullptr,
+         {{"", "volume_l", I::Vb}},
+         KindHelper::None},
         {BoxKind::PassiveRadiator,
          "passive-radiator",
          "Passive radiator",
@@ -167,7 +266,20 @@ const std::vector<EnclosureKind> &Kinds() {
          true,
          true,
          false,
-         &PassiveRadiatorBox},
+         &PassiveRadiatorBox,
+         {BoxChamber},
+         KindResonance{"fB", &RadiatorsFb, true},
+         &StartingRadiatorBox,
+         {{"", "volume_l", I::PrVolume},
+          leakage,
+          {"radiator", "count", I::RadiatorCount},
+          {"radiator", "sd_cm2", I::RadiatorArea},
+          {"radiator", "mass_g", I::RadiatorMass},
+          {"radiator", "added_mass_g", I::RadiatorAddedMass},
+          {"radiator", "compliance_mm_per_n", I::RadiatorCompliance},
+          {"radiator", "qms", I::RadiatorQms},
+          {"radiator", "xmax_mm", I::RadiatorXmax}},
+         KindHelper::RadiatorTuning},
         {BoxKind::Bandpass4,
          "bandpass-4",
          "Bandpass 4th order",
@@ -179,7 +291,20 @@ const std::vector<EnclosureKind> &Kinds() {
          false,
          true,
          true,
-         &Bandpass4Box},
+         &Bandpass4Box,
+         {{"Vr", &B::vbLitres},
+          {"Vf", &B::frontVolumeLitres, "Fb", &B::fbHz, &B::ventCount, &B::ventDiameterMm,
+           "Front chamber: ", VentSet::Main}},
+         std::nullopt,
+         &StartingBandpass4,
+         {{"", "rear_volume_l", I::Bp4RearVolume},
+          {"", "front_volume_l", I::Bp4FrontVolume},
+          {"", "tuning_hz", I::Bp4Tuning},
+          {"", "vent_count", I::Bp4VentCount},
+          {"", "vent_diameter_mm", I::Bp4VentDiameter},
+          leakage,
+          ventQ},
+         KindHelper::BandpassDesign},
         {BoxKind::Bandpass6,
          "bandpass-6",
          "Bandpass 6th order",
@@ -192,7 +317,24 @@ const std::vector<EnclosureKind> &Kinds() {
          false,
          true,
          true,
-         &Bandpass6Box},
+         &Bandpass6Box,
+         {{"Vr", &B::vbLitres, "Fr", &B::rearTuningHz, &B::rearVentCount, &B::rearVentDiameterMm,
+           "Rear chamber: ", VentSet::Rear},
+          {"Vf", &B::frontVolumeLitres, "Ff", &B::fbHz, &B::ventCount, &B::ventDiameterMm,
+           "Front chamber: ", VentSet::Main}},
+         std::nullopt,
+         &StartingBandpass6,
+         {{"", "rear_volume_l", I::Bp6RearVolume},
+          {"", "rear_tuning_hz", I::Bp6RearTuning},
+          {"", "rear_vent_count", I::Bp6RearVentCount},
+          {"", "rear_vent_diameter_mm", I::Bp6RearVentDiameter},
+          {"", "front_volume_l", I::Bp6FrontVolume},
+          {"", "front_tuning_hz", I::Bp6FrontTuning},
+          {"", "front_vent_count", I::Bp6FrontVentCount},
+          {"", "front_vent_diameter_mm", I::Bp6FrontVentDiameter},
+          leakage,
+          ventQ},
+         KindHelper::None},
     };
     return kinds;
 }
@@ -208,6 +350,22 @@ const EnclosureKind &KindOf(BoxKind kind) {
         if (k.kind == kind)
             return k;
     throw std::logic_error("an enclosure kind without a row");
+}
+
+double DriversVasShare(const DriverArrangement &drivers) {
+    return drivers.mounting == Mounting::Isobaric ? drivers.count / 4.0 : double(drivers.count);
+}
+
+TuningMarks TuningMarksOf(const DesignSetup &setup) {
+    const EnclosureKind &kind = KindOf(setup.enclosure.kind);
+    TuningMarks marks;
+    for (const KindChamber &chamber : kind.chambers)
+        if (chamber.vented())
+            (chamber.vents == VentSet::Rear ? marks.rearFbHz : marks.fbHz) =
+                setup.enclosure.*chamber.tuning;
+    if (kind.resonance && kind.resonance->marked)
+        marks.fbHz = kind.resonance->of(setup);
+    return marks;
 }
 
 std::optional<BoxKind> KindNamed(const QString &setupName) {

@@ -4,6 +4,7 @@
 #include "DesignInputs.h"
 #include "DesignSetup.h"
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -17,8 +18,51 @@ struct DriverLoad {
     double fs = 0.0;             // Hz
 };
 
-// One kind of enclosure: what it is called, what it needs, and how it loads
-// the drivers. Adding a kind is one row of the table and its circuit.
+// A chamber of a kind: how the box's description and its vent line name
+// it, its volume, and, where vents tune it, its tuning and its vents.
+using BoxFigure = std::optional<double> BoxParameters::*;
+struct KindChamber {
+    const char *volumeName; // "Vb", "Vr", "Vf"
+    BoxFigure volume;
+    const char *tuningName = nullptr; // "Fb", "Fr", "Ff"; none for a sealed chamber
+    BoxFigure tuning = nullptr;
+    BoxFigure ventCount = nullptr;
+    BoxFigure ventDiameterMm = nullptr;
+    const char *ventLine = ""; // before its vent line: "Front chamber: "
+    VentSet vents = VentSet::Main;
+    bool vented() const { return tuning != nullptr; }
+};
+
+// A resonance of the box besides its chambers' tunings, named in its
+// description: the closed box's Fc, the radiators' fB. A marked one stands
+// on the SPL chart as the box's tuning.
+struct KindResonance {
+    const char *name;
+    std::optional<double> (*of)(const DesignSetup &);
+    bool marked;
+};
+
+// One number of a kind in a setup file: its key, the input it holds, and
+// the object it stands in ("" for the enclosure's own, "radiator").
+struct KindFileKey {
+    const char *object;
+    const char *key;
+    ModelInput input;
+};
+
+// The helper a kind offers beside its fields.
+enum class KindHelper { None, RadiatorTuning, BandpassDesign };
+
+// The box's tunings as the SPL chart marks them: the box's (or the front
+// chamber's) and a 6th-order bandpass box's rear chamber's.
+struct TuningMarks {
+    std::optional<double> fbHz, rearFbHz;
+};
+
+// One kind of enclosure, everything about it in one row: what it is called,
+// what it needs, its chambers and resonance (its description, vent lines
+// and tuning marks come from them), its starting values, its keys in a
+// setup file, its helper, and how it loads the drivers.
 struct EnclosureKind {
     BoxKind kind;
     const char *setupName;             // as the setup file names it: "passive-radiator"
@@ -33,11 +77,32 @@ struct EnclosureKind {
     bool hasVentLoss;
     BoxCircuit (*circuit)(const BoxParameters &box, const AirProperties &air,
                           const DriverLoad &drivers);
+    // The chambers, the one behind the drivers first.
+    std::vector<KindChamber> chambers;
+    std::optional<KindResonance> resonance;
+    // Sensible values of its own fields for the current design (a radiator
+    // like the driver tuned to the main window's Fb, a bandpass box from the
+    // closed forms); none for a kind whose values are the main window's.
+    std::optional<BoxParameters> (*startingBox)(const DesignSetup &current);
+    std::vector<KindFileKey> fileKeys;
+    KindHelper helper;
 };
+
+// The tunings the SPL chart marks for a design.
+TuningMarks TuningMarksOf(const DesignSetup &setup);
 
 const std::vector<EnclosureKind> &EnclosureKinds();
 const EnclosureKind &KindOf(BoxKind kind);
 std::optional<BoxKind> KindNamed(const QString &setupName);
+
+// A driver's resonance in a sealed box, Fs sqrt(1 + alpha), alpha the
+// drivers' compliance over the box's.
+inline double ResonanceWithBox(double fs, double alpha) {
+    return fs * std::sqrt(1.0 + alpha);
+}
+// The drivers' compliance together, in a driver's: n side by side have n
+// times a driver's, and an isobaric pair half of one.
+double DriversVasShare(const DriverArrangement &drivers);
 
 // The closed box's losses: a mechanical resistance of this times 2 pi Fc Mms
 // in series with each driver.

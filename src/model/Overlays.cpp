@@ -27,50 +27,20 @@ QString Hertz(const char *name, double v) {
     return QLatin1String(name) + QLatin1Char(' ') + Figure(v) + QStringLiteral(" Hz");
 }
 
-// The box's volumes and tunings, as far as the design gives them.
+// The box's volumes and tunings, as far as the design gives them: each
+// chamber's volume and tuning, then the box's own resonance.
 void DescribeBox(const DesignSetup &s, QStringList &parts) {
     const BoxParameters &b = s.enclosure;
-    const DriverParameters &d = s.driver;
-    switch (b.kind) {
-    case BoxKind::Vented:
-    case BoxKind::Closed:
-        if (b.vbLitres)
-            parts << Litres("Vb", b.vbLitres);
-        if (b.kind == BoxKind::Vented && b.fbHz)
-            parts << Hertz("Fb", *b.fbHz);
-        if (b.kind == BoxKind::Closed && b.vbLitres && d.fs && d.vasLitres) {
-            // The drivers' compliance is theirs together: an isobaric pair
-            // has half a driver's.
-            const double units = s.drivers.mounting == Mounting::Isobaric ? s.drivers.count / 4.0
-                                                                          : double(s.drivers.count);
-            parts << Hertz("Fc", *d.fs * std::sqrt(1.0 + units * *d.vasLitres / *b.vbLitres));
-        }
-        break;
-    case BoxKind::PassiveRadiator:
-        if (b.vbLitres)
-            parts << Litres("Vb", b.vbLitres);
-        if (const double fb = TuningOfRadiators(b, s.air).fb; std::isfinite(fb) && fb > 0.0)
-            parts << Hertz("fB", fb);
-        break;
-    case BoxKind::Bandpass4:
-        if (b.vbLitres)
-            parts << Litres("Vr", b.vbLitres);
-        if (b.frontVolumeLitres)
-            parts << Litres("Vf", b.frontVolumeLitres);
-        if (b.fbHz)
-            parts << Hertz("Fb", *b.fbHz);
-        break;
-    case BoxKind::Bandpass6:
-        if (b.vbLitres)
-            parts << Litres("Vr", b.vbLitres);
-        if (b.rearTuningHz)
-            parts << Hertz("Fr", *b.rearTuningHz);
-        if (b.frontVolumeLitres)
-            parts << Litres("Vf", b.frontVolumeLitres);
-        if (b.fbHz)
-            parts << Hertz("Ff", *b.fbHz);
-        break;
+    const EnclosureKind &kind = KindOf(b.kind);
+    for (const KindChamber &chamber : kind.chambers) {
+        if (b.*chamber.volume)
+            parts << Litres(chamber.volumeName, b.*chamber.volume);
+        if (chamber.vented() && b.*chamber.tuning)
+            parts << Hertz(chamber.tuningName, *(b.*chamber.tuning));
     }
+    if (kind.resonance)
+        if (const std::optional<double> f = kind.resonance->of(s))
+            parts << Hertz(kind.resonance->name, *f);
 }
 
 QString WiringText(Wiring wiring) {

@@ -375,7 +375,7 @@ QWidget *TChartsForm::buildKindFields() {
             grid->addWidget(PlainLabel(caption), row, 0);
             grid->addWidget(fields, row, 1, 1, -1, Qt::AlignLeft);
         };
-        if (k.kind == BoxKind::PassiveRadiator) {
+        if (k.helper == KindHelper::RadiatorTuning) {
             auto *host = new QWidget;
             auto *line = new QHBoxLayout(host);
             line->setContentsMargins(0, 0, 0, 0);
@@ -384,7 +384,7 @@ QWidget *TChartsForm::buildKindFields() {
             connect(tune, &QPushButton::clicked, this, &TChartsForm::PrTuneButtonClick);
             line->addWidget(tune);
             helper(QStringLiteral("Tune to (Hz):"), host);
-        } else if (k.kind == BoxKind::Bandpass4) {
+        } else if (k.helper == KindHelper::BandpassDesign) {
             auto *host = new QWidget;
             auto *line = new QHBoxLayout(host);
             line->setContentsMargins(0, 0, 0, 0);
@@ -906,7 +906,7 @@ ChartMarks TChartsForm::marks() const {
     ChartMarks m;
     if (const std::optional<DesignSetup> &shown = presenter_.shown()) {
         m.xmaxMm = shown->driver.xmaxMm;
-        if (shown->enclosure.kind == BoxKind::PassiveRadiator)
+        if (KindOf(shown->enclosure.kind).hasRadiators)
             m.radiatorXmaxMm = shown->enclosure.radiatorXmaxMm;
     }
     m.portVelocityWarning = ventWarning();
@@ -918,14 +918,9 @@ ChartMarks TChartsForm::marks() const {
         m.amplifierCurrent = shown->amplifier.currentLimitA;
         m.atListener =
             shown->environment.kind == SpaceKind::Car || shown->environment.kind == SpaceKind::Room;
-        if (shown->enclosure.kind == BoxKind::Vented ||
-            shown->enclosure.kind == BoxKind::Bandpass4 ||
-            shown->enclosure.kind == BoxKind::Bandpass6)
-            m.fbHz = shown->enclosure.fbHz;
-        if (shown->enclosure.kind == BoxKind::Bandpass6)
-            m.rearFbHz = shown->enclosure.rearTuningHz;
-        else if (shown->enclosure.kind == BoxKind::PassiveRadiator)
-            m.fbHz = TuningOfRadiators(shown->enclosure, shown->air).fb;
+        const TuningMarks tunings = TuningMarksOf(*shown);
+        m.fbHz = tunings.fbHz;
+        m.rearFbHz = tunings.rearFbHz;
     }
     return m;
 }

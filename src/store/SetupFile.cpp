@@ -1,6 +1,7 @@
 #include "SetupFile.h"
 
 #include "DesignInputs.h"
+#include "Enclosures.h"
 #include "Fp.h"
 #include "TextFile.h"
 
@@ -143,77 +144,39 @@ const std::vector<NumberKey> DriverKeys = {
     {"pe_max_w", I::PEmax, Range::Positive},
 };
 
-NumberKey leakageKey() {
-    return {"leakage_q", I::LeakageQ, Range::Positive, true, Absent::Default, 7.0};
-}
-NumberKey ventQKey() {
-    return {"vent_q", I::VentQ, Range::Positive, true, Absent::NotGiven};
+// A kind's number in the file as the reader and the writer take it: the
+// losses are nullable (null: none) and the leakage defaults to 7; a counts
+// is a whole number from one; a radiator's added mass defaults to none and
+// its Xmax may be left out; every other figure is a positive number.
+NumberKey FileKeyOf(const KindFileKey &k) {
+    switch (k.input) {
+    case I::LeakageQ:
+        return {k.key, k.input, Range::Positive, true, Absent::Default, 7.0};
+    case I::VentQ:
+        return {k.key, k.input, Range::Positive, true, Absent::NotGiven};
+    case I::RadiatorAddedMass:
+        return {k.key, k.input, Range::ZeroOrMore, false, Absent::Default, 0.0};
+    case I::RadiatorXmax:
+        return {k.key, k.input, Range::Positive, true, Absent::NotGiven};
+    default:
+        break;
+    }
+    if (DesignInputRow(k.input).quantity == Quantity::Count)
+        return {k.key, k.input, Range::WholeFromOne};
+    return {k.key, k.input, Range::Positive};
 }
 
-// The enclosure kinds in the file, in the window's order, with their keys in
-// the order the writer puts them. The passive radiator's own values are in
-// RadiatorKeys.
-struct KindKeys {
-    BoxKind kind;
-    const char *name;
+// A kind's keys in one object of the file ("" for the enclosure's own), in
+// the order the writer puts them.
+std::vector<NumberKey> KindKeys(const EnclosureKind &kind, const char *object) {
     std::vector<NumberKey> keys;
-};
-
-const std::vector<KindKeys> &EnclosureKinds() {
-    static const std::vector<KindKeys> kinds = {
-        {BoxKind::Vented,
-         "vented",
-         {{"volume_l", I::Vb, Range::Positive},
-          {"tuning_hz", I::Fb, Range::Positive},
-          {"vent_count", I::VentCount, Range::WholeFromOne},
-          {"vent_diameter_mm", I::VentDiameter, Range::Positive},
-          leakageKey(),
-          ventQKey()}},
-        {BoxKind::Closed, "closed", {{"volume_l", I::Vb, Range::Positive}}},
-        {BoxKind::PassiveRadiator,
-         "passive-radiator",
-         {{"volume_l", I::PrVolume, Range::Positive}, leakageKey()}},
-        {BoxKind::Bandpass4,
-         "bandpass-4",
-         {{"rear_volume_l", I::Bp4RearVolume, Range::Positive},
-          {"front_volume_l", I::Bp4FrontVolume, Range::Positive},
-          {"tuning_hz", I::Bp4Tuning, Range::Positive},
-          {"vent_count", I::Bp4VentCount, Range::WholeFromOne},
-          {"vent_diameter_mm", I::Bp4VentDiameter, Range::Positive},
-          leakageKey(),
-          ventQKey()}},
-        {BoxKind::Bandpass6,
-         "bandpass-6",
-         {{"rear_volume_l", I::Bp6RearVolume, Range::Positive},
-          {"rear_tuning_hz", I::Bp6RearTuning, Range::Positive},
-          {"rear_vent_count", I::Bp6RearVentCount, Range::WholeFromOne},
-          {"rear_vent_diameter_mm", I::Bp6RearVentDiameter, Range::Positive},
-          {"front_volume_l", I::Bp6FrontVolume, Range::Positive},
-          {"front_tuning_hz", I::Bp6FrontTuning, Range::Positive},
-          {"front_vent_count", I::Bp6FrontVentCount, Range::WholeFromOne},
-          {"front_vent_diameter_mm", I::Bp6FrontVentDiameter, Range::Positive},
-          leakageKey(),
-          ventQKey()}},
-    };
-    return kinds;
+    for (const KindFileKey &k : kind.fileKeys)
+        if (qstrcmp(k.object, object) == 0)
+            keys.push_back(FileKeyOf(k));
+    return keys;
 }
 
-const std::vector<NumberKey> RadiatorKeys = {
-    {"count", I::RadiatorCount, Range::WholeFromOne},
-    {"sd_cm2", I::RadiatorArea, Range::Positive},
-    {"mass_g", I::RadiatorMass, Range::Positive},
-    {"added_mass_g", I::RadiatorAddedMass, Range::ZeroOrMore, false, Absent::Default, 0.0},
-    {"compliance_mm_per_n", I::RadiatorCompliance, Range::Positive},
-    {"qms", I::RadiatorQms, Range::Positive},
-    {"xmax_mm", I::RadiatorXmax, Range::Positive, true, Absent::NotGiven},
-};
-
-const KindKeys &kindKeys(BoxKind kind) {
-    for (const KindKeys &k : EnclosureKinds())
-        if (k.kind == kind)
-            return k;
-    return EnclosureKinds().front();
-}
+constexpr const char *RadiatorObject = "radiator";
 
 // The air keys, typed or as conditions.
 constexpr const char *DensityKey = "density_kg_m3";
@@ -730,10 +693,10 @@ private:
     void enclosure(const Section &s, DesignSetup &setup) const {
         const QJsonValue kindValue = s.value("kind");
         QStringList names;
-        const KindKeys *kind = nullptr;
-        for (const KindKeys &k : EnclosureKinds()) {
-            names << QLatin1String(k.name);
-            if (kindValue.isString() && kindValue.toString() == QLatin1String(k.name))
+        const EnclosureKind *kind = nullptr;
+        for (const EnclosureKind &k : EnclosureKinds()) {
+            names << QLatin1String(k.setupName);
+            if (kindValue.isString() && kindValue.toString() == QLatin1String(k.setupName))
                 kind = &k;
         }
         if (kindValue.isUndefined())
@@ -741,21 +704,23 @@ private:
         if (!kind)
             refuse(s.keyPath(QStringLiteral("kind")),
                    QStringLiteral("must be ") + choiceList(names));
-        std::vector<const char *> known = keyNames(kind->keys);
+        const std::vector<NumberKey> keys = KindKeys(*kind, "");
+        const std::vector<NumberKey> radiatorKeys = KindKeys(*kind, RadiatorObject);
+        std::vector<const char *> known = keyNames(keys);
         known.insert(known.begin(), "kind");
-        const bool radiator = kind->kind == BoxKind::PassiveRadiator;
+        const bool radiator = !radiatorKeys.empty();
         if (radiator)
-            known.push_back("radiator");
-        const QString of = QStringLiteral(" for a \"") + QLatin1String(kind->name) +
+            known.push_back(RadiatorObject);
+        const QString of = QStringLiteral(" for a \"") + QLatin1String(kind->setupName) +
                            QStringLiteral("\" enclosure");
         checkKeys(s, known, of);
         setup.enclosure = BoxParameters();
         setup.enclosure.kind = kind->kind;
-        numbers(s, kind->keys, setup);
+        numbers(s, keys, setup);
         if (radiator) {
-            const Section r = section(s, "radiator", true);
-            checkKeys(r, keyNames(RadiatorKeys));
-            numbers(r, RadiatorKeys, setup);
+            const Section r = section(s, RadiatorObject, true);
+            checkKeys(r, keyNames(radiatorKeys));
+            numbers(r, radiatorKeys, setup);
         }
     }
 
@@ -1099,13 +1064,14 @@ private:
     }
 
     void enclosure(OrderedWriter &out, const DesignSetup &setup) const {
-        const KindKeys &kind = kindKeys(setup.enclosure.kind);
+        const EnclosureKind &kind = KindOf(setup.enclosure.kind);
         out.beginObject("enclosure");
-        out.value("kind", jsonString(QLatin1String(kind.name)));
-        numbers(out, kind.keys, setup);
-        if (kind.kind == BoxKind::PassiveRadiator) {
-            out.beginObject("radiator");
-            numbers(out, RadiatorKeys, setup);
+        out.value("kind", jsonString(QLatin1String(kind.setupName)));
+        numbers(out, KindKeys(kind, ""), setup);
+        if (const std::vector<NumberKey> radiator = KindKeys(kind, RadiatorObject);
+            !radiator.empty()) {
+            out.beginObject(RadiatorObject);
+            numbers(out, radiator, setup);
             out.endObject();
         }
         out.endObject();

@@ -664,6 +664,75 @@ private slots:
         }
     }
 
+    // Every kind is one complete row: its names unique and found again by
+    // the setup file's name; each figure it needs has a key in the file and
+    // no key holds a figure it does not use; its chambers are figures it
+    // needs, vented exactly where it has vents; a starting box exactly where
+    // its values are its own; its circuit a node per chamber, the drivers'
+    // backs in the first; the SPL chart's marks its chambers' tunings.
+    void everyKindIsOneCompleteRow_data() { everyChartIsOneCompleteRow_data(); }
+    void everyKindIsOneCompleteRow() {
+        QFETCH(BoxKind, kind);
+        const EnclosureKind &row = KindOf(kind);
+        QSet<QString> names, choices;
+        for (const EnclosureKind &k : EnclosureKinds()) {
+            names.insert(QLatin1String(k.setupName));
+            choices.insert(QLatin1String(k.choiceName));
+        }
+        QCOMPARE(names.size(), qsizetype(EnclosureKinds().size()));
+        QCOMPARE(choices.size(), qsizetype(EnclosureKinds().size()));
+        QCOMPARE(KindNamed(QLatin1String(row.setupName)), std::optional<BoxKind>(kind));
+
+        std::vector<ModelInput> own = row.needs;
+        own.insert(own.end(), row.ventNeeds.begin(), row.ventNeeds.end());
+        std::vector<ModelInput> filed;
+        for (const KindFileKey &k : row.fileKeys)
+            filed.push_back(k.input);
+        std::vector<ModelInput> expected = own;
+        if (row.hasLeak)
+            expected.push_back(ModelInput::LeakageQ);
+        if (row.hasVentLoss)
+            expected.push_back(ModelInput::VentQ);
+        std::sort(filed.begin(), filed.end());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(filed, expected);
+
+        // A chamber's figure is the figure of an input the kind needs.
+        const auto needed = [&](BoxFigure figure) {
+            DesignSetup s;
+            s.enclosure.*figure = 123.25;
+            for (ModelInput input : own)
+                if (InputValue(s, DesignInputRow(input)) == std::optional<double>(123.25))
+                    return true;
+            return false;
+        };
+        QVERIFY(!row.chambers.empty());
+        bool vented = false, rearVented = false;
+        for (const KindChamber &c : row.chambers) {
+            QVERIFY(needed(c.volume));
+            if (!c.vented())
+                continue;
+            vented = true;
+            rearVented = rearVented || c.vents == VentSet::Rear;
+            QVERIFY(needed(c.tuning) && needed(c.ventCount) && needed(c.ventDiameterMm));
+        }
+        QCOMPARE(vented, !row.ventNeeds.empty());
+        QCOMPARE(rearVented, row.hasRearVents);
+        QCOMPARE(row.startingBox == nullptr, row.followsMainWindow);
+
+        const DesignSetup s = OfKind(kind);
+        const BoxCircuit circuit = row.circuit(s.enclosure, s.air, DriverLoad{});
+        QCOMPARE(circuit.nodes, int(row.chambers.size()));
+        QCOMPARE(circuit.driverRear, AcousticNode(1));
+        QCOMPARE(circuit.driverFront, row.chambers.size() > 1 ? 2 : OutsideAir);
+        QCOMPARE(circuit.firstOutlet(Outlet::Role::Radiators) != nullptr, row.hasRadiators);
+        const TuningMarks marks = TuningMarksOf(s);
+        QCOMPARE(marks.rearFbHz.has_value(), row.hasRearVents);
+        QCOMPARE(marks.fbHz.has_value(), vented || row.hasRadiators);
+        if (vented)
+            QCOMPARE(marks.fbHz, s.enclosure.fbHz);
+    }
+
     void qualityFactorNotice() {
         DriverParameters d = Driver();
         QVERIFY(!QualityFactorNotice(d));
