@@ -4,6 +4,7 @@
 #include "CurveFormats.h"
 #include "DesignReader.h"
 #include "Enclosures.h"
+#include "Fp.h"
 #include "NumberText.h"
 
 #include <QLocale>
@@ -150,12 +151,162 @@ bool ChartsPresenter::update(const DesignSetup &design, const QString &warningTe
 QString ChartsPresenter::addOverlay(const QString &title, const DesignSetup &setup) {
     const std::optional<Overlay> dropped =
         overlays_.add(title, setup, shown_ ? shown_->drive : setup.drive, Frequencies());
+    const QString notice =
+        dropped ? QStringLiteral("The charts keep %1 overlays: the oldest, %2, was removed.")
+                      .arg(OverlaySet::MaxOverlays)
+                      .arg(DesignLabel(dropped->title, dropped->setup))
+                : QString();
+    changeOverlays(notice);
+    return notice;
+}
+
+void ChartsPresenter::addSetupOverlay(const QString &fileName, const DesignSetup &setup) {
+    const QString name = setup.label.isEmpty() ? DriverName(setup) : setup.label;
+    addOverlay(fileName + (name.isEmpty() ? QString() : QStringLiteral(": ") + name), setup);
+}
+
+void ChartsPresenter::addDesignOverlay(const QString &fileName, const FieldText &fields,
+                                       BoxKind shownKind) {
+    DesignSetup setup;
+    setup.enclosure.kind = KindOf(shownKind).followsMainWindow ? shownKind : BoxKind::Vented;
+    ReadMainWindowDesign(fields, setup);
+    const QString driver = DriverName(setup);
+    addOverlay(fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver), setup);
+}
+
+void ChartsPresenter::removeOverlay(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= overlays_.all().size())
+        return;
+    overlays_.remove(static_cast<size_t>(row));
+    changeOverlays(QString());
+}
+
+void ChartsPresenter::setOverlayVisible(int row, bool visible) {
+    const auto index = static_cast<size_t>(row);
+    if (row < 0 || index >= overlays_.all().size() || overlays_.all()[index].visible == visible)
+        return;
+    overlays_.setVisible(index, visible);
     ++overlayGeneration_;
-    if (!dropped)
-        return QString();
-    return QStringLiteral("The charts keep %1 overlays: the oldest, %2, was removed.")
-        .arg(OverlaySet::MaxOverlays)
-        .arg(DesignLabel(dropped->title, dropped->setup));
+    emit overlaysChanged();
+}
+
+void ChartsPresenter::toggleOverlay(int row) {
+    if (row >= 0 && static_cast<size_t>(row) < overlays_.all().size())
+        setOverlayVisible(row, !overlays_.all()[static_cast<size_t>(row)].visible);
+}
+
+void ChartsPresenter::clearOverlays() {
+    overlays_.clear();
+    changeOverlays(QString());
+}
+
+void ChartsPresenter::changeOverlays(const QString &notice) {
+    ++overlayGeneration_;
+    emit overlayNoticeChanged(notice);
+    emit overlaysChanged();
+}
+
+void ChartsPresenter::tuneRadiators(const DesignSetup &design, const QString &tuningText) {
+    emit helperNoticeChanged(QString());
+    const AddedMassAnswer added = AddedMassFor(design.enclosure, design.air,
+                                               ParseWindowValue(tuningText).value_or(std::nan("")));
+    if (!added.grams)
+        throw DravikError(added.sentence);
+    emit fieldTextChanged(QLatin1String(FieldOf(ModelInput::RadiatorAddedMass)),
+                          QString::number(*added.grams, 'f', 2));
+    emit helperNoticeChanged(added.sentence);
+}
+
+void ChartsPresenter::designBandpass(const DesignSetup &design, const QString &sText,
+                                     const QString &gainText) {
+    const DriverParameters &d = design.driver;
+    const std::optional<double> s = ParseWindowValue(sText);
+    const std::optional<double> gain = ParseWindowValue(gainText);
+    const std::optional<double> qms = EffectiveQms(d);
+    std::optional<BandpassDesign> bp;
+    if (s && gain && d.fs && d.qes && qms && d.vasLitres)
+        bp = DesignBandpass4(*d.fs, TotalQ(*qms, *d.qes), *d.vasLitres, *s, *gain);
+    if (!bp)
+        throw DravikError(
+            QStringLiteral("A 4th-order bandpass box needs Fs, Qes, Qms and Vas, an S above 0 "
+                           "and a gain that puts Qbp above Qts"));
+    const auto figure = [](double v) { return QString::number(v, 'f', 2); };
+    emit helperNoticeChanged(BandpassSizeNotice(*bp, TotalQ(*qms, *d.qes), *d.vasLitres));
+    using I = ModelInput;
+    emit fieldTextChanged(QLatin1String(FieldOf(I::Bp4RearVolume)), figure(bp->rearLitres));
+    emit fieldTextChanged(QLatin1String(FieldOf(I::Bp4FrontVolume)), figure(bp->frontLitres));
+    emit fieldTextChanged(QLatin1String(FieldOf(I::Bp4Tuning)), figure(bp->fbHz));
+}
+
+bool ChartsPresenter::placeBox(int position) {
+    if (!shown_ || shown_->environment.kind != SpaceKind::Room || position < 0 || position >= 9)
+        return false;
+    const std::vector<GridPosition> grid = PlacementGrid(shown_->environment.room);
+    const GridPosition &p = grid[static_cast<size_t>(position)];
+    emit fieldTextChanged(QLatin1String(FieldOf(ModelInput::SourceX)), WindowValueText(p.m[0]));
+    emit fieldTextChanged(QLatin1String(FieldOf(ModelInput::SourceY)), WindowValueText(p.m[1]));
+    return true;
+}
+
+PlacementView PlacementViewOf(const std::optional<DesignSetup> &shown, const QString &lowText,
+                              const QString &highText) {
+    const double low = ParseFieldText(lowText);
+    const double high = ParseFieldText(highText);
+    PlacementView v;
+    if (shown && std::isfinite(low) && std::isfinite(high) && low > 0.0 && high > low)
+        v.figures = PlacementFigures(*shown, low, high);
+    v.best = BestPlacement(v.figures);
+    v.note = v.figures.empty()
+                 ? QStringLiteral("Choose Room as the listening space and a band from low to high.")
+                 : QStringLiteral("How much the level at the listener varies from %1 to %2 Hz with "
+                                  "the box at each place (front wall at the top); the least is in "
+                                  "bold, %3. Click a place to put the box there.")
+                       .arg(QString::number(low, 'g', 4), QString::number(high, 'g', 4),
+                            v.best >= 0 ? v.figures[static_cast<size_t>(v.best)].name
+                                        : QStringLiteral("-"));
+    return v;
+}
+
+FrdPlan PlanFrd(const DesignSetup &shown, const DesignCurves &curves, FrdLevel level, bool system) {
+    const std::optional<double> rdc = curves.dcResistanceOhm;
+    const std::optional<double> power = FrdPower(level, rdc, curves.drivePowerW);
+    if (!power)
+        throw DravikError(QStringLiteral("An FRD file at 2.83 V needs Re (Driver page)."));
+    FrdPlan plan{shown,
+                 {FrdLevelNote(level, *power, rdc)},
+                 system ? FrdResponse::System : FrdResponse::Box,
+                 false};
+    plan.design.drive.given = DriveParameters::Given::Power;
+    plan.design.drive.powerW = power;
+    if (system) {
+        plan.notes << SystemNotes(plan.design);
+    } else {
+        // The box's own response: the chain, the amplifier and the space
+        // stay out of it.
+        plan.design.filters.clear();
+        plan.design.amplifier = AmplifierParameters();
+        plan.design.environment = ListeningSpace();
+    }
+    plan.asShown = level == FrdLevel::AtChartPower && (system || shown == plan.design);
+    return plan;
+}
+
+QString ExportName(const DesignSetup &design) {
+    return design.label.isEmpty() ? DriverName(design) : design.label;
+}
+
+QString ExportTitle(const QString &name, const DesignSetup &design) {
+    return QStringLiteral("Dravik: ") + DesignExportTitle(name, design);
+}
+
+DesignSetup SetupToSave(DesignSetup design) {
+    if (design.label.isEmpty())
+        design.label = DriverName(design);
+    return design;
+}
+
+bool IsSetupFile(const QString &path) {
+    return path.endsWith(QStringLiteral(".dvsetup"), Qt::CaseInsensitive);
 }
 
 std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup) {

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "CurveFormats.h"
 #include "DesignModel.h"
+#include "DesignReader.h"
 #include "DesignSetup.h"
 #include "Enclosures.h"
 #include "FieldTable.h"
 #include "Overlays.h"
 
+#include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -52,9 +56,14 @@ enum class DesignSource { MainWindow, SetupFile };
 
 // The rules of the design charts window, apart from its widgets: what the
 // design is, when the power follows the drivers' rating, when the curves
-// and the overlays are computed anew.
-class ChartsPresenter {
+// and the overlays are computed anew, what the overlay commands, the box
+// helpers and the room's placement grid do. It tells the window by signals:
+// the texts its fields take, its notices, and when the overlays change.
+class ChartsPresenter : public QObject {
+    Q_OBJECT
 public:
+    explicit ChartsPresenter(QObject *parent = nullptr) : QObject(parent) {}
+
     // The frequencies every curve is computed at.
     static const std::vector<double> &Frequencies();
 
@@ -86,15 +95,43 @@ public:
     const DesignCurves &curves() const { return curves_; }
     const std::optional<DesignSetup> &shown() const { return shown_; }
 
-    OverlaySet &overlays() { return overlays_; }
     const OverlaySet &overlays() const { return overlays_; }
     int overlayGeneration() const { return overlayGeneration_; }
     // Adds a design to the overlays at the drive shown; the sentence of the
-    // overlay that had to go, if one did.
+    // overlay that had to go, if one did, is the overlay notice.
     QString addOverlay(const QString &title, const DesignSetup &setup);
-    void overlaysChanged() { ++overlayGeneration_; }
+    // A setup file's design, titled by the file and its label or driver.
+    void addSetupOverlay(const QString &fileName, const DesignSetup &setup);
+    // A design file's fields (the main window's: a vented or a closed box
+    // of one driver), in the kind shown when it is one of those two.
+    void addDesignOverlay(const QString &fileName, const FieldText &fields, BoxKind shownKind);
+    void removeOverlay(int row);
+    void setOverlayVisible(int row, bool visible);
+    void toggleOverlay(int row);
+    void clearOverlays();
+
+    // The passive radiator's helper: the added mass that tunes the box to
+    // the tuning typed, into its field, with a word where the answer is
+    // odd; a tuning out of reach is refused, naming the highest one.
+    void tuneRadiators(const DesignSetup &design, const QString &tuningText);
+    // The 4th-order bandpass helper: the box of the closed forms for the S
+    // and the gain typed, into its fields.
+    void designBandpass(const DesignSetup &design, const QString &sText, const QString &gainText);
+    // Puts the box of the design shown at a place of its room's grid (0
+    // front left to 8 back right); false where there is no room to place
+    // it in.
+    bool placeBox(int position);
+
+signals:
+    // A field of the window takes a text.
+    void fieldTextChanged(const QString &field, const QString &text);
+    void helperNoticeChanged(const QString &text);
+    void overlayNoticeChanged(const QString &text);
+    // The overlays were added to, removed, shown or hidden.
+    void overlaysChanged();
 
 private:
+    void changeOverlays(const QString &notice);
     std::optional<std::pair<DesignSetup, QString>> file_;
     std::optional<DesignSetup> shown_;
     QString shownWarning_;
@@ -157,6 +194,37 @@ std::vector<PlacementFigure> PlacementFigures(const DesignSetup &design, double 
 int BestPlacement(const std::vector<PlacementFigure> &figures);
 // "front left: 6.3 dB", or "front left: -" without a figure.
 QString PlacementText(const PlacementFigure &figure);
+
+// The room's placement grid for a band typed as two texts: the figures of
+// its nine places, the best of them, and the sentence under the grid.
+struct PlacementView {
+    std::vector<PlacementFigure> figures;
+    int best = -1;
+    QString note;
+};
+PlacementView PlacementViewOf(const std::optional<DesignSetup> &shown, const QString &lowText,
+                              const QString &highText);
+
+// What an FRD file is written from: the design at the level chosen (its
+// own box alone, or the whole system), the notes that say so, and whether
+// the curves shown are already those.
+struct FrdPlan {
+    DesignSetup design;
+    QStringList notes;
+    FrdResponse response;
+    bool asShown;
+};
+FrdPlan PlanFrd(const DesignSetup &shown, const DesignCurves &curves, FrdLevel level, bool system);
+
+// The name a design goes by in exports: its label, or its driver's.
+QString ExportName(const DesignSetup &design);
+// The title line of an export: "Dravik: " and the design.
+QString ExportTitle(const QString &name, const DesignSetup &design);
+// A design as saved in a setup file: an unlabelled one named by its
+// driver, the box, the drive and the rest being in the file.
+DesignSetup SetupToSave(DesignSetup design);
+// Whether a path names a setup file rather than a main window's design.
+bool IsSetupFile(const QString &path);
 
 // The texts of the fields of a preset of the listening space: a cabin's
 // length and slope, or a room's walls, T60, box and listener.

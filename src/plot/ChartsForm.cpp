@@ -135,10 +135,6 @@ const char *const PlacementNames[9] = {
 
 const char *const SetupFilter = "Design setup files (*.dvsetup)|*.dvsetup";
 
-bool IsSetupFile(const QString &path) {
-    return path.endsWith(QStringLiteral(".dvsetup"), Qt::CaseInsensitive);
-}
-
 } // namespace
 
 TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *parent)
@@ -185,6 +181,13 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     layout->addLayout(side);
     layout->addWidget(splitter_, 1);
     resize(OpeningSize(screen()));
+    connect(&presenter_, &ChartsPresenter::fieldTextChanged, this,
+            [this](const QString &field, const QString &text) { edits_.at(field)->setText(text); });
+    connect(&presenter_, &ChartsPresenter::helperNoticeChanged, this,
+            [this](const QString &text) { Say(helperNotice_, text); });
+    connect(&presenter_, &ChartsPresenter::overlayNoticeChanged, this,
+            [this](const QString &text) { Say(overlayNotice_, text); });
+    connect(&presenter_, &ChartsPresenter::overlaysChanged, this, &TChartsForm::overlaysChanged);
     kindChosen();
     spaceChosen();
 }
@@ -584,13 +587,8 @@ CollapsibleSection *TChartsForm::buildDesignsSection() {
     section->addWide(overlayNotice_);
     // A tick in the list shows or hides that overlay.
     connect(overlayList_, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
-        const auto row = static_cast<size_t>(overlayList_->row(item));
-        const bool visible = item->checkState() == Qt::Checked;
-        OverlaySet &set = presenter_.overlays();
-        if (row < set.all().size() && set.all()[row].visible != visible) {
-            set.setVisible(row, visible);
-            overlaysChanged();
-        }
+        const int row = overlayList_->row(item);
+        presenter_.setOverlayVisible(row, item->checkState() == Qt::Checked);
     });
     // The level an FRD export is written at: what crossover programs expect
     // (2.83 V or 1 W into Re), or the charts' own power.
@@ -698,40 +696,24 @@ QWidget *TChartsForm::buildRoomPage() {
 }
 
 void TChartsForm::showPlacement() {
-    const std::optional<DesignSetup> &shown = presenter_.shown();
-    const double low = ParseFieldText(edits_.at(control::PlacementLow)->text());
-    const double high = ParseFieldText(edits_.at(control::PlacementHigh)->text());
-    std::vector<PlacementFigure> figures;
-    if (shown && std::isfinite(low) && std::isfinite(high) && low > 0.0 && high > low)
-        figures = PlacementFigures(*shown, low, high);
-    const int best = BestPlacement(figures);
+    const PlacementView view =
+        PlacementViewOf(presenter_.shown(), edits_.at(control::PlacementLow)->text(),
+                        edits_.at(control::PlacementHigh)->text());
     for (int i = 0; i < 9; ++i) {
-        const bool has = static_cast<size_t>(i) < figures.size();
-        placements_[i]->setText(has ? PlacementText(figures[static_cast<size_t>(i)]) : QString());
+        const bool has = static_cast<size_t>(i) < view.figures.size();
+        placements_[i]->setText(has ? PlacementText(view.figures[static_cast<size_t>(i)])
+                                    : QString());
         placements_[i]->setEnabled(has);
         QFont font = placements_[i]->font();
-        font.setBold(i == best);
+        font.setBold(i == view.best);
         placements_[i]->setFont(font);
     }
-    placementNote_->setText(
-        figures.empty()
-            ? QStringLiteral("Choose Room as the listening space and a band from low to high.")
-            : QStringLiteral("How much the level at the listener varies from %1 to %2 Hz with "
-                             "the box at each place (front wall at the top); the least is in "
-                             "bold, %3. Click a place to put the box there.")
-                  .arg(QString::number(low, 'g', 4), QString::number(high, 'g', 4),
-                       best >= 0 ? figures[static_cast<size_t>(best)].name : QStringLiteral("-")));
+    placementNote_->setText(view.note);
 }
 
 void TChartsForm::PlacementButtonClick(int position) {
-    const std::optional<DesignSetup> &shown = presenter_.shown();
-    if (!shown || shown->environment.kind != SpaceKind::Room || position < 0 || position >= 9)
-        return;
-    const std::vector<GridPosition> grid = PlacementGrid(shown->environment.room);
-    const GridPosition &p = grid[static_cast<size_t>(position)];
-    edits_.at(FieldOf(ModelInput::SourceX))->setText(WindowValueText(p.m[0]));
-    edits_.at(FieldOf(ModelInput::SourceY))->setText(WindowValueText(p.m[1]));
-    refresh();
+    if (presenter_.placeBox(position))
+        refresh();
 }
 
 void TChartsForm::buildCharts() {
@@ -965,7 +947,6 @@ void TChartsForm::listOverlays() {
 }
 
 void TChartsForm::overlaysChanged() {
-    presenter_.overlaysChanged();
     listOverlays();
     std::fill(std::begin(stale_), std::end(stale_), true);
     drawChartsInView();
@@ -974,8 +955,7 @@ void TChartsForm::overlaysChanged() {
 void TChartsForm::PinButtonClick() {
     refresh();
     const DesignSetup &shown = *presenter_.shown();
-    Say(overlayNotice_, presenter_.addOverlay(DriverName(shown), shown));
-    overlaysChanged();
+    presenter_.addOverlay(DriverName(shown), shown);
 }
 
 void TChartsForm::AddDesignButtonClick() {
@@ -984,54 +964,31 @@ void TChartsForm::AddDesignButtonClick() {
             hooks_.chooseOpenFile(QStringLiteral("Design files (*.dgn;*.dvsetup)|*.dgn;*.dvsetup"));
         if (!path)
             return;
-        DesignSetup setup;
-        QString title;
         if (IsSetupFile(*path)) {
-            setup = hooks_.readSetup(*path);
-            const QString name = setup.label.isEmpty() ? DriverName(setup) : setup.label;
-            title = QFileInfo(*path).fileName() +
-                    (name.isEmpty() ? QString() : QStringLiteral(": ") + name);
+            const DesignSetup setup = hooks_.readSetup(*path);
+            refresh(); // the drive of the overlays is the one shown
+            presenter_.addSetupOverlay(QFileInfo(*path).fileName(), setup);
         } else {
-            // A design file holds the main window's fields: a vented or a
-            // closed box of one driver.
             const SavedFields saved = hooks_.readDesign(*path);
-            const FieldText &text = saved.text;
-            setup.enclosure.kind =
-                KindOf(boxKind()).followsMainWindow ? boxKind() : BoxKind::Vented;
-            ReadMainWindowDesign(text, setup);
-            const QString driver = DriverName(setup);
-            title = saved.fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver);
+            refresh();
+            presenter_.addDesignOverlay(saved.fileName, saved.text, boxKind());
         }
-        refresh(); // the drive of the overlays is the one shown
-        Say(overlayNotice_, presenter_.addOverlay(title, setup));
-        overlaysChanged();
     });
 }
 
 void TChartsForm::RemoveOverlayButtonClick() {
-    const int row = overlayList_->currentRow();
-    if (row < 0)
-        return;
-    presenter_.overlays().remove(static_cast<size_t>(row));
-    Say(overlayNotice_, QString());
-    overlaysChanged();
+    presenter_.removeOverlay(overlayList_->currentRow());
 }
 
 void TChartsForm::HideOverlayButtonClick() {
     const int row = overlayList_->currentRow();
-    if (row < 0)
-        return;
-    const auto index = static_cast<size_t>(row);
-    OverlaySet &set = presenter_.overlays();
-    set.setVisible(index, !set.all()[index].visible);
-    overlaysChanged();
-    overlayList_->setCurrentRow(row);
+    presenter_.toggleOverlay(row);
+    if (row >= 0)
+        overlayList_->setCurrentRow(row);
 }
 
 void TChartsForm::ClearButtonClick() {
-    presenter_.overlays().clear();
-    Say(overlayNotice_, QString());
-    overlaysChanged();
+    presenter_.clearOverlays();
 }
 
 // Puts a design's values into the window's controls.
@@ -1076,51 +1033,20 @@ void TChartsForm::SaveSetupButtonClick() {
         const std::optional<QString> path = hooks_.chooseSaveFile(QLatin1String(SetupFilter));
         if (!path)
             return;
-        DesignSetup setup = currentDesign();
-        // The driver names an unlabelled design: the box, the drive and the
-        // rest are in the file, and every export says them after the label.
-        if (setup.label.isEmpty())
-            setup.label = DriverName(setup);
-        hooks_.writeSetup(*path, setup);
+        hooks_.writeSetup(*path, SetupToSave(currentDesign()));
     });
 }
 
 void TChartsForm::PrTuneButtonClick() {
     runOwnCommand([this] {
-        const DesignSetup design = currentDesign();
-        const std::optional<double> tuning =
-            ParseWindowValue(edits_.at(control::RadiatorTuning)->text());
-        Say(helperNotice_, QString());
-        const AddedMassAnswer added =
-            AddedMassFor(design.enclosure, design.air, tuning.value_or(std::nan("")));
-        if (!added.grams)
-            throw DravikError(added.sentence);
-        edits_.at(FieldOf(ModelInput::RadiatorAddedMass))
-            ->setText(QString::number(*added.grams, 'f', 2));
-        Say(helperNotice_, added.sentence);
+        presenter_.tuneRadiators(currentDesign(), edits_.at(control::RadiatorTuning)->text());
     });
 }
 
 void TChartsForm::Bp4DesignButtonClick() {
     runOwnCommand([this] {
-        const DesignSetup design = currentDesign();
-        const DriverParameters &d = design.driver;
-        const std::optional<double> s = ParseWindowValue(edits_.at(control::BandpassS)->text());
-        const std::optional<double> gain =
-            ParseWindowValue(edits_.at(control::BandpassGain)->text());
-        const std::optional<double> qms = EffectiveQms(d);
-        std::optional<BandpassDesign> bp;
-        if (s && gain && d.fs && d.qes && qms && d.vasLitres)
-            bp = DesignBandpass4(*d.fs, TotalQ(*qms, *d.qes), *d.vasLitres, *s, *gain);
-        if (!bp)
-            throw DravikError(QStringLiteral(
-                "A 4th-order bandpass box needs Fs, Qes, Qms and Vas, an S above 0 and a gain "
-                "that puts Qbp above Qts"));
-        const auto figure = [](double v) { return QString::number(v, 'f', 2); };
-        Say(helperNotice_, BandpassSizeNotice(*bp, TotalQ(*qms, *d.qes), *d.vasLitres));
-        edits_.at(FieldOf(ModelInput::Bp4RearVolume))->setText(figure(bp->rearLitres));
-        edits_.at(FieldOf(ModelInput::Bp4FrontVolume))->setText(figure(bp->frontLitres));
-        edits_.at(FieldOf(ModelInput::Bp4Tuning))->setText(figure(bp->fbHz));
+        presenter_.designBandpass(currentDesign(), edits_.at(control::BandpassS)->text(),
+                                  edits_.at(control::BandpassGain)->text());
     });
 }
 
@@ -1132,8 +1058,8 @@ void TChartsForm::ExportButtonClick() {
         const ExportFormat format = ExportFormatOrRefuse(*path);
         refresh();
         const DesignSetup &shown = *presenter_.shown();
-        const QString name = shown.label.isEmpty() ? DriverName(shown) : shown.label;
-        const QString title = QStringLiteral("Dravik: ") + DesignExportTitle(name, shown);
+        const QString name = ExportName(shown);
+        const QString title = ExportTitle(name, shown);
         if (IsPicture(format))
             exportPicture(*path, format, title);
         else if (format == ExportFormat::Frd)
@@ -1154,32 +1080,12 @@ FrdLevel TChartsForm::frdLevel() const {
 // The FRD file at the level chosen, computed for it: a crossover program
 // reads the driver's sensitivity from it.
 void TChartsForm::exportFrd(const QString &path, const QString &name) {
-    const FrdLevel level = frdLevel();
-    DesignSetup design = *presenter_.shown();
-    const std::optional<double> rdc = curves().dcResistanceOhm;
-    const std::optional<double> power = FrdPower(level, rdc, curves().drivePowerW);
-    if (!power)
-        throw DravikError(QStringLiteral("An FRD file at 2.83 V needs Re (Driver page)."));
-    design.drive.given = DriveParameters::Given::Power;
-    design.drive.powerW = power;
-    const bool system = frdSystem_->isChecked();
-    QStringList notes = {FrdLevelNote(level, *power, rdc)};
-    if (system) {
-        notes << SystemNotes(design);
-    } else {
-        // The box's own response: the chain, the amplifier and the space
-        // stay out of it.
-        design.filters.clear();
-        design.amplifier = AmplifierParameters();
-        design.environment = ListeningSpace();
-    }
-    const bool asShown =
-        level == FrdLevel::AtChartPower && (system || *presenter_.shown() == design);
+    const FrdPlan plan =
+        PlanFrd(*presenter_.shown(), curves(), frdLevel(), frdSystem_->isChecked());
     const DesignCurves atLevel =
-        asShown ? curves() : ComputeDesignCurves(design, ChartsPresenter::Frequencies());
+        plan.asShown ? curves() : ComputeDesignCurves(plan.design, ChartsPresenter::Frequencies());
     // The file names the design at the level it is written at.
-    WriteCurvesFile(path, atLevel, QStringLiteral("Dravik: ") + DesignExportTitle(name, design),
-                    notes, system ? FrdResponse::System : FrdResponse::Box);
+    WriteCurvesFile(path, atLevel, ExportTitle(name, plan.design), plan.notes, plan.response);
 }
 
 // The two charts on screen, the SPL chart above the tab in front, with their

@@ -6,6 +6,7 @@
 #include "FilterStages.h"
 #include "ListeningSpace.h"
 #include "SignalChain.h"
+#include "StartUpDesign.h"
 
 #include <QTest>
 
@@ -40,23 +41,7 @@ FilterStage Shaping(FilterType type, double hz, double q, double gainDb) {
 }
 
 DesignSetup Design() {
-    DesignSetup s;
-    s.driver.fs = 32.9;
-    s.driver.qes = 0.46;
-    s.driver.qms = 2.28;
-    s.driver.qts = 0.46 * 2.28 / (0.46 + 2.28);
-    s.driver.vasLitres = 226.0;
-    s.driver.re = 6.5;
-    s.driver.sd = Pi * 0.457 * 0.457 / 4.0;
-    s.driver.xmaxMm = 14.3;
-    s.driver.peMaxW = 600.0;
-    s.enclosure.kind = BoxKind::Vented;
-    s.enclosure.vbLitres = 240.0;
-    s.enclosure.fbHz = 22.0;
-    s.enclosure.ventCount = 1.0;
-    s.enclosure.ventDiameterMm = 152.0;
-    s.drive.powerW = 100.0;
-    return s;
+    return test::StartUpVented();
 }
 
 const std::vector<double> &Frequencies() {

@@ -3,8 +3,12 @@
 #include "ChartsPresenter.h"
 #include "DesignReader.h"
 #include "Enclosures.h"
+#include "Fp.h"
 #include "MemoryFieldStore.h"
+#include "StartUpDesign.h"
 
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cmath>
@@ -126,6 +130,19 @@ private slots:
         const DesignSetup back = p.design(Fields(main), w.controls);
         QCOMPARE(*back.driver.fs, 32.9);
         QCOMPARE(DriverName(back), QStringLiteral("Fane Colossus 18 XB"));
+    }
+
+    // The tests' start-up design is the program's: the main window's
+    // fields at start-up hold the same driver.
+    void startUpFixtureIsTheProgramsStartUp() {
+        const MemoryFieldStore main;
+        const DriverParameters read = ReadDriverParameters(Fields(main));
+        const DriverParameters fixture = test::StartUpDriver();
+        for (auto member : {&DriverParameters::fs, &DriverParameters::qes, &DriverParameters::qms,
+                            &DriverParameters::vasLitres, &DriverParameters::re,
+                            &DriverParameters::xmaxMm, &DriverParameters::peMaxW})
+            QCOMPARE(read.*member, fixture.*member);
+        QVERIFY(std::fabs(*read.sd / *fixture.sd - 1.0) < 1e-3);
     }
 
     // Curves are computed only when the design changes; the overlays
@@ -257,9 +274,10 @@ private slots:
         QVERIFY(VentLengthText(s).isEmpty());
     }
 
-    // The radiators' helper: a tuning above the highest they reach is
-    // refused naming it (and that tuning itself needs no added mass); a
-    // tuning that needs more than twice a radiator's mass says so.
+    // The radiators' helper, through the presenter: a tuning above the
+    // highest they reach is refused naming it, and no field changes; a
+    // tuning that needs more than twice a radiator's mass says so. The
+    // mass put into the field tunes the box where it was asked to.
     void radiatorHelperSaysWhatItsAnswerIsWorth_data() {
         QTest::addColumn<double>("tuning"); // 0: the highest reachable
         QTest::addColumn<bool>("refused");
@@ -273,7 +291,8 @@ private slots:
         QFETCH(double, tuning);
         QFETCH(bool, refused);
         QFETCH(bool, warned);
-        BoxParameters box;
+        DesignSetup design = test::StartUpVented();
+        BoxParameters &box = design.enclosure;
         box.kind = BoxKind::PassiveRadiator;
         box.vbLitres = 60.0;
         box.radiatorCount = 1.0;
@@ -282,41 +301,129 @@ private slots:
         box.radiatorAddedMassG = 0.0;
         box.radiatorComplianceMmPerN = 0.5;
         box.radiatorQms = 5.0;
-        const AirProperties air;
-        const double highest = TuningOfRadiators(box, air).fb;
+        const double highest = TuningOfRadiators(box, design.air).fb;
         QVERIFY(highest > 20.0 && highest < 80.0);
         const double asked = tuning <= 0.0 ? highest + tuning : tuning;
-        const AddedMassAnswer a = AddedMassFor(box, air, asked);
-        QCOMPARE(!a.grams, refused);
+        ChartsPresenter p;
+        QSignalSpy fields(&p, &ChartsPresenter::fieldTextChanged);
+        QSignalSpy notices(&p, &ChartsPresenter::helperNoticeChanged);
+        QString refusal;
+        try {
+            p.tuneRadiators(design, QString::number(asked, 'g', 17));
+        } catch (const DravikError &e) {
+            refusal = QString::fromUtf8(e.what());
+        }
+        QCOMPARE(!refusal.isEmpty(), refused);
         if (refused) {
-            QVERIFY2(a.sentence.contains(QString::number(highest, 'f', 1) + QStringLiteral(" Hz")),
-                     qPrintable(a.sentence));
+            QVERIFY2(refusal.contains(QString::number(highest, 'f', 1) + QStringLiteral(" Hz")),
+                     qPrintable(refusal));
+            QCOMPARE(fields.count(), 0);
+            QCOMPARE(notices.count(), 1); // the last answer's word is gone
             return;
         }
-        QCOMPARE(!a.sentence.isEmpty(), warned);
-        // The mass found tunes the box where it was asked to.
-        box.radiatorAddedMassG = *a.grams;
-        QVERIFY(std::fabs(TuningOfRadiators(box, air).fb / asked - 1.0) < 1e-9);
+        QCOMPARE(fields.count(), 1);
+        QCOMPARE(fields.front().at(0).toString(), QStringLiteral("EPrAddedMass"));
+        QCOMPARE(!notices.back().at(0).toString().isEmpty(), warned);
+        box.radiatorAddedMassG = fields.front().at(1).toString().toDouble();
+        QVERIFY(std::fabs(TuningOfRadiators(box, design.air).fb / asked - 1.0) < 1e-4);
     }
 
-    // A 4th-order bandpass box for a driver of high Qts is far larger than
-    // its Vas: said so.
-    void bandpassHelperWarnsOfHugeChambers_data() {
+    // The bandpass helper, through the presenter: the box of the closed
+    // forms (the front chamber (2 S Qts)^2 Vas) into its three fields; for
+    // a driver of high Qts a box far larger than its Vas, said so; an S
+    // that is no number refused, no field changed.
+    void bandpassHelper_data() {
         QTest::addColumn<double>("qts");
-        QTest::addColumn<double>("s");
-        QTest::addColumn<bool>("warned");
-        QTest::newRow("Qts 0.3, S 0.7") << 0.3 << 0.7 << false;
-        QTest::newRow("Qts 0.58, S 0.7") << 0.58 << 0.7 << false;
-        QTest::newRow("Qts 0.58, S 0.8") << 0.58 << 0.8 << true;
+        QTest::addColumn<QString>("s");
+        QTest::addColumn<int>("outcome"); // 0 plain, 1 warned, 2 refused
+        QTest::newRow("Qts 0.3, S 0.7") << 0.3 << "0.7" << 0;
+        QTest::newRow("Qts 0.58, S 0.7") << 0.58 << "0.7" << 0;
+        QTest::newRow("Qts 0.58, S 0.8") << 0.58 << "0.8" << 1;
+        QTest::newRow("S not a number") << 0.3 << "abc" << 2;
     }
-    void bandpassHelperWarnsOfHugeChambers() {
+    void bandpassHelper() {
         QFETCH(double, qts);
-        QFETCH(double, s);
-        QFETCH(bool, warned);
-        const std::optional<BandpassDesign> bp = DesignBandpass4(30.0, qts, 100.0, s, 0.0);
-        QVERIFY(bp);
-        QCOMPARE(std::max(bp->rearLitres, bp->frontLitres) > 300.0, warned);
-        QCOMPARE(!BandpassSizeNotice(*bp, qts, 100.0).isEmpty(), warned);
+        QFETCH(QString, s);
+        QFETCH(int, outcome);
+        DesignSetup design;
+        design.driver.fs = 30.0;
+        design.driver.vasLitres = 100.0;
+        design.driver.qms = 5.0;
+        design.driver.qes = qts * 5.0 / (5.0 - qts); // so that they make this Qts
+        ChartsPresenter p;
+        QSignalSpy fields(&p, &ChartsPresenter::fieldTextChanged);
+        QSignalSpy notices(&p, &ChartsPresenter::helperNoticeChanged);
+        bool refused = false;
+        try {
+            p.designBandpass(design, s, QStringLiteral("0"));
+        } catch (const DravikError &) {
+            refused = true;
+        }
+        QCOMPARE(refused, outcome == 2);
+        if (refused) {
+            QCOMPARE(fields.count(), 0);
+            return;
+        }
+        QCOMPARE(fields.count(), 3);
+        std::map<QString, double> set;
+        for (const QList<QVariant> &f : fields)
+            set[f.at(0).toString()] = f.at(1).toString().toDouble();
+        const double front = std::pow(2.0 * s.toDouble() * qts, 2.0) * 100.0;
+        QVERIFY(std::fabs(set.at(QStringLiteral("EBp4FrontVolume")) - front) <= 0.005);
+        QCOMPARE(!notices.back().at(0).toString().isEmpty(), outcome == 1);
+    }
+
+    // The overlay commands: each change of the set is signalled once, with
+    // the overlay notice (the oldest dropped at the ninth); a command on a
+    // row that is not there, or that changes nothing, is no change.
+    void overlayCommands_data() {
+        QTest::addColumn<QString>("commands");
+        QTest::addColumn<int>("changes");
+        QTest::addColumn<int>("overlays");
+        QTest::addColumn<int>("visible");
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("pin") << "add" << 1 << 1 << 1 << false;
+        QTest::newRow("pin, remove") << "add remove0" << 2 << 0 << 0 << false;
+        QTest::newRow("remove a row not there") << "add remove3 remove-1" << 1 << 1 << 1 << false;
+        QTest::newRow("hide") << "add add toggle1" << 3 << 2 << 1 << false;
+        QTest::newRow("hide, show") << "add toggle0 toggle0" << 3 << 1 << 1 << false;
+        QTest::newRow("show the shown") << "add show0" << 1 << 1 << 1 << false;
+        QTest::newRow("clear") << "add add clear" << 3 << 0 << 0 << false;
+        QTest::newRow("a ninth drops the oldest")
+            << "add add add add add add add add add" << 9 << 8 << 8 << true;
+    }
+    void overlayCommands() {
+        QFETCH(QString, commands);
+        QFETCH(int, changes);
+        QFETCH(int, overlays);
+        QFETCH(int, visible);
+        QFETCH(bool, dropped);
+        ChartsPresenter p;
+        QSignalSpy changed(&p, &ChartsPresenter::overlaysChanged);
+        QSignalSpy notices(&p, &ChartsPresenter::overlayNoticeChanged);
+        const int generation = p.overlayGeneration();
+        for (const QString &c : commands.split(QLatin1Char(' '))) {
+            const int row = c.right(c.size() - c.indexOf(QRegularExpression("-?[0-9]"))).toInt();
+            if (c == QLatin1String("add"))
+                p.addOverlay(QStringLiteral("design"), Bandpass6Design());
+            else if (c.startsWith(QLatin1String("remove")))
+                p.removeOverlay(row);
+            else if (c.startsWith(QLatin1String("toggle")))
+                p.toggleOverlay(row);
+            else if (c.startsWith(QLatin1String("show")))
+                p.setOverlayVisible(row, true);
+            else if (c == QLatin1String("clear"))
+                p.clearOverlays();
+        }
+        QCOMPARE(changed.count(), changes);
+        QCOMPARE(p.overlayGeneration() - generation, changes);
+        QCOMPARE(int(p.overlays().all().size()), overlays);
+        int shown = 0;
+        for (const Overlay &o : p.overlays().all())
+            shown += o.visible ? 1 : 0;
+        QCOMPARE(shown, visible);
+        const QString last = notices.isEmpty() ? QString() : notices.back().at(0).toString();
+        QCOMPARE(last.startsWith(QStringLiteral("The charts keep 8 overlays")), dropped);
     }
 
     // What an amplifier sees: the wired coils' DC resistance and the least
@@ -458,6 +565,23 @@ private slots:
         QVERIFY(
             PlacementFigures(ChartsPresenter().design(Fields(main), w.controls), 30, 80).empty());
         QCOMPARE(BestPlacement(PlacementFigures(d, 2000.0, 3000.0)), -1);
+        // A click on a place puts the box there, as the grid gives it, and
+        // the grid's sentence names the best place; outside a room nothing.
+        ChartsPresenter room;
+        QSignalSpy fields(&room, &ChartsPresenter::fieldTextChanged);
+        QVERIFY(!room.placeBox(4));
+        room.update(d, QString());
+        QVERIFY(room.placeBox(8) && !room.placeBox(9));
+        QCOMPARE(fields.count(), 2);
+        const GridPosition &back = PlacementGrid(d.environment.room)[8];
+        QCOMPARE(fields[0].at(1).toString(), WindowValueText(back.m[0]));
+        QCOMPARE(fields[1].at(1).toString(), WindowValueText(back.m[1]));
+        const PlacementView view =
+            PlacementViewOf(room.shown(), QStringLiteral("30"), QStringLiteral("80"));
+        QCOMPARE(view.best, best);
+        QVERIFY(view.note.contains(figures[size_t(best)].name));
+        QVERIFY(PlacementViewOf(room.shown(), QStringLiteral("80"), QStringLiteral("30"))
+                    .note.startsWith(QStringLiteral("Choose Room")));
     }
 };
 

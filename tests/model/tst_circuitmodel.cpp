@@ -5,6 +5,7 @@
 #include "ChartKinds.h"
 #include "DesignModel.h"
 #include "Enclosures.h"
+#include "StartUpDesign.h"
 
 #include <QSet>
 #include <QTest>
@@ -20,31 +21,12 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-// The start-up driver, its Qts made to agree with Qes and Qms.
 DriverParameters Driver() {
-    DriverParameters d;
-    d.fs = 32.9;
-    d.qes = 0.46;
-    d.qms = 2.28;
-    d.qts = 0.46 * 2.28 / (0.46 + 2.28);
-    d.vasLitres = 226.0;
-    d.re = 6.5;
-    d.sd = Pi * 0.457 * 0.457 / 4.0;
-    d.xmaxMm = 14.3;
-    d.peMaxW = 600.0;
-    return d;
+    return test::StartUpDriver();
 }
 
 DesignSetup Vented(double litres = 240.0, double fb = 22.0) {
-    DesignSetup s;
-    s.driver = Driver();
-    s.enclosure.kind = BoxKind::Vented;
-    s.enclosure.vbLitres = litres;
-    s.enclosure.fbHz = fb;
-    s.enclosure.ventCount = 1.0;
-    s.enclosure.ventDiameterMm = 152.0;
-    s.drive.powerW = 100.0;
-    return s;
+    return test::StartUpVented(litres, fb);
 }
 
 DesignSetup Closed(double litres = 150.0) {
