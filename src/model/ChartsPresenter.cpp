@@ -360,7 +360,9 @@ QString AmplifierLoadText(const DesignCurves &curves) {
         QStringLiteral("DC ") + Figure(*curves.dcResistanceOhm, 2) + QStringLiteral(" ohm");
     if (curves.minimumImpedanceOhm)
         text += QStringLiteral(", least ") + Figure(*curves.minimumImpedanceOhm, 2) +
-                QStringLiteral(" ohm (10-250 Hz)");
+                QStringLiteral(" ohm (%1-%2 Hz)")
+                    .arg(acoustics::ResponseFirstHz)
+                    .arg(acoustics::ResponseLastHz);
     return text;
 }
 

@@ -114,23 +114,11 @@ double MassControlledPressure(const Resolved &d) {
 }
 
 void Arrange(const DriverArrangement &a, Resolved &d) {
-    const double n = a.count;
-    d.coilsPerUnit = a.mounting == Mounting::Isobaric ? 2.0 : 1.0;
-    d.units = n / d.coilsPerUnit;
-    switch (a.wiring) {
-    case Wiring::Parallel:
-        d.seriesCoils = 1.0;
-        d.parallelStrings = n;
-        break;
-    case Wiring::Series:
-        d.seriesCoils = n;
-        d.parallelStrings = 1.0;
-        break;
-    case Wiring::SeriesParallel:
-        d.seriesCoils = 2.0;
-        d.parallelStrings = n / 2.0;
-        break;
-    }
+    d.coilsPerUnit = CoilsPerUnit(a);
+    d.units = a.count / d.coilsPerUnit;
+    const CoilWiring wiring = CoilWiringOf(a);
+    d.seriesCoils = wiring.seriesCoils;
+    d.parallelStrings = wiring.parallelStrings;
 }
 
 double Usable(const DesignSetup &s, ModelInput input, double otherwise = 0.0) {
@@ -536,17 +524,26 @@ DriverMechanics MechanicsOf(double fs, double vasLitres, double sd, const AirPro
     return m;
 }
 
-double WiredResistance(const DriverArrangement &drivers, double re) {
+double CoilsPerUnit(const DriverArrangement &drivers) {
+    return drivers.mounting == Mounting::Isobaric ? 2.0 : 1.0;
+}
+
+CoilWiring CoilWiringOf(const DriverArrangement &drivers) {
     const double n = drivers.count;
     switch (drivers.wiring) {
     case Wiring::Parallel:
-        return re / n;
+        return {1.0, n};
     case Wiring::Series:
-        return n * re;
+        return {n, 1.0};
     case Wiring::SeriesParallel:
-        return 4.0 * re / n;
+        return {2.0, n / 2.0};
     }
-    return re;
+    return {1.0, 1.0};
+}
+
+double WiredResistance(const DriverArrangement &drivers, double re) {
+    const CoilWiring wiring = CoilWiringOf(drivers);
+    return re * wiring.seriesCoils / wiring.parallelStrings;
 }
 
 bool IsArrangementPossible(const DriverArrangement &drivers) {

@@ -115,6 +115,17 @@ DesignCurves ComputeDesignCurvesAt(const DesignSetup &setup, const std::array<do
 // of a design's level curve; empty when the band holds no figure.
 std::optional<double> LevelVariationDb(const DesignCurves &curves, double lowHz, double highHz);
 
+// How the drivers' voice coils are wired: the coils in series in each
+// string, and the strings in parallel (n drivers in parallel: 1 and n; in
+// series: n and 1; series-parallel: 2 and n / 2).
+struct CoilWiring {
+    double seriesCoils;
+    double parallelStrings;
+};
+CoilWiring CoilWiringOf(const DriverArrangement &drivers);
+// The voice coils that move one cone: 2 for an isobaric pair, else 1.
+double CoilsPerUnit(const DriverArrangement &drivers);
+
 // The DC resistance of the wired voice coils: Re/n, n Re or 4 Re/n.
 double WiredResistance(const DriverArrangement &drivers, double re);
 

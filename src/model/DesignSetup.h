@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Acoustics.h"
 #include "ListeningSpace.h"
 #include "SignalChain.h"
 
@@ -11,8 +12,6 @@
 
 namespace dravik {
 
-// The air the box works in. The program's own air is 1.18 kg/m^3 and 345 m/s;
-// a user may type other values or give the conditions they follow from.
 // The total Q of two Q's in parallel, the driver's mechanical and electrical
 // losses together: Qms Qes / (Qms + Qes).
 inline double TotalQ(double qms, double qes) {
@@ -25,10 +24,12 @@ struct AirConditions {
     double relativeHumidityPercent = 50.0;
 };
 
+// The air the box works in: the program's own, unless the user types other
+// values or gives the conditions they follow from.
 struct AirProperties {
-    double density = 1.18;                   // kg/m^3
-    double soundSpeed = 345.0;               // m/s
-    std::optional<AirConditions> conditions; // what the two were derived from
+    double density = acoustics::AirDensity;    // kg/m^3
+    double soundSpeed = acoustics::SoundSpeed; // m/s
+    std::optional<AirConditions> conditions;   // what the two were derived from
 };
 
 // The density and speed of sound of moist air: the saturation pressure

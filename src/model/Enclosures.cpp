@@ -353,7 +353,8 @@ const EnclosureKind &KindOf(BoxKind kind) {
 }
 
 double DriversVasShare(const DriverArrangement &drivers) {
-    return drivers.mounting == Mounting::Isobaric ? drivers.count / 4.0 : double(drivers.count);
+    const double k = CoilsPerUnit(drivers);
+    return drivers.count / (k * k);
 }
 
 TuningMarks TuningMarksOf(const DesignSetup &setup) {
