@@ -379,6 +379,25 @@ DesignChart::DesignChart(Chart which) : which_(which), kind_(ChartKindOf(which))
 
 DesignChart::~DesignChart() = default;
 
+void TextWidths::setFont(const QFont &font) {
+    if (metrics_ && font_ == font)
+        return;
+    font_ = font;
+    metrics_.emplace(font);
+    widths_.clear();
+}
+
+double TextWidths::horizontalAdvance(const QString &text) const {
+    if (const auto it = widths_.constFind(text); it != widths_.constEnd())
+        return *it;
+    // The designs shown come and go; the cache keeps what a few of them use.
+    if (widths_.size() > MaxTexts)
+        widths_.clear();
+    const double width = metrics_->horizontalAdvance(text);
+    widths_.insert(text, width);
+    return width;
+}
+
 void DesignChart::addCurve(const ChartCurve &curve) {
     auto *series = new QLineSeries;
     series->setName(QLatin1String(curve.name));
@@ -1025,10 +1044,10 @@ namespace {
 
 // An entry's text broken at its blanks into lines no wider than `width`;
 // a word wider than the line stands alone. Each word is measured once.
-QStringList WrappedLines(const QString &text, double width, const QFontMetricsF &fm) {
+QStringList WrappedLines(const QString &text, double width, const TextWidths &fm) {
     if (fm.horizontalAdvance(text) <= width)
         return {text};
-    const double blank = fm.horizontalAdvance(QLatin1Char(' '));
+    const double blank = fm.blank();
     QStringList lines;
     QString line;
     double lineWidth = 0.0;
@@ -1054,7 +1073,7 @@ QStringList WrappedLines(const QString &text, double width, const QFontMetricsF 
 // fit, an entry wider than a row on lines of its own, under its sample.
 template <class Entry>
 std::vector<LegendPiece> LayOutLegend(const std::vector<Entry> &entries, double width,
-                                      const QFontMetricsF &fm) {
+                                      const TextWidths &fm) {
     std::vector<LegendPiece> pieces;
     const double indent = SampleLength + SampleGap;
     double x = 0.0;
@@ -1080,7 +1099,8 @@ std::vector<LegendPiece> LayOutLegend(const std::vector<Entry> &entries, double 
 // changes: measuring its texts is the dearest part of a redraw.
 const std::vector<LegendPiece> &DesignChart::legendLayout(double width) const {
     if (width != legendLayoutWidth_ || !(legend_ == legendLayoutFor_)) {
-        legendLayout_ = LayOutLegend(legend_, width, QFontMetricsF(frequencyAxis_->labelsFont()));
+        legendWidths_.setFont(frequencyAxis_->labelsFont());
+        legendLayout_ = LayOutLegend(legend_, width, legendWidths_);
         legendLayoutWidth_ = width;
         legendLayoutFor_ = legend_;
     }

@@ -6,6 +6,9 @@
 #include "DesignModel.h"
 
 #include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QPen>
 #include <QRectF>
 #include <QString>
@@ -57,6 +60,23 @@ struct LegendPiece {
     int row;
     double x;
     bool sample;
+};
+
+// The widths of texts in a font, each measured once: a legend is laid out
+// anew at every change of the design, and most of its texts (the overlays',
+// the fixed curves') stay as they were, while shaping a text is the dearest
+// part of a redraw.
+class TextWidths {
+public:
+    void setFont(const QFont &font);
+    double horizontalAdvance(const QString &text) const;
+    double blank() const { return metrics_->horizontalAdvance(QLatin1Char(' ')); }
+
+private:
+    static constexpr int MaxTexts = 1000;
+    QFont font_;
+    std::optional<QFontMetricsF> metrics_;
+    mutable QHash<QString, double> widths_;
 };
 
 class DesignChart {
@@ -177,6 +197,7 @@ private:
     std::vector<double> axisItemsFor_;
     std::vector<LegendEntry> legendItemsFor_;
     // The legend's layout as last measured, and for what.
+    mutable TextWidths legendWidths_;
     mutable std::vector<LegendPiece> legendLayout_;
     mutable std::vector<LegendEntry> legendLayoutFor_;
     mutable double legendLayoutWidth_ = -1.0;
