@@ -505,7 +505,7 @@ std::vector<PlacementFigure> PlacementFigures(const DesignSetup &design, double 
         heard.splDb = free.splDb;
         for (size_t i = 0; i < heard.splDb.size(); ++i)
             heard.splDb[i] +=
-                10.0 * std::log10(std::norm(response.at(2.0 * acoustics::PiFull * band[i]).value));
+                10.0 * std::log10(std::norm(response.valueAt(2.0 * acoustics::PiFull * band[i])));
         figures.push_back({p.name, p.m, LevelVariationDb(heard, lowHz, highHz)});
     }
     return figures;

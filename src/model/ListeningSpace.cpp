@@ -236,6 +236,28 @@ DualComplex RoomResponse::at(double w) const {
     return {factor * sum, -factor * Multiply(denSlope, squares)};
 }
 
+std::complex<double> RoomResponse::valueAt(double w) const {
+    // The sums of at() that give the value, in the same order, without
+    // those of its slope.
+    const double w2 = w * w;
+    const double b = damping * w;
+    const Pair w2s = {w2, w2};
+    const Pair b2s = {b * b, b * b};
+    const Pair ones = {1.0, 1.0};
+    Pair realSum = {0.0, 0.0}, weightSum = {0.0, 0.0};
+    for (size_t i = 0; i < wn2.size(); i += 2) {
+        const Pair n2 = {wn2[i], wn2[i + 1]};
+        const Pair g = {weight[i], weight[i + 1]};
+        const Pair a = n2 - w2s;
+        const Pair inverse = ones / (a * a + b2s);
+        const Pair gi = g * inverse;
+        realSum += gi * a;
+        weightSum += gi;
+    }
+    return factor *
+           std::complex<double>(realSum[0] + realSum[1], -b * (weightSum[0] + weightSum[1]));
+}
+
 namespace {
 
 struct SpaceValueFault {

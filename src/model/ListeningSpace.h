@@ -109,6 +109,8 @@ struct RoomResponse {
     // The room's pressure over that of half space at 1 m for the same
     // volume velocity, with its slope in w.
     DualComplex at(double w) const;
+    // The same without the slope, for a level alone.
+    std::complex<double> valueAt(double w) const;
 };
 RoomResponse MakeRoomResponse(const RoomParameters &room, double soundSpeed, double chartHighestHz,
                               int maxModes = MaxRoomModes);
