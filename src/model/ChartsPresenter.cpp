@@ -9,6 +9,8 @@
 
 #include <QLocale>
 
+#include <map>
+
 #include <algorithm>
 #include <cmath>
 
@@ -81,6 +83,32 @@ QString Figure(double v, int decimals) {
 }
 
 } // namespace
+
+QString WindowStartText(const QString &field) {
+    static const std::map<QString, QString> texts = [] {
+        const DesignSetup design;
+        const AirConditions conditions;
+        return std::map<QString, QString>{
+            {FieldOf(ModelInput::Voltage), WindowValueText(StartingDriveVoltage)},
+            {FieldOf(ModelInput::SourceResistance),
+             WindowValueText(design.drive.sourceResistanceOhm)},
+            {FieldOf(ModelInput::Le), WindowValueText(design.driver.leMh)},
+            {control::VentWarning, WindowValueText(DefaultPortVelocityWarning)},
+            {control::BandpassS, WindowValueText(BandpassStartingS)},
+            {control::BandpassGain, WindowValueText(BandpassStartingGainDb)},
+            {control::DriverCount, QString::number(design.drivers.count)},
+            {control::AirDensity, WindowValueText(design.air.density)},
+            {control::SoundSpeed, WindowValueText(design.air.soundSpeed)},
+            {control::Temperature, WindowValueText(conditions.temperatureC)},
+            {control::Pressure, WindowValueText(conditions.pressurePa)},
+            {control::Humidity, WindowValueText(conditions.relativeHumidityPercent)},
+            {control::PlacementLow, WindowValueText(StartingPlacementLowHz)},
+            {control::PlacementHigh, WindowValueText(StartingPlacementHighHz)},
+        };
+    }();
+    const auto it = texts.find(field);
+    return it == texts.end() ? QString() : it->second;
+}
 
 const std::vector<double> &ChartsPresenter::Frequencies() {
     static const std::vector<double> f = ChartFrequencies(ExportPointsPerOctave);

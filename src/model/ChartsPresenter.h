@@ -50,6 +50,19 @@ inline constexpr const char *PlacementLow = "EPlacementLow";
 inline constexpr const char *PlacementHigh = "EPlacementHigh";
 } // namespace control
 
+// The drive voltage the window starts with, V RMS.
+inline constexpr double StartingDriveVoltage = 20.0;
+// The band the room's placement grid starts with, Hz: where a room's modes
+// are heard most.
+inline constexpr double StartingPlacementLowHz = 30.0;
+inline constexpr double StartingPlacementHighHz = 80.0;
+
+// The text each of the window's own fields starts with, where it has one:
+// the program's own design's (its air, one driver, no inductance or source
+// resistance), the drive voltage, the vent warning, and the helpers' usual
+// figures. Fields of no text here start empty.
+QString WindowStartText(const QString &field);
+
 // Where the window's design comes from: the main window's fields, or the
 // setup file opened last (until the next command of the main window).
 enum class DesignSource { MainWindow, SetupFile };

@@ -134,6 +134,11 @@ struct BandpassDesign {
     double frontLitres = 0.0;
     double rearLitres = 0.0;
 };
+// The closed forms' usual choice, where a bandpass box starts: S 0.7 and
+// 3 dB of gain.
+inline constexpr double BandpassStartingS = 0.7;
+inline constexpr double BandpassStartingGainDb = 3.0;
+
 std::optional<BandpassDesign> DesignBandpass4(double fs, double qts, double vasLitres, double s,
                                               double gainDb);
 

@@ -202,6 +202,15 @@ QLineEdit *TChartsForm::makeField(const char *name, const QString &text, int wid
     return edit;
 }
 
+QLineEdit *TChartsForm::makeField(const char *name, int width) {
+    return makeField(name, WindowStartText(QLatin1String(name)), width);
+}
+
+QLineEdit *TChartsForm::addField(QLayout *row, const char *name, const QString &caption,
+                                 int width) {
+    return addField(row, name, caption, WindowStartText(QLatin1String(name)), width);
+}
+
 QLineEdit *TChartsForm::addField(QLayout *row, const char *name, const QString &caption,
                                  const QString &text, int width) {
     if (!caption.isEmpty())
@@ -283,7 +292,7 @@ CollapsibleSection *TChartsForm::buildDriveSection() {
     powerChoice->setObjectName(QStringLiteral("PowerChoice"));
     powerChoice->setChecked(true);
     choices->addWidget(powerChoice, 0, 0);
-    power_ = makeField(FieldOf(ModelInput::Power), QString(), 70);
+    power_ = makeField(FieldOf(ModelInput::Power), 70);
     choices->addWidget(power_, 0, 1);
     voltage_ = Readout("VoltageLabel");
     voltage_->setMinimumWidth(90);
@@ -291,12 +300,12 @@ CollapsibleSection *TChartsForm::buildDriveSection() {
     byVoltage_ = new QRadioButton(QStringLiteral("Voltage (V RMS):"));
     byVoltage_->setObjectName(QStringLiteral("VoltageChoice"));
     choices->addWidget(byVoltage_, 1, 0);
-    choices->addWidget(makeField(FieldOf(ModelInput::Voltage), QStringLiteral("20"), 70), 1, 1);
+    choices->addWidget(makeField(FieldOf(ModelInput::Voltage), 70), 1, 1);
     choices->setColumnStretch(3, 1);
     section->addWide(group);
     section->addRow(QStringLiteral("Rs (ohm):"),
-                    makeField(FieldOf(ModelInput::SourceResistance), QStringLiteral("0"), 50));
-    ventWarning_ = makeField(control::VentWarning, WindowValueText(DefaultPortVelocityWarning), 50);
+                    makeField(FieldOf(ModelInput::SourceResistance), 50));
+    ventWarning_ = makeField(control::VentWarning, 50);
     section->addRow(QStringLiteral("Vent warning (m/s):"), ventWarning_);
     auto *amplifier = PlainLabel(QStringLiteral("Amplifier"));
     QFont bold = amplifier->font();
@@ -382,7 +391,7 @@ QWidget *TChartsForm::buildKindFields() {
             auto *host = new QWidget;
             auto *line = new QHBoxLayout(host);
             line->setContentsMargins(0, 0, 0, 0);
-            line->addWidget(makeField(control::RadiatorTuning, QString(), 50));
+            line->addWidget(makeField(control::RadiatorTuning, 50));
             QPushButton *tune = Button("PrTuneButton", QStringLiteral("Added mass"));
             connect(tune, &QPushButton::clicked, this, &TChartsForm::PrTuneButtonClick);
             line->addWidget(tune);
@@ -391,9 +400,8 @@ QWidget *TChartsForm::buildKindFields() {
             auto *host = new QWidget;
             auto *line = new QHBoxLayout(host);
             line->setContentsMargins(0, 0, 0, 0);
-            line->addWidget(makeField(control::BandpassS, QStringLiteral("0.7"), 40));
-            addField(line, control::BandpassGain, QStringLiteral("Gain (dB):"), QStringLiteral("3"),
-                     40);
+            line->addWidget(makeField(control::BandpassS, 40));
+            addField(line, control::BandpassGain, QStringLiteral("Gain (dB):"), 40);
             QPushButton *design = Button("Bp4DesignButton", QStringLiteral("Design"));
             connect(design, &QPushButton::clicked, this, &TChartsForm::Bp4DesignButtonClick);
             line->addWidget(design);
@@ -409,8 +417,7 @@ QWidget *TChartsForm::buildKindFields() {
 CollapsibleSection *TChartsForm::buildDriversSection() {
     auto *section =
         new CollapsibleSection(QStringLiteral("DriversSection"), QStringLiteral("Drivers and air"));
-    section->addRow(QStringLiteral("Drivers:"),
-                    makeField(control::DriverCount, QStringLiteral("1"), 30));
+    section->addRow(QStringLiteral("Drivers:"), makeField(control::DriverCount, 30));
     QHBoxLayout *mounting = nullptr;
     QWidget *mountingGroup = ChoiceGroup(mounting);
     addChoice(mounting, "NormalMountingChoice", QStringLiteral("Normal"))->setChecked(true);
@@ -424,7 +431,7 @@ CollapsibleSection *TChartsForm::buildDriversSection() {
         addChoice(wiring, "SeriesParallelWiringChoice", QStringLiteral("Series-parallel"));
     section->addRow(QStringLiteral("Wired:"), wiringGroup);
     const InputRow &le = DesignInputRow(ModelInput::Le);
-    section->addRow(Caption(le), makeField(le.field, QStringLiteral("0"), 50));
+    section->addRow(Caption(le), makeField(le.field, 50));
     amplifierLoad_ = Readout("AmplifierLoadLabel");
     amplifierLoad_->setWordWrap(true);
     section->addWide(amplifierLoad_);
@@ -437,18 +444,18 @@ CollapsibleSection *TChartsForm::buildDriversSection() {
     typed->setObjectName(QStringLiteral("AirTypedChoice"));
     typed->setChecked(true);
     air->addWidget(typed, 0, 0);
-    air->addWidget(makeField(control::AirDensity, QStringLiteral("1.18"), 50), 0, 1);
+    air->addWidget(makeField(control::AirDensity, 50), 0, 1);
     air->addWidget(unit("kg/m^3"), 0, 2);
-    air->addWidget(makeField(control::SoundSpeed, QStringLiteral("345"), 50), 0, 3);
+    air->addWidget(makeField(control::SoundSpeed, 50), 0, 3);
     air->addWidget(unit("m/s"), 0, 4);
     fromConditions_ = new QRadioButton(QStringLiteral("From:"));
     fromConditions_->setObjectName(QStringLiteral("AirConditionsChoice"));
     air->addWidget(fromConditions_, 1, 0);
-    air->addWidget(makeField(control::Temperature, QStringLiteral("20"), 50), 1, 1);
+    air->addWidget(makeField(control::Temperature, 50), 1, 1);
     air->addWidget(unit("C"), 1, 2);
-    air->addWidget(makeField(control::Pressure, QStringLiteral("101325"), 60), 1, 3);
+    air->addWidget(makeField(control::Pressure, 60), 1, 3);
     air->addWidget(unit("Pa"), 1, 4);
-    air->addWidget(makeField(control::Humidity, QStringLiteral("50"), 50), 2, 1);
+    air->addWidget(makeField(control::Humidity, 50), 2, 1);
     air->addWidget(unit("% humidity"), 2, 2, 1, 3);
     air->setColumnStretch(5, 1);
     section->addWide(group);
@@ -673,8 +680,8 @@ QWidget *TChartsForm::buildRoomPage() {
     layout->addLayout(row);
     auto *side = new QVBoxLayout;
     auto *band = new QHBoxLayout;
-    addField(band, control::PlacementLow, QStringLiteral("Band (Hz):"), QStringLiteral("30"), 40);
-    addField(band, control::PlacementHigh, QStringLiteral("to"), QStringLiteral("80"), 40);
+    addField(band, control::PlacementLow, QStringLiteral("Band (Hz):"), 40);
+    addField(band, control::PlacementHigh, QStringLiteral("to"), 40);
     band->addStretch(1);
     side->addLayout(band);
     auto *grid = new QGridLayout;

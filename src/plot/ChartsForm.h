@@ -118,9 +118,12 @@ private:
     void presetChosen(int row);
     void showPlacement();
     QWidget *buildKindFields();
+    // A field of the window, with its starting text or the one given.
+    QLineEdit *makeField(const char *name, int width);
     QLineEdit *makeField(const char *name, const QString &text, int width);
     void addInputLines(QGridLayout *grid, const std::vector<ModelInput> &inputs, int width,
                        const QString &tip);
+    QLineEdit *addField(QLayout *row, const char *name, const QString &caption, int width);
     QLineEdit *addField(QLayout *row, const char *name, const QString &caption, const QString &text,
                         int width = 60);
     QRadioButton *addChoice(QLayout *row, const char *name, const QString &caption);

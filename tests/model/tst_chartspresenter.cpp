@@ -21,13 +21,20 @@ Q_DECLARE_METATYPE(dravik::BoxKind)
 
 namespace {
 
-// The window's fields as a map of texts, with its start texts.
+std::map<QString, QString> StartTexts() {
+    std::map<QString, QString> texts = {{"ELeakageQ", "7"}, {"EVentQ", ""}, {"EPower", ""}};
+    for (const char *field :
+         {control::DriverCount, control::AirDensity, control::SoundSpeed, control::Temperature,
+          control::Pressure, control::Humidity, FieldOf(ModelInput::Le),
+          FieldOf(ModelInput::SourceResistance), FieldOf(ModelInput::Voltage)})
+        texts[QLatin1String(field)] = WindowStartText(QLatin1String(field));
+    return texts;
+}
+
+// The window's fields as a map of texts, with the texts the window starts
+// with.
 struct FakeWindow {
-    std::map<QString, QString> texts = {
-        {"EDriverCount", "1"},  {"EAirDensity", "1.18"},    {"ESoundSpeed", "345"},
-        {"ETemperature", "20"}, {"EPressure", "101325"},    {"EHumidity", "50"},
-        {"ELe", "0"},           {"ESourceResistance", "0"}, {"ELeakageQ", "7"},
-        {"EVentQ", ""},         {"EVoltage", "20"},         {"EPower", ""}};
+    std::map<QString, QString> texts = StartTexts();
     WindowControls controls;
 
     FakeWindow() {
@@ -133,9 +140,23 @@ private slots:
     }
 
     // The tests' start-up design is the program's: the main window's
-    // fields at start-up hold the same driver.
+    // fields at start-up hold the same driver. The window's own fields start
+    // with the program's own design: its air, one driver, no source
+    // resistance, and the conditions of that air.
     void startUpFixtureIsTheProgramsStartUp() {
         const MemoryFieldStore main;
+        FakeWindow w;
+        const DesignSetup start = ChartsPresenter().design(Fields(main), w.controls);
+        const DesignSetup program;
+        QCOMPARE(start.air.density, program.air.density);
+        QCOMPARE(start.air.soundSpeed, program.air.soundSpeed);
+        QCOMPARE(start.drivers.count, program.drivers.count);
+        QCOMPARE(start.drive.sourceResistanceOhm, program.drive.sourceResistanceOhm);
+        w.controls.airFromConditions = true;
+        const AirConditions c = *ChartsPresenter().design(Fields(main), w.controls).air.conditions;
+        QCOMPARE(c.temperatureC, AirConditions().temperatureC);
+        QCOMPARE(c.pressurePa, AirConditions().pressurePa);
+        QCOMPARE(c.relativeHumidityPercent, AirConditions().relativeHumidityPercent);
         const DriverParameters read = ReadDriverParameters(Fields(main));
         const DriverParameters fixture = test::StartUpDriver();
         for (auto member : {&DriverParameters::fs, &DriverParameters::qes, &DriverParameters::qms,
