@@ -177,7 +177,8 @@ std::optional<BoxParameters> StartingBandpass4(const DesignSetup &current) {
     const DriverParameters &d = current.driver;
     const double vb = Given(current.enclosure.vbLitres, 100.0);
     const std::optional<BandpassDesign> bp =
-        DesignBandpass4(Given(d.fs, 30.0), Given(d.qts, 0.4), Given(d.vasLitres, 100.0), 0.7, 3.0);
+        DesignBandpass4(Given(d.fs, 30.0), Given(d.qts, 0.4), Given(d.vasLitres, 100.0),
+                        BandpassStartingS, BandpassStartingGainDb);
     BoxParameters b;
     b.kind = BoxKind::Bandpass4;
     b.vbLitres = bp ? bp->rearLitres : vb / 2.0;
