@@ -96,7 +96,49 @@ struct CircuitFlows {
     std::complex<double> radiatorFlow;  // of all radiators together
 };
 
-// The circuit solved at j w: the nodal equations of its elements and the
+// A circuit solved at one frequency after another: its nodal equations
+// built from its elements and the drivers, solved by Gaussian elimination
+// with partial pivoting, slopes carried along. What flows into the outside
+// air radiates: through the openings and the ducts that end there, and from
+// the cones that face it. Its buffers are kept from one frequency to the
+// next: a curve is hundreds of solves.
+class CircuitSolver {
+public:
+    explicit CircuitSolver(const BoxCircuit &box);
+    const CircuitFlows &solve(const DriverSource &drivers, const DualComplex &jw);
+
+private:
+    // Y's entry of two nodes, the outside air's none: the solve adds into
+    // it hundreds of times a curve.
+    void add(AcousticNode row, AcousticNode column, const DualComplex &y) {
+        if (row != OutsideAir && column != OutsideAir) {
+            DualComplex &at = y_[size_t(row - 1) * n_ + size_t(column - 1)];
+            at = at + y;
+        }
+    }
+    // An admittance between two nodes.
+    void connect(AcousticNode a, AcousticNode b, const DualComplex &y) {
+        add(a, a, y);
+        add(b, b, y);
+        add(a, b, -y);
+        add(b, a, -y);
+    }
+    // A flow put into a node from outside the circuit.
+    void inject(AcousticNode node, const DualComplex &flow) {
+        if (node != OutsideAir)
+            q_[size_t(node - 1)] = q_[size_t(node - 1)] + flow;
+    }
+    void eliminate();
+
+    const BoxCircuit &box_;
+    size_t n_;
+    std::vector<DualComplex> y_, q_; // Y row by row, node k + 1 at k; the flows put in
+    std::vector<DualComplex> admittances_;
+    std::vector<TwoPortAdmittance> twoPorts_;
+    CircuitFlows flows_;
+};
+
+// The circuit solved once at j w: the nodal equations of its elements and the
 // drivers, by Gaussian elimination with partial pivoting, slopes carried
 // along. What flows into the outside air radiates: through the openings and
 // the ducts that end there, and from the cones that face it.

@@ -73,7 +73,7 @@ struct CircuitPoint {
 // pressure k Bl e / (Ze Sd) behind (k Zm + k Bl^2 / Ze) / Sd^2; the units
 // stand side by side. The box's elements close the circuit, and one nodal
 // solve gives every pressure and flow.
-CircuitPoint Solve(const Resolved &d, double f) {
+CircuitPoint Solve(const Resolved &d, CircuitSolver &solver, double f) {
     using D = DualComplex;
     const double w = 2.0 * Pi * f;
     const D jw = D::ImaginaryFrequency(w);
@@ -87,7 +87,7 @@ CircuitPoint Solve(const Resolved &d, double f) {
     const D unitImpedance = (zm + D(k * d.bl * d.bl) / coilAndSource) / D(d.sd * d.sd);
     const D drivers = D(1.0) / (unitImpedance / D(d.units));
 
-    const CircuitFlows flows = SolveCircuit(d.box, {drivers, sourcePressure}, jw);
+    const CircuitFlows &flows = solver.solve({drivers, sourcePressure}, jw);
     const D u = flows.driverFlow;
     CircuitPoint point;
     point.ventFlow[0] = flows.ventFlow[0];
@@ -422,6 +422,7 @@ DualComplex SpaceResponse(const Resolved &d, double f, double w) {
 }
 
 void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
+    CircuitSolver solver(d.box);
     const bool spl = c.has(Chart::Spl), excursion = c.has(Chart::Excursion),
                port = c.has(Chart::PortVelocity), impedance = c.has(Chart::Impedance),
                delay = c.has(Chart::GroupDelay), limits = c.has(Chart::Limits),
@@ -438,7 +439,7 @@ void FillCurves(const Resolved &d, DesignCurves &c, bool radiatorLimit) {
     for (size_t i = 0; i < c.frequencies.size(); ++i) {
         const double f = c.frequencies[i];
         const double w = 2.0 * Pi * f;
-        const CircuitPoint p = Solve(d, f);
+        const CircuitPoint p = Solve(d, solver, f);
         const Complex boxPressure = p.pressure.value;
         const double relative = 10.0 * std::log10(std::norm(boxPressure) / reference2);
         // The chain in front of the amplifier and the space around the
