@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 
 namespace dravik {
 
@@ -258,6 +259,11 @@ QGraphicsSimpleTextItem *Text(QGraphicsItem *parent, const QString &text, const 
 } // namespace
 
 DesignChart::DesignChart(Chart which) : which_(which), kind_(ChartKindOf(which)) {
+    // The charts so far run over frequency; a row of a time response needs
+    // the linear horizontal axis built here first.
+    if (kind_.horizontal.scale != AxisScale::Logarithmic ||
+        kind_.abscissa != &DesignCurves::frequencies)
+        throw std::logic_error("a chart's horizontal axis that the window cannot draw yet");
     const QString objectNamePrefix = QLatin1String(kind_.objectName);
     panel_ = new QWidget;
     panel_->setObjectName(objectNamePrefix + QStringLiteral("Panel"));
@@ -993,7 +999,7 @@ void DesignChart::placeAxisLabels() {
         item->setPos(x - fm.horizontalAdvance(text) / 2.0, plot_.bottom() + 4.0);
         axisItems_.push_back(item);
     }
-    const QString title = QStringLiteral("Frequency (Hz)");
+    const QString title = QLatin1String(kind_.horizontal.title);
     const QFontMetricsF tm(frequencyAxis_->titleFont());
     QGraphicsSimpleTextItem *titleItem =
         Text(chart_, title, frequencyAxis_->titleFont(), frequencyAxis_->titleBrush());
@@ -1029,7 +1035,7 @@ void DesignChart::placeAxisLabels() {
         QLineF(plot_.right(), plot_.bottom(), plot_.right(), bandTop), chart_);
     line->setPen(leftAxis_->linePen());
     axisItems_.push_back(line);
-    const QString powerTitle = QStringLiteral("Maximum power (W)");
+    const QString powerTitle = QLatin1String(kind_.right.title);
     QGraphicsSimpleTextItem *powerItem =
         Text(chart_, powerTitle, frequencyAxis_->titleFont(), frequencyAxis_->titleBrush());
     powerItem->setRotation(90.0);
