@@ -594,7 +594,7 @@ private slots:
         room.update(d, QString());
         QVERIFY(room.placeBox(8) && !room.placeBox(9));
         QCOMPARE(fields.count(), 2);
-        const GridPosition &back = PlacementGrid(d.environment.room)[8];
+        const GridPosition back = PlacementGrid(d.environment.room)[8];
         QCOMPARE(fields[0].at(1).toString(), WindowValueText(back.m[0]));
         QCOMPARE(fields[1].at(1).toString(), WindowValueText(back.m[1]));
         const PlacementView view =
