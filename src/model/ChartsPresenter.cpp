@@ -188,9 +188,17 @@ QString ChartsPresenter::addOverlay(const QString &title, const DesignSetup &set
     return notice;
 }
 
+namespace {
+
+// An overlay's title: the file it came from, and the name of its design.
+QString OverlayTitle(const QString &fileName, const QString &name) {
+    return fileName + (name.isEmpty() ? QString() : QStringLiteral(": ") + name);
+}
+
+} // namespace
+
 void ChartsPresenter::addSetupOverlay(const QString &fileName, const DesignSetup &setup) {
-    const QString name = setup.label.isEmpty() ? DriverName(setup) : setup.label;
-    addOverlay(fileName + (name.isEmpty() ? QString() : QStringLiteral(": ") + name), setup);
+    addOverlay(OverlayTitle(fileName, ExportName(setup)), setup);
 }
 
 void ChartsPresenter::addDesignOverlay(const QString &fileName, const FieldText &fields,
@@ -198,8 +206,7 @@ void ChartsPresenter::addDesignOverlay(const QString &fileName, const FieldText 
     DesignSetup setup;
     setup.enclosure.kind = KindOf(shownKind).followsMainWindow ? shownKind : BoxKind::Vented;
     ReadMainWindowDesign(fields, setup);
-    const QString driver = DriverName(setup);
-    addOverlay(fileName + (driver.isEmpty() ? QString() : QStringLiteral(": ") + driver), setup);
+    addOverlay(OverlayTitle(fileName, DriverName(setup)), setup);
 }
 
 void ChartsPresenter::removeOverlay(int row) {

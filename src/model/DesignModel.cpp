@@ -327,20 +327,25 @@ bool AllFinite(const std::vector<double> &v) {
 // The curves a chart computes that no chart before it draws: a chart whose
 // figures overflow clears these, and leaves the level of the SPL chart,
 // which the limits and the room chart draw too, to the SPL chart.
-std::vector<CurveValues> OwnCurvesOf(Chart chart) {
-    std::vector<CurveValues> own;
-    for (CurveValues values : ChartKindOf(chart).computed()) {
-        bool earlier = false;
-        for (const ChartKind &other : ChartKinds()) {
-            if (other.chart == chart)
-                break;
-            for (const ChartCurve &c : other.curves)
-                earlier = earlier || c.values == values;
-        }
-        if (!earlier)
-            own.push_back(values);
-    }
-    return own;
+const std::vector<CurveValues> &OwnCurvesOf(Chart chart) {
+    // The same for every design: found once from the rows.
+    static const std::array<std::vector<CurveValues>, ChartCount> own = [] {
+        std::array<std::vector<CurveValues>, ChartCount> all;
+        for (const ChartKind &row : ChartKinds())
+            for (CurveValues values : row.computed()) {
+                bool earlier = false;
+                for (const ChartKind &other : ChartKinds()) {
+                    if (other.chart == row.chart)
+                        break;
+                    for (const ChartCurve &c : other.curves)
+                        earlier = earlier || c.values == values;
+                }
+                if (!earlier)
+                    all[static_cast<size_t>(row.chart)].push_back(values);
+            }
+        return all;
+    }();
+    return own[static_cast<size_t>(chart)];
 }
 
 void Size(DesignCurves &c, std::vector<double> &v, bool present) {
@@ -653,7 +658,7 @@ DesignCurves ComputeDesignCurves(const DesignSetup &setup, const std::vector<dou
         const auto chart = static_cast<Chart>(i);
         if (!c.has(chart))
             continue;
-        const std::vector<CurveValues> own = OwnCurvesOf(chart);
+        const std::vector<CurveValues> &own = OwnCurvesOf(chart);
         for (auto member : own)
             if (!AllFinite(c.*member)) {
                 c.missing[i] = ChartLack::Because(ChartReason::NotComputable);

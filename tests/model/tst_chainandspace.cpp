@@ -30,15 +30,7 @@ DualComplex At(const FilterStage &f, double hz) {
 }
 
 using test::Pass;
-
-FilterStage Shaping(FilterType type, double hz, double q, double gainDb) {
-    FilterStage f;
-    f.type = type;
-    f.frequencyHz = hz;
-    f.q = q;
-    f.gainDb = gainDb;
-    return f;
-}
+using test::Shaping;
 
 DesignSetup Design() {
     return test::StartUpVented();

@@ -1,4 +1,5 @@
 #include "DesignSetup.h"
+#include "FilterStages.h"
 #include "Fp.h"
 #include "SetupFile.h"
 #include "TestFiles.h"
@@ -104,12 +105,7 @@ DesignSetup ofKind(BoxKind kind) {
 // A filter of frequency, Q and gain (peaking, shelf); a high-pass or
 // low-pass; a Linkwitz transform; a gain.
 FilterStage filter(FilterType type, double hz, double q, double gainDb = 0.0) {
-    FilterStage f;
-    f.type = type;
-    f.frequencyHz = hz;
-    f.q = q;
-    f.gainDb = gainDb;
-    return f;
+    return test::Shaping(type, hz, q, gainDb);
 }
 FilterStage pass(FilterType type, FilterAlignment alignment, int order, double hz,
                  double q = FilterStage::DefaultShelfQ) {

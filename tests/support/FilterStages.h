@@ -14,4 +14,14 @@ inline FilterStage Pass(FilterType type, FilterAlignment alignment, int order, d
     return f;
 }
 
+// A filter of frequency, Q and gain: a peaking filter, a shelf.
+inline FilterStage Shaping(FilterType type, double hz, double q, double gainDb = 0.0) {
+    FilterStage f;
+    f.type = type;
+    f.frequencyHz = hz;
+    f.q = q;
+    f.gainDb = gainDb;
+    return f;
+}
+
 } // namespace dravik::test
