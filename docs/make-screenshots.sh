@@ -183,6 +183,18 @@ click ChartsForm.PinButton
 click ChartsForm.PlaceBackCentreButton
 grab ChartsForm.RoomPanel chart-room-placement.png
 click ChartsForm.ClearButton
+# Two dual-voice-coil drivers of the start-up driver's figures (each of its
+# two coils taken as 6.5 ohm) in half space, the coils of each in series, the
+# drivers in parallel: the wiring list, and the impedance of that wiring.
+choose ChartsForm.HalfSpaceChoice
+click ChartsForm.DriveSectionHeader
+click ChartsForm.SpaceSectionHeader
+click ChartsForm.DriversSectionHeader
+set ChartsForm.EDriverCount 2
+choose ChartsForm.TwoCoilsChoice
+click ChartsForm.UpdateButton
+page ChartsForm.ImpedancePanel
+grab ChartsForm charts-dual-voice-coils.png
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.

@@ -84,6 +84,46 @@ QString Figure(double v, int decimals) {
 
 } // namespace
 
+const std::vector<CoilChoice> &CoilChoices() {
+    using G = CoilsGivenFor;
+    using J = CoilJoin;
+    static const std::vector<CoilChoice> choices = {
+        {"ParametersForOneCoilChoice", "One coil", G::OneCoil, std::nullopt, true},
+        {"ParametersForSeriesChoice", "Series", G::Series, std::nullopt, false},
+        {"ParametersForParallelChoice", "Parallel", G::Parallel, std::nullopt, false},
+        {"CoilSeriesChoice", "Series", std::nullopt, J::Series, true},
+        {"CoilParallelChoice", "Parallel", std::nullopt, J::Parallel, false},
+        {"CoilOneChoice", "One coil", std::nullopt, J::OneCoil, false},
+    };
+    return choices;
+}
+
+const char *CoilsGivenForChoiceName(CoilsGivenFor givenFor) {
+    for (const CoilChoice &c : CoilChoices())
+        if (c.givenFor == givenFor)
+            return c.objectName;
+    return CoilChoices().front().objectName;
+}
+
+const char *CoilJoinChoiceName(CoilJoin join) {
+    for (const CoilChoice &c : CoilChoices())
+        if (c.join == join)
+            return c.objectName;
+    return CoilChoices().back().objectName;
+}
+
+const char *WiringChoiceName(Wiring wiring) {
+    switch (wiring) {
+    case Wiring::Series:
+        return "SeriesWiringChoice";
+    case Wiring::SeriesParallel:
+        return "SeriesParallelWiringChoice";
+    case Wiring::Parallel:
+        break;
+    }
+    return "ParallelWiringChoice";
+}
+
 QString WindowStartText(const QString &field) {
     static const std::map<QString, QString> texts = [] {
         const DesignSetup design;
@@ -129,7 +169,10 @@ DesignSetup ChartsPresenter::design(const std::function<QString(Field)> &mainFie
     for (const InputRow &row : DesignInputRows())
         if (RowOfKind(row, kind, controls.space))
             row.member(s) = ParseWindowValue(controls.text(row.field));
-    s.drivers = {ReadCount(controls), controls.mounting, controls.wiring};
+    s.drivers = {ReadCount(controls), controls.mounting, controls.wiring, controls.coilJoin};
+    s.driver.coils = controls.coils;
+    if (!s.driver.coils.dual())
+        s.driver.coils.givenFor = CoilsGivenFor::OneCoil; // one coil is given for itself
     s.filters = controls.filters;
     s.environment.kind = controls.space;
     s.environment.cabin.cornerFromLength = controls.cabinCornerFromLength;

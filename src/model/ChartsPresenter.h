@@ -26,6 +26,8 @@ struct WindowControls {
     BoxKind kind = BoxKind::Vented;
     Mounting mounting = Mounting::Normal;
     Wiring wiring = Wiring::Parallel;
+    VoiceCoils coils;
+    CoilJoin coilJoin = CoilJoin::Series;
     DriveParameters::Given drive = DriveParameters::Given::Power;
     bool airFromConditions = false;
     SpaceKind space = SpaceKind::HalfSpace;
@@ -49,6 +51,21 @@ inline constexpr const char *BandpassGain = "EBp4Gain";
 inline constexpr const char *PlacementLow = "EPlacementLow";
 inline constexpr const char *PlacementHigh = "EPlacementHigh";
 } // namespace control
+
+// The choices of a dual-coil driver: the wiring of its two coils that its
+// figures are given for, and how its coils are joined; each with the one
+// the window starts with.
+struct CoilChoice {
+    const char *objectName;
+    const char *caption;
+    std::optional<CoilsGivenFor> givenFor; // a choice of the first row
+    std::optional<CoilJoin> join;          // or of the second
+    bool checkedFirst;
+};
+const std::vector<CoilChoice> &CoilChoices();
+const char *CoilsGivenForChoiceName(CoilsGivenFor givenFor);
+const char *CoilJoinChoiceName(CoilJoin join);
+const char *WiringChoiceName(Wiring wiring);
 
 // The drive voltage the window starts with, V RMS.
 inline constexpr double StartingDriveVoltage = 20.0;

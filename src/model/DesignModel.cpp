@@ -33,12 +33,13 @@ double Degrees(double radians) {
 struct Resolved {
     const EnclosureKind *kind = nullptr;
     AirProperties air;
+    // re, le and bl are one voice coil's: a dual-coil driver's are
+    // converted from the wiring its figures are given for.
     double fs = 0, qes = 0, qms = 0, re = 0, le = 0, sd = 0, xmax = 0, peMax = 0, rs = 0;
     double cms = 0, mms = 0, rms = 0, bl = 0;
     double units = 1;        // drivers or isobaric pairs side by side
     double coilsPerUnit = 1; // 2 for an isobaric pair
-    double seriesCoils = 1;  // voice coils in series in each string
-    double parallelStrings = 1;
+    CoilWiring wiring{1, 1};
     double rdc = 0;          // the wired coils' DC resistance
     double eg = 0;           // the drive's open-circuit voltage, RMS
     double radiatorXmax = 0; // m, 0 for no limit
@@ -67,7 +68,9 @@ struct CircuitPoint {
 
 // The drivers as one acoustic source: each coil sees the open-circuit
 // voltage shared among the coils of its string, behind its own impedance
-// and its share of the source resistance. Each unit (a driver, or an
+// and its share of the source resistance. Every driven coil carries the same
+// current; a driver's coils share its former, so each coil's inductance is
+// that of all its driver's driven coils, and their forces add. Each unit (a driver, or an
 // isobaric pair whose cones move together) pushes the volume velocity U from
 // the node its back faces to the node its front faces, with the source
 // pressure k Bl e / (Ze Sd) behind (k Zm + k Bl^2 / Ze) / Sd^2; the units
@@ -78,13 +81,15 @@ CircuitPoint Solve(const Resolved &d, CircuitSolver &solver, double f) {
     const double w = 2.0 * Pi * f;
     const D jw = D::ImaginaryFrequency(w);
     const double k = d.coilsPerUnit;
-    const D e = D(1.0 / d.seriesCoils);
-    const D coil = D(d.re) + jw * D(d.le);
-    const D coilAndSource = coil + D(d.rs * d.parallelStrings / d.seriesCoils);
+    const double m = d.wiring.coilsPerDriver;
+    const double km = k * m; // the driven coils that move one cone
+    const D e = D(1.0 / d.wiring.seriesCoils);
+    const D coil = D(d.re) + jw * D(m * d.le);
+    const D coilAndSource = coil + D(d.rs * d.wiring.parallelStrings / d.wiring.seriesCoils);
     const D zm = D(k * (d.rms + d.box.driverLossResistance)) + jw * D(k * d.mms) +
                  D(1.0) / (jw * D(d.cms / k));
-    const D sourcePressure = D(k * d.bl) * e / (coilAndSource * D(d.sd));
-    const D unitImpedance = (zm + D(k * d.bl * d.bl) / coilAndSource) / D(d.sd * d.sd);
+    const D sourcePressure = D(km * d.bl) * e / (coilAndSource * D(d.sd));
+    const D unitImpedance = (zm + D(km * d.bl * d.bl) / coilAndSource) / D(d.sd * d.sd);
     const D drivers = D(1.0) / (unitImpedance / D(d.units));
 
     const CircuitFlows &flows = solver.solve({drivers, sourcePressure}, jw);
@@ -100,25 +105,25 @@ CircuitPoint Solve(const Resolved &d, CircuitSolver &solver, double f) {
     const Complex current = Divide(e.value - d.bl * point.coneVelocity, coilAndSource.value);
     point.coilVoltage = coil.value * current + d.bl * point.coneVelocity;
     point.terminalImpedance =
-        d.seriesCoils / d.parallelStrings * Divide(point.coilVoltage, current);
-    point.amplifierCurrent = d.parallelStrings * current;
+        d.wiring.seriesCoils / d.wiring.parallelStrings * Divide(point.coilVoltage, current);
+    point.amplifierCurrent = d.wiring.parallelStrings * current;
     return point;
 }
 
 // The pressure the drivers give far above resonance, without inductance,
-// where only their moving mass holds them: rho Bl e Sd n / (2 pi r Re' Mms).
+// where only their moving mass holds them: rho m Bl e Sd n / (2 pi r Re' Mms),
+// m the driven coils of each driver.
 double MassControlledPressure(const Resolved &d) {
-    const double reSource = d.re + d.rs * d.parallelStrings / d.seriesCoils;
-    return d.air.density * d.bl * d.sd * d.units / d.seriesCoils /
+    const CoilWiring &w = d.wiring;
+    const double reSource = d.re + d.rs * w.parallelStrings / w.seriesCoils;
+    return d.air.density * (w.coilsPerDriver * d.bl) * d.sd * d.units / w.seriesCoils /
            (2.0 * Pi * ListeningDistance * reSource * d.mms);
 }
 
-void Arrange(const DriverArrangement &a, Resolved &d) {
-    d.coilsPerUnit = CoilsPerUnit(a);
-    d.units = a.count / d.coilsPerUnit;
-    const CoilWiring wiring = CoilWiringOf(a);
-    d.seriesCoils = wiring.seriesCoils;
-    d.parallelStrings = wiring.parallelStrings;
+void Arrange(const DesignSetup &s, Resolved &d) {
+    d.coilsPerUnit = CoilsPerUnit(s.drivers);
+    d.units = s.drivers.count / d.coilsPerUnit;
+    d.wiring = CoilWiringOf(s.drivers, s.driver.coils);
 }
 
 double Usable(const DesignSetup &s, ModelInput input, double otherwise = 0.0) {
@@ -181,8 +186,12 @@ Resolved Resolve(const DesignSetup &s, bool chainUsable) {
     d.mms = mechanics.mms;
     d.rms = 2.0 * Pi * d.fs * d.mms / d.qms;
     d.bl = std::sqrt(2.0 * Pi * d.fs * d.mms * d.re / d.qes);
-    Arrange(s.drivers, d);
-    d.rdc = WiredResistance(s.drivers, d.re);
+    const CoilFigures coil = OneCoilOf({d.re, d.le, d.bl}, s.driver.coils.givenFor);
+    d.re = coil.re;
+    d.le = coil.le;
+    d.bl = coil.bl;
+    Arrange(s, d);
+    d.rdc = WiredResistance(d.wiring, d.re);
     d.eg = s.drive.given == DriveParameters::Given::Voltage
                ? Usable(s, I::Voltage)
                : DriveVoltage(Usable(s, I::Power), d.rdc);
@@ -367,9 +376,12 @@ void FillLimits(const Resolved &d, const CircuitPoint &p, double w, double spl, 
                 double chainGain, bool radiators, size_t i, DesignCurves &c) {
     // The amplifier's output at this frequency: the drive through the chain.
     const double eg = d.eg * chainGain;
+    // A driver heats as the power its wired coils take from the voltage
+    // across them: s coils in series of p strings of resistance Re s / p.
     const double coilV = Magnitude(p.coilVoltage) * eg;
     const double cone = PeakDisplacement(p.coneVelocity, w) * eg;
-    const double thermal = power * d.peMax / (coilV * coilV / d.re);
+    const double joined = d.wiring.seriesInDriver * d.wiring.parallelInDriver;
+    const double thermal = power * d.peMax / (joined * (coilV * coilV) / d.re);
     const double excursionRatio = d.xmax / cone;
     const double excursion = power * (excursionRatio * excursionRatio);
     double least = std::min(thermal, excursion);
@@ -534,7 +546,10 @@ double CoilsPerUnit(const DriverArrangement &drivers) {
     return drivers.mounting == Mounting::Isobaric ? 2.0 : 1.0;
 }
 
-CoilWiring CoilWiringOf(const DriverArrangement &drivers) {
+namespace {
+
+// The drivers wired together, each as one pair of terminals.
+CoilWiring DriversWiring(const DriverArrangement &drivers) {
     const double n = drivers.count;
     switch (drivers.wiring) {
     case Wiring::Parallel:
@@ -547,9 +562,52 @@ CoilWiring CoilWiringOf(const DriverArrangement &drivers) {
     return {1.0, 1.0};
 }
 
-double WiredResistance(const DriverArrangement &drivers, double re) {
-    const CoilWiring wiring = CoilWiringOf(drivers);
-    return re * wiring.seriesCoils / wiring.parallelStrings;
+} // namespace
+
+CoilWiring CoilWiringOf(const DriverArrangement &drivers, const VoiceCoils &coils) {
+    CoilWiring w = DriversWiring(drivers);
+    if (!coils.dual())
+        return w;
+    switch (drivers.coilJoin) {
+    case CoilJoin::Series:
+        w.seriesInDriver = 2.0;
+        break;
+    case CoilJoin::Parallel:
+        w.parallelInDriver = 2.0;
+        break;
+    case CoilJoin::OneCoil:
+        return w;
+    }
+    w.coilsPerDriver = 2.0;
+    w.seriesCoils *= w.seriesInDriver;
+    w.parallelStrings *= w.parallelInDriver;
+    return w;
+}
+
+double OneCoilResistance(double re, CoilsGivenFor givenFor) {
+    switch (givenFor) {
+    case CoilsGivenFor::Series:
+        return re / 2.0;
+    case CoilsGivenFor::Parallel:
+        return 2.0 * re;
+    case CoilsGivenFor::OneCoil:
+        break;
+    }
+    return re;
+}
+
+CoilFigures OneCoilOf(const CoilFigures &given, CoilsGivenFor givenFor) {
+    CoilFigures one = given;
+    one.re = OneCoilResistance(given.re, givenFor);
+    if (givenFor == CoilsGivenFor::Series) {
+        one.le = given.le / 4.0;
+        one.bl = given.bl / 2.0;
+    }
+    return one;
+}
+
+double WiredResistance(const CoilWiring &wiring, double oneCoilRe) {
+    return oneCoilRe * wiring.seriesCoils / wiring.parallelStrings;
 }
 
 bool IsArrangementPossible(const DriverArrangement &drivers) {

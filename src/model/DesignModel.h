@@ -116,18 +116,36 @@ DesignCurves ComputeDesignCurvesAt(const DesignSetup &setup, const std::array<do
 std::optional<double> LevelVariationDb(const DesignCurves &curves, double lowHz, double highHz);
 
 // How the drivers' voice coils are wired: the coils in series in each
-// string, and the strings in parallel (n drivers in parallel: 1 and n; in
-// series: n and 1; series-parallel: 2 and n / 2).
+// string and the strings in parallel, counting every coil that carries
+// current (n single-coil drivers in parallel: 1 and n; in series: n and 1;
+// series-parallel: 2 and n / 2; a dual-coil driver's own coils in series
+// double the first, in parallel the second). The coils of one driver share
+// its former: each one's inductance is that of all the driven coils of its
+// driver, the one coil's times `coilsPerDriver`.
 struct CoilWiring {
     double seriesCoils;
     double parallelStrings;
+    double coilsPerDriver = 1; // the driven coils of each driver
+    double seriesInDriver = 1; // of them in series, and in parallel
+    double parallelInDriver = 1;
 };
-CoilWiring CoilWiringOf(const DriverArrangement &drivers);
+CoilWiring CoilWiringOf(const DriverArrangement &drivers, const VoiceCoils &coils = {});
 // The voice coils that move one cone: 2 for an isobaric pair, else 1.
 double CoilsPerUnit(const DriverArrangement &drivers);
 
-// The DC resistance of the wired voice coils: Re/n, n Re or 4 Re/n.
-double WiredResistance(const DriverArrangement &drivers, double re);
+// One voice coil's resistance, inductance (H) and force factor.
+struct CoilFigures {
+    double re = 0, le = 0, bl = 0;
+};
+// One coil's figures from a dual-coil driver's own, given for its coils in
+// series (Re / 2, Le / 4, Bl / 2), in parallel (2 Re, Le, Bl) or for one
+// coil: two identical, fully coupled coils.
+CoilFigures OneCoilOf(const CoilFigures &given, CoilsGivenFor givenFor);
+// The same for the resistance alone.
+double OneCoilResistance(double re, CoilsGivenFor givenFor);
+
+// The DC resistance of the wired voice coils, from one coil's.
+double WiredResistance(const CoilWiring &wiring, double oneCoilRe);
 
 // A driver's suspension compliance and moving mass from Fs, Vas (litres) and
 // Sd (m^2) in the given air: Cms = Vas / (rho c^2 Sd^2), Mms = 1 / ((2 pi

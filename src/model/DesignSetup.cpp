@@ -55,12 +55,17 @@ bool operator==(const AirProperties &a, const AirProperties &b) {
     return a.density == b.density && a.soundSpeed == b.soundSpeed && conditions(a) == conditions(b);
 }
 
+bool operator==(const VoiceCoils &a, const VoiceCoils &b) {
+    return a.count == b.count && a.givenFor == b.givenFor;
+}
+
 bool operator==(const DriverParameters &a, const DriverParameters &b) {
-    return EqualAsPartOfSetup(a, b, &DesignSetup::driver);
+    return a.coils == b.coils && EqualAsPartOfSetup(a, b, &DesignSetup::driver);
 }
 
 bool operator==(const DriverArrangement &a, const DriverArrangement &b) {
-    return std::tie(a.count, a.mounting, a.wiring) == std::tie(b.count, b.mounting, b.wiring);
+    return std::tie(a.count, a.mounting, a.wiring, a.coilJoin) ==
+           std::tie(b.count, b.mounting, b.wiring, b.coilJoin);
 }
 
 bool operator==(const BoxParameters &a, const BoxParameters &b) {
@@ -82,9 +87,9 @@ bool operator==(const ListeningSpace &a, const ListeningSpace &b) {
 
 bool operator==(const DesignSetup &a, const DesignSetup &b) {
     return a.label == b.label && a.manufacturer == b.manufacturer && a.model == b.model &&
-           a.air == b.air && a.drivers == b.drivers && a.enclosure.kind == b.enclosure.kind &&
-           a.drive.given == b.drive.given && a.filters == b.filters &&
-           a.environment.kind == b.environment.kind &&
+           a.air == b.air && a.driver.coils == b.driver.coils && a.drivers == b.drivers &&
+           a.enclosure.kind == b.enclosure.kind && a.drive.given == b.drive.given &&
+           a.filters == b.filters && a.environment.kind == b.environment.kind &&
            a.environment.cabin.cornerFromLength == b.environment.cabin.cornerFromLength &&
            NumbersEqual(a, b);
 }

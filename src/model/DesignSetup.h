@@ -42,6 +42,17 @@ inline bool operator!=(const AirProperties &a, const AirProperties &b) {
     return !(a == b);
 }
 
+// A driver's voice coils: one, or two identical ones on one former (a
+// dual-voice-coil driver), and the wiring of the two that the driver's own
+// Re, Le and Qes are given for: one coil of the two, both in series, or both
+// in parallel.
+enum class CoilsGivenFor { OneCoil, Series, Parallel };
+struct VoiceCoils {
+    int count = 1; // 1 or 2
+    CoilsGivenFor givenFor = CoilsGivenFor::OneCoil;
+    bool dual() const { return count == 2; }
+};
+
 // What the design charts know of one driver, in SI-friendly units. A value
 // the design does not give (empty, "?", zero, negative, not a number) is
 // empty. Le is the one value that may be zero.
@@ -56,8 +67,13 @@ struct DriverParameters {
     std::optional<double> xmaxMm;     // one way, peak, mm
     std::optional<double> peMaxW;     // rated (thermal) power, W
     std::optional<double> leMh = 0.0; // voice-coil inductance, mH
+    VoiceCoils coils;
 };
 
+bool operator==(const VoiceCoils &a, const VoiceCoils &b);
+inline bool operator!=(const VoiceCoils &a, const VoiceCoils &b) {
+    return !(a == b);
+}
 bool operator==(const DriverParameters &a, const DriverParameters &b);
 inline bool operator!=(const DriverParameters &a, const DriverParameters &b) {
     return !(a == b);
@@ -66,11 +82,16 @@ inline bool operator!=(const DriverParameters &a, const DriverParameters &b) {
 // How several drivers are mounted and their voice coils wired.
 enum class Mounting { Normal, Isobaric };
 enum class Wiring { Parallel, Series, SeriesParallel };
+// How the two coils of each dual-voice-coil driver are joined before the
+// drivers are wired together: in series, in parallel, or one coil only
+// (the other left open). A driver of one coil ignores it.
+enum class CoilJoin { Series, Parallel, OneCoil };
 
 struct DriverArrangement {
     int count = 1; // 1 to MaxDrivers
     Mounting mounting = Mounting::Normal;
     Wiring wiring = Wiring::Parallel;
+    CoilJoin coilJoin = CoilJoin::Series;
 };
 inline constexpr int MaxDrivers = 8;
 

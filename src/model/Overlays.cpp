@@ -18,6 +18,30 @@ QString Figure(double v) {
 
 } // namespace
 
+QString WiringText(Wiring wiring) {
+    switch (wiring) {
+    case Wiring::Parallel:
+        return QStringLiteral("parallel");
+    case Wiring::Series:
+        return QStringLiteral("series");
+    case Wiring::SeriesParallel:
+        return QStringLiteral("series-parallel");
+    }
+    return {};
+}
+
+QString CoilJoinText(CoilJoin join) {
+    switch (join) {
+    case CoilJoin::Series:
+        return QStringLiteral("coils in series");
+    case CoilJoin::Parallel:
+        return QStringLiteral("coils in parallel");
+    case CoilJoin::OneCoil:
+        return QStringLiteral("one coil");
+    }
+    return {};
+}
+
 namespace {
 
 QString Litres(const char *name, const std::optional<double> &v) {
@@ -43,18 +67,6 @@ void DescribeBox(const DesignSetup &s, QStringList &parts) {
             parts << Hertz(kind.resonance->name, *f);
 }
 
-QString WiringText(Wiring wiring) {
-    switch (wiring) {
-    case Wiring::Parallel:
-        return QStringLiteral("parallel");
-    case Wiring::Series:
-        return QStringLiteral("series");
-    case Wiring::SeriesParallel:
-        return QStringLiteral("series-parallel");
-    }
-    return {};
-}
-
 // An overlay is driven at the level the charts show, through its own
 // source resistance: the amplifier and cable belong to the design.
 void TakeLevel(DriveParameters &own, const DriveParameters &level) {
@@ -67,15 +79,19 @@ bool SameLevel(const DriveParameters &a, const DriveParameters &b) {
     return a.given == b.given && a.powerW == b.powerW && a.voltageV == b.voltageV;
 }
 
-QString DriversText(const DriverArrangement &a) {
+// "2 drivers isobaric in series", and how a dual-coil driver's coils are
+// joined: "1 driver, coils in parallel".
+QString DriversText(const DesignSetup &s) {
+    const DriverArrangement &a = s.drivers;
     return QString::number(a.count) +
            (a.count == 1 ? QStringLiteral(" driver") : QStringLiteral(" drivers")) +
            (a.mounting == Mounting::Isobaric ? QStringLiteral(" isobaric") : QString()) +
-           (a.count == 1 ? QString() : QStringLiteral(" in ") + WiringText(a.wiring));
+           (a.count == 1 ? QString() : QStringLiteral(" in ") + WiringText(a.wiring)) +
+           (s.driver.coils.dual() ? QStringLiteral(", ") + CoilJoinText(a.coilJoin) : QString());
 }
 
-bool SaysDrivers(const DriverArrangement &a) {
-    return a.count != 1 || a.mounting != Mounting::Normal;
+bool SaysDrivers(const DesignSetup &s) {
+    return s.drivers.count != 1 || s.drivers.mounting != Mounting::Normal || s.driver.coils.dual();
 }
 
 // The signal chain, the amplifier and the listening space, where they are
@@ -131,8 +147,8 @@ QString DesignSummary(const QString &title, const DesignSetup &setup) {
         parts << title.trimmed();
     parts << QString::fromLatin1(KindOf(setup.enclosure.kind).caption).toLower();
     DescribeBox(setup, parts);
-    if (SaysDrivers(setup.drivers))
-        parts << DriversText(setup.drivers);
+    if (SaysDrivers(setup))
+        parts << DriversText(setup);
     if (setup.driver.leMh && *setup.driver.leMh > 0.0)
         parts << QStringLiteral("Le ") + Figure(*setup.driver.leMh) + QStringLiteral(" mH");
     if (const auto &rs = setup.drive.sourceResistanceOhm; rs && *rs > 0.0)
@@ -185,8 +201,8 @@ QString DriveText(const DriveParameters &drive) {
 
 QString DesignExportTitle(const QString &title, const DesignSetup &setup) {
     QString text = DesignSummary(title, setup);
-    if (!SaysDrivers(setup.drivers))
-        text += QStringLiteral(", ") + DriversText(setup.drivers);
+    if (!SaysDrivers(setup))
+        text += QStringLiteral(", ") + DriversText(setup);
     const QString drive = DriveText(setup.drive);
     return text + (drive.isEmpty() ? QString() : QStringLiteral(", ") + drive);
 }

@@ -36,6 +36,10 @@ QString DesignExportTitle(const QString &title, const DesignSetup &setup);
 // "Signal chain: High-pass Butterworth 4th order 18 Hz", "Listening space:
 // car, corner 69 Hz, 9 dB per octave, at most 40 dB".
 QStringList SystemNotes(const DesignSetup &setup);
+// How the drivers are wired, as the labels say it: "series-parallel".
+QString WiringText(Wiring wiring);
+// How a dual-coil driver's coils are joined: "coils in parallel".
+QString CoilJoinText(CoilJoin join);
 // The drive as the labels give it: "600 W" or "28.3 V".
 QString DriveText(const DriveParameters &drive);
 

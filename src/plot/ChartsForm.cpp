@@ -425,16 +425,26 @@ CollapsibleSection *TChartsForm::buildDriversSection() {
     section->addRow(QStringLiteral("Mounted:"), mountingGroup);
     QHBoxLayout *wiring = nullptr;
     QWidget *wiringGroup = ChoiceGroup(wiring);
-    addChoice(wiring, "ParallelWiringChoice", QStringLiteral("Parallel"))->setChecked(true);
-    series_ = addChoice(wiring, "SeriesWiringChoice", QStringLiteral("Series"));
-    seriesParallel_ =
-        addChoice(wiring, "SeriesParallelWiringChoice", QStringLiteral("Series-parallel"));
+    addChoice(wiring, WiringChoiceName(Wiring::Parallel), QStringLiteral("Parallel"))
+        ->setChecked(true);
+    series_ = addChoice(wiring, WiringChoiceName(Wiring::Series), QStringLiteral("Series"));
+    seriesParallel_ = addChoice(wiring, WiringChoiceName(Wiring::SeriesParallel),
+                                QStringLiteral("Series-parallel"));
     section->addRow(QStringLiteral("Wired:"), wiringGroup);
+    addCoilChoices(section);
     const InputRow &le = DesignInputRow(ModelInput::Le);
     section->addRow(Caption(le), makeField(le.field, 50));
     amplifierLoad_ = Readout("AmplifierLoadLabel");
     amplifierLoad_->setWordWrap(true);
     section->addWide(amplifierLoad_);
+    wiringList_ = new QListWidget;
+    wiringList_->setObjectName(QStringLiteral("WiringList"));
+    wiringList_->setToolTip(
+        QStringLiteral("Every way to wire these drivers, by the load the amplifier sees; "
+                       "choose one to use it."));
+    connect(wiringList_, &QListWidget::currentRowChanged, this,
+            [this](int row) { wiringChosen(row); });
+    section->addWide(wiringList_);
 
     auto *group = new QWidget;
     auto *air = new QGridLayout(group);
@@ -492,6 +502,71 @@ CollapsibleSection *TChartsForm::buildSpaceSection() {
     section->addWide(buildSpaceFields());
     section->addWide(spaceNotice_);
     return section;
+}
+
+// A driver's one or two voice coils, the wiring its figures are given
+// for, and how its two coils are joined; the last two only for two coils.
+void TChartsForm::addCoilChoices(CollapsibleSection *section) {
+    QHBoxLayout *count = nullptr;
+    QWidget *countGroup = ChoiceGroup(count);
+    addChoice(count, "OneCoilChoice", QStringLiteral("One"))->setChecked(true);
+    dualCoils_ = addChoice(count, "TwoCoilsChoice", QStringLiteral("Two (dual voice coil)"));
+    section->addRow(QStringLiteral("Voice coils:"), countGroup);
+    QHBoxLayout *givenFor = nullptr;
+    QWidget *givenForGroup = ChoiceGroup(givenFor);
+    QHBoxLayout *join = nullptr;
+    QWidget *joinGroup = ChoiceGroup(join);
+    for (const CoilChoice &c : CoilChoices()) {
+        QRadioButton *b =
+            addChoice(c.givenFor ? givenFor : join, c.objectName, QLatin1String(c.caption));
+        b->setChecked(c.checkedFirst);
+    }
+    givenForGroup->setToolTip(
+        QStringLiteral("The wiring of the two coils that the driver's Re, Le and Qes are for"));
+    section->addRow(QStringLiteral("Figures for:"), givenForGroup);
+    section->addRow(QStringLiteral("Coils wired:"), joinGroup);
+    const auto followCount = [givenForGroup, joinGroup](bool dual) {
+        givenForGroup->setEnabled(dual);
+        joinGroup->setEnabled(dual);
+    };
+    followCount(false);
+    connect(dualCoils_, &QRadioButton::toggled, this, followCount);
+}
+
+// A line of the wiring list chosen: its wiring is used.
+void TChartsForm::wiringChosen(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= wiringOptions_.size())
+        return;
+    const WiringOption &option = wiringOptions_[static_cast<size_t>(row)];
+    if (option.inUse)
+        return;
+    checkChoice(WiringChoiceName(option.wiring));
+    checkChoice(CoilJoinChoiceName(option.coilJoin));
+    refresh();
+}
+
+void TChartsForm::checkChoice(const char *objectName) {
+    findChild<QRadioButton *>(QLatin1String(objectName))->setChecked(true);
+}
+
+void TChartsForm::listWirings(const DesignSetup &design) {
+    wiringOptions_ = WiringOptions(design, ChartsPresenter::Frequencies());
+    QStringList lines;
+    int inUse = -1;
+    for (const WiringOption &o : wiringOptions_) {
+        if (o.inUse)
+            inUse = static_cast<int>(lines.size());
+        lines << WiringOptionText(o, design);
+    }
+    const QSignalBlocker quiet(wiringList_);
+    wiringList_->clear();
+    wiringList_->addItems(lines);
+    wiringList_->setCurrentRow(inUse);
+    // As high as its lines, up to six: one driver has a line or two.
+    const int rows = std::clamp(wiringList_->count(), 1, 6);
+    const int line =
+        wiringList_->count() ? wiringList_->sizeHintForRow(0) : wiringList_->fontMetrics().height();
+    wiringList_->setFixedHeight(rows * line + 2 * wiringList_->frameWidth());
 }
 
 // The car's and the room's own values, with their presets.
@@ -768,6 +843,15 @@ WindowControls TChartsForm::controls() const {
     c.wiring = series_->isChecked()           ? Wiring::Series
                : seriesParallel_->isChecked() ? Wiring::SeriesParallel
                                               : Wiring::Parallel;
+    c.coils.count = dualCoils_->isChecked() ? 2 : 1;
+    for (const CoilChoice &choice : CoilChoices()) {
+        if (!findChild<QRadioButton *>(QLatin1String(choice.objectName))->isChecked())
+            continue;
+        if (choice.givenFor)
+            c.coils.givenFor = *choice.givenFor;
+        else
+            c.coilJoin = *choice.join;
+    }
     c.drive =
         byVoltage_->isChecked() ? DriveParameters::Given::Voltage : DriveParameters::Given::Power;
     c.airFromConditions = fromConditions_->isChecked();
@@ -861,6 +945,7 @@ void TChartsForm::showReadouts(const DesignSetup &design) {
     voltage_->setText(design.drive.given == DriveParameters::Given::Power ? DriveVoltageText(c)
                                                                           : QString());
     amplifierLoad_->setText(AmplifierLoadText(c));
+    listWirings(design);
     Say(ventLength_, VentLengthText(design));
     Say(qualityNotice_, QualityFactorNotice(design.driver).value_or(QString()));
     air_->setText(AirText(design.air));
@@ -1003,14 +1088,13 @@ void TChartsForm::setControls(const DesignSetup &setup) {
     started_[setup.enclosure.kind] = true; // the file's values, not the starting ones
     kinds_.at(setup.enclosure.kind)->setChecked(true);
     kindChosen();
-    const auto choose = [this](const char *name) {
-        findChild<QRadioButton *>(QLatin1String(name))->setChecked(true);
-    };
+    const auto choose = [this](const char *name) { checkChoice(name); };
     choose(setup.drivers.mounting == Mounting::Isobaric ? "IsobaricMountingChoice"
                                                         : "NormalMountingChoice");
-    choose(setup.drivers.wiring == Wiring::Series           ? "SeriesWiringChoice"
-           : setup.drivers.wiring == Wiring::SeriesParallel ? "SeriesParallelWiringChoice"
-                                                            : "ParallelWiringChoice");
+    choose(WiringChoiceName(setup.drivers.wiring));
+    choose(setup.driver.coils.dual() ? "TwoCoilsChoice" : "OneCoilChoice");
+    choose(CoilsGivenForChoiceName(setup.driver.coils.givenFor));
+    choose(CoilJoinChoiceName(setup.drivers.coilJoin));
     choose(setup.drive.given == DriveParameters::Given::Voltage ? "VoltageChoice" : "PowerChoice");
     choose(setup.air.conditions ? "AirConditionsChoice" : "AirTypedChoice");
     spaces_.at(setup.environment.kind)->setChecked(true);

@@ -9,6 +9,7 @@
 #include "Enclosures.h"
 #include "FieldStore.h"
 #include "Overlays.h"
+#include "WiringOptions.h"
 
 #include <QWidget>
 
@@ -127,6 +128,10 @@ private:
     QLineEdit *addField(QLayout *row, const char *name, const QString &caption, const QString &text,
                         int width = 60);
     QRadioButton *addChoice(QLayout *row, const char *name, const QString &caption);
+    void addCoilChoices(CollapsibleSection *section);
+    void checkChoice(const char *objectName);
+    void wiringChosen(int row);
+    void listWirings(const DesignSetup &design);
     void buildCharts();
     void refresh();
     void drawChartsInView();
@@ -161,6 +166,9 @@ private:
     QRadioButton *isobaric_ = nullptr;
     QRadioButton *series_ = nullptr;
     QRadioButton *seriesParallel_ = nullptr;
+    QRadioButton *dualCoils_ = nullptr;
+    QListWidget *wiringList_ = nullptr;
+    std::vector<WiringOption> wiringOptions_; // the wiring list's lines
     QRadioButton *byVoltage_ = nullptr;
     QRadioButton *fromConditions_ = nullptr;
     QStackedWidget *kindFields_ = nullptr;

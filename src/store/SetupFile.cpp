@@ -195,6 +195,21 @@ const std::vector<Choice> Wirings = {{"parallel", int(Wiring::Parallel)},
                                      {"series", int(Wiring::Series)},
                                      {"series-parallel", int(Wiring::SeriesParallel)}};
 
+// A dual-coil driver's keys (version 2).
+const std::vector<Choice> CoilsGivenFors = {{"one-coil", int(CoilsGivenFor::OneCoil)},
+                                            {"series", int(CoilsGivenFor::Series)},
+                                            {"parallel", int(CoilsGivenFor::Parallel)}};
+const std::vector<Choice> CoilJoins = {{"series", int(CoilJoin::Series)},
+                                       {"parallel", int(CoilJoin::Parallel)},
+                                       {"one-coil", int(CoilJoin::OneCoil)}};
+constexpr int FirstVersion = 1;
+
+// The version a design is written in: the first, unless it uses what only
+// the second holds, so that every design of the first re-saves byte for byte.
+int VersionFor(const DesignSetup &setup) {
+    return setup.driver.coils.dual() ? SetupFileVersion : FirstVersion;
+}
+
 const char *choiceText(const std::vector<Choice> &choices, int value) {
     for (const Choice &c : choices)
         if (c.value == value)
@@ -447,7 +462,7 @@ public:
 
     DesignSetup read(const QByteArray &json) const {
         const Section top{QString(), document(json)};
-        checkFormat(top);
+        version_ = checkFormat(top);
         if (const std::optional<QString> twice = repeatedKey(json))
             refuse(*twice, QStringLiteral("is given twice"));
         checkKeys(top, {"format", "version", "label", "air", "driver", "drivers", "enclosure",
@@ -458,7 +473,7 @@ public:
             setup.air = air(section(top, "air"));
         driver(section(top, "driver", true), setup);
         if (top.has("drivers"))
-            setup.drivers = arrangement(section(top, "drivers"));
+            setup.drivers = arrangement(section(top, "drivers"), setup.driver.coils);
         enclosure(section(top, "enclosure", true), setup);
         drive(section(top, "drive", true), setup);
         if (top.has("amplifier"))
@@ -496,7 +511,8 @@ private:
         return QStringLiteral("line %1, column %2 (byte %3)").arg(line).arg(column).arg(offset);
     }
 
-    void checkFormat(const Section &top) const {
+    // The file's version, 1 or 2.
+    int checkFormat(const Section &top) const {
         const QJsonValue format = top.value("format");
         if (format.isUndefined())
             refuse(QStringLiteral("format"), QStringLiteral("is missing"));
@@ -513,10 +529,19 @@ private:
         const double v = version.toDouble();
         if (v > SetupFileVersion)
             refuse(QStringLiteral("version"),
-                   QStringLiteral("this program reads version 1; this file is version ") +
+                   QStringLiteral("this program reads versions 1 and 2; this file is version ") +
                        QString::number(v, 'g', 12));
-        if (v != SetupFileVersion)
-            refuse(QStringLiteral("version"), QStringLiteral("must be 1"));
+        if (v != FirstVersion && v != SetupFileVersion)
+            refuse(QStringLiteral("version"), QStringLiteral("must be 1 or 2"));
+        return static_cast<int>(v);
+    }
+
+    // A key only version 2 knows, in a file of version 1: refused rather
+    // than read into a design that would then save as another version.
+    void checkSecondVersionKey(const Section &s, const char *key) const {
+        if (s.has(key) && version_ < SetupFileVersion)
+            refuse(s.keyPath(QLatin1String(key)),
+                   QStringLiteral("is a key of version 2; this file is version 1"));
     }
 
     // Refuses the first key (in sorted order) that is not one of `known`.
@@ -662,17 +687,42 @@ private:
     void driver(const Section &s, DesignSetup &setup) const {
         std::vector<const char *> known = keyNames(DriverKeys);
         known.insert(known.begin(), {"manufacturer", "model"});
+        known.push_back("coils");
         checkKeys(s, known);
+        checkSecondVersionKey(s, "coils");
         setup.manufacturer = text(s, "manufacturer");
         setup.model = text(s, "model");
         numbers(s, DriverKeys, setup);
         if (!setup.driver.qts && !setup.driver.qms)
             refuse(s.keyPath(QStringLiteral("qms")),
                    QStringLiteral("may be null only when qts is given"));
+        if (s.has("coils"))
+            setup.driver.coils = coils(section(s, "coils"));
     }
 
-    DriverArrangement arrangement(const Section &s) const {
-        checkKeys(s, {"count", "mounting", "wiring"});
+    // One coil, or two with the wiring the driver's figures are given for.
+    VoiceCoils coils(const Section &s) const {
+        checkKeys(s, {"count", "parameters_for"});
+        VoiceCoils c;
+        const QJsonValue count = s.value("count");
+        if (!count.isDouble() || (count.toDouble() != 1.0 && count.toDouble() != 2.0))
+            refuse(s.keyPath(QStringLiteral("count")), QStringLiteral("must be 1 or 2"));
+        c.count = count.toInt();
+        const std::optional<int> oneCoil = int(CoilsGivenFor::OneCoil);
+        c.givenFor = CoilsGivenFor(
+            choice(s, "parameters_for", CoilsGivenFors, c.dual() ? std::nullopt : oneCoil));
+        if (!c.dual() && c.givenFor != CoilsGivenFor::OneCoil)
+            refuse(s.keyPath(QStringLiteral("parameters_for")),
+                   QStringLiteral("must be \"one-coil\" for a driver of one coil"));
+        return c;
+    }
+
+    DriverArrangement arrangement(const Section &s, const VoiceCoils &coils) const {
+        checkKeys(s, {"count", "mounting", "wiring", "coil_wiring"});
+        checkSecondVersionKey(s, "coil_wiring");
+        if (s.has("coil_wiring") && !coils.dual())
+            refuse(s.keyPath(QStringLiteral("coil_wiring")),
+                   QStringLiteral("is only for drivers of two coils (driver.coils)"));
         DriverArrangement d;
         const QString countPath = s.keyPath(QStringLiteral("count"));
         const QJsonValue count = s.value("count");
@@ -684,6 +734,7 @@ private:
         }
         d.mounting = Mounting(choice(s, "mounting", Mountings, int(d.mounting)));
         d.wiring = Wiring(choice(s, "wiring", Wirings, int(d.wiring)));
+        d.coilJoin = CoilJoin(choice(s, "coil_wiring", CoilJoins, int(d.coilJoin)));
         const QString fault = arrangementFault(d);
         if (!fault.isEmpty())
             refuse(countPath, fault);
@@ -870,6 +921,7 @@ private:
     }
 
     QString prefix_;
+    mutable int version_ = FirstVersion; // of the file being read
 };
 
 // ---------------------------------------------------------------------------
@@ -968,11 +1020,11 @@ public:
         OrderedWriter out;
         out.beginObject();
         out.value("format", jsonString(QLatin1String(SetupFileFormat)));
-        out.value("version", QByteArray::number(SetupFileVersion));
+        out.value("version", QByteArray::number(VersionFor(setup)));
         out.value("label", jsonString(setup.label));
         air(out, setup.air);
         driver(out, setup);
-        drivers(out, setup.drivers);
+        drivers(out, setup);
         enclosure(out, setup);
         drive(out, setup);
         amplifier(out, setup);
@@ -1049,10 +1101,19 @@ private:
         out.value("manufacturer", jsonString(setup.manufacturer));
         out.value("model", jsonString(setup.model));
         numbers(out, DriverKeys, setup);
+        if (VersionFor(setup) == SetupFileVersion) {
+            const VoiceCoils &c = setup.driver.coils;
+            out.beginObject("coils");
+            out.value("count", QByteArray::number(c.count));
+            out.value("parameters_for",
+                      jsonString(QLatin1String(choiceText(CoilsGivenFors, int(c.givenFor)))));
+            out.endObject();
+        }
         out.endObject();
     }
 
-    void drivers(OrderedWriter &out, const DriverArrangement &d) const {
+    void drivers(OrderedWriter &out, const DesignSetup &setup) const {
+        const DriverArrangement &d = setup.drivers;
         const QString fault = arrangementFault(d);
         if (!fault.isEmpty())
             refuse(QStringLiteral("the number of drivers ") + fault);
@@ -1060,6 +1121,9 @@ private:
         out.value("count", QByteArray::number(d.count));
         out.value("mounting", jsonString(QLatin1String(choiceText(Mountings, int(d.mounting)))));
         out.value("wiring", jsonString(QLatin1String(choiceText(Wirings, int(d.wiring)))));
+        if (setup.driver.coils.dual())
+            out.value("coil_wiring",
+                      jsonString(QLatin1String(choiceText(CoilJoins, int(d.coilJoin)))));
         out.endObject();
     }
 

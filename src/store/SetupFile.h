@@ -8,7 +8,10 @@
 namespace dravik {
 
 // Design setup files (.dvsetup): the whole design of the charts as one JSON
-// object, "format": "dravik-design-setup", "version": 1.
+// object, "format": "dravik-design-setup", "version": 1 or 2. A design that
+// needs nothing of version 2 (dual-coil drivers) is written as version 1,
+// so files of version 1 re-save byte for byte; a key of version 2 in a file
+// of version 1 is refused.
 //
 // The reader is strict: every key it does not know, every value of the wrong
 // type or out of its range, a number written as a string, null where a value
@@ -36,7 +39,7 @@ namespace dravik {
 // "half-space".
 
 inline constexpr const char *SetupFileFormat = "dravik-design-setup";
-inline constexpr int SetupFileVersion = 1;
+inline constexpr int SetupFileVersion = 2; // the highest read and written
 inline constexpr qint64 SetupFileMaxBytes = 1024 * 1024;
 
 // The design in a setup document. Refusals begin "The design setup was not

@@ -29,7 +29,9 @@
 #include "FuzzSupport.h"
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
+#include "WiringOptions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -74,6 +76,8 @@ struct WindowTexts {
     SpaceKind space = SpaceKind::HalfSpace;
     bool cabinFromLength = false;
     std::vector<FilterStage> filters;
+    VoiceCoils coils;
+    CoilJoin coilJoin = CoilJoin::Series;
 };
 
 // A filter from a line of numbers; what is missing keeps its default.
@@ -134,6 +138,8 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
     controls.space = window.space;
     controls.cabinCornerFromLength = window.cabinFromLength;
     controls.filters = window.filters;
+    controls.coils = window.coils;
+    controls.coilJoin = window.coilJoin;
     controls.text = [&](const char *name) {
         if (QLatin1String(name) == QLatin1String("EPower"))
             return powerText;
@@ -152,6 +158,18 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
         presenter.design([&store](Field field) { return store.text(field); }, controls);
     const DesignCurves c = ComputeDesignCurves(setup, frequencies);
     FUZZ_CHECK(c.frequencies == frequencies, "frequencies");
+    // Every wiring the list offers is a load, one of them the one in use,
+    // which is the load the charts show.
+    if (c.dcResistanceOhm && c.minimumImpedanceOhm) {
+        const std::vector<WiringOption> options = WiringOptions(setup, frequencies);
+        const auto used = std::count_if(options.begin(), options.end(),
+                                        [](const WiringOption &o) { return o.inUse; });
+        FUZZ_CHECK(used == 1, "one wiring in use");
+        for (const WiringOption &o : options)
+            FUZZ_CHECK(o.dcResistanceOhm > 0.0 && std::isfinite(o.dcResistanceOhm) &&
+                           (!o.inUse || o.dcResistanceOhm == *c.dcResistanceOhm),
+                       "a wiring's load");
+    }
     // A room's or a cabin's values usable one by one may still not fit
     // together: the space's own rules name those.
     usableInputs &= ~UnusableSpaceInputs(setup.environment);
@@ -234,6 +252,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const double kind = ParseFieldText(lines[system]);
         if (std::isfinite(kind))
             window.space = static_cast<SpaceKind>(std::fmod(std::fabs(kind), SpaceKindCount));
+        // The same line's higher digits: one coil, or two given for and
+        // joined every way.
+        if (std::isfinite(kind)) {
+            const int coils = int(std::fmod(std::floor(std::fabs(kind) / SpaceKindCount), 10.0));
+            if (coils > 0) {
+                window.coils = {2, static_cast<CoilsGivenFor>((coils - 1) / 3)};
+                window.coilJoin = static_cast<CoilJoin>((coils - 1) % 3);
+            }
+        }
     }
     window.cabinFromLength = !fuzz::lineOrEmpty(lines, system + 1).isEmpty();
     for (size_t i = system + 2; i < lines.size(); ++i)

@@ -346,6 +346,14 @@ private slots:
                           a.mounting == Mounting::Isobaric ? "isobaric" : "normal", int(a.wiring))
                 << s;
         }
+        for (CoilsGivenFor givenFor :
+             {CoilsGivenFor::OneCoil, CoilsGivenFor::Series, CoilsGivenFor::Parallel})
+            for (CoilJoin join : {CoilJoin::Series, CoilJoin::Parallel, CoilJoin::OneCoil}) {
+                DesignSetup s = ofKind(BoxKind::Vented);
+                s.driver.coils = {2, givenFor};
+                s.drivers = {4, Mounting::Normal, Wiring::SeriesParallel, join};
+                QTest::addRow("two coils for %d, joined %d", int(givenFor), int(join)) << s;
+            }
         {
             DesignSetup s = ofKind(BoxKind::Closed);
             s.air.density = 1.2047;
@@ -444,6 +452,18 @@ private slots:
         QVERIFY(json.endsWith("}\n"));
         QVERIFY(!json.contains('\r'));
         QCOMPARE(json, SerializeDesignSetup(setup));
+        // Version 2 only where the design needs it, its keys after the first
+        // version's of the same object.
+        const bool dual = setup.driver.coils.dual();
+        QCOMPARE(json.contains("\n  \"version\": 2,\n"), dual);
+        QCOMPARE(json.contains("\n  \"version\": 1,\n"), !dual);
+        QCOMPARE(json.contains(QByteArray("\n    \"coils\": {\n      \"count\": 2,\n      "
+                                          "\"parameters_for\": \"")),
+                 dual);
+        QCOMPARE(json.contains("\"coil_wiring\": \""), dual);
+        if (dual)
+            QVERIFY(json.indexOf("\"coils\"") > json.indexOf("\"pe_max_w\"") &&
+                    json.indexOf("\"coil_wiring\"") > json.indexOf("\"wiring\""));
         const DesignSetup back = ParseDesignSetup(json);
         QVERIFY(back == setup);
         QCOMPARE(SerializeDesignSetup(back), json);
@@ -691,9 +711,34 @@ private slots:
         row("format missing", edited(dvDesign + ",", ""), "format: is missing");
         row("format a number", edited(dvDesign, "\"format\": 1"),
             "format: must be \"dravik-design-setup\": this is not a design setup");
-        row("higher version", edited("\"version\": 1", "\"version\": 2"),
-            "version: this program reads version 1; this file is version 2");
-        row("version 0", edited("\"version\": 1", "\"version\": 0"), "version: must be 1");
+        row("higher version", edited("\"version\": 1", "\"version\": 3"),
+            "version: this program reads versions 1 and 2; this file is version 3");
+        row("version 0", edited("\"version\": 1", "\"version\": 0"), "version: must be 1 or 2");
+        row("version 1.5", edited("\"version\": 1", "\"version\": 1.5"), "version: must be 1 or 2");
+        // A dual-coil driver's keys: only in version 2, and only as they fit.
+        const QByteArray pe = "\"pe_max_w\": 600.0";
+        const auto dual = [&](const char *coils, const char *wiring = nullptr) {
+            QByteArray json = edited("\"version\": 1", "\"version\": 2");
+            json.replace(pe, pe + ", \"coils\": " + coils);
+            if (wiring)
+                json.replace("\"wiring\": \"parallel\"",
+                             QByteArray("\"wiring\": \"parallel\", \"coil_wiring\": ") + wiring);
+            return json;
+        };
+        row("coils in a file of version 1",
+            edited(pe, pe + ", \"coils\": {\"count\": 2, \"parameters_for\": \"series\"}"),
+            "driver.coils: is a key of version 2; this file is version 1");
+        row("three coils", dual(R"({"count": 3, "parameters_for": "series"})"),
+            "driver.coils.count: must be 1 or 2");
+        row("two coils given for nothing", dual(R"({"count": 2})"),
+            "driver.coils.parameters_for: is missing");
+        row("one coil given for two", dual(R"({"count": 1, "parameters_for": "series"})"),
+            "driver.coils.parameters_for: must be \"one-coil\" for a driver of one coil");
+        row("coil wiring of one coil", dual(R"({"count": 1})", "\"series\""),
+            "drivers.coil_wiring: is only for drivers of two coils (driver.coils)");
+        row("coil wiring misspelt",
+            dual(R"({"count": 2, "parameters_for": "one-coil"})", "\"both\""),
+            "drivers.coil_wiring: must be \"series\", \"parallel\" or \"one-coil\"");
         row("version as a string", edited("\"version\": 1", "\"version\": \"1\""),
             "version: must be a number, not a string");
         row("version missing", edited("\"version\": 1,", ""), "version: is missing");
@@ -1089,7 +1134,8 @@ private slots:
             << NotRead + "drivers.count: must be a whole number from 1 to 8";
         QTest::newRow("version 1e308")
             << edited("\"version\": 1", "\"version\": 1e308")
-            << NotRead + "version: this program reads version 1; this file is version 1e+308";
+            << NotRead +
+                   "version: this program reads versions 1 and 2; this file is version 1e+308";
         QTest::newRow("NUL bytes") << QByteArray(64, '\0') << NotRead + "it is not valid JSON (";
         QTest::newRow("garbage after the object")
             << QByteArray(Layout) + "{}" << NotRead + "it is not valid JSON (";
