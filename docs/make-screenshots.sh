@@ -195,6 +195,17 @@ choose ChartsForm.TwoCoilsChoice
 click ChartsForm.UpdateButton
 page ChartsForm.ImpedancePanel
 grab ChartsForm charts-dual-voice-coils.png
+# The start-up driver's passive radiator box in US units.
+set ChartsForm.EDriverCount 1
+choose ChartsForm.OneCoilChoice
+click ChartsForm.DriversSectionHeader
+click ChartsForm.EnclosureSectionHeader
+choose ChartsForm.UsUnitsChoice
+choose ChartsForm.PassiveRadiatorChoice
+click ChartsForm.UpdateButton
+page ChartsForm.ExcursionPanel
+grab ChartsForm charts-us-units.png
+choose ChartsForm.MetricUnitsChoice
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.

@@ -18,12 +18,27 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QSettings>
 
 #include <memory>
 
 namespace dravik {
 
-Program::Program(UserDialogs &dialogs) {
+RememberedChoices ChoicesInSettings(const QString &settingsFile) {
+    const auto settings = [settingsFile]() -> std::unique_ptr<QSettings> {
+        if (settingsFile.isEmpty())
+            return std::make_unique<QSettings>(QStringLiteral("Dravik"), QStringLiteral("Dravik"));
+        return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
+    };
+    RememberedChoices choices;
+    choices.read = [settings](const QString &key) { return settings()->value(key).toString(); };
+    choices.write = [settings](const QString &key, const QString &value) {
+        settings()->setValue(key, value);
+    };
+    return choices;
+}
+
+Program::Program(UserDialogs &dialogs, RememberedChoices remembered) {
     // Every program starts with its own state, all zero.
     state_ = std::make_unique<ProgramState>();
 
@@ -60,6 +75,8 @@ Program::Program(UserDialogs &dialogs) {
     chartHooks.writeSetup = [](const QString &path, const DesignSetup &setup) {
         WriteSetupFile(path, setup);
     };
+    chartHooks.rememberedChoice = remembered.read;
+    chartHooks.rememberChoice = remembered.write;
     chartHooks.readDesign = [](const QString &path) {
         const auto saved = std::make_shared<const SavedDesign>(ReadDesignFile(path));
         return TChartsForm::SavedFields{saved->fileName,

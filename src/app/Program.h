@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -22,11 +23,22 @@ class TMeasureForm;
 class UserDialogs;
 struct ProgramState;
 
+// Choices the program keeps from one run to the next (the design charts'
+// system of units). The desktop program keeps them in the user's settings;
+// the script runner keeps none, so that every script starts alike.
+struct RememberedChoices {
+    std::function<QString(const QString &key)> read;
+    std::function<void(const QString &key, const QString &value)> write;
+};
+// Choices kept in the user's settings of the desktop program, or in the
+// settings file given (tests keep their own).
+RememberedChoices ChoicesInSettings(const QString &settingsFile = QString());
+
 // The whole program: every window, created once in a fixed order and kept
 // until the end. Both the desktop program and the script runner start here.
 class Program {
 public:
-    explicit Program(UserDialogs &dialogs);
+    explicit Program(UserDialogs &dialogs, RememberedChoices remembered = {});
     ~Program();
 
     // Shows the main window centred with the page "Part list" in front.

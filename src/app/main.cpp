@@ -29,7 +29,8 @@ int main(int argc, char *argv[]) {
     // Closing the main window ends the program, whatever else is open.
     app.setQuitOnLastWindowClosed(false);
     dravik::DesktopDialogs dialogs;
-    dravik::Program program(dialogs);
+    // The user's own choices, kept in their settings between runs.
+    dravik::Program program(dialogs, dravik::ChoicesInSettings());
     QObject::connect(&program.main(), &dravik::Tdrvik::quitRequested, &app, &QApplication::quit);
     program.start();
     return app.exec();

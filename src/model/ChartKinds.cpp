@@ -91,7 +91,7 @@ std::vector<ChartKind> MakeChartKinds() {
                      "",
                      FrequencyAxis,
                      &C::frequencies,
-                     {"Peak excursion (mm)", "mm"},
+                     {"Peak excursion (mm)", "mm", AxisScale::Linear, true, Quantity::Length},
                      none,
                      nullptr,
                      nullptr,
@@ -212,7 +212,8 @@ std::vector<ChartKind> MakeChartKinds() {
                        AxisSide::Left,
                        {CurveColour::Grey, 1, LineStyle::Dot},
                        [](const M &m) {
-                           return QStringLiteral("Excursion limit (Xmax") + Figure(m.xmaxMm, "mm") +
+                           return QStringLiteral("Excursion limit (Xmax") +
+                                  Figure(m.xmaxMm, ShownUnitOf(Quantity::Length, m.units).text) +
                                   QLatin1Char(')');
                        }},
                       {"Maximum power",
@@ -323,6 +324,44 @@ std::vector<CurveValues> ChartKind::computed() const {
 const std::vector<ChartKind> &ChartKinds() {
     static const std::vector<ChartKind> kinds = MakeChartKinds();
     return kinds;
+}
+
+QString AxisUnit(const ChartAxis &axis, UnitSystem units) {
+    return QLatin1String(ShownUnitOf(axis.quantity, units).scale == 1.0
+                             ? axis.unit
+                             : ShownUnitOf(axis.quantity, units).text);
+}
+
+QString AxisTitle(const ChartAxis &axis, UnitSystem units) {
+    QString title = QLatin1String(axis.title);
+    const QString own = QLatin1String(axis.unit);
+    const QString shown = AxisUnit(axis, units);
+    if (shown != own)
+        title.replace(QLatin1Char('(') + own + QLatin1Char(')'),
+                      QLatin1Char('(') + shown + QLatin1Char(')'));
+    return title;
+}
+
+void ToShownUnits(DesignCurves &curves, UnitSystem units) {
+    std::vector<CurveValues> converted;
+    for (const ChartKind &kind : ChartKinds())
+        for (const ChartCurve &curve : kind.curves) {
+            const ChartAxis &axis = curve.axis == AxisSide::Left ? kind.left : kind.right;
+            const double scale = ShownUnitOf(axis.quantity, units).scale;
+            if (scale == 1.0 ||
+                std::find(converted.begin(), converted.end(), curve.values) != converted.end())
+                continue;
+            converted.push_back(curve.values);
+            for (double &v : curves.*curve.values)
+                v /= scale;
+        }
+}
+
+void ToShownUnits(ChartMarks &marks) {
+    const double scale = ShownUnitOf(Quantity::Length, marks.units).scale;
+    for (std::optional<double> *length : {&marks.xmaxMm, &marks.radiatorXmaxMm})
+        if (*length)
+            **length /= scale;
 }
 
 const ChartKind &ChartKindOf(Chart chart) {

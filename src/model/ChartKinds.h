@@ -24,6 +24,8 @@ struct ChartMarks {
     // Where the levels are heard: at 1 m in an ideal space, or at the
     // listener in a car or a room.
     bool atListener = false;
+    // The units the lengths above (Xmax) are in: millimetres, or inches.
+    UnitSystem units = UnitSystem::Metric;
 };
 
 // How an axis maps its values: evenly, by powers of ten, or evenly with
@@ -36,8 +38,20 @@ struct ChartAxis {
     const char *unit = ""; // after a figure in the read-out: "dB", "ohm"
     AxisScale scale = AxisScale::Linear;
     bool titleShown = true; // false where the labels need the title's room
+    // What its values measure, where another system of units shows them in
+    // other units (the excursion's millimetres in inches).
+    Quantity quantity = Quantity::None;
     bool exists() const { return *title != '\0'; }
 };
+// An axis's title and its unit after a figure, in a system of units:
+// "Peak excursion (in)", "in".
+QString AxisTitle(const ChartAxis &axis, UnitSystem units);
+QString AxisUnit(const ChartAxis &axis, UnitSystem units);
+// The curves as a system of units shows them: every curve on an axis whose
+// quantity has other units there, converted.
+void ToShownUnits(DesignCurves &curves, UnitSystem units);
+// The marks' lengths the same way.
+void ToShownUnits(ChartMarks &marks);
 
 // The colours and line styles of the fixed curves, by their role; the
 // window turns them into pens, and the overlays' palette avoids them all.

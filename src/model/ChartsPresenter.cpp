@@ -62,14 +62,42 @@ double Number(const WindowControls &c, const char *name) {
     return ParseWindowValue(c.text(name)).value_or(std::nan(""));
 }
 
-AirProperties ReadAir(const WindowControls &c) {
+// The air, from its fields as the design holds them (`number`).
+AirProperties ReadAir(const WindowControls &c, const std::function<double(const char *)> &number) {
     if (c.airFromConditions)
-        return AirFromConditions({Number(c, control::Temperature), Number(c, control::Pressure),
-                                  Number(c, control::Humidity)});
+        return AirFromConditions(
+            {number(control::Temperature), number(control::Pressure), number(control::Humidity)});
     AirProperties air;
-    air.density = Number(c, control::AirDensity);
-    air.soundSpeed = Number(c, control::SoundSpeed);
+    air.density = number(control::AirDensity);
+    air.soundSpeed = number(control::SoundSpeed);
     return air;
+}
+
+// A number converted for show: in US units six significant digits, which
+// fit a field and say more than any builder measures; the design keeps its
+// own number exactly while the text stands.
+QString ConvertedText(double shown, UnitSystem system) {
+    // Metric fields show the design's own numbers as they always do.
+    return system == UnitSystem::Metric ? WindowValueText(shown) : QString::number(shown, 'g', 6);
+}
+
+// Whether a quantity is shown in other units in the US system.
+bool ChangesWithUnits(Quantity quantity) {
+    return qstrcmp(ShownUnitOf(quantity, UnitSystem::Us).text, UnitsOf(quantity).shown) != 0;
+}
+
+// The window's fields whose numbers change with the system of units.
+const std::vector<QString> &FieldsWithUnits() {
+    static const std::vector<QString> fields = [] {
+        std::vector<QString> f;
+        for (const InputRow &row : DesignInputRows())
+            if (row.page == InputPage::ThisWindow && ChangesWithUnits(row.quantity))
+                f.push_back(QLatin1String(row.field));
+        f.push_back(QLatin1String(control::Temperature));
+        f.push_back(QLatin1String(control::Pressure));
+        return f;
+    }();
+    return fields;
 }
 
 int ReadCount(const WindowControls &c) {
@@ -150,6 +178,73 @@ QString WindowStartText(const QString &field) {
     return it == texts.end() ? QString() : it->second;
 }
 
+Quantity FieldQuantity(const QString &field) {
+    if (field == QLatin1String(control::Temperature))
+        return Quantity::Temperature;
+    if (field == QLatin1String(control::Pressure))
+        return Quantity::Pressure;
+    for (const InputRow &row : DesignInputRows())
+        if (row.page == InputPage::ThisWindow && field == QLatin1String(row.field))
+            return row.quantity;
+    return Quantity::None;
+}
+
+QString FieldCaption(const InputRow &row, UnitSystem system) {
+    QString caption = QLatin1String(row.caption);
+    if (const char *unit = ShownUnitOf(row.quantity, system).text; *unit)
+        caption += QStringLiteral(" (") + QLatin1String(unit) + QLatin1Char(')');
+    return caption + QLatin1Char(':');
+}
+
+std::optional<double> ChartsPresenter::ownValue(const QString &field, const QString &text) const {
+    if (const auto it = shownValues_.find(field);
+        it != shownValues_.end() && it->second.text == text)
+        return it->second.own;
+    const std::optional<double> v = ParseWindowValue(text);
+    if (!v || units_ == UnitSystem::Metric)
+        return v;
+    return FromShownUnit(*v, FieldQuantity(field), units_);
+}
+
+void ChartsPresenter::setUnits(UnitSystem system,
+                               const std::function<QString(const char *field)> &text) {
+    if (system == units_)
+        return;
+    std::vector<std::pair<QString, double>> owns;
+    for (const QString &field : FieldsWithUnits())
+        // A field empty or not a number stays as typed.
+        if (const std::optional<double> own = ownValue(field, text(field.toLatin1().constData()));
+            own && std::isfinite(*own))
+            owns.emplace_back(field, *own);
+    units_ = system;
+    shownValues_.clear();
+    for (const auto &[field, own] : owns) {
+        const QString shown = ConvertedText(ToShownUnit(own, FieldQuantity(field), system), system);
+        shownValues_[field] = {shown, own};
+        emit fieldTextChanged(field, shown);
+    }
+}
+
+QString ChartsPresenter::shownText(const QString &field, const QString &ownText) {
+    const Quantity quantity = FieldQuantity(field);
+    const std::optional<double> own = ParseWindowValue(ownText);
+    if (units_ == UnitSystem::Metric || !own || !std::isfinite(*own) ||
+        !ChangesWithUnits(quantity)) {
+        shownValues_.erase(field);
+        return ownText;
+    }
+    const QString shown = ConvertedText(ToShownUnit(*own, quantity, units_), units_);
+    shownValues_[field] = {shown, *own};
+    return shown;
+}
+
+std::vector<std::pair<QString, QString>>
+ChartsPresenter::inShownUnits(std::vector<std::pair<QString, QString>> ownTexts) {
+    for (auto &[field, text] : ownTexts)
+        text = shownText(field, text);
+    return ownTexts;
+}
+
 const std::vector<double> &ChartsPresenter::Frequencies() {
     static const std::vector<double> f = ChartFrequencies(ExportPointsPerOctave);
     return f;
@@ -168,7 +263,7 @@ DesignSetup ChartsPresenter::design(const std::function<QString(Field)> &mainFie
     const EnclosureKind &kind = KindOf(controls.kind);
     for (const InputRow &row : DesignInputRows())
         if (RowOfKind(row, kind, controls.space))
-            row.member(s) = ParseWindowValue(controls.text(row.field));
+            row.member(s) = ownValue(QLatin1String(row.field), controls.text(row.field));
     s.drivers = {ReadCount(controls), controls.mounting, controls.wiring, controls.coilJoin};
     s.driver.coils = controls.coils;
     if (!s.driver.coils.dual())
@@ -177,7 +272,10 @@ DesignSetup ChartsPresenter::design(const std::function<QString(Field)> &mainFie
     s.environment.kind = controls.space;
     s.environment.cabin.cornerFromLength = controls.cabinCornerFromLength;
     s.drive.given = controls.drive;
-    s.air = ReadAir(controls);
+    s.air = ReadAir(controls, [&](const char *field) {
+        return ownValue(QLatin1String(field), controls.text(field)).value_or(std::nan(""));
+    });
+    s.units = units_;
     return s;
 }
 
@@ -290,8 +388,8 @@ void ChartsPresenter::tuneRadiators(const DesignSetup &design, const QString &tu
                                                ParseWindowValue(tuningText).value_or(std::nan("")));
     if (!added.grams)
         throw DravikError(added.sentence);
-    emit fieldTextChanged(QLatin1String(FieldOf(ModelInput::RadiatorAddedMass)),
-                          QString::number(*added.grams, 'f', 2));
+    const QString field = QLatin1String(FieldOf(ModelInput::RadiatorAddedMass));
+    emit fieldTextChanged(field, shownText(field, QString::number(*added.grams, 'f', 2)));
     emit helperNoticeChanged(added.sentence);
 }
 
@@ -308,12 +406,16 @@ void ChartsPresenter::designBandpass(const DesignSetup &design, const QString &s
         throw DravikError(
             QStringLiteral("A 4th-order bandpass box needs Fs, Qes, Qms and Vas, an S above 0 "
                            "and a gain that puts Qbp above Qts"));
-    const auto figure = [](double v) { return QString::number(v, 'f', 2); };
-    emit helperNoticeChanged(BandpassSizeNotice(*bp, TotalQ(*qms, *d.qes), *d.vasLitres));
+    emit helperNoticeChanged(
+        BandpassSizeNotice(*bp, TotalQ(*qms, *d.qes), *d.vasLitres, design.units));
     using I = ModelInput;
-    emit fieldTextChanged(QLatin1String(FieldOf(I::Bp4RearVolume)), figure(bp->rearLitres));
-    emit fieldTextChanged(QLatin1String(FieldOf(I::Bp4FrontVolume)), figure(bp->frontLitres));
-    emit fieldTextChanged(QLatin1String(FieldOf(I::Bp4Tuning)), figure(bp->fbHz));
+    const auto show = [this](ModelInput input, double v) {
+        const QString field = QLatin1String(FieldOf(input));
+        emit fieldTextChanged(field, shownText(field, QString::number(v, 'f', 2)));
+    };
+    show(I::Bp4RearVolume, bp->rearLitres);
+    show(I::Bp4FrontVolume, bp->frontLitres);
+    show(I::Bp4Tuning, bp->fbHz);
 }
 
 bool ChartsPresenter::placeBox(int position) {
@@ -321,8 +423,11 @@ bool ChartsPresenter::placeBox(int position) {
         return false;
     const std::vector<GridPosition> grid = PlacementGrid(shown_->environment.room);
     const GridPosition &p = grid[static_cast<size_t>(position)];
-    emit fieldTextChanged(QLatin1String(FieldOf(ModelInput::SourceX)), WindowValueText(p.m[0]));
-    emit fieldTextChanged(QLatin1String(FieldOf(ModelInput::SourceY)), WindowValueText(p.m[1]));
+    for (ModelInput input : {ModelInput::SourceX, ModelInput::SourceY}) {
+        const QString field = QLatin1String(FieldOf(input));
+        const size_t axis = input == ModelInput::SourceX ? 0 : 1;
+        emit fieldTextChanged(field, shownText(field, WindowValueText(p.m[axis])));
+    }
     return true;
 }
 
@@ -452,7 +557,7 @@ namespace {
 // free end.
 QString VentLine(const char *which, double litres, double tuning,
                  const std::optional<double> &count, const std::optional<double> &diameterMm,
-                 const AirProperties &air) {
+                 const AirProperties &air, UnitSystem units) {
     const auto usable = [](const std::optional<double> &v) {
         return v && std::isfinite(*v) && *v > 0.0 && *v < 1e12;
     };
@@ -470,14 +575,21 @@ QString VentLine(const char *which, double litres, double tuning,
     QString vents = *count == 1.0 ? QStringLiteral("vent") : QStringLiteral("each vent");
     if (*which == '\0')
         vents[0] = vents[0].toUpper();
-    QString line = QString::fromLatin1(which) + vents + QStringLiteral(" ") + Figure(length, 1) +
-                   QStringLiteral(" cm long");
+    // Centimetres, or inches to the hundredth.
+    const auto shown = [units](double cm, int decimals) {
+        if (units == UnitSystem::Metric)
+            return Figure(cm, decimals) + QStringLiteral(" cm");
+        return Figure(ToShownUnit(cm * 10.0, Quantity::Length, units), decimals + 1) +
+               QStringLiteral(" in");
+    };
+    QString line = QString::fromLatin1(which) + vents + QStringLiteral(" ") + shown(length, 1) +
+                   QStringLiteral(" long");
     const double depth = std::cbrt(litres * 1000.0); // cm, a cube of the chamber's volume
     if (length <= 0.0)
         line += QStringLiteral(": a vent this narrow cannot tune so high; choose a wider one");
     else if (length > depth)
-        line += QStringLiteral(": longer than the chamber is deep (") + Figure(depth, 0) +
-                QStringLiteral(" cm for a cube); it does not fit");
+        line += QStringLiteral(": longer than the chamber is deep (") + shown(depth, 0) +
+                QStringLiteral(" for a cube); it does not fit");
     return line + QLatin1Char('.');
 }
 
@@ -490,7 +602,7 @@ QString VentLengthText(const DesignSetup &s) {
     for (const KindChamber &c : KindOf(b.kind).chambers)
         if (c.vented())
             lines << VentLine(c.ventLine, value(b.*c.volume), value(b.*c.tuning), b.*c.ventCount,
-                              b.*c.ventDiameterMm, s.air);
+                              b.*c.ventDiameterMm, s.air, s.units);
     return lines.join(QLatin1Char(' ')).trimmed();
 }
 
@@ -523,14 +635,19 @@ AddedMassAnswer AddedMassFor(const BoxParameters &box, const AirProperties &air,
     return a;
 }
 
-QString BandpassSizeNotice(const BandpassDesign &design, double qts, double vasLitres) {
+QString BandpassSizeNotice(const BandpassDesign &design, double qts, double vasLitres,
+                           UnitSystem units) {
     const double largest = std::max(design.rearLitres, design.frontLitres);
     if (!(vasLitres > 0.0) || largest <= 3.0 * vasLitres)
         return QString();
-    return QStringLiteral("A chamber of %1 l is %2 times Vas: a driver of Qts %3 makes this "
+    // Litres to the litre; cubic feet, some thirty times larger, to the hundredth.
+    const QString volume =
+        Figure(ToShownUnit(largest, Quantity::Volume, units), units == UnitSystem::Metric ? 0 : 2) +
+        QLatin1Char(' ') + QLatin1String(ShownUnitOf(Quantity::Volume, units).text);
+    return QStringLiteral("A chamber of %1 is %2 times Vas: a driver of Qts %3 makes this "
                           "bandpass box far larger than it suits (a Qts below about 0.4 does). "
                           "A smaller S or a higher gain makes it smaller.")
-        .arg(Figure(largest, 0), Figure(largest / vasLitres, 1), Figure(qts, 2));
+        .arg(volume, Figure(largest / vasLitres, 1), Figure(qts, 2));
 }
 
 QString AirText(const AirProperties &air) {

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -97,6 +98,19 @@ public:
     // The frequencies every curve is computed at.
     static const std::vector<double> &Frequencies();
 
+    // The units the window shows its fields and read-outs in. Switching
+    // shows every field in the new units; the design keeps its numbers
+    // exactly, so a switch back shows what was typed.
+    UnitSystem units() const { return units_; }
+    void setUnits(UnitSystem system, const std::function<QString(const char *field)> &text);
+    // A field's number as the design holds it: typed in the units shown.
+    std::optional<double> ownValue(const QString &field, const QString &text) const;
+    // Texts of fields in the design's own units (a setup's, a helper's
+    // answer, a starting box) as the window shows them.
+    std::vector<std::pair<QString, QString>>
+    inShownUnits(std::vector<std::pair<QString, QString>> ownTexts);
+    QString shownText(const QString &field, const QString &ownText);
+
     // The design the window shows: its base (the main window's fields, or
     // the setup file) with the window's own fields on top.
     DesignSetup design(const std::function<QString(Field)> &mainFields,
@@ -162,6 +176,15 @@ signals:
 
 private:
     void changeOverlays(const QString &notice);
+    // A field's text as last shown by a switch of units or a conversion,
+    // with the design's number it stands for: a text left as it was keeps
+    // that number exactly, without the rounding of its digits.
+    struct ShownValue {
+        QString text;
+        double own;
+    };
+    UnitSystem units_ = UnitSystem::Metric;
+    std::map<QString, ShownValue> shownValues_;
     std::optional<std::pair<DesignSetup, QString>> file_;
     std::optional<DesignSetup> shown_;
     QString shownWarning_;
@@ -170,6 +193,12 @@ private:
     OverlaySet overlays_;
     int overlayGeneration_ = 0;
 };
+
+// What a field of the window measures, where its number has a unit that
+// differs between the systems of units; Quantity::None for the others.
+Quantity FieldQuantity(const QString &field);
+// A caption of the table's rows in a system of units: "Box volume (ft^3):".
+QString FieldCaption(const InputRow &row, UnitSystem system);
 
 // The texts the window's own fields take for a design: its kind's fields,
 // the losses, the drive, Le, the drivers and the air.
@@ -203,7 +232,8 @@ struct AddedMassAnswer {
 AddedMassAnswer AddedMassFor(const BoxParameters &box, const AirProperties &air, double tuningHz);
 //   A warning when a 4th-order bandpass box's chambers are far larger than
 //   the driver's Vas (more than three times), or empty.
-QString BandpassSizeNotice(const BandpassDesign &design, double qts, double vasLitres);
+QString BandpassSizeNotice(const BandpassDesign &design, double qts, double vasLitres,
+                           UnitSystem units = UnitSystem::Metric);
 
 // The air as the charts take it: "Air 1.2010 kg/m^3, 343.68 m/s".
 QString AirText(const AirProperties &air);

@@ -180,11 +180,46 @@ const QuantityUnits &UnitsOf(Quantity quantity) {
         {Q::Time, "s", "s", 1.0},
         {Q::Level, "dB", "dB", 1.0},
         {Q::LevelSlope, "dB/oct", "dB/oct", 1.0},
+        {Q::Temperature, "C", "K", 1.0}, // an offset, not a factor: never scaled to SI here
+        {Q::Pressure, "Pa", "Pa", 1.0},
     };
     for (const QuantityUnits &u : units)
         if (u.quantity == quantity)
             return u;
     throw std::logic_error("a quantity without units");
+}
+
+ShownUnit ShownUnitOf(Quantity quantity, UnitSystem system) {
+    // The US units, exact by their definitions: the inch is 25.4 mm, the
+    // foot 12 inches, the cubic foot 28.316846592 l; an inch of mercury is
+    // 3386.389 Pa (at 0 degrees C); F = C x 9/5 + 32.
+    struct UsUnit {
+        Quantity quantity;
+        ShownUnit unit;
+    };
+    static const UsUnit us[] = {
+        {Q::Volume, {"ft^3", 28.316846592}},
+        {Q::Length, {"in", 25.4}},
+        {Q::Distance, {"ft", 0.3048}},
+        {Q::Area, {"in^2", 6.4516}},
+        {Q::Temperature, {"F", 5.0 / 9.0, -160.0 / 9.0}},
+        {Q::Pressure, {"inHg", 3386.389}},
+    };
+    if (system == UnitSystem::Us)
+        for (const UsUnit &u : us)
+            if (u.quantity == quantity)
+                return u.unit;
+    return {UnitsOf(quantity).shown};
+}
+
+double FromShownUnit(double shown, Quantity quantity, UnitSystem system) {
+    const ShownUnit u = ShownUnitOf(quantity, system);
+    return u.offset == 0.0 ? shown * u.scale : shown * u.scale + u.offset;
+}
+
+double ToShownUnit(double own, Quantity quantity, UnitSystem system) {
+    const ShownUnit u = ShownUnitOf(quantity, system);
+    return u.offset == 0.0 ? own / u.scale : (own - u.offset) / u.scale;
 }
 
 const std::vector<InputRow> &DesignInputRows() {

@@ -153,6 +153,8 @@ enum class Quantity {
     Time,
     Level,
     LevelSlope,
+    Temperature, // of the air, in degrees Celsius
+    Pressure,    // of the air, in pascals
 };
 
 struct QuantityUnits {
@@ -162,6 +164,18 @@ struct QuantityUnits {
     double toSi;       // one shown unit in SI units: 1e-3 for litres
 };
 const QuantityUnits &UnitsOf(Quantity quantity);
+
+// A quantity's unit in a system: its caption, and how a shown number
+// becomes one of the design's own unit: own = shown x scale + offset.
+struct ShownUnit {
+    const char *text; // "ft^3"; the design's own caption in metric
+    double scale = 1.0;
+    double offset = 0.0;
+};
+ShownUnit ShownUnitOf(Quantity quantity, UnitSystem system);
+// A number shown in a system as the design's own, and back.
+double FromShownUnit(double shown, Quantity quantity, UnitSystem system);
+double ToShownUnit(double own, Quantity quantity, UnitSystem system);
 
 // Where the user types a value.
 enum class InputPage { Driver, Box, Vent, ThisWindow };

@@ -90,6 +90,7 @@ bool operator==(const DesignSetup &a, const DesignSetup &b) {
            a.air == b.air && a.driver.coils == b.driver.coils && a.drivers == b.drivers &&
            a.enclosure.kind == b.enclosure.kind && a.drive.given == b.drive.given &&
            a.filters == b.filters && a.environment.kind == b.environment.kind &&
+           a.units == b.units &&
            a.environment.cabin.cornerFromLength == b.environment.cabin.cornerFromLength &&
            NumbersEqual(a, b);
 }

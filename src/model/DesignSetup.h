@@ -174,6 +174,12 @@ inline bool operator!=(const AmplifierParameters &a, const AmplifierParameters &
     return !(a == b);
 }
 
+// The systems of units the charts window shows: metric, or the US units of
+// American builders (cubic feet, inches, square inches, feet for rooms,
+// Fahrenheit, inches of mercury). The design always holds its own metric
+// units; a system only changes what is shown.
+enum class UnitSystem { Metric, Us };
+
 // The whole engineering design the charts compute from.
 struct DesignSetup {
     QString label;
@@ -186,6 +192,7 @@ struct DesignSetup {
     AmplifierParameters amplifier;
     std::vector<FilterStage> filters; // the signal chain, in order
     ListeningSpace environment;
+    UnitSystem units = UnitSystem::Metric; // how the window shows it
 };
 
 bool operator==(const DesignSetup &a, const DesignSetup &b);

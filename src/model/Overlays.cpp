@@ -44,8 +44,11 @@ QString CoilJoinText(CoilJoin join) {
 
 namespace {
 
-QString Litres(const char *name, const std::optional<double> &v) {
-    return QLatin1String(name) + QLatin1Char(' ') + Figure(*v) + QStringLiteral(" l");
+// "Vb 240 l", or in US units "Vb 8.476 ft^3".
+QString Volume(const char *name, double litres, UnitSystem units) {
+    return QLatin1String(name) + QLatin1Char(' ') +
+           Figure(ToShownUnit(litres, Quantity::Volume, units)) + QLatin1Char(' ') +
+           QLatin1String(ShownUnitOf(Quantity::Volume, units).text);
 }
 QString Hertz(const char *name, double v) {
     return QLatin1String(name) + QLatin1Char(' ') + Figure(v) + QStringLiteral(" Hz");
@@ -58,7 +61,7 @@ void DescribeBox(const DesignSetup &s, QStringList &parts) {
     const EnclosureKind &kind = KindOf(b.kind);
     for (const KindChamber &chamber : kind.chambers) {
         if (b.*chamber.volume)
-            parts << Litres(chamber.volumeName, b.*chamber.volume);
+            parts << Volume(chamber.volumeName, *(b.*chamber.volume), s.units);
         if (chamber.vented() && b.*chamber.tuning)
             parts << Hertz(chamber.tuningName, *(b.*chamber.tuning));
     }

@@ -100,11 +100,13 @@ QWidget *ChoiceGroup(QHBoxLayout *&row) {
     return group;
 }
 
+// Where the system of units is remembered between runs, and its values.
+constexpr char UnitsKey[] = "charts/units";
+constexpr char MetricUnitsText[] = "metric";
+constexpr char UsUnitsText[] = "us";
+
 QString Caption(const InputRow &row) {
-    QString caption = QLatin1String(row.caption);
-    if (const char *unit = UnitsOf(row.quantity).shown; *unit)
-        caption += QStringLiteral(" (") + QLatin1String(unit) + QLatin1Char(')');
-    return caption + QLatin1Char(':');
+    return FieldCaption(row, UnitSystem::Metric);
 }
 
 constexpr int PictureWidth = 1600;
@@ -190,6 +192,9 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     connect(&presenter_, &ChartsPresenter::overlaysChanged, this, &TChartsForm::overlaysChanged);
     kindChosen();
     spaceChosen();
+    if (hooks_.rememberedChoice &&
+        hooks_.rememberedChoice(QLatin1String(UnitsKey)) == QLatin1String(UsUnitsText))
+        usUnits_->setChecked(true);
 }
 
 TChartsForm::~TChartsForm() = default;
@@ -236,12 +241,14 @@ void TChartsForm::addInputLines(QGridLayout *grid, const std::vector<ModelInput>
         const InputRow &r = DesignInputRow(input);
         const QString caption = Caption(r);
         const bool continues = line && caption.at(0).isLower();
+        QLabel *label = PlainLabel(caption);
+        captions_.emplace_back(label, &r);
         if (!continues) {
             auto *host = new QWidget;
             line = new QHBoxLayout(host);
             line->setContentsMargins(0, 0, 0, 0);
             const int row = grid->rowCount();
-            grid->addWidget(PlainLabel(caption), row, 0);
+            grid->addWidget(label, row, 0);
             grid->addWidget(host, row, 1, 1, -1, Qt::AlignLeft);
             QLineEdit *e = makeField(r.field, QString(), width);
             line->addWidget(e);
@@ -249,7 +256,9 @@ void TChartsForm::addInputLines(QGridLayout *grid, const std::vector<ModelInput>
                 e->setToolTip(tip);
             continue;
         }
-        QLineEdit *e = addField(line, r.field, caption, QString(), width);
+        line->addWidget(label);
+        QLineEdit *e = makeField(r.field, QString(), width);
+        line->addWidget(e);
         if (!tip.isEmpty())
             e->setToolTip(tip);
     }
@@ -264,6 +273,15 @@ QLayout *TChartsForm::buildCommandRow() {
     row->addWidget(reset);
     row->addWidget(exportButton);
     row->addStretch(1);
+    // One system of units for every field and read-out of the window.
+    QHBoxLayout *units = nullptr;
+    QWidget *unitsGroup = ChoiceGroup(units);
+    addChoice(units, "MetricUnitsChoice", QStringLiteral("Metric"))->setChecked(true);
+    usUnits_ = addChoice(units, "UsUnitsChoice", QStringLiteral("US units"));
+    unitsGroup->setToolTip(QStringLiteral(
+        "Litres and millimetres, or cubic feet and inches: the design stays the same"));
+    row->addWidget(unitsGroup);
+    connect(usUnits_, &QRadioButton::toggled, this, [this] { unitsChosen(); });
     connect(update, &QPushButton::clicked, this, &TChartsForm::UpdateButtonClick);
     connect(reset, &QPushButton::clicked, this, &TChartsForm::ResetViewButtonClick);
     connect(exportButton, &QPushButton::clicked, this, &TChartsForm::ExportButtonClick);
@@ -462,9 +480,11 @@ CollapsibleSection *TChartsForm::buildDriversSection() {
     fromConditions_->setObjectName(QStringLiteral("AirConditionsChoice"));
     air->addWidget(fromConditions_, 1, 0);
     air->addWidget(makeField(control::Temperature, 50), 1, 1);
-    air->addWidget(unit("C"), 1, 2);
+    temperatureUnit_ = unit("C");
+    air->addWidget(temperatureUnit_, 1, 2);
     air->addWidget(makeField(control::Pressure, 60), 1, 3);
-    air->addWidget(unit("Pa"), 1, 4);
+    pressureUnit_ = unit("Pa");
+    air->addWidget(pressureUnit_, 1, 4);
     air->addWidget(makeField(control::Humidity, 50), 2, 1);
     air->addWidget(unit("% humidity"), 2, 2, 1, 3);
     air->setColumnStretch(5, 1);
@@ -531,6 +551,26 @@ void TChartsForm::addCoilChoices(CollapsibleSection *section) {
     };
     followCount(false);
     connect(dualCoils_, &QRadioButton::toggled, this, followCount);
+}
+
+// The system of units chosen: every field, caption and read-out follows,
+// and the choice is remembered for the next run.
+void TChartsForm::unitsChosen() {
+    const UnitSystem system = usUnits_->isChecked() ? UnitSystem::Us : UnitSystem::Metric;
+    presenter_.setUnits(system, [this](const char *name) {
+        const auto it = edits_.find(QLatin1String(name));
+        return it == edits_.end() ? QString() : it->second->text();
+    });
+    for (const auto &[label, row] : captions_)
+        label->setText(FieldCaption(*row, system));
+    temperatureUnit_->setText(QLatin1String(ShownUnitOf(Quantity::Temperature, system).text));
+    pressureUnit_->setText(QLatin1String(ShownUnitOf(Quantity::Pressure, system).text));
+    if (hooks_.rememberChoice)
+        hooks_.rememberChoice(QLatin1String(UnitsKey), system == UnitSystem::Us
+                                                           ? QLatin1String(UsUnitsText)
+                                                           : QLatin1String(MetricUnitsText));
+    if (isVisible() && !settingControls_)
+        refresh();
 }
 
 // A line of the wiring list chosen: its wiring is used.
@@ -737,7 +777,7 @@ void TChartsForm::presetChosen(int row) {
     } else if (spaceKind() == SpaceKind::Room && r < RoomPresets().size()) {
         texts = RoomPresetTexts(RoomPresets()[r]);
     }
-    for (const auto &[name, text] : texts)
+    for (const auto &[name, text] : presenter_.inShownUnits(texts))
         edits_.at(name)->setText(text);
 }
 
@@ -902,7 +942,7 @@ void TChartsForm::startKindFields(BoxKind kind) {
     main.enclosure.vbLitres = vented.vbLitres;
     main.enclosure.fbHz = vented.fbHz;
     main.enclosure.ventDiameterMm = vented.ventDiameterMm;
-    for (const auto &[name, text] : StartingTexts(kind, main))
+    for (const auto &[name, text] : presenter_.inShownUnits(StartingTexts(kind, main)))
         if (const auto it = edits_.find(name); it != edits_.end() && it->second->text().isEmpty())
             it->second->setText(text);
 }
@@ -1005,15 +1045,37 @@ void TChartsForm::drawChartsInView() {
     if (!charts_[0])
         return;
     const OverlaySet &set = presenter_.overlays();
+    // In other units than the design's own the charts draw converted copies,
+    // kept as long as what they copy: a chart reads them again on a zoom.
+    const UnitSystem units = presenter_.units();
+    const bool converted = units != UnitSystem::Metric;
+    const int generation = presenter_.overlayGeneration() * 2 + (converted ? 1 : 0);
+    if (converted) {
+        shownCurves_ = curves();
+        ToShownUnits(shownCurves_, units);
+        if (generation != shownOverlaysGeneration_) {
+            shownOverlayCurves_.clear();
+            for (const Overlay &o : set.all()) {
+                shownOverlayCurves_.push_back(o.curves);
+                ToShownUnits(shownOverlayCurves_.back(), units);
+            }
+            shownOverlaysGeneration_ = generation;
+        }
+    }
     std::vector<ChartOverlay> shownOverlays;
     for (size_t i = 0; i < set.all().size(); ++i)
         if (set.all()[i].visible)
-            shownOverlays.push_back(
-                {set.label(i), OverlayColour(set.all()[i].colour), &set.all()[i].curves});
+            shownOverlays.push_back({set.label(i), OverlayColour(set.all()[i].colour),
+                                     converted ? &shownOverlayCurves_[i] : &set.all()[i].curves});
+    ChartMarks chartMarks = marks();
+    chartMarks.units = units;
+    ToShownUnits(chartMarks);
     for (int i = 0; i < ChartCount; ++i) {
         const bool inView = i == 0 || tabs_->currentWidget() == pages_[i];
         if (inView && stale_[i]) {
-            charts_[i]->show(curves(), marks(), shownOverlays, presenter_.overlayGeneration());
+            charts_[i]->setUnits(units);
+            charts_[i]->show(converted ? shownCurves_ : curves(), chartMarks, shownOverlays,
+                             generation);
             stale_[i] = false;
             if (static_cast<Chart>(i) == Chart::Room)
                 showPlacement();
@@ -1101,7 +1163,10 @@ void TChartsForm::setControls(const DesignSetup &setup) {
     spaceChosen();
     choose(setup.environment.cabin.cornerFromLength ? "CabinLengthChoice" : "CabinCornerChoice");
     chainEditor_->setFilters(setup.filters);
-    for (const auto &[name, text] : ControlTexts(setup))
+    settingControls_ = true;
+    checkChoice(setup.units == UnitSystem::Us ? "UsUnitsChoice" : "MetricUnitsChoice");
+    settingControls_ = false;
+    for (const auto &[name, text] : presenter_.inShownUnits(ControlTexts(setup)))
         if (const auto it = edits_.find(name); it != edits_.end())
             it->second->setText(text);
 }

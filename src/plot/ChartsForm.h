@@ -62,6 +62,10 @@ public:
         std::function<DesignSetup(const QString &path)> readSetup;
         std::function<void(const QString &path, const DesignSetup &setup)> writeSetup;
         std::function<SavedFields(const QString &path)> readDesign;
+        // Choices kept between runs (the system of units); either may be
+        // empty, and then nothing is kept.
+        std::function<QString(const QString &key)> rememberedChoice;
+        std::function<void(const QString &key, const QString &value)> rememberChoice;
     };
 
     TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *parent = nullptr);
@@ -131,6 +135,7 @@ private:
     void addCoilChoices(CollapsibleSection *section);
     void checkChoice(const char *objectName);
     void wiringChosen(int row);
+    void unitsChosen();
     void listWirings(const DesignSetup &design);
     void buildCharts();
     void refresh();
@@ -167,8 +172,18 @@ private:
     QRadioButton *series_ = nullptr;
     QRadioButton *seriesParallel_ = nullptr;
     QRadioButton *dualCoils_ = nullptr;
+    QRadioButton *usUnits_ = nullptr;
+    QLabel *temperatureUnit_ = nullptr;
+    QLabel *pressureUnit_ = nullptr;
+    bool settingControls_ = false; // a setup's values going in: no redraw until all are
+    // The captions of the table's fields, which name their units.
+    std::vector<std::pair<QLabel *, const InputRow *>> captions_;
     QListWidget *wiringList_ = nullptr;
     std::vector<WiringOption> wiringOptions_; // the wiring list's lines
+    // The curves and overlays in the units shown, when not the design's own.
+    DesignCurves shownCurves_;
+    std::vector<DesignCurves> shownOverlayCurves_;
+    int shownOverlaysGeneration_ = -1;
     QRadioButton *byVoltage_ = nullptr;
     QRadioButton *fromConditions_ = nullptr;
     QStackedWidget *kindFields_ = nullptr;

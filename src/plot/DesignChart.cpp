@@ -359,7 +359,7 @@ DesignChart::DesignChart(Chart which) : which_(which), kind_(ChartKindOf(which))
                     text += QStringLiteral("   ") + c.series->name() + QStringLiteral(": ") +
                             QString::number(*v, 'f', std::fabs(*v) < 10.0 ? 2 : 1) +
                             QLatin1Char(' ') +
-                            QLatin1String(c.rightAxis ? kind_.right.unit : kind_.left.unit);
+                            AxisUnit(c.rightAxis ? kind_.right : kind_.left, units_);
             }
             readout_->setText(text);
         },
@@ -571,7 +571,7 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     readout_->clear();
     drawn_ = drawn;
     if (kind_.keeps(ChartRule::TitleAtListener)) {
-        const QString title = QString::fromLatin1(kind_.left.title)
+        const QString title = AxisTitle(kind_.left, units_)
                                   .replace(QStringLiteral("at 1 m"),
                                            marks.atListener ? QStringLiteral("at the listener")
                                                             : QStringLiteral("at 1 m"));
@@ -665,6 +665,15 @@ void DesignChart::sliceToView() {
         return;
     showCurves();
     replaceOverlayPoints();
+}
+
+void DesignChart::setUnits(UnitSystem units) {
+    if (units == units_)
+        return;
+    units_ = units;
+    leftAxis_->setTitleText(AxisTitle(kind_.left, units));
+    if (rightValueAxis_)
+        rightValueAxis_->setTitleText(AxisTitle(kind_.right, units));
 }
 
 void DesignChart::resetView() {
@@ -861,7 +870,7 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
         if (line.series->isVisible())
             legend_.push_back({QLatin1String(line.mark->word) + QLatin1Char(' ') +
                                    LegendFigure(line.series->at(0).y()) + QLatin1Char(' ') +
-                                   QLatin1String(kind_.left.unit),
+                                   AxisUnit(kind_.left, units_),
                                line.series->pen()});
     const auto frequencies = [](std::optional<double> a, std::optional<double> b) {
         std::vector<double> values;

@@ -102,6 +102,9 @@ public:
     // current, drawn or not.
     void showMessage(const DesignCurves &curves);
     void resetView();
+    // The units its axes, read-out and legend name; the curves and marks
+    // shown must be in them.
+    void setUnits(UnitSystem units);
 
     // The height the chart takes in a picture `width` wide, legend included.
     double pictureHeight(double width) const;
@@ -203,6 +206,7 @@ private:
     mutable double legendLayoutWidth_ = -1.0;
     QRectF legendPlotFor_;
     QString sentence_;
+    UnitSystem units_ = UnitSystem::Metric;
 };
 
 // The default view of every chart, as the plot window shows it.

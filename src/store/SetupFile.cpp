@@ -202,12 +202,15 @@ const std::vector<Choice> CoilsGivenFors = {{"one-coil", int(CoilsGivenFor::OneC
 const std::vector<Choice> CoilJoins = {{"series", int(CoilJoin::Series)},
                                        {"parallel", int(CoilJoin::Parallel)},
                                        {"one-coil", int(CoilJoin::OneCoil)}};
+const std::vector<Choice> UnitSystems = {{"metric", int(UnitSystem::Metric)},
+                                         {"us", int(UnitSystem::Us)}};
 constexpr int FirstVersion = 1;
 
 // The version a design is written in: the first, unless it uses what only
 // the second holds, so that every design of the first re-saves byte for byte.
 int VersionFor(const DesignSetup &setup) {
-    return setup.driver.coils.dual() ? SetupFileVersion : FirstVersion;
+    return setup.driver.coils.dual() || setup.units != UnitSystem::Metric ? SetupFileVersion
+                                                                          : FirstVersion;
 }
 
 const char *choiceText(const std::vector<Choice> &choices, int value) {
@@ -466,7 +469,8 @@ public:
         if (const std::optional<QString> twice = repeatedKey(json))
             refuse(*twice, QStringLiteral("is given twice"));
         checkKeys(top, {"format", "version", "label", "air", "driver", "drivers", "enclosure",
-                        "drive", "amplifier", "filters", "environment"});
+                        "drive", "amplifier", "filters", "environment", "units"});
+        checkSecondVersionKey(top, "units");
         DesignSetup setup;
         setup.label = text(top, "label", true);
         if (top.has("air"))
@@ -482,6 +486,7 @@ public:
             setup.filters = filters(top.value("filters"));
         if (top.has("environment"))
             environment(section(top, "environment"), setup);
+        setup.units = UnitSystem(choice(top, "units", UnitSystems, int(setup.units)));
         return setup;
     }
 
@@ -1030,6 +1035,9 @@ public:
         amplifier(out, setup);
         filters(out, setup.filters);
         environment(out, setup);
+        if (VersionFor(setup) == SetupFileVersion)
+            out.value("units",
+                      jsonString(QLatin1String(choiceText(UnitSystems, int(setup.units)))));
         out.endObject();
         return out.finish();
     }

@@ -9,7 +9,7 @@ namespace dravik {
 
 // Design setup files (.dvsetup): the whole design of the charts as one JSON
 // object, "format": "dravik-design-setup", "version": 1 or 2. A design that
-// needs nothing of version 2 (dual-coil drivers) is written as version 1,
+// needs nothing of version 2 (dual-coil drivers, US units) is written as version 1,
 // so files of version 1 re-save byte for byte; a key of version 2 in a file
 // of version 1 is refused.
 //

@@ -254,6 +254,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("D 10 cm, 50 l, 35 Hz, c 344")
             << 50.0 << 35.0 << 1.0 << 100.0 << 344.0 << "Vent 31.1 cm long.";
+        QTest::newRow("the same in inches")
+            << 50.0 << 35.0 << 1.0 << 100.0 << 344.0 << "Vent 12.25 in long.";
+        QTest::newRow("two vents, in inches")
+            << 240.0 << 22.0 << 2.0 << 152.0 << 345.0
+            << "Each vent 32.70 in long: longer than the chamber is deep (24.5 in for a cube); "
+               "it does not fit.";
         QTest::newRow("the start-up box, c 345")
             << 240.0 << 22.0 << 1.0 << 152.0 << 345.0 << "Vent 36.0 cm long.";
         QTest::newRow("20 l, 60 Hz, 50 mm")
@@ -273,7 +279,10 @@ private slots:
         QFETCH(double, diameter);
         QFETCH(double, soundSpeed);
         QFETCH(QString, text);
+        const bool us = QTest::currentDataTag() == QByteArray("the same in inches") ||
+                        QTest::currentDataTag() == QByteArray("two vents, in inches");
         DesignSetup s;
+        s.units = us ? UnitSystem::Us : UnitSystem::Metric;
         s.enclosure.vbLitres = litres;
         s.enclosure.fbHz = tuning;
         s.enclosure.ventCount = vents;
@@ -283,7 +292,8 @@ private slots:
         // A vent cut to it tunes the box where the design says: its mass
         // rho (L + 0.732 D) / S resonates with the chamber at Fb, to the
         // 0.1 cm shown (each of several vents carries its share).
-        const double cm = text.section(QLatin1Char(' '), vents == 1.0 ? 1 : 2).toDouble();
+        const double cm =
+            text.section(QLatin1Char(' '), vents == 1.0 ? 1 : 2).toDouble() * (us ? 2.54 : 1.0);
         const double d = diameter / 1000.0, area = M_PI * d * d / 4.0;
         const double mass = (cm / 100.0 + 0.732 * d) / (vents * area);         // over rho
         const double compliance = litres / 1000.0 / (soundSpeed * soundSpeed); // times rho
@@ -449,6 +459,89 @@ private slots:
 
     // What an amplifier sees: the wired coils' DC resistance and the least
     // impedance in the band.
+    // Every field with a unit, typed in metric units, shown in US units and
+    // back: the design keeps its number exactly and the field shows what
+    // was typed; a number typed in US units is its metric number.
+    void unitsRoundTripEveryField_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<double>("usTyped");
+        QTest::addColumn<double>("ownOfUsTyped");
+        for (const InputRow &row : DesignInputRows()) {
+            if (row.page != InputPage::ThisWindow)
+                continue;
+            const double scale = ShownUnitOf(row.quantity, UnitSystem::Us).scale;
+            if (qstrcmp(ShownUnitOf(row.quantity, UnitSystem::Us).text,
+                        UnitsOf(row.quantity).shown) != 0)
+                QTest::newRow(row.field) << QString::fromLatin1(row.field) << 2.5 << 2.5 * scale;
+        }
+        // Closed forms of the units: 2.5 ft^3 is 70.79211648 l, 1 in is
+        // 25.4 mm, 68 F is 20 C, 29.92 inHg is 101320.75888 Pa.
+        QTest::newRow("a volume, 2.5 ft^3") << "EPrVolume" << 2.5 << 70.79211648;
+        QTest::newRow("a length, 1 in") << "EPrXmax" << 1.0 << 25.4;
+        QTest::newRow("an area, 10 in^2") << "EPrArea" << 10.0 << 64.516;
+        QTest::newRow("a room, 20 ft") << "ERoomLength" << 20.0 << 6.096;
+        QTest::newRow("temperature, 68 F") << QString(control::Temperature) << 68.0 << 20.0;
+        QTest::newRow("pressure, 29.92 inHg")
+            << QString(control::Pressure) << 29.92 << 101320.75888;
+    }
+    void unitsRoundTripEveryField() {
+        QFETCH(QString, field);
+        QFETCH(double, usTyped);
+        QFETCH(double, ownOfUsTyped);
+        FakeWindow w;
+        ChartsPresenter p;
+        QObject::connect(&p, &ChartsPresenter::fieldTextChanged,
+                         [&w](const QString &f, const QString &text) { w.texts[f] = text; });
+        const auto text = [&w](const char *name) { return w.controls.text(name); };
+        const QString typed = QStringLiteral("123.4567");
+        w.texts[field] = typed;
+        p.setUnits(UnitSystem::Us, text);
+        QCOMPARE(p.units(), UnitSystem::Us);
+        QVERIFY(w.texts[field] != typed);
+        QCOMPARE(*p.ownValue(field, w.texts[field]), 123.4567);
+        p.setUnits(UnitSystem::Metric, text);
+        QCOMPARE(w.texts[field], typed);
+        QCOMPARE(*p.ownValue(field, w.texts[field]), 123.4567);
+
+        p.setUnits(UnitSystem::Us, text);
+        w.texts[field] = WindowValueText(usTyped);
+        QVERIFY(std::fabs(*p.ownValue(field, w.texts[field]) / ownOfUsTyped - 1.0) < 1e-12);
+        // A design's number shown in US units is the number typed there.
+        QCOMPARE(p.shownText(field, QString::number(ownOfUsTyped, 'g', 17)),
+                 WindowValueText(usTyped));
+        // Switching with a field empty or not a number leaves it as it is.
+        w.texts[field] = QStringLiteral("abc");
+        p.setUnits(UnitSystem::Metric, text);
+        QCOMPARE(w.texts[field], QStringLiteral("abc"));
+    }
+
+    // The window's design follows the units: a box typed in cubic feet is
+    // its litres; captions and read-outs name the units shown.
+    void designInUsUnits() {
+        FakeWindow w;
+        ChartsPresenter p;
+        const MemoryFieldStore store;
+        w.controls.kind = BoxKind::PassiveRadiator;
+        w.take(StartingTexts(BoxKind::PassiveRadiator, p.design(Fields(store), w.controls)));
+        QObject::connect(&p, &ChartsPresenter::fieldTextChanged,
+                         [&w](const QString &f, const QString &text) { w.texts[f] = text; });
+        const DesignSetup metric = p.design(Fields(store), w.controls);
+        p.setUnits(UnitSystem::Us, [&w](const char *name) { return w.controls.text(name); });
+        DesignSetup us = p.design(Fields(store), w.controls);
+        QCOMPARE(us.units, UnitSystem::Us);
+        us.units = UnitSystem::Metric;
+        QVERIFY(us == metric); // not a digit lost
+        w.texts[FieldOf(ModelInput::PrVolume)] = QStringLiteral("2.5");
+        QVERIFY(std::fabs(*p.design(Fields(store), w.controls).enclosure.vbLitres - 70.79211648) <
+                1e-9);
+        QCOMPARE(FieldCaption(DesignInputRow(ModelInput::PrVolume), UnitSystem::Us),
+                 QStringLiteral("Box volume (ft^3):"));
+        QCOMPARE(FieldCaption(DesignInputRow(ModelInput::PrVolume), UnitSystem::Metric),
+                 QStringLiteral("Box volume (l):"));
+        QVERIFY(DesignLabel(QString(), p.design(Fields(store), w.controls))
+                    .contains(QStringLiteral("Vb 2.5 ft^3")));
+    }
+
     void amplifierLoad() {
         DesignSetup s;
         s.driver = ReadDriverParameters(MemoryFieldStore());

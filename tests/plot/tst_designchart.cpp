@@ -313,26 +313,42 @@ private slots:
         QTest::addColumn<double>("warning");
         QTest::addColumn<QString>("xmaxEntry");    // empty: no Xmax line
         QTest::addColumn<QString>("warningEntry"); // empty: no warning line
+        QTest::addColumn<bool>("us");              // lengths in inches
         QTest::newRow("datasheet") << 14.3 << 17.0 << "Xmax 14.3 mm"
-                                   << "Warning 17 m/s";
+                                   << "Warning 17 m/s" << false;
         QTest::newRow("flared vents") << 14.3 << 25.0 << "Xmax 14.3 mm"
-                                      << "Warning 25 m/s";
+                                      << "Warning 25 m/s" << false;
         QTest::newRow("denormal") << 4.9e-324 << 4.9e-324 << ""
-                                  << "";
+                                  << "" << false;
         QTest::newRow("infinite") << 14.3 << double(INFINITY) << "Xmax 14.3 mm"
-                                  << "";
+                                  << "" << false;
+        // 14.3 mm is 0.563 in; air velocity keeps its metres per second.
+        QTest::newRow("in inches") << 14.3 << 17.0 << "Xmax 0.563 in"
+                                   << "Warning 17 m/s" << true;
     }
     void limitLinesNameTheirValues() {
         QFETCH(double, xmax);
         QFETCH(double, warning);
         QFETCH(QString, xmaxEntry);
         QFETCH(QString, warningEntry);
+        QFETCH(bool, us);
         const Design d = StartUpDesign(BoxKind::Vented);
-        const DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        DesignCurves curves = ComputeDesignCurves(d.driver, d.box, 600.0, Frequencies());
+        const double peakMm =
+            *std::max_element(curves.excursionMm.begin(), curves.excursionMm.end());
         ChartMarks marks;
         marks.xmaxMm = xmax;
         marks.portVelocityWarning = warning;
         DesignChart excursion(Chart::Excursion);
+        if (us) {
+            ToShownUnits(curves, UnitSystem::Us);
+            marks.units = UnitSystem::Us;
+            ToShownUnits(marks);
+            excursion.setUnits(UnitSystem::Us);
+            const double peakIn =
+                *std::max_element(curves.excursionMm.begin(), curves.excursionMm.end());
+            QVERIFY(std::fabs(peakIn * 25.4 / peakMm - 1.0) < 1e-12);
+        }
         excursion.show(curves, marks, {}, 0);
         DesignChart velocity(Chart::PortVelocity);
         velocity.show(curves, marks, {}, 0);

@@ -355,6 +355,11 @@ private slots:
                 QTest::addRow("two coils for %d, joined %d", int(givenFor), int(join)) << s;
             }
         {
+            DesignSetup s = ofKind(BoxKind::Bandpass4);
+            s.units = UnitSystem::Us;
+            QTest::newRow("shown in US units") << s;
+        }
+        {
             DesignSetup s = ofKind(BoxKind::Closed);
             s.air.density = 1.2047;
             s.air.soundSpeed = 343.21;
@@ -455,8 +460,13 @@ private slots:
         // Version 2 only where the design needs it, its keys after the first
         // version's of the same object.
         const bool dual = setup.driver.coils.dual();
-        QCOMPARE(json.contains("\n  \"version\": 2,\n"), dual);
-        QCOMPARE(json.contains("\n  \"version\": 1,\n"), !dual);
+        const bool second = dual || setup.units == UnitSystem::Us;
+        QCOMPARE(json.contains("\n  \"version\": 2,\n"), second);
+        QCOMPARE(json.contains("\n  \"version\": 1,\n"), !second);
+        QCOMPARE(json.endsWith(setup.units == UnitSystem::Us
+                                   ? "  },\n  \"units\": \"us\"\n}\n"
+                                   : "  },\n  \"units\": \"metric\"\n}\n"),
+                 second);
         QCOMPARE(json.contains(QByteArray("\n    \"coils\": {\n      \"count\": 2,\n      "
                                           "\"parameters_for\": \"")),
                  dual);
@@ -728,6 +738,11 @@ private slots:
         row("coils in a file of version 1",
             edited(pe, pe + ", \"coils\": {\"count\": 2, \"parameters_for\": \"series\"}"),
             "driver.coils: is a key of version 2; this file is version 1");
+        row("units in a file of version 1",
+            edited("\"version\": 1,", "\"version\": 1, \"units\": \"us\","),
+            "units: is a key of version 2; this file is version 1");
+        row("units misspelt", edited("\"version\": 1,", "\"version\": 2, \"units\": \"imperial\","),
+            "units: must be \"metric\" or \"us\"");
         row("three coils", dual(R"({"count": 3, "parameters_for": "series"})"),
             "driver.coils.count: must be 1 or 2");
         row("two coils given for nothing", dual(R"({"count": 2})"),

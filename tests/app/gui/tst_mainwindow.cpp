@@ -121,6 +121,27 @@ private slots:
         }
     }
 
+    // The charts' system of units is remembered from one run to the next in
+    // the settings given; a program without them starts metric.
+    void unitsAreRememberedBetweenRuns() {
+        const QString settings = dir_.filePath(QStringLiteral("settings.ini"));
+        const auto usChoice = [](Program &p) {
+            return p.charts().findChild<QRadioButton *>(QStringLiteral("UsUnitsChoice"));
+        };
+        {
+            FakeDialogs dialogs;
+            Program first(dialogs, ChoicesInSettings(settings));
+            QVERIFY(!usChoice(first)->isChecked());
+            usChoice(first)->setChecked(true);
+            QCOMPARE(first.charts().currentDesign().units, UnitSystem::Us);
+        }
+        FakeDialogs dialogs;
+        Program second(dialogs, ChoicesInSettings(settings));
+        QVERIFY(usChoice(second)->isChecked());
+        QCOMPARE(second.charts().currentDesign().units, UnitSystem::Us);
+        QVERIFY(!usChoice(*program_)->isChecked()); // no settings: nothing kept
+    }
+
     void startsOnPartListPage() {
         auto *pages = child<QTabWidget>("Valitsin");
         QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("PG_List"));
