@@ -5,6 +5,7 @@
 #include "DesignFile.h"
 #include "Dialogs.h"
 #include "DriverDatabase.h"
+#include "FieldTable.h"
 #include "Fp.h"
 #include "MeasureForm.h"
 #include "OutpFrm.h"
@@ -74,6 +75,11 @@ Program::Program(UserDialogs &dialogs, RememberedChoices remembered) {
     chartHooks.readSetup = [](const QString &path) { return ReadSetupFile(path); };
     chartHooks.writeSetup = [](const QString &path, const DesignSetup &setup) {
         WriteSetupFile(path, setup);
+    };
+    chartHooks.setMainField = [mainWindow](const QString &field, const QString &text) {
+        for (const FieldSpec &spec : mainWindowFields())
+            if (field == QLatin1String(spec.name))
+                mainWindow->fields().setText(spec.id, text);
     };
     chartHooks.rememberedChoice = remembered.read;
     chartHooks.rememberChoice = remembered.write;

@@ -1,6 +1,7 @@
 #include "ChartsPresenter.h"
 
 #include "Acoustics.h"
+#include "Construction.h"
 #include "CurveFormats.h"
 #include "DesignReader.h"
 #include "Enclosures.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace dravik {
 
@@ -38,6 +40,7 @@ bool RowOfKind(const InputRow &row, const EnclosureKind &kind, SpaceKind space) 
         return false;
     switch (row.group) {
     case InputGroup::Amplifier:
+    case InputGroup::Construction:
         return true;
     case InputGroup::Cabin:
         return space == SpaceKind::Car;
@@ -418,6 +421,60 @@ void ChartsPresenter::designBandpass(const DesignSetup &design, const QString &s
     show(I::Bp4Tuning, bp->fbHz);
 }
 
+std::optional<std::pair<QString, QString>>
+ChartsPresenter::useNetVolume(const DesignSetup &design) {
+    std::optional<BuiltBox> box = BuildBox(design);
+    if (!box)
+        throw DravikError(QStringLiteral("Give the box's outside and its walls first"));
+    if (!box->fault.isEmpty())
+        throw DravikError(QStringLiteral("The box cannot be built: ") + box->fault);
+    // The first chamber takes the net volume less the other chambers'. Its
+    // vents are cut for its volume, so a new volume moves the net one a
+    // little: the volume is taken again until the two agree.
+    const EnclosureKind &kind = KindOf(design.enclosure.kind);
+    double others = 0.0;
+    for (size_t i = 1; i < kind.chambers.size(); ++i)
+        others += (design.enclosure.*kind.chambers[i].volume).value_or(0.0);
+    DesignSetup trial = design;
+    std::optional<double> &first = trial.enclosure.*kind.chambers.front().volume;
+    double litres = box->netLitres - others;
+    for (int i = 0; i < 50 && litres > 0.0; ++i) {
+        first = litres;
+        box = BuildBox(trial);
+        if (!box || !box->fault.isEmpty())
+            break;
+        const double next = box->netLitres - others;
+        if (std::fabs(next - litres) <= 1e-9 * litres) {
+            litres = next;
+            break;
+        }
+        litres = next;
+    }
+    if (!(litres > 0.0) || !box || !box->fault.isEmpty())
+        throw DravikError(QStringLiteral("The other chambers alone take more than the net volume"));
+    // The row of the table that holds the first chamber's volume.
+    DesignSetup probe;
+    const std::optional<double> *firstOfProbe = &(probe.enclosure.*kind.chambers.front().volume);
+    std::vector<ModelInput> inputs = kind.needs;
+    inputs.push_back(ModelInput::Vb);
+    for (ModelInput input : inputs) {
+        const InputRow &row = DesignInputRow(input);
+        if (&row.member(probe) != firstOfProbe)
+            continue;
+        const QString field = QLatin1String(row.field);
+        if (row.page == InputPage::ThisWindow) {
+            emit fieldTextChanged(field, shownText(field, WindowValueText(litres)));
+            return std::nullopt;
+        }
+        if (file_) {
+            file_->first.enclosure.*kind.chambers.front().volume = litres;
+            return std::nullopt;
+        }
+        return std::make_pair(field, WindowValueText(litres));
+    }
+    throw std::logic_error("a kind's first chamber without a field");
+}
+
 bool ChartsPresenter::placeBox(int position) {
     if (!shown_ || shown_->environment.kind != SpaceKind::Room || position < 0 || position >= 9)
         return false;
@@ -551,10 +608,10 @@ QString AmplifierLoadText(const DesignCurves &curves) {
 
 namespace {
 
-// One chamber's vents: how long to cut each, and whether it fits. The
-// length is the one the charts' circuit tunes the chamber with, in the
-// design's air, less the end correction of a vent with one flanged and one
-// free end.
+// One chamber's vents: how long to cut each, to 0.1 mm, and whether it
+// fits. The length is the one the charts' circuit tunes the chamber with,
+// in the design's air, less the end correction of a vent with one flanged
+// and one free end; a straight vent resonates as a pipe at c / (2 Leff).
 QString VentLine(const char *which, double litres, double tuning,
                  const std::optional<double> &count, const std::optional<double> &diameterMm,
                  const AirProperties &air, UnitSystem units) {
@@ -564,31 +621,29 @@ QString VentLine(const char *which, double litres, double tuning,
     if (!(litres > 0.0 && litres < 1e12 && tuning > 0.0 && tuning < 1e12 && usable(count) &&
           usable(diameterMm) && std::isfinite(air.soundSpeed) && air.soundSpeed > 0.0))
         return QString();
-    using namespace acoustics;
-    const double dv = *diameterMm / 1000.0; // m
-    const double area = PiFull / 4.0 * dv * dv;
-    const double acoustic =
-        TuningVentLengthM(*count, area, litres / 1000.0, tuning, air.soundSpeed);
-    const double length = (acoustic - FlangedAndFreeEndCorrection * dv) * 100.0; // cm
-    if (!std::isfinite(length))
+    const CutVent vent = CutVentOf(*count, *diameterMm, litres, tuning, air.soundSpeed);
+    const double length = vent.physicalMm / 10.0; // cm
+    if (!std::isfinite(length) || !std::isfinite(vent.pipeResonanceHz))
         return QString();
     QString vents = *count == 1.0 ? QStringLiteral("vent") : QStringLiteral("each vent");
     if (*which == '\0')
         vents[0] = vents[0].toUpper();
-    // Centimetres, or inches to the hundredth.
+    // Centimetres, or inches, to the hundredth.
     const auto shown = [units](double cm, int decimals) {
         if (units == UnitSystem::Metric)
             return Figure(cm, decimals) + QStringLiteral(" cm");
-        return Figure(ToShownUnit(cm * 10.0, Quantity::Length, units), decimals + 1) +
+        return Figure(ToShownUnit(cm * 10.0, Quantity::Length, units), decimals) +
                QStringLiteral(" in");
     };
-    QString line = QString::fromLatin1(which) + vents + QStringLiteral(" ") + shown(length, 1) +
-                   QStringLiteral(" long");
+    QString line = QString::fromLatin1(which) + vents + QStringLiteral(" ") + shown(length, 2) +
+                   QStringLiteral(" long (first pipe resonance ") +
+                   Figure(vent.pipeResonanceHz, 1) + QStringLiteral(" Hz)");
     const double depth = std::cbrt(litres * 1000.0); // cm, a cube of the chamber's volume
     if (length <= 0.0)
         line += QStringLiteral(": a vent this narrow cannot tune so high; choose a wider one");
     else if (length > depth)
-        line += QStringLiteral(": longer than the chamber is deep (") + shown(depth, 0) +
+        line += QStringLiteral(": longer than the chamber is deep (") +
+                shown(depth, units == UnitSystem::Metric ? 0 : 1) +
                 QStringLiteral(" for a cube); it does not fit");
     return line + QLatin1Char('.');
 }

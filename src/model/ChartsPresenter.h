@@ -161,6 +161,13 @@ public:
     // The 4th-order bandpass helper: the box of the closed forms for the S
     // and the gain typed, into its fields.
     void designBandpass(const DesignSetup &design, const QString &sText, const QString &gainText);
+    // "Use net volume": the net volume of the box as built becomes the
+    // design's box volume (for a bandpass box the rear chamber takes what
+    // the front one leaves). A window field takes it by fieldTextChanged; a
+    // setup file's design takes it in place; the main window's Vb is
+    // returned as the field and text to write there. Refused when the box
+    // cannot be built.
+    std::optional<std::pair<QString, QString>> useNetVolume(const DesignSetup &design);
     // Puts the box of the design shown at a place of its room's grid (0
     // front left to 8 back right); false where there is no room to place
     // it in.

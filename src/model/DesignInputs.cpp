@@ -153,6 +153,24 @@ const std::vector<InputRow> &Rows() {
          P::ThisWindow, Q::Distance, "EListenerY", "y", R::ZeroOrMore, nullptr, G::Room},
         {I::ListenerZ, DRAVIK_MEMBER(environment.room.listenerM[2]), "the listener's position",
          P::ThisWindow, Q::Distance, "EListenerZ", "z", R::ZeroOrMore, nullptr, G::Room},
+
+        {I::OutsideWidth, DRAVIK_MEMBER(construction.outsideMm[0]), "the box's outside width",
+         P::ThisWindow, Q::Length, "EOutsideWidth", "Outside width", R::PositiveOrNone, nullptr,
+         G::Construction},
+        {I::OutsideHeight, DRAVIK_MEMBER(construction.outsideMm[1]), "the box's outside height",
+         P::ThisWindow, Q::Length, "EOutsideHeight", "Outside height", R::PositiveOrNone, nullptr,
+         G::Construction},
+        {I::OutsideDepth, DRAVIK_MEMBER(construction.outsideMm[2]), "the box's outside depth",
+         P::ThisWindow, Q::Length, "EOutsideDepth", "Outside depth", R::PositiveOrNone, nullptr,
+         G::Construction},
+        {I::WallThickness, DRAVIK_MEMBER(construction.wallMm), "the walls' thickness",
+         P::ThisWindow, Q::Length, "EWallThickness", "Walls", R::PositiveOrNone, nullptr,
+         G::Construction},
+        {I::DriverDisplacement, DRAVIK_MEMBER(construction.driverDisplacementLitres),
+         "each driver's displacement", P::ThisWindow, Q::Volume, "EDriverDisplacement",
+         "Each driver displaces", R::ZeroOrMore, nullptr, G::Construction},
+        {I::Bracing, DRAVIK_MEMBER(construction.bracingLitres), "the bracing's displacement",
+         P::ThisWindow, Q::Volume, "EBracing", "Bracing", R::ZeroOrMore, nullptr, G::Construction},
     };
     return rows;
 }

@@ -83,6 +83,13 @@ enum class ModelInput : std::uint8_t {
     ListenerX,
     ListenerY,
     ListenerZ,
+    // How the box is built.
+    OutsideWidth,
+    OutsideHeight,
+    OutsideDepth,
+    WallThickness,
+    DriverDisplacement,
+    Bracing,
     // Not a number: every filter of the signal chain usable.
     SignalChain,
     Count
@@ -181,7 +188,7 @@ double ToShownUnit(double own, Quantity quantity, UnitSystem system);
 enum class InputPage { Driver, Box, Vent, ThisWindow };
 
 // Which part of the window's own fields a row belongs to beyond the box.
-enum class InputGroup { Design, Amplifier, Cabin, Room };
+enum class InputGroup { Design, Amplifier, Cabin, Room, Construction };
 
 struct InputRow {
     ModelInput input;

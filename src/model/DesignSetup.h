@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -174,6 +175,21 @@ inline bool operator!=(const AmplifierParameters &a, const AmplifierParameters &
     return !(a == b);
 }
 
+// How the box is built, for its net volume and its cut sheet: the outside
+// width, height and depth (one may be left out, and is then solved for the
+// design's volume), the walls, each driver's displacement and the bracing.
+// A design without any of them has no construction.
+struct Construction {
+    std::array<std::optional<double>, 3> outsideMm; // width, height, depth
+    std::optional<double> wallMm;
+    std::optional<double> driverDisplacementLitres; // of each driver
+    std::optional<double> bracingLitres;
+    bool given() const {
+        return outsideMm[0] || outsideMm[1] || outsideMm[2] || wallMm || driverDisplacementLitres ||
+               bracingLitres;
+    }
+};
+
 // The systems of units the charts window shows: metric, or the US units of
 // American builders (cubic feet, inches, square inches, feet for rooms,
 // Fahrenheit, inches of mercury). The design always holds its own metric
@@ -192,6 +208,7 @@ struct DesignSetup {
     AmplifierParameters amplifier;
     std::vector<FilterStage> filters; // the signal chain, in order
     ListeningSpace environment;
+    Construction construction;
     UnitSystem units = UnitSystem::Metric; // how the window shows it
 };
 

@@ -1,7 +1,9 @@
 #include "ChartsForm.h"
 
 #include "ChartScale.h"
+#include "Construction.h"
 #include "CurveExport.h"
+#include "CutSheet.h"
 #include "DesignChart.h"
 #include "DesignReader.h"
 #include "Enclosures.h"
@@ -136,6 +138,7 @@ const char *const PlacementNames[9] = {
     "PlaceBackLeftButton",   "PlaceBackCentreButton",   "PlaceBackRightButton"};
 
 const char *const SetupFilter = "Design setup files (*.dvsetup)|*.dvsetup";
+const char *const CutSheetFilter = "CSV (*.csv)|*.csv|SVG (*.svg)|*.svg|PDF (*.pdf)|*.pdf";
 
 } // namespace
 
@@ -170,6 +173,7 @@ TChartsForm::TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *par
     auto *panel = new SidePanel;
     panel->addSection(buildDriversSection());
     panel->addSection(buildEnclosureSection());
+    panel->addSection(buildConstructionSection());
     panel->addSection(buildDriveSection());
     panel->addSection(buildChainSection());
     panel->addSection(buildSpaceSection());
@@ -338,6 +342,76 @@ CollapsibleSection *TChartsForm::buildDriveSection() {
     amplifierLimit_->setWordWrap(true);
     section->addWide(amplifierLimit_);
     return section;
+}
+
+// How the box is built: its outside, walls and what stands in it; the
+// gross and net volume, and the cut sheet.
+CollapsibleSection *TChartsForm::buildConstructionSection() {
+    auto *section = new CollapsibleSection(QStringLiteral("ConstructionSection"),
+                                           QStringLiteral("Construction"));
+    addInputLines(section->grid(),
+                  {ModelInput::OutsideWidth, ModelInput::OutsideHeight, ModelInput::OutsideDepth,
+                   ModelInput::WallThickness, ModelInput::DriverDisplacement, ModelInput::Bracing},
+                  50,
+                  QStringLiteral("Leave one outside dimension empty to have it solved for the "
+                                 "design's volume."));
+    grossVolume_ = Readout("GrossVolumeLabel");
+    section->addWide(grossVolume_);
+    netVolume_ = Readout("NetVolumeLabel");
+    netVolume_->setWordWrap(true);
+    section->addWide(netVolume_);
+    auto *buttons = new QWidget;
+    auto *row = new QHBoxLayout(buttons);
+    row->setContentsMargins(0, 0, 0, 0);
+    QPushButton *use = Button("UseNetVolumeButton", QStringLiteral("Use net volume"));
+    QPushButton *cut = Button("CutSheetButton", QStringLiteral("Cut sheet..."));
+    row->addWidget(use);
+    row->addWidget(cut);
+    row->addStretch(1);
+    connect(use, &QPushButton::clicked, this, &TChartsForm::UseNetVolumeButtonClick);
+    connect(cut, &QPushButton::clicked, this, &TChartsForm::CutSheetButtonClick);
+    section->addWide(buttons);
+    return section;
+}
+
+void TChartsForm::UseNetVolumeButtonClick() {
+    runOwnCommand([this] {
+        const std::optional<std::pair<QString, QString>> main =
+            presenter_.useNetVolume(currentDesign());
+        if (main && hooks_.setMainField)
+            hooks_.setMainField(main->first, main->second);
+        refresh();
+    });
+}
+
+// The cut sheet, by the file name's extension: CSV, SVG or PDF.
+void TChartsForm::CutSheetButtonClick() {
+    runOwnCommand([this] {
+        const std::optional<QString> path = hooks_.chooseSaveFile(QLatin1String(CutSheetFilter));
+        if (!path)
+            return;
+        const QString suffix = QFileInfo(*path).suffix().toLower();
+        if (suffix != QLatin1String("csv") && suffix != QLatin1String("svg") &&
+            suffix != QLatin1String("pdf"))
+            throw DravikError(
+                QStringLiteral("Choose a file name that ends in .csv, .svg or .pdf."));
+        refresh();
+        const DesignSetup &shown = *presenter_.shown();
+        const std::optional<BuiltBox> box = BuildBox(shown);
+        if (!box)
+            throw DravikError(QStringLiteral("Give the box's outside and its walls first."));
+        if (!box->fault.isEmpty())
+            throw DravikError(QStringLiteral("The box cannot be built: ") + box->fault);
+        const QString title = DesignExportTitle(ExportName(shown), shown);
+        if (suffix == QLatin1String("csv")) {
+            WriteLinesFile(*path, CutSheetCsvLines(*box, title));
+            return;
+        }
+        WritePictureFile(*path,
+                         CutSheetPicture(*box, title, shown.units,
+                                         suffix == QLatin1String("pdf") ? CutSheetFormat::Pdf
+                                                                        : CutSheetFormat::Svg));
+    });
 }
 
 // The enclosure: its kind, its own values and helpers, its losses, and what
@@ -987,6 +1061,9 @@ void TChartsForm::showReadouts(const DesignSetup &design) {
     amplifierLoad_->setText(AmplifierLoadText(c));
     listWirings(design);
     Say(ventLength_, VentLengthText(design));
+    const std::optional<BuiltBox> box = BuildBox(design);
+    grossVolume_->setText(GrossVolumeText(box, design.units));
+    netVolume_->setText(NetVolumeText(box, design.units));
     Say(qualityNotice_, QualityFactorNotice(design.driver).value_or(QString()));
     air_->setText(AirText(design.air));
     Say(amplifierLimit_, AmplifierLimitText(design));

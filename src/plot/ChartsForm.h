@@ -66,6 +66,8 @@ public:
         // empty, and then nothing is kept.
         std::function<QString(const QString &key)> rememberedChoice;
         std::function<void(const QString &key, const QString &value)> rememberChoice;
+        // Writes a field of the main window: "Use net volume" into its Vb.
+        std::function<void(const QString &field, const QString &text)> setMainField;
     };
 
     TChartsForm(const FieldStore &mainFields, Hooks hooks, QWidget *parent = nullptr);
@@ -100,6 +102,8 @@ public slots:
     void OpenSetupButtonClick();
     void PrTuneButtonClick();
     void Bp4DesignButtonClick();
+    void UseNetVolumeButtonClick();
+    void CutSheetButtonClick();
     // Puts the box at one of the room's grid positions: 0 front left to 8
     // back right.
     void PlacementButtonClick(int position);
@@ -113,6 +117,7 @@ private:
     CollapsibleSection *buildDriveSection();
     CollapsibleSection *buildChainSection();
     CollapsibleSection *buildEnclosureSection();
+    CollapsibleSection *buildConstructionSection();
     CollapsibleSection *buildDriversSection();
     CollapsibleSection *buildSpaceSection();
     CollapsibleSection *buildDesignsSection();
@@ -188,6 +193,8 @@ private:
     QRadioButton *fromConditions_ = nullptr;
     QStackedWidget *kindFields_ = nullptr;
     QLabel *amplifierLoad_ = nullptr;
+    QLabel *grossVolume_ = nullptr;
+    QLabel *netVolume_ = nullptr;
     QLabel *ventLength_ = nullptr;
     QLabel *helperNotice_ = nullptr; // what a box helper's answer is worth
     QLabel *qualityNotice_ = nullptr;

@@ -35,6 +35,13 @@ void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QStr
     out.commit();
 }
 
+void WriteLinesFile(const QString &path, const QStringList &lines) {
+    TextWriter out(path);
+    for (const QString &line : lines)
+        out.writeLine(line);
+    out.commit();
+}
+
 void WritePictureFile(const QString &path, const QByteArray &bytes) {
     TextWriter out(path);
     out.writeBytes(bytes);

@@ -26,8 +26,10 @@ ExportFormat ExportFormatOrRefuse(const QString &path);
 void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QString &title,
                      const QStringList &notes = {}, FrdResponse response = FrdResponse::Box);
 
-// Writes a finished picture (PNG or SVG bytes) the same way.
+// Writes a finished picture (PNG, SVG or PDF bytes) the same way.
 void WritePictureFile(const QString &path, const QByteArray &bytes);
+// Writes lines of text the same way.
+void WriteLinesFile(const QString &path, const QStringList &lines);
 
 // The colour of overlay number `index` (0 to 7), none of them a colour of
 // the charts' fixed curves.

@@ -1,5 +1,6 @@
 #include "SetupFile.h"
 
+#include "Construction.h"
 #include "DesignInputs.h"
 #include "Enclosures.h"
 #include "Fp.h"
@@ -209,8 +210,10 @@ constexpr int FirstVersion = 1;
 // The version a design is written in: the first, unless it uses what only
 // the second holds, so that every design of the first re-saves byte for byte.
 int VersionFor(const DesignSetup &setup) {
-    return setup.driver.coils.dual() || setup.units != UnitSystem::Metric ? SetupFileVersion
-                                                                          : FirstVersion;
+    return setup.driver.coils.dual() || setup.units != UnitSystem::Metric ||
+                   setup.construction.given()
+               ? SetupFileVersion
+               : FirstVersion;
 }
 
 const char *choiceText(const std::vector<Choice> &choices, int value) {
@@ -334,6 +337,21 @@ const PointKey RoomPoints[] = {
 NumberKey pointKey(const PointKey &p, size_t axis) {
     return {p.key, p.inputs[axis], Range::ZeroOrMore};
 }
+
+// How the box is built (version 2): its outside as [width, height, depth],
+// one of them null when solved for the design's volume, then the walls and
+// what displaces air inside.
+constexpr const char *OutsideKey = "outside_mm";
+const std::array<ModelInput, 3> OutsideInputs = {I::OutsideWidth, I::OutsideHeight,
+                                                 I::OutsideDepth};
+NumberKey outsideKey(size_t axis) {
+    return {OutsideKey, OutsideInputs[axis], Range::Positive, true};
+}
+const std::vector<NumberKey> ConstructionKeys = {
+    {"wall_mm", I::WallThickness, Range::Positive},
+    {"driver_displacement_l", I::DriverDisplacement, Range::ZeroOrMore, false, Absent::Default},
+    {"bracing_l", I::Bracing, Range::ZeroOrMore, false, Absent::Default},
+};
 
 // A sentence of the model as the reason of a refusal, in the file's style:
 // "The box must stand inside the room." gives "the box must stand inside the
@@ -469,8 +487,9 @@ public:
         if (const std::optional<QString> twice = repeatedKey(json))
             refuse(*twice, QStringLiteral("is given twice"));
         checkKeys(top, {"format", "version", "label", "air", "driver", "drivers", "enclosure",
-                        "drive", "amplifier", "filters", "environment", "units"});
+                        "drive", "amplifier", "filters", "environment", "units", "construction"});
         checkSecondVersionKey(top, "units");
+        checkSecondVersionKey(top, "construction");
         DesignSetup setup;
         setup.label = text(top, "label", true);
         if (top.has("air"))
@@ -487,6 +506,8 @@ public:
         if (top.has("environment"))
             environment(section(top, "environment"), setup);
         setup.units = UnitSystem(choice(top, "units", UnitSystems, int(setup.units)));
+        if (top.has("construction"))
+            construction(section(top, "construction"), setup);
         return setup;
     }
 
@@ -905,6 +926,27 @@ private:
             refuse(s.path, asReason(*fault));
     }
 
+    // The box as built; refused as the box's own rules refuse it.
+    void construction(const Section &s, DesignSetup &setup) const {
+        std::vector<const char *> known = keyNames(ConstructionKeys);
+        known.insert(known.begin(), OutsideKey);
+        checkKeys(s, known);
+        const QString path = s.keyPath(QLatin1String(OutsideKey));
+        const QJsonValue v = s.value(OutsideKey);
+        if (v.isUndefined())
+            refuse(path, QStringLiteral("is missing"));
+        if (!v.isArray() || v.toArray().size() != 3)
+            refuse(path, QStringLiteral("must be an array [width, height, depth]"));
+        for (size_t i = 0; i < 3; ++i) {
+            const QString at = path + QLatin1Char('[') + QString::number(i) + QLatin1Char(']');
+            const NumberKey k = outsideKey(i);
+            DesignInputRow(k.input).member(setup) = number(at, v.toArray().at(qsizetype(i)), k);
+        }
+        numbers(s, ConstructionKeys, setup);
+        if (const std::optional<BuiltBox> box = BuildBox(setup); box && !box->fault.isEmpty())
+            refuse(box->fault);
+    }
+
     // A point of the room: an array of exactly three numbers, x, y and z.
     void point(const Section &s, const PointKey &p, DesignSetup &setup) const {
         const QString path = s.keyPath(QLatin1String(p.key));
@@ -1038,6 +1080,7 @@ public:
         if (VersionFor(setup) == SetupFileVersion)
             out.value("units",
                       jsonString(QLatin1String(choiceText(UnitSystems, int(setup.units)))));
+        construction(out, setup);
         out.endObject();
         return out.finish();
     }
@@ -1117,6 +1160,27 @@ private:
                       jsonString(QLatin1String(choiceText(CoilsGivenFors, int(c.givenFor)))));
             out.endObject();
         }
+        out.endObject();
+    }
+
+    void construction(OrderedWriter &out, const DesignSetup &setup) const {
+        if (!setup.construction.given())
+            return;
+        if (const std::optional<BuiltBox> box = BuildBox(setup); box && !box->fault.isEmpty())
+            refuse(box->fault);
+        out.beginObject("construction");
+        QByteArray outside = "[";
+        for (size_t i = 0; i < 3; ++i) {
+            const NumberKey k = outsideKey(i);
+            outside += (i > 0 ? ", " : "") +
+                       numberFor(InputValue(setup, DesignInputRow(k.input)), k, inputName(k.input));
+        }
+        out.value(OutsideKey, outside + ']');
+        DesignSetup filled = setup; // what displaces nothing is written as 0
+        for (const NumberKey &k : ConstructionKeys)
+            if (k.absent == Absent::Default && !InputValue(filled, DesignInputRow(k.input)))
+                DesignInputRow(k.input).member(filled) = k.byDefault;
+        numbers(out, ConstructionKeys, filled);
         out.endObject();
     }
 

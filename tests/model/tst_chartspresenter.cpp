@@ -1,6 +1,7 @@
 // The charts window's rules without its widgets: where the design comes
 // from, what follows what, when curves and overlays are computed again.
 #include "ChartsPresenter.h"
+#include "Construction.h"
 #include "DesignReader.h"
 #include "Enclosures.h"
 #include "Fp.h"
@@ -253,24 +254,29 @@ private slots:
         QTest::addColumn<double>("soundSpeed");
         QTest::addColumn<QString>("text");
         QTest::newRow("D 10 cm, 50 l, 35 Hz, c 344")
-            << 50.0 << 35.0 << 1.0 << 100.0 << 344.0 << "Vent 31.1 cm long.";
+            << 50.0 << 35.0 << 1.0 << 100.0 << 344.0
+            << "Vent 31.12 cm long (first pipe resonance 447.5 Hz).";
         QTest::newRow("the same in inches")
-            << 50.0 << 35.0 << 1.0 << 100.0 << 344.0 << "Vent 12.25 in long.";
-        QTest::newRow("two vents, in inches")
-            << 240.0 << 22.0 << 2.0 << 152.0 << 345.0
-            << "Each vent 32.70 in long: longer than the chamber is deep (24.5 in for a cube); "
-               "it does not fit.";
+            << 50.0 << 35.0 << 1.0 << 100.0 << 344.0
+            << "Vent 12.25 in long (first pipe resonance 447.5 Hz).";
+        QTest::newRow("two vents, in inches") << 240.0 << 22.0 << 2.0 << 152.0 << 345.0
+                                              << "Each vent 32.70 in long (first pipe resonance "
+                                                 "183.1 Hz): longer than the chamber is "
+                                                 "deep (24.5 in for a cube); "
+                                                 "it does not fit.";
         QTest::newRow("the start-up box, c 345")
-            << 240.0 << 22.0 << 1.0 << 152.0 << 345.0 << "Vent 36.0 cm long.";
+            << 240.0 << 22.0 << 1.0 << 152.0 << 345.0
+            << "Vent 35.97 cm long (first pipe resonance 366.3 Hz).";
         QTest::newRow("20 l, 60 Hz, 50 mm")
-            << 20.0 << 60.0 << 1.0 << 50.0 << 343.0 << "Vent 4.5 cm long.";
+            << 20.0 << 60.0 << 1.0 << 50.0 << 343.0
+            << "Vent 4.47 cm long (first pipe resonance 2110.3 Hz).";
         QTest::newRow("two vents") << 240.0 << 22.0 << 2.0 << 152.0 << 345.0
-                                   << "Each vent 83.1 cm long: longer than the "
-                                      "chamber is deep (62 cm for a cube); it "
-                                      "does not fit.";
+                                   << "Each vent 83.07 cm long (first pipe resonance 183.1 "
+                                      "Hz): longer than the chamber is deep (62 cm for a "
+                                      "cube); it does not fit.";
         QTest::newRow("too narrow") << 5000.0 << 22.0 << 1.0 << 152.0 << 345.0
-                                    << "Vent -8.9 cm long: a vent this narrow cannot tune so high; "
-                                       "choose a wider one.";
+                                    << "Vent -8.87 cm long (first pipe resonance 7630.4 Hz): a "
+                                       "vent this narrow cannot tune so high; choose a wider one.";
     }
     void ventLength() {
         QFETCH(double, litres);
@@ -293,7 +299,8 @@ private slots:
         // rho (L + 0.732 D) / S resonates with the chamber at Fb, to the
         // 0.1 cm shown (each of several vents carries its share).
         const double cm =
-            text.section(QLatin1Char(' '), vents == 1.0 ? 1 : 2).toDouble() * (us ? 2.54 : 1.0);
+            text.section(QLatin1Char(' '), vents == 1.0 ? 1 : 2, vents == 1.0 ? 1 : 2).toDouble() *
+            (us ? 2.54 : 1.0);
         const double d = diameter / 1000.0, area = M_PI * d * d / 4.0;
         const double mass = (cm / 100.0 + 0.732 * d) / (vents * area);         // over rho
         const double compliance = litres / 1000.0 / (soundSpeed * soundSpeed); // times rho
@@ -301,6 +308,11 @@ private slots:
             QVERIFY2(std::fabs(1.0 / (2.0 * M_PI * std::sqrt(mass * compliance)) / tuning - 1.0) <
                          0.005,
                      qPrintable(text));
+        // The pipe of the vent's effective length resonates at c / (2 Leff).
+        const double pipe =
+            text.section(QStringLiteral("resonance "), 1).section(' ', 0, 0).toDouble();
+        const double effective = cm / 100.0 + 0.732 * d;
+        QVERIFY2(std::fabs(pipe * 2.0 * effective / soundSpeed - 1.0) < 0.002, qPrintable(text));
         s.enclosure.kind = BoxKind::Closed;
         QVERIFY(VentLengthText(s).isEmpty());
     }
@@ -540,6 +552,53 @@ private slots:
                  QStringLiteral("Box volume (l):"));
         QVERIFY(DesignLabel(QString(), p.design(Fields(store), w.controls))
                     .contains(QStringLiteral("Vb 2.5 ft^3")));
+    }
+
+    // "Use net volume" makes the box as built the design's: its net volume
+    // is then the volume its vents are cut for, for a window field, the main
+    // window's Vb, and a bandpass box's rear chamber beside its front one.
+    void useNetVolume_data() {
+        QTest::addColumn<BoxKind>("kind");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("mainWindow");
+        QTest::newRow("vented: the main window's Vb") << BoxKind::Vented << "EVb" << true;
+        QTest::newRow("passive radiator") << BoxKind::PassiveRadiator << "EPrVolume" << false;
+        QTest::newRow("bandpass-4: the rear chamber")
+            << BoxKind::Bandpass4 << "EBp4RearVolume" << false;
+    }
+    void useNetVolume() {
+        QFETCH(BoxKind, kind);
+        QFETCH(QString, field);
+        QFETCH(bool, mainWindow);
+        FakeWindow w;
+        ChartsPresenter p;
+        MemoryFieldStore store;
+        w.controls.kind = kind;
+        w.take(StartingTexts(kind, p.design(Fields(store), w.controls)));
+        w.texts["EOutsideWidth"] = "700";
+        w.texts["EOutsideHeight"] = "600";
+        w.texts["EOutsideDepth"] = "650";
+        w.texts["EWallThickness"] = "18";
+        w.texts["EDriverDisplacement"] = "4";
+        QSignalSpy texts(&p, &ChartsPresenter::fieldTextChanged);
+        const auto main = p.useNetVolume(p.design(Fields(store), w.controls));
+        QCOMPARE(bool(main), mainWindow);
+        QCOMPARE(texts.count(), mainWindow ? 0 : 1);
+        if (main) {
+            QCOMPARE(main->first, field);
+            store.setText(field.toLatin1().constData(), main->second);
+        } else {
+            QCOMPARE(texts.at(0).at(0).toString(), field);
+            w.texts[field] = texts.at(0).at(1).toString();
+        }
+        const DesignSetup used = p.design(Fields(store), w.controls);
+        const BuiltBox box = *BuildBox(used);
+        QVERIFY(std::fabs(box.netLitres / *DesignVolumeLitres(used) - 1.0) < 1e-8);
+        // Without a box to build there is nothing to use.
+        for (const char *f : {"EOutsideWidth", "EOutsideHeight", "EOutsideDepth", "EWallThickness",
+                              "EDriverDisplacement"})
+            w.texts[f].clear();
+        QVERIFY_THROWS_EXCEPTION(DravikError, p.useNetVolume(p.design(Fields(store), w.controls)));
     }
 
     void amplifierLoad() {

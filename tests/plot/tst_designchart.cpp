@@ -4,6 +4,7 @@
 #include "ChartScale.h"
 #include "ChartsForm.h"
 #include "CurveExport.h"
+#include "CutSheet.h"
 #include "DesignChart.h"
 #include "DesignReader.h"
 #include "FilterStages.h"
@@ -305,6 +306,32 @@ private slots:
         DesignChart chart(Chart::Limits);
         chart.show(curves, marks, {}, 0);
         QVERIFY2(chart.legendTexts().contains(entry), qPrintable(chart.legendTexts().join('|')));
+    }
+
+    // The cut sheet as a picture: SVG that is well-formed XML whatever the
+    // design's name, each panel named with its dimensions in the units
+    // shown; a PDF file.
+    void cutSheetPictures() {
+        DesignSetup s;
+        s.enclosure.kind = BoxKind::Closed;
+        s.enclosure.vbLitres = 50.0;
+        s.construction.outsideMm = {863.6, 330.2, 457.2};
+        s.construction.wallMm = 19.05;
+        const BuiltBox box = *BuildBox(s);
+        const QString title = QStringLiteral("B&C <18TBW100> \"8 ohm\"\x01");
+        const QByteArray svg = CutSheetPicture(box, title, UnitSystem::Us, CutSheetFormat::Svg);
+        QXmlStreamReader xml(svg);
+        QString text;
+        while (!xml.atEnd())
+            if (xml.readNext() == QXmlStreamReader::Characters)
+                text += xml.text();
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QVERIFY2(text.contains(QStringLiteral("front/back (2): 34 in x 13 in, 3/4 in thick")),
+                 qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("sides (2): 11 1/2 in x 16 1/2 in")));
+        QVERIFY(text.contains(QStringLiteral("Gross volume 3.57 ft^3")));
+        const QByteArray pdf = CutSheetPicture(box, title, UnitSystem::Metric, CutSheetFormat::Pdf);
+        QVERIFY(pdf.startsWith("%PDF-"));
     }
 
     // Limit lines carry their values; a denormal level is no level.

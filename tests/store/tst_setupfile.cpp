@@ -360,6 +360,14 @@ private slots:
             QTest::newRow("shown in US units") << s;
         }
         {
+            DesignSetup s = ofKind(BoxKind::Vented);
+            s.construction.outsideMm = {863.6, std::nullopt, 457.2};
+            s.construction.wallMm = 19.05;
+            s.construction.driverDisplacementLitres = 3.5;
+            s.construction.bracingLitres = 1.0;
+            QTest::newRow("built, its height solved") << s;
+        }
+        {
             DesignSetup s = ofKind(BoxKind::Closed);
             s.air.density = 1.2047;
             s.air.soundSpeed = 343.21;
@@ -460,13 +468,14 @@ private slots:
         // Version 2 only where the design needs it, its keys after the first
         // version's of the same object.
         const bool dual = setup.driver.coils.dual();
-        const bool second = dual || setup.units == UnitSystem::Us;
+        const bool second = dual || setup.units == UnitSystem::Us || setup.construction.given();
         QCOMPARE(json.contains("\n  \"version\": 2,\n"), second);
         QCOMPARE(json.contains("\n  \"version\": 1,\n"), !second);
-        QCOMPARE(json.endsWith(setup.units == UnitSystem::Us
-                                   ? "  },\n  \"units\": \"us\"\n}\n"
-                                   : "  },\n  \"units\": \"metric\"\n}\n"),
+        QCOMPARE(json.contains(setup.units == UnitSystem::Us ? "  },\n  \"units\": \"us\""
+                                                             : "  },\n  \"units\": \"metric\""),
                  second);
+        QCOMPARE(json.contains("\n  \"construction\": {\n    \"outside_mm\": ["),
+                 setup.construction.given());
         QCOMPARE(json.contains(QByteArray("\n    \"coils\": {\n      \"count\": 2,\n      "
                                           "\"parameters_for\": \"")),
                  dual);
@@ -743,6 +752,31 @@ private slots:
             "units: is a key of version 2; this file is version 1");
         row("units misspelt", edited("\"version\": 1,", "\"version\": 2, \"units\": \"imperial\","),
             "units: must be \"metric\" or \"us\"");
+        // The box as built: refused as the box's own rules refuse it.
+        const auto built = [&](const char *construction) {
+            QByteArray json = edited("\"version\": 1", "\"version\": 2");
+            json.replace("\"filters\": []",
+                         QByteArray("\"filters\": [], \"construction\": ") + construction);
+            return json;
+        };
+        row("construction in a file of version 1",
+            edited("\"filters\": []",
+                   "\"filters\": [], \"construction\": {\"outside_mm\": [1, 2, 3], "
+                   "\"wall_mm\": 1}"),
+            "construction: is a key of version 2; this file is version 1");
+        row("outside not three numbers", built(R"({"outside_mm": [800, 500], "wall_mm": 19})"),
+            "construction.outside_mm: must be an array [width, height, depth]");
+        row("a wall of half the depth", built(R"({"outside_mm": [800, 500, 38], "wall_mm": 19})"),
+            "construction.wall_mm: must be less than half of every outside dimension");
+        row("two dimensions to solve", built(R"({"outside_mm": [800, null, null], "wall_mm": 19})"),
+            "construction.outside_mm: give at least two of the width, height and depth");
+        row("bracing beyond the box",
+            built(R"({"outside_mm": [200, 200, 200], "wall_mm": 19, "bracing_l": 10})"),
+            "construction.bracing_l: the drivers, the vents and the bracing take 17.05 l, more "
+            "than the 4.25 l inside"); // 162 mm cubed, the file's two vents 7.05 l
+        row("a negative displacement",
+            built(R"({"outside_mm": [800, 500, 600], "wall_mm": 19, "driver_displacement_l": -1})"),
+            "construction.driver_displacement_l: must be a number of 0 or more");
         row("three coils", dual(R"({"count": 3, "parameters_for": "series"})"),
             "driver.coils.count: must be 1 or 2");
         row("two coils given for nothing", dual(R"({"count": 2})"),

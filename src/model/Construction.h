@@ -1,0 +1,81 @@
+#pragma once
+
+#include "DesignSetup.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace dravik {
+
+// What the walls of a box of these outside dimensions hold, and the box
+// that holds the design's volume: the inside (gross) volume, less what
+// stands in it (net), each vent's length to cut, and the panels to cut.
+// Lengths in millimetres and volumes in litres, as the design holds them.
+
+// The wall of a round vent tube, mm: its outer diameter is 6 mm more.
+inline constexpr double RoundVentWallMm = 3.0;
+
+// One chamber's vents as they are cut: how many, the inner diameter, the
+// length that tunes the chamber (effective) and the length to cut
+// (physical: the effective less the end correction), and the first pipe
+// resonance c / (2 Leff).
+struct CutVent {
+    double count = 0;
+    double diameterMm = 0;
+    double effectiveMm = 0;
+    double physicalMm = 0;
+    double pipeResonanceHz = 0;
+    double displacementLitres = 0; // all of them, by their outer size
+};
+// The vents of a chamber of `litres` tuned to `tuningHz` in air of sound
+// speed c: Leff = k S c^2 / ((2 pi Fb)^2 V), physical Leff - 0.732 D.
+CutVent CutVentOf(double count, double diameterMm, double litres, double tuningHz, double c);
+
+// A panel of the cut sheet.
+struct Panel {
+    QString name;
+    int count = 0;
+    double widthMm = 0, heightMm = 0, thicknessMm = 0;
+};
+
+// The box as built, or why it cannot be.
+struct BuiltBox {
+    double outsideMm[3] = {}; // width, height, depth, a solved one included
+    int solved = -1;          // the dimension solved for the design's volume, or -1
+    double grossLitres = 0;   // inside: (W - 2t)(H - 2t)(D - 2t)
+    double netLitres = 0;     // gross less the drivers, the vents, the bracing, a divider
+    std::vector<CutVent> vents;
+    std::vector<Panel> panels;
+    QString fault; // empty when the box can be built
+};
+
+// The design's box as its construction builds it: the outside and walls
+// given (one outside dimension may be left out and is then solved so that
+// the net volume is the design's volume), the drivers' displacement (each),
+// the bracing, the vents of each chamber, and for a bandpass box a divider
+// parallel to the front baffle. Empty without a construction. A fault
+// names the key path of what is wrong: "construction.wall_mm: ...".
+std::optional<BuiltBox> BuildBox(const DesignSetup &setup);
+
+// The design's volume the net volume is held against: the box's, or both
+// chambers' of a bandpass box.
+std::optional<double> DesignVolumeLitres(const DesignSetup &setup);
+
+// The read-outs of a built box, in the units shown, each with its volume
+// as its first number: "Gross volume 101.06 l", "Net volume 95.33 l, the
+// depth solved: 457.20 mm"; the net one says the fault of a box that cannot
+// be built. Empty without a construction.
+QString GrossVolumeText(const std::optional<BuiltBox> &box, UnitSystem units);
+QString NetVolumeText(const std::optional<BuiltBox> &box, UnitSystem units);
+
+// A cut dimension as the window's units give it: "825.5 mm", or inches to
+// the nearest sixteenth as a saw's rule reads them: "32 1/2 in".
+QString CutDimensionText(double mm, UnitSystem units);
+
+// The cut sheet as CSV: comment lines naming the design and its volumes,
+// then "panel,count,width_mm,height_mm,thickness_mm" and a line per panel.
+QStringList CutSheetCsvLines(const BuiltBox &box, const QString &title);
+
+} // namespace dravik
