@@ -1,5 +1,6 @@
 #include "ChartKinds.h"
 
+#include "Acoustics.h"
 #include "ChartScale.h"
 
 #include <algorithm>
@@ -17,7 +18,11 @@ constexpr CurveStyle MainStyle{CurveColour::Current, 2, LineStyle::Solid};
 constexpr CurveStyle PhaseStyle{CurveColour::Grey, 1, LineStyle::Dash};
 constexpr CurveStyle LimitLineStyle{CurveColour::Limit, 2, LineStyle::Dash};
 
-const ChartAxis FrequencyAxis{"Frequency (Hz)", "Hz", AxisScale::Logarithmic};
+// Every frequency the model computes; the view starts at the plot window's.
+const ChartAxis FrequencyAxis{
+    "Frequency (Hz)",         "Hz",          AxisScale::Logarithmic, true,
+    Quantity::Frequency,      ChartLowestHz, ChartHighestHz,         acoustics::ResponseFirstHz,
+    acoustics::ResponseLastHz};
 
 // " 14.3 mm" of a usable figure, or nothing.
 QString Figure(std::optional<double> v, const char *unit) {

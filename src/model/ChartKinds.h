@@ -41,6 +41,9 @@ struct ChartAxis {
     // What its values measure, where another system of units shows them in
     // other units (the excursion's millimetres in inches).
     Quantity quantity = Quantity::None;
+    // A horizontal axis's values: all of them, and the view it starts with
+    // and "Reset view" brings back.
+    double from = 0, to = 0, viewFrom = 0, viewTo = 0;
     bool exists() const { return *title != '\0'; }
 };
 // An axis's title and its unit after a figure, in a system of units:
@@ -160,7 +163,8 @@ struct ChartKind {
     // The tab it shares with its own controls, or empty for a tab of its own.
     const char *panelName;
     // The horizontal axis and its values: frequency, logarithmic; a time
-    // response would take its times and a linear axis.
+    // response takes its times and a linear axis. The axis gives the span
+    // of the values and the view the chart starts with.
     ChartAxis horizontal;
     CurveValues abscissa;
     ChartAxis left, right;

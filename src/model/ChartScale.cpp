@@ -151,7 +151,7 @@ double LogFraction(double v, double low, double high) {
 }
 
 std::optional<double> ValueAt(const std::vector<double> &frequencies,
-                              const std::vector<double> &values, double f) {
+                              const std::vector<double> &values, double f, bool logarithmic) {
     const size_t n = std::min(frequencies.size(), values.size());
     if (n == 0 || !(f >= frequencies.front()) || !(f <= frequencies[n - 1]))
         return std::nullopt;
@@ -161,7 +161,9 @@ std::optional<double> ValueAt(const std::vector<double> &frequencies,
     double v = values[i];
     if (i > 0 && frequencies[i] != f) {
         const double t =
-            std::log(f / frequencies[i - 1]) / std::log(frequencies[i] / frequencies[i - 1]);
+            logarithmic
+                ? std::log(f / frequencies[i - 1]) / std::log(frequencies[i] / frequencies[i - 1])
+                : (f - frequencies[i - 1]) / (frequencies[i] - frequencies[i - 1]);
         v = values[i - 1] + t * (values[i] - values[i - 1]);
     }
     if (!std::isfinite(v))

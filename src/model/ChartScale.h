@@ -74,10 +74,11 @@ QString LogLabelText(double v);
 double LogFraction(double v, double low, double high);
 
 // The value of a curve at f, read between its neighbouring points on the
-// logarithmic frequency axis; empty outside the curve or where it is not
+// logarithmic frequency axis (or, for a linear axis such as time's, on a
+// straight line between them); empty outside the curve or where it is not
 // finite.
 std::optional<double> ValueAt(const std::vector<double> &frequencies,
-                              const std::vector<double> &values, double f);
+                              const std::vector<double> &values, double f, bool logarithmic = true);
 
 // The smallest and largest finite value of a curve between lowHz and highHz.
 struct Span {

@@ -256,14 +256,20 @@ QGraphicsSimpleTextItem *Text(QGraphicsItem *parent, const QString &text, const 
     return item;
 }
 
+// A linear axis's label: as few digits as the figure needs.
+QString LinearLabelText(double v) {
+    return QString::number(v, 'g', 6);
+}
+
 } // namespace
 
-DesignChart::DesignChart(Chart which) : which_(which), kind_(ChartKindOf(which)) {
-    // The charts so far run over frequency; a row of a time response needs
-    // the linear horizontal axis built here first.
-    if (kind_.horizontal.scale != AxisScale::Logarithmic ||
-        kind_.abscissa != &DesignCurves::frequencies)
-        throw std::logic_error("a chart's horizontal axis that the window cannot draw yet");
+DesignChart::DesignChart(Chart which) : DesignChart(ChartKindOf(which)) {}
+
+DesignChart::DesignChart(const ChartKind &kind) : which_(kind.chart), kind_(kind) {
+    // A row's horizontal axis is logarithmic (frequency) or linear (time).
+    if (kind_.horizontal.scale == AxisScale::LevelBand || !kind_.abscissa ||
+        !(kind_.horizontal.from < kind_.horizontal.to))
+        throw std::logic_error("a chart's horizontal axis that the window cannot draw");
     const QString objectNamePrefix = QLatin1String(kind_.objectName);
     panel_ = new QWidget;
     panel_->setObjectName(objectNamePrefix + QStringLiteral("Panel"));
@@ -287,9 +293,15 @@ DesignChart::DesignChart(Chart which) : which_(which), kind_(ChartKindOf(which))
     // Under a plot area of its own the chart leaves its background where it
     // was first laid out: the view paints the white instead.
     chart_->setBackgroundVisible(false);
-    frequencyAxis_ = new QLogValueAxis;
-    frequencyAxis_->setBase(10.0);
-    frequencyAxis_->setMinorTickCount(8); // a grid line at every integer multiple
+    if (kind_.horizontal.scale == AxisScale::Logarithmic) {
+        logHorizontal_ = new QLogValueAxis;
+        logHorizontal_->setBase(10.0);
+        logHorizontal_->setMinorTickCount(8); // a grid line at every integer multiple
+        frequencyAxis_ = logHorizontal_;
+    } else {
+        linearHorizontal_ = new QValueAxis;
+        frequencyAxis_ = linearHorizontal_;
+    }
     frequencyAxis_->setLabelsVisible(false);
     frequencyAxis_->setTitleVisible(false);
     chart_->addAxis(frequencyAxis_, Qt::AlignBottom);
@@ -350,12 +362,13 @@ DesignChart::DesignChart(Chart which) : which_(which), kind_(ChartKindOf(which))
         [this](double f) {
             if (!shown_)
                 return;
-            QString text = QString::number(f, 'f', f < 100.0 ? 1 : 0) + QStringLiteral(" Hz");
+            QString text = QString::number(f, 'f', f < 100.0 ? 1 : 0) + QLatin1Char(' ') +
+                           QLatin1String(kind_.horizontal.unit);
             for (const Curve &c : curves_) {
                 if (!c.series->isVisible())
                     continue;
-                if (const std::optional<double> v =
-                        ValueAt(shown_->frequencies, (*shown_).*c.values, f))
+                if (const std::optional<double> v = ValueAt(abscissa(*shown_), (*shown_).*c.values,
+                                                            f, logHorizontal_ != nullptr))
                     text += QStringLiteral("   ") + c.series->name() + QStringLiteral(": ") +
                             QString::number(*v, 'f', std::fabs(*v) < 10.0 ? 2 : 1) +
                             QLatin1Char(' ') +
@@ -370,10 +383,14 @@ DesignChart::DesignChart(Chart which) : which_(which), kind_(ChartKindOf(which))
     // every line of the curves is cut against.
     view_->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
     view_->setMinimumSize(400, 180);
-    QObject::connect(frequencyAxis_, &QLogValueAxis::rangeChanged, view_, [this] {
+    const auto followRange = [this] {
         sliceToView();
         placeAxisLabels();
-    });
+    };
+    if (logHorizontal_)
+        QObject::connect(logHorizontal_, &QLogValueAxis::rangeChanged, view_, followRange);
+    else
+        QObject::connect(linearHorizontal_, &QValueAxis::rangeChanged, view_, followRange);
     if (rightLogAxis_)
         QObject::connect(rightLogAxis_, &QLogValueAxis::rangeChanged, view_,
                          [this] { placeAxisLabels(); });
@@ -439,11 +456,11 @@ QString DesignChart::sentence(const DesignCurves &curves) const {
     for (const Curve &c : curves_) {
         const std::vector<double> &v = curves.*c.values;
         if (!c.rightAxis)
-            left.add(SpanOf(curves.frequencies, v, ChartLowestHz, ChartHighestHz));
+            left.add(SpanOf(abscissa(curves), v, fullFrom(), fullTo()));
         else if (rightLogAxis_)
-            right.add(PositiveSpanOf(curves.frequencies, v, ChartLowestHz, ChartHighestHz));
+            right.add(PositiveSpanOf(abscissa(curves), v, fullFrom(), fullTo()));
         else
-            right.add(SpanOf(curves.frequencies, v, ChartLowestHz, ChartHighestHz));
+            right.add(SpanOf(abscissa(curves), v, fullFrom(), fullTo()));
     }
     const bool leftFits = !left.empty && NiceRange(left.low, left.high, 8).has_value();
     const bool rightFits =
@@ -502,11 +519,10 @@ void DesignChart::replaceOverlayPoints() {
             continue;
         }
         const DesignCurves *o = overlays_[drawn++];
-        const auto [first, last] =
-            SliceInView(o->frequencies, frequencyAxis_->min(), frequencyAxis_->max());
+        const auto [first, last] = SliceInView(abscissa(*o), horizontalMin(), horizontalMax());
         std::vector<double> smoothed;
         series->replace(
-            Points(o->frequencies, drawnLevels(*o, main.values, smoothed), false, first, last));
+            Points(abscissa(*o), drawnLevels(*o, main.values, smoothed), false, first, last));
     }
 }
 
@@ -556,7 +572,7 @@ void DesignChart::showLevelMarks(const DesignCurves &curves, bool drawn) {
         const bool shown = drawn && level.has_value() &&
                            (!line.mark->shownWith || !(curves.*line.mark->shownWith).empty());
         line.series->replace(
-            shown ? QList<QPointF>{QPointF(ChartLowestHz, *level), QPointF(ChartHighestHz, *level)}
+            shown ? QList<QPointF>{QPointF(fullFrom(), *level), QPointF(fullTo(), *level)}
                   : QList<QPointF>());
         line.series->setVisible(shown);
     }
@@ -581,10 +597,8 @@ void DesignChart::show(const DesignCurves &curves, const ChartMarks &marks,
     showCurves();
     showBindingLimit(curves);
     showLevelMarks(curves, drawn);
-    const auto onAxis = [](std::optional<double> f) {
-        return f && IsUsablePositive(*f) && *f >= ChartLowestHz && *f <= ChartHighestHz
-                   ? f
-                   : std::nullopt;
+    const auto onAxis = [this](std::optional<double> f) {
+        return f && IsUsablePositive(*f) && *f >= fullFrom() && *f <= fullTo() ? f : std::nullopt;
     };
     if (kind_.marks(FrequencyMark::Tuning)) {
         fbHz_ = drawn ? onAxis(marks.fbHz) : std::nullopt;
@@ -640,14 +654,12 @@ void DesignChart::showCurves() {
     if (!shown_)
         return;
     const DesignCurves &curves = *shown_;
-    const auto [first, last] =
-        SliceInView(curves.frequencies, frequencyAxis_->min(), frequencyAxis_->max());
+    const auto [first, last] = SliceInView(abscissa(curves), horizontalMin(), horizontalMax());
     for (const Curve &c : curves_) {
         std::vector<double> smoothed;
-        c.series->replace(drawn_
-                              ? Points(curves.frequencies, drawnLevels(curves, c.values, smoothed),
-                                       c.rightAxis && rightLogAxis_, first, last)
-                              : QList<QPointF>());
+        c.series->replace(drawn_ ? Points(abscissa(curves), drawnLevels(curves, c.values, smoothed),
+                                          c.rightAxis && rightLogAxis_, first, last)
+                                 : QList<QPointF>());
         // A curve of another kind of box (radiators, rear vents) stays hidden.
         c.series->setVisible(drawn_ && !(curves.*c.values).empty());
     }
@@ -657,14 +669,46 @@ void DesignChart::showCurves() {
 // The frequency axis moved (a zoom, the view reset): the curves take the
 // points now in view.
 void DesignChart::sliceToView() {
-    if (!shown_ || shown_->frequencies.empty())
+    if (!shown_ || abscissa(*shown_).empty())
         return;
     const std::pair<size_t, size_t> slice =
-        SliceInView(shown_->frequencies, frequencyAxis_->min(), frequencyAxis_->max());
+        SliceInView(abscissa(*shown_), horizontalMin(), horizontalMax());
     if (slice == curvesSlice_)
         return;
     showCurves();
     replaceOverlayPoints();
+}
+
+double DesignChart::horizontalMin() const {
+    return logHorizontal_ ? logHorizontal_->min() : linearHorizontal_->min();
+}
+
+double DesignChart::horizontalMax() const {
+    return logHorizontal_ ? logHorizontal_->max() : linearHorizontal_->max();
+}
+
+void DesignChart::setHorizontalRange(double from, double to) {
+    if (logHorizontal_)
+        logHorizontal_->setRange(from, to);
+    else
+        linearHorizontal_->setRange(from, to);
+}
+
+double DesignChart::horizontalFraction(double x, double from, double to) const {
+    return logHorizontal_ ? LogFraction(x, from, to) : (x - from) / (to - from);
+}
+
+// Frequencies at 1, 2 and 5 times the powers of ten; times at the steps
+// of a nice range, as many as fit.
+std::vector<double> DesignChart::horizontalLabels(double from, double to) const {
+    if (logHorizontal_)
+        return LogLabels(from, to);
+    std::vector<double> labels;
+    if (const std::optional<LinearRange> r = NiceRange(from, to, 10))
+        for (double v = r->low; v <= to + r->step * 1e-9; v += r->step)
+            if (v >= from - r->step * 1e-9)
+                labels.push_back(std::fabs(v) < r->step * 1e-9 ? 0.0 : v);
+    return labels;
 }
 
 void DesignChart::setUnits(UnitSystem units) {
@@ -677,7 +721,7 @@ void DesignChart::setUnits(UnitSystem units) {
 }
 
 void DesignChart::resetView() {
-    frequencyAxis_->setRange(ChartViewLowHz, ChartViewHighHz);
+    setHorizontalRange(kind_.horizontal.viewFrom, kind_.horizontal.viewTo);
     fitVerticalAxes();
 }
 
@@ -699,7 +743,7 @@ SpikeFreeSpan DesignChart::DelaySpan(double lowHz, double highHz) const {
 void DesignChart::fitVerticalAxes() {
     if (!shown_ || !sentence_.isEmpty())
         return;
-    const double lowHz = frequencyAxis_->min(), highHz = frequencyAxis_->max();
+    const double lowHz = horizontalMin(), highHz = horizontalMax();
     if (kind_.fit == RangeFit::LevelsOverPower) {
         fitLimitsAxes(lowHz, highHz);
         return;
@@ -710,14 +754,14 @@ void DesignChart::fitVerticalAxes() {
         Span left;
         for (const Curve &c : curves_)
             if (!c.rightAxis)
-                left.add(SpanOf(shown_->frequencies, (*shown_).*c.values, low, high));
+                left.add(SpanOf(abscissa(*shown_), (*shown_).*c.values, low, high));
         for (const DesignCurves *o : overlays_)
-            left.add(SpanOf(o->frequencies, (*o).*curves_.front().values, low, high));
+            left.add(SpanOf(abscissa(*o), (*o).*curves_.front().values, low, high));
         return left;
     };
     Span left = spanIn(lowHz, highHz);
     if (left.empty)
-        left = spanIn(ChartLowestHz, ChartHighestHz);
+        left = spanIn(fullFrom(), fullTo());
     // The first mark on show that bounds the range.
     std::optional<double> mark;
     for (const LevelLine &line : levelLines_)
@@ -774,7 +818,7 @@ void DesignChart::fitVerticalAxes() {
             for (const Curve &c : curves_)
                 if (c.rightAxis)
                     axis = ChainPhaseAxis(
-                        SpanOf(shown_->frequencies, (*shown_).*c.values, lowHz, highHz));
+                        SpanOf(abscissa(*shown_), (*shown_).*c.values, lowHz, highHz));
         if (rightValueAxis_->min() != axis.low || rightValueAxis_->max() != axis.high)
             rightValueAxis_->setRange(axis.low, axis.high);
         if (rightValueAxis_->tickCount() != axis.ticks)
@@ -796,11 +840,10 @@ void DesignChart::fitLimitsAxes(double lowHz, double highHz) {
     };
     Span levels = levelsIn(lowHz, highHz);
     if (levels.empty)
-        levels = levelsIn(ChartLowestHz, ChartHighestHz);
+        levels = levelsIn(fullFrom(), fullTo());
     Span power = PositiveSpanOf(shown_->frequencies, shown_->maxPowerW, lowHz, highHz);
     if (power.empty)
-        power =
-            PositiveSpanOf(shown_->frequencies, shown_->maxPowerW, ChartLowestHz, ChartHighestHz);
+        power = PositiveSpanOf(abscissa(*shown_), shown_->maxPowerW, fullFrom(), fullTo());
     const double high = Ceil5(levels.high + 3.0);
     const double low = std::max(Floor5(levels.low), high - 60.0);
     const LinearRange nice =
@@ -884,7 +927,7 @@ void DesignChart::buildLegend(const std::vector<ChartOverlay> &overlays) {
         return figures.join(QStringLiteral(" and ")) + QStringLiteral(" Hz");
     };
     if (kind_.fit == RangeFit::SpikeFreeDelay && shown_) {
-        const SpikeFreeSpan delay = DelaySpan(ChartViewLowHz, ChartViewHighHz);
+        const SpikeFreeSpan delay = DelaySpan(kind_.horizontal.viewFrom, kind_.horizontal.viewTo);
         if (delay.cut)
             legend_.push_back({QStringLiteral("Spikes of the delay beyond ") +
                                    QString::number(delay.span.low, 'f', 1) +
@@ -984,9 +1027,8 @@ void DesignChart::layOut(const QSizeF &size, double left, double right) {
 void DesignChart::placeAxisLabels() {
     // Made anew only when the plot or a range moved: a command that changes
     // nothing of them costs nothing here.
-    std::vector<double> placedFor{
-        plot_.left(),          plot_.top(),           plot_.width(), plot_.height(),
-        frequencyAxis_->min(), frequencyAxis_->max(), powerLow_,     powerHigh_};
+    std::vector<double> placedFor{plot_.left(),    plot_.top(),     plot_.width(), plot_.height(),
+                                  horizontalMin(), horizontalMax(), powerLow_,     powerHigh_};
     if (rightLogAxis_) {
         placedFor.push_back(rightLogAxis_->min());
         placedFor.push_back(rightLogAxis_->max());
@@ -1000,10 +1042,10 @@ void DesignChart::placeAxisLabels() {
     const QFont font = frequencyAxis_->labelsFont();
     const QBrush brush = frequencyAxis_->labelsBrush();
     const QFontMetricsF fm(font);
-    const double fLow = frequencyAxis_->min(), fHigh = frequencyAxis_->max();
-    for (double f : LogLabels(fLow, fHigh)) {
-        const QString text = LogLabelText(f);
-        const double x = plot_.left() + plot_.width() * LogFraction(f, fLow, fHigh);
+    const double fLow = horizontalMin(), fHigh = horizontalMax();
+    for (double f : horizontalLabels(fLow, fHigh)) {
+        const QString text = logHorizontal_ ? LogLabelText(f) : LinearLabelText(f);
+        const double x = plot_.left() + plot_.width() * horizontalFraction(f, fLow, fHigh);
         QGraphicsSimpleTextItem *item = Text(chart_, text, font, brush);
         item->setPos(x - fm.horizontalAdvance(text) / 2.0, plot_.bottom() + 4.0);
         axisItems_.push_back(item);

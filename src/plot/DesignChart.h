@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+class QAbstractAxis;
 class QChart;
 class QGraphicsItem;
 class QLabel;
@@ -41,8 +42,9 @@ struct ChartOverlay {
 
 // One of the design charts: the chart itself, or a sentence in its place
 // when the design lacks what it needs or its figures are out of range, and a
-// line that reads the curves under the mouse. The frequency axis is
-// logarithmic, labelled at 1, 2 and 5 times the powers of ten, and its plot
+// line that reads the curves under the mouse. A frequency axis is
+// logarithmic, labelled at 1, 2 and 5 times the powers of ten (a time axis,
+// linear, at round steps, as its row says), and its plot
 // area starts and ends at the same pixel of the window in every chart, so one
 // frequency reads across all of them. The legend lies below the plot and
 // names every curve, line style included. Drag a rectangle to zoom; "Reset
@@ -84,6 +86,8 @@ public:
     // A chart as its row describes it; its widgets' object names start with
     // the row's.
     explicit DesignChart(Chart which);
+    // A chart of a row not in the table of charts (kept alive by the caller).
+    explicit DesignChart(const ChartKind &kind);
     ~DesignChart();
     DesignChart(const DesignChart &) = delete;
     DesignChart &operator=(const DesignChart &) = delete;
@@ -137,6 +141,17 @@ private:
         bool operator==(const LegendEntry &o) const { return text == o.text && pen == o.pen; }
     };
     void addCurve(const ChartCurve &curve);
+    // The horizontal axis, logarithmic or linear, and the values it runs over.
+    double horizontalMin() const;
+    double horizontalMax() const;
+    void setHorizontalRange(double from, double to);
+    double horizontalFraction(double x, double from, double to) const;
+    std::vector<double> horizontalLabels(double from, double to) const;
+    double fullFrom() const { return kind_.horizontal.from; }
+    double fullTo() const { return kind_.horizontal.to; }
+    const std::vector<double> &abscissa(const DesignCurves &curves) const {
+        return curves.*kind_.abscissa;
+    }
     QLineSeries *addLine(const QPen &pen);
     void fitVerticalAxes();
     chartscale::SpikeFreeSpan DelaySpan(double lowHz, double highHz) const;
@@ -169,7 +184,9 @@ private:
     QLabel *readout_ = nullptr;
     ChartView *view_ = nullptr;
     QChart *chart_ = nullptr;
-    QLogValueAxis *frequencyAxis_ = nullptr;
+    QAbstractAxis *frequencyAxis_ = nullptr; // the horizontal axis, one of:
+    QLogValueAxis *logHorizontal_ = nullptr;
+    QValueAxis *linearHorizontal_ = nullptr;
     QValueAxis *leftAxis_ = nullptr;
     QValueAxis *rightValueAxis_ = nullptr;
     QLogValueAxis *rightLogAxis_ = nullptr;

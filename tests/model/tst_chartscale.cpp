@@ -250,12 +250,16 @@ private slots:
         QTest::newRow("above the curve") << line << 1001.0 << NaN;
         QTest::newRow("next to infinity") << std::vector<double>{0.0, Inf, 1.0} << 50.0 << NaN;
         QTest::newRow("curve shorter than the axis") << std::vector<double>{3.0} << 50.0 << NaN;
+        // On a linear axis (time) half way is the arithmetic mean.
+        QTest::newRow("linear: half way") << line << 55.0 << 5.0;
+        QTest::newRow("linear: a quarter") << line << 325.0 << 12.5;
     }
     void valueUnderTheMouse() {
         QFETCH(std::vector<double>, values);
         QFETCH(double, f);
         QFETCH(double, expected);
-        const std::optional<double> v = ValueAt({10.0, 100.0, 1000.0}, values, f);
+        const bool linear = QByteArray(QTest::currentDataTag()).startsWith("linear");
+        const std::optional<double> v = ValueAt({10.0, 100.0, 1000.0}, values, f, !linear);
         if (std::isnan(expected)) {
             QVERIFY(!v);
             return;

@@ -308,6 +308,51 @@ private slots:
         QVERIFY2(chart.legendTexts().contains(entry), qPrintable(chart.legendTexts().join('|')));
     }
 
+    // A row over time, as a step response's would be: a linear axis that
+    // starts at the row's view, curves cut to it, labels at round times, and
+    // a view that zooms and comes back like a frequency chart's.
+    void timeAxisFromItsRow() {
+        ChartKind row = ChartKindOf(Chart::Spl);
+        row.horizontal = {"Time (ms)", "ms", AxisScale::Linear, true, Quantity::Time, 0.0, 200.0,
+                          0.0,         50.0};
+        row.frequencyMarks = 0;
+        DesignCurves curves;
+        for (int i = 0; i <= 400; ++i) {
+            const double ms = 0.5 * i;
+            curves.frequencies.push_back(ms); // the row's abscissa: times here
+            curves.splDb.push_back(90.0 + 10.0 * (1.0 - std::exp(-ms / 20.0)));
+        }
+        DesignChart chart(row);
+        chart.show(curves, ChartMarks(), {}, 0);
+        QVERIFY(chart.sentence(curves).isEmpty());
+        QChart *qchart = qobject_cast<QChartView *>(chart.view())->chart();
+        const QList<QAbstractAxis *> horizontal = qchart->axes(Qt::Horizontal);
+        QCOMPARE(horizontal.size(), 1);
+        auto *axis = qobject_cast<QValueAxis *>(horizontal.front());
+        QVERIFY(axis);
+        QCOMPARE(axis->min(), 0.0);
+        QCOMPARE(axis->max(), 50.0);
+        // Only the points in view, and one beyond, are drawn.
+        const auto drawn = [&] {
+            auto *main = qobject_cast<QLineSeries *>(qchart->series().front());
+            return main->points();
+        };
+        QCOMPARE(drawn().size(), 102);
+        QCOMPARE(drawn().back().x(), 50.5);
+        axis->setRange(100.0, 150.0);
+        QCOMPARE(drawn().front().x(), 99.5);
+        chart.resetView();
+        QCOMPARE(axis->max(), 50.0);
+        QCOMPARE(drawn().size(), 102);
+        // Its labels at round times, under the plot.
+        QStringList labels;
+        for (QGraphicsItem *item : qchart->scene()->items())
+            if (auto *text = dynamic_cast<QGraphicsSimpleTextItem *>(item))
+                labels << text->text();
+        for (const char *label : {"0", "10", "20", "30", "40", "50", "Time (ms)"})
+            QVERIFY2(labels.contains(QLatin1String(label)), qPrintable(labels.join('|')));
+    }
+
     // The cut sheet as a picture: SVG that is well-formed XML whatever the
     // design's name, each panel named with its dimensions in the units
     // shown; a PDF file.
