@@ -164,6 +164,10 @@ QString WindowStartText(const QString &field) {
             {FieldOf(ModelInput::SourceResistance),
              WindowValueText(design.drive.sourceResistanceOhm)},
             {FieldOf(ModelInput::Le), WindowValueText(design.driver.leMh)},
+            {FieldOf(ModelInput::VentEndCorrection),
+             WindowValueText(design.enclosure.ventEndCorrection)},
+            {FieldOf(ModelInput::RearVentEndCorrection),
+             WindowValueText(design.enclosure.rearVentEndCorrection)},
             {control::VentWarning, WindowValueText(DefaultPortVelocityWarning)},
             {control::BandpassS, WindowValueText(BandpassStartingS)},
             {control::BandpassGain, WindowValueText(BandpassStartingGainDb)},
@@ -614,14 +618,15 @@ namespace {
 // and one free end; a straight vent resonates as a pipe at c / (2 Leff).
 QString VentLine(const char *which, double litres, double tuning,
                  const std::optional<double> &count, const std::optional<double> &diameterMm,
-                 const AirProperties &air, UnitSystem units) {
+                 double endCorrection, const AirProperties &air, UnitSystem units) {
     const auto usable = [](const std::optional<double> &v) {
         return v && std::isfinite(*v) && *v > 0.0 && *v < 1e12;
     };
     if (!(litres > 0.0 && litres < 1e12 && tuning > 0.0 && tuning < 1e12 && usable(count) &&
           usable(diameterMm) && std::isfinite(air.soundSpeed) && air.soundSpeed > 0.0))
         return QString();
-    const CutVent vent = CutVentOf(*count, *diameterMm, litres, tuning, air.soundSpeed);
+    const CutVent vent =
+        CutVentOf(*count, *diameterMm, litres, tuning, air.soundSpeed, endCorrection);
     const double length = vent.physicalMm / 10.0; // cm
     if (!std::isfinite(length) || !std::isfinite(vent.pipeResonanceHz))
         return QString();
@@ -657,7 +662,7 @@ QString VentLengthText(const DesignSetup &s) {
     for (const KindChamber &c : KindOf(b.kind).chambers)
         if (c.vented())
             lines << VentLine(c.ventLine, value(b.*c.volume), value(b.*c.tuning), b.*c.ventCount,
-                              b.*c.ventDiameterMm, s.air, s.units);
+                              b.*c.ventDiameterMm, EndCorrection(b, c.vents), s.air, s.units);
     return lines.join(QLatin1Char(' ')).trimmed();
 }
 

@@ -51,7 +51,15 @@ Volumes VolumesOf(const double outside[3], double wall, double contents, bool di
 
 } // namespace
 
-CutVent CutVentOf(double count, double diameterMm, double litres, double tuningHz, double c) {
+double EndCorrection(const BoxParameters &box, VentSet set) {
+    const std::optional<double> &e = box.*EndCorrectionOf(set);
+    return e && std::isfinite(*e) && *e >= 0.0 && *e < 100.0
+               ? *e
+               : acoustics::FlangedAndFreeEndCorrection;
+}
+
+CutVent CutVentOf(double count, double diameterMm, double litres, double tuningHz, double c,
+                  double endCorrection) {
     CutVent v;
     v.count = count;
     v.diameterMm = diameterMm;
@@ -59,7 +67,7 @@ CutVent CutVentOf(double count, double diameterMm, double litres, double tuningH
     const double area = Pi / 4.0 * d * d;
     const double effective = acoustics::TuningVentLengthM(count, area, litres * 1e-3, tuningHz, c);
     v.effectiveMm = effective * 1e3;
-    v.physicalMm = (effective - acoustics::FlangedAndFreeEndCorrection * d) * 1e3;
+    v.physicalMm = (effective - endCorrection * d) * 1e3;
     v.pipeResonanceHz = c / (2.0 * effective);
     const double outer = (diameterMm + 2.0 * RoundVentWallMm) * 1e-3;
     v.displacementLitres =
@@ -129,7 +137,8 @@ std::optional<BuiltBox> BuildBox(const DesignSetup &setup) {
         if (!count || !diameter || !litres || !tuning || !Usable(*count) || !Usable(*diameter) ||
             !Usable(*litres) || !Usable(*tuning))
             continue;
-        box.vents.push_back(CutVentOf(*count, *diameter, *litres, *tuning, setup.air.soundSpeed));
+        box.vents.push_back(CutVentOf(*count, *diameter, *litres, *tuning, setup.air.soundSpeed,
+                                      EndCorrection(b, chamber.vents)));
         ventsLitres += box.vents.back().displacementLitres;
     }
     const double drivers = setup.drivers.count * c.driverDisplacementLitres.value_or(0.0);

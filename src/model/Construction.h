@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AcousticCircuit.h"
 #include "DesignSetup.h"
 
 #include <QString>
@@ -17,6 +18,10 @@ namespace dravik {
 // The wall of a round vent tube, mm: its outer diameter is 6 mm more.
 inline constexpr double RoundVentWallMm = 3.0;
 
+// The end correction a set of vents is cut with: the design's, or 0.732
+// where it gives no usable one.
+double EndCorrection(const BoxParameters &box, VentSet set);
+
 // One chamber's vents as they are cut: how many, the inner diameter, the
 // length that tunes the chamber (effective) and the length to cut
 // (physical: the effective less the end correction), and the first pipe
@@ -30,8 +35,10 @@ struct CutVent {
     double displacementLitres = 0; // all of them, by their outer size
 };
 // The vents of a chamber of `litres` tuned to `tuningHz` in air of sound
-// speed c: Leff = k S c^2 / ((2 pi Fb)^2 V), physical Leff - 0.732 D.
-CutVent CutVentOf(double count, double diameterMm, double litres, double tuningHz, double c);
+// speed c: Leff = k S c^2 / ((2 pi Fb)^2 V), physical Leff - e D with the
+// end correction e (0.732 for one flanged and one free end).
+CutVent CutVentOf(double count, double diameterMm, double litres, double tuningHz, double c,
+                  double endCorrection = acoustics::FlangedAndFreeEndCorrection);
 
 // A panel of the cut sheet.
 struct Panel {

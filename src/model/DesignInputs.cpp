@@ -169,6 +169,12 @@ const std::vector<InputRow> &Rows() {
         {I::DriverDisplacement, DRAVIK_MEMBER(construction.driverDisplacementLitres),
          "each driver's displacement", P::ThisWindow, Q::Volume, "EDriverDisplacement",
          "Each driver displaces", R::ZeroOrMore, nullptr, G::Construction},
+        {I::VentEndCorrection, DRAVIK_MEMBER(enclosure.ventEndCorrection),
+         "the vents' end correction", P::ThisWindow, Q::None, "EVentEndCorrection",
+         "End correction (diameters)", R::Positive, nullptr, G::Construction},
+        {I::RearVentEndCorrection, DRAVIK_MEMBER(enclosure.rearVentEndCorrection),
+         "the rear vents' end correction", P::ThisWindow, Q::None, "ERearVentEndCorrection",
+         "Rear vents' end correction", R::Positive, nullptr, G::Construction},
         {I::Bracing, DRAVIK_MEMBER(construction.bracingLitres), "the bracing's displacement",
          P::ThisWindow, Q::Volume, "EBracing", "Bracing", R::ZeroOrMore, nullptr, G::Construction},
     };

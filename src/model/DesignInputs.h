@@ -90,6 +90,8 @@ enum class ModelInput : std::uint8_t {
     WallThickness,
     DriverDisplacement,
     Bracing,
+    VentEndCorrection,
+    RearVentEndCorrection,
     // Not a number: every filter of the signal chain usable.
     SignalChain,
     Count

@@ -128,6 +128,12 @@ struct BoxParameters {
     std::optional<double> rearVentDiameterMm;
     std::optional<double> leakageQ = 7.0; // across each vented chamber, at its tuning
     std::optional<double> ventQ;          // loss in series with each vent's mass
+    // The end correction of each set of vents, in vent diameters: what
+    // their air moves beyond their ends, added to the length they are cut
+    // to. 0.732 for one flanged and one free end, 0.614 for two free ends,
+    // 0.85 for two flanged ones. The (front) vents' and the rear ones'.
+    std::optional<double> ventEndCorrection = acoustics::FlangedAndFreeEndCorrection;
+    std::optional<double> rearVentEndCorrection = acoustics::FlangedAndFreeEndCorrection;
     // Passive radiators.
     std::optional<double> radiatorCount;
     std::optional<double> radiatorAreaCm2;

@@ -358,6 +358,11 @@ double DriversVasShare(const DriverArrangement &drivers) {
     return drivers.count / (k * k);
 }
 
+BoxFigure EndCorrectionOf(VentSet set) {
+    return set == VentSet::Rear ? &BoxParameters::rearVentEndCorrection
+                                : &BoxParameters::ventEndCorrection;
+}
+
 TuningMarks TuningMarksOf(const DesignSetup &setup) {
     const EnclosureKind &kind = KindOf(setup.enclosure.kind);
     TuningMarks marks;

@@ -53,6 +53,9 @@ struct KindFileKey {
 // The helper a kind offers beside its fields.
 enum class KindHelper { None, RadiatorTuning, BandpassDesign };
 
+// The end correction of a set of vents, in the design.
+BoxFigure EndCorrectionOf(VentSet set);
+
 // The box's tunings as the SPL chart marks them: the box's (or the front
 // chamber's) and a 6th-order bandpass box's rear chamber's.
 struct TuningMarks {

@@ -355,6 +355,13 @@ CollapsibleSection *TChartsForm::buildConstructionSection() {
                   50,
                   QStringLiteral("Leave one outside dimension empty to have it solved for the "
                                  "design's volume."));
+    addInputLines(section->grid(),
+                  {ModelInput::VentEndCorrection, ModelInput::RearVentEndCorrection}, 50,
+                  QStringLiteral("In vent diameters: 0.732 for one flanged and one free end, "
+                                 "0.614 for two free ends, 0.85 for two flanged ends."));
+    for (ModelInput input : {ModelInput::VentEndCorrection, ModelInput::RearVentEndCorrection})
+        edits_.at(QLatin1String(FieldOf(input)))
+            ->setText(WindowStartText(QLatin1String(FieldOf(input))));
     grossVolume_ = Readout("GrossVolumeLabel");
     section->addWide(grossVolume_);
     netVolume_ = Readout("NetVolumeLabel");

@@ -196,6 +196,27 @@ const std::vector<Choice> Wirings = {{"parallel", int(Wiring::Parallel)},
                                      {"series", int(Wiring::Series)},
                                      {"series-parallel", int(Wiring::SeriesParallel)}};
 
+// The end correction of each set of vents of a kind (version 2), after its
+// keys of version 1: "vent_end_correction", or for a kind with rear vents
+// "rear_vent_end_correction" and "front_vent_end_correction".
+std::vector<NumberKey> EndCorrectionKeys(const EnclosureKind &kind) {
+    bool rear = false;
+    for (const KindChamber &c : kind.chambers)
+        rear = rear || (c.vented() && c.vents == VentSet::Rear);
+    std::vector<NumberKey> keys;
+    for (const KindChamber &c : kind.chambers) {
+        if (!c.vented())
+            continue;
+        const bool isRear = c.vents == VentSet::Rear;
+        keys.push_back({isRear ? "rear_vent_end_correction"
+                        : rear ? "front_vent_end_correction"
+                               : "vent_end_correction",
+                        isRear ? I::RearVentEndCorrection : I::VentEndCorrection, Range::Positive,
+                        false, Absent::Default, acoustics::FlangedAndFreeEndCorrection});
+    }
+    return keys;
+}
+
 // A dual-coil driver's keys (version 2).
 const std::vector<Choice> CoilsGivenFors = {{"one-coil", int(CoilsGivenFor::OneCoil)},
                                             {"series", int(CoilsGivenFor::Series)},
@@ -210,8 +231,12 @@ constexpr int FirstVersion = 1;
 // The version a design is written in: the first, unless it uses what only
 // the second holds, so that every design of the first re-saves byte for byte.
 int VersionFor(const DesignSetup &setup) {
+    bool ownEndCorrection = false;
+    for (const NumberKey &k : EndCorrectionKeys(KindOf(setup.enclosure.kind)))
+        ownEndCorrection =
+            ownEndCorrection || InputValue(setup, DesignInputRow(k.input)) != k.byDefault;
     return setup.driver.coils.dual() || setup.units != UnitSystem::Metric ||
-                   setup.construction.given()
+                   setup.construction.given() || ownEndCorrection
                ? SetupFileVersion
                : FirstVersion;
 }
@@ -783,7 +808,10 @@ private:
                    QStringLiteral("must be ") + choiceList(names));
         const std::vector<NumberKey> keys = KindKeys(*kind, "");
         const std::vector<NumberKey> radiatorKeys = KindKeys(*kind, RadiatorObject);
+        const std::vector<NumberKey> endCorrections = EndCorrectionKeys(*kind);
         std::vector<const char *> known = keyNames(keys);
+        for (const NumberKey &k : endCorrections)
+            known.push_back(k.key);
         known.insert(known.begin(), "kind");
         const bool radiator = !radiatorKeys.empty();
         if (radiator)
@@ -794,6 +822,10 @@ private:
         setup.enclosure = BoxParameters();
         setup.enclosure.kind = kind->kind;
         numbers(s, keys, setup);
+        for (const NumberKey &k : endCorrections)
+            checkSecondVersionKey(s, k.key);
+        if (version_ >= SetupFileVersion)
+            numbers(s, endCorrections, setup);
         if (radiator) {
             const Section r = section(s, RadiatorObject, true);
             checkKeys(r, keyNames(radiatorKeys));
@@ -1209,6 +1241,13 @@ private:
             out.beginObject(RadiatorObject);
             numbers(out, radiator, setup);
             out.endObject();
+        }
+        if (VersionFor(setup) == SetupFileVersion) {
+            DesignSetup filled = setup; // an end correction left out is the usual one
+            for (const NumberKey &k : EndCorrectionKeys(kind))
+                if (!InputValue(filled, DesignInputRow(k.input)))
+                    DesignInputRow(k.input).member(filled) = k.byDefault;
+            numbers(out, EndCorrectionKeys(kind), filled);
         }
         out.endObject();
     }

@@ -256,6 +256,9 @@ private slots:
         QTest::newRow("D 10 cm, 50 l, 35 Hz, c 344")
             << 50.0 << 35.0 << 1.0 << 100.0 << 344.0
             << "Vent 31.12 cm long (first pipe resonance 447.5 Hz).";
+        // Two free ends move less air beyond them: the vent is cut longer.
+        QTest::newRow("two free ends") << 50.0 << 35.0 << 1.0 << 100.0 << 344.0
+                                       << "Vent 32.30 cm long (first pipe resonance 447.5 Hz).";
         QTest::newRow("the same in inches")
             << 50.0 << 35.0 << 1.0 << 100.0 << 344.0
             << "Vent 12.25 in long (first pipe resonance 447.5 Hz).";
@@ -287,7 +290,9 @@ private slots:
         QFETCH(QString, text);
         const bool us = QTest::currentDataTag() == QByteArray("the same in inches") ||
                         QTest::currentDataTag() == QByteArray("two vents, in inches");
+        const double e = QTest::currentDataTag() == QByteArray("two free ends") ? 0.614 : 0.732;
         DesignSetup s;
+        s.enclosure.ventEndCorrection = e;
         s.units = us ? UnitSystem::Us : UnitSystem::Metric;
         s.enclosure.vbLitres = litres;
         s.enclosure.fbHz = tuning;
@@ -302,7 +307,7 @@ private slots:
             text.section(QLatin1Char(' '), vents == 1.0 ? 1 : 2, vents == 1.0 ? 1 : 2).toDouble() *
             (us ? 2.54 : 1.0);
         const double d = diameter / 1000.0, area = M_PI * d * d / 4.0;
-        const double mass = (cm / 100.0 + 0.732 * d) / (vents * area);         // over rho
+        const double mass = (cm / 100.0 + e * d) / (vents * area);             // over rho
         const double compliance = litres / 1000.0 / (soundSpeed * soundSpeed); // times rho
         if (cm > 0.0)
             QVERIFY2(std::fabs(1.0 / (2.0 * M_PI * std::sqrt(mass * compliance)) / tuning - 1.0) <
@@ -311,7 +316,7 @@ private slots:
         // The pipe of the vent's effective length resonates at c / (2 Leff).
         const double pipe =
             text.section(QStringLiteral("resonance "), 1).section(' ', 0, 0).toDouble();
-        const double effective = cm / 100.0 + 0.732 * d;
+        const double effective = cm / 100.0 + e * d;
         QVERIFY2(std::fabs(pipe * 2.0 * effective / soundSpeed - 1.0) < 0.002, qPrintable(text));
         s.enclosure.kind = BoxKind::Closed;
         QVERIFY(VentLengthText(s).isEmpty());

@@ -52,6 +52,10 @@ private slots:
         // The tube's outer diameter, 6 mm more, times its length.
         QVERIFY(std::fabs(v.displacementLitres - M_PI / 4.0 * 0.106 * 0.106 * v.physicalMm) <
                 1e-12);
+        // Two flanged ends take 0.85 diameters off; the pipe stays as long.
+        const CutVent flanged = CutVentOf(1.0, 100.0, 50.0, 35.0, 344.0, 0.85);
+        QVERIFY(std::fabs(flanged.physicalMm - (v.effectiveMm - 85.0)) < 1e-9);
+        QCOMPARE(flanged.pipeResonanceHz, v.pipeResonanceHz);
     }
 
     // Any one outside dimension left out is solved so that the net volume

@@ -361,6 +361,16 @@ private slots:
         }
         {
             DesignSetup s = ofKind(BoxKind::Vented);
+            s.enclosure.ventEndCorrection = 0.85;
+            QTest::newRow("vents of two flanged ends") << s;
+        }
+        {
+            DesignSetup s = ofKind(BoxKind::Bandpass6);
+            s.enclosure.rearVentEndCorrection = 0.614;
+            QTest::newRow("rear vents of two free ends") << s;
+        }
+        {
+            DesignSetup s = ofKind(BoxKind::Vented);
             s.construction.outsideMm = {863.6, std::nullopt, 457.2};
             s.construction.wallMm = 19.05;
             s.construction.driverDisplacementLitres = 3.5;
@@ -468,7 +478,15 @@ private slots:
         // Version 2 only where the design needs it, its keys after the first
         // version's of the same object.
         const bool dual = setup.driver.coils.dual();
-        const bool second = dual || setup.units == UnitSystem::Us || setup.construction.given();
+        const bool ownCorrection = setup.enclosure.ventEndCorrection != 0.732 ||
+                                   setup.enclosure.rearVentEndCorrection != 0.732;
+        const bool second =
+            dual || setup.units == UnitSystem::Us || setup.construction.given() || ownCorrection;
+        QCOMPARE(json.contains("\"vent_end_correction\": 0.85\n"),
+                 setup.enclosure.ventEndCorrection == 0.85);
+        QCOMPARE(json.contains("\"rear_vent_end_correction\": 0.614,\n    "
+                               "\"front_vent_end_correction\": 0.732\n"),
+                 setup.enclosure.rearVentEndCorrection == 0.614);
         QCOMPARE(json.contains("\n  \"version\": 2,\n"), second);
         QCOMPARE(json.contains("\n  \"version\": 1,\n"), !second);
         QCOMPARE(json.contains(setup.units == UnitSystem::Us ? "  },\n  \"units\": \"us\""
@@ -747,6 +765,9 @@ private slots:
         row("coils in a file of version 1",
             edited(pe, pe + ", \"coils\": {\"count\": 2, \"parameters_for\": \"series\"}"),
             "driver.coils: is a key of version 2; this file is version 1");
+        row("an end correction in a file of version 1",
+            edited("\"vent_q\": null", "\"vent_q\": null, \"vent_end_correction\": 0.85"),
+            "enclosure.vent_end_correction: is a key of version 2; this file is version 1");
         row("units in a file of version 1",
             edited("\"version\": 1,", "\"version\": 1, \"units\": \"us\","),
             "units: is a key of version 2; this file is version 1");
