@@ -77,9 +77,8 @@ Program::Program(UserDialogs &dialogs, RememberedChoices remembered) {
         WriteSetupFile(path, setup);
     };
     chartHooks.setMainField = [mainWindow](const QString &field, const QString &text) {
-        for (const FieldSpec &spec : mainWindowFields())
-            if (field == QLatin1String(spec.name))
-                mainWindow->fields().setText(spec.id, text);
+        if (const std::optional<Field> target = mainWindowField(field))
+            mainWindow->fields().setText(*target, text);
     };
     chartHooks.rememberedChoice = remembered.read;
     chartHooks.rememberChoice = remembered.write;

@@ -1361,25 +1361,18 @@ void TChartsForm::exportPicture(const QString &path, ExportFormat format, const 
         shown[0]->paint(painter, QRectF(0, 0, width, top));
         shown[1]->paint(painter, QRectF(0, top, width, bottom));
     };
+    if (format == ExportFormat::Svg) {
+        WritePictureFile(path, SvgPicture(size, title, paint));
+        return;
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (format == ExportFormat::Svg) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        // The generator writes the title into the XML as it is given.
-        svg.setTitle(title.toHtmlEscaped());
-        QPainter painter(&svg);
-        paint(painter);
-    } else {
-        QImage image(size, QImage::Format_RGB32);
-        QPainter painter(&image);
-        paint(painter);
-        painter.end();
-        image.save(&buffer, "PNG");
-    }
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    paint(painter);
+    painter.end();
+    image.save(&buffer, "PNG");
     WritePictureFile(path, bytes);
 }
 

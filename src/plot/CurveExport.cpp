@@ -3,6 +3,10 @@
 #include "Fp.h"
 #include "TextFile.h"
 
+#include <QBuffer>
+#include <QPainter>
+#include <QSvgGenerator>
+
 #include <stdexcept>
 
 namespace dravik {
@@ -33,6 +37,24 @@ void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QStr
     for (const QString &line : ExportLines(format, curves, title, notes, response))
         out.writeLine(line);
     out.commit();
+}
+
+QByteArray SvgPicture(const QSize &size, const QString &title,
+                      const std::function<void(QPainter &)> &paint) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    { // the document is complete when the painter and the generator are gone
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        // The generator writes the title into the XML as it is given.
+        svg.setTitle(title.toHtmlEscaped());
+        QPainter painter(&svg);
+        paint(painter);
+    }
+    return bytes;
 }
 
 void WriteLinesFile(const QString &path, const QStringList &lines) {

@@ -4,6 +4,12 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class QPainter;
 
 namespace dravik {
 
@@ -28,6 +34,10 @@ void WriteCurvesFile(const QString &path, const DesignCurves &curves, const QStr
 
 // Writes a finished picture (PNG, SVG or PDF bytes) the same way.
 void WritePictureFile(const QString &path, const QByteArray &bytes);
+// A picture as SVG: `paint` draws it at `size`; the title, escaped, is the
+// document's title.
+QByteArray SvgPicture(const QSize &size, const QString &title,
+                      const std::function<void(QPainter &)> &paint);
 // Writes lines of text the same way.
 void WriteLinesFile(const QString &path, const QStringList &lines);
 

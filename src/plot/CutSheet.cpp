@@ -1,11 +1,11 @@
 #include "CutSheet.h"
 
 #include "ChartScale.h"
+#include "CurveExport.h"
 
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 
@@ -62,19 +62,13 @@ void PaintCutSheet(QPainter &painter, const BuiltBox &box, const QString &title,
 
 QByteArray CutSheetPicture(const BuiltBox &box, const QString &title, UnitSystem units,
                            CutSheetFormat format) {
+    if (format == CutSheetFormat::Svg)
+        return SvgPicture(QSize(PageWidth, PageHeight), chartscale::DisplayLabel(title, 160),
+                          [&](QPainter &painter) { PaintCutSheet(painter, box, title, units); });
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (format == CutSheetFormat::Svg) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(QSize(PageWidth, PageHeight));
-        svg.setViewBox(QRect(0, 0, PageWidth, PageHeight));
-        // The generator writes the title into the XML as it is given.
-        svg.setTitle(chartscale::DisplayLabel(title, 160).toHtmlEscaped());
-        QPainter painter(&svg);
-        PaintCutSheet(painter, box, title, units);
-    } else {
+    {
         QPdfWriter pdf(&buffer);
         pdf.setPageSize(QPageSize(QSizeF(PageWidth, PageHeight), QPageSize::Point));
         pdf.setPageMargins(QMarginsF());

@@ -58,6 +58,13 @@ const std::vector<FieldSpec> &mainWindowFields() {
     return fields;
 }
 
+std::optional<Field> mainWindowField(const QString &objectName) {
+    for (const FieldSpec &f : mainWindowFields())
+        if (objectName == QLatin1String(f.name))
+            return f.id;
+    return std::nullopt;
+}
+
 const std::vector<ListSpec> &mainWindowLists() {
     static const std::vector<ListSpec> lists = ofMainWindow(Lists);
     return lists;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+#include <optional>
 #include <vector>
 
 namespace dravik {
@@ -194,6 +197,8 @@ const CheckSpec &tableEntry(Check check);
 
 // Every text field of the main window with its start text, in table order.
 const std::vector<FieldSpec> &mainWindowFields();
+// The main window's field of a widget's object name ("EVb"), if it has one.
+std::optional<Field> mainWindowField(const QString &objectName);
 // The list boxes of the main window.
 const std::vector<ListSpec> &mainWindowLists();
 // The check boxes of the main window with their start state.
