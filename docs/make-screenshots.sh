@@ -207,7 +207,8 @@ page ChartsForm.ExcursionPanel
 grab ChartsForm charts-us-units.png
 # Two dual-voice-coil drivers in a vented box of 5 cubic feet (141.58 l,
 # the main window's Vb), 34 x 20 inches outside with 3/4-inch walls and
-# its depth solved: the Construction section in US units.
+# its depth solved, a 13 x 3.25-inch slot vent in a corner: the
+# Construction section in US units.
 set ChartsForm.EDriverCount 2
 choose ChartsForm.TwoCoilsChoice
 set EVb 141.584233
@@ -219,6 +220,9 @@ set ChartsForm.EOutsideHeight 20
 set ChartsForm.EWallThickness 0.75
 set ChartsForm.EDriverDisplacement 0.15
 set ChartsForm.EBracing 0.05
+set ChartsForm.EVentSlotWidth 13
+set ChartsForm.EVentSlotHeight 3.25
+set ChartsForm.EVentSharedWalls 2
 click ChartsForm.UpdateButton
 grab ChartsForm charts-construction.png
 choose ChartsForm.MetricUnitsChoice

@@ -218,6 +218,12 @@ inline double TuningVentLengthM(double vents, double area, double volume, double
     return vents * area * c * c / (w * w * volume);
 }
 
+// The diameter of a circle of area `area` (any unit squared), 2 sqrt(A / pi):
+// what a slot's end correction is taken in.
+inline double EqualAreaDiameter(double area) {
+    return 2.0 * std::sqrt(area / PiFull);
+}
+
 // The end correction of a vent of one flanged and one free end, in vent
 // diameters: 0.85 / 2 + 0.614 / 2 of the radius each, 0.732 in all.
 inline constexpr double FlangedAndFreeEndCorrection = 0.732;

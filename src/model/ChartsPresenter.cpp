@@ -168,6 +168,10 @@ QString WindowStartText(const QString &field) {
              WindowValueText(design.enclosure.ventEndCorrection)},
             {FieldOf(ModelInput::RearVentEndCorrection),
              WindowValueText(design.enclosure.rearVentEndCorrection)},
+            {FieldOf(ModelInput::VentSharedWalls),
+             WindowValueText(design.enclosure.ventSharedWalls)},
+            {FieldOf(ModelInput::RearVentSharedWalls),
+             WindowValueText(design.enclosure.rearVentSharedWalls)},
             {control::VentWarning, WindowValueText(DefaultPortVelocityWarning)},
             {control::BandpassS, WindowValueText(BandpassStartingS)},
             {control::BandpassGain, WindowValueText(BandpassStartingGainDb)},
@@ -271,6 +275,7 @@ DesignSetup ChartsPresenter::design(const std::function<QString(Field)> &mainFie
     for (const InputRow &row : DesignInputRows())
         if (RowOfKind(row, kind, controls.space))
             row.member(s) = ownValue(QLatin1String(row.field), controls.text(row.field));
+    SetSlotVentDiameters(s.enclosure);
     s.drivers = {ReadCount(controls), controls.mounting, controls.wiring, controls.coilJoin};
     s.driver.coils = controls.coils;
     if (!s.driver.coils.dual())
@@ -625,8 +630,8 @@ QString VentLine(const char *which, double litres, double tuning,
     if (!(litres > 0.0 && litres < 1e12 && tuning > 0.0 && tuning < 1e12 && usable(count) &&
           usable(diameterMm) && std::isfinite(air.soundSpeed) && air.soundSpeed > 0.0))
         return QString();
-    const CutVent vent =
-        CutVentOf(*count, *diameterMm, litres, tuning, air.soundSpeed, endCorrection);
+    const CutVent vent = CutVentOf(*count, RoundVentSection(*diameterMm), litres, tuning,
+                                   air.soundSpeed, endCorrection);
     const double length = vent.physicalMm / 10.0; // cm
     if (!std::isfinite(length) || !std::isfinite(vent.pipeResonanceHz))
         return QString();

@@ -7,6 +7,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dravik {
@@ -16,17 +17,17 @@ namespace {
 constexpr double Pi = acoustics::PiFull;
 
 // The keys of the setup file, which the refusals name.
-constexpr char OutsideKey[] = "construction.outside_mm";
-constexpr char WallKey[] = "construction.wall_mm";
-constexpr char DriversKey[] = "construction.driver_displacement_l";
-constexpr char BracingKey[] = "construction.bracing_l";
+const QString OutsideKey = QStringLiteral("construction.outside_mm");
+const QString WallKey = QStringLiteral("construction.wall_mm");
+const QString DriversKey = QStringLiteral("construction.driver_displacement_l");
+const QString BracingKey = QStringLiteral("construction.bracing_l");
 
 QString Litres(double v) {
     return QLocale::c().toString(v, 'f', 2) + QStringLiteral(" l");
 }
 
-QString Fault(const char *key, const QString &why) {
-    return QLatin1String(key) + QStringLiteral(": ") + why;
+QString Fault(const QString &key, const QString &why) {
+    return key + QStringLiteral(": ") + why;
 }
 
 bool Usable(double v) {
@@ -49,6 +50,33 @@ Volumes VolumesOf(const double outside[3], double wall, double contents, bool di
     return v;
 }
 
+// A set of slot vents as the design gives them, or why they cannot be cut.
+struct SlotVent {
+    double widthMm = 0, heightMm = 0;
+    int sharedWalls = 0;
+    QString fault;
+};
+std::optional<SlotVent> SlotVentOf(const BoxParameters &box, VentSet set) {
+    if (!IsSlot(box, set))
+        return std::nullopt;
+    const VentSetMembers &m = MembersOf(set);
+    SlotVent slot;
+    slot.widthMm = *(box.*m.slotWidthMm);
+    slot.heightMm = *(box.*m.slotHeightMm);
+    const double walls = (box.*m.sharedWalls).value_or(0.0);
+    if (!(walls >= 0.0 && walls <= 3.0 && walls == std::floor(walls)))
+        slot.fault = QStringLiteral("must be 0, 1, 2 or 3");
+    else
+        slot.sharedWalls = int(walls);
+    return slot;
+}
+
+// A vent key of the setup file, as a refusal names it: "enclosure.vent_width_mm".
+QString VentKey(BoxKind kind, VentSet set, const char *key) {
+    return QStringLiteral("enclosure.") + QLatin1String(VentKeyPrefix(kind, set)) +
+           QLatin1String(key);
+}
+
 } // namespace
 
 double EndCorrection(const BoxParameters &box, VentSet set) {
@@ -58,20 +86,55 @@ double EndCorrection(const BoxParameters &box, VentSet set) {
                : acoustics::FlangedAndFreeEndCorrection;
 }
 
-CutVent CutVentOf(double count, double diameterMm, double litres, double tuningHz, double c,
-                  double endCorrection) {
+VentSection RoundVentSection(double diameterMm) {
+    const double outer = diameterMm + 2.0 * RoundVentWallMm;
+    return {Pi / 4.0 * diameterMm * diameterMm, diameterMm, Pi / 4.0 * outer * outer};
+}
+
+namespace {
+
+// A slot's sides of its own wood: across its width (top and bottom) and
+// across its height, for 0 to 3 sides shared with the box.
+struct SlotSides {
+    int widthSides, heightSides;
+};
+SlotSides OwnSidesOfSlot(int sharedWalls) {
+    static const SlotSides sides[] = {{2, 2}, {1, 2}, {1, 1}, {1, 0}};
+    return sides[std::clamp(sharedWalls, 0, 3)];
+}
+
+} // namespace
+
+VentSection SlotVentSection(double widthMm, double heightMm, int sharedWalls, double wallMm) {
+    const SlotSides own = OwnSidesOfSlot(sharedWalls);
+    const double area = widthMm * heightMm;
+    return {area, acoustics::EqualAreaDiameter(area),
+            (widthMm + own.heightSides * wallMm) * (heightMm + own.widthSides * wallMm)};
+}
+
+std::vector<Panel> SlotWallPanels(double widthMm, double heightMm, int sharedWalls, double wallMm,
+                                  double lengthMm, int count, const QString &which) {
+    const SlotSides own = OwnSidesOfSlot(sharedWalls);
+    std::vector<Panel> panels{{which + QStringLiteral("slot vent wall"), own.widthSides * count,
+                               widthMm + own.heightSides * wallMm, lengthMm, wallMm}};
+    if (own.heightSides > 0)
+        panels.push_back({which + QStringLiteral("slot vent side"), own.heightSides * count,
+                          heightMm, lengthMm, wallMm});
+    return panels;
+}
+
+CutVent CutVentOf(double count, const VentSection &section, double litres, double tuningHz,
+                  double c, double endCorrection) {
     CutVent v;
     v.count = count;
-    v.diameterMm = diameterMm;
-    const double d = diameterMm * 1e-3;
-    const double area = Pi / 4.0 * d * d;
-    const double effective = acoustics::TuningVentLengthM(count, area, litres * 1e-3, tuningHz, c);
+    v.section = section;
+    const double effective =
+        acoustics::TuningVentLengthM(count, section.areaMm2 * 1e-6, litres * 1e-3, tuningHz, c);
     v.effectiveMm = effective * 1e3;
-    v.physicalMm = (effective - endCorrection * d) * 1e3;
+    v.physicalMm = v.effectiveMm - endCorrection * section.diameterMm;
     v.pipeResonanceHz = c / (2.0 * effective);
-    const double outer = (diameterMm + 2.0 * RoundVentWallMm) * 1e-3;
     v.displacementLitres =
-        v.physicalMm > 0.0 ? count * Pi / 4.0 * outer * outer * v.physicalMm * 1e-3 * 1e3 : 0.0;
+        v.physicalMm > 0.0 ? count * section.outerAreaMm2 * v.physicalMm * 1e-6 : 0.0;
     return v;
 }
 
@@ -91,7 +154,7 @@ std::optional<BuiltBox> BuildBox(const DesignSetup &setup) {
     if (!c.given())
         return std::nullopt;
     BuiltBox box;
-    const auto refuse = [&box](const char *key, const QString &why) {
+    const auto refuse = [&box](const QString &key, const QString &why) {
         box.fault = Fault(key, why);
         return box;
     };
@@ -127,6 +190,12 @@ std::optional<BuiltBox> BuildBox(const DesignSetup &setup) {
     // The vents of each vented chamber, cut for the design's volume and air.
     const BoxParameters &b = setup.enclosure;
     double ventsLitres = 0.0;
+    struct CutSlot {
+        SlotVent slot;
+        VentSet set;
+        CutVent cut;
+    };
+    std::vector<CutSlot> cutSlots;
     for (const KindChamber &chamber : KindOf(b.kind).chambers) {
         if (!chamber.vented())
             continue;
@@ -134,12 +203,20 @@ std::optional<BuiltBox> BuildBox(const DesignSetup &setup) {
         const std::optional<double> &diameter = b.*chamber.ventDiameterMm;
         const std::optional<double> &litres = b.*chamber.volume;
         const std::optional<double> &tuning = b.*chamber.tuning;
-        if (!count || !diameter || !litres || !tuning || !Usable(*count) || !Usable(*diameter) ||
-            !Usable(*litres) || !Usable(*tuning))
+        const std::optional<SlotVent> slot = SlotVentOf(b, chamber.vents);
+        if (slot && !slot->fault.isEmpty())
+            return refuse(VentKey(b.kind, chamber.vents, "vent_shared_walls"), slot->fault);
+        if (!count || !litres || !tuning || !Usable(*count) || !Usable(*litres) ||
+            !Usable(*tuning) || (!slot && (!diameter || !Usable(*diameter))))
             continue;
-        box.vents.push_back(CutVentOf(*count, *diameter, *litres, *tuning, setup.air.soundSpeed,
+        const VentSection section =
+            slot ? SlotVentSection(slot->widthMm, slot->heightMm, slot->sharedWalls, wall)
+                 : RoundVentSection(*diameter);
+        box.vents.push_back(CutVentOf(*count, section, *litres, *tuning, setup.air.soundSpeed,
                                       EndCorrection(b, chamber.vents)));
         ventsLitres += box.vents.back().displacementLitres;
+        if (slot)
+            cutSlots.push_back({*slot, chamber.vents, box.vents.back()});
     }
     const double drivers = setup.drivers.count * c.driverDisplacementLitres.value_or(0.0);
     const double bracing = c.bracingLitres.value_or(0.0);
@@ -170,9 +247,9 @@ std::optional<BuiltBox> BuildBox(const DesignSetup &setup) {
     box.grossLitres = v.gross;
     box.netLitres = v.net;
     if (!(v.net > 0.0)) {
-        const char *key = drivers >= bracing && drivers >= ventsLitres ? DriversKey
-                          : bracing >= ventsLitres                     ? BracingKey
-                                                                       : OutsideKey;
+        const QString &key = drivers >= bracing && drivers >= ventsLitres ? DriversKey
+                             : bracing >= ventsLitres                     ? BracingKey
+                                                                          : OutsideKey;
         return refuse(key, QStringLiteral("the drivers, the vents and the bracing take ") +
                                Litres(contents) + QStringLiteral(", more than the ") +
                                Litres(v.gross) + QStringLiteral(" inside"));
@@ -188,6 +265,23 @@ std::optional<BuiltBox> BuildBox(const DesignSetup &setup) {
     };
     if (divider)
         box.panels.push_back({QStringLiteral("divider"), 1, w - 2.0 * wall, h - 2.0 * wall, wall});
+
+    // Slots run along the inside's width and are cut from the box's panels.
+    for (const CutSlot &s : cutSlots) {
+        if (s.slot.widthMm > w - 2.0 * wall) {
+            box.panels.clear();
+            return refuse(VentKey(b.kind, s.set, "vent_width_mm"),
+                          QStringLiteral("a slot wider than the box's inside (") +
+                              QLocale::c().toString(w - 2.0 * wall, 'f', 2) +
+                              QStringLiteral(" mm) does not fit"));
+        }
+        if (s.cut.physicalMm <= 0.0)
+            continue;
+        const QString which = QString::fromLatin1(VentKeyPrefix(b.kind, s.set)).replace('_', ' ');
+        for (Panel &p : SlotWallPanels(s.slot.widthMm, s.slot.heightMm, s.slot.sharedWalls, wall,
+                                       s.cut.physicalMm, int(std::lround(s.cut.count)), which))
+            box.panels.push_back(std::move(p));
+    }
     return box;
 }
 

@@ -22,13 +22,28 @@ inline constexpr double RoundVentWallMm = 3.0;
 // where it gives no usable one.
 double EndCorrection(const BoxParameters &box, VentSet set);
 
-// One chamber's vents as they are cut: how many, the inner diameter, the
-// length that tunes the chamber (effective) and the length to cut
-// (physical: the effective less the end correction), and the first pipe
-// resonance c / (2 Leff).
+// A vent's cross-section: the area its air moves through, the diameter its
+// end correction is taken in (a slot's is that of a circle of its area),
+// and the area it takes of the box by its outside.
+struct VentSection {
+    double areaMm2 = 0;
+    double diameterMm = 0;
+    double outerAreaMm2 = 0;
+};
+// A round tube of this inner diameter, its wall RoundVentWallMm thick.
+VentSection RoundVentSection(double diameterMm);
+// A slot of inside width w and height h whose own walls are cut from the
+// box's panels (t thick), `sharedWalls` of its sides (0 to 3) being the
+// box's walls: outside (w+2t)(h+2t), (w+2t)(h+t), (w+t)(h+t) or w(h+t).
+VentSection SlotVentSection(double widthMm, double heightMm, int sharedWalls, double wallMm);
+
+// One chamber's vents as they are cut: how many, their section, the length
+// that tunes the chamber (effective) and the length to cut (physical: the
+// effective less the end correction), and the first pipe resonance
+// c / (2 Leff).
 struct CutVent {
     double count = 0;
-    double diameterMm = 0;
+    VentSection section;
     double effectiveMm = 0;
     double physicalMm = 0;
     double pipeResonanceHz = 0;
@@ -37,8 +52,8 @@ struct CutVent {
 // The vents of a chamber of `litres` tuned to `tuningHz` in air of sound
 // speed c: Leff = k S c^2 / ((2 pi Fb)^2 V), physical Leff - e D with the
 // end correction e (0.732 for one flanged and one free end).
-CutVent CutVentOf(double count, double diameterMm, double litres, double tuningHz, double c,
-                  double endCorrection = acoustics::FlangedAndFreeEndCorrection);
+CutVent CutVentOf(double count, const VentSection &section, double litres, double tuningHz,
+                  double c, double endCorrection = acoustics::FlangedAndFreeEndCorrection);
 
 // A panel of the cut sheet.
 struct Panel {
@@ -46,6 +61,14 @@ struct Panel {
     int count = 0;
     double widthMm = 0, heightMm = 0, thicknessMm = 0;
 };
+
+// The walls a slot vent's own panels make, each as long as the vent is cut:
+// of the sides across its width, two, one, one or one panel w + n t wide
+// for 0, 1, 2 or 3 sides shared with the box, and of the sides across its
+// height two, two, one or none h wide (n of them), for each of `count`
+// vents. `which` starts the panels' names: "", "rear ".
+std::vector<Panel> SlotWallPanels(double widthMm, double heightMm, int sharedWalls, double wallMm,
+                                  double lengthMm, int count, const QString &which);
 
 // The box as built, or why it cannot be.
 struct BuiltBox {

@@ -92,6 +92,12 @@ enum class ModelInput : std::uint8_t {
     Bracing,
     VentEndCorrection,
     RearVentEndCorrection,
+    VentSlotWidth,
+    VentSlotHeight,
+    VentSharedWalls,
+    RearVentSlotWidth,
+    RearVentSlotHeight,
+    RearVentSharedWalls,
     // Not a number: every filter of the signal chain usable.
     SignalChain,
     Count

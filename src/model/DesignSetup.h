@@ -134,6 +134,15 @@ struct BoxParameters {
     // 0.85 for two flanged ones. The (front) vents' and the rear ones'.
     std::optional<double> ventEndCorrection = acoustics::FlangedAndFreeEndCorrection;
     std::optional<double> rearVentEndCorrection = acoustics::FlangedAndFreeEndCorrection;
+    // Slot vents instead of round tubes, for each set of vents: the slot's
+    // inside width and height (both given: the vents are slots, and their
+    // diameter is that of a circle of the slot's area), and how many of its
+    // sides are the box's own walls (0 to 3). The (front) vents' and the
+    // rear ones'.
+    std::optional<double> ventSlotWidthMm, ventSlotHeightMm;
+    std::optional<double> ventSharedWalls = 0.0;
+    std::optional<double> rearVentSlotWidthMm, rearVentSlotHeightMm;
+    std::optional<double> rearVentSharedWalls = 0.0;
     // Passive radiators.
     std::optional<double> radiatorCount;
     std::optional<double> radiatorAreaCm2;

@@ -363,6 +363,38 @@ BoxFigure EndCorrectionOf(VentSet set) {
                                 : &BoxParameters::ventEndCorrection;
 }
 
+const char *VentKeyPrefix(BoxKind kind, VentSet set) {
+    if (!KindOf(kind).hasRearVents)
+        return "";
+    return set == VentSet::Rear ? "rear_" : "front_";
+}
+
+const VentSetMembers &MembersOf(VentSet set) {
+    static const VentSetMembers main{&B::ventDiameterMm,  &B::ventSlotWidthMm, &B::ventSlotHeightMm,
+                                     &B::ventSharedWalls, I::VentSlotWidth,    I::VentSlotHeight,
+                                     I::VentSharedWalls};
+    static const VentSetMembers rear{&B::rearVentDiameterMm,   &B::rearVentSlotWidthMm,
+                                     &B::rearVentSlotHeightMm, &B::rearVentSharedWalls,
+                                     I::RearVentSlotWidth,     I::RearVentSlotHeight,
+                                     I::RearVentSharedWalls};
+    return set == VentSet::Rear ? rear : main;
+}
+
+bool IsSlot(const BoxParameters &box, VentSet set) {
+    const VentSetMembers &m = MembersOf(set);
+    return IsUsable(m.slotWidth, box.*m.slotWidthMm) && box.*m.slotWidthMm &&
+           IsUsable(m.slotHeight, box.*m.slotHeightMm) && box.*m.slotHeightMm;
+}
+
+void SetSlotVentDiameters(BoxParameters &box) {
+    for (VentSet set : {VentSet::Main, VentSet::Rear})
+        if (IsSlot(box, set)) {
+            const VentSetMembers &m = MembersOf(set);
+            box.*m.diameterMm =
+                acoustics::EqualAreaDiameter(*(box.*m.slotWidthMm) * *(box.*m.slotHeightMm));
+        }
+}
+
 TuningMarks TuningMarksOf(const DesignSetup &setup) {
     const EnclosureKind &kind = KindOf(setup.enclosure.kind);
     TuningMarks marks;

@@ -56,6 +56,24 @@ enum class KindHelper { None, RadiatorTuning, BandpassDesign };
 // The end correction of a set of vents, in the design.
 BoxFigure EndCorrectionOf(VentSet set);
 
+// What the setup file's keys of a set of vents start with: "rear_" and
+// "front_" in a box vented on both sides, nothing otherwise.
+const char *VentKeyPrefix(BoxKind kind, VentSet set);
+
+// A set of vents' members of the design and their rows: the round vents'
+// diameter, and a slot's width, height and walls shared with the box.
+struct VentSetMembers {
+    BoxFigure diameterMm, slotWidthMm, slotHeightMm, sharedWalls;
+    ModelInput slotWidth, slotHeight, walls;
+};
+const VentSetMembers &MembersOf(VentSet set);
+// Whether a set of vents is slots: both their width and height given.
+bool IsSlot(const BoxParameters &box, VentSet set);
+// A slot's vents tune and lose as round ones of the slot's area do: each
+// set of slots gets the diameter 2 sqrt(w h / pi) of a circle of its area,
+// which also gives its end correction.
+void SetSlotVentDiameters(BoxParameters &box);
+
 // The box's tunings as the SPL chart marks them: the box's (or the front
 // chamber's) and a 6th-order bandpass box's rear chamber's.
 struct TuningMarks {

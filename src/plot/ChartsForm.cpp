@@ -359,7 +359,15 @@ CollapsibleSection *TChartsForm::buildConstructionSection() {
                   {ModelInput::VentEndCorrection, ModelInput::RearVentEndCorrection}, 50,
                   QStringLiteral("In vent diameters: 0.732 for one flanged and one free end, "
                                  "0.614 for two free ends, 0.85 for two flanged ends."));
-    for (ModelInput input : {ModelInput::VentEndCorrection, ModelInput::RearVentEndCorrection})
+    addInputLines(section->grid(),
+                  {ModelInput::VentSlotWidth, ModelInput::VentSlotHeight,
+                   ModelInput::VentSharedWalls, ModelInput::RearVentSlotWidth,
+                   ModelInput::RearVentSlotHeight, ModelInput::RearVentSharedWalls},
+                  50,
+                  QStringLiteral("Give a slot's width and height for slot vents, empty for round "
+                                 "ones; the box walls it shares are 0 to 3."));
+    for (ModelInput input : {ModelInput::VentEndCorrection, ModelInput::RearVentEndCorrection,
+                             ModelInput::VentSharedWalls, ModelInput::RearVentSharedWalls})
         edits_.at(QLatin1String(FieldOf(input)))
             ->setText(WindowStartText(QLatin1String(FieldOf(input))));
     grossVolume_ = Readout("GrossVolumeLabel");

@@ -18,7 +18,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace dravik {
@@ -60,7 +62,16 @@ std::optional<double> atFilePrecision(double x, int shift) {
 // ---------------------------------------------------------------------------
 // What a number of the file may be
 
-enum class Range { Positive, ZeroOrMore, WholeFromOne, Percent, Temperature, Any, FilterOrder };
+enum class Range {
+    Positive,
+    ZeroOrMore,
+    WholeFromOne,
+    Percent,
+    Temperature,
+    Any,
+    FilterOrder,
+    SharedWalls
+};
 
 // The highest order of a high-pass or low-pass filter of any alignment.
 constexpr int HighestFilterOrder = 8;
@@ -81,6 +92,8 @@ QString rangePhrase(Range range) {
         return QStringLiteral("a number");
     case Range::FilterOrder:
         return QStringLiteral("a whole number from 1 to %1").arg(HighestFilterOrder);
+    case Range::SharedWalls:
+        return QStringLiteral("0, 1, 2 or 3");
     }
     return QString();
 }
@@ -101,6 +114,8 @@ bool inRange(Range range, double x) {
         return true;
     case Range::FilterOrder:
         return x >= 1.0 && x <= HighestFilterOrder && x == std::floor(x);
+    case Range::SharedWalls:
+        return x >= 0.0 && x <= 3.0 && x == std::floor(x);
     }
     return false;
 }
@@ -196,25 +211,65 @@ const std::vector<Choice> Wirings = {{"parallel", int(Wiring::Parallel)},
                                      {"series", int(Wiring::Series)},
                                      {"series-parallel", int(Wiring::SeriesParallel)}};
 
+// A vent key of a set of vents with the set's prefix ("rear_vent_shape");
+// the names live as long as the program, as every key's does.
+const char *VentKeyName(BoxKind kind, VentSet set, const char *key) {
+    static const std::map<std::string, std::string> names = [] {
+        std::map<std::string, std::string> all;
+        for (const char *prefix : {"", "rear_", "front_"})
+            for (const char *k : {"vent_diameter_mm", "vent_shape", "vent_width_mm",
+                                  "vent_height_mm", "vent_shared_walls", "vent_end_correction"})
+                all[std::string(prefix) + k] = std::string(prefix) + k;
+        return all;
+    }();
+    return names.at(std::string(VentKeyPrefix(kind, set)) + key).c_str();
+}
+
+// The sets of vents of a kind, in the order of its chambers.
+std::vector<VentSet> VentSetsOf(const EnclosureKind &kind) {
+    std::vector<VentSet> sets;
+    for (const KindChamber &c : kind.chambers)
+        if (c.vented())
+            sets.push_back(c.vents);
+    return sets;
+}
+
 // The end correction of each set of vents of a kind (version 2), after its
 // keys of version 1: "vent_end_correction", or for a kind with rear vents
 // "rear_vent_end_correction" and "front_vent_end_correction".
 std::vector<NumberKey> EndCorrectionKeys(const EnclosureKind &kind) {
-    bool rear = false;
-    for (const KindChamber &c : kind.chambers)
-        rear = rear || (c.vented() && c.vents == VentSet::Rear);
     std::vector<NumberKey> keys;
-    for (const KindChamber &c : kind.chambers) {
-        if (!c.vented())
-            continue;
-        const bool isRear = c.vents == VentSet::Rear;
-        keys.push_back({isRear ? "rear_vent_end_correction"
-                        : rear ? "front_vent_end_correction"
-                               : "vent_end_correction",
-                        isRear ? I::RearVentEndCorrection : I::VentEndCorrection, Range::Positive,
-                        false, Absent::Default, acoustics::FlangedAndFreeEndCorrection});
-    }
+    for (VentSet set : VentSetsOf(kind))
+        keys.push_back({VentKeyName(kind.kind, set, "vent_end_correction"),
+                        set == VentSet::Rear ? I::RearVentEndCorrection : I::VentEndCorrection,
+                        Range::Positive, false, Absent::Default,
+                        acoustics::FlangedAndFreeEndCorrection});
     return keys;
+}
+
+// A set of vents' shape (version 2): "round", with the diameter of version
+// 1, or "slot", with its width, height and the box walls it shares instead.
+const std::vector<Choice> VentShapes = {{"round", 0}, {"slot", 1}};
+struct VentShapeKeys {
+    VentSet set;
+    const char *shape;
+    const char *diameter;
+    std::vector<NumberKey> slot;
+};
+std::vector<VentShapeKeys> ShapeKeysOf(const EnclosureKind &kind) {
+    std::vector<VentShapeKeys> all;
+    for (VentSet set : VentSetsOf(kind)) {
+        const VentSetMembers &m = MembersOf(set);
+        const auto key = [&](const char *k) { return VentKeyName(kind.kind, set, k); };
+        all.push_back({set,
+                       key("vent_shape"),
+                       key("vent_diameter_mm"),
+                       {{key("vent_width_mm"), m.slotWidth, Range::Positive},
+                        {key("vent_height_mm"), m.slotHeight, Range::Positive},
+                        {key("vent_shared_walls"), m.walls, Range::SharedWalls, false,
+                         Absent::Default, 0.0}}});
+    }
+    return all;
 }
 
 // A dual-coil driver's keys (version 2).
@@ -235,8 +290,11 @@ int VersionFor(const DesignSetup &setup) {
     for (const NumberKey &k : EndCorrectionKeys(KindOf(setup.enclosure.kind)))
         ownEndCorrection =
             ownEndCorrection || InputValue(setup, DesignInputRow(k.input)) != k.byDefault;
+    bool slotVents = false;
+    for (VentSet set : VentSetsOf(KindOf(setup.enclosure.kind)))
+        slotVents = slotVents || IsSlot(setup.enclosure, set);
     return setup.driver.coils.dual() || setup.units != UnitSystem::Metric ||
-                   setup.construction.given() || ownEndCorrection
+                   setup.construction.given() || ownEndCorrection || slotVents
                ? SetupFileVersion
                : FirstVersion;
 }
@@ -806,12 +864,18 @@ private:
         if (!kind)
             refuse(s.keyPath(QStringLiteral("kind")),
                    QStringLiteral("must be ") + choiceList(names));
-        const std::vector<NumberKey> keys = KindKeys(*kind, "");
+        std::vector<NumberKey> keys = KindKeys(*kind, "");
         const std::vector<NumberKey> radiatorKeys = KindKeys(*kind, RadiatorObject);
         const std::vector<NumberKey> endCorrections = EndCorrectionKeys(*kind);
+        const std::vector<VentShapeKeys> shapes = ShapeKeysOf(*kind);
         std::vector<const char *> known = keyNames(keys);
         for (const NumberKey &k : endCorrections)
             known.push_back(k.key);
+        for (const VentShapeKeys &shape : shapes) {
+            known.push_back(shape.shape);
+            for (const NumberKey &k : shape.slot)
+                known.push_back(k.key);
+        }
         known.insert(known.begin(), "kind");
         const bool radiator = !radiatorKeys.empty();
         if (radiator)
@@ -821,11 +885,36 @@ private:
         checkKeys(s, known, of);
         setup.enclosure = BoxParameters();
         setup.enclosure.kind = kind->kind;
-        numbers(s, keys, setup);
         for (const NumberKey &k : endCorrections)
             checkSecondVersionKey(s, k.key);
-        if (version_ >= SetupFileVersion)
+        std::vector<NumberKey> slotKeys;
+        for (const VentShapeKeys &shape : shapes) {
+            checkSecondVersionKey(s, shape.shape);
+            for (const NumberKey &k : shape.slot)
+                checkSecondVersionKey(s, k.key);
+            if (choice(s, shape.shape, VentShapes, 0) == 0) {
+                for (const NumberKey &k : shape.slot)
+                    if (s.has(k.key))
+                        refuse(s.keyPath(QLatin1String(k.key)),
+                               QStringLiteral("is for a slot vent; give ") +
+                                   QLatin1String(shape.shape) + QStringLiteral(": \"slot\""));
+                continue;
+            }
+            if (s.has(shape.diameter))
+                refuse(s.keyPath(QLatin1String(shape.diameter)),
+                       QStringLiteral("is for round vents; a slot takes its width and height"));
+            keys.erase(std::remove_if(
+                           keys.begin(), keys.end(),
+                           [&](const NumberKey &k) { return qstrcmp(k.key, shape.diameter) == 0; }),
+                       keys.end());
+            slotKeys.insert(slotKeys.end(), shape.slot.begin(), shape.slot.end());
+        }
+        numbers(s, keys, setup);
+        if (version_ >= SetupFileVersion) {
+            numbers(s, slotKeys, setup);
             numbers(s, endCorrections, setup);
+        }
+        SetSlotVentDiameters(setup.enclosure);
         if (radiator) {
             const Section r = section(s, RadiatorObject, true);
             checkKeys(r, keyNames(radiatorKeys));
@@ -1235,7 +1324,16 @@ private:
         const EnclosureKind &kind = KindOf(setup.enclosure.kind);
         out.beginObject("enclosure");
         out.value("kind", jsonString(QLatin1String(kind.setupName)));
-        numbers(out, KindKeys(kind, ""), setup);
+        const std::vector<VentShapeKeys> shapes = ShapeKeysOf(kind);
+        std::vector<NumberKey> keys = KindKeys(kind, "");
+        for (const VentShapeKeys &shape : shapes)
+            if (IsSlot(setup.enclosure, shape.set))
+                keys.erase(std::remove_if(keys.begin(), keys.end(),
+                                          [&](const NumberKey &k) {
+                                              return qstrcmp(k.key, shape.diameter) == 0;
+                                          }),
+                           keys.end());
+        numbers(out, keys, setup);
         if (const std::vector<NumberKey> radiator = KindKeys(kind, RadiatorObject);
             !radiator.empty()) {
             out.beginObject(RadiatorObject);
@@ -1243,10 +1341,21 @@ private:
             out.endObject();
         }
         if (VersionFor(setup) == SetupFileVersion) {
-            DesignSetup filled = setup; // an end correction left out is the usual one
-            for (const NumberKey &k : EndCorrectionKeys(kind))
+            // A number of a default left out is the usual one: an end
+            // correction, a slot's shared walls.
+            DesignSetup filled = setup;
+            std::vector<NumberKey> defaulted = EndCorrectionKeys(kind);
+            for (const VentShapeKeys &shape : shapes)
+                defaulted.push_back(shape.slot.back());
+            for (const NumberKey &k : defaulted)
                 if (!InputValue(filled, DesignInputRow(k.input)))
                     DesignInputRow(k.input).member(filled) = k.byDefault;
+            for (const VentShapeKeys &shape : shapes) {
+                const bool slot = IsSlot(setup.enclosure, shape.set);
+                out.value(shape.shape, jsonString(QLatin1String(VentShapes[slot].text)));
+                if (slot)
+                    numbers(out, shape.slot, filled);
+            }
             numbers(out, EndCorrectionKeys(kind), filled);
         }
         out.endObject();

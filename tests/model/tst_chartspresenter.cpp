@@ -565,6 +565,10 @@ private slots:
         w.texts["EOutsideDepth"] = "650";
         w.texts["EWallThickness"] = "18";
         w.texts["EDriverDisplacement"] = "4";
+        // A slot vent, where the box has vents: its area tunes and displaces.
+        w.texts["EVentSlotWidth"] = "250";
+        w.texts["EVentSlotHeight"] = "50";
+        w.texts["EVentSharedWalls"] = "1";
         QSignalSpy texts(&p, &ChartsPresenter::fieldTextChanged);
         const auto main = p.useNetVolume(p.design(Fields(store), w.controls));
         QCOMPARE(bool(main), mainWindow);
@@ -579,6 +583,11 @@ private slots:
         const DesignSetup used = p.design(Fields(store), w.controls);
         const BuiltBox box = *BuildBox(used);
         QVERIFY(std::fabs(box.netLitres / *DesignVolumeLitres(used) - 1.0) < 1e-8);
+        if (KindOf(kind).hasVentLoss) {
+            QVERIFY(std::fabs(M_PI / 4.0 * std::pow(*used.enclosure.ventDiameterMm, 2) - 12500.0) <
+                    1e-9);
+            QCOMPARE(box.panels.back().name, QStringLiteral("slot vent side"));
+        }
         // Without a box to build there is nothing to use.
         for (const char *f : {"EOutsideWidth", "EOutsideHeight", "EOutsideDepth", "EWallThickness",
                               "EDriverDisplacement"})

@@ -1,6 +1,7 @@
 // The box as built: gross and net volume, a solved dimension, the vents to
 // cut and the panels, against closed forms and the builder's own checks.
 #include "Construction.h"
+#include "Enclosures.h"
 #include "StartUpDesign.h"
 
 #include <QTest>
@@ -45,7 +46,7 @@ private slots:
     // A 10 cm vent in 50 l tuned to 35 Hz, c 344 m/s: effective 38.44 cm,
     // cut to 31.12 cm, its first pipe resonance 447.5 Hz.
     void ventCutForItsTuning() {
-        const CutVent v = CutVentOf(1.0, 100.0, 50.0, 35.0, 344.0);
+        const CutVent v = CutVentOf(1.0, RoundVentSection(100.0), 50.0, 35.0, 344.0);
         QVERIFY(std::fabs(v.effectiveMm - 384.4) < 0.05);
         QVERIFY(std::fabs(v.physicalMm - 311.2) < 0.05);
         QVERIFY(std::fabs(v.pipeResonanceHz - 447.5) < 0.05);
@@ -53,9 +54,44 @@ private slots:
         QVERIFY(std::fabs(v.displacementLitres - M_PI / 4.0 * 0.106 * 0.106 * v.physicalMm) <
                 1e-12);
         // Two flanged ends take 0.85 diameters off; the pipe stays as long.
-        const CutVent flanged = CutVentOf(1.0, 100.0, 50.0, 35.0, 344.0, 0.85);
+        const CutVent flanged = CutVentOf(1.0, RoundVentSection(100.0), 50.0, 35.0, 344.0, 0.85);
         QVERIFY(std::fabs(flanged.physicalMm - (v.effectiveMm - 85.0)) < 1e-9);
         QCOMPARE(flanged.pipeResonanceHz, v.pipeResonanceHz);
+    }
+
+    // A slot's own walls with 0 to 3 of its sides the box's: its outside
+    // less its inside is the wood of its panels, for any length; the
+    // car-audio slot, 13 x 3.25 in in a corner of three walls and 30 in
+    // long, takes 0.903 cubic feet of a 3/4-inch box.
+    void slotWallsAndDisplacement_data() {
+        QTest::addColumn<int>("shared");
+        QTest::addColumn<int>("widthPanels");
+        QTest::addColumn<int>("heightPanels");
+        QTest::newRow("free standing") << 0 << 2 << 2;
+        QTest::newRow("on the floor") << 1 << 1 << 2;
+        QTest::newRow("in a corner") << 2 << 1 << 1;
+        QTest::newRow("between three walls") << 3 << 1 << 0;
+    }
+    void slotWallsAndDisplacement() {
+        QFETCH(int, shared);
+        QFETCH(int, widthPanels);
+        QFETCH(int, heightPanels);
+        const double w = 13 * Inch, h = 3.25 * Inch, t = 0.75 * Inch, length = 30 * Inch;
+        const VentSection slot = SlotVentSection(w, h, shared, t);
+        QCOMPARE(slot.areaMm2, w * h);
+        QVERIFY(std::fabs(M_PI / 4.0 * slot.diameterMm * slot.diameterMm - w * h) < 1e-9);
+        const std::vector<Panel> panels = SlotWallPanels(w, h, shared, t, length, 2, "");
+        double wood = 0.0;
+        for (const Panel &p : panels) {
+            QCOMPARE(p.heightMm, length);
+            wood += p.count * p.widthMm * p.thicknessMm;
+        }
+        QCOMPARE(panels.front().count, 2 * widthPanels);
+        QCOMPARE(panels.front().widthMm, w + heightPanels * t);
+        QCOMPARE(panels.size() > 1 ? panels.back().count : 0, 2 * heightPanels);
+        QVERIFY(std::fabs(2.0 * (slot.outerAreaMm2 - w * h) - wood) < 1e-6);
+        if (shared == 3)
+            QVERIFY(std::fabs(slot.outerAreaMm2 * length * 1e-6 / CubicFoot - 0.903) < 5e-4);
     }
 
     // Any one outside dimension left out is solved so that the net volume
@@ -170,13 +206,26 @@ private slots:
                "20.00 l, more than the 4.41 l inside"; // 164 mm cubed
         QTest::newRow("a negative wall") << QVariantList{500.0, 400.0, 450.0} << -3.0 << 0.0
                                          << "construction.wall_mm: must be a positive number";
+        QTest::newRow("a slot wider than the box")
+            << QVariantList{400.0, 400.0, 450.0} << 18.0 << 0.0
+            << "enclosure.vent_width_mm: a slot wider than the box's inside (364.00 mm) does "
+               "not fit";
+        QTest::newRow("a slot sharing four walls")
+            << QVariantList{500.0, 400.0, 450.0} << 18.0 << 0.0
+            << "enclosure.vent_shared_walls: must be 0, 1, 2 or 3";
     }
     void refusals() {
         QFETCH(QVariantList, outside);
         QFETCH(double, wall);
         QFETCH(double, drivers);
         QFETCH(QString, fault);
-        DesignSetup s = Built(BoxKind::Closed, 0, 0, 0, wall);
+        const bool slot = fault.startsWith("enclosure.");
+        DesignSetup s = Built(slot ? BoxKind::Vented : BoxKind::Closed, 0, 0, 0, wall);
+        if (slot) {
+            s.enclosure.ventSlotWidthMm = 380.0;
+            s.enclosure.ventSlotHeightMm = 30.0;
+            s.enclosure.ventSharedWalls = fault.contains("walls") ? 4.0 : 2.0;
+        }
         for (int i = 0; i < 3; ++i)
             s.construction.outsideMm[size_t(i)] =
                 outside[i].isValid() ? std::optional<double>(outside[i].toDouble()) : std::nullopt;

@@ -1,4 +1,5 @@
 #include "DesignSetup.h"
+#include "Enclosures.h"
 #include "FilterStages.h"
 #include "Fp.h"
 #include "SetupFile.h"
@@ -371,6 +372,21 @@ private slots:
         }
         {
             DesignSetup s = ofKind(BoxKind::Vented);
+            s.enclosure.ventSlotWidthMm = 330.2;
+            s.enclosure.ventSlotHeightMm = 82.55;
+            s.enclosure.ventSharedWalls = 3.0;
+            SetSlotVentDiameters(s.enclosure);
+            QTest::newRow("a slot vent in a corner") << s;
+        }
+        {
+            DesignSetup s = ofKind(BoxKind::Bandpass6);
+            s.enclosure.rearVentSlotWidthMm = 200.0;
+            s.enclosure.rearVentSlotHeightMm = 40.0;
+            SetSlotVentDiameters(s.enclosure);
+            QTest::newRow("bandpass-6, a rear slot") << s;
+        }
+        {
+            DesignSetup s = ofKind(BoxKind::Vented);
             s.construction.outsideMm = {863.6, std::nullopt, 457.2};
             s.construction.wallMm = 19.05;
             s.construction.driverDisplacementLitres = 3.5;
@@ -480,8 +496,19 @@ private slots:
         const bool dual = setup.driver.coils.dual();
         const bool ownCorrection = setup.enclosure.ventEndCorrection != 0.732 ||
                                    setup.enclosure.rearVentEndCorrection != 0.732;
-        const bool second =
-            dual || setup.units == UnitSystem::Us || setup.construction.given() || ownCorrection;
+        const bool slot = setup.enclosure.ventSlotWidthMm || setup.enclosure.rearVentSlotWidthMm;
+        const bool second = dual || setup.units == UnitSystem::Us || setup.construction.given() ||
+                            ownCorrection || slot;
+        // A slot's keys in place of the diameter, before the end correction.
+        QCOMPARE(json.contains("\"vent_shape\": \"slot\",\n    \"vent_width_mm\": 330.2,\n    "
+                               "\"vent_height_mm\": 82.55,\n    \"vent_shared_walls\": 3,\n    "
+                               "\"vent_end_correction\""),
+                 setup.enclosure.ventSlotWidthMm == 330.2);
+        QCOMPARE(json.contains("\"rear_vent_shape\": \"slot\""),
+                 bool(setup.enclosure.rearVentSlotWidthMm));
+        if (slot)
+            QVERIFY(!json.contains(setup.enclosure.ventSlotWidthMm ? "\"vent_diameter_mm\""
+                                                                   : "\"rear_vent_diameter_mm\""));
         QCOMPARE(json.contains("\"vent_end_correction\": 0.85\n"),
                  setup.enclosure.ventEndCorrection == 0.85);
         QCOMPARE(json.contains("\"rear_vent_end_correction\": 0.614,\n    "
@@ -798,6 +825,25 @@ private slots:
         row("a negative displacement",
             built(R"({"outside_mm": [800, 500, 600], "wall_mm": 19, "driver_displacement_l": -1})"),
             "construction.driver_displacement_l: must be a number of 0 or more");
+        // A slot's keys: only in version 2, in place of the diameter.
+        const auto slot = [&](const char *keys, bool withDiameter = false) {
+            QByteArray json = edited("\"version\": 1", "\"version\": 2");
+            if (!withDiameter)
+                json.replace("\"vent_diameter_mm\": 152.0,", "");
+            json.replace("\"vent_q\": null", QByteArray("\"vent_q\": null, ") + keys);
+            return json;
+        };
+        row("a slot with a diameter",
+            slot(R"("vent_shape": "slot", "vent_width_mm": 300, "vent_height_mm": 50)", true),
+            "enclosure.vent_diameter_mm: is for round vents; a slot takes its width and height");
+        row("a slot without its height", slot(R"("vent_shape": "slot", "vent_width_mm": 300)"),
+            "enclosure.vent_height_mm: is missing");
+        row("four walls shared",
+            slot(R"("vent_shape": "slot", "vent_width_mm": 300, "vent_height_mm": 50, )"
+                 R"("vent_shared_walls": 4)"),
+            "enclosure.vent_shared_walls: must be 0, 1, 2 or 3");
+        row("a round vent's width", slot(R"("vent_width_mm": 300)", true),
+            "enclosure.vent_width_mm: is for a slot vent; give vent_shape: \"slot\"");
         row("three coils", dual(R"({"count": 3, "parameters_for": "series"})"),
             "driver.coils.count: must be 1 or 2");
         row("two coils given for nothing", dual(R"({"count": 2})"),
