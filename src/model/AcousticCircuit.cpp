@@ -44,6 +44,13 @@ void BoxCircuit::addTwoPort(AcousticNode a, AcousticNode b,
     elements.push_back(std::move(duct));
 }
 
+void BoxCircuit::addDuctOutlet(AcousticNode a, AcousticNode b, VentSet set, double outletArea,
+                               std::function<TwoPortAdmittance(const DualComplex &jw)> admittance) {
+    addTwoPort(a, b, std::move(admittance));
+    elements.back().outletSet = set;
+    elements.back().outletArea = outletArea;
+}
+
 const Outlet *BoxCircuit::firstOutlet(Outlet::Role role) const {
     for (const CircuitElement &e : elements)
         if (e.type == CircuitElement::Type::Branch && e.branch.role == role)
@@ -52,10 +59,13 @@ const Outlet *BoxCircuit::firstOutlet(Outlet::Role role) const {
 }
 
 double BoxCircuit::ventArea(VentSet set) const {
-    for (const CircuitElement &e : elements)
+    for (const CircuitElement &e : elements) {
         if (e.type == CircuitElement::Type::Branch && e.branch.role == Outlet::Role::Vents &&
             e.branch.set == set)
             return e.branch.count * e.branch.area;
+        if (e.type == CircuitElement::Type::TwoPort && e.outletArea > 0.0 && e.outletSet == set)
+            return e.outletArea;
+    }
     return 0.0;
 }
 
@@ -153,10 +163,13 @@ const CircuitFlows &CircuitSolver::solve(const DriverSource &drivers, const Dual
             // The flow out of a duct's end into the outside air is the flow
             // into that port, reversed.
             const TwoPortAdmittance &y = twoPorts_[i];
+            const D outOfB = -(y.y21 * pa + y.y22 * pb);
             if (el.b == OutsideAir)
-                out.radiated = out.radiated - (y.y21 * pa + y.y22 * pb);
+                out.radiated = out.radiated + outOfB;
             if (el.a == OutsideAir)
                 out.radiated = out.radiated - (y.y11 * pa + y.y12 * pb);
+            if (el.outletArea > 0.0)
+                out.ventFlow[static_cast<int>(el.outletSet)] += outOfB.value;
         }
     }
     return out;

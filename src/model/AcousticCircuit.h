@@ -56,6 +56,11 @@ struct CircuitElement {
     double compliance = 0.0; // a compliance's, m^5/N
     Outlet branch{Outlet::Role::Vents};
     std::function<TwoPortAdmittance(const DualComplex &jw)> twoPort;
+    // A duct that is a set of vents, or a horn's or a line's path to its
+    // mouth: the flow out of its end b is that set's, through `outletArea`
+    // (m^2, all of it). No area: a duct of no vents.
+    VentSet outletSet = VentSet::Main;
+    double outletArea = 0.0;
 };
 
 struct BoxCircuit {
@@ -73,6 +78,9 @@ struct BoxCircuit {
     void addOutlet(AcousticNode node, const Outlet &outlet);
     void addTwoPort(AcousticNode a, AcousticNode b,
                     std::function<TwoPortAdmittance(const DualComplex &jw)> admittance);
+    // A duct whose end b is a set of vents' outlet of this area (m^2).
+    void addDuctOutlet(AcousticNode a, AcousticNode b, VentSet set, double outletArea,
+                       std::function<TwoPortAdmittance(const DualComplex &jw)> admittance);
     // The first opening of a role, or none.
     const Outlet *firstOutlet(Outlet::Role role) const;
     // The area of a set of vents, all of them together (m^2).

@@ -276,6 +276,11 @@ DesignSetup ChartsPresenter::design(const std::function<QString(Field)> &mainFie
         if (RowOfKind(row, kind, controls.space))
             row.member(s) = ownValue(QLatin1String(row.field), controls.text(row.field));
     SetSlotVentDiameters(s.enclosure);
+    s.enclosure.ventsAsDucts = controls.ventsAsDucts && kind.hasVentLoss;
+    if (kind.helper == KindHelper::Path) {
+        s.enclosure.segments = controls.segments;
+        s.enclosure.mouth = controls.mouth;
+    }
     s.drivers = {ReadCount(controls), controls.mounting, controls.wiring, controls.coilJoin};
     s.driver.coils = controls.coils;
     if (!s.driver.coils.dual())
@@ -441,6 +446,9 @@ ChartsPresenter::useNetVolume(const DesignSetup &design) {
     // vents are cut for its volume, so a new volume moves the net one a
     // little: the volume is taken again until the two agree.
     const EnclosureKind &kind = KindOf(design.enclosure.kind);
+    if (kind.chambers.empty())
+        throw DravikError(QStringLiteral("The air of a line or a horn is its path's: its segments "
+                                         "set it"));
     double others = 0.0;
     for (size_t i = 1; i < kind.chambers.size(); ++i)
         others += (design.enclosure.*kind.chambers[i].volume).value_or(0.0);
@@ -576,6 +584,11 @@ std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup) 
     return texts;
 }
 
+std::optional<BoxParameters> StartingBox(BoxKind kind, const DesignSetup &current) {
+    const EnclosureKind &row = KindOf(kind);
+    return row.startingBox ? row.startingBox(current) : std::nullopt;
+}
+
 std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const DesignSetup &current) {
     const EnclosureKind &row = KindOf(kind);
     std::vector<std::pair<QString, QString>> texts;
@@ -668,6 +681,11 @@ QString VentLengthText(const DesignSetup &s) {
         if (c.vented())
             lines << VentLine(c.ventLine, value(b.*c.volume), value(b.*c.tuning), b.*c.ventCount,
                               b.*c.ventDiameterMm, EndCorrection(b, c.vents), s.air, s.units);
+    // A lossless duct's pipe resonances are far narrower than the charts'
+    // steps: say so rather than let a peak pass for its true height.
+    if (b.ventsAsDucts && !lines.join(QString()).trimmed().isEmpty())
+        lines << QStringLiteral("As ducts, the vents' pipe resonances are narrower than the "
+                                "charts' steps: their peaks are cut.");
     return lines.join(QLatin1Char(' ')).trimmed();
 }
 

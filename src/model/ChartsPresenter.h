@@ -33,6 +33,10 @@ struct WindowControls {
     bool airFromConditions = false;
     SpaceKind space = SpaceKind::HalfSpace;
     bool cabinCornerFromLength = false;
+    bool ventsAsDucts = false;
+    // A line's or a horn's path as the window's path editor holds it.
+    std::vector<PathSegment> segments;
+    Mouth mouth = Mouth::BaffledPiston;
     std::vector<FilterStage> filters; // the chain as the window lists it
 };
 
@@ -215,6 +219,9 @@ std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup);
 // a radiator like the driver tuned to the main window's Fb, a bandpass box
 // from the closed forms, and so on.
 std::vector<std::pair<QString, QString>> StartingTexts(BoxKind kind, const DesignSetup &current);
+// A line's or a horn's starting path for the current driver; none for a
+// kind without one.
+std::optional<BoxParameters> StartingBox(BoxKind kind, const DesignSetup &current);
 
 // The window's read-outs.
 // "= 62.45 V RMS": the drive voltage, or empty when it is not a number.

@@ -139,6 +139,8 @@ CutVent CutVentOf(double count, const VentSection &section, double litres, doubl
 }
 
 std::optional<double> DesignVolumeLitres(const DesignSetup &setup) {
+    if (KindOf(setup.enclosure.kind).chambers.empty())
+        return std::nullopt; // a line's or a horn's air is its path's
     double total = 0.0;
     for (const KindChamber &chamber : KindOf(setup.enclosure.kind).chambers) {
         const std::optional<double> &v = setup.enclosure.*chamber.volume;

@@ -100,6 +100,18 @@ const std::vector<InputRow> &Rows() {
          "the front vent diameter", P::ThisWindow, Q::Length, "EBp6FrontVentDiameter",
          "Front vent diameter", R::Positive},
 
+        {I::TlDriverAt, DRAVIK_MEMBER(enclosure.driverAtCm), "where the driver feeds the line",
+         P::ThisWindow, Q::PathLength, "ETlDriverAt", "Driver at", R::ZeroOrMore},
+        {I::ThFrontAt, DRAVIK_MEMBER(enclosure.frontAtCm), "where the cone's front feeds the path",
+         P::ThisWindow, Q::PathLength, "EThFrontAt", "Cone's front at", R::ZeroOrMore},
+        {I::ThRearAt, DRAVIK_MEMBER(enclosure.rearAtCm), "where the cone's rear feeds the path",
+         P::ThisWindow, Q::PathLength, "EThRearAt", "Cone's rear at", R::Positive},
+        {I::FlhRearVolume, DRAVIK_MEMBER(enclosure.vbLitres), "the rear chamber's volume",
+         P::ThisWindow, Q::Volume, "EFlhRearVolume", "Rear chamber (sealed)", R::Positive},
+        {I::FlhThroatVolume, DRAVIK_MEMBER(enclosure.throatVolumeLitres),
+         "the throat chamber's volume", P::ThisWindow, Q::Volume, "EFlhThroatVolume",
+         "Throat chamber", R::ZeroOrMore},
+
         {I::LeakageQ, DRAVIK_MEMBER(enclosure.leakageQ), "the leakage Q", P::ThisWindow, Q::None,
          "ELeakageQ", "Leakage QL", R::PositiveOrNone},
         {I::VentQ, DRAVIK_MEMBER(enclosure.ventQ), "the vent Q", P::ThisWindow, Q::None, "EVentQ",
@@ -211,6 +223,7 @@ const QuantityUnits &UnitsOf(Quantity quantity) {
         {Q::Volume, "l", "m^3", 1e-3},
         {Q::Resistance, "ohm", "ohm", 1.0},
         {Q::Length, "mm", "m", 1e-3},
+        {Q::PathLength, "cm", "m", 1e-2},
         {Q::Distance, "m", "m", 1.0},
         {Q::Power, "W", "W", 1.0},
         {Q::Inductance, "mH", "H", 1e-3},
@@ -240,11 +253,9 @@ ShownUnit ShownUnitOf(Quantity quantity, UnitSystem system) {
         ShownUnit unit;
     };
     static const UsUnit us[] = {
-        {Q::Volume, {"ft^3", 28.316846592}},
-        {Q::Length, {"in", 25.4}},
-        {Q::Distance, {"ft", 0.3048}},
-        {Q::Area, {"in^2", 6.4516}},
-        {Q::Temperature, {"F", 5.0 / 9.0, -160.0 / 9.0}},
+        {Q::Volume, {"ft^3", 28.316846592}}, {Q::Length, {"in", 25.4}},
+        {Q::PathLength, {"in", 2.54}},       {Q::Distance, {"ft", 0.3048}},
+        {Q::Area, {"in^2", 6.4516}},         {Q::Temperature, {"F", 5.0 / 9.0, -160.0 / 9.0}},
         {Q::Pressure, {"inHg", 3386.389}},
     };
     if (system == UnitSystem::Us)

@@ -98,6 +98,14 @@ enum class ModelInput : std::uint8_t {
     RearVentSlotWidth,
     RearVentSlotHeight,
     RearVentSharedWalls,
+    // A transmission line's and a horn's own values besides their path.
+    TlDriverAt,
+    ThFrontAt,
+    ThRearAt,
+    FlhRearVolume,
+    FlhThroatVolume,
+    // Not a number: the path's segments usable.
+    Path,
     // Not a number: every filter of the signal chain usable.
     SignalChain,
     Count
@@ -156,8 +164,9 @@ enum class Quantity {
     Frequency,
     Volume,
     Resistance,
-    Length,   // a driver's or a vent's, in millimetres
-    Distance, // a room's or a cabin's, in metres
+    Length,     // a driver's or a vent's, in millimetres
+    PathLength, // along a transmission line's or a horn's path, in centimetres
+    Distance,   // a room's or a cabin's, in metres
     Power,
     Inductance,
     Area,

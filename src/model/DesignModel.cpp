@@ -5,6 +5,7 @@
 
 #include "DualComplex.h"
 #include "Enclosures.h"
+#include "Paths.h"
 #include "VectorState.h"
 
 #include <QStringList>
@@ -239,6 +240,8 @@ ModelInputs Unusable(const DesignSetup &s) {
         m |= Bit(I::DriverCount);
     if (ChainFault(s.filters))
         m |= Bit(I::SignalChain);
+    if (KindOf(s.enclosure.kind).helper == KindHelper::Path && !PathFault(s.enclosure).isEmpty())
+        m |= Bit(I::Path);
     // The space's values are usable by its own rules only.
     const ModelInputs space = Bit(I::CabinCorner) | Bit(I::CabinLength) | Bit(I::CabinSlope) |
                               Bit(I::CabinMaxGain) | Bit(I::RoomLength) | Bit(I::RoomWidth) |
@@ -275,7 +278,9 @@ bool Applies(Chart chart, const DesignSetup &s) {
     case Applicability::Always:
         return true;
     case Applicability::WithVents:
-        return !KindOf(s.enclosure.kind).ventNeeds.empty();
+        // A line's or a horn's mouth is its vent.
+        return !KindOf(s.enclosure.kind).ventNeeds.empty() ||
+               KindOf(s.enclosure.kind).helper == KindHelper::Path;
     case Applicability::InRoom:
         return s.environment.kind == SpaceKind::Room;
     }
@@ -299,6 +304,11 @@ ModelInputs Needs(Chart chart, const DesignSetup &s) {
             needs |= Bit(I::LeakageQ);
         if (kind.hasVentLoss)
             needs |= Bit(I::VentQ);
+        // Vents as ducts shape every curve by their size.
+        if (kind.hasVentLoss && s.enclosure.ventsAsDucts)
+            needs |= Bits(kind.ventNeeds);
+        if (kind.helper == KindHelper::Path)
+            needs |= Bit(I::Path);
         // Re matters to the response only through inductance, the source
         // resistance or a drive given as a voltage.
         if (voltage || Usable(s, I::SourceResistance) > 0.0 || Usable(s, I::Le) > 0.0)
@@ -765,6 +775,7 @@ const OtherInput OtherInputs[] = {
     {ModelInput::DriverCount, "a count of drivers that can be mounted and wired so",
      InputPage::ThisWindow},
     {ModelInput::SignalChain, "a signal chain of usable filters", InputPage::ThisWindow},
+    {ModelInput::Path, "a path of usable segments", InputPage::ThisWindow},
 };
 
 QString JoinedWithAnd(const QStringList &list) {

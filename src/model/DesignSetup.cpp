@@ -68,8 +68,14 @@ bool operator==(const DriverArrangement &a, const DriverArrangement &b) {
            std::tie(b.count, b.mounting, b.wiring, b.coilJoin);
 }
 
+bool operator==(const PathSegment &a, const PathSegment &b) {
+    return std::tie(a.flare, a.lengthCm, a.startAreaCm2, a.endAreaCm2, a.t, a.fillResistivity) ==
+           std::tie(b.flare, b.lengthCm, b.startAreaCm2, b.endAreaCm2, b.t, b.fillResistivity);
+}
+
 bool operator==(const BoxParameters &a, const BoxParameters &b) {
-    return a.kind == b.kind && EqualAsPartOfSetup(a, b, &DesignSetup::enclosure);
+    return a.kind == b.kind && a.ventsAsDucts == b.ventsAsDucts && a.segments == b.segments &&
+           a.mouth == b.mouth && EqualAsPartOfSetup(a, b, &DesignSetup::enclosure);
 }
 
 bool operator==(const DriveParameters &a, const DriveParameters &b) {
@@ -88,9 +94,11 @@ bool operator==(const ListeningSpace &a, const ListeningSpace &b) {
 bool operator==(const DesignSetup &a, const DesignSetup &b) {
     return a.label == b.label && a.manufacturer == b.manufacturer && a.model == b.model &&
            a.air == b.air && a.driver.coils == b.driver.coils && a.drivers == b.drivers &&
-           a.enclosure.kind == b.enclosure.kind && a.drive.given == b.drive.given &&
-           a.filters == b.filters && a.environment.kind == b.environment.kind &&
-           a.units == b.units &&
+           a.enclosure.kind == b.enclosure.kind &&
+           a.enclosure.ventsAsDucts == b.enclosure.ventsAsDucts &&
+           a.enclosure.segments == b.enclosure.segments && a.enclosure.mouth == b.enclosure.mouth &&
+           a.drive.given == b.drive.given && a.filters == b.filters &&
+           a.environment.kind == b.environment.kind && a.units == b.units &&
            a.environment.cabin.cornerFromLength == b.environment.cabin.cornerFromLength &&
            NumbersEqual(a, b);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Acoustics.h"
+#include "Ducts.h"
 #include "ListeningSpace.h"
 #include "SignalChain.h"
 
@@ -102,8 +103,38 @@ inline bool operator!=(const DriverArrangement &a, const DriverArrangement &b) {
 }
 
 // The enclosures the charts know, in the order the window offers them.
-enum class BoxKind { Vented, Closed, PassiveRadiator, Bandpass4, Bandpass6 };
-inline constexpr int BoxKindCount = 5;
+enum class BoxKind {
+    Vented,
+    Closed,
+    PassiveRadiator,
+    Bandpass4,
+    Bandpass6,
+    TransmissionLine,
+    TappedHorn,
+    FrontLoadedHorn
+};
+inline constexpr int BoxKindCount = 8;
+
+// How a transmission line's or a horn's path ends: its mouth a rigid piston
+// in an infinite baffle, or open to zero pressure.
+enum class Mouth { BaffledPiston, Open };
+
+// One segment of a path, as the design gives it: its flare, its length, the
+// areas it starts and ends with (each segment starts with the area the one
+// before it ends with), a hyperbolic-exponential flare's T, and a damping
+// fill by its flow resistivity.
+struct PathSegment {
+    Flare flare = Flare::Uniform;
+    double lengthCm = 0.0;
+    double startAreaCm2 = 0.0, endAreaCm2 = 0.0;
+    double t = 1.0;
+    std::optional<double> fillResistivity; // Pa s/m^2, none: empty
+};
+bool operator==(const PathSegment &a, const PathSegment &b);
+inline bool operator!=(const PathSegment &a, const PathSegment &b) {
+    return !(a == b);
+}
+inline constexpr int MostPathSegments = 16;
 
 // The enclosure: its kind and the values that kind uses; the others are
 // ignored. The losses are optional: an empty leakage or vent Q means the box
@@ -143,6 +174,20 @@ struct BoxParameters {
     std::optional<double> ventSharedWalls = 0.0;
     std::optional<double> rearVentSlotWidthMm, rearVentSlotHeightMm;
     std::optional<double> rearVentSharedWalls = 0.0;
+    // Every vent as a duct: a uniform pipe of the length that tunes the
+    // lumped vent, whose pipe resonances then show.
+    bool ventsAsDucts = false;
+    // A transmission line's or a horn's path from its closed end (or its
+    // throat) to its mouth, how the mouth ends, and where along the path the
+    // cone feeds it (cm): a line's driver, a tapped horn's cone front and
+    // rear. A front-loaded horn's sealed chamber behind the cone is vbLitres,
+    // and its throat chamber between the cone and the path (0: none).
+    std::vector<PathSegment> segments;
+    Mouth mouth = Mouth::BaffledPiston;
+    std::optional<double> driverAtCm = 0.0;
+    std::optional<double> frontAtCm;
+    std::optional<double> rearAtCm;
+    std::optional<double> throatVolumeLitres = 0.0;
     // Passive radiators.
     std::optional<double> radiatorCount;
     std::optional<double> radiatorAreaCm2;

@@ -2,6 +2,8 @@
 
 #include "Acoustics.h"
 #include "DesignModel.h"
+#include "Ducts.h"
+#include "Paths.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -26,6 +28,25 @@ double CircleArea(double diameterMm) {
     return PistonArea(MetresFromMillimetres(diameterMm), Pi, AreaOrder::PiHalfSquare);
 }
 
+// The vents as one uniform duct of their whole area and of the length that
+// tunes the lumped vents, k S c^2 / ((2 pi Fb)^2 V), open to the outside air
+// at zero pressure (no radiation load, as every vent): at low frequencies
+// its air is the lumped vents' mass, and above, its pipe resonances show.
+// A vent Q's resistance sits in series at its box end.
+void AddVentDuct(BoxCircuit &b, AcousticNode node, const Outlet &vents, double litres,
+                 double tuningHz, const AirProperties &air) {
+    const double area = vents.count * vents.area;
+    DuctSegment duct;
+    duct.lengthM = acoustics::TuningVentLengthM(vents.count, vents.area, litres * 1e-3, tuningHz,
+                                                air.soundSpeed);
+    duct.startAreaM2 = duct.endAreaM2 = area;
+    const DuctAir ductAir{air.density, air.soundSpeed};
+    const double resistance = vents.resistance;
+    b.addDuctOutlet(node, OutsideAir, vents.set, area, [=](const DualComplex &jw) {
+        return AdmittanceOf(SeriesImpedance(resistance) * SegmentTransfer(duct, ductAir, jw));
+    });
+}
+
 // A chamber tuned by its vents to `tuningHz`: the vents' acoustic mass
 // resonates with the chamber's compliance there. The leak QL / (2 pi f C)
 // is taken at the same tuning, and the vents' own loss 2 pi f Mav / Qv is in
@@ -43,7 +64,10 @@ AcousticNode AddVentedChamber(BoxCircuit &b, double litres, double tuningHz,
         vents.resistance = wb * vents.mass / *box.ventQ;
     vents.count = Value(count, 1.0);
     vents.area = CircleArea(Value(diameterMm));
-    b.addOutlet(node, vents);
+    if (box.ventsAsDucts)
+        AddVentDuct(b, node, vents, litres, tuningHz, air);
+    else
+        b.addOutlet(node, vents);
     if (box.leakageQ)
         b.addOutlet(node, {Outlet::Role::Leak, set, *box.leakageQ / (wb * compliance)});
     return node;
@@ -130,6 +154,71 @@ BoxCircuit Bandpass6Box(const BoxParameters &box, const AirProperties &air, cons
     return b;
 }
 
+// A path that cannot be solved builds a still box: its charts say what is
+// wrong with it instead of showing curves.
+BoxCircuit UnsolvablePath() {
+    BoxCircuit b;
+    b.driverRear = b.addChamber(1e-9);
+    return b;
+}
+
+DuctAir DuctAirOf(const AirProperties &air) {
+    return {air.density, air.soundSpeed};
+}
+
+// The cone's rear feeds the line where the driver sits (at its closed end,
+// or further along: an offset driver); its front radiates directly.
+BoxCircuit TransmissionLineBox(const BoxParameters &box, const AirProperties &air,
+                               const DriverLoad &) {
+    if (!PathFault(box).isEmpty())
+        return UnsolvablePath();
+    const std::vector<DuctSegment> segments = DuctSegmentsOf(box);
+    const size_t tap = *TapAt(box, *box.driverAtCm);
+    BoxCircuit b;
+    const AcousticNode closedEnd = b.addNode();
+    b.driverRear = closedEnd;
+    if (tap > 0) {
+        b.driverRear = b.addNode();
+        AddPathPiece(b, closedEnd, b.driverRear, segments, 0, tap, DuctAirOf(air));
+    }
+    AddPathToMouth(b, b.driverRear, segments, tap, box.mouth, DuctAirOf(air));
+    return b;
+}
+
+// The path closed at its start; the cone's front feeds it at one tap and its
+// rear at a tap further along; only the mouth radiates.
+BoxCircuit TappedHornBox(const BoxParameters &box, const AirProperties &air, const DriverLoad &) {
+    if (!PathFault(box).isEmpty())
+        return UnsolvablePath();
+    const std::vector<DuctSegment> segments = DuctSegmentsOf(box);
+    const size_t front = *TapAt(box, *box.frontAtCm), rear = *TapAt(box, *box.rearAtCm);
+    BoxCircuit b;
+    const AcousticNode closedEnd = b.addNode();
+    b.driverFront = closedEnd;
+    if (front > 0) {
+        b.driverFront = b.addNode();
+        AddPathPiece(b, closedEnd, b.driverFront, segments, 0, front, DuctAirOf(air));
+    }
+    b.driverRear = b.addNode();
+    AddPathPiece(b, b.driverFront, b.driverRear, segments, front, rear, DuctAirOf(air));
+    AddPathToMouth(b, b.driverRear, segments, rear, box.mouth, DuctAirOf(air));
+    return b;
+}
+
+// The cone's rear in a sealed chamber; its front into a throat chamber (or
+// none) that feeds the horn's throat; only the mouth radiates.
+BoxCircuit FrontLoadedHornBox(const BoxParameters &box, const AirProperties &air,
+                              const DriverLoad &) {
+    if (!PathFault(box).isEmpty())
+        return UnsolvablePath();
+    BoxCircuit b;
+    b.driverRear = b.addChamber(ChamberCompliance(Value(box.vbLitres), air));
+    const double throat = Value(box.throatVolumeLitres);
+    b.driverFront = throat > 0.0 ? b.addChamber(ChamberCompliance(throat, air)) : b.addNode();
+    AddPathToMouth(b, b.driverFront, DuctSegmentsOf(box), 0, box.mouth, DuctAirOf(air));
+    return b;
+}
+
 // A figure of the current design, or a sensible one where it has none.
 double Given(const std::optional<double> &v, double otherwise) {
     return v && std::isfinite(*v) && *v > 0.0 ? *v : otherwise;
@@ -213,6 +302,69 @@ using B = BoxParameters;
 const KindChamber BoxChamber{"Vb", &B::vbLitres};
 const KindChamber VentedBoxChamber{"Vb",          &B::vbLitres,       "Fb", &B::fbHz,
                                    &B::ventCount, &B::ventDiameterMm, "",   VentSet::Main};
+// A path's segment of a flare between two areas (cm^2) over a length (cm).
+PathSegment Segment(Flare flare, double lengthCm, double startCm2, double endCm2) {
+    PathSegment s;
+    s.flare = flare;
+    s.lengthCm = std::round(lengthCm * 10.0) / 10.0;
+    s.startAreaCm2 = std::round(startCm2);
+    s.endAreaCm2 = std::round(endCm2);
+    return s;
+}
+
+double QuarterWaveCm(double hz, const AirProperties &air) {
+    return air.soundSpeed / (4.0 * hz) * 100.0;
+}
+
+// A quarter-wave line of the cone's area, tuned near the driver's Fs, the
+// driver at its closed end, its mouth on the baffle.
+std::optional<BoxParameters> StartingLine(const DesignSetup &current) {
+    const DriverParameters &d = current.driver;
+    BoxParameters b;
+    b.kind = BoxKind::TransmissionLine;
+    const double area = Given(d.sd, 0.05) * 1e4;
+    b.segments = {
+        Segment(Flare::Uniform, QuarterWaveCm(Given(d.fs, 30.0), current.air), area, area)};
+    b.segments.front().endAreaCm2 = b.segments.front().startAreaCm2;
+    b.driverAtCm = 0.0;
+    return b;
+}
+
+// A tapped horn a quarter wave long at the driver's Fs, widening from half
+// the cone's area to six times it; the cone's front at the closed end and
+// its rear a third of the way along.
+std::optional<BoxParameters> StartingTappedHorn(const DesignSetup &current) {
+    const DriverParameters &d = current.driver;
+    BoxParameters b;
+    b.kind = BoxKind::TappedHorn;
+    const double area = Given(d.sd, 0.05) * 1e4;
+    const double length = QuarterWaveCm(Given(d.fs, 30.0), current.air);
+    b.segments = {Segment(Flare::Conical, length / 3.0, area / 2.0, 2.0 * area),
+                  Segment(Flare::Conical, 2.0 * length / 3.0, 2.0 * area, 6.0 * area)};
+    b.segments[1].startAreaCm2 = b.segments[0].endAreaCm2;
+    b.frontAtCm = 0.0;
+    b.rearAtCm = b.segments[0].lengthCm;
+    return b;
+}
+
+// An exponential horn whose cut-off is the driver's Fs, its throat half the
+// cone's area, its mouth's circumference a wavelength at the cut-off; the
+// driver's Vas sealed behind it and no throat chamber.
+std::optional<BoxParameters> StartingHorn(const DesignSetup &current) {
+    const DriverParameters &d = current.driver;
+    BoxParameters b;
+    b.kind = BoxKind::FrontLoadedHorn;
+    const double fc = Given(d.fs, 30.0), c = current.air.soundSpeed;
+    const double throat = Given(d.sd, 0.05) * 1e4 / 2.0;
+    const double circumference = c / fc * 100.0; // cm
+    const double mouth = std::max(circumference * circumference / (4.0 * Pi), 2.0 * throat);
+    const double m = 4.0 * Pi * fc / c / 100.0; // flare constant, 1/cm
+    b.segments = {Segment(Flare::Exponential, std::log(mouth / throat) / m, throat, mouth)};
+    b.vbLitres = std::round(Given(d.vasLitres, 100.0));
+    b.throatVolumeLitres = 0.0;
+    return b;
+}
+
 const std::vector<EnclosureKind> &Kinds() {
     const KindFileKey leakage{"", "leakage_q", I::LeakageQ}, ventQ{"", "vent_q", I::VentQ};
     static const std::vector<EnclosureKind> kinds = {
@@ -336,6 +488,57 @@ const std::vector<EnclosureKind> &Kinds() {
           leakage,
           ventQ},
          KindHelper::None},
+        {BoxKind::TransmissionLine,
+         "transmission-line",
+         "Transmission line",
+         "TransmissionLineChoice",
+         false,
+         {I::TlDriverAt},
+         {},
+         false,
+         false,
+         false,
+         false,
+         &TransmissionLineBox,
+         {},
+         std::nullopt,
+         &StartingLine,
+         {{"", "driver_at_cm", I::TlDriverAt}},
+         KindHelper::Path},
+        {BoxKind::TappedHorn,
+         "tapped-horn",
+         "Tapped horn",
+         "TappedHornChoice",
+         false,
+         {I::ThFrontAt, I::ThRearAt},
+         {},
+         false,
+         false,
+         false,
+         false,
+         &TappedHornBox,
+         {},
+         std::nullopt,
+         &StartingTappedHorn,
+         {{"", "front_at_cm", I::ThFrontAt}, {"", "rear_at_cm", I::ThRearAt}},
+         KindHelper::Path},
+        {BoxKind::FrontLoadedHorn,
+         "front-loaded-horn",
+         "Front-loaded horn",
+         "FrontLoadedHornChoice",
+         false,
+         {I::FlhRearVolume, I::FlhThroatVolume},
+         {},
+         false,
+         false,
+         false,
+         false,
+         &FrontLoadedHornBox,
+         {{"Vr", &B::vbLitres}},
+         std::nullopt,
+         &StartingHorn,
+         {{"", "rear_volume_l", I::FlhRearVolume}, {"", "throat_volume_l", I::FlhThroatVolume}},
+         KindHelper::Path},
     };
     return kinds;
 }

@@ -51,7 +51,8 @@ struct KindFileKey {
 };
 
 // The helper a kind offers beside its fields.
-enum class KindHelper { None, RadiatorTuning, BandpassDesign };
+// The path editor of a transmission line or a horn: its segments and mouth.
+enum class KindHelper { None, RadiatorTuning, BandpassDesign, Path };
 
 // The end correction of a set of vents, in the design.
 BoxFigure EndCorrectionOf(VentSet set);

@@ -2,6 +2,7 @@
 
 #include "CurveFormats.h"
 #include "Enclosures.h"
+#include "Paths.h"
 
 #include <QStringList>
 
@@ -68,6 +69,8 @@ void DescribeBox(const DesignSetup &s, QStringList &parts) {
     if (kind.resonance)
         if (const std::optional<double> f = kind.resonance->of(s))
             parts << Hertz(kind.resonance->name, *f);
+    if (kind.helper == KindHelper::Path && PathFault(b).isEmpty())
+        parts << Volume("path", PathVolumeLitres(b), s.units);
 }
 
 // An overlay is driven at the level the charts show, through its own

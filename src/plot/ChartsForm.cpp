@@ -9,6 +9,7 @@
 #include "Enclosures.h"
 #include "Fp.h"
 #include "NumberText.h"
+#include "Paths.h"
 #include "SidePanel.h"
 
 #include <QBuffer>
@@ -455,12 +456,21 @@ CollapsibleSection *TChartsForm::buildEnclosureSection() {
     }
     section->addWide(kind);
     section->addWide(buildKindFields());
+    // One path editor serves the kinds that have a path; each keeps its own.
+    pathEditor_ = new TPathEditor(
+        [this](const std::function<void()> &edit) { runOwnCommand(edit); }, [this] { refresh(); });
+    pathEditor_->setVisible(false);
+    section->addWide(pathEditor_);
     for (ModelInput input : {ModelInput::LeakageQ, ModelInput::VentQ}) {
         const InputRow &r = DesignInputRow(input);
         QLineEdit *e = makeField(r.field, WindowValueText(InputValue(DesignSetup(), r)), 50);
         e->setToolTip(QStringLiteral("Empty: no such loss."));
         section->addRow(Caption(r), e);
     }
+    // The vents as pipes rather than lumped masses: their resonances show.
+    ventsAsDucts_ = new QCheckBox(QStringLiteral("Vents as ducts (their pipe resonances show)"));
+    ventsAsDucts_->setObjectName(QStringLiteral("VentsAsDuctsCheck"));
+    section->addWide(ventsAsDucts_);
     helperNotice_ = Notice("HelperNoticeLabel");
     section->addWide(helperNotice_);
     section->addWide(ventLength_);
@@ -654,6 +664,7 @@ void TChartsForm::unitsChosen() {
         label->setText(FieldCaption(*row, system));
     temperatureUnit_->setText(QLatin1String(ShownUnitOf(Quantity::Temperature, system).text));
     pressureUnit_->setText(QLatin1String(ShownUnitOf(Quantity::Pressure, system).text));
+    pathEditor_->setUnits(system);
     if (hooks_.rememberChoice)
         hooks_.rememberChoice(QLatin1String(UnitsKey), system == UnitSystem::Us
                                                            ? QLatin1String(UsUnitsText)
@@ -986,6 +997,9 @@ WindowControls TChartsForm::controls() const {
     c.airFromConditions = fromConditions_->isChecked();
     c.space = spaceKind();
     c.cabinCornerFromLength = cabinFromLength_->isChecked();
+    c.ventsAsDucts = ventsAsDucts_->isChecked();
+    c.segments = pathEditor_->segments();
+    c.mouth = pathEditor_->mouth();
     c.filters = chainEditor_->filters();
     return c;
 }
@@ -1002,6 +1016,7 @@ void TChartsForm::followBoxKind(BoxKind kind) {
 void TChartsForm::kindChosen() {
     const BoxKind kind = boxKind();
     ShowPage(kindFields_, static_cast<int>(kind));
+    showPath(kind);
     if (helperNotice_)
         Say(helperNotice_, QString()); // it spoke of another kind's helper
     showLossFields(KindOf(kind));
@@ -1022,6 +1037,21 @@ void TChartsForm::showLossFields(const EnclosureKind &kind) {
         edit->setToolTip(used ? QStringLiteral("Empty: no such loss.")
                               : QStringLiteral("Not used by a box of this kind."));
     }
+    ventsAsDucts_->setEnabled(kind.hasVentLoss);
+}
+
+// The path editor shows the path of the kind chosen, and keeps the one it
+// showed for the kind before.
+void TChartsForm::showPath(BoxKind kind) {
+    if (pathKind_)
+        paths_[*pathKind_] = {pathEditor_->segments(), pathEditor_->mouth()};
+    const bool path = KindOf(kind).helper == KindHelper::Path;
+    pathKind_ = path ? std::optional<BoxKind>(kind) : std::nullopt;
+    pathEditor_->setVisible(path);
+    if (path) {
+        const auto &[segments, mouth] = paths_[kind];
+        pathEditor_->setPath(segments, mouth);
+    }
 }
 
 void TChartsForm::startKindFields(BoxKind kind) {
@@ -1034,6 +1064,9 @@ void TChartsForm::startKindFields(BoxKind kind) {
     for (const auto &[name, text] : presenter_.inShownUnits(StartingTexts(kind, main)))
         if (const auto it = edits_.find(name); it != edits_.end() && it->second->text().isEmpty())
             it->second->setText(text);
+    if (KindOf(kind).helper == KindHelper::Path)
+        if (const std::optional<BoxParameters> start = StartingBox(kind, main))
+            pathEditor_->setPath(start->segments, start->mouth);
 }
 
 void TChartsForm::setVoiceCoilInductanceMh(double mh) {
@@ -1076,6 +1109,8 @@ void TChartsForm::showReadouts(const DesignSetup &design) {
     amplifierLoad_->setText(AmplifierLoadText(c));
     listWirings(design);
     Say(ventLength_, VentLengthText(design));
+    pathEditor_->setSoundSpeed(design.air.soundSpeed);
+    pathEditor_->setTaps(PathTaps(design.enclosure));
     const std::optional<BuiltBox> box = BuildBox(design);
     grossVolume_->setText(GrossVolumeText(box, design.units));
     netVolume_->setText(NetVolumeText(box, design.units));
@@ -1242,6 +1277,8 @@ void TChartsForm::setControls(const DesignSetup &setup) {
     started_[setup.enclosure.kind] = true; // the file's values, not the starting ones
     kinds_.at(setup.enclosure.kind)->setChecked(true);
     kindChosen();
+    if (KindOf(setup.enclosure.kind).helper == KindHelper::Path)
+        pathEditor_->setPath(setup.enclosure.segments, setup.enclosure.mouth);
     const auto choose = [this](const char *name) { checkChoice(name); };
     choose(setup.drivers.mounting == Mounting::Isobaric ? "IsobaricMountingChoice"
                                                         : "NormalMountingChoice");
@@ -1254,6 +1291,7 @@ void TChartsForm::setControls(const DesignSetup &setup) {
     spaces_.at(setup.environment.kind)->setChecked(true);
     spaceChosen();
     choose(setup.environment.cabin.cornerFromLength ? "CabinLengthChoice" : "CabinCornerChoice");
+    ventsAsDucts_->setChecked(setup.enclosure.ventsAsDucts);
     chainEditor_->setFilters(setup.filters);
     settingControls_ = true;
     checkChoice(setup.units == UnitSystem::Us ? "UsUnitsChoice" : "MetricUnitsChoice");

@@ -9,6 +9,7 @@
 #include "Enclosures.h"
 #include "FieldStore.h"
 #include "Overlays.h"
+#include "PathEditor.h"
 #include "WiringOptions.h"
 
 #include <QWidget>
@@ -138,6 +139,7 @@ private:
                         int width = 60);
     QRadioButton *addChoice(QLayout *row, const char *name, const QString &caption);
     void addCoilChoices(CollapsibleSection *section);
+    void showPath(BoxKind kind);
     void checkChoice(const char *objectName);
     void wiringChosen(int row);
     void unitsChosen();
@@ -219,6 +221,12 @@ private:
     QListWidget *spacePresets_ = nullptr;
     QLabel *amplifierLimit_ = nullptr;
     QCheckBox *frdSystem_ = nullptr;
+    QCheckBox *ventsAsDucts_ = nullptr;
+    // A line's or a horn's path: the editor, the kind whose path it shows,
+    // and the path of each kind while another is shown.
+    TPathEditor *pathEditor_ = nullptr;
+    std::optional<BoxKind> pathKind_;
+    std::map<BoxKind, std::pair<std::vector<PathSegment>, Mouth>> paths_;
     QPushButton *placements_[9] = {};
     QLabel *placementNote_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "DesignInputs.h"
 #include "Enclosures.h"
 #include "Fp.h"
+#include "Paths.h"
 #include "TextFile.h"
 
 #include <QFileInfo>
@@ -70,7 +71,8 @@ enum class Range {
     Temperature,
     Any,
     FilterOrder,
-    SharedWalls
+    SharedWalls,
+    Fraction
 };
 
 // The highest order of a high-pass or low-pass filter of any alignment.
@@ -94,6 +96,8 @@ QString rangePhrase(Range range) {
         return QStringLiteral("a whole number from 1 to %1").arg(HighestFilterOrder);
     case Range::SharedWalls:
         return QStringLiteral("0, 1, 2 or 3");
+    case Range::Fraction:
+        return QStringLiteral("a number from 0 to 1");
     }
     return QString();
 }
@@ -116,6 +120,8 @@ bool inRange(Range range, double x) {
         return x >= 1.0 && x <= HighestFilterOrder && x == std::floor(x);
     case Range::SharedWalls:
         return x >= 0.0 && x <= 3.0 && x == std::floor(x);
+    case Range::Fraction:
+        return x >= 0.0 && x <= 1.0;
     }
     return false;
 }
@@ -174,6 +180,11 @@ NumberKey FileKeyOf(const KindFileKey &k) {
         return {k.key, k.input, Range::ZeroOrMore, false, Absent::Default, 0.0};
     case I::RadiatorXmax:
         return {k.key, k.input, Range::Positive, true, Absent::NotGiven};
+    case I::TlDriverAt:
+    case I::ThFrontAt:
+        return {k.key, k.input, Range::ZeroOrMore};
+    case I::FlhThroatVolume:
+        return {k.key, k.input, Range::ZeroOrMore, false, Absent::Default, 0.0};
     default:
         break;
     }
@@ -247,6 +258,38 @@ std::vector<NumberKey> EndCorrectionKeys(const EnclosureKind &kind) {
     return keys;
 }
 
+// A line's or a horn's path (version 2): its segments, each a flare and its
+// numbers, and its mouth. A hyperbolic-exponential segment adds its T, and
+// any segment may add its fill.
+const std::vector<Choice> Flares = {{"uniform", int(Flare::Uniform)},
+                                    {"conical", int(Flare::Conical)},
+                                    {"exponential", int(Flare::Exponential)},
+                                    {"parabolic", int(Flare::Parabolic)},
+                                    {"hyperbolic-exponential", int(Flare::HyperbolicExponential)}};
+const std::vector<Choice> Mouths = {{"baffled-piston", int(Mouth::BaffledPiston)},
+                                    {"open", int(Mouth::Open)}};
+struct SegmentKey {
+    NumberKey number; // its input is unused
+    double PathSegment::*member;
+};
+const SegmentKey SegmentNumbers[] = {
+    {{"length_cm", I::Count, Range::Positive}, &PathSegment::lengthCm},
+    {{"start_area_cm2", I::Count, Range::Positive}, &PathSegment::startAreaCm2},
+    {{"end_area_cm2", I::Count, Range::Positive}, &PathSegment::endAreaCm2},
+};
+const SegmentKey SegmentT = {{"t", I::Count, Range::Fraction}, &PathSegment::t};
+const NumberKey FillKey = {"fill_resistivity_pa_s_m2", I::Count, Range::Positive};
+constexpr const char *SegmentsKey = "segments";
+constexpr const char *MouthKey = "mouth";
+// A horn's chambers come before its path; a line's and a tapped horn's taps
+// after it.
+bool SegmentsBeforeNumbers(const EnclosureKind &kind) {
+    return kind.kind != BoxKind::FrontLoadedHorn;
+}
+
+// Every vent of a vented kind as a duct (version 2).
+constexpr const char *VentsAsDuctsKey = "vents_as_ducts";
+
 // A set of vents' shape (version 2): "round", with the diameter of version
 // 1, or "slot", with its width, height and the box walls it shares instead.
 const std::vector<Choice> VentShapes = {{"round", 0}, {"slot", 1}};
@@ -294,7 +337,9 @@ int VersionFor(const DesignSetup &setup) {
     for (VentSet set : VentSetsOf(KindOf(setup.enclosure.kind)))
         slotVents = slotVents || IsSlot(setup.enclosure, set);
     return setup.driver.coils.dual() || setup.units != UnitSystem::Metric ||
-                   setup.construction.given() || ownEndCorrection || slotVents
+                   setup.construction.given() || ownEndCorrection || slotVents ||
+                   setup.enclosure.ventsAsDucts ||
+                   KindOf(setup.enclosure.kind).helper == KindHelper::Path
                ? SetupFileVersion
                : FirstVersion;
 }
@@ -877,6 +922,16 @@ private:
                 known.push_back(k.key);
         }
         known.insert(known.begin(), "kind");
+        if (kind->hasVentLoss)
+            known.push_back(VentsAsDuctsKey);
+        const bool path = kind->helper == KindHelper::Path;
+        if (path) {
+            if (version_ < SetupFileVersion)
+                refuse(s.keyPath(QStringLiteral("kind")),
+                       QStringLiteral("\"") + QLatin1String(kind->setupName) +
+                           QStringLiteral("\" is a kind of version 2; this file is version 1"));
+            known.insert(known.end(), {SegmentsKey, MouthKey});
+        }
         const bool radiator = !radiatorKeys.empty();
         if (radiator)
             known.push_back(RadiatorObject);
@@ -910,9 +965,11 @@ private:
             slotKeys.insert(slotKeys.end(), shape.slot.begin(), shape.slot.end());
         }
         numbers(s, keys, setup);
+        checkSecondVersionKey(s, VentsAsDuctsKey);
         if (version_ >= SetupFileVersion) {
             numbers(s, slotKeys, setup);
             numbers(s, endCorrections, setup);
+            setup.enclosure.ventsAsDucts = flag(s, VentsAsDuctsKey, false);
         }
         SetSlotVentDiameters(setup.enclosure);
         if (radiator) {
@@ -920,6 +977,56 @@ private:
             checkKeys(r, keyNames(radiatorKeys));
             numbers(r, radiatorKeys, setup);
         }
+        if (path) {
+            setup.enclosure.segments = segments(s);
+            setup.enclosure.mouth = Mouth(choice(s, MouthKey, Mouths, int(Mouth::BaffledPiston)));
+            if (const QString fault = PathFault(setup.enclosure); !fault.isEmpty())
+                refuse(fault);
+        }
+    }
+
+    std::vector<PathSegment> segments(const Section &s) const {
+        const QString path = s.keyPath(QLatin1String(SegmentsKey));
+        const QJsonValue v = s.value(SegmentsKey);
+        if (v.isUndefined())
+            refuse(path, QStringLiteral("is missing"));
+        if (!v.isArray())
+            refuse(path, QStringLiteral("must be an array, not ") + typeName(v));
+        const QJsonArray list = v.toArray();
+        if (list.isEmpty() || list.size() > MostPathSegments)
+            refuse(path, QStringLiteral("must hold 1 to %1 segments, not %2")
+                             .arg(MostPathSegments)
+                             .arg(list.size()));
+        std::vector<PathSegment> all;
+        for (int i = 0; i < int(list.size()); ++i) {
+            const QString at = path + QLatin1Char('[') + QString::number(i) + QLatin1Char(']');
+            const QJsonValue item = list.at(i);
+            if (!item.isObject())
+                refuse(at, QStringLiteral("must be an object, not ") + typeName(item));
+            all.push_back(segment({at, item.toObject()}));
+        }
+        return all;
+    }
+
+    PathSegment segment(const Section &s) const {
+        PathSegment segment;
+        segment.flare = Flare(choice(s, "flare", Flares, std::nullopt));
+        const bool hyperbolic = segment.flare == Flare::HyperbolicExponential;
+        std::vector<const char *> known = {"flare", FillKey.key};
+        for (const SegmentKey &k : SegmentNumbers)
+            known.push_back(k.number.key);
+        if (hyperbolic)
+            known.push_back(SegmentT.number.key);
+        checkKeys(s, known,
+                  QStringLiteral(" for a \"") + QLatin1String(Flares[size_t(segment.flare)].text) +
+                      QStringLiteral("\" segment"));
+        for (const SegmentKey &k : SegmentNumbers)
+            segment.*k.member = *number(s, k.number);
+        if (hyperbolic)
+            segment.t = *number(s, SegmentT.number);
+        if (s.has(FillKey.key))
+            segment.fillResistivity = number(s, FillKey);
+        return segment;
     }
 
     void drive(const Section &s, DesignSetup &setup) const {
@@ -1324,6 +1431,13 @@ private:
         const EnclosureKind &kind = KindOf(setup.enclosure.kind);
         out.beginObject("enclosure");
         out.value("kind", jsonString(QLatin1String(kind.setupName)));
+        const bool path = kind.helper == KindHelper::Path;
+        if (path) {
+            if (const QString fault = PathFault(setup.enclosure); !fault.isEmpty())
+                refuse(fault);
+            if (SegmentsBeforeNumbers(kind))
+                segments(out, setup.enclosure.segments);
+        }
         const std::vector<VentShapeKeys> shapes = ShapeKeysOf(kind);
         std::vector<NumberKey> keys = KindKeys(kind, "");
         for (const VentShapeKeys &shape : shapes)
@@ -1334,6 +1448,12 @@ private:
                                           }),
                            keys.end());
         numbers(out, keys, setup);
+        if (path) {
+            if (!SegmentsBeforeNumbers(kind))
+                segments(out, setup.enclosure.segments);
+            out.value(MouthKey,
+                      jsonString(QLatin1String(Mouths[size_t(setup.enclosure.mouth)].text)));
+        }
         if (const std::vector<NumberKey> radiator = KindKeys(kind, RadiatorObject);
             !radiator.empty()) {
             out.beginObject(RadiatorObject);
@@ -1357,8 +1477,34 @@ private:
                     numbers(out, shape.slot, filled);
             }
             numbers(out, EndCorrectionKeys(kind), filled);
+            if (kind.hasVentLoss)
+                out.value(VentsAsDuctsKey, setup.enclosure.ventsAsDucts ? "true" : "false");
         }
         out.endObject();
+    }
+
+    void segments(OrderedWriter &out, const std::vector<PathSegment> &all) const {
+        out.beginArray(SegmentsKey);
+        for (size_t i = 0; i < all.size(); ++i) {
+            const PathSegment &segment = all[i];
+            const auto write = [&](const NumberKey &k, double v) {
+                out.value(
+                    k.key,
+                    numberFor(
+                        v, k,
+                        QStringLiteral("%1 of segment %2").arg(QLatin1String(k.key)).arg(i + 1)));
+            };
+            out.beginObject();
+            out.value("flare", jsonString(QLatin1String(Flares[size_t(segment.flare)].text)));
+            for (const SegmentKey &k : SegmentNumbers)
+                write(k.number, segment.*k.member);
+            if (segment.flare == Flare::HyperbolicExponential)
+                write(SegmentT.number, segment.t);
+            if (segment.fillResistivity)
+                write(FillKey, *segment.fillResistivity);
+            out.endObject();
+        }
+        out.endArray();
     }
 
     void drive(OrderedWriter &out, const DesignSetup &setup) const {

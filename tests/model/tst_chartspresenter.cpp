@@ -230,6 +230,10 @@ private slots:
         QVERIFY(!texts.empty());
         w.take(texts);
         w.controls.kind = kind;
+        if (const std::optional<BoxParameters> box = StartingBox(kind, current)) {
+            w.controls.segments = box->segments; // the window's path editor takes it
+            w.controls.mouth = box->mouth;
+        }
         const DesignCurves c =
             ComputeDesignCurves(p.design(Fields(main), w.controls), ChartsPresenter::Frequencies());
         for (Chart chart :

@@ -78,6 +78,14 @@ DesignSetup OfKind(BoxKind kind) {
         return Bandpass4();
     case BoxKind::Bandpass6:
         return Bandpass6();
+    case BoxKind::TransmissionLine:
+    case BoxKind::TappedHorn:
+    case BoxKind::FrontLoadedHorn: {
+        // The path the window starts the driver with.
+        DesignSetup s = Vented();
+        s.enclosure = *KindOf(kind).startingBox(s);
+        return s;
+    }
     }
     return Vented();
 }
@@ -203,6 +211,14 @@ private slots:
         // the chamber, and a radiator of 1/sqrt(2) the area.
         if (pair.enclosure.radiatorAreaCm2)
             *pair.enclosure.radiatorAreaCm2 /= std::sqrt(2.0);
+        // So is a path of half the area all along, and a horn's half throat
+        // chamber; an open mouth, whose load scales with the area alone.
+        *pair.enclosure.throatVolumeLitres /= 2.0;
+        one.enclosure.mouth = pair.enclosure.mouth = Mouth::Open;
+        for (PathSegment &segment : pair.enclosure.segments) {
+            segment.startAreaCm2 /= 2.0;
+            segment.endAreaCm2 /= 2.0;
+        }
         const DesignCurves a = ComputeDesignCurves(one, Audio());
         const DesignCurves b = ComputeDesignCurves(pair, Audio());
         for (size_t i = 0; i < Audio().size(); ++i) {
@@ -713,6 +729,55 @@ private slots:
         QCOMPARE(marks.fbHz.has_value(), vented || row.hasRadiators);
         if (vented)
             QCOMPARE(marks.fbHz, s.enclosure.fbHz);
+    }
+
+    // A 10 cm vent in 50 l tuned to 35 Hz (c 344 m/s) as a duct of the
+    // length that tunes the lumped vent: its own air's compliance lowers the
+    // tuning by about 1 %, to where w C Zc tan(w L / c) = 1; its first pipe
+    // resonance lies near c / (2 L); and far below the tuning it is the
+    // lumped vent on a box larger by half the duct's air.
+    void ventAsDuct() {
+        DesignSetup lumped = Vented(50.0, 35.0);
+        Lossless(lumped);
+        lumped.enclosure.ventDiameterMm = 100.0;
+        lumped.air.soundSpeed = 344.0;
+        DesignSetup duct = lumped;
+        duct.enclosure.ventsAsDucts = true;
+        const double c = 344.0, area = Pi / 4.0 * 0.01, volume = 0.05;
+        const double length = area * c * c / std::pow(2.0 * Pi * 35.0, 2) / volume;
+        const double compliance = volume / (lumped.air.density * c * c);
+        const double zc = lumped.air.density * c / area;
+        // The tunings: the cone stands still where the box's vents resonate.
+        const auto stillest = [](const DesignSetup &s) {
+            const std::vector<double> f = Grid(30.0, 40.0, 2001);
+            const std::vector<double> x = ComputeDesignCurves(s, f).excursionMm;
+            return f[size_t(std::min_element(x.begin(), x.end()) - x.begin())];
+        };
+        double low = 30.0, high = 35.0; // w C Zc tan(w L / c) rises through 1
+        for (int i = 0; i < 60; ++i) {
+            const double mid = (low + high) / 2.0, w = 2.0 * Pi * mid;
+            (w * compliance * zc * std::tan(w * length / c) < 1.0 ? low : high) = mid;
+        }
+        QVERIFY(std::fabs(stillest(lumped) - 35.0) < 0.01);
+        QVERIFY2(std::fabs(stillest(duct) - low) < 0.01, qPrintable(QString::number(low)));
+        QVERIFY(std::fabs(low / 35.0 - 0.990) < 0.001);
+        // The first pipe resonance: the air speed in the vent peaks there.
+        const std::vector<double> f = Grid(300.0, 600.0, 3001);
+        const std::vector<double> v = ComputeDesignCurves(duct, f).portVelocity;
+        const double peak = f[size_t(std::max_element(v.begin(), v.end()) - v.begin())];
+        QVERIFY2(std::fabs(peak / (c / (2.0 * length)) - 1.0) < 0.02,
+                 qPrintable(QString::number(peak)));
+        // Below Fb / 2, the same vent's mass on the box and half the duct's air.
+        DesignSetup larger = lumped;
+        const double litres = 50.0 + area * length / 2.0 * 1e3;
+        larger.enclosure.vbLitres = litres;
+        larger.enclosure.fbHz = 35.0 * std::sqrt(50.0 / litres);
+        const std::vector<double> below = Grid(10.0, 17.5, 31);
+        const DesignCurves a = ComputeDesignCurves(duct, below),
+                           b = ComputeDesignCurves(larger, below);
+        for (size_t i = 0; i < below.size(); ++i)
+            QVERIFY2(std::fabs(a.splDb[i] - b.splDb[i]) < 0.03,
+                     qPrintable(QString::number(below[i])));
     }
 
     void qualityFactorNotice() {

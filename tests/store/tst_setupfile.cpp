@@ -55,6 +55,15 @@ DesignSetup fane() {
     return s;
 }
 
+PathSegment segment(Flare flare, double cm, double startCm2, double endCm2) {
+    PathSegment p;
+    p.flare = flare;
+    p.lengthCm = cm;
+    p.startAreaCm2 = startCm2;
+    p.endAreaCm2 = endCm2;
+    return p;
+}
+
 // A design of each kind, with the values its kind uses and the others left
 // at their defaults (which a file of that kind does not hold).
 DesignSetup ofKind(BoxKind kind) {
@@ -98,6 +107,31 @@ DesignSetup ofKind(BoxKind kind) {
         b.ventCount = 3.0;
         b.ventDiameterMm = 68.5;
         b.ventQ = 25.0;
+        break;
+    case BoxKind::TransmissionLine: {
+        // Every flare, a fill, and the driver between two segments.
+        PathSegment filled = segment(Flare::Conical, 40.0, 600.0, 450.0);
+        filled.fillResistivity = 4500.0;
+        b.segments = {segment(Flare::Uniform, 35.5, 600.0, 600.0), filled,
+                      segment(Flare::Parabolic, 120.0, 450.0, 300.0),
+                      segment(Flare::Exponential, 60.0, 300.0, 380.25)};
+        b.driverAtCm = 35.5;
+        break;
+    }
+    case BoxKind::TappedHorn: {
+        PathSegment hyperbolic = segment(Flare::HyperbolicExponential, 150.0, 900.0, 3000.0);
+        hyperbolic.t = 0.6;
+        b.segments = {segment(Flare::Conical, 30.0, 300.0, 400.0),
+                      segment(Flare::Exponential, 100.0, 400.0, 900.0), hyperbolic};
+        b.frontAtCm = 30.0;
+        b.rearAtCm = 130.0;
+        break;
+    }
+    case BoxKind::FrontLoadedHorn:
+        b.vbLitres = 45.0;
+        b.throatVolumeLitres = 2.5;
+        b.segments = {segment(Flare::Exponential, 180.0, 250.0, 5000.0)};
+        b.mouth = Mouth::Open;
         break;
     }
     return s;
@@ -308,6 +342,9 @@ private slots:
         QTest::newRow("passive radiator") << ofKind(BoxKind::PassiveRadiator);
         QTest::newRow("bandpass-4") << ofKind(BoxKind::Bandpass4);
         QTest::newRow("bandpass-6") << ofKind(BoxKind::Bandpass6);
+        QTest::newRow("transmission line, every flare") << ofKind(BoxKind::TransmissionLine);
+        QTest::newRow("tapped horn") << ofKind(BoxKind::TappedHorn);
+        QTest::newRow("front-loaded horn, open mouth") << ofKind(BoxKind::FrontLoadedHorn);
         {
             DesignSetup s = ofKind(BoxKind::Vented);
             s.enclosure.leakageQ.reset();
@@ -384,6 +421,11 @@ private slots:
             s.enclosure.rearVentSlotHeightMm = 40.0;
             SetSlotVentDiameters(s.enclosure);
             QTest::newRow("bandpass-6, a rear slot") << s;
+        }
+        {
+            DesignSetup s = ofKind(BoxKind::Bandpass4);
+            s.enclosure.ventsAsDucts = true;
+            QTest::newRow("vents as ducts") << s;
         }
         {
             DesignSetup s = ofKind(BoxKind::Vented);
@@ -498,7 +540,9 @@ private slots:
                                    setup.enclosure.rearVentEndCorrection != 0.732;
         const bool slot = setup.enclosure.ventSlotWidthMm || setup.enclosure.rearVentSlotWidthMm;
         const bool second = dual || setup.units == UnitSystem::Us || setup.construction.given() ||
-                            ownCorrection || slot;
+                            ownCorrection || slot || setup.enclosure.ventsAsDucts ||
+                            !setup.enclosure.segments.empty();
+        QCOMPARE(json.contains("\"vents_as_ducts\": true\n  },"), setup.enclosure.ventsAsDucts);
         // A slot's keys in place of the diameter, before the end correction.
         QCOMPARE(json.contains("\"vent_shape\": \"slot\",\n    \"vent_width_mm\": 330.2,\n    "
                                "\"vent_height_mm\": 82.55,\n    \"vent_shared_walls\": 3,\n    "
@@ -509,10 +553,10 @@ private slots:
         if (slot)
             QVERIFY(!json.contains(setup.enclosure.ventSlotWidthMm ? "\"vent_diameter_mm\""
                                                                    : "\"rear_vent_diameter_mm\""));
-        QCOMPARE(json.contains("\"vent_end_correction\": 0.85\n"),
+        QCOMPARE(json.contains("\"vent_end_correction\": 0.85,\n    \"vents_as_ducts\": false\n"),
                  setup.enclosure.ventEndCorrection == 0.85);
         QCOMPARE(json.contains("\"rear_vent_end_correction\": 0.614,\n    "
-                               "\"front_vent_end_correction\": 0.732\n"),
+                               "\"front_vent_end_correction\": 0.732,\n    \"vents_as_ducts\""),
                  setup.enclosure.rearVentEndCorrection == 0.614);
         QCOMPARE(json.contains("\n  \"version\": 2,\n"), second);
         QCOMPARE(json.contains("\n  \"version\": 1,\n"), !second);
@@ -842,6 +886,9 @@ private slots:
             slot(R"("vent_shape": "slot", "vent_width_mm": 300, "vent_height_mm": 50, )"
                  R"("vent_shared_walls": 4)"),
             "enclosure.vent_shared_walls: must be 0, 1, 2 or 3");
+        row("vents as ducts in a file of version 1",
+            edited("\"vent_q\": null", "\"vent_q\": null, \"vents_as_ducts\": true"),
+            "enclosure.vents_as_ducts: is a key of version 2; this file is version 1");
         row("a round vent's width", slot(R"("vent_width_mm": 300)", true),
             "enclosure.vent_width_mm: is for a slot vent; give vent_shape: \"slot\"");
         row("three coils", dual(R"({"count": 3, "parameters_for": "series"})"),
@@ -984,7 +1031,11 @@ private slots:
             "drivers.wiring: must be \"parallel\", \"series\" or \"series-parallel\"");
         row("unknown kind", edited("\"kind\": \"vented\"", "\"kind\": \"horn\""),
             "enclosure.kind: must be \"vented\", \"closed\", \"passive-radiator\", "
-            "\"bandpass-4\" or \"bandpass-6\"");
+            "\"bandpass-4\", \"bandpass-6\", \"transmission-line\", \"tapped-horn\" or "
+            "\"front-loaded-horn\"");
+        row("a line in a file of version 1",
+            edited("\"kind\": \"vented\"", "\"kind\": \"transmission-line\""),
+            "enclosure.kind: \"transmission-line\" is a kind of version 2; this file is version 1");
         row("radiator mass zero",
             withEnclosure(QString(Radiator).replace("\"mass_g\": 30", "\"mass_g\": 0")),
             "enclosure.radiator.mass_g: must be a positive number");
