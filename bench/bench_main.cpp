@@ -21,6 +21,7 @@
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
 #include "OutpFrm.h"
+#include "PathEditor.h"
 #include "PlotCanvas.h"
 #include "PlotPainter.h"
 #include "PlotSettings.h"
@@ -500,6 +501,93 @@ void benchSystemCommand(const Options &o, std::vector<Samples> &all, Findings &f
     const Samples s = benchCommand(c, o.runs, all, f);
     f.target(s.p99() <= 16.7,
              c.label + QStringLiteral(": p99 within 16.7 ms: ") + millis(s.p99()) + " ms");
+}
+
+// The largest path a line or a horn may have: 16 segments of every flare,
+// each filled, the cone feeding it at two taps, 8 drivers.
+BoxParameters LargestPath() {
+    BoxParameters b;
+    b.kind = BoxKind::TappedHorn;
+    const Flare flares[] = {Flare::Uniform, Flare::Conical, Flare::Exponential, Flare::Parabolic,
+                            Flare::HyperbolicExponential};
+    double area = 300.0;
+    for (int i = 0; i < MostPathSegments; ++i) {
+        PathSegment segment;
+        segment.flare = flares[i % 5];
+        segment.lengthCm = 20.0;
+        segment.startAreaCm2 = area;
+        segment.endAreaCm2 = segment.flare == Flare::Uniform ? area : std::round(area * 1.25);
+        segment.t = 0.7;
+        segment.fillResistivity = 2000.0 + 500.0 * i;
+        area = segment.endAreaCm2;
+        b.segments.push_back(segment);
+    }
+    b.frontAtCm = 40.0;
+    b.rearAtCm = 120.0;
+    return b;
+}
+
+void benchLargestPath(const Options &o, std::vector<Samples> &all, Findings &f) {
+    const QString model = QStringLiteral("design model, a path of 16 filled segments, 8 drivers");
+    if (o.wants(model)) {
+        section(QStringLiteral("Lines and horns"));
+        test::MemoryFieldStore store;
+        DesignSetup s;
+        s.driver = ReadDriverParameters(store);
+        s.enclosure = LargestPath();
+        s.drivers.count = 8;
+        const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
+        Samples samples(model);
+        for (int i = 0; i < o.runs; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            const DesignCurves c = ComputeDesignCurves(s, frequencies);
+            samples.add(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+            if (c.splDb.size() != frequencies.size())
+                f.failures << model + QStringLiteral(": curves missing");
+        }
+        printRow(samples);
+        f.target(samples.p99() <= FrameMs,
+                 model + QStringLiteral(" p99 within a frame: ") + millis(samples.p99()) + " ms");
+    }
+    // The charts window's own command: a new rear tap every run, the curves
+    // computed and drawn anew.
+    Command c{QStringLiteral("Update (UpdateButton), a path of 16 filled segments and 8 drivers, a "
+                             "new rear tap every run"),
+              {},
+              [](Session &s) { s.clickIn(QStringLiteral("ChartsForm"), "UpdateButton"); },
+              [n = 0](Session &s) mutable {
+                  s.program()
+                      .charts()
+                      .findChild<QLineEdit *>(QStringLiteral("EThRearAt"))
+                      ->setText(FormatInteger(60 + 20 * (n++ % 10)));
+              },
+              {}};
+    if (!o.wants(c.label))
+        return;
+    c.prepare = [](Session &s) {
+        s.trigger("DesignCharts1");
+        TChartsForm &charts = s.program().charts();
+        charts.findChild<QRadioButton *>(QStringLiteral("TappedHornChoice"))->setChecked(true);
+        const BoxParameters path = LargestPath();
+        charts.findChild<TPathEditor *>(QStringLiteral("PathEditor"))
+            ->setPath(path.segments, path.mouth);
+        charts.findChild<QLineEdit *>(QStringLiteral("EThFrontAt"))->setText(QStringLiteral("40"));
+        charts.findChild<QLineEdit *>(QStringLiteral("EThRearAt"))->setText(QStringLiteral("120"));
+        charts.findChild<QLineEdit *>(QStringLiteral("EDriverCount"))->setText(QStringLiteral("8"));
+    };
+    c.check = [](Session &s) {
+        const TChartsForm &charts = s.program().charts();
+        if (charts.currentDesign().enclosure.segments.size() != 16)
+            return QStringLiteral("the path is not the window's");
+        if (charts.curves().splDb.empty())
+            return QStringLiteral("the path was not computed: ") +
+                   MissingInputsSentence(Chart::Spl, charts.curves().lacks(Chart::Spl));
+        return QString();
+    };
+    const Samples samples = benchCommand(c, o.runs, all, f);
+    f.target(samples.p99() <= FrameMs,
+             c.label + QStringLiteral(": p99 within a frame: ") + millis(samples.p99()) + " ms");
 }
 
 // Adding a saved design to the charts: the file read, its curves computed
@@ -1199,6 +1287,7 @@ int main(int argc, char *argv[]) {
     benchCommandsWithCharts(o, commandSamples, findings, 0);
     benchCommandsWithCharts(o, commandSamples, findings, OverlaySet::MaxOverlays);
     benchSystemCommand(o, commandSamples, findings);
+    benchLargestPath(o, commandSamples, findings);
     benchAddDesign(o, findings);
     benchChartsWindow(o, findings);
     benchDesignModel(o, findings);

@@ -35,6 +35,24 @@ std::optional<WiringOption> LoadOf(DesignSetup setup, CoilJoin join, Wiring wiri
     return option;
 }
 
+// A wiring's load over one driver's coils': its series over its parallel count.
+double FactorOf(const DriverArrangement &drivers, const VoiceCoils &coils) {
+    const CoilWiring wiring = CoilWiringOf(drivers, coils);
+    return wiring.seriesCoils / wiring.parallelStrings;
+}
+
+// The load of the wiring in use, from the curves already shown.
+std::optional<WiringOption> LoadShown(const DesignCurves &shown, const DriverArrangement &drivers) {
+    if (!shown.dcResistanceOhm || !IsArrangementPossible(drivers))
+        return std::nullopt;
+    WiringOption option;
+    option.coilJoin = drivers.coilJoin;
+    option.wiring = drivers.wiring;
+    option.dcResistanceOhm = *shown.dcResistanceOhm;
+    option.minimumImpedanceOhm = shown.minimumImpedanceOhm;
+    return option;
+}
+
 QString Ohms(double v) {
     // As few digits as the figure needs, at most two decimals: 0.5, 16, 3.41.
     QString text = QLocale::c().toString(v, 'f', 2);
@@ -47,7 +65,8 @@ QString Ohms(double v) {
 } // namespace
 
 std::vector<WiringOption> WiringOptions(const DesignSetup &setup,
-                                        const std::vector<double> &frequencies) {
+                                        const std::vector<double> &frequencies,
+                                        const DesignCurves *shown) {
     std::vector<double> band;
     for (double f : frequencies)
         if (f >= acoustics::ResponseFirstHz && f <= acoustics::ResponseLastHz)
@@ -62,15 +81,40 @@ std::vector<WiringOption> WiringOptions(const DesignSetup &setup,
     std::vector<Wiring> wirings{setup.drivers.wiring};
     if (setup.drivers.count > 1)
         wirings = {Wiring::Parallel, Wiring::Series, Wiring::SeriesParallel};
+    // Identical drivers carry the same current however they are wired, so
+    // each wiring's load is one driver's coils' load times its series over
+    // its parallel count: one solve for each way of joining the coils.
     std::vector<WiringOption> options;
-    for (CoilJoin join : joins)
-        for (Wiring wiring : wirings)
-            if (const std::optional<WiringOption> o = LoadOf(setup, join, wiring, band)) {
-                options.push_back(*o);
-                options.back().inUse =
-                    wiring == setup.drivers.wiring &&
-                    (join == setup.drivers.coilJoin || !setup.driver.coils.dual());
+    for (CoilJoin join : joins) {
+        std::optional<WiringOption> solved;
+        double solvedFactor = 1.0;
+        for (Wiring wiring : wirings) {
+            DriverArrangement drivers = setup.drivers;
+            drivers.coilJoin = join;
+            drivers.wiring = wiring;
+            if (!IsArrangementPossible(drivers))
+                continue;
+            const double factor = FactorOf(drivers, setup.driver.coils);
+            if (!solved) {
+                solved = shown && join == setup.drivers.coilJoin
+                             ? LoadShown(*shown, setup.drivers)
+                             : LoadOf(setup, join, wiring, band);
+                solvedFactor = shown && join == setup.drivers.coilJoin
+                                   ? FactorOf(setup.drivers, setup.driver.coils)
+                                   : factor;
+                if (!solved)
+                    break;
             }
+            WiringOption o = *solved;
+            o.wiring = wiring;
+            o.dcResistanceOhm *= factor / solvedFactor;
+            if (o.minimumImpedanceOhm)
+                *o.minimumImpedanceOhm *= factor / solvedFactor;
+            o.inUse = wiring == setup.drivers.wiring &&
+                      (join == setup.drivers.coilJoin || !setup.driver.coils.dual());
+            options.push_back(o);
+        }
+    }
     std::stable_sort(options.begin(), options.end(),
                      [](const WiringOption &a, const WiringOption &b) {
                          return a.dcResistanceOhm < b.dcResistanceOhm;

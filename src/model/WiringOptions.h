@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesignModel.h"
 #include "DesignSetup.h"
 
 #include <QString>
@@ -25,8 +26,11 @@ struct WiringOption {
 // parallel, each with every wiring of the drivers their count and mounting
 // allow; and the one in use when it leaves a coil of each driver open.
 // Empty when the design cannot give the load (no usable Re or count).
+// The design's curves, where they are at hand, give the load of the coils
+// joined as in use without a solve of its own.
 std::vector<WiringOption> WiringOptions(const DesignSetup &setup,
-                                        const std::vector<double> &frequencies);
+                                        const std::vector<double> &frequencies,
+                                        const DesignCurves *shown = nullptr);
 
 // A line of the list: its DC resistance first, then the least impedance and
 // the wiring: "4 ohm DC, least 3.41 ohm: coils in series, drivers in

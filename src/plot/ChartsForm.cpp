@@ -690,7 +690,7 @@ void TChartsForm::checkChoice(const char *objectName) {
 }
 
 void TChartsForm::listWirings(const DesignSetup &design) {
-    wiringOptions_ = WiringOptions(design, ChartsPresenter::Frequencies());
+    wiringOptions_ = WiringOptions(design, ChartsPresenter::Frequencies(), &curves());
     QStringList lines;
     int inUse = -1;
     for (const WiringOption &o : wiringOptions_) {

@@ -1033,6 +1033,42 @@ private slots:
             "enclosure.kind: must be \"vented\", \"closed\", \"passive-radiator\", "
             "\"bandpass-4\", \"bandpass-6\", \"transmission-line\", \"tapped-horn\" or "
             "\"front-loaded-horn\"");
+        // A line's path: refused where the circuit could not solve it.
+        const auto line = [](const char *from, const char *to) {
+            QByteArray json = SerializeDesignSetup(ofKind(BoxKind::TransmissionLine));
+            if (!json.contains(from))
+                qFatal("the line holds no \"%s\"", from);
+            return json.replace(from, to);
+        };
+        row("a driver off the segments' ends",
+            line("\"driver_at_cm\": 35.5", "\"driver_at_cm\": 50"),
+            "enclosure.driver_at_cm: must be at the path's start or between two segments (0 cm, "
+            "35.5 cm, 75.5 cm, 195.5 cm)");
+        row("a driver at the mouth", line("\"driver_at_cm\": 35.5", "\"driver_at_cm\": 255.5"),
+            "enclosure.driver_at_cm: must be at the path's start or between two segments (0 cm, "
+            "35.5 cm, 75.5 cm, 195.5 cm)");
+        row("a negative area", line("\"end_area_cm2\": 300", "\"end_area_cm2\": -300"),
+            "enclosure.segments[2].end_area_cm2: must be a positive number");
+        row("a segment not joining the one before",
+            line("\"start_area_cm2\": 300", "\"start_area_cm2\": 310"),
+            "enclosure.segments[3].start_area_cm2: must be the area the segment before ends with");
+        row("T of a flare that has none",
+            line("\"flare\": \"parabolic\",", "\"flare\": \"parabolic\", \"t\": 0.5,"),
+            "enclosure.segments[2].t: is an unknown key for a \"parabolic\" segment");
+        {
+            QByteArray json = SerializeDesignSetup(ofKind(BoxKind::TappedHorn));
+            json.replace("\"t\": 0.6", "\"t\": 1.5");
+            row("T above 1", json, "enclosure.segments[2].t: must be a number from 0 to 1");
+            QByteArray more = SerializeDesignSetup(ofKind(BoxKind::FrontLoadedHorn));
+            const QByteArray one = "{\n        \"flare\": \"exponential\",\n        \"length_cm\": "
+                                   "180,\n        \"start_area_cm2\": 250,\n        "
+                                   "\"end_area_cm2\": 5000\n      }";
+            QByteArray seventeen = one;
+            for (int i = 1; i < 17; ++i)
+                seventeen += ", " + one;
+            row("a 17th segment", more.replace(one, seventeen),
+                "enclosure.segments: must hold 1 to 16 segments, not 17");
+        }
         row("a line in a file of version 1",
             edited("\"kind\": \"vented\"", "\"kind\": \"transmission-line\""),
             "enclosure.kind: \"transmission-line\" is a kind of version 2; this file is version 1");
