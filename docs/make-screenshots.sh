@@ -226,6 +226,15 @@ set ChartsForm.EVentSharedWalls 2
 click ChartsForm.UpdateButton
 grab ChartsForm charts-construction.png
 choose ChartsForm.MetricUnitsChoice
+# A tapped horn for one start-up driver, as the window starts it: the path
+# editor, the path's drawing and the curves.
+set ChartsForm.EDriverCount 1
+choose ChartsForm.OneCoilChoice
+click ChartsForm.ConstructionSectionHeader
+click ChartsForm.EnclosureSectionHeader
+choose ChartsForm.TappedHornChoice
+click ChartsForm.UpdateButton
+grab ChartsForm charts-tapped-horn.png
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.
