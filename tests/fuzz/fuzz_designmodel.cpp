@@ -6,8 +6,10 @@
 // order, then the driver count), then the listening space (a number taken
 // modulo the six kinds; a second line non-empty for a cabin given by its
 // length), then up to eight filters, one a line: type, alignment, order,
-// frequency, Q, gain, fp, Qp and "on" as numbers separated by blanks. Every
-// box kind is computed. Checked:
+// frequency, Q, gain, fp, Qp and "on" as numbers separated by blanks; among
+// them, a line "s flare length start end t fill" is a segment of a line's
+// or a horn's path, and "open" opens its mouth. Every box kind is
+// computed. Checked:
 // - a chart is either computed, every one of its curves holding a value per
 //   frequency, or it lacks inputs, and then only inputs whose text is not a
 //   usable number are named as lacking, and its sentence says so (or that
@@ -78,7 +80,29 @@ struct WindowTexts {
     std::vector<FilterStage> filters;
     VoiceCoils coils;
     CoilJoin coilJoin = CoilJoin::Series;
+    std::vector<PathSegment> segments;
+    Mouth mouth = Mouth::BaffledPiston;
 };
+
+// A line's or a horn's segment from a line "s flare length start end t
+// fill": the flare taken modulo the five, a fill where its number is given.
+PathSegment SegmentOfLine(const QString &line) {
+    const QStringList parts = line.mid(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const auto number = [&](int i) {
+        return i < parts.size() ? ParseFieldText(parts[i]) : std::nan("");
+    };
+    PathSegment s;
+    const double flare = number(0);
+    s.flare = std::isfinite(flare) ? static_cast<Flare>(std::fmod(std::fabs(flare), 5.0))
+                                   : Flare::Uniform;
+    s.lengthCm = number(1);
+    s.startAreaCm2 = number(2);
+    s.endAreaCm2 = number(3);
+    s.t = number(4);
+    if (parts.size() > 5)
+        s.fillResistivity = number(5);
+    return s;
+}
 
 // A filter from a line of numbers; what is missing keeps its default.
 FilterStage FilterOfLine(const QString &line) {
@@ -140,6 +164,8 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
     controls.filters = window.filters;
     controls.coils = window.coils;
     controls.coilJoin = window.coilJoin;
+    controls.segments = window.segments;
+    controls.mouth = window.mouth;
     controls.text = [&](const char *name) {
         if (QLatin1String(name) == QLatin1String("EPower"))
             return powerText;
@@ -174,7 +200,8 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
     // together: the space's own rules name those.
     usableInputs &= ~UnusableSpaceInputs(setup.environment);
     const bool chainFault = ChainFault(setup.filters).has_value();
-    const bool vents = !KindOf(kind).ventNeeds.empty();
+    // A line's or a horn's mouth is its vent.
+    const bool vents = !KindOf(kind).ventNeeds.empty() || KindOf(kind).helper == KindHelper::Path;
     for (int i = 0; i < ChartCount; ++i) {
         const auto chart = static_cast<Chart>(i);
         const ChartLack &lack = c.lacks(chart);
@@ -231,7 +258,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             windowFields.push_back(row.field);
     windowFields.push_back(control::DriverCount);
     const size_t mainLines = std::size(InputFields) + 1;
-    const size_t systemLines = 2 + MaxFilters;
+    const size_t systemLines = 2 + MaxFilters + MostPathSegments + 2; // a 17th segment, "open"
     const std::vector<QString> lines =
         fuzz::textLines(std::string_view(reinterpret_cast<const char *>(data), size),
                         mainLines + windowFields.size() + systemLines);
@@ -263,8 +290,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
     }
     window.cabinFromLength = !fuzz::lineOrEmpty(lines, system + 1).isEmpty();
-    for (size_t i = system + 2; i < lines.size(); ++i)
-        window.filters.push_back(FilterOfLine(lines[i]));
+    for (size_t i = system + 2; i < lines.size(); ++i) {
+        if (lines[i].startsWith(QLatin1Char('s')))
+            window.segments.push_back(SegmentOfLine(lines[i]));
+        else if (lines[i] == QLatin1String("open"))
+            window.mouth = Mouth::Open;
+        else
+            window.filters.push_back(FilterOfLine(lines[i]));
+    }
+    // Without segments of its own, a path of every flare's kind between the
+    // taps the window starts with, so that lines and horns are solved too.
+    if (window.segments.empty())
+        for (const char *line : {"s1 40 300 600", "s2 100 600 1200", "s4 80 1200 2400 0.5 4000"})
+            window.segments.push_back(SegmentOfLine(QLatin1String(line)));
     static const std::vector<double> frequencies = ChartFrequencies(ExportPointsPerOctave);
     for (const EnclosureKind &k : EnclosureKinds())
         checkKind(store, k.kind, power, window, frequencies);
