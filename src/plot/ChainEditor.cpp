@@ -1,5 +1,7 @@
 #include "ChainEditor.h"
 
+#include "EditedList.h"
+
 #include "DesignReader.h"
 #include "Fp.h"
 
@@ -84,12 +86,6 @@ const char *AlignmentChoiceName(FilterAlignment a) {
     return "";
 }
 
-QPushButton *Button(const char *name, const char *caption) {
-    auto *b = new QPushButton(QLatin1String(caption));
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
 QString Text(double v) {
     return WindowValueText(v);
 }
@@ -103,35 +99,15 @@ TChainEditor::TChainEditor(std::function<void(const std::function<void()> &)> ru
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    // A column narrow enough for the side panel: the list, its commands,
-    // then the filter being edited.
-    list_ = new QListWidget;
-    list_->setObjectName(QStringLiteral("ChainList"));
-    list_->setMaximumHeight(110);
-    layout->addWidget(list_);
-    const struct {
-        const char *name;
-        const char *caption;
-        void (TChainEditor::*slot)();
-    } commands[] = {
-        {"AddFilterButton", "Add", &TChainEditor::AddFilterButtonClick},
-        {"ApplyFilterButton", "Apply", &TChainEditor::ApplyFilterButtonClick},
-        {"RemoveFilterButton", "Remove", &TChainEditor::RemoveFilterButtonClick},
-        {"FilterUpButton", "Up", &TChainEditor::FilterUpButtonClick},
-        {"FilterDownButton", "Down", &TChainEditor::FilterDownButtonClick},
-    };
-    auto *buttonRow = new QHBoxLayout;
-    for (const auto &c : commands) {
-        QPushButton *b = Button(c.name, c.caption);
-        connect(b, &QPushButton::clicked, this, c.slot);
-        buttonRow->addWidget(b);
-    }
-    layout->addLayout(buttonRow);
-    auto *hint = new QLabel(
+    // The list, its commands, then the filter being edited.
+    list_ = AddEditedList(
+        this, layout, "ChainList",
+        {{"AddFilterButton", "Add", [this] { AddFilterButtonClick(); }},
+         {"ApplyFilterButton", "Apply", [this] { ApplyFilterButtonClick(); }},
+         {"RemoveFilterButton", "Remove", [this] { RemoveFilterButtonClick(); }},
+         {"FilterUpButton", "Up", [this] { FilterUpButtonClick(); }},
+         {"FilterDownButton", "Down", [this] { FilterDownButtonClick(); }}},
         QStringLiteral("Filters before the amplifier, in order; a tick turns one on or off."));
-    hint->setTextFormat(Qt::PlainText);
-    hint->setWordWrap(true);
-    layout->addWidget(hint);
 
     auto *typeGroup = new QWidget;
     auto *typeLayout = new QGridLayout(typeGroup);

@@ -1,5 +1,7 @@
 #include "PathEditor.h"
 
+#include "EditedList.h"
+
 #include "DesignInputs.h"
 #include "DesignReader.h"
 #include "Fp.h"
@@ -234,12 +236,6 @@ void CheckPath(const std::vector<PathSegment> &path) {
         throw DravikError(fault + QLatin1Char('.'));
 }
 
-QPushButton *Button(const char *name, const char *caption) {
-    auto *b = new QPushButton(QLatin1String(caption));
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
 QRadioButton *Choice(const char *name, const char *caption) {
     auto *b = new QRadioButton(QLatin1String(caption));
     b->setObjectName(QLatin1String(name));
@@ -314,35 +310,17 @@ TPathEditor::TPathEditor(std::function<void(const std::function<void()> &)> runC
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    // A column narrow enough for the side panel: the list, its commands,
-    // the segment being edited, the mouth, then the outline.
-    list_ = new QListWidget;
-    list_->setObjectName(QStringLiteral("SegmentTable"));
-    list_->setMaximumHeight(110);
-    layout->addWidget(list_);
-    const struct {
-        const char *name;
-        const char *caption;
-        void (TPathEditor::*slot)();
-    } commands[] = {
-        {"AddSegmentButton", "Add", &TPathEditor::AddSegmentButtonClick},
-        {"ApplySegmentButton", "Apply", &TPathEditor::ApplySegmentButtonClick},
-        {"RemoveSegmentButton", "Remove", &TPathEditor::RemoveSegmentButtonClick},
-        {"SegmentUpButton", "Up", &TPathEditor::SegmentUpButtonClick},
-        {"SegmentDownButton", "Down", &TPathEditor::SegmentDownButtonClick},
-    };
-    auto *buttonRow = new QHBoxLayout;
-    for (const auto &c : commands) {
-        QPushButton *b = Button(c.name, c.caption);
-        connect(b, &QPushButton::clicked, this, c.slot);
-        buttonRow->addWidget(b);
-    }
-    layout->addLayout(buttonRow);
-    auto *hint = new QLabel(QStringLiteral("Segments from the closed end (or the throat) to the "
-                                           "mouth; each starts where the one before ends."));
-    hint->setTextFormat(Qt::PlainText);
-    hint->setWordWrap(true);
-    layout->addWidget(hint);
+    // The list, its commands, the segment being edited, the mouth, then the
+    // outline.
+    list_ = AddEditedList(
+        this, layout, "SegmentTable",
+        {{"AddSegmentButton", "Add", [this] { AddSegmentButtonClick(); }},
+         {"ApplySegmentButton", "Apply", [this] { ApplySegmentButtonClick(); }},
+         {"RemoveSegmentButton", "Remove", [this] { RemoveSegmentButtonClick(); }},
+         {"SegmentUpButton", "Up", [this] { SegmentUpButtonClick(); }},
+         {"SegmentDownButton", "Down", [this] { SegmentDownButtonClick(); }}},
+        QStringLiteral("Segments from the closed end (or the throat) to the mouth; each starts "
+                       "where the one before ends."));
 
     auto *flareGroup = new QWidget;
     auto *flareLayout = new QGridLayout(flareGroup);
