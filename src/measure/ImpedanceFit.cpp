@@ -2,6 +2,8 @@
 
 #include "Acoustics.h"
 
+#include <QStringList>
+
 #include <gsl/gsl_blas.h>
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
@@ -9,8 +11,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
+#include <iterator>
 #include <memory>
+#include <numeric>
 
 namespace dravik {
 
@@ -213,16 +218,46 @@ double median(std::vector<double> v) {
     return *middle;
 }
 
+// Far below resonance what is left of the resistance, with the motional
+// part of the estimate taken off, may still rise in proportion to f: a
+// creeping suspension loses energy there. A straight line in f through the
+// points below this share of Fs, taken to 0 Hz, leaves that loss out; the
+// line needs a few points to average the noise.
+constexpr double DcLineShare = 0.5;
+constexpr double MinDcLinePoints = 8;
+
+std::optional<double> resistanceAtDc(const ImpedanceCurve &c, const ElectricalModel &motion) {
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (size_t i = 0; i < c.size() && c.hz[i] < DcLineShare * motion.fs; ++i) {
+        const double x = c.hz[i], y = (c.z[i] - MotionalImpedance(motion, x)).real();
+        n += 1;
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+    }
+    const double spread = sxx - sx * sx / n;
+    if (n < MinDcLinePoints || !(spread > 0.0))
+        return std::nullopt;
+    const double slope = (sxy - sx * sy / n) / spread, atDc = (sy - slope * sx) / n;
+    if (!(atDc > 0.0))
+        return std::nullopt;
+    return atDc;
+}
+
 // Re from the points below resonance, where the coil's losses have not yet
-// begun: the median of |Z| there, with the motional part that `e` predicts
-// taken off each point. Only the points within half as much again as the
-// lowest |Z| below resonance count, so the noisy flanks of the peak do not.
+// begun: the line above, or else the median of |Z| there, with the motional
+// part that `e` predicts taken off each point. Only the points within half
+// as much again as the lowest |Z| below resonance count, so the noisy flanks
+// of the peak do not.
 double resistanceBelowResonance(const ImpedanceCurve &c, size_t peak, const ClassicEstimate &e) {
     ElectricalModel motion;
     motion.re = e.re;
     motion.fs = e.fs;
     motion.qms = e.qms;
     motion.qes = e.qes;
+    if (const std::optional<double> atDc = resistanceAtDc(c, motion))
+        return *atDc;
     double lowest = std::abs(c.z[0]);
     for (size_t i = 0; i < peak; ++i)
         lowest = std::min(lowest, std::abs(c.z[i]));
@@ -352,40 +387,111 @@ std::optional<ClassicEstimate> EstimateClassic(const ImpedanceCurve &c,
 
 namespace {
 
-// The parameters the solver moves, as logarithms, in this order; Re leaves
-// the list when it was measured at DC, R2 and L2 with the plain model.
-enum Parameter { PRe, PFs, PQms, PQes, PLe, PR2, PL2, ParameterCount };
+// The parameters the solver may move. Wright's model is fitted as its
+// resistance and reactance at ReferenceW, Rr = Krm w0^Erm and
+// Xr = Kxm w0^Exm, which a change of exponent leaves nearly where they
+// were: Krm and its exponent alone move together and slow the solver.
+enum Parameter {
+    PRe,
+    PFs,
+    PQms,
+    PQes,
+    PLe,
+    PR2,
+    PL2,
+    PRr,
+    PErm,
+    PXr,
+    PExm,
+    PLeb,
+    PRss,
+    PKe,
+    PCreep,
+    ParameterCount
+};
+
+using Values = std::array<double, ParameterCount>;
+using Derivatives = std::array<Impedance, ParameterCount>;
+
+constexpr double ReferenceW = TwoPi * 1000.0;
+constexpr double Ln10 = 2.302585092994045684;
 
 // Costs this close, relative to each other, are one minimum.
 constexpr double SameMinimum = 1e-6;
 
 // Far beyond any driver, so that exp() of a wild step stays finite.
 constexpr double LogLimit = 40.0;
+// Wright's exponents and lambda stay where the models still mean something.
+constexpr double MinExponent = 0.01, MaxExponent = 2.0;
+constexpr double MaxFitCreep = 0.5;
 
-struct Problem {
-    const ImpedanceCurve *curve = nullptr;
-    InductanceModel inductance = InductanceModel::Plain;
-    double fixedRe = 0;
-    std::vector<Parameter> free; // the solver's parameters, by position
-    std::vector<double> weight;  // 1 / |Z| per point
+// Where the solver may take a parameter: its logarithm's range, or for
+// lambda, which may be 0, its own.
+struct Range {
+    double low, high;
+    bool logarithmic;
+};
 
-    ElectricalModel model(const gsl_vector *x) const {
-        std::array<double, ParameterCount> v{};
-        v[PRe] = fixedRe;
-        for (size_t k = 0; k < free.size(); ++k)
-            v[free[k]] = std::exp(std::clamp(gsl_vector_get(x, k), -LogLimit, LogLimit));
-        ElectricalModel m;
-        m.inductance = inductance;
-        m.re = v[PRe];
-        m.fs = v[PFs];
-        m.qms = v[PQms];
-        m.qes = v[PQes];
-        m.le = v[PLe];
+Range rangeOf(Parameter k) {
+    if (k == PErm || k == PExm)
+        return {std::log(MinExponent), std::log(MaxExponent), true};
+    if (k == PCreep)
+        return {-MaxFitCreep, MaxFitCreep, false};
+    return {-LogLimit, LogLimit, true};
+}
+
+Values valuesOf(const ElectricalModel &m) {
+    Values v{};
+    v[PRe] = m.re;
+    v[PFs] = m.fs;
+    v[PQms] = m.qms;
+    v[PQes] = m.qes;
+    v[PLe] = m.le;
+    v[PR2] = m.r2;
+    v[PL2] = m.l2;
+    v[PRr] = m.krm * std::pow(ReferenceW, m.erm);
+    v[PErm] = m.erm;
+    v[PXr] = m.kxm * std::pow(ReferenceW, m.exm);
+    v[PExm] = m.exm;
+    v[PLeb] = m.leb;
+    v[PRss] = m.rss;
+    v[PKe] = m.ke;
+    v[PCreep] = m.creep;
+    return v;
+}
+
+// The model of `kind` from the values; the figures of other coil models stay 0.
+ElectricalModel modelOf(const Values &v, InductanceModel kind) {
+    ElectricalModel m;
+    m.inductance = kind;
+    m.re = v[PRe];
+    m.fs = v[PFs];
+    m.qms = v[PQms];
+    m.qes = v[PQes];
+    m.creep = v[PCreep];
+    switch (kind) {
+    case InductanceModel::Lossy:
         m.r2 = v[PR2];
         m.l2 = v[PL2];
-        return m;
+        [[fallthrough]];
+    case InductanceModel::Plain:
+        m.le = v[PLe];
+        break;
+    case InductanceModel::Wright:
+        m.erm = v[PErm];
+        m.krm = v[PRr] / std::pow(ReferenceW, m.erm);
+        m.exm = v[PExm];
+        m.kxm = v[PXr] / std::pow(ReferenceW, m.exm);
+        break;
+    case InductanceModel::SemiInductance:
+        m.leb = v[PLeb];
+        m.le = v[PLe];
+        m.rss = v[PRss];
+        m.ke = v[PKe];
+        break;
     }
-};
+    return m;
+}
 
 // 1 / z written out. The library's complex division guards against
 // overflow and underflow at a cost that thousands of points an iteration
@@ -395,69 +501,197 @@ Impedance reciprocal(Impedance z) {
     return {z.real() / n, -z.imag() / n};
 }
 
-// The parts of the model at one frequency that the residual and its
-// derivatives share.
-struct PointModel {
-    double w = 0;
-    Impedance inverseDen;    // 1 / D, D = 1 + j Qms (f/Fs - Fs/f)
-    Impedance motional;      // Zmot = Re Qms / Qes / D
-    Impedance jwl2;          // j w L2
-    Impedance inverseBranch; // 1 / (R2 + j w L2)
-    Impedance branch;        // Zp = R2 j w L2 / (R2 + j w L2)
-    Impedance z;             // the whole impedance
+// What the model needs of one frequency, worked out once.
+struct Point {
+    double f = 0, w = 0, lnF = 0;
+    double lnRatio = 0; // ln(w / ReferenceW)
+    Impedance sqrtS;    // sqrt(j w)
+    double weight = 0;  // the residual's: sqrt(octave weight) / |Z|
+};
 
-    PointModel(const ElectricalModel &m, double f) : w(TwoPi * f) {
-        inverseDen = reciprocal(Impedance(1.0, m.qms * (f / m.fs - m.fs / f)));
-        motional = MotionalPeak(m) * inverseDen;
-        z = Impedance(m.re, w * m.le) + motional;
-        if (m.inductance == InductanceModel::Lossy) {
-            jwl2 = Impedance(0.0, w * m.l2);
-            inverseBranch = reciprocal(m.r2 + jwl2);
-            branch = m.r2 * jwl2 * inverseBranch;
-            z += branch;
+std::vector<Point> pointsOf(const ImpedanceCurve &c) {
+    const std::vector<double> octave = OctaveWeights(c.hz);
+    std::vector<Point> points(c.size());
+    for (size_t i = 0; i < c.size(); ++i) {
+        Point &p = points[i];
+        p.f = c.hz[i];
+        p.w = TwoPi * p.f;
+        p.lnF = std::log(p.f);
+        p.lnRatio = std::log(p.w / ReferenceW);
+        p.sqrtS = std::polar(std::sqrt(p.w), Pi / 4.0);
+        p.weight = std::sqrt(octave[i]) / std::abs(c.z[i]);
+    }
+    return points;
+}
+
+// The voice coil's inductance at one point, without Re, and where asked
+// for, its derivatives by the logarithm of each of its parameters x, that
+// is x dZ/dx. With Zp the parallel part of the lossy or semi-inductance
+// model, d(1/Zp) by a branch's log is minus its admittance, so dZp = Zp^2 Y.
+using CoilFunction = Impedance (*)(const Values &, const Point &, Derivatives *);
+
+Impedance plainCoil(const Values &v, const Point &p, Derivatives *d) {
+    const Impedance jwle(0.0, p.w * v[PLe]);
+    if (d)
+        (*d)[PLe] = jwle;
+    return jwle;
+}
+
+Impedance lossyCoil(const Values &v, const Point &p, Derivatives *d) {
+    const Impedance jwle(0.0, p.w * v[PLe]), jwl2(0.0, p.w * v[PL2]);
+    const Impedance inverseBranch = reciprocal(v[PR2] + jwl2);
+    const Impedance branch = v[PR2] * jwl2 * inverseBranch;
+    if (d) {
+        (*d)[PLe] = jwle;
+        (*d)[PR2] = branch * jwl2 * inverseBranch;
+        (*d)[PL2] = branch * v[PR2] * inverseBranch;
+    }
+    return jwle + branch;
+}
+
+// Rr (w/w0)^Erm + j Xr (w/w0)^Exm; by ln Erm: Erm ln(w/w0) times the term.
+Impedance wrightCoil(const Values &v, const Point &p, Derivatives *d) {
+    const double r = v[PRr] * std::exp(v[PErm] * p.lnRatio);
+    const double x = v[PXr] * std::exp(v[PExm] * p.lnRatio);
+    if (d) {
+        (*d)[PRr] = r;
+        (*d)[PErm] = v[PErm] * p.lnRatio * r;
+        (*d)[PXr] = Impedance(0.0, x);
+        (*d)[PExm] = Impedance(0.0, v[PExm] * p.lnRatio * x);
+    }
+    return {r, x};
+}
+
+Impedance semiCoil(const Values &v, const Point &p, Derivatives *d) {
+    const Impedance jwleb(0.0, p.w * v[PLeb]);
+    const Impedance yLe = reciprocal(Impedance(0.0, p.w * v[PLe]));
+    const Impedance yKe = reciprocal(v[PKe] * p.sqrtS);
+    const Impedance parallel = reciprocal(1.0 / v[PRss] + yLe + yKe);
+    if (d) {
+        const Impedance squared = parallel * parallel;
+        (*d)[PLeb] = jwleb;
+        (*d)[PLe] = squared * yLe;
+        (*d)[PRss] = squared / v[PRss];
+        (*d)[PKe] = squared * yKe;
+    }
+    return jwleb + parallel;
+}
+
+// Each coil model's function and the parameters the solver moves for it,
+// in the order of InductanceModel.
+struct CoilRow {
+    CoilFunction impedance;
+    size_t count;
+    std::array<Parameter, 4> parameters;
+};
+
+const CoilRow CoilRows[] = {
+    {plainCoil, 1, {PLe}},
+    {lossyCoil, 3, {PLe, PR2, PL2}},
+    {wrightCoil, 4, {PRr, PErm, PXr, PExm}},
+    {semiCoil, 4, {PLeb, PLe, PRss, PKe}},
+};
+
+const CoilRow &coilRow(InductanceModel m) {
+    return CoilRows[size_t(m)];
+}
+
+// pi / (2 ln 10): the creep's loss d over lambda.
+constexpr double LossPerLambda = Pi / (2.0 * Ln10);
+
+// The motional part at one point and what its derivatives share.
+struct Motion {
+    Impedance z;          // Zmot = Res / D
+    Impedance inverseDen; // 1 / D, D = 1 + Qms d (1/u - 1) + j Qms (u - v)
+    double u = 0, v = 0;  // f / Fs and Fs / (f c)
+    double c = 1, log10Ratio = 0;
+    bool held = false; // c held at MinCreepFactor
+};
+
+Motion motionAt(const Values &v, const Point &p, double lnFs, double peak) {
+    Motion m;
+    m.log10Ratio = (p.lnF - lnFs) / Ln10;
+    m.c = 1.0 - v[PCreep] * m.log10Ratio;
+    if (m.c < MinCreepFactor) {
+        m.c = MinCreepFactor;
+        m.held = true;
+    }
+    m.u = p.f / v[PFs];
+    m.v = v[PFs] / (p.f * m.c);
+    const double loss = v[PQms] * v[PCreep] * LossPerLambda * (v[PFs] / p.f - 1.0);
+    m.inverseDen = reciprocal(Impedance(1.0 + loss, v[PQms] * (m.u - m.v)));
+    m.z = peak * m.inverseDen;
+    return m;
+}
+
+// The derivatives of the motional part and of Re, by the logarithms of Re,
+// Fs, Qms and Qes, and by lambda itself, with u = f/Fs, v = 1 / (u c),
+// c = 1 - lambda log10(f/Fs), d = k lambda, k = pi / (2 ln 10); all of D
+// but its 1 goes with Qms:
+//   Re:  Re + Zmot          Qes: -Zmot        Qms: Zmot / D
+//   Fs:  Zmot Qms (j (u + v (1 - lambda / (c ln 10))) - d / u) / D
+//   lambda: Zmot Qms (j v log10(f/Fs) / c - k (1/u - 1)) / D
+void motionDerivatives(const Values &v, const Motion &m, Derivatives &d) {
+    const Impedance slope = m.z * m.inverseDen * v[PQms];
+    const double creeps = m.held ? 0.0 : 1.0;
+    const double loss = v[PCreep] * LossPerLambda;
+    d[PRe] = v[PRe] + m.z;
+    d[PQes] = -m.z;
+    d[PQms] = m.z * m.inverseDen;
+    d[PFs] = slope * Impedance(-loss / m.u, m.u + m.v * (1.0 - creeps * v[PCreep] / (Ln10 * m.c)));
+    d[PCreep] =
+        slope * Impedance(-LossPerLambda * (1.0 / m.u - 1.0), creeps * m.v * m.log10Ratio / m.c);
+}
+
+struct Problem {
+    const ImpedanceCurve *curve = nullptr;
+    const std::vector<Point> *points = nullptr;
+    InductanceModel inductance = InductanceModel::Plain;
+    Values fixed{};              // the start, and the parameters the solver leaves
+    std::vector<Parameter> free; // the solver's parameters, by position
+
+    Values values(const gsl_vector *x) const {
+        Values v = fixed;
+        for (size_t k = 0; k < free.size(); ++k) {
+            const Range r = rangeOf(free[k]);
+            const double y = std::clamp(gsl_vector_get(x, k), r.low, r.high);
+            v[free[k]] = r.logarithmic ? std::exp(y) : y;
         }
+        return v;
     }
 };
 
 int residuals(const gsl_vector *x, void *data, gsl_vector *f) {
     const Problem &p = *static_cast<const Problem *>(data);
-    const ElectricalModel m = p.model(x);
-    const ImpedanceCurve &c = *p.curve;
-    for (size_t i = 0; i < c.size(); ++i) {
-        const Impedance r = (PointModel(m, c.hz[i]).z - c.z[i]) * p.weight[i];
+    const Values v = p.values(x);
+    const double lnFs = std::log(v[PFs]), peak = v[PRe] * v[PQms] / v[PQes];
+    const CoilFunction coil = coilRow(p.inductance).impedance;
+    const std::vector<Point> &points = *p.points;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const Point &point = points[i];
+        const Impedance z = v[PRe] + coil(v, point, nullptr) + motionAt(v, point, lnFs, peak).z;
+        const Impedance r = (z - p.curve->z[i]) * point.weight;
         f->data[2 * i * f->stride] = r.real();
         f->data[(2 * i + 1) * f->stride] = r.imag();
     }
     return GSL_SUCCESS;
 }
 
-// The derivatives of Z by the logarithm of each parameter x, that is x dZ/dx:
-//   Re:  Re + Zmot          Qes: -Zmot        Qms: Zmot / D
-//   Fs:  Zmot j Qms (f/Fs + Fs/f) / D         with D = 1 + j Qms (f/Fs - Fs/f)
-//   Le:  j w Le             R2:  Zp j w L2 / (R2 + j w L2)
-//   L2:  Zp R2 / (R2 + j w L2)                with Zp = R2 j w L2 / (R2 + j w L2)
 int jacobian(const gsl_vector *x, void *data, gsl_matrix *J) {
     const Problem &p = *static_cast<const Problem *>(data);
-    const ElectricalModel m = p.model(x);
-    const ImpedanceCurve &c = *p.curve;
-    std::array<Impedance, ParameterCount> d;
-    for (size_t i = 0; i < c.size(); ++i) {
-        const double f = c.hz[i];
-        const PointModel point(m, f);
-        const Impedance zmot = point.motional;
-        d[PRe] = m.re + zmot;
-        d[PQes] = -zmot;
-        d[PQms] = zmot * point.inverseDen;
-        d[PFs] = zmot * point.inverseDen * Impedance(0.0, m.qms * (f / m.fs + m.fs / f));
-        d[PLe] = Impedance(0.0, point.w * m.le);
-        if (m.inductance == InductanceModel::Lossy) {
-            d[PR2] = point.branch * point.jwl2 * point.inverseBranch;
-            d[PL2] = point.branch * m.r2 * point.inverseBranch;
-        }
+    const Values v = p.values(x);
+    const double lnFs = std::log(v[PFs]), peak = v[PRe] * v[PQms] / v[PQes];
+    const CoilFunction coil = coilRow(p.inductance).impedance;
+    const std::vector<Point> &points = *p.points;
+    Derivatives d{};
+    for (size_t i = 0; i < points.size(); ++i) {
+        const Point &point = points[i];
+        motionDerivatives(v, motionAt(v, point, lnFs, peak), d);
+        coil(v, point, &d);
         double *re = J->data + 2 * i * J->tda;
         double *im = re + J->tda;
         for (size_t k = 0; k < p.free.size(); ++k) {
-            const Impedance dz = d[p.free[k]] * p.weight[i];
+            const Impedance dz = d[p.free[k]] * point.weight;
             re[k] = dz.real();
             im[k] = dz.imag();
         }
@@ -474,27 +708,62 @@ struct VectorDeleter {
 
 struct Solution {
     ElectricalModel model;
-    double cost = 0; // the sum of the squared weighted residuals
+    double cost = HUGE_VAL; // the sum of the squared weighted residuals
     int iterations = 0;
     bool converged = false;
 };
 
-void setStart(Problem &p, gsl_vector *x, const ElectricalModel &start) {
-    const std::array<double, ParameterCount> v = {start.re, start.fs, start.qms, start.qes,
-                                                  start.le, start.r2, start.l2};
-    for (size_t k = 0; k < p.free.size(); ++k)
-        gsl_vector_set(x, k, std::log(v[p.free[k]]));
+void setStart(const Problem &p, gsl_vector *x) {
+    for (size_t k = 0; k < p.free.size(); ++k) {
+        const Range r = rangeOf(p.free[k]);
+        const double v = p.fixed[p.free[k]];
+        const double y = r.logarithmic ? std::log(std::max(v, DBL_MIN)) : v;
+        gsl_vector_set(x, k, std::clamp(y, r.low, r.high));
+    }
 }
 
 bool finiteModel(const ElectricalModel &m) {
-    for (double v : {m.re, m.fs, m.qms, m.qes, m.le, m.r2, m.l2})
+    for (double v : {m.re, m.fs, m.qms, m.qes, m.le, m.r2, m.l2, m.krm, m.erm, m.kxm, m.exm, m.leb,
+                     m.rss, m.ke, m.creep})
         if (!std::isfinite(v))
             return false;
     return true;
 }
 
-// One run of GSL's trust-region Levenberg-Marquardt from `start`.
-Solution solve(Problem &p, const ElectricalModel &start) {
+double costOf(gsl_multifit_nlinear_workspace *w) {
+    double cost = 0.0;
+    gsl_blas_ddot(gsl_multifit_nlinear_residual(w), gsl_multifit_nlinear_residual(w), &cost);
+    return cost;
+}
+
+// The solver stops at GSL's tests of its step, gradient and cost, or when
+// the cost has stopped falling: a model with more freedom than the curve
+// asks for (an R2-L2 branch on a plain coil) slides along a valley of one
+// cost, its steps changing nothing that shows. A start that finds no step
+// at all has not converged.
+constexpr double StepTolerance = 1e-12, GradientTolerance = 1e-12, CostTolerance = 1e-14;
+constexpr double FlatCost = 1e-9;
+constexpr int FlatSteps = 5;
+
+int iterate(gsl_multifit_nlinear_workspace *w) {
+    double cost = costOf(w);
+    int flat = 0, info = 0, status = GSL_CONTINUE;
+    for (int step = 0; status == GSL_CONTINUE && step < MaxIterationsPerStart; ++step) {
+        if (gsl_multifit_nlinear_iterate(w) == GSL_ENOPROG && step == 0)
+            return GSL_ENOPROG;
+        status =
+            gsl_multifit_nlinear_test(StepTolerance, GradientTolerance, CostTolerance, &info, w);
+        const double next = costOf(w);
+        flat = next >= (1.0 - FlatCost) * cost ? flat + 1 : 0;
+        cost = next;
+        if (status == GSL_CONTINUE && flat >= FlatSteps)
+            status = GSL_SUCCESS;
+    }
+    return status == GSL_CONTINUE ? GSL_EMAXITER : status;
+}
+
+// One run of GSL's trust-region Levenberg-Marquardt from the problem's start.
+Solution solve(Problem &p) {
     // GSL's own handler aborts the process; its status codes say enough.
     gsl_set_error_handler_off();
     const size_t n = 2 * p.curve->size();
@@ -515,25 +784,20 @@ Solution solve(Problem &p, const ElectricalModel &start) {
     std::unique_ptr<gsl_vector, VectorDeleter> x(gsl_vector_alloc(count));
     if (!w || !x)
         throw std::bad_alloc();
-    setStart(p, x.get(), start);
+    setStart(p, x.get());
     Solution s;
-    int info = 0;
     int status = gsl_multifit_nlinear_init(x.get(), &fdf, w.get());
     if (status == GSL_SUCCESS)
-        status = gsl_multifit_nlinear_driver(MaxIterationsPerStart, 1e-12, 1e-12, 1e-14, nullptr,
-                                             nullptr, &info, w.get());
-    const gsl_vector *best = gsl_multifit_nlinear_position(w.get());
-    s.model = p.model(best);
+        status = iterate(w.get());
+    s.model = modelOf(p.values(gsl_multifit_nlinear_position(w.get())), p.inductance);
     s.iterations = int(gsl_multifit_nlinear_niter(w.get()));
     s.converged = status == GSL_SUCCESS;
-    double cost = 0.0;
-    gsl_blas_ddot(gsl_multifit_nlinear_residual(w.get()), gsl_multifit_nlinear_residual(w.get()),
-                  &cost);
+    const double cost = costOf(w.get());
     s.cost = std::isfinite(cost) ? cost : HUGE_VAL;
     // A solver that lost itself in a curve the model cannot follow gives
     // back where it started rather than figures that are not numbers.
     if (!finiteModel(s.model)) {
-        s.model = start;
+        s.model = modelOf(p.fixed, p.inductance);
         s.converged = false;
         s.cost = HUGE_VAL;
     }
@@ -567,45 +831,294 @@ std::vector<ElectricalModel> lossyStarts(const ElectricalModel &plain) {
     return starts;
 }
 
-Problem makeProblem(const ImpedanceCurve &c, InductanceModel inductance,
-                    std::optional<double> dcResistance) {
-    Problem p;
-    p.curve = &c;
-    p.inductance = inductance;
-    if (dcResistance)
-        p.fixedRe = *dcResistance;
-    else
-        p.free.push_back(PRe);
-    for (Parameter k : {PFs, PQms, PQes, PLe})
-        p.free.push_back(k);
-    if (inductance == InductanceModel::Lossy) {
-        p.free.push_back(PR2);
-        p.free.push_back(PL2);
+// y = a + e ln(w / w0) by least squares in log-log, each point weighted by
+// the span of log f it stands for.
+struct PowerLaw {
+    double atReference = 0, exponent = 0; // exp(a) and e
+    bool valid = false;
+};
+
+PowerLaw powerLawOver(const std::vector<Point> &points, const std::vector<double> &octave,
+                      const std::vector<double> &y) {
+    double s = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    int count = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (!(y[i] > 0.0))
+            continue;
+        const double w = octave[i], x = points[i].lnRatio, ly = std::log(y[i]);
+        s += w;
+        sx += w * x;
+        sy += w * ly;
+        sxx += w * x * x;
+        sxy += w * x * ly;
+        ++count;
     }
-    p.weight.reserve(c.size());
-    for (const Impedance &z : c.z)
-        p.weight.push_back(1.0 / std::abs(z));
-    return p;
+    PowerLaw law;
+    const double det = s * sxx - sx * sx;
+    if (count < 3 || !(det > 0.0))
+        return law;
+    law.exponent = (s * sxy - sx * sy) / det;
+    law.atReference = std::exp((sy - law.exponent * sx) / s);
+    law.valid = std::isfinite(law.exponent) && std::isfinite(law.atReference);
+    return law;
+}
+
+// The coil's share of |Z| above this many times Fs, where the motional
+// part has faded, shows the powers of Wright's model; a resistance below
+// a tenth of Re there is too close to Re's own uncertainty to tell them.
+constexpr double CoilRegion = 10.0;
+constexpr double CoilResistanceFloor = 0.1;
+constexpr double StartExponent = 0.7;
+
+// Wright's starts from the plain fit: the straight lines in log-log that
+// the coil's resistance and reactance follow at the top of the band; and
+// the plain Le itself (an exponent of 1) with a small rising resistance.
+std::vector<ElectricalModel> wrightStarts(const ImpedanceCurve &c, const std::vector<Point> &points,
+                                          const ElectricalModel &plain) {
+    const std::vector<double> octave = OctaveWeights(c.hz);
+    std::vector<double> r(c.size(), 0.0), x(c.size(), 0.0);
+    for (size_t i = 0; i < c.size(); ++i) {
+        if (c.hz[i] < CoilRegion * plain.fs)
+            continue;
+        const Impedance coil = c.z[i] - plain.re - MotionalImpedance(plain, c.hz[i]);
+        if (coil.real() > CoilResistanceFloor * plain.re)
+            r[i] = coil.real();
+        x[i] = coil.imag();
+    }
+    ElectricalModel nested = plain;
+    nested.inductance = InductanceModel::Wright;
+    nested.le = 0.0;
+    nested.exm = 1.0;
+    nested.kxm = plain.le;
+    nested.erm = StartExponent;
+    nested.krm = CoilResistanceFloor * plain.re / std::pow(ReferenceW, StartExponent);
+    ElectricalModel slopes = nested;
+    const auto clampExponent = [](double e) { return std::clamp(e, 0.3, 1.2); };
+    if (const PowerLaw law = powerLawOver(points, octave, r); law.valid) {
+        slopes.erm = clampExponent(law.exponent);
+        slopes.krm = law.atReference / std::pow(ReferenceW, slopes.erm);
+    }
+    if (const PowerLaw law = powerLawOver(points, octave, x); law.valid) {
+        slopes.exm = clampExponent(law.exponent);
+        slopes.kxm = law.atReference / std::pow(ReferenceW, slopes.exm);
+    }
+    return {slopes, nested};
+}
+
+// The semi-inductance holds the lossy model as Ke grows: Leb the lossy Le,
+// Le the lossy L2 and Rss the lossy R2. Its starts take the lossy fit with
+// Ke sqrt(w) at the R2-L2 corner Rss / Le this many times Rss, from a
+// branch that barely shows to one that carries much of the current.
+std::vector<ElectricalModel> semiStarts(const ElectricalModel &lossy) {
+    const double keShares[SemiFitStarts] = {3.0, 1.0, 0.3};
+    std::vector<ElectricalModel> starts;
+    for (double share : keShares) {
+        ElectricalModel m = lossy;
+        m.inductance = InductanceModel::SemiInductance;
+        m.leb = lossy.le;
+        m.le = lossy.l2;
+        m.rss = lossy.r2;
+        m.r2 = m.l2 = 0.0;
+        m.ke = share * m.rss / std::sqrt(m.rss / m.le);
+        starts.push_back(m);
+    }
+    return starts;
+}
+
+// The fits of one curve: the points worked out once, the iterations of
+// every start counted together.
+class Fitter {
+public:
+    Fitter(const ImpedanceCurve &c, std::optional<double> dcResistance, int iterations = 0)
+        : curve_(&c), points_(pointsOf(c)), dcResistance_(dcResistance), iterations_(iterations) {}
+
+    const std::vector<Point> &points() const { return points_; }
+    int iterations() const { return iterations_; }
+
+    Solution solveFrom(const ElectricalModel &start, bool creep) {
+        Problem p = problem(start, creep);
+        const Solution s = solve(p);
+        iterations_ += s.iterations;
+        return s;
+    }
+
+    // The best of several starts, with the iterations of them all. Two
+    // starts that end at the same least cost have found the minimum the
+    // others would find again.
+    Solution bestOf(const std::vector<ElectricalModel> &starts, bool creep) {
+        std::optional<Solution> best;
+        int iterations = 0;
+        for (const ElectricalModel &start : starts) {
+            const Solution candidate = solveFrom(start, creep);
+            iterations += candidate.iterations;
+            const bool confirmed =
+                best && candidate.converged && best->converged &&
+                std::fabs(candidate.cost - best->cost) <= SameMinimum * best->cost;
+            if (!best || candidate.cost < best->cost)
+                best = candidate;
+            if (confirmed)
+                break;
+        }
+        best->iterations = iterations;
+        return *best;
+    }
+
+private:
+    Problem problem(const ElectricalModel &start, bool creep) const {
+        Problem p;
+        p.curve = curve_;
+        p.points = &points_;
+        p.inductance = start.inductance;
+        p.fixed = valuesOf(start);
+        if (dcResistance_)
+            p.fixed[PRe] = *dcResistance_;
+        else
+            p.free.push_back(PRe);
+        for (Parameter k : {PFs, PQms, PQes})
+            p.free.push_back(k);
+        const CoilRow &row = coilRow(start.inductance);
+        p.free.insert(p.free.end(), row.parameters.begin(), row.parameters.begin() + row.count);
+        if (creep)
+            p.free.push_back(PCreep);
+        else
+            p.fixed[PCreep] = 0.0;
+        return p;
+    }
+
+    const ImpedanceCurve *curve_;
+    std::vector<Point> points_;
+    std::optional<double> dcResistance_;
+    int iterations_ = 0;
+};
+
+// Every model the options ask for, each from its starts; the lossy fit is
+// also the semi-inductance's start when only that is asked for.
+std::vector<Solution> fitModels(Fitter &fitter, const ImpedanceCurve &c, const Solution &plainFit,
+                                const FitOptions &options) {
+    const ElectricalModel &plain = plainFit.model;
+    const bool creep = options.fitCreep;
+    const auto wants = [&](InductanceModel m) { return options.models.contains(m); };
+    std::vector<Solution> fits(std::size(AllInductanceModels));
+    if (wants(InductanceModel::Plain)) {
+        Solution &s = fits[size_t(InductanceModel::Plain)];
+        s = creep ? fitter.solveFrom(plain, true) : plainFit;
+    }
+    if (wants(InductanceModel::Lossy) || wants(InductanceModel::SemiInductance))
+        fits[size_t(InductanceModel::Lossy)] = fitter.bestOf(lossyStarts(plain), creep);
+    if (wants(InductanceModel::Wright))
+        fits[size_t(InductanceModel::Wright)] =
+            fitter.bestOf(wrightStarts(c, fitter.points(), plain), creep);
+    if (wants(InductanceModel::SemiInductance))
+        fits[size_t(InductanceModel::SemiInductance)] =
+            fitter.bestOf(semiStarts(fits[size_t(InductanceModel::Lossy)].model), creep);
+    return fits;
+}
+
+CoilFit coilFitOf(const Solution &s, const ImpedanceCurve &c) {
+    CoilFit f;
+    f.model = s.model;
+    f.band = FitResidual(s.model, c);
+    f.resonance = FitResidual(s.model, c, 0.5 * s.model.fs, 2.0 * s.model.fs);
+    f.coil = FitResidual(s.model, c, 2.0 * s.model.fs, HUGE_VAL);
+    f.iterations = s.iterations;
+    f.converged = s.converged;
+    f.plausible = !ImplausibleFigure(s.model, c);
+    return f;
+}
+
+// The model that misses the curve least among those whose figures are a
+// driver's (among all when none is); on a tie, the simpler.
+size_t chosenFit(const std::vector<CoilFit> &tried, const std::vector<double> &costs) {
+    const bool anyPlausible =
+        std::any_of(tried.begin(), tried.end(), [](const CoilFit &f) { return f.plausible; });
+    size_t best = 0;
+    for (size_t k = 1; k < tried.size(); ++k) {
+        const bool eligible = tried[k].plausible || !anyPlausible;
+        const bool bestEligible = tried[best].plausible || !anyPlausible;
+        if (eligible && (!bestEligible || costs[k] < costs[best]))
+            best = k;
+    }
+    return best;
+}
+
+// The points of the curve inside the band of the options.
+ImpedanceCurve inBand(const ImpedanceCurve &c, const FitOptions &options) {
+    const double from = options.fromHz.value_or(-HUGE_VAL);
+    const double to = options.toHz.value_or(HUGE_VAL);
+    ImpedanceCurve kept;
+    for (size_t i = 0; i < c.size(); ++i)
+        if (c.hz[i] >= from && c.hz[i] <= to) {
+            kept.hz.push_back(c.hz[i]);
+            kept.z.push_back(c.z[i]);
+        }
+    return kept;
+}
+
+// The curve's scatter from point to point. Where the curve is smooth on the
+// scale of the grid, the second difference z[i-1] - 2 z[i] + z[i+1] over
+// |z[i]| is the noise alone: for independent noise of RMS share s in each of
+// the real and imaginary parts, its square is 6 s^2 times a chi-square of
+// two degrees, whose median is 2 ln 2. The median leaves out the few points
+// where the resonance bends the curve. A fit that misses only the noise
+// shows a residual of sqrt(2) s.
+double scatterPercent(const ImpedanceCurve &c) {
+    if (c.size() < 3)
+        return 0.0;
+    std::vector<double> squares;
+    squares.reserve(c.size() - 2);
+    for (size_t i = 1; i + 1 < c.size(); ++i)
+        squares.push_back(std::norm(c.z[i - 1] - 2.0 * c.z[i] + c.z[i + 1]) / std::norm(c.z[i]));
+    const double s = std::sqrt(median(squares) / (12.0 * std::log(2.0)));
+    return 100.0 * std::sqrt(2.0) * s;
 }
 
 } // namespace
 
+std::vector<double> OctaveWeights(const std::vector<double> &hz) {
+    const size_t n = hz.size();
+    std::vector<double> span(n, 1.0);
+    if (n < 2)
+        return span;
+    const auto gap = [&](size_t i) { return std::log(hz[i + 1] / hz[i]); };
+    span[0] = gap(0);
+    span[n - 1] = gap(n - 2);
+    for (size_t i = 1; i + 1 < n; ++i)
+        span[i] = 0.5 * (gap(i - 1) + gap(i));
+    const double total = std::accumulate(span.begin(), span.end(), 0.0);
+    if (!(total > 0.0) || !std::isfinite(total))
+        return std::vector<double>(n, 1.0);
+    for (double &s : span)
+        s *= double(n) / total;
+    return span;
+}
+
 Residual FitResidual(const ElectricalModel &m, const ImpedanceCurve &c) {
-    double absolute = 0.0, relative = 0.0;
+    return FitResidual(m, c, -HUGE_VAL, HUGE_VAL);
+}
+
+Residual FitResidual(const ElectricalModel &m, const ImpedanceCurve &c, double fromHz,
+                     double toHz) {
+    const std::vector<double> weight = OctaveWeights(c.hz);
+    double absolute = 0.0, relative = 0.0, total = 0.0;
     for (size_t i = 0; i < c.size(); ++i) {
-        const double e = std::norm(ModelImpedance(m, c.hz[i]) - c.z[i]);
+        if (!(c.hz[i] >= fromHz && c.hz[i] <= toHz))
+            continue;
+        const double e = weight[i] * std::norm(ModelImpedance(m, c.hz[i]) - c.z[i]);
         absolute += e;
         relative += e / std::norm(c.z[i]);
+        total += weight[i];
     }
-    const double n = double(c.size());
-    return {std::sqrt(absolute / n), 100.0 * std::sqrt(relative / n)};
+    if (!(total > 0.0))
+        return {};
+    return {std::sqrt(absolute / total), 100.0 * std::sqrt(relative / total)};
 }
 
 std::optional<FitResult> FitImpedance(const ImpedanceCurve &measured, const FitOptions &options) {
-    if (measured.size() < 3)
+    ImpedanceCurve c = inBand(measured, options);
+    if (c.size() < 3)
         return std::nullopt;
-    const std::vector<size_t> spikes = loneSpikes(measured);
-    ImpedanceCurve c = without(measured, spikes);
+    const std::vector<size_t> spikes = loneSpikes(c);
+    c = without(c, spikes);
     int setAside = int(spikes.size());
     const std::optional<ClassicEstimate> classic = estimateClassic(c, options.dcResistance);
     if (!classic)
@@ -617,44 +1130,134 @@ std::optional<FitResult> FitImpedance(const ImpedanceCurve &measured, const FitO
     start.qes = classic->qes;
     start.le = inductanceFromTop(c, start);
 
-    Problem plain = makeProblem(c, InductanceModel::Plain, options.dcResistance);
-    Solution best = solve(plain, start);
-    int iterations = best.iterations;
-    if (const std::vector<size_t> misses = loneMisses(c, best.model); !misses.empty()) {
+    // The plain model without creep first: its misses tell the bad lines.
+    Fitter fitter(c, options.dcResistance);
+    Solution plain = fitter.solveFrom(start, false);
+    if (const std::vector<size_t> misses = loneMisses(c, plain.model); !misses.empty()) {
         c = without(c, misses);
         setAside += int(misses.size());
-        plain = makeProblem(c, InductanceModel::Plain, options.dcResistance);
-        best = solve(plain, best.model);
-        iterations += best.iterations;
+        fitter = Fitter(c, options.dcResistance, fitter.iterations());
+        plain = fitter.solveFrom(plain.model, false);
     }
-    if (options.inductance == InductanceModel::Lossy) {
-        Problem lossy = makeProblem(c, InductanceModel::Lossy, options.dcResistance);
-        std::optional<Solution> lossyBest;
-        for (const ElectricalModel &s : lossyStarts(best.model)) {
-            Solution candidate = solve(lossy, s);
-            iterations += candidate.iterations;
-            // Two starts that end at the same least cost have found the
-            // minimum the others would find again.
-            const bool confirmed =
-                lossyBest && candidate.converged && lossyBest->converged &&
-                std::fabs(candidate.cost - lossyBest->cost) <= SameMinimum * lossyBest->cost;
-            if (!lossyBest || candidate.cost < lossyBest->cost)
-                lossyBest = candidate;
-            if (confirmed)
-                break;
-        }
-        best = *lossyBest;
-    }
+    const std::vector<Solution> fits = fitModels(fitter, c, plain, options);
+
     FitResult r;
-    r.model = best.model;
+    std::vector<double> costs;
+    for (InductanceModel m : AllInductanceModels)
+        if (options.models.contains(m)) {
+            const Solution &s = fits[size_t(m)];
+            r.tried.push_back(coilFitOf(s, c));
+            costs.push_back(s.cost);
+        }
+    r.chosen = chosenFit(r.tried, costs);
+    const CoilFit &chosen = r.tried[r.chosen];
+    r.model = chosen.model;
     r.classic = *classic;
-    const Residual residual = FitResidual(best.model, c);
-    r.rmsOhm = residual.ohm;
-    r.rmsPercent = residual.percent;
-    r.iterations = iterations;
-    r.converged = best.converged;
+    r.rmsOhm = chosen.band.ohm;
+    r.rmsPercent = chosen.band.percent;
+    r.scatterPercent = scatterPercent(c);
+    r.fromHz = c.hz.front();
+    r.toHz = c.hz.back();
+    r.reTyped = options.dcResistance.has_value();
+    r.creepFitted = options.fitCreep;
+    r.iterations = fitter.iterations();
+    r.converged = chosen.converged;
     r.setAside = setAside;
     return r;
+}
+
+// ---------------------------------------------------------------- advice
+
+namespace {
+
+// A residual within this many times the curve's own scatter is the scatter.
+constexpr double ScatterShare = 1.5;
+// A band shows the whole resonance from Fs / 2 to this many times Fs.
+constexpr double BandAboveFs = 4.0;
+
+const CoilFit &chosenOf(const FitResult &f) {
+    return f.tried[std::min(f.chosen, f.tried.size() - 1)];
+}
+
+// The larger of the residuals over the band and over the resonance.
+double worstPercent(const CoilFit &c) {
+    return std::max(c.band.percent, c.resonance.percent);
+}
+
+// Which part the fit misses most: the resonance, or the coil above it.
+bool resonanceMissed(const CoilFit &c) {
+    return c.resonance.percent > PoorFitPercent && c.resonance.percent >= c.coil.percent;
+}
+bool coilMissed(const CoilFit &c) {
+    return c.coil.percent > PoorFitPercent && c.coil.percent > c.resonance.percent;
+}
+
+// What to try when the fit misses, each when its figure says so; a misfit
+// that is the curve's own scatter needs a quieter measurement and nothing else.
+struct Advice {
+    bool (*applies)(const FitResult &, const CoilFit &);
+    const char *text;
+    bool alone;
+};
+
+const Advice Advices[] = {
+    {[](const FitResult &f, const CoilFit &c) {
+         return worstPercent(c) <= ScatterShare * f.scatterPercent;
+     },
+     "a quieter measurement", true},
+    {[](const FitResult &f, const CoilFit &c) {
+         return f.fromHz > 0.5 * c.model.fs || f.toHz < BandAboveFs * c.model.fs;
+     },
+     "a wider band (from below Fs/2 to above 4 Fs)", false},
+    {[](const FitResult &f, const CoilFit &c) { return resonanceMissed(c) && !f.creepFitted; },
+     "creep on", false},
+    {[](const FitResult &f, const CoilFit &c) { return resonanceMissed(c) && !f.reTyped; },
+     "Re typed (measured at DC)", false},
+    {[](const FitResult &f, const CoilFit &c) {
+         return coilMissed(c) && f.tried.size() < std::size(AllInductanceModels);
+     },
+     "another voice-coil model", false},
+    {[](const FitResult &f, const CoilFit &c) {
+         return coilMissed(c) && f.tried.size() == std::size(AllInductanceModels);
+     },
+     "a narrower band ending lower", false},
+};
+
+QString percentText(double v) {
+    return QString::number(v, 'f', 1) + QStringLiteral(" %");
+}
+
+// "a", "a or b", "a, b or c".
+QString alternatives(const QStringList &items) {
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") +
+           items.back();
+}
+
+QStringList advicesFor(const FitResult &fit, const CoilFit &chosen) {
+    QStringList tries;
+    for (const Advice &a : Advices)
+        if (a.applies(fit, chosen)) {
+            if (a.alone)
+                return {QLatin1String(a.text)};
+            tries << QLatin1String(a.text);
+        }
+    if (tries.isEmpty())
+        tries << QStringLiteral("a quieter measurement") << QStringLiteral("a narrower band");
+    return tries;
+}
+
+} // namespace
+
+QString PoorFitSentence(const FitResult &fit) {
+    if (fit.tried.empty() || !(worstPercent(chosenOf(fit)) > PoorFitPercent))
+        return {};
+    const CoilFit &chosen = chosenOf(fit);
+    return QStringLiteral("The model does not describe this measurement well: it misses the curve "
+                          "by %1 RMS (%2 from Fs/2 to 2 Fs, %3 above). Try %4.")
+        .arg(percentText(chosen.band.percent), percentText(chosen.resonance.percent),
+             percentText(chosen.coil.percent), alternatives(advicesFor(fit, chosen)));
 }
 
 std::optional<FigureOutOfRange> ImplausibleFigure(const ElectricalModel &m,
@@ -702,7 +1305,10 @@ std::optional<MechanicalEstimate> AddedMassEstimate(const ElectricalModel &freeA
     const double ratio = freeAir.fs / loadedFs;
     if (!(ratio > 1.0) || !(addedKg > 0.0))
         return std::nullopt;
-    const double mms = addedKg / (ratio * ratio - 1.0);
+    const double rise = ratio * ratio / CreepFactor(freeAir, loadedFs) - 1.0;
+    if (!(rise > 0.0))
+        return std::nullopt;
+    const double mms = addedKg / rise;
     const double bl = std::sqrt(TwoPi * freeAir.fs * mms * freeAir.re / freeAir.qes);
     return fromMassAndBl(mms, bl, freeAir.fs, sdM2);
 }
@@ -726,17 +1332,19 @@ bool nearResonance(double hz, double fs) {
     return hz >= 0.8 * fs && hz <= 1.2 * fs;
 }
 
-// Least squares of v = a w + b / w over the pairs (w, v): Mms and -1/Cms.
+// Least squares of v = a w + b / (w c) over the points (w, c, v): Mms and
+// -1/Cms, c the creep.
 struct LineFit {
     double swW = 0, swInv = 0, sInvInv = 0, svW = 0, svInv = 0;
     int count = 0;
 
-    void add(double w, double v) {
+    void add(double w, double c, double v) {
+        const double inverse = 1.0 / (w * c);
         swW += w * w;
-        swInv += 1.0; // w * (1 / w)
-        sInvInv += 1.0 / (w * w);
+        swInv += w * inverse;
+        sInvInv += inverse * inverse;
         svW += v * w;
-        svInv += v / w;
+        svInv += v * inverse;
         ++count;
     }
 };
@@ -776,7 +1384,8 @@ std::optional<MechanicalEstimate> DualAddedMassEstimate(const ElectricalModel &f
             if (!nearResonance(c.hz[i], freeAir.fs))
                 continue;
             const double w = TwoPi * c.hz[i];
-            line.add(w, (bl2 * admittance(c.z[i], c.hz[i])).imag() - w * kg);
+            line.add(w, CreepFactor(freeAir, c.hz[i]),
+                     (bl2 * admittance(c.z[i], c.hz[i])).imag() - w * kg);
         }
     };
     addCurve(free, 0.0);
@@ -800,7 +1409,8 @@ std::optional<MechanicalEstimate> DualAddedMassEstimate(const ElectricalModel &f
 
 double TestBoxVasLitres(double vbLitres, const ElectricalModel &freeAir,
                         const ElectricalModel &inBox) {
-    return vbLitres * (inBox.fs * inBox.qes / (freeAir.fs * freeAir.qes) - 1.0);
+    return vbLitres * (inBox.fs * inBox.qes / (freeAir.fs * freeAir.qes) -
+                       1.0 / CreepFactor(freeAir, inBox.fs));
 }
 
 } // namespace dravik

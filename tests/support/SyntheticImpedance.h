@@ -45,14 +45,15 @@ private:
     std::uint64_t state_;
 };
 
-// The model's impedance at each frequency; with `relativeNoise` > 0 each
-// point is multiplied by 1 + noise (n1 + j n2), n1 and n2 normal deviates.
-inline ImpedanceCurve SyntheticCurve(const ElectricalModel &m, const std::vector<double> &hz,
-                                     double relativeNoise = 0.0, std::uint64_t seed = 1) {
+// `impedance(f)` at each frequency; with `relativeNoise` > 0 each point is
+// multiplied by 1 + noise (n1 + j n2), n1 and n2 normal deviates.
+template <class Model>
+ImpedanceCurve NoisyCurve(Model impedance, const std::vector<double> &hz,
+                          double relativeNoise = 0.0, std::uint64_t seed = 1) {
     ImpedanceCurve c;
     NormalNoise noise(seed);
     for (double f : hz) {
-        Impedance z = ModelImpedance(m, f);
+        Impedance z = impedance(f);
         if (relativeNoise > 0.0) {
             const double a = noise.next(), b = noise.next();
             z *= Impedance(1.0 + relativeNoise * a, relativeNoise * b);
@@ -62,6 +63,50 @@ inline ImpedanceCurve SyntheticCurve(const ElectricalModel &m, const std::vector
     }
     return c;
 }
+
+// The model's impedance, as NoisyCurve makes it.
+inline ImpedanceCurve SyntheticCurve(const ElectricalModel &m, const std::vector<double> &hz,
+                                     double relativeNoise = 0.0, std::uint64_t seed = 1) {
+    return NoisyCurve([&](double f) { return ModelImpedance(m, f); }, hz, relativeNoise, seed);
+}
+
+// A driver whose suspension creeps as a viscoelastic material does, in a
+// form the fit does not have: C(s) = Cms (1 + beta ln(1 + w0 / s)),
+// w0 = 3 pi F0, s = j w. `nominal` gives the coil, and through F0, its Qms
+// and Qes the mass (1 kg: only ratios matter), Cms, Rms and Bl^2.
+struct CreepingDriver {
+    ElectricalModel nominal;
+    double beta = 0;
+
+    double mass() const { return 1.0; }
+    double nominalW() const { return 2.0 * 3.14159265358979323846 * nominal.fs; }
+    double rms() const { return nominalW() * mass() / nominal.qms; }
+    double bl2() const { return nominalW() * mass() * nominal.re / nominal.qes; }
+    // 1 / C(j w), the complex stiffness; w0 = 3 pi F0 is 1.5 times 2 pi F0.
+    Impedance stiffness(double w) const {
+        const double cms = 1.0 / (nominalW() * nominalW() * mass());
+        const double w0 = 1.5 * nominalW();
+        return 1.0 / (cms * (1.0 + beta * std::log(1.0 + w0 / Impedance(0.0, w))));
+    }
+    // Zm = Rms + j w M + K / (j w), the motional part Bl^2 / Zm.
+    Impedance impedance(double hz) const {
+        const double w = 2.0 * 3.14159265358979323846 * hz;
+        const Impedance zm = rms() + Impedance(0.0, w * mass()) + stiffness(w) / Impedance(0.0, w);
+        return VoiceCoilImpedance(nominal, hz) + bl2() / zm;
+    }
+    // The figures of the compliance at Fs: the reactance w M - Re(K) / w is
+    // nothing at Fs, Im(K) / w adds to Rms there.
+    ElectricalModel atResonance() const {
+        double w = nominalW();
+        for (int i = 0; i < 200; ++i)
+            w = std::sqrt(stiffness(w).real() / mass());
+        ElectricalModel m = nominal;
+        m.fs = w / (2.0 * 3.14159265358979323846);
+        m.qms = w * mass() / (rms() + stiffness(w).imag() / w);
+        m.qes = w * mass() * nominal.re / bl2();
+        return m;
+    }
+};
 
 // The lines of a .zma file of the curve: frequency, magnitude, phase.
 inline QStringList ZmaLines(const ImpedanceCurve &c) {
