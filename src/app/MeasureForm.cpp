@@ -4,6 +4,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -140,14 +141,40 @@ QWidget *TMeasureForm::buildInputs() {
     effectiveDiameter_ = TypedField("EEffDiameter", 70);
     typedRow(QStringLiteral("or diameter (mm):"), effectiveDiameter_);
 
-    plainLe_ = new QRadioButton(QStringLiteral("Le"));
-    plainLe_->setObjectName(QStringLiteral("PlainLeChoice"));
-    plainLe_->setChecked(true);
-    lossyLe_ = new QRadioButton(QStringLiteral("Le with R2-L2"));
-    lossyLe_->setObjectName(QStringLiteral("LossyLeChoice"));
-    grid->addWidget(plainLe_, row, 0);
-    grid->addWidget(lossyLe_, row, 1);
+    // The coil models the fit tries: one, or all of them with the best kept.
+    const struct {
+        const char *name;
+        const char *caption;
+        std::optional<InductanceModel> model; // none: every model
+    } modelChoices[] = {
+        {"AutoModelChoice", "Auto (best)", std::nullopt},
+        {"PlainLeChoice", "Le", InductanceModel::Plain},
+        {"LossyLeChoice", "Le with R2-L2", InductanceModel::Lossy},
+        {"WrightChoice", "Wright", InductanceModel::Wright},
+        {"SemiInductanceChoice", "Semi-inductance", InductanceModel::SemiInductance},
+    };
+    int column = 0;
+    for (const auto &c : modelChoices) {
+        auto *b = new QRadioButton(QLatin1String(c.caption));
+        b->setObjectName(QLatin1String(c.name));
+        b->setChecked(!c.model);
+        modelChoices_.emplace_back(b, c.model);
+        grid->addWidget(b, row, column);
+        column = 1 - column;
+        row += column == 0 ? 1 : 0;
+    }
+    row += column;
+    creep_ = new QCheckBox(QStringLiteral("Fit the creep"));
+    creep_->setObjectName(QStringLiteral("CreepCheck"));
+    creep_->setChecked(true);
+    grid->addWidget(creep_, row, 0, 1, 2);
     ++row;
+    fitFrom_ = TypedField("EFitFrom", 70);
+    fitFrom_->setToolTip(QStringLiteral("Empty: from the file's first frequency."));
+    typedRow(QStringLiteral("Fit from (Hz):"), fitFrom_);
+    fitTo_ = TypedField("EFitTo", 70);
+    fitTo_->setToolTip(QStringLiteral("Empty: to the file's last frequency."));
+    typedRow(QStringLiteral("Fit to (Hz):"), fitTo_);
 
     QPushButton *fit = Button("FitButton", QStringLiteral("Fit"));
     connect(fit, &QPushButton::clicked, this, &TMeasureForm::FitButtonClick);
@@ -231,7 +258,12 @@ MeasureInputs TMeasureForm::inputs() const {
     in.dcResistance = dcResistance_->text();
     in.sdCm2 = sd_->text();
     in.effectiveDiameterMm = effectiveDiameter_->text();
-    in.inductance = lossyLe_->isChecked() ? InductanceModel::Lossy : InductanceModel::Plain;
+    for (const auto &[button, model] : modelChoices_)
+        if (button->isChecked())
+            in.models = model ? CoilModels(*model) : CoilModels::Auto();
+    in.fitCreep = creep_->isChecked();
+    in.fitFromHz = fitFrom_->text();
+    in.fitToHz = fitTo_->text();
     return in;
 }
 

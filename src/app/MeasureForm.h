@@ -7,7 +7,10 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
+class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 class QChart;
@@ -71,8 +74,10 @@ private:
     QLineEdit *dcResistance_ = nullptr;
     QLineEdit *sd_ = nullptr;
     QLineEdit *effectiveDiameter_ = nullptr;
-    QRadioButton *plainLe_ = nullptr;
-    QRadioButton *lossyLe_ = nullptr;
+    std::vector<std::pair<QRadioButton *, std::optional<InductanceModel>>> modelChoices_;
+    QCheckBox *creep_ = nullptr;
+    QLineEdit *fitFrom_ = nullptr;
+    QLineEdit *fitTo_ = nullptr;
     QLineEdit *status_ = nullptr;
     std::map<QString, QLineEdit *> results_;
     // The chart keeps its axes and its two curves from the start; a drawing

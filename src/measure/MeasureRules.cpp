@@ -4,6 +4,8 @@
 #include "Fp.h"
 #include "NumberText.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 namespace dravik {
@@ -43,12 +45,36 @@ void showFit(MeasureReport &r, const FitResult &f) {
     r.fields[QStringLiteral("EFitQes")] = QualityText(m.qes);
     r.fields[QStringLiteral("EFitQts")] = QualityText(TotalQ(m.qms, m.qes));
     r.fields[QStringLiteral("EFitLe")] = InductanceText(m.le * 1e3);
-    if (m.inductance == InductanceModel::Lossy) {
-        r.fields[QStringLiteral("EFitR2")] = ResistanceText(m.r2);
-        r.fields[QStringLiteral("EFitL2")] = InductanceText(m.l2 * 1e3);
+    // Each coil model's own figures; the semi-inductance's Le is its own.
+    const std::pair<const char *, double> figures[] = {
+        {"EFitR2", m.r2},       {"EFitL2", m.l2 * 1e3}, {"EFitKrm", m.krm},
+        {"EFitErm", m.erm},     {"EFitKxm", m.kxm},     {"EFitExm", m.exm},
+        {"EFitLeb", m.leb * 1e3}, {"EFitRss", m.rss},   {"EFitKe", m.ke}};
+    const auto show = [&](std::initializer_list<int> which) {
+        for (int i : which)
+            r.fields[QLatin1String(figures[i].first)] = plain(figures[i].second, 4);
+    };
+    switch (m.inductance) {
+    case InductanceModel::Plain:
+        break;
+    case InductanceModel::Lossy:
+        show({0, 1});
+        break;
+    case InductanceModel::Wright:
+        r.fields[QStringLiteral("EFitLe")].clear();
+        show({2, 3, 4, 5});
+        break;
+    case InductanceModel::SemiInductance:
+        show({6, 7, 8});
+        break;
     }
+    r.fields[QStringLiteral("EFitLambda")] = plain(m.creep, 4);
+    r.fields[QStringLiteral("EFitModel")] = QLatin1String(InductanceModelName(m.inductance));
     r.fields[QStringLiteral("EFitResidual")] = plain(f.rmsOhm, 3);
     r.fields[QStringLiteral("EFitResidualPercent")] = plain(f.rmsPercent, 2);
+    if (f.chosen < f.tried.size())
+        r.fields[QStringLiteral("EFitResonanceResidual")] =
+            plain(f.tried[f.chosen].resonance.percent, 2);
     r.fields[QStringLiteral("EFitIterations")] = FormatInteger(f.iterations);
 }
 
@@ -100,6 +126,17 @@ std::optional<FitResult> fitOther(MeasureReport &r, const ImpedanceCurve &c,
 
 // The sentence of a free-air fit that came out; lone points left out are
 // told, so that a bad line does not go unseen.
+// Every model tried with its residual: "Le 3.12 %, Wright 1.41 % (kept)".
+QString modelsTried(const FitResult &fit) {
+    QStringList parts;
+    for (size_t i = 0; i < fit.tried.size(); ++i)
+        parts << QLatin1String(InductanceModelName(fit.tried[i].model.inductance)) +
+                     QLatin1Char(' ') + plain(fit.tried[i].band.percent, 2) +
+                     QStringLiteral(" %") +
+                     (i == fit.chosen ? QStringLiteral(" (kept)") : QString());
+    return parts.join(QStringLiteral(", "));
+}
+
 QString fittedSentence(const FitResult &fit) {
     QString s = fit.converged
                     ? QStringLiteral("Fitted in %1 iterations.").arg(fit.iterations)
@@ -110,6 +147,12 @@ QString fittedSentence(const FitResult &fit) {
         s += QStringLiteral(" One point that stood alone was left out.");
     else if (fit.setAside > 1)
         s += QStringLiteral(" %1 points that stood alone were left out.").arg(fit.setAside);
+    if (fit.tried.size() > 1)
+        s += QStringLiteral(" Residuals: ") + modelsTried(fit) + QLatin1Char('.');
+    if (!fit.reTyped)
+        s += QStringLiteral(" Re was fitted; a value measured at DC narrows Re and Qes.");
+    if (const QString poor = PoorFitSentence(fit); !poor.isEmpty())
+        s += QLatin1Char(' ') + poor;
     return s;
 }
 
@@ -182,8 +225,18 @@ const std::vector<ResultField> &FitResultFields() {
         {"EFitLe", "Le (mH)"},
         {"EFitR2", "R2 (ohm)"},
         {"EFitL2", "L2 (mH)"},
+        {"EFitKrm", "Krm"},
+        {"EFitErm", "Erm"},
+        {"EFitKxm", "Kxm"},
+        {"EFitExm", "Exm"},
+        {"EFitLeb", "Leb (mH)"},
+        {"EFitRss", "Rss (ohm)"},
+        {"EFitKe", "Ke"},
+        {"EFitLambda", "Creep lambda"},
+        {"EFitModel", "Coil model"},
         {"EFitResidual", "Residual (ohm RMS)"},
         {"EFitResidualPercent", "Residual (%)"},
+        {"EFitResonanceResidual", "0.5-2 Fs (%)"},
         {"EFitIterations", "Iterations"},
     };
     return fields;
@@ -237,7 +290,12 @@ MeasureReport FitMeasurements(const MeasureInputs &in) {
         r.status = QString::fromLatin1(NoFreeAirSentence);
         return r;
     }
-    const FitOptions options{in.inductance, positive(in.dcResistance)};
+    FitOptions options{in.models, positive(in.dcResistance), in.fitCreep, positive(in.fitFromHz),
+                       positive(in.fitToHz)};
+    if (options.fromHz && options.toHz && *options.fromHz >= *options.toHz) {
+        r.status = QStringLiteral("The band to fit must end above where it starts.");
+        return r;
+    }
     const std::optional<FitResult> free = FitImpedance(*in.freeAir, options);
     if (!free) {
         r.status = QString::fromLatin1(NoResonanceSentence);

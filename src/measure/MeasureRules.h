@@ -21,7 +21,11 @@ struct MeasureInputs {
     // one that is not a number above 0, is not given.
     QString addedMass1Grams, addedMass2Grams, testBoxLitres, dcResistance, sdCm2,
         effectiveDiameterMm;
-    InductanceModel inductance = InductanceModel::Plain;
+    // The coil models tried (the best kept), the creep fitted or held at 0,
+    // and the band fitted in Hz (empty: the whole file).
+    CoilModels models = CoilModels::Auto();
+    bool fitCreep = true;
+    QString fitFromHz, fitToHz;
 };
 
 // One read-only field of the results, in the order the window shows them.

@@ -125,7 +125,7 @@ void TestMeasureRules::freeAirAlone() {
     const Woofer w;
     const auto inductance = InductanceModel(kind);
     MeasureInputs in;
-    in.inductance = inductance;
+    in.models = inductance;
     in.freeAir = curveOf(w.model(InductanceModel::Lossy));
     in.dcResistance = dc;
     const MeasureReport r = FitMeasurements(in);
@@ -196,7 +196,7 @@ void TestMeasureRules::massesAndBox() {
     const Woofer w;
     const auto lossy = InductanceModel::Lossy;
     MeasureInputs in;
-    in.inductance = lossy;
+    in.models = lossy;
     in.freeAir = curveOf(w.model(lossy));
     in.sdCm2 = QStringLiteral("500");
     if (mass1) {
