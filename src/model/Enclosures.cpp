@@ -166,6 +166,18 @@ DuctAir DuctAirOf(const AirProperties &air) {
     return {air.density, air.soundSpeed};
 }
 
+// The node of a path closed at its start where the cone first feeds it: the
+// closed end itself, or the boundary `tap` with the closed piece before it.
+AcousticNode FirstTapOfClosedPath(BoxCircuit &b, const std::vector<DuctSegment> &segments,
+                                  size_t tap, const AirProperties &air) {
+    const AcousticNode closedEnd = b.addNode();
+    if (tap == 0)
+        return closedEnd;
+    const AcousticNode node = b.addNode();
+    AddPathPiece(b, closedEnd, node, segments, 0, tap, DuctAirOf(air));
+    return node;
+}
+
 // The cone's rear feeds the line where the driver sits (at its closed end,
 // or further along: an offset driver); its front radiates directly.
 BoxCircuit TransmissionLineBox(const BoxParameters &box, const AirProperties &air,
@@ -175,12 +187,7 @@ BoxCircuit TransmissionLineBox(const BoxParameters &box, const AirProperties &ai
     const std::vector<DuctSegment> segments = DuctSegmentsOf(box);
     const size_t tap = *TapAt(box, *box.driverAtCm);
     BoxCircuit b;
-    const AcousticNode closedEnd = b.addNode();
-    b.driverRear = closedEnd;
-    if (tap > 0) {
-        b.driverRear = b.addNode();
-        AddPathPiece(b, closedEnd, b.driverRear, segments, 0, tap, DuctAirOf(air));
-    }
+    b.driverRear = FirstTapOfClosedPath(b, segments, tap, air);
     AddPathToMouth(b, b.driverRear, segments, tap, box.mouth, DuctAirOf(air));
     return b;
 }
@@ -193,12 +200,7 @@ BoxCircuit TappedHornBox(const BoxParameters &box, const AirProperties &air, con
     const std::vector<DuctSegment> segments = DuctSegmentsOf(box);
     const size_t front = *TapAt(box, *box.frontAtCm), rear = *TapAt(box, *box.rearAtCm);
     BoxCircuit b;
-    const AcousticNode closedEnd = b.addNode();
-    b.driverFront = closedEnd;
-    if (front > 0) {
-        b.driverFront = b.addNode();
-        AddPathPiece(b, closedEnd, b.driverFront, segments, 0, front, DuctAirOf(air));
-    }
+    b.driverFront = FirstTapOfClosedPath(b, segments, front, air);
     b.driverRear = b.addNode();
     AddPathPiece(b, b.driverFront, b.driverRear, segments, front, rear, DuctAirOf(air));
     AddPathToMouth(b, b.driverRear, segments, rear, box.mouth, DuctAirOf(air));

@@ -249,13 +249,7 @@ FilterStage TChainEditor::edited(int position) const {
 }
 
 void TChainEditor::changeChain(const std::function<void()> &edit) {
-    bool done = false;
-    runCommand_([&] {
-        edit();
-        done = true;
-    });
-    if (done)
-        changed_();
+    RunListEdit(runCommand_, changed_, edit);
 }
 
 void TChainEditor::AddFilterButtonClick() {

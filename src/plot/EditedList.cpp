@@ -29,4 +29,15 @@ QListWidget *AddEditedList(QWidget *owner, QVBoxLayout *layout, const char *list
     return list;
 }
 
+void RunListEdit(const std::function<void(const std::function<void()> &)> &runCommand,
+                 const std::function<void()> &changed, const std::function<void()> &edit) {
+    bool done = false;
+    runCommand([&] {
+        edit();
+        done = true;
+    });
+    if (done)
+        changed();
+}
+
 } // namespace dravik

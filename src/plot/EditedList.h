@@ -23,4 +23,9 @@ struct ListCommand {
 QListWidget *AddEditedList(QWidget *owner, QVBoxLayout *layout, const char *listName,
                            const std::vector<ListCommand> &commands, const QString &hint);
 
+// An edit of such a list run through the window's command wrapper, which
+// shows its refusal; `changed` follows only an edit that went through.
+void RunListEdit(const std::function<void(const std::function<void()> &)> &runCommand,
+                 const std::function<void()> &changed, const std::function<void()> &edit);
+
 } // namespace dravik

@@ -544,13 +544,7 @@ void TPathEditor::replacePath(std::vector<PathSegment> path, int current) {
 }
 
 void TPathEditor::changePath(const std::function<void()> &edit) {
-    bool done = false;
-    runCommand_([&] {
-        edit();
-        done = true;
-    });
-    if (done)
-        changed_();
+    RunListEdit(runCommand_, changed_, edit);
 }
 
 // A new segment goes after the last, starting with the area it ends with;
