@@ -93,10 +93,10 @@ Program::Program(UserDialogs &dialogs, RememberedChoices remembered) {
     measureHooks.runCommand = chartHooks.runCommand;
     measureHooks.chooseOpenFile = chartHooks.chooseOpenFile;
     // The measured figures go where the user would type them: the Driver
-    // page's fields, and the voice coil's inductance into the design charts.
+    // page's fields, and the voice coil and the creep into the design charts.
     measureHooks.useParameters = [mainWindow, charts](const MeasuredDriver &driver) {
         WriteDriverFields(mainWindow->fields(), driver);
-        charts->setVoiceCoilInductanceMh(driver.leMh);
+        charts->setVoiceCoil(driver.coilAndCreep);
     };
     measure_ = std::make_unique<TMeasureForm>(measureHooks);
 

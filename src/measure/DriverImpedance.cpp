@@ -7,50 +7,60 @@ namespace dravik {
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-constexpr double TwoPi = 2.0 * Pi;
-// pi / (2 ln 10): the imaginary part of log10(j).
-constexpr double CreepLossPerLambda = Pi / (2.0 * 2.302585092994045684);
-
-Impedance BranchImpedance(const ElectricalModel &m, double w) {
-    const Impedance jwl2(0.0, w * m.l2);
-    return m.r2 * jwl2 / (m.r2 + jwl2);
-}
-
-Impedance WrightImpedance(const ElectricalModel &m, double w) {
-    return {m.krm * std::pow(w, m.erm), m.kxm * std::pow(w, m.exm)};
-}
-
-Impedance SemiInductance(const ElectricalModel &m, double w) {
-    const Impedance s(0.0, w);
-    const Impedance parallel = 1.0 / m.rss + 1.0 / (s * m.le) + 1.0 / (m.ke * std::sqrt(s));
-    return s * m.leb + 1.0 / parallel;
-}
+constexpr double TwoPi = 2.0 * 3.14159265358979323846;
 
 } // namespace
-
-const char *InductanceModelName(InductanceModel m) {
-    switch (m) {
-    case InductanceModel::Plain:
-        return "Le";
-    case InductanceModel::Lossy:
-        return "Le with R2-L2";
-    case InductanceModel::Wright:
-        return "Wright";
-    case InductanceModel::SemiInductance:
-        return "Semi-inductance";
-    }
-    return "";
-}
 
 double MotionalPeak(const ElectricalModel &m) {
     return m.re * m.qms / m.qes;
 }
 
+CoilTerms CoilOf(const ElectricalModel &m) {
+    CoilTerms c;
+    c.model = m.inductance;
+    c.le = m.le;
+    c.r2 = m.r2;
+    c.l2 = m.l2;
+    c.krm = m.krm;
+    c.erm = m.erm;
+    c.kxm = m.kxm;
+    c.exm = m.exm;
+    c.leb = m.leb;
+    c.rss = m.rss;
+    c.ke = m.ke;
+    return c;
+}
+
+void SetVoiceCoil(DriverParameters &driver, const ElectricalModel &m) {
+    VoiceCoilTerms v;
+    v.model = m.inductance;
+    switch (m.inductance) {
+    case InductanceModel::Plain:
+        break;
+    case InductanceModel::Lossy:
+        v.r2Ohm = m.r2;
+        v.l2Mh = m.l2 * 1e3;
+        break;
+    case InductanceModel::Wright:
+        v.krm = m.krm;
+        v.erm = m.erm;
+        v.kxm = m.kxm;
+        v.exm = m.exm;
+        break;
+    case InductanceModel::SemiInductance:
+        v.lebMh = m.leb * 1e3;
+        v.semiLeMh = m.le * 1e3;
+        v.rssOhm = m.rss;
+        v.ke = m.ke;
+        break;
+    }
+    driver.voiceCoil = v;
+    driver.leMh = HasSeriesLe(m.inductance) ? m.le * 1e3 : 0.0;
+    driver.creep = m.creep;
+}
+
 double CreepFactor(const ElectricalModel &m, double hz) {
-    if (m.creep == 0.0)
-        return 1.0;
-    return std::max(1.0 - m.creep * std::log10(hz / m.fs), MinCreepFactor);
+    return dravik::CreepFactor(m.creep, hz, m.fs);
 }
 
 double CreepLoss(const ElectricalModel &m) {
@@ -58,24 +68,16 @@ double CreepLoss(const ElectricalModel &m) {
 }
 
 Impedance VoiceCoilImpedance(const ElectricalModel &m, double hz) {
-    const double w = TwoPi * hz;
-    switch (m.inductance) {
-    case InductanceModel::Plain:
-        return {m.re, w * m.le};
-    case InductanceModel::Lossy:
-        return Impedance(m.re, w * m.le) + BranchImpedance(m, w);
-    case InductanceModel::Wright:
-        return m.re + WrightImpedance(m, w);
-    case InductanceModel::SemiInductance:
-        return m.re + SemiInductance(m, w);
-    }
-    return m.re;
+    return m.re + CoilImpedance(CoilOf(m), DualComplex::ImaginaryFrequency(TwoPi * hz)).value;
 }
 
+// D = Zm / Rms: with Rms 1, Mms is Qms / ws and Cms 1 / (ws Qms), and the
+// suspension is the design circuit's own.
 Impedance MotionalImpedance(const ElectricalModel &m, double hz) {
-    const double loss = m.creep == 0.0 ? 0.0 : m.qms * CreepLoss(m) * (m.fs / hz - 1.0);
-    const double detuning = hz / m.fs - m.fs / (hz * CreepFactor(m, hz));
-    return MotionalPeak(m) / Impedance(1.0 + loss, m.qms * detuning);
+    const double ws = TwoPi * m.fs;
+    const DualComplex jw = DualComplex::ImaginaryFrequency(TwoPi * hz);
+    const Impedance suspension = SuspensionImpedance(1.0 / (ws * m.qms), m.fs, m.creep, jw).value;
+    return MotionalPeak(m) / (1.0 + jw.value * (m.qms / ws) + suspension);
 }
 
 Impedance ModelImpedance(const ElectricalModel &m, double hz) {

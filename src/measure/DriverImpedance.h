@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesignSetup.h"
+#include "VoiceCoil.h"
 
 #include <complex>
 #include <vector>
@@ -9,41 +10,15 @@ namespace dravik {
 
 // A driver's electrical impedance as a measurement sees it:
 //
-//     Z(f) = Zvc(f) + Res / D(f),   Res = Re Qms / Qes
+//     Z(f) = Re + Zcoil(f) + Res / D(f),   Res = Re Qms / Qes
+//
+// The voice coil Zcoil is one of the coil models of VoiceCoil.h. The
+// motional part is Bl^2 / Zm, the cone's mass, compliance and losses seen
+// through Bl; D is Zm over its value at Fs, and its peak at Fs is Res above
+// Re. With the suspension's creep (VoiceCoil.h) it is
 //     D(f) = 1 + Qms d (Fs/f - 1) + j Qms (f/Fs - Fs / (f c(f)))
-//
-// The voice coil Zvc is Re and the coil's inductance, in one of four models
-// (w = 2 pi f, s = j w):
-//   Plain           Re + s Le
-//   Lossy           Re + s Le + R2 s L2 / (R2 + s L2)
-//   Wright          Re + Krm w^Erm + j Kxm w^Exm
-//   SemiInductance  Re + s Leb + 1 / (1/Rss + 1/(s Le) + 1/(Ke sqrt(s)))
-// The eddy currents in the pole piece make a real coil look like an
-// inductance that falls and a resistance that rises with frequency: the
-// R2-L2 branch follows them with one corner, Wright's empirical powers of w
-// and the semi-inductance Ke sqrt(s) (the field soaking into the iron) over
-// the whole band.
-//
-// The motional part is Bl^2 / Zm, the cone's mass, compliance and losses
-// seen through Bl; D is Zm over its value at Fs, and its peak at Fs is Res
-// above Re. The suspension's compliance creeps, it rises towards low
-// frequencies: Cms(f) = Cms c(f), c(f) = 1 - lambda log10(f / Fs). A
-// compliance that changes with log f loses energy as it does (the two are
-// the real and imaginary parts of Cms (1 - lambda log10(j f / Fs))): a
-// resistance d / (w Cms), d = lambda pi / (2 ln 10), that rises towards low
-// frequencies. So the mechanical impedance is
-//     Zm = Rms + d (1 / (w Cms) - 1 / (ws Cms)) + j w Mms + 1 / (j w Cms c(f))
-// with Rms the whole resistance at Fs: Fs, Qms and Qes are those of the
-// compliance at Fs, and lambda = 0 is the ideal spring and a constant Rms.
-enum class InductanceModel { Plain, Lossy, Wright, SemiInductance };
-
-inline constexpr InductanceModel AllInductanceModels[] = {
-    InductanceModel::Plain, InductanceModel::Lossy, InductanceModel::Wright,
-    InductanceModel::SemiInductance};
-
-// "Le", "Le with R2-L2", "Wright" or "Semi-inductance", as the window names them.
-const char *InductanceModelName(InductanceModel m);
-
+// Fs, Qms and Qes are those of the compliance at Fs, and lambda = 0 is the
+// ideal spring and a constant Rms.
 using Impedance = std::complex<double>;
 
 struct ElectricalModel {
@@ -65,10 +40,13 @@ struct ElectricalModel {
 // The peak of the motional part, Re Qms / Qes.
 double MotionalPeak(const ElectricalModel &m);
 
-// c(f), the compliance at `hz` over Cms. A creep strong enough to take it to
-// nothing in the band is held at MinCreepFactor, where the motional part
-// has long faded.
-inline constexpr double MinCreepFactor = 0.05;
+// The model's coil beyond Re, as the design's circuit takes it too.
+CoilTerms CoilOf(const ElectricalModel &m);
+// The model's voice coil and creep in a design's driver: its model and
+// terms in the design's units (mH, ohm), and lambda.
+void SetVoiceCoil(DriverParameters &driver, const ElectricalModel &m);
+
+// c(f), the compliance at `hz` over Cms.
 double CreepFactor(const ElectricalModel &m, double hz);
 // d, the creep's loss over the stiffness: lambda pi / (2 ln 10).
 double CreepLoss(const ElectricalModel &m);

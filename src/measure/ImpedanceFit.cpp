@@ -596,9 +596,6 @@ const CoilRow &coilRow(InductanceModel m) {
     return CoilRows[size_t(m)];
 }
 
-// pi / (2 ln 10): the creep's loss d over lambda.
-constexpr double LossPerLambda = Pi / (2.0 * Ln10);
-
 // The motional part at one point and what its derivatives share.
 struct Motion {
     Impedance z;          // Zmot = Res / D
@@ -618,7 +615,7 @@ Motion motionAt(const Values &v, const Point &p, double lnFs, double peak) {
     }
     m.u = p.f / v[PFs];
     m.v = v[PFs] / (p.f * m.c);
-    const double loss = v[PQms] * v[PCreep] * LossPerLambda * (v[PFs] / p.f - 1.0);
+    const double loss = v[PQms] * v[PCreep] * CreepLossPerLambda * (v[PFs] / p.f - 1.0);
     m.inverseDen = reciprocal(Impedance(1.0 + loss, v[PQms] * (m.u - m.v)));
     m.z = peak * m.inverseDen;
     return m;
@@ -634,13 +631,13 @@ Motion motionAt(const Values &v, const Point &p, double lnFs, double peak) {
 void motionDerivatives(const Values &v, const Motion &m, Derivatives &d) {
     const Impedance slope = m.z * m.inverseDen * v[PQms];
     const double creeps = m.held ? 0.0 : 1.0;
-    const double loss = v[PCreep] * LossPerLambda;
+    const double loss = v[PCreep] * CreepLossPerLambda;
     d[PRe] = v[PRe] + m.z;
     d[PQes] = -m.z;
     d[PQms] = m.z * m.inverseDen;
     d[PFs] = slope * Impedance(-loss / m.u, m.u + m.v * (1.0 - creeps * v[PCreep] / (Ln10 * m.c)));
-    d[PCreep] =
-        slope * Impedance(-LossPerLambda * (1.0 / m.u - 1.0), creeps * m.v * m.log10Ratio / m.c);
+    d[PCreep] = slope * Impedance(-CreepLossPerLambda * (1.0 / m.u - 1.0),
+                                  creeps * m.v * m.log10Ratio / m.c);
 }
 
 struct Problem {

@@ -47,9 +47,9 @@ void showFit(MeasureReport &r, const FitResult &f) {
     r.fields[QStringLiteral("EFitLe")] = InductanceText(m.le * 1e3);
     // Each coil model's own figures; the semi-inductance's Le is its own.
     const std::pair<const char *, double> figures[] = {
-        {"EFitR2", m.r2},       {"EFitL2", m.l2 * 1e3}, {"EFitKrm", m.krm},
-        {"EFitErm", m.erm},     {"EFitKxm", m.kxm},     {"EFitExm", m.exm},
-        {"EFitLeb", m.leb * 1e3}, {"EFitRss", m.rss},   {"EFitKe", m.ke}};
+        {"EFitR2", m.r2},         {"EFitL2", m.l2 * 1e3}, {"EFitKrm", m.krm},
+        {"EFitErm", m.erm},       {"EFitKxm", m.kxm},     {"EFitExm", m.exm},
+        {"EFitLeb", m.leb * 1e3}, {"EFitRss", m.rss},     {"EFitKe", m.ke}};
     const auto show = [&](std::initializer_list<int> which) {
         for (int i : which)
             r.fields[QLatin1String(figures[i].first)] = plain(figures[i].second, 4);
@@ -131,8 +131,7 @@ QString modelsTried(const FitResult &fit) {
     QStringList parts;
     for (size_t i = 0; i < fit.tried.size(); ++i)
         parts << QLatin1String(InductanceModelName(fit.tried[i].model.inductance)) +
-                     QLatin1Char(' ') + plain(fit.tried[i].band.percent, 2) +
-                     QStringLiteral(" %") +
+                     QLatin1Char(' ') + plain(fit.tried[i].band.percent, 2) + QStringLiteral(" %") +
                      (i == fit.chosen ? QStringLiteral(" (kept)") : QString());
     return parts.join(QStringLiteral(", "));
 }
@@ -320,6 +319,7 @@ MeasureReport FitMeasurements(const MeasureInputs &in) {
     d.qts = TotalQ(d.qms, d.qes);
     d.re = free->model.re;
     d.leMh = free->model.le * 1e3;
+    SetVoiceCoil(d.coilAndCreep, free->model);
     const std::optional<double> sd = SdFromInputs(in.sdCm2, in.effectiveDiameterMm);
     if (sd)
         d.effectiveDiameterMm = 2000.0 * std::sqrt(*sd / Pi);

@@ -42,6 +42,9 @@ const std::vector<ResultField> &MechanicalResultFields();
 struct MeasuredDriver {
     double fs = 0, qes = 0, qms = 0, qts = 0, re = 0, leMh = 0;
     std::optional<double> vasLitres, effectiveDiameterMm;
+    // The fitted coil model with its terms, Le, and the creep, as the
+    // design charts take them.
+    DriverParameters coilAndCreep;
 };
 
 struct MeasureReport {

@@ -23,7 +23,7 @@ namespace {
 // The rows every kind takes from the window besides its own.
 bool IsCommonRow(ModelInput input) {
     switch (input) {
-    case ModelInput::Le:
+    case ModelInput::Creep:
     case ModelInput::Power:
     case ModelInput::Voltage:
     case ModelInput::SourceResistance:
@@ -34,11 +34,18 @@ bool IsCommonRow(ModelInput input) {
 }
 
 // Whether the window's field of a row belongs to a design of this kind in
-// this listening space.
-bool RowOfKind(const InputRow &row, const EnclosureKind &kind, SpaceKind space) {
+// this listening space, with this voice-coil model.
+bool RowOfKind(const InputRow &row, const EnclosureKind &kind, SpaceKind space,
+               InductanceModel coil) {
     if (row.page != InputPage::ThisWindow)
         return false;
+    if (row.input == ModelInput::Le)
+        return HasSeriesLe(coil);
     switch (row.group) {
+    case InputGroup::LossyCoil:
+    case InputGroup::WrightCoil:
+    case InputGroup::SemiInductanceCoil:
+        return IsTermOfCoil(row, coil);
     case InputGroup::Amplifier:
     case InputGroup::Construction:
         return true;
@@ -129,6 +136,33 @@ const std::vector<CoilChoice> &CoilChoices() {
     return choices;
 }
 
+const std::vector<CoilModelChoice> &CoilModelChoices() {
+    using M = InductanceModel;
+    static const std::vector<CoilModelChoice> choices = {
+        {"CoilLeChoice", "Le", M::Plain},
+        {"CoilLossyChoice", "R2-L2", M::Lossy},
+        {"CoilWrightChoice", "Wright", M::Wright},
+        {"CoilSemiInductanceChoice", "Semi-L", M::SemiInductance},
+    };
+    return choices;
+}
+
+const char *CoilModelChoiceName(InductanceModel model) {
+    return CoilModelChoices()[static_cast<size_t>(model)].objectName;
+}
+
+std::vector<std::pair<QString, QString>> VoiceCoilTexts(const DriverParameters &driver) {
+    DesignSetup s;
+    s.driver = driver;
+    const InductanceModel model = driver.voiceCoil.model;
+    std::vector<std::pair<QString, QString>> texts;
+    for (const InputRow &row : DesignInputRows())
+        if (IsTermOfCoil(row, model) || row.input == ModelInput::Creep ||
+            (row.input == ModelInput::Le && HasSeriesLe(model)))
+            texts.emplace_back(QLatin1String(row.field), WindowValueText(InputValue(s, row)));
+    return texts;
+}
+
 const char *CoilsGivenForChoiceName(CoilsGivenFor givenFor) {
     for (const CoilChoice &c : CoilChoices())
         if (c.givenFor == givenFor)
@@ -164,6 +198,7 @@ QString WindowStartText(const QString &field) {
             {FieldOf(ModelInput::SourceResistance),
              WindowValueText(design.drive.sourceResistanceOhm)},
             {FieldOf(ModelInput::Le), WindowValueText(design.driver.leMh)},
+            {FieldOf(ModelInput::Creep), WindowValueText(design.driver.creep)},
             {FieldOf(ModelInput::VentEndCorrection),
              WindowValueText(design.enclosure.ventEndCorrection)},
             {FieldOf(ModelInput::RearVentEndCorrection),
@@ -272,9 +307,14 @@ DesignSetup ChartsPresenter::design(const std::function<QString(Field)> &mainFie
         ReadMainWindowDesign(mainFields, s);
     }
     const EnclosureKind &kind = KindOf(controls.kind);
+    s.driver.voiceCoil.model = controls.coilModel;
     for (const InputRow &row : DesignInputRows())
-        if (RowOfKind(row, kind, controls.space))
+        if (RowOfKind(row, kind, controls.space, controls.coilModel))
             row.member(s) = ownValue(QLatin1String(row.field), controls.text(row.field));
+        else if (IsCoilTerm(row))
+            row.member(s).reset(); // another model's term
+    if (!HasSeriesLe(controls.coilModel))
+        s.driver.leMh = 0.0;
     SetSlotVentDiameters(s.enclosure);
     s.enclosure.ventsAsDucts = controls.ventsAsDucts && kind.hasVentLoss;
     if (kind.helper == KindHelper::Path) {
@@ -570,7 +610,7 @@ std::vector<std::pair<QString, QString>> ControlTexts(const DesignSetup &setup) 
     std::vector<std::pair<QString, QString>> texts;
     const EnclosureKind &kind = KindOf(setup.enclosure.kind);
     for (const InputRow &row : DesignInputRows())
-        if (RowOfKind(row, kind, setup.environment.kind))
+        if (RowOfKind(row, kind, setup.environment.kind, setup.driver.voiceCoil.model))
             texts.emplace_back(QLatin1String(row.field), WindowValueText(InputValue(setup, row)));
     texts.emplace_back(QLatin1String(control::DriverCount), QString::number(setup.drivers.count));
     texts.emplace_back(QLatin1String(control::AirDensity), WindowValueText(setup.air.density));

@@ -29,6 +29,7 @@ struct WindowControls {
     Wiring wiring = Wiring::Parallel;
     VoiceCoils coils;
     CoilJoin coilJoin = CoilJoin::Series;
+    InductanceModel coilModel = InductanceModel::Plain;
     DriveParameters::Given drive = DriveParameters::Given::Power;
     bool airFromConditions = false;
     SpaceKind space = SpaceKind::HalfSpace;
@@ -71,6 +72,21 @@ const std::vector<CoilChoice> &CoilChoices();
 const char *CoilsGivenForChoiceName(CoilsGivenFor givenFor);
 const char *CoilJoinChoiceName(CoilJoin join);
 const char *WiringChoiceName(Wiring wiring);
+
+// The voice-coil models the window offers, in the order of InductanceModel.
+struct CoilModelChoice {
+    const char *objectName;
+    const char *caption;
+    InductanceModel model;
+};
+const std::vector<CoilModelChoice> &CoilModelChoices();
+const char *CoilModelChoiceName(InductanceModel model);
+
+// The texts of the window's fields that a driver's voice coil and creep
+// fill, in the design's own units: its model's terms, Le where the model has
+// a series Le, and lambda. What "Use these parameters" of a measurement
+// writes.
+std::vector<std::pair<QString, QString>> VoiceCoilTexts(const DriverParameters &driver);
 
 // The drive voltage the window starts with, V RMS.
 inline constexpr double StartingDriveVoltage = 20.0;

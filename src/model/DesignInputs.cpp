@@ -41,6 +41,29 @@ const std::vector<InputRow> &Rows() {
          R::Positive},
         {I::Le, DRAVIK_MEMBER(driver.leMh), "Le", P::ThisWindow, Q::Inductance, "ELe", "Le",
          R::ZeroOrMore},
+        {I::CoilR2, DRAVIK_MEMBER(driver.voiceCoil.r2Ohm), "R2", P::ThisWindow, Q::Resistance,
+         "ECoilR2", "R2", R::Positive, nullptr, G::LossyCoil},
+        {I::CoilL2, DRAVIK_MEMBER(driver.voiceCoil.l2Mh), "L2", P::ThisWindow, Q::Inductance,
+         "ECoilL2", "L2", R::Positive, nullptr, G::LossyCoil},
+        {I::CoilKrm, DRAVIK_MEMBER(driver.voiceCoil.krm), "Krm", P::ThisWindow, Q::None, "ECoilKrm",
+         "Krm", R::Positive, nullptr, G::WrightCoil},
+        {I::CoilErm, DRAVIK_MEMBER(driver.voiceCoil.erm), "Erm", P::ThisWindow, Q::None, "ECoilErm",
+         "Erm", R::ZeroOrMore, nullptr, G::WrightCoil},
+        {I::CoilKxm, DRAVIK_MEMBER(driver.voiceCoil.kxm), "Kxm", P::ThisWindow, Q::None, "ECoilKxm",
+         "Kxm", R::Positive, nullptr, G::WrightCoil},
+        {I::CoilExm, DRAVIK_MEMBER(driver.voiceCoil.exm), "Exm", P::ThisWindow, Q::None, "ECoilExm",
+         "Exm", R::ZeroOrMore, nullptr, G::WrightCoil},
+        {I::CoilLeb, DRAVIK_MEMBER(driver.voiceCoil.lebMh), "Leb", P::ThisWindow, Q::Inductance,
+         "ECoilLeb", "Leb", R::Positive, nullptr, G::SemiInductanceCoil},
+        {I::CoilSemiLe, DRAVIK_MEMBER(driver.voiceCoil.semiLeMh), "the semi-inductance's Le",
+         P::ThisWindow, Q::Inductance, "ECoilSemiLe", "Le (parallel)", R::Positive, nullptr,
+         G::SemiInductanceCoil},
+        {I::CoilRss, DRAVIK_MEMBER(driver.voiceCoil.rssOhm), "Rss", P::ThisWindow, Q::Resistance,
+         "ECoilRss", "Rss", R::Positive, nullptr, G::SemiInductanceCoil},
+        {I::CoilKe, DRAVIK_MEMBER(driver.voiceCoil.ke), "Ke", P::ThisWindow, Q::None, "ECoilKe",
+         "Ke", R::Positive, nullptr, G::SemiInductanceCoil},
+        {I::Creep, DRAVIK_MEMBER(driver.creep), "the creep", P::ThisWindow, Q::None, "ECreep",
+         "Creep lambda", R::Any},
 
         {I::Vb, DRAVIK_MEMBER(enclosure.vbLitres), "Vb", P::Box, Q::Volume, "EVb", "", R::Positive},
         {I::Fb, DRAVIK_MEMBER(enclosure.fbHz), "Fb", P::Box, Q::Frequency, "EFb", "", R::Positive},
@@ -279,6 +302,33 @@ const std::vector<InputRow> &DesignInputRows() {
     return Rows();
 }
 
+bool IsCoilTerm(const InputRow &row) {
+    return row.group == G::LossyCoil || row.group == G::WrightCoil ||
+           row.group == G::SemiInductanceCoil;
+}
+
+bool IsTermOfCoil(const InputRow &row, InductanceModel model) {
+    switch (model) {
+    case InductanceModel::Plain:
+        return false;
+    case InductanceModel::Lossy:
+        return row.group == G::LossyCoil;
+    case InductanceModel::Wright:
+        return row.group == G::WrightCoil;
+    case InductanceModel::SemiInductance:
+        return row.group == G::SemiInductanceCoil;
+    }
+    return false;
+}
+
+ModelInputs CoilModelInputs(InductanceModel model) {
+    ModelInputs inputs = HasSeriesLe(model) ? Bit(I::Le) : ModelInputs();
+    for (const InputRow &row : Rows())
+        if (IsTermOfCoil(row, model))
+            inputs |= Bit(row.input);
+    return inputs;
+}
+
 const InputRow &DesignInputRow(ModelInput input) {
     for (const InputRow &row : Rows())
         if (row.input == input)
@@ -296,6 +346,8 @@ bool IsUsable(const InputRow &row, const std::optional<double> &value) {
         return row.range == InputRange::PositiveOrNone;
     constexpr double Smallest = 1e-12, Largest = 1e12;
     const double v = *value;
+    if (row.range == InputRange::Any)
+        return std::isfinite(v) && std::abs(v) <= Largest;
     if (row.range == InputRange::ZeroOrMore && v == 0.0)
         return true;
     return std::isfinite(v) && v >= Smallest && v <= Largest;

@@ -27,6 +27,19 @@ enum class ModelInput : std::uint8_t {
     Xmax,
     PEmax,
     Le,
+    // The voice coil's models beyond a plain Le, and the suspension's creep,
+    // in the charts window.
+    CoilR2,
+    CoilL2,
+    CoilKrm,
+    CoilErm,
+    CoilKxm,
+    CoilExm,
+    CoilLeb,
+    CoilSemiLe,
+    CoilRss,
+    CoilKe,
+    Creep,
     // The vented and closed box, from the main window.
     Vb,
     Fb,
@@ -152,8 +165,9 @@ inline ModelInputs Bit(ModelInput input) {
 }
 
 // What a value may be: a positive number; a number of zero or more; or, for
-// optional values (a loss, a radiator's Xmax), also left out.
-enum class InputRange { Positive, ZeroOrMore, PositiveOrNone };
+// optional values (a loss, a radiator's Xmax), also left out; or any number
+// (the creep, which may run either way).
+enum class InputRange { Positive, ZeroOrMore, PositiveOrNone, Any };
 
 // What an input measures. Each quantity has the unit the window shows it in
 // and its SI unit with the factor between them; captions, sentences and any
@@ -204,8 +218,18 @@ double ToShownUnit(double own, Quantity quantity, UnitSystem system);
 // Where the user types a value.
 enum class InputPage { Driver, Box, Vent, ThisWindow };
 
-// Which part of the window's own fields a row belongs to beyond the box.
-enum class InputGroup { Design, Amplifier, Cabin, Room, Construction };
+// Which part of the window's own fields a row belongs to beyond the box;
+// the three coil groups are the terms of one voice-coil model each.
+enum class InputGroup {
+    Design,
+    Amplifier,
+    Cabin,
+    Room,
+    Construction,
+    LossyCoil,
+    WrightCoil,
+    SemiInductanceCoil
+};
 
 struct InputRow {
     ModelInput input;
@@ -225,6 +249,12 @@ struct InputRow {
 };
 
 const std::vector<InputRow> &DesignInputRows();
+// Whether a row is a term of a voice-coil model, and if so whether of this one.
+bool IsCoilTerm(const InputRow &row);
+bool IsTermOfCoil(const InputRow &row, InductanceModel model);
+// The inputs a voice-coil model takes: the driver's Le where it has a
+// series Le, and its own terms.
+ModelInputs CoilModelInputs(InductanceModel model);
 const InputRow &DesignInputRow(ModelInput input);
 // The object name of the field the user types an input in.
 inline const char *FieldOf(ModelInput input) {

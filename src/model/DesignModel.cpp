@@ -34,10 +34,13 @@ double Degrees(double radians) {
 struct Resolved {
     const EnclosureKind *kind = nullptr;
     AirProperties air;
-    // re, le and bl are one voice coil's: a dual-coil driver's are
-    // converted from the wiring its figures are given for.
-    double fs = 0, qes = 0, qms = 0, re = 0, le = 0, sd = 0, xmax = 0, peMax = 0, rs = 0;
-    double cms = 0, mms = 0, rms = 0, bl = 0;
+    // re and bl are one voice coil's: a dual-coil driver's are converted
+    // from the wiring its figures are given for. `coil` is the impedance
+    // beyond Re of one coil with its driver's other driven coils, which
+    // share its former.
+    double fs = 0, qes = 0, qms = 0, re = 0, sd = 0, xmax = 0, peMax = 0, rs = 0;
+    double cms = 0, mms = 0, rms = 0, bl = 0, creep = 0;
+    CoilTerms coil;
     double units = 1;        // drivers or isobaric pairs side by side
     double coilsPerUnit = 1; // 2 for an isobaric pair
     CoilWiring wiring{1, 1};
@@ -82,13 +85,12 @@ CircuitPoint Solve(const Resolved &d, CircuitSolver &solver, double f) {
     const double w = 2.0 * Pi * f;
     const D jw = D::ImaginaryFrequency(w);
     const double k = d.coilsPerUnit;
-    const double m = d.wiring.coilsPerDriver;
-    const double km = k * m; // the driven coils that move one cone
+    const double km = k * d.wiring.coilsPerDriver; // the driven coils that move one cone
     const D e = D(1.0 / d.wiring.seriesCoils);
-    const D coil = D(d.re) + jw * D(m * d.le);
+    const D coil = D(d.re) + CoilImpedance(d.coil, jw);
     const D coilAndSource = coil + D(d.rs * d.wiring.parallelStrings / d.wiring.seriesCoils);
     const D zm = D(k * (d.rms + d.box.driverLossResistance)) + jw * D(k * d.mms) +
-                 D(1.0) / (jw * D(d.cms / k));
+                 SuspensionImpedance(d.cms / k, d.fs, d.creep, jw);
     const D sourcePressure = D(km * d.bl) * e / (coilAndSource * D(d.sd));
     const D unitImpedance = (zm + D(km * d.bl * d.bl) / coilAndSource) / D(d.sd * d.sd);
     const D drivers = D(1.0) / (unitImpedance / D(d.units));
@@ -131,6 +133,37 @@ double Usable(const DesignSetup &s, ModelInput input, double otherwise = 0.0) {
     const InputRow &row = DesignInputRow(input);
     const std::optional<double> &v = InputValue(s, row);
     return v && IsUsable(row, v) ? *v : otherwise;
+}
+
+// The design's voice coil in SI units, as given for its wiring.
+CoilTerms CoilTermsOf(const DesignSetup &s) {
+    using I = ModelInput;
+    const auto henries = [&](ModelInput input) { return Usable(s, input) * 1e-3; };
+    CoilTerms c;
+    c.model = s.driver.voiceCoil.model;
+    switch (c.model) {
+    case InductanceModel::Plain:
+        c.le = henries(I::Le);
+        break;
+    case InductanceModel::Lossy:
+        c.le = henries(I::Le);
+        c.r2 = Usable(s, I::CoilR2);
+        c.l2 = henries(I::CoilL2);
+        break;
+    case InductanceModel::Wright:
+        c.krm = Usable(s, I::CoilKrm);
+        c.erm = Usable(s, I::CoilErm);
+        c.kxm = Usable(s, I::CoilKxm);
+        c.exm = Usable(s, I::CoilExm);
+        break;
+    case InductanceModel::SemiInductance:
+        c.leb = henries(I::CoilLeb);
+        c.le = henries(I::CoilSemiLe);
+        c.rss = Usable(s, I::CoilRss);
+        c.ke = Usable(s, I::CoilKe);
+        break;
+    }
+    return c;
 }
 
 // Values a chart does not depend on may be missing: the level at a power
@@ -176,7 +209,6 @@ Resolved Resolve(const DesignSetup &s, bool chainUsable) {
     d.qes = Usable(s, I::Qes);
     d.qms = EffectiveQms(s.driver).value_or(0.0);
     d.re = Usable(s, I::Re, NominalRe);
-    d.le = Usable(s, I::Le) * 1e-3;
     d.sd = Usable(s, I::Sd, NominalSd);
     d.xmax = Usable(s, I::Xmax) * 1e-3;
     d.peMax = Usable(s, I::PEmax);
@@ -187,11 +219,12 @@ Resolved Resolve(const DesignSetup &s, bool chainUsable) {
     d.mms = mechanics.mms;
     d.rms = 2.0 * Pi * d.fs * d.mms / d.qms;
     d.bl = std::sqrt(2.0 * Pi * d.fs * d.mms * d.re / d.qes);
-    const CoilFigures coil = OneCoilOf({d.re, d.le, d.bl}, s.driver.coils.givenFor);
+    const CoilFigures coil = OneCoilOf({d.re, CoilTermsOf(s), d.bl}, s.driver.coils.givenFor);
     d.re = coil.re;
-    d.le = coil.le;
     d.bl = coil.bl;
+    d.creep = Usable(s, I::Creep);
     Arrange(s, d);
+    d.coil = ScaledCoil(coil.coil, d.wiring.coilsPerDriver);
     d.rdc = WiredResistance(d.wiring, d.re);
     d.eg = s.drive.given == DriveParameters::Given::Voltage
                ? Usable(s, I::Voltage)
@@ -297,9 +330,10 @@ ModelInputs Needs(Chart chart, const DesignSetup &s) {
     const bool voltage = s.drive.given == DriveParameters::Given::Voltage;
     ModelInputs needs;
     if (row.needsGroup(G::Driver)) {
-        needs |= Bit(I::Fs) | Bit(I::Qes) | Bit(I::Qms) | Bit(I::Vas) | Bit(I::Le) |
-                 Bit(I::SourceResistance) | Bit(I::AirDensity) | Bit(I::SoundSpeed) |
-                 Bit(I::DriverCount) | Bits(kind.needs);
+        const InductanceModel coil = s.driver.voiceCoil.model;
+        needs |= Bit(I::Fs) | Bit(I::Qes) | Bit(I::Qms) | Bit(I::Vas) | CoilModelInputs(coil) |
+                 Bit(I::Creep) | Bit(I::SourceResistance) | Bit(I::AirDensity) |
+                 Bit(I::SoundSpeed) | Bit(I::DriverCount) | Bits(kind.needs);
         if (kind.hasLeak)
             needs |= Bit(I::LeakageQ);
         if (kind.hasVentLoss)
@@ -311,7 +345,8 @@ ModelInputs Needs(Chart chart, const DesignSetup &s) {
             needs |= Bit(I::Path);
         // Re matters to the response only through inductance, the source
         // resistance or a drive given as a voltage.
-        if (voltage || Usable(s, I::SourceResistance) > 0.0 || Usable(s, I::Le) > 0.0)
+        if (voltage || Usable(s, I::SourceResistance) > 0.0 || coil != InductanceModel::Plain ||
+            Usable(s, I::Le) > 0.0)
             needs |= Bit(I::Re);
     }
     if (row.needsGroup(G::Chain))
@@ -610,7 +645,7 @@ CoilFigures OneCoilOf(const CoilFigures &given, CoilsGivenFor givenFor) {
     CoilFigures one = given;
     one.re = OneCoilResistance(given.re, givenFor);
     if (givenFor == CoilsGivenFor::Series) {
-        one.le = given.le / 4.0;
+        one.coil = ScaledCoil(given.coil, 0.25);
         one.bl = given.bl / 2.0;
     }
     return one;

@@ -133,13 +133,17 @@ CoilWiring CoilWiringOf(const DriverArrangement &drivers, const VoiceCoils &coil
 // The voice coils that move one cone: 2 for an isobaric pair, else 1.
 double CoilsPerUnit(const DriverArrangement &drivers);
 
-// One voice coil's resistance, inductance (H) and force factor.
+// One voice coil's resistance, its impedance beyond that (in SI units) and
+// force factor.
 struct CoilFigures {
-    double re = 0, le = 0, bl = 0;
+    double re = 0;
+    CoilTerms coil;
+    double bl = 0;
 };
 // One coil's figures from a dual-coil driver's own, given for its coils in
-// series (Re / 2, Le / 4, Bl / 2), in parallel (2 Re, Le, Bl) or for one
-// coil: two identical, fully coupled coils.
+// series (Re / 2, every term of the coil's impedance / 4, Bl / 2), in
+// parallel (2 Re, the same terms, Bl) or for one coil: two identical, fully
+// coupled coils.
 CoilFigures OneCoilOf(const CoilFigures &given, CoilsGivenFor givenFor);
 // The same for the resistance alone.
 double OneCoilResistance(double re, CoilsGivenFor givenFor);

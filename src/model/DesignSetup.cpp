@@ -60,7 +60,8 @@ bool operator==(const VoiceCoils &a, const VoiceCoils &b) {
 }
 
 bool operator==(const DriverParameters &a, const DriverParameters &b) {
-    return a.coils == b.coils && EqualAsPartOfSetup(a, b, &DesignSetup::driver);
+    return a.coils == b.coils && a.voiceCoil.model == b.voiceCoil.model &&
+           EqualAsPartOfSetup(a, b, &DesignSetup::driver);
 }
 
 bool operator==(const DriverArrangement &a, const DriverArrangement &b) {

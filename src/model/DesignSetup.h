@@ -4,6 +4,7 @@
 #include "Ducts.h"
 #include "ListeningSpace.h"
 #include "SignalChain.h"
+#include "VoiceCoil.h"
 
 #include <QString>
 
@@ -55,6 +56,22 @@ struct VoiceCoils {
     bool dual() const { return count == 2; }
 };
 
+// The voice coil beyond Re and Le: its model, and the terms of the models
+// other than a plain Le, in the design's units (ohm, mH). A model uses its
+// own terms only. The driver's Le is the plain and the lossy models' series
+// inductance; Wright's model and the semi-inductance have none (their Le is
+// 0), the semi-inductance's own Le being the one in its parallel branch.
+struct VoiceCoilTerms {
+    InductanceModel model = InductanceModel::Plain;
+    std::optional<double> r2Ohm, l2Mh;                 // Le with R2-L2
+    std::optional<double> krm, erm, kxm, exm;          // Wright's
+    std::optional<double> lebMh, semiLeMh, rssOhm, ke; // the semi-inductance
+};
+// Whether the model has a series Le of its own, the driver's.
+inline bool HasSeriesLe(InductanceModel m) {
+    return m == InductanceModel::Plain || m == InductanceModel::Lossy;
+}
+
 // What the design charts know of one driver, in SI-friendly units. A value
 // the design does not give (empty, "?", zero, negative, not a number) is
 // empty. Le is the one value that may be zero.
@@ -70,6 +87,8 @@ struct DriverParameters {
     std::optional<double> peMaxW;     // rated (thermal) power, W
     std::optional<double> leMh = 0.0; // voice-coil inductance, mH
     VoiceCoils coils;
+    VoiceCoilTerms voiceCoil;
+    std::optional<double> creep = 0.0; // the suspension's, lambda
 };
 
 bool operator==(const VoiceCoils &a, const VoiceCoils &b);

@@ -549,8 +549,7 @@ CollapsibleSection *TChartsForm::buildDriversSection() {
                                 QStringLiteral("Series-parallel"));
     section->addRow(QStringLiteral("Wired:"), wiringGroup);
     addCoilChoices(section);
-    const InputRow &le = DesignInputRow(ModelInput::Le);
-    section->addRow(Caption(le), makeField(le.field, 50));
+    addCoilModel(section);
     amplifierLoad_ = Readout("AmplifierLoadLabel");
     amplifierLoad_->setWordWrap(true);
     section->addWide(amplifierLoad_);
@@ -650,6 +649,68 @@ void TChartsForm::addCoilChoices(CollapsibleSection *section) {
     };
     followCount(false);
     connect(dualCoils_, &QRadioButton::toggled, this, followCount);
+}
+
+// The voice coil's model with its terms, Le among them, and the creep of
+// the suspension: the driver's figures the charts window holds.
+void TChartsForm::addCoilModel(CollapsibleSection *section) {
+    QHBoxLayout *models = nullptr;
+    QWidget *modelGroup = ChoiceGroup(models);
+    for (const CoilModelChoice &c : CoilModelChoices()) {
+        QRadioButton *b = addChoice(models, c.objectName, QLatin1String(c.caption));
+        b->setToolTip(QLatin1String(InductanceModelName(c.model)));
+        coilModels_[c.model] = b;
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                coilModelChosen();
+        });
+    }
+    {
+        const QSignalBlocker quiet(coilModels_.at(InductanceModel::Plain));
+        coilModels_.at(InductanceModel::Plain)->setChecked(true);
+    }
+    modelGroup->setToolTip(QStringLiteral("The voice coil's impedance besides Re"));
+    section->addRow(QStringLiteral("Coil model:"), modelGroup);
+    const InputRow &le = DesignInputRow(ModelInput::Le);
+    section->addRow(Caption(le), makeField(le.field, 50));
+    // Each model's own terms on a page of their own; a plain Le has none.
+    coilTerms_ = new QStackedWidget;
+    coilTerms_->setObjectName(QStringLiteral("CoilTerms"));
+    for (InductanceModel model : AllInductanceModels) {
+        auto *page = new QWidget;
+        auto *grid = new QGridLayout(page);
+        grid->setContentsMargins(0, 0, 0, 0);
+        std::vector<ModelInput> terms;
+        for (const InputRow &r : DesignInputRows())
+            if (IsTermOfCoil(r, model))
+                terms.push_back(r.input);
+        addInputLines(grid, terms, 60, QString());
+        grid->setColumnStretch(1, 1);
+        coilTerms_->addWidget(page);
+    }
+    section->addWide(coilTerms_);
+    const InputRow &creep = DesignInputRow(ModelInput::Creep);
+    QLineEdit *creepField = makeField(creep.field, 50);
+    creepField->setToolTip(
+        QStringLiteral("The suspension's compliance rises by lambda per decade below Fs"));
+    section->addRow(Caption(creep), creepField);
+    coilModelChosen();
+}
+
+InductanceModel TChartsForm::coilModel() const {
+    for (const auto &[model, button] : coilModels_)
+        if (button->isChecked())
+            return model;
+    return InductanceModel::Plain;
+}
+
+// A model shows its own terms; Le is a field only of the models with a series Le.
+void TChartsForm::coilModelChosen() {
+    const InductanceModel model = coilModel();
+    ShowPage(coilTerms_, static_cast<int>(model));
+    edits_.at(QLatin1String(FieldOf(ModelInput::Le)))->setEnabled(HasSeriesLe(model));
+    if (isVisible() && !settingControls_)
+        refresh();
 }
 
 // The system of units chosen: every field, caption and read-out follows,
@@ -984,6 +1045,7 @@ WindowControls TChartsForm::controls() const {
                : seriesParallel_->isChecked() ? Wiring::SeriesParallel
                                               : Wiring::Parallel;
     c.coils.count = dualCoils_->isChecked() ? 2 : 1;
+    c.coilModel = coilModel();
     for (const CoilChoice &choice : CoilChoices()) {
         if (!findChild<QRadioButton *>(QLatin1String(choice.objectName))->isChecked())
             continue;
@@ -1069,9 +1131,12 @@ void TChartsForm::startKindFields(BoxKind kind) {
             pathEditor_->setPath(start->segments, start->mouth);
 }
 
-void TChartsForm::setVoiceCoilInductanceMh(double mh) {
-    edits_.at(QLatin1String(DesignInputRow(ModelInput::Le).field))
-        ->setText(QString::number(mh, 'g', 4));
+void TChartsForm::setVoiceCoil(const DriverParameters &driver) {
+    settingControls_ = true;
+    coilModels_.at(driver.voiceCoil.model)->setChecked(true);
+    settingControls_ = false;
+    for (const auto &[name, text] : presenter_.inShownUnits(VoiceCoilTexts(driver)))
+        edits_.at(name)->setText(text);
 }
 
 void TChartsForm::commandFinished() {
@@ -1286,6 +1351,7 @@ void TChartsForm::setControls(const DesignSetup &setup) {
     choose(setup.driver.coils.dual() ? "TwoCoilsChoice" : "OneCoilChoice");
     choose(CoilsGivenForChoiceName(setup.driver.coils.givenFor));
     choose(CoilJoinChoiceName(setup.drivers.coilJoin));
+    choose(CoilModelChoiceName(setup.driver.voiceCoil.model));
     choose(setup.drive.given == DriveParameters::Given::Voltage ? "VoltageChoice" : "PowerChoice");
     choose(setup.air.conditions ? "AirConditionsChoice" : "AirTypedChoice");
     spaces_.at(setup.environment.kind)->setChecked(true);

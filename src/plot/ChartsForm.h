@@ -79,8 +79,9 @@ public:
     // After a command of the main window: its design again, redrawn when
     // visible.
     void commandFinished();
-    // The voice-coil inductance, as a measurement found it.
-    void setVoiceCoilInductanceMh(double mh);
+    // The voice coil's model, its terms and the creep, as a measurement
+    // found them.
+    void setVoiceCoil(const DriverParameters &driver);
 
     // The curves on show, as last computed.
     const DesignCurves &curves() const { return presenter_.curves(); }
@@ -139,6 +140,9 @@ private:
                         int width = 60);
     QRadioButton *addChoice(QLayout *row, const char *name, const QString &caption);
     void addCoilChoices(CollapsibleSection *section);
+    void addCoilModel(CollapsibleSection *section);
+    InductanceModel coilModel() const;
+    void coilModelChosen();
     void showPath(BoxKind kind);
     void checkChoice(const char *objectName);
     void wiringChosen(int row);
@@ -179,6 +183,8 @@ private:
     QRadioButton *series_ = nullptr;
     QRadioButton *seriesParallel_ = nullptr;
     QRadioButton *dualCoils_ = nullptr;
+    std::map<InductanceModel, QRadioButton *> coilModels_;
+    QStackedWidget *coilTerms_ = nullptr;
     QRadioButton *usUnits_ = nullptr;
     QLabel *temperatureUnit_ = nullptr;
     QLabel *pressureUnit_ = nullptr;

@@ -291,7 +291,7 @@ void TestMeasureRules::refusesFiguresThePageCannotShow() {
     QFETCH(int, figure);
     QFETCH(double, value);
     QFETCH(QString, refusal);
-    MeasuredDriver d{27.5, 0.43, 5.4, 0.4, 5.7, 1.0, 40.0, 300.0};
+    MeasuredDriver d{27.5, 0.43, 5.4, 0.4, 5.7, 1.0, 40.0, 300.0, {}};
     double *const figures[] = {&d.fs, &d.qms, &*d.vasLitres, &*d.effectiveDiameterMm};
     *figures[figure] = value;
     const QString message =

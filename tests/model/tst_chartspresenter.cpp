@@ -26,7 +26,7 @@ std::map<QString, QString> StartTexts() {
     std::map<QString, QString> texts = {{"ELeakageQ", "7"}, {"EVentQ", ""}, {"EPower", ""}};
     for (const char *field :
          {control::DriverCount, control::AirDensity, control::SoundSpeed, control::Temperature,
-          control::Pressure, control::Humidity, FieldOf(ModelInput::Le),
+          control::Pressure, control::Humidity, FieldOf(ModelInput::Le), FieldOf(ModelInput::Creep),
           FieldOf(ModelInput::SourceResistance), FieldOf(ModelInput::Voltage)})
         texts[QLatin1String(field)] = WindowStartText(QLatin1String(field));
     return texts;
