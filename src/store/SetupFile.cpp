@@ -166,6 +166,37 @@ const std::vector<NumberKey> DriverKeys = {
     {"pe_max_w", I::PEmax, Range::Positive},
 };
 
+// The voice coil's models as the file names them, with each one's own
+// terms; a plain Le has none beyond the driver's le_mh. The
+// semi-inductance's le_mh is its own parallel Le.
+struct CoilModelKeys {
+    const char *name;
+    InductanceModel model;
+    std::vector<NumberKey> keys;
+};
+const std::vector<CoilModelKeys> CoilModelKeyTable = {
+    {"le", InductanceModel::Plain, {}},
+    {"le-r2-l2",
+     InductanceModel::Lossy,
+     {{"r2_ohm", I::CoilR2, Range::Positive}, {"l2_mh", I::CoilL2, Range::Positive}}},
+    {"wright",
+     InductanceModel::Wright,
+     {{"krm", I::CoilKrm, Range::Positive},
+      {"erm", I::CoilErm, Range::ZeroOrMore},
+      {"kxm", I::CoilKxm, Range::Positive},
+      {"exm", I::CoilExm, Range::ZeroOrMore}}},
+    {"semi-inductance",
+     InductanceModel::SemiInductance,
+     {{"leb_mh", I::CoilLeb, Range::Positive},
+      {"le_mh", I::CoilSemiLe, Range::Positive},
+      {"rss_ohm", I::CoilRss, Range::Positive},
+      {"ke", I::CoilKe, Range::Positive}}},
+};
+const CoilModelKeys &CoilKeysOf(InductanceModel model) {
+    return CoilModelKeyTable[static_cast<size_t>(model)];
+}
+const NumberKey CreepKey = {"creep", I::Creep, Range::Any, false, Absent::Default, 0.0};
+
 // A kind's number in the file as the reader and the writer take it: the
 // losses are nullable (null: none) and the leakage defaults to 7; a counts
 // is a whole number from one; a radiator's added mass defaults to none and
@@ -336,7 +367,9 @@ int VersionFor(const DesignSetup &setup) {
     bool slotVents = false;
     for (VentSet set : VentSetsOf(KindOf(setup.enclosure.kind)))
         slotVents = slotVents || IsSlot(setup.enclosure, set);
+    const bool creeps = setup.driver.creep != CreepKey.byDefault;
     return setup.driver.coils.dual() || setup.units != UnitSystem::Metric ||
+                   setup.driver.voiceCoil.model != InductanceModel::Plain || creeps ||
                    setup.construction.given() || ownEndCorrection || slotVents ||
                    setup.enclosure.ventsAsDucts ||
                    KindOf(setup.enclosure.kind).helper == KindHelper::Path
@@ -841,9 +874,10 @@ private:
     void driver(const Section &s, DesignSetup &setup) const {
         std::vector<const char *> known = keyNames(DriverKeys);
         known.insert(known.begin(), {"manufacturer", "model"});
-        known.push_back("coils");
+        known.insert(known.end(), {"coils", "voice_coil", "creep"});
         checkKeys(s, known);
-        checkSecondVersionKey(s, "coils");
+        for (const char *key : {"coils", "voice_coil", "creep"})
+            checkSecondVersionKey(s, key);
         setup.manufacturer = text(s, "manufacturer");
         setup.model = text(s, "model");
         numbers(s, DriverKeys, setup);
@@ -852,6 +886,27 @@ private:
                    QStringLiteral("may be null only when qts is given"));
         if (s.has("coils"))
             setup.driver.coils = coils(section(s, "coils"));
+        if (s.has("voice_coil"))
+            voiceCoil(section(s, "voice_coil"), setup);
+        setup.driver.creep = number(s, CreepKey);
+        if (!HasSeriesLe(setup.driver.voiceCoil.model) && setup.driver.leMh != 0.0)
+            refuse(s.keyPath(QStringLiteral("le_mh")),
+                   QStringLiteral("must be 0 with the \"%1\" voice coil (driver.voice_coil)")
+                       .arg(QLatin1String(CoilKeysOf(setup.driver.voiceCoil.model).name)));
+    }
+
+    // The coil's model and its own terms.
+    void voiceCoil(const Section &s, DesignSetup &setup) const {
+        std::vector<Choice> models;
+        for (const CoilModelKeys &m : CoilModelKeyTable)
+            models.push_back({m.name, int(m.model)});
+        const auto model = InductanceModel(choice(s, "model", models, std::nullopt));
+        const CoilModelKeys &keys = CoilKeysOf(model);
+        std::vector<const char *> known = keyNames(keys.keys);
+        known.insert(known.begin(), "model");
+        checkKeys(s, known, QStringLiteral(" of the \"%1\" model").arg(QLatin1String(keys.name)));
+        setup.driver.voiceCoil.model = model;
+        numbers(s, keys.keys, setup);
     }
 
     // One coil, or two with the wiring the driver's figures are given for.
@@ -1387,7 +1442,20 @@ private:
             out.value("parameters_for",
                       jsonString(QLatin1String(choiceText(CoilsGivenFors, int(c.givenFor)))));
             out.endObject();
+            voiceCoil(out, setup);
+            out.value(CreepKey.key, numberFor(setup.driver.creep, CreepKey, inputName(I::Creep)));
         }
+        out.endObject();
+    }
+
+    void voiceCoil(OrderedWriter &out, const DesignSetup &setup) const {
+        const CoilModelKeys &keys = CoilKeysOf(setup.driver.voiceCoil.model);
+        if (!HasSeriesLe(keys.model) && setup.driver.leMh != 0.0)
+            refuse(QStringLiteral("Le must be 0 with the %1 voice coil")
+                       .arg(QLatin1String(InductanceModelName(keys.model))));
+        out.beginObject("voice_coil");
+        out.value("model", jsonString(QLatin1String(keys.name)));
+        numbers(out, keys.keys, setup);
         out.endObject();
     }
 

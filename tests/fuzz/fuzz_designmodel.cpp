@@ -80,6 +80,7 @@ struct WindowTexts {
     std::vector<FilterStage> filters;
     VoiceCoils coils;
     CoilJoin coilJoin = CoilJoin::Series;
+    InductanceModel coilModel = InductanceModel::Plain;
     std::vector<PathSegment> segments;
     Mouth mouth = Mouth::BaffledPiston;
 };
@@ -164,6 +165,7 @@ void checkKind(const test::MemoryFieldStore &store, BoxKind kind, const QString 
     controls.filters = window.filters;
     controls.coils = window.coils;
     controls.coilJoin = window.coilJoin;
+    controls.coilModel = window.coilModel;
     controls.segments = window.segments;
     controls.mouth = window.mouth;
     controls.text = [&](const char *name) {
@@ -270,7 +272,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // Fields the input leaves out keep the window's start texts.
     WindowTexts window;
     window.texts = {{"EDriverCount", "1"}, {"EAirDensity", "1.18"},    {"ESoundSpeed", "345"},
-                    {"ELe", "0"},          {"ESourceResistance", "0"}, {"ELeakageQ", "7"}};
+                    {"ELe", "0"},          {"ESourceResistance", "0"}, {"ELeakageQ", "7"},
+                    {"ECreep", "0"}};
     for (size_t i = 0; i < windowFields.size(); ++i)
         if (mainLines + i < lines.size())
             window.texts[QLatin1String(windowFields[i])] = lines[mainLines + i];
@@ -287,6 +290,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 window.coils = {2, static_cast<CoilsGivenFor>((coils - 1) / 3)};
                 window.coilJoin = static_cast<CoilJoin>((coils - 1) % 3);
             }
+            // And the next: the voice coil's model.
+            const double model = std::floor(std::fabs(kind) / (SpaceKindCount * 10.0));
+            window.coilModel = static_cast<InductanceModel>(std::fmod(model, 4.0));
         }
     }
     window.cabinFromLength = !fuzz::lineOrEmpty(lines, system + 1).isEmpty();

@@ -1,3 +1,5 @@
+#include "DesignModel.h"
+#include "Enclosures.h"
 #include "MeasureRules.h"
 #include "MemoryFieldStore.h"
 #include "NumberText.h"
@@ -81,6 +83,8 @@ private slots:
     void refusesFiguresThePageCannotShow();
     void refusesTypedFiguresThatOverflow_data();
     void refusesTypedFiguresThatOverflow();
+    void chartsDrawTheFittedCurve_data();
+    void chartsDrawTheFittedCurve();
 };
 
 void TestMeasureRules::sentencesWithoutParameters_data() {
@@ -334,3 +338,57 @@ void TestMeasureRules::refusesTypedFiguresThatOverflow() {
 
 QTEST_GUILESS_MAIN(TestMeasureRules)
 #include "tst_measurerules.moc"
+
+void TestMeasureRules::chartsDrawTheFittedCurve_data() {
+    QTest::addColumn<int>("model");
+    QTest::addColumn<double>("creep");
+    QTest::newRow("Le") << int(InductanceModel::Plain) << 0.0;
+    QTest::newRow("R2-L2, creep") << int(InductanceModel::Lossy) << 0.08;
+    QTest::newRow("Wright, creep") << int(InductanceModel::Wright) << 0.05;
+    QTest::newRow("semi-inductance, creep") << int(InductanceModel::SemiInductance) << 0.1;
+}
+
+// "Use these parameters" takes the fitted coil model and creep into the
+// design, and the design's impedance chart is the very curve the fit drew.
+// The driver sits in a closed box so large that its air adds a stiffness of
+// 1e-10 of the suspension's; the box's loss, ClosedBoxLossFactor of the
+// mass's reactance at the system's resonance, joins Rms.
+void TestMeasureRules::chartsDrawTheFittedCurve() {
+    QFETCH(int, model);
+    QFETCH(double, creep);
+    ElectricalModel truth = Woofer().model(InductanceModel(model));
+    truth.krm = 0.004, truth.erm = 0.72, truth.kxm = 0.02, truth.exm = 0.66;
+    truth.leb = 0.15e-3, truth.rss = 12.0, truth.ke = 0.06;
+    if (truth.inductance == InductanceModel::SemiInductance)
+        truth.le = 2e-3;
+    truth.creep = creep;
+    MeasureInputs in;
+    in.freeAir = curveOf(truth);
+    in.models = truth.inductance;
+    const MeasureReport r = FitMeasurements(in);
+    QVERIFY2(r.driver && r.freeAirFit, qPrintable(r.status));
+    const ElectricalModel &fit = *r.freeAirFit;
+    QCOMPARE(int(fit.inductance), model);
+    QCOMPARE(int(r.driver->coilAndCreep.voiceCoil.model), model);
+
+    DesignSetup s;
+    s.enclosure.kind = BoxKind::Closed;
+    s.driver = r.driver->coilAndCreep;
+    s.driver.fs = fit.fs, s.driver.qes = fit.qes, s.driver.qms = fit.qms, s.driver.re = fit.re;
+    s.driver.vasLitres = 50.0;
+    s.enclosure.vbLitres = 5e11;
+    const std::vector<double> f = ChartFrequencies(12);
+    const DesignCurves c = ComputeDesignCurves(s, f);
+    QVERIFY(c.has(Chart::Impedance));
+
+    ElectricalModel inBox = fit;
+    const double alpha = *s.driver.vasLitres / *s.enclosure.vbLitres;
+    inBox.qms = 1.0 / (1.0 / fit.qms + ClosedBoxLossFactor * std::sqrt(1.0 + alpha));
+    for (size_t k = 0; k < f.size(); ++k) {
+        const Impedance z = ModelImpedance(inBox, f[k]);
+        QVERIFY2(near(c.impedanceOhm[k], std::abs(z), 1e-8),
+                 qPrintable(QStringLiteral("|Z| at %1 Hz").arg(f[k])));
+        QVERIFY2(std::abs(c.impedancePhaseDeg[k] - std::arg(z) * 180.0 / Pi) < 1e-6,
+                 qPrintable(QStringLiteral("phase at %1 Hz").arg(f[k])));
+    }
+}

@@ -17,6 +17,7 @@ using Complex = std::complex<double>;
 Q_DECLARE_METATYPE(dravik::CoilsGivenFor)
 Q_DECLARE_METATYPE(dravik::CoilJoin)
 Q_DECLARE_METATYPE(dravik::Wiring)
+Q_DECLARE_METATYPE(dravik::InductanceModel)
 
 namespace {
 
@@ -33,6 +34,32 @@ DesignSetup Closed(int drivers = 1) {
     s.drive.voltageV = 10.0;
     s.drive.sourceResistanceOhm = 0.3;
     return s;
+}
+
+// A coil of each model, of some 2 mH at low frequencies, with the eddy
+// currents' losses of a large woofer.
+VoiceCoilTerms CoilOfModel(InductanceModel model) {
+    VoiceCoilTerms v;
+    v.model = model;
+    v.r2Ohm = 3.0;
+    v.l2Mh = 1.2;
+    v.krm = 0.004;
+    v.erm = 0.72;
+    v.kxm = 0.02;
+    v.exm = 0.66;
+    v.lebMh = 0.15;
+    v.semiLeMh = 2.0;
+    v.rssOhm = 12.0;
+    v.ke = 0.06;
+    return v;
+}
+
+// The design's terms of a coil times `factor`, the exponents kept.
+void ScaleCoil(DesignSetup &s, double factor) {
+    VoiceCoilTerms &v = s.driver.voiceCoil;
+    for (std::optional<double> *term : {&s.driver.leMh, &v.r2Ohm, &v.l2Mh, &v.krm, &v.kxm, &v.lebMh,
+                                        &v.semiLeMh, &v.rssOhm, &v.ke})
+        *term = **term * factor;
 }
 
 // Re, Bl and Le of a wiring of two identical, fully coupled coils, as
@@ -222,27 +249,37 @@ private slots:
     // A dual-coil driver, its figures given for any wiring and its coils
     // joined any way, draws what a single-coil driver of the converted
     // figures draws: against one coil, both in series have 2 Re, 2 Bl and
-    // 4 Le, in parallel Re / 2, Bl and Le; one coil with the other open is
-    // that coil.
+    // 4 times every term of the coil's impedance, in parallel Re / 2, Bl and
+    // the same terms; one coil with the other open is that coil. For every
+    // coil model and a creeping suspension.
     void dualCoilsEqualTheConvertedDriver_data() {
         QTest::addColumn<CoilsGivenFor>("givenFor");
         QTest::addColumn<CoilJoin>("join");
-        for (CoilsGivenFor g :
-             {CoilsGivenFor::OneCoil, CoilsGivenFor::Series, CoilsGivenFor::Parallel})
-            for (CoilJoin j : {CoilJoin::Series, CoilJoin::Parallel, CoilJoin::OneCoil})
-                QTest::addRow("given for %d, joined %d", int(g), int(j)) << g << j;
+        QTest::addColumn<InductanceModel>("model");
+        for (InductanceModel m : AllInductanceModels)
+            for (CoilsGivenFor g :
+                 {CoilsGivenFor::OneCoil, CoilsGivenFor::Series, CoilsGivenFor::Parallel})
+                for (CoilJoin j : {CoilJoin::Series, CoilJoin::Parallel, CoilJoin::OneCoil})
+                    QTest::addRow("%s, given for %d, joined %d", InductanceModelName(m), int(g),
+                                  int(j))
+                        << g << j << m;
     }
     void dualCoilsEqualTheConvertedDriver() {
         QFETCH(CoilsGivenFor, givenFor);
         QFETCH(CoilJoin, join);
+        QFETCH(InductanceModel, model);
         DesignSetup dual = Closed(2);
+        dual.driver.voiceCoil = CoilOfModel(model);
+        dual.driver.creep = model == InductanceModel::Plain ? 0.0 : 0.07;
         dual.driver.coils = {2, givenFor};
         dual.drivers.coilJoin = join;
-        DesignSetup single = Closed(2);
+        DesignSetup single = dual;
+        single.driver.coils = {};
+        single.drivers.coilJoin = CoilJoin::Series;
         const Factors g = OfGiven(givenFor), j = OfJoin(join);
         const double re = j.re / g.re, bl = j.bl / g.bl;
         single.driver.re = *single.driver.re * re;
-        single.driver.leMh = *single.driver.leMh * j.le / g.le;
+        ScaleCoil(single, j.le / g.le);
         single.driver.qes = *single.driver.qes * re / (bl * bl);
         single.driver.qts.reset();
 
@@ -298,6 +335,65 @@ private slots:
             QVERIFY2(std::abs(c.thermalLimitSplDb[k] - c.splDb[k] - thermalOverSpl) < 1e-9,
                      qPrintable(QStringLiteral("thermal limit at %1 Hz").arg(f[k])));
         }
+    }
+
+    // Each coil model has the limits its circuit must have, and the slope in
+    // w that the group delay takes from it is the impedance's own (a central
+    // difference), with and without the suspension's creep.
+    void coilModelsLimitsAndSlopes_data() {
+        QTest::addColumn<InductanceModel>("model");
+        for (InductanceModel m : AllInductanceModels)
+            QTest::addRow("%s", InductanceModelName(m)) << m;
+    }
+    void coilModelsLimitsAndSlopes() {
+        QFETCH(InductanceModel, model);
+        const CoilTerms c{model, 2e-3, 3.0, 1.2e-3, 0.004, 0.72, 0.02, 0.66, 0.15e-3, 12.0, 0.06};
+        const auto z = [&](double w) {
+            return CoilImpedance(c, DualComplex::ImaginaryFrequency(w)).value;
+        };
+        const auto near = [](Complex a, Complex b, double tolerance) {
+            return std::abs(a - b) <= tolerance * std::abs(b);
+        };
+        const double low = 1e-3, high = 1e8;
+        switch (model) {
+        case InductanceModel::Plain:
+            QVERIFY(near(z(100.0), Complex(0.0, 100.0 * c.le), 1e-15));
+            break;
+        case InductanceModel::Lossy: // L2 in series far below R2 / L2, shunted by R2 far above
+            QVERIFY(near(z(low), Complex(0.0, low * (c.le + c.l2)), 1e-6));
+            QVERIFY(near(z(high), Complex(c.r2, high * c.le), 1e-6));
+            break;
+        case InductanceModel::Wright: // powers of w: 1 rad/s gives the factors themselves
+            QVERIFY(near(z(1.0), Complex(c.krm, c.kxm), 1e-15));
+            QCOMPARE(z(2000.0).real() / z(1000.0).real(), std::pow(2.0, c.erm));
+            QCOMPARE(z(2000.0).imag() / z(1000.0).imag(), std::pow(2.0, c.exm));
+            break;
+        case InductanceModel::SemiInductance: // Le carries the current low, Rss high
+            QVERIFY(near(z(low), Complex(0.0, low * (c.leb + c.le)), 1e-3));
+            QVERIFY(near(z(high), Complex(c.rss, high * c.leb), 1e-3));
+            break;
+        }
+        for (double lambda : {0.0, 0.12})
+            for (double w : {2 * Pi * 7.0, 2 * Pi * 31.0, 2 * Pi * 450.0}) {
+                const double h = w * 1e-6;
+                const auto jw = [](double at) { return DualComplex::ImaginaryFrequency(at); };
+                const auto check = [&](auto f) {
+                    const Complex slope = f(jw(w)).slope;
+                    const Complex difference = (f(jw(w + h)).value - f(jw(w - h)).value) / (2 * h);
+                    QVERIFY2(
+                        near(slope, difference, 1e-6),
+                        qPrintable(QStringLiteral("lambda %1 at %2 rad/s").arg(lambda).arg(w)));
+                };
+                check([&](const DualComplex &s) { return CoilImpedance(c, s); });
+                check([&](const DualComplex &s) {
+                    return SuspensionImpedance(4e-4, 28.0, lambda, s);
+                });
+            }
+        // Two fully coupled coils in series: four times one coil, at every w.
+        for (double w : {10.0, 300.0, 9000.0})
+            QVERIFY(
+                near(CoilImpedance(ScaledCoil(c, 4.0), DualComplex::ImaginaryFrequency(w)).value,
+                     4.0 * z(w), 1e-14));
     }
 
     // The loads the wiring list offers: every wiring that uses both coils,

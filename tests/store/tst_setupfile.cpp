@@ -495,6 +495,32 @@ private slots:
             QTest::newRow("the smallest positive number") << s;
         }
 
+        // Each voice-coil model with its own terms, and the creep alone.
+        {
+            DesignSetup s = ofKind(BoxKind::Closed);
+            s.driver.voiceCoil.model = InductanceModel::Lossy;
+            s.driver.voiceCoil.r2Ohm = 3.25;
+            s.driver.voiceCoil.l2Mh = 1.125;
+            s.driver.creep = 0.0625;
+            QTest::newRow("R2-L2 coil, creep") << s;
+            s.driver.voiceCoil = {};
+            s.driver.voiceCoil.model = InductanceModel::Wright;
+            s.driver.voiceCoil.krm = 0.0041, s.driver.voiceCoil.erm = 0.72;
+            s.driver.voiceCoil.kxm = 0.0213, s.driver.voiceCoil.exm = 0.655;
+            s.driver.leMh = 0.0;
+            s.driver.creep = -0.01;
+            QTest::newRow("Wright's coil, creep the other way") << s;
+            s.driver.voiceCoil = {};
+            s.driver.voiceCoil.model = InductanceModel::SemiInductance;
+            s.driver.voiceCoil.lebMh = 0.15, s.driver.voiceCoil.semiLeMh = 2.5;
+            s.driver.voiceCoil.rssOhm = 12.0, s.driver.voiceCoil.ke = 0.061;
+            s.driver.creep = 0.0;
+            QTest::newRow("semi-inductance") << s;
+            s = ofKind(BoxKind::Vented);
+            s.driver.creep = 0.1;
+            QTest::newRow("creep alone") << s;
+        }
+
         QTest::newRow("amplifier rating") << with({}, {}, {1200.0, 4.0, std::nullopt});
         QTest::newRow("rating and current limit") << with({}, {}, {2500.0, 2.7, 35.5});
         QTest::newRow("current limit alone") << with({}, {}, {std::nullopt, std::nullopt, 20.0});
@@ -539,9 +565,15 @@ private slots:
         const bool ownCorrection = setup.enclosure.ventEndCorrection != 0.732 ||
                                    setup.enclosure.rearVentEndCorrection != 0.732;
         const bool slot = setup.enclosure.ventSlotWidthMm || setup.enclosure.rearVentSlotWidthMm;
+        const bool coilModel = setup.driver.voiceCoil.model != InductanceModel::Plain;
         const bool second = dual || setup.units == UnitSystem::Us || setup.construction.given() ||
                             ownCorrection || slot || setup.enclosure.ventsAsDucts ||
-                            !setup.enclosure.segments.empty();
+                            !setup.enclosure.segments.empty() || coilModel ||
+                            setup.driver.creep != 0.0;
+        // The coil and the creep after the coils, in every file of version 2.
+        QCOMPARE(json.contains(QByteArray("\n    },\n    \"voice_coil\": {\n      \"model\": \"")),
+                 second);
+        QCOMPARE(json.contains("\n    \"creep\": "), second);
         QCOMPARE(json.contains("\"vents_as_ducts\": true\n  },"), setup.enclosure.ventsAsDucts);
         // A slot's keys in place of the diameter, before the end correction.
         QCOMPARE(json.contains("\"vent_shape\": \"slot\",\n    \"vent_width_mm\": 330.2,\n    "
@@ -891,6 +923,28 @@ private slots:
             "enclosure.vents_as_ducts: is a key of version 2; this file is version 1");
         row("a round vent's width", slot(R"("vent_width_mm": 300)", true),
             "enclosure.vent_width_mm: is for a slot vent; give vent_shape: \"slot\"");
+        const auto coil = [&](const char *keys) {
+            QByteArray json = edited("\"version\": 1", "\"version\": 2");
+            json.replace(pe, pe + ", " + keys);
+            return json;
+        };
+        row("a voice coil in a file of version 1",
+            edited(pe, pe + ", \"voice_coil\": {\"model\": \"le\"}"),
+            "driver.voice_coil: is a key of version 2; this file is version 1");
+        row("an unknown coil model", coil(R"("voice_coil": {"model": "eddy"})"),
+            "driver.voice_coil.model: must be \"le\", \"le-r2-l2\", \"wright\" or "
+            "\"semi-inductance\"");
+        row("another model's term",
+            coil(R"("voice_coil": {"model": "wright", "krm": 0.004, "erm": 0.7, "kxm": 0.02, )"
+                 R"("exm": 0.66, "r2_ohm": 3})"),
+            "driver.voice_coil.r2_ohm: is an unknown key of the \"wright\" model");
+        row("Le beside Wright's coil",
+            coil(R"("voice_coil": {"model": "wright", "krm": 0.004, "erm": 0.7, "kxm": 0.02, )"
+                 R"("exm": 0.66})")
+                .replace("\"le_mh\": 0.0", "\"le_mh\": 0.5"),
+            "driver.le_mh: must be 0 with the \"wright\" voice coil (driver.voice_coil)");
+        row("creep as a string", coil(R"("creep": "some")"),
+            "driver.creep: must be a number, not a string");
         row("three coils", dual(R"({"count": 3, "parameters_for": "series"})"),
             "driver.coils.count: must be 1 or 2");
         row("two coils given for nothing", dual(R"({"count": 2})"),
