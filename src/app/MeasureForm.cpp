@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +53,15 @@ QList<QPointF> MagnitudePoints(const std::vector<double> &hz, const std::vector<
     points.reserve(qsizetype(hz.size()));
     for (size_t i = 0; i < hz.size(); ++i)
         points.append(QPointF(hz[i], std::abs(z[i])));
+    return points;
+}
+
+// The curve's phase, in degrees.
+QList<QPointF> PhasePoints(const std::vector<double> &hz, const std::vector<Impedance> &z) {
+    QList<QPointF> points;
+    points.reserve(qsizetype(hz.size()));
+    for (size_t i = 0; i < hz.size(); ++i)
+        points.append(QPointF(hz[i], std::arg(z[i]) * 180.0 / 3.14159265358979323846));
     return points;
 }
 
@@ -310,15 +320,30 @@ void TMeasureForm::buildChart() {
     yAxis_ = LogAxis(QStringLiteral("|Z| (ohm)"));
     chart_->addAxis(xAxis_, Qt::AlignBottom);
     chart_->addAxis(yAxis_, Qt::AlignLeft);
-    measured_ = new QLineSeries;
-    measured_->setName(QStringLiteral("Measured"));
-    fitted_ = new QLineSeries;
-    fitted_->setName(QStringLiteral("Fitted"));
-    for (QLineSeries *s : {measured_, fitted_}) {
+    // The phase on its own scale at the right: a coil model that misses
+    // shows there first, as the fitted phase leaving the measured one.
+    phaseAxis_ = new QValueAxis;
+    phaseAxis_->setTitleText(QStringLiteral("Phase (degrees)"));
+    phaseAxis_->setRange(-90.0, 90.0);
+    phaseAxis_->setTickCount(7);
+    phaseAxis_->setLabelFormat(QStringLiteral("%d"));
+    chart_->addAxis(phaseAxis_, Qt::AlignRight);
+    const auto series = [this](const QString &name, QAbstractAxis *y, const QColor &colour,
+                               Qt::PenStyle style) {
+        auto *s = new QLineSeries;
+        s->setName(name);
         chart_->addSeries(s);
         s->attachAxis(xAxis_);
-        s->attachAxis(yAxis_);
-    }
+        s->attachAxis(y);
+        s->setPen(QPen(colour, 2.0, style));
+        return s;
+    };
+    const QColor measuredColour(32, 96, 176), fittedColour(208, 64, 32);
+    measured_ = series(QStringLiteral("Measured"), yAxis_, measuredColour, Qt::SolidLine);
+    fitted_ = series(QStringLiteral("Fitted"), yAxis_, fittedColour, Qt::SolidLine);
+    measuredPhase_ =
+        series(QStringLiteral("Measured phase"), phaseAxis_, measuredColour, Qt::DashLine);
+    fittedPhase_ = series(QStringLiteral("Fitted phase"), phaseAxis_, fittedColour, Qt::DashLine);
 }
 
 // The chart's own pieces are reused: an axis taken out of a chart and
@@ -328,22 +353,27 @@ void TMeasureForm::buildChart() {
 void TMeasureForm::drawCurves() {
     const std::optional<ImpedanceCurve> &free = curves_[FreeAir];
     if (!free) {
-        ShowSeries(chart_, measured_, {});
-        ShowSeries(chart_, fitted_, {});
+        for (QLineSeries *s : {measured_, fitted_, measuredPhase_, fittedPhase_})
+            ShowSeries(chart_, s, {});
         xAxis_->setRange(10.0, 1000.0);
         yAxis_->setRange(1.0, 100.0);
         return;
     }
     ShowSeries(chart_, measured_, MagnitudePoints(free->hz, free->z));
+    ShowSeries(chart_, measuredPhase_, PhasePoints(free->hz, free->z));
     double bottom = std::abs(free->z.front()), top = bottom;
     for (const Impedance &z : free->z) {
         bottom = std::min(bottom, std::abs(z));
         top = std::max(top, std::abs(z));
     }
-    QList<QPointF> fitted;
-    if (report_ && report_->freeAirFit)
-        fitted = MagnitudePoints(free->hz, ModelImpedances(*report_->freeAirFit, free->hz));
+    QList<QPointF> fitted, fittedPhase;
+    if (report_ && report_->freeAirFit) {
+        const std::vector<Impedance> z = ModelImpedances(*report_->freeAirFit, free->hz);
+        fitted = MagnitudePoints(free->hz, z);
+        fittedPhase = PhasePoints(free->hz, z);
+    }
     ShowSeries(chart_, fitted_, fitted);
+    ShowSeries(chart_, fittedPhase_, fittedPhase);
     xAxis_->setRange(free->hz.front(), free->hz.back());
     yAxis_->setRange(bottom / 1.25, top * 1.25);
 }

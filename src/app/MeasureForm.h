@@ -17,6 +17,7 @@ class QChart;
 class QChartView;
 class QLineSeries;
 class QLogValueAxis;
+class QValueAxis;
 
 namespace dravik {
 
@@ -86,8 +87,11 @@ private:
     QChartView *chartView_ = nullptr;
     QLogValueAxis *xAxis_ = nullptr;
     QLogValueAxis *yAxis_ = nullptr;
+    QValueAxis *phaseAxis_ = nullptr;
     QLineSeries *measured_ = nullptr;
     QLineSeries *fitted_ = nullptr;
+    QLineSeries *measuredPhase_ = nullptr;
+    QLineSeries *fittedPhase_ = nullptr;
     std::optional<MeasureReport> report_;
 };
 

@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -688,7 +689,7 @@ private slots:
         QTest::newRow("Fit") << "FitButton";
     }
 
-    // The 50th open or fit draws what the 2nd drew: one pair of axes, two
+    // The 50th open or fit draws what the 2nd drew: the same axes and
     // curves, no more items in the scene; and the file name's start shows.
     void measureChartSameEveryTime() {
         QFETCH(QString, button);
@@ -707,7 +708,19 @@ private slots:
             items = i == 1 ? scene->items().size() : items;
         }
         QCOMPARE(scene->items().size(), items);
-        QCOMPARE(child<QChartView>("ImpedanceView", form)->chart()->axes().size(), 2);
+        // The magnitude and the phase, each measured and fitted; the phase
+        // fitted to a curve of the fit's own model lies on the measured one.
+        QChart *chart = child<QChartView>("ImpedanceView", form)->chart();
+        QCOMPARE(chart->axes().size(), 3);
+        std::map<QString, QList<QPointF>> series;
+        for (QAbstractSeries *s : chart->series())
+            series[s->name()] = static_cast<QLineSeries *>(s)->points();
+        QCOMPARE(series["Measured phase"].size(), qsizetype(curve.hz.size()));
+        const bool fitted = button == QLatin1String("FitButton");
+        QCOMPARE(series["Fitted phase"].size(), fitted ? qsizetype(curve.hz.size()) : 0);
+        for (qsizetype i = 0; fitted && i < series["Fitted phase"].size(); ++i)
+            QVERIFY(std::abs(series["Fitted phase"][i].y() - series["Measured phase"][i].y()) <
+                    0.1);
         auto *file = child<QLineEdit>("EFreeAirFile", form);
         QCOMPARE(file->text(), QFileInfo(path).fileName());
         QCOMPARE(file->cursorPosition(), 0); // the field scrolls to its cursor
