@@ -1023,19 +1023,31 @@ CoilFit coilFitOf(const Solution &s, const ImpedanceCurve &c) {
     return f;
 }
 
-// The model that misses the curve least among those whose figures are a
-// driver's (among all when none is); on a tie, the simpler.
+// Two coil models whose residuals over the band differ by less than this
+// ratio describe the curve about equally well there.
+constexpr double ComparableResidualRatio = 1.1;
+
+// Of the models whose figures are a driver's (of all when none are), those
+// that miss the curve over the band about as little as the best; of them the
+// one that misses least from Fs/2 to 2 Fs, where the driver's figures come
+// from (a coil model that follows the top of a long band a little better
+// may still pull Re and Qes away from the resonance); on a tie, the simpler.
 size_t chosenFit(const std::vector<CoilFit> &tried, const std::vector<double> &costs) {
     const bool anyPlausible =
         std::any_of(tried.begin(), tried.end(), [](const CoilFit &f) { return f.plausible; });
-    size_t best = 0;
-    for (size_t k = 1; k < tried.size(); ++k) {
-        const bool eligible = tried[k].plausible || !anyPlausible;
-        const bool bestEligible = tried[best].plausible || !anyPlausible;
-        if (eligible && (!bestEligible || costs[k] < costs[best]))
+    const auto eligible = [&](size_t k) { return tried[k].plausible || !anyPlausible; };
+    double least = HUGE_VAL;
+    for (size_t k = 0; k < tried.size(); ++k)
+        if (eligible(k))
+            least = std::min(least, costs[k]);
+    // The costs are sums of squares: the ratio of residuals squared.
+    const double comparable = least * ComparableResidualRatio * ComparableResidualRatio;
+    std::optional<size_t> best;
+    for (size_t k = 0; k < tried.size(); ++k)
+        if (eligible(k) && costs[k] <= comparable &&
+            (!best || tried[k].resonance.percent < tried[*best].resonance.percent))
             best = k;
-    }
-    return best;
+    return best.value_or(0);
 }
 
 // The points of the curve inside the band of the options.

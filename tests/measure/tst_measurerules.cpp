@@ -85,6 +85,8 @@ private slots:
     void refusesTypedFiguresThatOverflow();
     void chartsDrawTheFittedCurve_data();
     void chartsDrawTheFittedCurve();
+    void realDriverAsPublished_data();
+    void realDriverAsPublished();
 };
 
 void TestMeasureRules::sentencesWithoutParameters_data() {
@@ -391,4 +393,49 @@ void TestMeasureRules::chartsDrawTheFittedCurve() {
         QVERIFY2(std::abs(c.impedancePhaseDeg[k] - std::arg(z) * 180.0 / Pi) < 1e-6,
                  qPrintable(QStringLiteral("phase at %1 Hz").arg(f[k])));
     }
+}
+
+void TestMeasureRules::realDriverAsPublished_data() {
+    QTest::addColumn<QString>("fitTo");
+    QTest::addColumn<QString>("dcResistance");
+    QTest::newRow("the whole file") << QString() << QString();
+    QTest::newRow("up to 2 kHz") << QStringLiteral("2000") << QString();
+    QTest::newRow("Re typed") << QString() << QStringLiteral("5.72");
+}
+
+// A SEAS L16RNX measured in free air and with 8.017 g and 16.048 g on its
+// cone (README.md in the data's folder), fitted as a user would, against the
+// figures Speakerbench published from the same files: Fs within 0.5 %, Re,
+// Qes and Qms within 3 %, the classic estimate within 5 %, the added masses'
+// Mms, Bl and Cms within 3 %.
+void TestMeasureRules::realDriverAsPublished() {
+    QFETCH(QString, fitTo);
+    QFETCH(QString, dcResistance);
+    const QString dir = QStringLiteral(DRAVIK_REAL_DRIVER_DIR "/");
+    MeasureInputs in;
+    in.freeAir = ReadImpedanceFile(dir + "L16RNX_0g_242_27mV.zma");
+    in.addedMass1 = ReadImpedanceFile(dir + "L16RNX_8_017g_242_27mV.zma");
+    in.addedMass2 = ReadImpedanceFile(dir + "L16RNX_16_048g_242_27mV.zma");
+    in.addedMass1Grams = QStringLiteral("8.017");
+    in.addedMass2Grams = QStringLiteral("16.048");
+    in.fitToHz = fitTo;
+    in.dcResistance = dcResistance;
+    const MeasureReport r = FitMeasurements(in);
+    QVERIFY2(r.driver, qPrintable(r.status));
+    const double re = 5.7212, fs = 44.985, qes = 0.4903, qms = 1.995;
+    const double mmsG = 14.8959, bl = 7.0089, cmsMmPerN = 0.8403;
+    QVERIFY2(near(r.driver->fs, fs, 0.005), qPrintable(QString::number(r.driver->fs)));
+    QVERIFY2(near(r.driver->re, re, 0.03), qPrintable(QString::number(r.driver->re)));
+    QVERIFY2(near(r.driver->qes, qes, 0.03), qPrintable(QString::number(r.driver->qes)));
+    QVERIFY2(near(r.driver->qms, qms, 0.03), qPrintable(QString::number(r.driver->qms)));
+    const std::pair<const char *, double> classic[] = {
+        {"EClassicRe", re}, {"EClassicFs", fs}, {"EClassicQes", qes}, {"EClassicQms", qms}};
+    for (const auto &[field, published] : classic)
+        QVERIFY2(near(number(r, field), published, 0.05), field);
+    const std::pair<const char *, double> masses[] = {
+        {"EMassMms", mmsG}, {"EMassBl", bl}, {"EMassCms", cmsMmPerN},
+        {"EDualMms", mmsG}, {"EDualBl", bl}, {"EDualCms", cmsMmPerN}};
+    for (const auto &[field, published] : masses)
+        QVERIFY2(near(number(r, field), published, 0.03),
+                 qPrintable(QStringLiteral("%1 %2").arg(field).arg(number(r, field))));
 }
