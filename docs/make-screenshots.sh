@@ -36,6 +36,8 @@ work="$tmp/Dravik"
 mkdir -p "$work" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
 cp "$root"/data/shipped/* "$work/"
+# A real driver's measurements, for the Measure Driver window.
+cp "$root"/tests/measure/real/*.zma "$work/"
 # A screen of a 1366 x 768 laptop, so that each window opens at the size a
 # user sees (Qt's offscreen screen is 800 x 600 otherwise).
 cat >"$tmp/screen.json" <<'SCREEN'
@@ -235,6 +237,19 @@ click ChartsForm.EnclosureSectionHeader
 choose ChartsForm.TappedHornChoice
 click ChartsForm.UpdateButton
 grab ChartsForm charts-tapped-horn.png
+# Measure Driver: a SEAS L16RNX in free air and with two added masses,
+# fitted over the whole file; the fitted curve over the measured one.
+click MeasureDriver1
+answer L16RNX_0g_242_27mV.zma
+click MeasureForm.FreeAirButton
+answer L16RNX_8_017g_242_27mV.zma
+click MeasureForm.AddedMass1Button
+set MeasureForm.EAddedMass1 8.017
+answer L16RNX_16_048g_242_27mV.zma
+click MeasureForm.AddedMass2Button
+set MeasureForm.EAddedMass2 16.048
+click MeasureForm.FitButton
+grab MeasureForm measure-real-driver.png
 SCRIPT
 
 # Qt's offscreen platform remarks on window calls it ignores; only those are dropped.
