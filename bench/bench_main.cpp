@@ -843,22 +843,22 @@ void benchImpedanceFit(const Options &o, Findings &f) {
     };
     if (o.wants(label)) {
         ElectricalModel truth;
-        truth.inductance = InductanceModel::Lossy;
+        truth.coil.model = InductanceModel::Lossy;
         truth.re = 6.5;
         truth.fs = 32.9;
         truth.qms = 2.28;
         truth.qes = 0.46;
-        truth.le = 1.2e-3;
-        truth.r2 = 4.0;
-        truth.l2 = 1.5e-3;
+        truth.coil.le = 1.2e-3;
+        truth.coil.r2 = 4.0;
+        truth.coil.l2 = 1.5e-3;
         timeFit(label, test::SyntheticCurve(truth, test::LogGrid(5.0, 20000.0, 2000), 0.01, 5),
                 {InductanceModel::Lossy, std::nullopt}, truth.fs, 50.0);
     }
     if (o.wants(everyLabel)) {
-        ElectricalModel coil{InductanceModel::SemiInductance, 5.6, 1.8e-3, 0, 0, 45.0, 3.2, 0.5};
-        coil.leb = 0.12e-3;
-        coil.rss = 16.0;
-        coil.ke = 0.07;
+        ElectricalModel coil{{InductanceModel::SemiInductance, 1.8e-3}, 5.6, 45.0, 3.2, 0.5};
+        coil.coil.leb = 0.12e-3;
+        coil.coil.rss = 16.0;
+        coil.coil.ke = 0.07;
         const test::CreepingDriver truth{coil, 0.05};
         const ImpedanceCurve curve =
             test::NoisyCurve([&](double hz) { return truth.impedance(hz); },

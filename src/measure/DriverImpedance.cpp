@@ -15,47 +15,32 @@ double MotionalPeak(const ElectricalModel &m) {
     return m.re * m.qms / m.qes;
 }
 
-CoilTerms CoilOf(const ElectricalModel &m) {
-    CoilTerms c;
-    c.model = m.inductance;
-    c.le = m.le;
-    c.r2 = m.r2;
-    c.l2 = m.l2;
-    c.krm = m.krm;
-    c.erm = m.erm;
-    c.kxm = m.kxm;
-    c.exm = m.exm;
-    c.leb = m.leb;
-    c.rss = m.rss;
-    c.ke = m.ke;
-    return c;
-}
-
 void SetVoiceCoil(DriverParameters &driver, const ElectricalModel &m) {
     VoiceCoilTerms v;
-    v.model = m.inductance;
-    switch (m.inductance) {
+    const CoilTerms &c = m.coil;
+    v.model = c.model;
+    switch (c.model) {
     case InductanceModel::Plain:
         break;
     case InductanceModel::Lossy:
-        v.r2Ohm = m.r2;
-        v.l2Mh = m.l2 * 1e3;
+        v.r2Ohm = c.r2;
+        v.l2Mh = c.l2 * 1e3;
         break;
     case InductanceModel::Wright:
-        v.krm = m.krm;
-        v.erm = m.erm;
-        v.kxm = m.kxm;
-        v.exm = m.exm;
+        v.krm = c.krm;
+        v.erm = c.erm;
+        v.kxm = c.kxm;
+        v.exm = c.exm;
         break;
     case InductanceModel::SemiInductance:
-        v.lebMh = m.leb * 1e3;
-        v.semiLeMh = m.le * 1e3;
-        v.rssOhm = m.rss;
-        v.ke = m.ke;
+        v.lebMh = c.leb * 1e3;
+        v.semiLeMh = c.le * 1e3;
+        v.rssOhm = c.rss;
+        v.ke = c.ke;
         break;
     }
     driver.voiceCoil = v;
-    driver.leMh = HasSeriesLe(m.inductance) ? m.le * 1e3 : 0.0;
+    driver.leMh = HasSeriesLe(c.model) ? c.le * 1e3 : 0.0;
     driver.creep = m.creep;
 }
 
@@ -68,7 +53,7 @@ double CreepLoss(const ElectricalModel &m) {
 }
 
 Impedance VoiceCoilImpedance(const ElectricalModel &m, double hz) {
-    return m.re + CoilImpedance(CoilOf(m), DualComplex::ImaginaryFrequency(TwoPi * hz)).value;
+    return m.re + CoilImpedance(m.coil, DualComplex::ImaginaryFrequency(TwoPi * hz)).value;
 }
 
 // D = Zm / Rms: with Rms 1, Mms is Qms / ws and Cms 1 / (ws Qms), and the

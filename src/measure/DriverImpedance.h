@@ -22,26 +22,17 @@ namespace dravik {
 using Impedance = std::complex<double>;
 
 struct ElectricalModel {
-    InductanceModel inductance = InductanceModel::Plain;
-    double re = 0; // ohm
-    double le = 0; // H; the plain and lossy models' Le, the semi-inductance's parallel Le
-    double r2 = 0; // ohm, the lossy model only
-    double l2 = 0; // H, the lossy model only
-    double fs = 0; // Hz
+    CoilTerms coil; // beyond Re
+    double re = 0;  // ohm
+    double fs = 0;  // Hz
     double qms = 0;
     double qes = 0;
-    // Wright's model: ohm / (rad/s)^erm and ohm / (rad/s)^exm.
-    double krm = 0, erm = 0, kxm = 0, exm = 0;
-    // The semi-inductance: H, ohm, and ohm s^0.5 (the semi-inductance itself).
-    double leb = 0, rss = 0, ke = 0;
     double creep = 0; // lambda
 };
 
 // The peak of the motional part, Re Qms / Qes.
 double MotionalPeak(const ElectricalModel &m);
 
-// The model's coil beyond Re, as the design's circuit takes it too.
-CoilTerms CoilOf(const ElectricalModel &m);
 // The model's voice coil and creep in a design's driver: its model and
 // terms in the design's units (mH, ohm), and lambda.
 void SetVoiceCoil(DriverParameters &driver, const ElectricalModel &m);

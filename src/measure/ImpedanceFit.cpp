@@ -446,16 +446,16 @@ Values valuesOf(const ElectricalModel &m) {
     v[PFs] = m.fs;
     v[PQms] = m.qms;
     v[PQes] = m.qes;
-    v[PLe] = m.le;
-    v[PR2] = m.r2;
-    v[PL2] = m.l2;
-    v[PRr] = m.krm * std::pow(ReferenceW, m.erm);
-    v[PErm] = m.erm;
-    v[PXr] = m.kxm * std::pow(ReferenceW, m.exm);
-    v[PExm] = m.exm;
-    v[PLeb] = m.leb;
-    v[PRss] = m.rss;
-    v[PKe] = m.ke;
+    v[PLe] = m.coil.le;
+    v[PR2] = m.coil.r2;
+    v[PL2] = m.coil.l2;
+    v[PRr] = m.coil.krm * std::pow(ReferenceW, m.coil.erm);
+    v[PErm] = m.coil.erm;
+    v[PXr] = m.coil.kxm * std::pow(ReferenceW, m.coil.exm);
+    v[PExm] = m.coil.exm;
+    v[PLeb] = m.coil.leb;
+    v[PRss] = m.coil.rss;
+    v[PKe] = m.coil.ke;
     v[PCreep] = m.creep;
     return v;
 }
@@ -463,7 +463,7 @@ Values valuesOf(const ElectricalModel &m) {
 // The model of `kind` from the values; the figures of other coil models stay 0.
 ElectricalModel modelOf(const Values &v, InductanceModel kind) {
     ElectricalModel m;
-    m.inductance = kind;
+    m.coil.model = kind;
     m.re = v[PRe];
     m.fs = v[PFs];
     m.qms = v[PQms];
@@ -471,23 +471,23 @@ ElectricalModel modelOf(const Values &v, InductanceModel kind) {
     m.creep = v[PCreep];
     switch (kind) {
     case InductanceModel::Lossy:
-        m.r2 = v[PR2];
-        m.l2 = v[PL2];
+        m.coil.r2 = v[PR2];
+        m.coil.l2 = v[PL2];
         [[fallthrough]];
     case InductanceModel::Plain:
-        m.le = v[PLe];
+        m.coil.le = v[PLe];
         break;
     case InductanceModel::Wright:
-        m.erm = v[PErm];
-        m.krm = v[PRr] / std::pow(ReferenceW, m.erm);
-        m.exm = v[PExm];
-        m.kxm = v[PXr] / std::pow(ReferenceW, m.exm);
+        m.coil.erm = v[PErm];
+        m.coil.krm = v[PRr] / std::pow(ReferenceW, m.coil.erm);
+        m.coil.exm = v[PExm];
+        m.coil.kxm = v[PXr] / std::pow(ReferenceW, m.coil.exm);
         break;
     case InductanceModel::SemiInductance:
-        m.leb = v[PLeb];
-        m.le = v[PLe];
-        m.rss = v[PRss];
-        m.ke = v[PKe];
+        m.coil.leb = v[PLeb];
+        m.coil.le = v[PLe];
+        m.coil.rss = v[PRss];
+        m.coil.ke = v[PKe];
         break;
     }
     return m;
@@ -720,8 +720,9 @@ void setStart(const Problem &p, gsl_vector *x) {
 }
 
 bool finiteModel(const ElectricalModel &m) {
-    for (double v : {m.re, m.fs, m.qms, m.qes, m.le, m.r2, m.l2, m.krm, m.erm, m.kxm, m.exm, m.leb,
-                     m.rss, m.ke, m.creep})
+    for (double v :
+         {m.re, m.fs, m.qms, m.qes, m.coil.le, m.coil.r2, m.coil.l2, m.coil.krm, m.coil.erm,
+          m.coil.kxm, m.coil.exm, m.coil.leb, m.coil.rss, m.coil.ke, m.creep})
         if (!std::isfinite(v))
             return false;
     return true;
@@ -819,10 +820,10 @@ std::vector<ElectricalModel> lossyStarts(const ElectricalModel &plain) {
     std::vector<ElectricalModel> starts;
     for (int k = 0; k < LossyFitStarts; ++k) {
         ElectricalModel m = plain;
-        m.inductance = InductanceModel::Lossy;
-        m.le = plain.le * shares[k][0];
-        m.l2 = plain.le * shares[k][1];
-        m.r2 = plain.re * r2Factors[k];
+        m.coil.model = InductanceModel::Lossy;
+        m.coil.le = plain.coil.le * shares[k][0];
+        m.coil.l2 = plain.coil.le * shares[k][1];
+        m.coil.r2 = plain.re * r2Factors[k];
         starts.push_back(m);
     }
     return starts;
@@ -883,21 +884,21 @@ std::vector<ElectricalModel> wrightStarts(const ImpedanceCurve &c, const std::ve
         x[i] = coil.imag();
     }
     ElectricalModel nested = plain;
-    nested.inductance = InductanceModel::Wright;
-    nested.le = 0.0;
-    nested.exm = 1.0;
-    nested.kxm = plain.le;
-    nested.erm = StartExponent;
-    nested.krm = CoilResistanceFloor * plain.re / std::pow(ReferenceW, StartExponent);
+    nested.coil.model = InductanceModel::Wright;
+    nested.coil.le = 0.0;
+    nested.coil.exm = 1.0;
+    nested.coil.kxm = plain.coil.le;
+    nested.coil.erm = StartExponent;
+    nested.coil.krm = CoilResistanceFloor * plain.re / std::pow(ReferenceW, StartExponent);
     ElectricalModel slopes = nested;
     const auto clampExponent = [](double e) { return std::clamp(e, 0.3, 1.2); };
     if (const PowerLaw law = powerLawOver(points, octave, r); law.valid) {
-        slopes.erm = clampExponent(law.exponent);
-        slopes.krm = law.atReference / std::pow(ReferenceW, slopes.erm);
+        slopes.coil.erm = clampExponent(law.exponent);
+        slopes.coil.krm = law.atReference / std::pow(ReferenceW, slopes.coil.erm);
     }
     if (const PowerLaw law = powerLawOver(points, octave, x); law.valid) {
-        slopes.exm = clampExponent(law.exponent);
-        slopes.kxm = law.atReference / std::pow(ReferenceW, slopes.exm);
+        slopes.coil.exm = clampExponent(law.exponent);
+        slopes.coil.kxm = law.atReference / std::pow(ReferenceW, slopes.coil.exm);
     }
     return {slopes, nested};
 }
@@ -911,12 +912,12 @@ std::vector<ElectricalModel> semiStarts(const ElectricalModel &lossy) {
     std::vector<ElectricalModel> starts;
     for (double share : keShares) {
         ElectricalModel m = lossy;
-        m.inductance = InductanceModel::SemiInductance;
-        m.leb = lossy.le;
-        m.le = lossy.l2;
-        m.rss = lossy.r2;
-        m.r2 = m.l2 = 0.0;
-        m.ke = share * m.rss / std::sqrt(m.rss / m.le);
+        m.coil.model = InductanceModel::SemiInductance;
+        m.coil.leb = lossy.coil.le;
+        m.coil.le = lossy.coil.l2;
+        m.coil.rss = lossy.coil.r2;
+        m.coil.r2 = m.coil.l2 = 0.0;
+        m.coil.ke = share * m.coil.rss / std::sqrt(m.coil.rss / m.coil.le);
         starts.push_back(m);
     }
     return starts;
@@ -965,7 +966,7 @@ private:
         Problem p;
         p.curve = curve_;
         p.points = &points_;
-        p.inductance = start.inductance;
+        p.inductance = start.coil.model;
         p.fixed = valuesOf(start);
         if (dcResistance_)
             p.fixed[PRe] = *dcResistance_;
@@ -973,7 +974,7 @@ private:
             p.free.push_back(PRe);
         for (Parameter k : {PFs, PQms, PQes})
             p.free.push_back(k);
-        const CoilRow &row = coilRow(start.inductance);
+        const CoilRow &row = coilRow(start.coil.model);
         p.free.insert(p.free.end(), row.parameters.begin(), row.parameters.begin() + row.count);
         if (creep)
             p.free.push_back(PCreep);
@@ -1137,7 +1138,7 @@ std::optional<FitResult> FitImpedance(const ImpedanceCurve &measured, const FitO
     start.fs = classic->fs;
     start.qms = classic->qms;
     start.qes = classic->qes;
-    start.le = inductanceFromTop(c, start);
+    start.coil.le = inductanceFromTop(c, start);
 
     // The plain model without creep first: its misses tell the bad lines.
     Fitter fitter(c, options.dcResistance);
@@ -1279,7 +1280,7 @@ std::optional<FigureOutOfRange> ImplausibleFigure(const ElectricalModel &m,
         {"Qes", "", m.qes, MinDriverQ, MaxDriverQ},
         {"Qts", "", TotalQ(m.qms, m.qes), MinDriverQ, MaxDriverQ},
         {"Re", "ohm", m.re, MinDriverRe, MaxDriverRe},
-        {"Le", "H", m.le, 0.0, MaxDriverLe},
+        {"Le", "H", m.coil.le, 0.0, MaxDriverLe},
     };
     for (const FigureOutOfRange &f : figures)
         if (!std::isfinite(f.value) || !(f.value >= f.low && f.value <= f.high))

@@ -44,17 +44,17 @@ void showFit(MeasureReport &r, const FitResult &f) {
     r.fields[QStringLiteral("EFitQms")] = QualityText(m.qms);
     r.fields[QStringLiteral("EFitQes")] = QualityText(m.qes);
     r.fields[QStringLiteral("EFitQts")] = QualityText(TotalQ(m.qms, m.qes));
-    r.fields[QStringLiteral("EFitLe")] = InductanceText(m.le * 1e3);
+    r.fields[QStringLiteral("EFitLe")] = InductanceText(m.coil.le * 1e3);
     // Each coil model's own figures; the semi-inductance's Le is its own.
     const std::pair<const char *, double> figures[] = {
-        {"EFitR2", m.r2},         {"EFitL2", m.l2 * 1e3}, {"EFitKrm", m.krm},
-        {"EFitErm", m.erm},       {"EFitKxm", m.kxm},     {"EFitExm", m.exm},
-        {"EFitLeb", m.leb * 1e3}, {"EFitRss", m.rss},     {"EFitKe", m.ke}};
+        {"EFitR2", m.coil.r2},         {"EFitL2", m.coil.l2 * 1e3}, {"EFitKrm", m.coil.krm},
+        {"EFitErm", m.coil.erm},       {"EFitKxm", m.coil.kxm},     {"EFitExm", m.coil.exm},
+        {"EFitLeb", m.coil.leb * 1e3}, {"EFitRss", m.coil.rss},     {"EFitKe", m.coil.ke}};
     const auto show = [&](std::initializer_list<int> which) {
         for (int i : which)
             r.fields[QLatin1String(figures[i].first)] = plain(figures[i].second, 4);
     };
-    switch (m.inductance) {
+    switch (m.coil.model) {
     case InductanceModel::Plain:
         break;
     case InductanceModel::Lossy:
@@ -69,7 +69,7 @@ void showFit(MeasureReport &r, const FitResult &f) {
         break;
     }
     r.fields[QStringLiteral("EFitLambda")] = plain(m.creep, 4);
-    r.fields[QStringLiteral("EFitModel")] = QLatin1String(InductanceModelName(m.inductance));
+    r.fields[QStringLiteral("EFitModel")] = QLatin1String(InductanceModelName(m.coil.model));
     r.fields[QStringLiteral("EFitResidual")] = plain(f.rmsOhm, 3);
     r.fields[QStringLiteral("EFitResidualPercent")] = plain(f.rmsPercent, 2);
     if (f.chosen < f.tried.size())
@@ -130,7 +130,7 @@ std::optional<FitResult> fitOther(MeasureReport &r, const ImpedanceCurve &c,
 QString modelsTried(const FitResult &fit) {
     QStringList parts;
     for (size_t i = 0; i < fit.tried.size(); ++i)
-        parts << QLatin1String(InductanceModelName(fit.tried[i].model.inductance)) +
+        parts << QLatin1String(InductanceModelName(fit.tried[i].model.coil.model)) +
                      QLatin1Char(' ') + plain(fit.tried[i].band.percent, 2) + QStringLiteral(" %") +
                      (i == fit.chosen ? QStringLiteral(" (kept)") : QString());
     return parts.join(QStringLiteral(", "));
@@ -318,7 +318,7 @@ MeasureReport FitMeasurements(const MeasureInputs &in) {
     d.qms = free->model.qms;
     d.qts = TotalQ(d.qms, d.qes);
     d.re = free->model.re;
-    d.leMh = free->model.le * 1e3;
+    d.leMh = free->model.coil.le * 1e3;
     SetVoiceCoil(d.coilAndCreep, free->model);
     const std::optional<double> sd = SdFromInputs(in.sdCm2, in.effectiveDiameterMm);
     if (sd)

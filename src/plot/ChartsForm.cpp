@@ -103,6 +103,15 @@ QWidget *ChoiceGroup(QHBoxLayout *&row) {
     return group;
 }
 
+// What the checked button of a group of choices stands for, or `otherwise`.
+template <class Choice>
+Choice CheckedChoice(const std::map<Choice, QRadioButton *> &buttons, Choice otherwise) {
+    for (const auto &[choice, button] : buttons)
+        if (button->isChecked())
+            return choice;
+    return otherwise;
+}
+
 // Where the system of units is remembered between runs, and its values.
 constexpr char UnitsKey[] = "charts/units";
 constexpr char MetricUnitsText[] = "metric";
@@ -698,10 +707,7 @@ void TChartsForm::addCoilModel(CollapsibleSection *section) {
 }
 
 InductanceModel TChartsForm::coilModel() const {
-    for (const auto &[model, button] : coilModels_)
-        if (button->isChecked())
-            return model;
-    return InductanceModel::Plain;
+    return CheckedChoice(coilModels_, InductanceModel::Plain);
 }
 
 // A model shows its own terms; Le is a field only of the models with a series Le.
@@ -900,10 +906,7 @@ CollapsibleSection *TChartsForm::buildDesignsSection() {
 }
 
 SpaceKind TChartsForm::spaceKind() const {
-    for (const auto &[kind, button] : spaces_)
-        if (button->isChecked())
-            return kind;
-    return SpaceKind::HalfSpace;
+    return CheckedChoice(spaces_, SpaceKind::HalfSpace);
 }
 
 // The fields and presets of the space chosen; a car or a room chosen for the
@@ -1027,10 +1030,7 @@ void TChartsForm::buildCharts() {
 }
 
 BoxKind TChartsForm::boxKind() const {
-    for (const auto &[kind, button] : kinds_)
-        if (button->isChecked())
-            return kind;
-    return BoxKind::Vented;
+    return CheckedChoice(kinds_, BoxKind::Vented);
 }
 
 WindowControls TChartsForm::controls() const {

@@ -41,35 +41,34 @@ ShippedDriver shipped(int index) {
 // to 5 Re.
 ElectricalModel electricalModel(const ShippedDriver &d, InductanceModel kind, int variant) {
     ElectricalModel m;
-    m.inductance = kind;
+    m.coil.model = kind;
     m.re = d.re;
     m.fs = d.fs;
     m.qms = d.qms;
     m.qes = d.qes;
-    m.le = (0.3 + 0.25 * variant) * 1e-3 * d.re / 4.0;
-    m.r2 = 2.0 + 1.5 * variant;
-    m.l2 = (0.8 + 0.4 * variant) * 1e-3;
-    m.krm = (1.0 + 0.5 * variant) * 1e-3;
-    m.erm = 0.7 + 0.04 * variant;
-    m.kxm = (0.8 + 0.3 * variant) * 1e-2 * d.re / 6.0;
-    m.exm = 0.66 + 0.03 * variant;
-    m.leb = (0.1 + 0.1 * variant) * 1e-3;
-    m.rss = 12.0 + 4.0 * variant;
-    m.ke = 0.06 + 0.03 * variant;
+    m.coil.le = (0.3 + 0.25 * variant) * 1e-3 * d.re / 4.0;
+    m.coil.r2 = 2.0 + 1.5 * variant;
+    m.coil.l2 = (0.8 + 0.4 * variant) * 1e-3;
+    m.coil.krm = (1.0 + 0.5 * variant) * 1e-3;
+    m.coil.erm = 0.7 + 0.04 * variant;
+    m.coil.kxm = (0.8 + 0.3 * variant) * 1e-2 * d.re / 6.0;
+    m.coil.exm = 0.66 + 0.03 * variant;
+    m.coil.leb = (0.1 + 0.1 * variant) * 1e-3;
+    m.coil.rss = 12.0 + 4.0 * variant;
+    m.coil.ke = 0.06 + 0.03 * variant;
     if (kind == InductanceModel::SemiInductance)
-        m.le = (1.5 + 0.5 * variant) * 1e-3;
+        m.coil.le = (1.5 + 0.5 * variant) * 1e-3;
     return m;
 }
 
 // The figures of each coil model, in the order of InductanceModel.
-using Figure = double ElectricalModel::*;
+using Figure = double CoilTerms::*;
 const std::vector<Figure> &coilFigures(InductanceModel kind) {
     static const std::vector<Figure> figures[] = {
-        {&ElectricalModel::le},
-        {&ElectricalModel::le, &ElectricalModel::r2, &ElectricalModel::l2},
-        {&ElectricalModel::krm, &ElectricalModel::erm, &ElectricalModel::kxm,
-         &ElectricalModel::exm},
-        {&ElectricalModel::leb, &ElectricalModel::le, &ElectricalModel::rss, &ElectricalModel::ke},
+        {&CoilTerms::le},
+        {&CoilTerms::le, &CoilTerms::r2, &CoilTerms::l2},
+        {&CoilTerms::krm, &CoilTerms::erm, &CoilTerms::kxm, &CoilTerms::exm},
+        {&CoilTerms::leb, &CoilTerms::le, &CoilTerms::rss, &CoilTerms::ke},
     };
     return figures[size_t(kind)];
 }
@@ -81,7 +80,7 @@ const std::vector<Figure> &coilFigures(InductanceModel kind) {
 struct RealisticDriver {
     const char *name;
     double beta, plainLe, semiLe;
-    ElectricalModel coil; // Re, Le, R2, L2, Fs, Qms, Qes, Krm, Erm, Kxm, Exm, Leb, Rss, Ke
+    ElectricalModel coil; // {Le, R2, L2, Krm, Erm, Kxm, Exm, Leb, Rss, Ke}, Re, Fs, Qms, Qes
 };
 
 const RealisticDriver RealisticDrivers[] = {
@@ -89,27 +88,38 @@ const RealisticDriver RealisticDrivers[] = {
      0.05,
      0.45e-3,
      1.8e-3,
-     {InductanceModel::Lossy, 5.6, 0.2e-3, 12.0, 0.7e-3, 45.0, 3.2, 0.50, 1.5e-3, 0.72, 0.012, 0.68,
-      0.12e-3, 16.0, 0.07}},
+     {{InductanceModel::Lossy, 0.2e-3, 12.0, 0.7e-3, 1.5e-3, 0.72, 0.012, 0.68, 0.12e-3, 16.0,
+       0.07},
+      5.6,
+      45.0,
+      3.2,
+      0.50}},
     {"12 inch",
      0.04,
      0.6e-3,
      2.5e-3,
-     {InductanceModel::Lossy, 3.3, 0.3e-3, 9.0, 1.1e-3, 27.0, 5.8, 0.40, 1.0e-3, 0.75, 0.015, 0.68,
-      0.2e-3, 12.0, 0.09}},
+     {{InductanceModel::Lossy, 0.3e-3, 9.0, 1.1e-3, 1.0e-3, 0.75, 0.015, 0.68, 0.2e-3, 12.0, 0.09},
+      3.3,
+      27.0,
+      5.8,
+      0.40}},
     {"18 inch",
      0.03,
      0.9e-3,
      3.5e-3,
-     {InductanceModel::Lossy, 5.3, 0.45e-3, 16.0, 1.6e-3, 33.0, 6.5, 0.36, 1.8e-3, 0.74, 0.025,
-      0.67, 0.4e-3, 20.0, 0.14}},
+     {{InductanceModel::Lossy, 0.45e-3, 16.0, 1.6e-3, 1.8e-3, 0.74, 0.025, 0.67, 0.4e-3, 20.0,
+       0.14},
+      5.3,
+      33.0,
+      6.5,
+      0.36}},
 };
 
 CreepingDriver creepingDriver(const RealisticDriver &d, InductanceModel kind) {
     ElectricalModel m = d.coil;
-    m.inductance = kind;
-    const double le[] = {d.plainLe, m.le, 0.0, d.semiLe};
-    m.le = le[size_t(kind)];
+    m.coil.model = kind;
+    const double le[] = {d.plainLe, m.coil.le, 0.0, d.semiLe};
+    m.coil.le = le[size_t(kind)];
     return {m, d.beta};
 }
 
@@ -210,7 +220,7 @@ void TestImpedanceFit::modelClosedForms() {
     QFETCH(int, record);
     const ShippedDriver d = shipped(record);
     ElectricalModel m = electricalModel(d, InductanceModel::Plain, 1);
-    m.le = 0.0;
+    m.coil.le = 0.0;
     const Impedance peak = ModelImpedance(m, d.fs);
     QVERIFY(relativeError(peak.real(), d.re * (1.0 + d.qms / d.qes)) < 1e-12);
     QVERIFY(std::fabs(peak.imag()) < 1e-9);
@@ -222,24 +232,25 @@ void TestImpedanceFit::modelClosedForms() {
         QVERIFY(relativeError(std::abs(MotionalImpedance(m, f)), MotionalPeak(m) / std::sqrt(2.0)) <
                 1e-12);
     ElectricalModel lossy = electricalModel(d, InductanceModel::Lossy, 1);
-    lossy.le = 0.0;
+    lossy.coil.le = 0.0;
     const double low = 1e-3, high = 1e9;
     const Impedance coilLow = VoiceCoilImpedance(lossy, low) - lossy.re;
-    QVERIFY(relativeError(coilLow.imag(), 2 * Pi * low * lossy.l2) < 1e-6);
-    QVERIFY(relativeError(VoiceCoilImpedance(lossy, high).real(), lossy.re + lossy.r2) < 1e-6);
+    QVERIFY(relativeError(coilLow.imag(), 2 * Pi * low * lossy.coil.l2) < 1e-6);
+    QVERIFY(relativeError(VoiceCoilImpedance(lossy, high).real(), lossy.re + lossy.coil.r2) < 1e-6);
 
     // Wright's terms are Krm and Kxm at 1 rad/s; the semi-inductance is
     // s (Leb + Le) far below its corners and Rss + s Leb far above.
     const ElectricalModel wright = electricalModel(d, InductanceModel::Wright, 1);
     const Impedance unit = VoiceCoilImpedance(wright, 1 / (2 * Pi)) - wright.re;
-    QVERIFY(relativeError(unit.real(), wright.krm) + relativeError(unit.imag(), wright.kxm) <
+    QVERIFY(relativeError(unit.real(), wright.coil.krm) +
+                relativeError(unit.imag(), wright.coil.kxm) <
             1e-12);
     const ElectricalModel semi = electricalModel(d, InductanceModel::SemiInductance, 1);
     const Impedance semiLow = VoiceCoilImpedance(semi, 1e-6) - semi.re;
     const Impedance semiHigh = VoiceCoilImpedance(semi, 1e12) - semi.re;
-    QVERIFY(relativeError(semiLow.imag(), 2 * Pi * 1e-6 * (semi.leb + semi.le)) < 1e-3);
-    QVERIFY(relativeError(semiHigh.real(), semi.rss) < 1e-3);
-    QVERIFY(relativeError(semiHigh.imag(), 2 * Pi * 1e12 * semi.leb) < 1e-3);
+    QVERIFY(relativeError(semiLow.imag(), 2 * Pi * 1e-6 * (semi.coil.leb + semi.coil.le)) < 1e-3);
+    QVERIFY(relativeError(semiHigh.real(), semi.coil.rss) < 1e-3);
+    QVERIFY(relativeError(semiHigh.imag(), 2 * Pi * 1e12 * semi.coil.leb) < 1e-3);
 
     // With creep the motional part is Bl^2 / Zm, Mms = 1 kg, d = lambda pi / (2 ln 10):
     // Zm = Rms + d (1 / (w Cms) - 1 / (ws Cms)) + j w Mms + 1 / (j w Cms c(f)).
@@ -295,9 +306,9 @@ void TestImpedanceFit::fitsSyntheticDrivers() {
     // impedance where the model has no Le of its own.
     const bool hasLe = inductance == InductanceModel::Plain || inductance == InductanceModel::Lossy;
     for (Figure figure : coilFigures(inductance))
-        if (exact || (hasLe && figure == &ElectricalModel::le))
-            QVERIFY2(relativeError(m.*figure, truth.*figure) < leTolerance,
-                     qPrintable(QString::number(m.*figure)));
+        if (exact || (hasLe && figure == &CoilTerms::le))
+            QVERIFY2(relativeError(m.coil.*figure, truth.coil.*figure) < leTolerance,
+                     qPrintable(QString::number(m.coil.*figure)));
     for (double hz : {1000.0, 10000.0})
         QVERIFY(relativeError(std::abs(VoiceCoilImpedance(m, hz) - m.re),
                               std::abs(VoiceCoilImpedance(truth, hz) - truth.re)) < leTolerance);
@@ -370,7 +381,7 @@ void TestImpedanceFit::noResonance() {
     } else {
         ElectricalModel coil;
         coil.re = 4.0;
-        coil.le = 2e-3;
+        coil.coil.le = 2e-3;
         coil.fs = 1.0;
         coil.qms = 1.0;
         coil.qes = 1e300;
@@ -460,11 +471,10 @@ void TestImpedanceFit::implausibleFigures() {
     QFETCH(int, figure);
     QFETCH(double, value);
     QFETCH(QString, refused);
-    ElectricalModel m{InductanceModel::Plain, 6.0, 1e-3, 0, 0, 30.0, 5.0, 0.5};
+    ElectricalModel m{{InductanceModel::Plain, 1e-3}, 6.0, 30.0, 5.0, 0.5};
     const ImpedanceCurve band = SyntheticCurve(m, LogGrid(10.0, 5000.0, 100));
-    double ElectricalModel::*const figures[] = {&ElectricalModel::fs, &ElectricalModel::qms,
-                                                &ElectricalModel::qes, &ElectricalModel::le};
-    m.*figures[figure] = value;
+    double *const figures[] = {&m.fs, &m.qms, &m.qes, &m.coil.le};
+    *figures[figure] = value;
     const std::optional<FigureOutOfRange> out = ImplausibleFigure(m, band);
     QCOMPARE(out ? QString::fromLatin1(out->name) : QString(), refused);
 }

@@ -29,11 +29,11 @@ struct Woofer {
         const double mass = mms + extraKg;
         const double w = std::sqrt((1.0 / cms + stiffness) / mass);
         ElectricalModel m;
-        m.inductance = kind;
+        m.coil.model = kind;
         m.re = re;
-        m.le = le;
-        m.r2 = r2;
-        m.l2 = l2;
+        m.coil.le = le;
+        m.coil.r2 = r2;
+        m.coil.l2 = l2;
         m.fs = w / (2 * Pi);
         m.qms = w * mass / rms;
         m.qes = w * mass * re / (bl * bl);
@@ -359,18 +359,18 @@ void TestMeasureRules::chartsDrawTheFittedCurve() {
     QFETCH(int, model);
     QFETCH(double, creep);
     ElectricalModel truth = Woofer().model(InductanceModel(model));
-    truth.krm = 0.004, truth.erm = 0.72, truth.kxm = 0.02, truth.exm = 0.66;
-    truth.leb = 0.15e-3, truth.rss = 12.0, truth.ke = 0.06;
-    if (truth.inductance == InductanceModel::SemiInductance)
-        truth.le = 2e-3;
+    truth.coil.krm = 0.004, truth.coil.erm = 0.72, truth.coil.kxm = 0.02, truth.coil.exm = 0.66;
+    truth.coil.leb = 0.15e-3, truth.coil.rss = 12.0, truth.coil.ke = 0.06;
+    if (truth.coil.model == InductanceModel::SemiInductance)
+        truth.coil.le = 2e-3;
     truth.creep = creep;
     MeasureInputs in;
     in.freeAir = curveOf(truth);
-    in.models = truth.inductance;
+    in.models = truth.coil.model;
     const MeasureReport r = FitMeasurements(in);
     QVERIFY2(r.driver && r.freeAirFit, qPrintable(r.status));
     const ElectricalModel &fit = *r.freeAirFit;
-    QCOMPARE(int(fit.inductance), model);
+    QCOMPARE(int(fit.coil.model), model);
     QCOMPARE(int(r.driver->coilAndCreep.voiceCoil.model), model);
 
     DesignSetup s;

@@ -695,7 +695,7 @@ private slots:
         QFETCH(QString, button);
         const QString path =
             QDir::current().absoluteFilePath("free_air_of_woofer_A_after_break_in.zma");
-        ElectricalModel m{InductanceModel::Plain, 6.0, 1e-3, 0, 0, 28.0, 6.0, 0.45};
+        ElectricalModel m{{InductanceModel::Plain, 1e-3}, 6.0, 28.0, 6.0, 0.45};
         const auto curve = test::SyntheticCurve(m, test::LogGrid(10, 2e4, 300));
         test::writeBytes(path, test::ZmaLines(curve).join('\n').toUtf8());
         QWidget *form = program_->window("MeasureForm");
