@@ -37,7 +37,7 @@ mkdir -p "$work" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
 cp "$root"/data/shipped/* "$work/"
 # A real driver's measurements, for the Measure Driver window.
-cp "$root"/tests/measure/real/*.zma "$work/"
+cp "$root"/tests/measure/l16rnx.files/*.zma "$work/"
 # A screen of a 1366 x 768 laptop, so that each window opens at the size a
 # user sees (Qt's offscreen screen is 800 x 600 otherwise).
 cat >"$tmp/screen.json" <<'SCREEN'

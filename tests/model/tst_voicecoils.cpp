@@ -389,11 +389,6 @@ private slots:
                     return SuspensionImpedance(4e-4, 28.0, lambda, s);
                 });
             }
-        // Two fully coupled coils in series: four times one coil, at every w.
-        for (double w : {10.0, 300.0, 9000.0})
-            QVERIFY(
-                near(CoilImpedance(ScaledCoil(c, 4.0), DualComplex::ImaginaryFrequency(w)).value,
-                     4.0 * z(w), 1e-14));
     }
 
     // The loads the wiring list offers: every wiring that uses both coils,
