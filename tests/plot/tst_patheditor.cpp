@@ -110,10 +110,6 @@ private slots:
             << 3 << "HyperbolicFlareChoice"
             << "ESegmentT"
             << "1.5" << add << "enclosure.segments[3].t: must be from 0 to 1.";
-        QTest::newRow("no length")
-            << 3 << "ConicalFlareChoice"
-            << "ESegmentLength"
-            << "" << add << "enclosure.segments[3].length_cm: must be a positive number.";
         QTest::newRow("a 17th segment")
             << 16 << "ConicalFlareChoice"
             << "ESegmentLength"
