@@ -1,5 +1,7 @@
 #include "DriverImpedance.h"
 
+#include "DesignInputs.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -16,31 +18,14 @@ double MotionalPeak(const ElectricalModel &m) {
 }
 
 void SetVoiceCoil(DriverParameters &driver, const ElectricalModel &m) {
-    VoiceCoilTerms v;
-    const CoilTerms &c = m.coil;
-    v.model = c.model;
-    switch (c.model) {
-    case InductanceModel::Plain:
-        break;
-    case InductanceModel::Lossy:
-        v.r2Ohm = c.r2;
-        v.l2Mh = c.l2 * 1e3;
-        break;
-    case InductanceModel::Wright:
-        v.krm = c.krm;
-        v.erm = c.erm;
-        v.kxm = c.kxm;
-        v.exm = c.exm;
-        break;
-    case InductanceModel::SemiInductance:
-        v.lebMh = c.leb * 1e3;
-        v.semiLeMh = c.le * 1e3;
-        v.rssOhm = c.rss;
-        v.ke = c.ke;
-        break;
-    }
-    driver.voiceCoil = v;
-    driver.leMh = HasSeriesLe(c.model) ? c.le * 1e3 : 0.0;
+    DesignSetup s;
+    s.driver.voiceCoil.model = m.coil.model;
+    s.driver.leMh = 0.0; // the models without a series Le
+    for (const InputRow &row : DesignInputRows())
+        if (CoilModelInputs(m.coil.model).has(row.input))
+            row.member(s) = m.coil.*row.coilTerm / UnitsOf(row.quantity).toSi;
+    driver.voiceCoil = s.driver.voiceCoil;
+    driver.leMh = s.driver.leMh;
     driver.creep = m.creep;
 }
 

@@ -246,6 +246,9 @@ struct InputRow {
     // effective piston diameter (mm) gives the area (m^2).
     double (*fromField)(double) = nullptr;
     InputGroup group = InputGroup::Design;
+    // For a term of a voice-coil model, the circuit's term it gives (in SI
+    // units, from the row's quantity).
+    double CoilTerms::*coilTerm = nullptr;
 };
 
 const std::vector<InputRow> &DesignInputRows();

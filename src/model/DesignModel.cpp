@@ -135,34 +135,14 @@ double Usable(const DesignSetup &s, ModelInput input, double otherwise = 0.0) {
     return v && IsUsable(row, v) ? *v : otherwise;
 }
 
-// The design's voice coil in SI units, as given for its wiring.
+// The design's voice coil in SI units, as given for its wiring: its model's
+// terms, each from its row.
 CoilTerms CoilTermsOf(const DesignSetup &s) {
-    using I = ModelInput;
-    const auto henries = [&](ModelInput input) { return Usable(s, input) * 1e-3; };
     CoilTerms c;
     c.model = s.driver.voiceCoil.model;
-    switch (c.model) {
-    case InductanceModel::Plain:
-        c.le = henries(I::Le);
-        break;
-    case InductanceModel::Lossy:
-        c.le = henries(I::Le);
-        c.r2 = Usable(s, I::CoilR2);
-        c.l2 = henries(I::CoilL2);
-        break;
-    case InductanceModel::Wright:
-        c.krm = Usable(s, I::CoilKrm);
-        c.erm = Usable(s, I::CoilErm);
-        c.kxm = Usable(s, I::CoilKxm);
-        c.exm = Usable(s, I::CoilExm);
-        break;
-    case InductanceModel::SemiInductance:
-        c.leb = henries(I::CoilLeb);
-        c.le = henries(I::CoilSemiLe);
-        c.rss = Usable(s, I::CoilRss);
-        c.ke = Usable(s, I::CoilKe);
-        break;
-    }
+    for (const InputRow &row : DesignInputRows())
+        if (CoilModelInputs(c.model).has(row.input))
+            c.*row.coilTerm = Usable(s, row.input) * UnitsOf(row.quantity).toSi;
     return c;
 }
 
