@@ -21,8 +21,9 @@ void SetVoiceCoil(DriverParameters &driver, const ElectricalModel &m) {
     DesignSetup s;
     s.driver.voiceCoil.model = m.coil.model;
     s.driver.leMh = 0.0; // the models without a series Le
+    const ModelInputs terms = CoilModelInputs(m.coil.model);
     for (const InputRow &row : DesignInputRows())
-        if (CoilModelInputs(m.coil.model).has(row.input))
+        if (terms.has(row.input))
             row.member(s) = m.coil.*row.coilTerm / UnitsOf(row.quantity).toSi;
     driver.voiceCoil = s.driver.voiceCoil;
     driver.leMh = s.driver.leMh;

@@ -140,8 +140,9 @@ double Usable(const DesignSetup &s, ModelInput input, double otherwise = 0.0) {
 CoilTerms CoilTermsOf(const DesignSetup &s) {
     CoilTerms c;
     c.model = s.driver.voiceCoil.model;
+    const ModelInputs terms = CoilModelInputs(c.model);
     for (const InputRow &row : DesignInputRows())
-        if (CoilModelInputs(c.model).has(row.input))
+        if (terms.has(row.input))
             c.*row.coilTerm = Usable(s, row.input) * UnitsOf(row.quantity).toSi;
     return c;
 }
